@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+// The top-level window of the companion tool in a user's session.
+class CompanionWindow {
+ public:
+  virtual ~CompanionWindow() = default;
+  // Looks for a top-level window with exactly this title (any class) and, when there is one,
+  // sends it WM_CLOSE and waits for it to be handled. True when a window was found.
+  virtual bool CloseWindowTitled(const std::string& title) = 0;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+#include "platform/date_time.h"
+
+// The machine's regional settings for showing dates and times: used for the process log's event
+// times, the time-page comparison and the time separator of the debug log and the day filters.
+class RegionalFormat {
+ public:
+  virtual ~RegionalFormat() = default;
+  // The date in the system's short date format.
+  virtual std::string ShortDate(const DateTimeParts& parts) const = 0;
+  // The time of day in the system's long time format.
+  virtual std::string LongTime(const DateTimeParts& parts) const = 0;
+  // The system's time separator (":" under the usual settings).
+  virtual std::string TimeSeparator() const = 0;
+};
+
+// The general date-time form: short date, a blank and the long time; at exactly 00:00:00 the
+// blank and the time are left out.
+std::string FormatGeneralDateTime(const RegionalFormat& format, double dateTime);
+
+// Fixed day.month.year dates and 24-hour times with ":" (dd.mm.yyyy hh:nn:ss): the formats of
+// the portable build and of the tests.
+class FixedRegionalFormat : public RegionalFormat {
+ public:
+  std::string ShortDate(const DateTimeParts& parts) const override;
+  std::string LongTime(const DateTimeParts& parts) const override;
+  std::string TimeSeparator() const override { return ":"; }
+};

@@ -1,0 +1,40 @@
+#include "platform/regional_format_win.h"
+
+#include <windows.h>
+
+namespace {
+
+SYSTEMTIME ToSystemTime(const DateTimeParts& p) {
+  SYSTEMTIME st{};
+  st.wYear = static_cast<WORD>(p.year);
+  st.wMonth = static_cast<WORD>(p.month);
+  st.wDay = static_cast<WORD>(p.day);
+  st.wHour = static_cast<WORD>(p.hour);
+  st.wMinute = static_cast<WORD>(p.minute);
+  st.wSecond = static_cast<WORD>(p.second);
+  return st;
+}
+
+}  // namespace
+
+std::string WindowsRegionalFormat::ShortDate(const DateTimeParts& parts) const {
+  const SYSTEMTIME st = ToSystemTime(parts);
+  char text[128];
+  // A null picture with DATE_SHORTDATE formats with the locale's own short date picture.
+  if (GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, text, sizeof text) == 0) return {};
+  return text;
+}
+
+std::string WindowsRegionalFormat::LongTime(const DateTimeParts& parts) const {
+  const SYSTEMTIME st = ToSystemTime(parts);
+  char text[128];
+  // Flags 0 and a null picture give the locale's long time format.
+  if (GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, text, sizeof text) == 0) return {};
+  return text;
+}
+
+std::string WindowsRegionalFormat::TimeSeparator() const {
+  char text[8];
+  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STIME, text, sizeof text) == 0) return ":";
+  return text;
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The system's text for a Windows error code, without the trailing line end.
+std::string SystemErrorText(uint32_t code);
+// "CALL failed with error CODE: TEXT": how every logged Windows failure names the call and code.
+std::string DescribeWindowsFailure(const std::string& call, uint32_t code);

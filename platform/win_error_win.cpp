@@ -1,0 +1,18 @@
+#include <windows.h>
+
+#include "platform/win_error.h"
+
+std::string SystemErrorText(uint32_t code) {
+  char* buffer = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+      0, reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
+  std::string text = length != 0 && buffer != nullptr ? std::string(buffer, length) : std::string();
+  if (buffer != nullptr) LocalFree(buffer);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+  return text;
+}
+
+std::string DescribeWindowsFailure(const std::string& call, uint32_t code) {
+  return call + " failed with error " + std::to_string(code) + ": " + SystemErrorText(code);
+}
