@@ -1,0 +1,146 @@
+#include "service/hourwarden.h"
+
+#include <exception>
+#include <stdexcept>
+
+#include "logging/logs.h"
+#include "platform/date_time.h"
+
+namespace {
+
+// Clears a flag on every exit of a scope, the exceptional ones included.
+class FlagReset {
+ public:
+  explicit FlagReset(bool& flag) : flag_(flag) {}
+  ~FlagReset() {
+    if (armed_) flag_ = false;
+  }
+  void Disarm() { armed_ = false; }
+
+ private:
+  bool& flag_;
+  bool armed_ = true;
+};
+
+}  // namespace
+
+THourwarden::THourwarden(const ServicePlatform& platform) : platform_(platform), steps_(ServiceCycleSteps()) {
+  if (platform_.makeTimer) Timer1 = platform_.makeTimer(2000, [this] { Timer1Timer(); });
+  AppPath.clear();
+  CycleNow = 0;
+  DebugLevel = 3;
+  MonthNames.Clear();
+  for (const char* month : {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"})
+    MonthNames.Add(month);
+}
+
+std::unique_ptr<THourwarden> THourwarden::Create(const ServicePlatform& platform) {
+  std::unique_ptr<THourwarden> service(new THourwarden(platform));
+  try {
+    service->ServiceCreate();
+  } catch (...) {
+    service->ReportException("ServiceCreate");
+  }
+  return service;
+}
+
+THourwarden::~THourwarden() {
+  try {
+    ServiceDestroy();
+  } catch (...) {
+    ReportException("ServiceDestroy");
+  }
+  if (Timer1) Timer1->SetEnabled(false);
+}
+
+void THourwarden::ReportException(const char* where) {
+  std::string message;
+  try {
+    throw;
+  } catch (const std::exception& error) {
+    message = error.what();
+  } catch (...) {
+    message = std::string("Unknown exception in ") + where;
+  }
+  if (platform_.reportException) platform_.reportException(message);
+}
+
+void THourwarden::ServiceCreate() {
+  WriteLogAt(*this, 2, "Creating service");
+  CycleBusy = 0;
+  TimeSynced = false;
+  TickCount = 0;
+  WriteLogAt(*this, 2, "Service created");
+}
+
+void THourwarden::ServiceStart(bool& Started) {
+  std::lock_guard lock(handlerMutex_);
+  WriteLogAt(*this, 2, "Starting service");
+  TimeSynced = steps_.syncInternetTime(*this);
+  TickCount = 0;
+  CycleNow = platform_.clock->Now();
+  DayIndex = WeekdayIndex(CycleNow);
+  steps_.loadSettings(*this);
+  steps_.readSpentTimes(*this);
+  steps_.updateSpentTimes(*this);
+  steps_.evaluateRestrictions(*this);
+  WriteLogAt(*this, 2, "Service started");
+  LastCycleClock = platform_.clock->CalendarSeconds();
+  stopRequested_ = false;
+  Started = true;
+}
+
+void THourwarden::ServiceExecute() {
+  if (requestLoop_ == nullptr)
+    throw std::logic_error("ServiceExecute needs the host's request loop, and none is attached");
+  WriteLogAt(*this, 2, "Executing service");
+  if (Timer1) Timer1->SetEnabled(true);
+  while (!requestLoop_->Terminated()) requestLoop_->ProcessRequests(true);
+  if (Timer1) Timer1->SetEnabled(false);
+  WriteLogAt(*this, 3, "Service execution stopped");
+}
+
+void THourwarden::ServiceStop(bool& Stopped) {
+  std::lock_guard lock(handlerMutex_);
+  stopRequested_ = true;
+  FlagReset resumeTicksIfStopFails(stopRequested_);
+  WriteLogAt(*this, 2, "Stopping service");
+  steps_.writeSpentTimes(*this);
+  steps_.unblockAllUsers(*this);
+  FlushLogs(*this);
+  TrimLogs(*this);
+  WriteLogAt(*this, 2, "Service stopped");
+  resumeTicksIfStopFails.Disarm();
+  Stopped = true;
+}
+
+void THourwarden::ServiceShutdown() {
+  std::lock_guard lock(handlerMutex_);
+  stopRequested_ = true;  // the service thread ends after a shutdown even when it fails
+  WriteLogAt(*this, 2, "Service shutdown");
+  steps_.writeSpentTimes(*this);
+  FlushLogs(*this);
+  TrimLogs(*this);
+  MonthNames.Clear();
+  {
+    std::lock_guard buffers(logBufferMutex_);
+    DebugLines.Clear();
+    ProcessEvents.Clear();
+  }
+  RestrictedUsers.Clear();
+  DayLimits.clear();
+  DayFilters.clear();
+  SpentTimes.clear();
+  CurrentProcesses.Clear();
+  PreviousProcesses.Clear();
+  LoggedOnUsers.Clear();
+}
+
+void THourwarden::ServiceDestroy() {
+  WriteLogAt(*this, 2, "Service destroyed");
+  FlushLogs(*this);
+}
+
+void THourwarden::ServiceBeforeUninstall() {
+  if (platform_.companionWindow) platform_.companionWindow->CloseWindowTitled(kCompanionWindowTitle);
+}

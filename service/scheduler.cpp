@@ -1,0 +1,69 @@
+// Timer1Timer: the 2000 ms tick that drives all periodic work of the service.
+
+#include <cstdint>
+#include <string>
+
+#include "logging/logs.h"
+#include "platform/date_time.h"
+#include "service/hourwarden.h"
+
+namespace {
+
+constexpr int kSyncRetryTicks = 15;
+constexpr int kMinuteCycleTicks = 30;
+constexpr float kNominalCycleSeconds = 60.0f;
+
+// Clears CycleBusy however the tick ends, so that a tick ended by an exception does not leave
+// every later tick turned away.
+class BusyFlag {
+ public:
+  explicit BusyFlag(std::atomic<int32_t>& flag) : flag_(flag) { flag_ = 1; }
+  ~BusyFlag() { flag_ = 0; }
+
+ private:
+  std::atomic<int32_t>& flag_;
+};
+
+}  // namespace
+
+void THourwarden::Timer1Timer() {
+  if (CycleBusy == 1) {
+    WriteLogAt(*this, 3, "Timer thread already running");
+    return;
+  }
+  std::lock_guard lock(handlerMutex_);
+  if (stopRequested_) return;
+
+  TickCount = TickCount + 1;
+  BusyFlag busy(CycleBusy);
+
+  if (!TimeSynced) {
+    if (TickCount % kSyncRetryTicks != 0) return;
+    WriteLogAt(*this, 3, "Synchronization with internet time");
+    TimeSynced = steps_.syncInternetTime(*this);
+    if (TimeSynced)
+      TickCount = 0;
+    else
+      steps_.evaluateRestrictions(*this);
+    return;  // the unsynchronised branch does not flush the logs
+  }
+
+  CycleNow = platform_.clock->Now();
+  DayIndex = WeekdayIndex(CycleNow);
+  steps_.updateProcessList(*this);
+
+  if (TickCount != 0 && TickCount % kMinuteCycleTicks == 0) {
+    TickCount = 0;
+    CycleClock = platform_.clock->CalendarSeconds();
+    // Count the seconds by which the last minute cycle exceeded a minute (negative when it was
+    // shorter) as ticks, so the minute cycles stay in step with the wall clock.
+    const double elapsed = static_cast<double>(static_cast<int64_t>(CycleClock) - LastCycleClock);
+    TickCount = static_cast<int32_t>(TickCount + elapsed - kNominalCycleSeconds);
+    WriteLogAt(*this, 4, "Tocks synchronization:" + std::to_string(TickCount));
+    steps_.minuteRefresh(*this);
+    steps_.evaluateRestrictions(*this);
+    LastCycleClock = CycleClock;
+  }
+
+  FlushLogs(*this);
+}

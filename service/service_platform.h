@@ -1,0 +1,23 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/companion_window.h"
+#include "platform/file_attributes.h"
+#include "platform/regional_format.h"
+#include "platform/timer.h"
+
+// The platform the service object works through: the Windows implementations in the service,
+// fakes in the tests. The objects are owned by whoever builds the service object and outlive it.
+struct ServicePlatform {
+  Clock* clock = nullptr;
+  RegionalFormat* regionalFormat = nullptr;
+  FileAttributes* fileAttributes = nullptr;
+  CompanionWindow* companionWindow = nullptr;
+  TimerFactory makeTimer;
+  // The application's exception handling: receives the message of an exception that escapes
+  // ServiceCreate or ServiceDestroy, after which construction or destruction goes on.
+  std::function<void(const std::string& message)> reportException;
+};
