@@ -1,0 +1,133 @@
+#pragma once
+
+#include <deque>
+#include <stdexcept>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_companion_window.h"
+#include "fakes/fake_file_attributes.h"
+#include "fakes/fake_timer.h"
+#include "fakes/manual_clock.h"
+#include "fakes/temp_dir.h"
+#include "logging/logs.h"
+#include "platform/regional_format.h"
+#include "service/hourwarden.h"
+
+// A service object on fakes, writing its logs into a temporary directory.
+class ServiceFixture {
+ public:
+  ServiceFixture() {
+    platform.clock = &clock;
+    platform.regionalFormat = &regionalFormat;
+    platform.fileAttributes = &fileAttributes;
+    platform.companionWindow = &companionWindow;
+    platform.reportException = [this](const std::string& message) { reportedExceptions.push_back(message); };
+    platform.makeTimer = [this](int intervalMs, std::function<void()>) -> std::unique_ptr<::Timer> {
+      timerInterval = intervalMs;
+      auto timer = std::make_unique<FakeTimer>();
+      timer_ = timer.get();
+      return timer;
+    };
+  }
+
+  // Builds the service object (ServiceCreate runs) with AppPath in the temporary directory.
+  THourwarden& Build() {
+    service = THourwarden::Create(platform);
+    service->AppPath = dir.Prefix();
+    return *service;
+  }
+  // Destroys the service object (ServiceDestroy runs).
+  void Destroy() { service.reset(); }
+
+  std::string DebugLog() const { return ReadBytes(dir.File("debug.log")); }
+  std::string ProcessLog() const { return ReadBytes(dir.File("process.log")); }
+  // The messages of the debug log file, without their timestamps.
+  std::vector<std::string> DebugMessages() const { return Messages(DebugLog()); }
+  // The messages of the lines still buffered, without their timestamps.
+  std::vector<std::string> BufferedMessages() const {
+    std::vector<std::string> messages;
+    for (const std::string& line : service->DebugLines) messages.push_back(line.substr(22));
+    return messages;
+  }
+
+  static std::vector<std::string> Messages(const std::string& fileText) {
+    std::vector<std::string> messages;
+    size_t start = 0;
+    while (start < fileText.size()) {
+      size_t end = fileText.find('\n', start);
+      if (end == std::string::npos) end = fileText.size();
+      std::string line = fileText.substr(start, end - start);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      messages.push_back(line.size() >= 22 ? line.substr(22) : line);
+      start = end + 1;
+    }
+    return messages;
+  }
+
+  FakeTimer& ServiceTimer() { return *timer_; }
+
+  TempDir dir;
+  ManualClock clock;
+  FixedRegionalFormat regionalFormat;
+  FakeFileAttributes fileAttributes;
+  FakeCompanionWindow companionWindow;
+  ServicePlatform platform;
+  std::vector<std::string> reportedExceptions;
+  int timerInterval = 0;
+  std::unique_ptr<THourwarden> service;
+
+ private:
+  FakeTimer* timer_ = nullptr;
+};
+
+// Cycle steps that record the order of calls; the synchronisation results come from a queue
+// (false once the queue is empty). Each step also writes a debug line named after it, so the
+// tests can see where in the log the steps ran.
+class StepRecorder {
+ public:
+  CycleSteps Steps() {
+    CycleSteps steps;
+    steps.syncInternetTime = [this](THourwarden& service) {
+      Recorder("SyncInternetTime")(service);
+      if (syncResults.empty()) return false;
+      const bool result = syncResults.front();
+      syncResults.pop_front();
+      return result;
+    };
+    steps.loadSettings = Recorder("LoadSettings");
+    steps.readSpentTimes = Recorder("ReadSpentTimes");
+    steps.writeSpentTimes = Recorder("WriteSpentTimes");
+    steps.updateSpentTimes = [this](THourwarden& service) {
+      Recorder("UpdateSpentTimes")(service);
+      return 0;
+    };
+    steps.evaluateRestrictions = Recorder("EvaluateRestrictions");
+    steps.unblockAllUsers = Recorder("UnblockAllUsers");
+    steps.updateProcessList = Recorder("UpdateProcessList");
+    steps.minuteRefresh = [this](THourwarden& service) {
+      Recorder("MinuteRefresh")(service);
+      if (throwInMinuteRefresh) throw std::runtime_error("refresh failed");
+    };
+    return steps;
+  }
+
+  int Count(const std::string& name) const {
+    int count = 0;
+    for (const std::string& call : calls) count += call == name;
+    return count;
+  }
+
+  std::vector<std::string> calls;
+  std::deque<bool> syncResults;
+  bool throwInMinuteRefresh = false;
+
+ private:
+  std::function<void(THourwarden&)> Recorder(std::string name) {
+    return [this, name](THourwarden& service) {
+      calls.push_back(name);
+      WriteLog(service, 0, "step " + name);
+    };
+  }
+};

@@ -1,0 +1,189 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "fakes/service_fixture.h"
+#include "logging/logs.h"
+#include "service/hourwarden.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+
+// A request loop whose requests are scripted by the test.
+class ScriptedRequests : public ServiceRequestLoop {
+ public:
+  bool Terminated() const override { return terminated; }
+  void ProcessRequests(bool) override {
+    ++rounds;
+    if (onRequest) onRequest();
+  }
+  bool terminated = false;
+  int rounds = 0;
+  std::function<void()> onRequest;
+};
+
+class LifecycleTest : public ::testing::Test {
+ protected:
+  THourwarden& Build() {
+    THourwarden& service = fixture.Build();
+    service.SetCycleStepsForTesting(steps.Steps());
+    service.AttachRequestLoop(&requests);
+    return service;
+  }
+  void Start() {
+    bool started = true;
+    fixture.service->ServiceStart(started);
+    EXPECT_TRUE(started);
+  }
+
+  ServiceFixture fixture;
+  StepRecorder steps;
+  ScriptedRequests requests;
+};
+
+TEST_F(LifecycleTest, ConstructionFillsTheMonthNamesAndStartsAtLevelThree) {
+  THourwarden& service = Build();
+  EXPECT_THAT(service.MonthNames.Items(),
+              ElementsAre("Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"));
+  EXPECT_EQ(service.DebugLevel, 3);
+  EXPECT_EQ(service.CycleNow, 0);
+  EXPECT_FALSE(service.TimeSynced);
+  EXPECT_EQ(service.CycleBusy, 0);
+  EXPECT_EQ(fixture.timerInterval, 2000);
+  EXPECT_FALSE(fixture.ServiceTimer().Enabled());
+  EXPECT_THAT(fixture.BufferedMessages(), ElementsAre("Creating service", "Service created"));
+}
+
+TEST_F(LifecycleTest, StartRunsItsStepsInOrderAndTakesTheCycleTime) {
+  THourwarden& service = Build();
+  steps.syncResults = {true};
+  fixture.clock.SetNow({2026, 12, 13, 9, 0, 0, 0});  // a Sunday
+  fixture.clock.SetCalendarSeconds(5000);
+  service.TickCount = 7;
+  Start();
+  EXPECT_THAT(steps.calls, ElementsAre("SyncInternetTime", "LoadSettings", "ReadSpentTimes", "UpdateSpentTimes",
+                                       "EvaluateRestrictions"));
+  EXPECT_TRUE(service.TimeSynced);
+  EXPECT_EQ(service.TickCount, 0);
+  EXPECT_EQ(service.DayIndex, 6);
+  EXPECT_EQ(service.CycleNow, fixture.clock.Now());
+  EXPECT_EQ(service.LastCycleClock, 5000);
+  EXPECT_THAT(fixture.BufferedMessages(),
+              ElementsAre("Creating service", "Service created", "Starting service", "step SyncInternetTime",
+                          "step LoadSettings", "step ReadSpentTimes", "step UpdateSpentTimes",
+                          "step EvaluateRestrictions", "Service started"));
+  EXPECT_FALSE(std::filesystem::exists(fixture.dir.File("debug.log")));  // start does not flush
+}
+
+TEST_F(LifecycleTest, StartWithoutInternetStillCompletesUnsynchronised) {
+  THourwarden& service = Build();
+  fixture.clock.SetNow({2026, 12, 7, 9, 0, 0, 0});  // a Monday
+  Start();
+  EXPECT_FALSE(service.TimeSynced);
+  EXPECT_EQ(service.DayIndex, 0);
+  EXPECT_EQ(steps.Count("EvaluateRestrictions"), 1);
+}
+
+TEST_F(LifecycleTest, StopLeavesItsClosingLinesForTheFlushAtDestruction) {
+  THourwarden& service = Build();
+  steps.syncResults = {true};
+  Start();
+  requests.onRequest = [&] {
+    bool stopped = true;
+    service.ServiceStop(stopped);
+    requests.terminated = stopped;
+  };
+  service.ServiceExecute();
+  EXPECT_FALSE(fixture.ServiceTimer().Enabled());
+  EXPECT_EQ(fixture.ServiceTimer().Switches(), 2);
+  EXPECT_THAT(steps.calls, ElementsAre("SyncInternetTime", "LoadSettings", "ReadSpentTimes", "UpdateSpentTimes",
+                                       "EvaluateRestrictions", "WriteSpentTimes", "UnblockAllUsers"));
+  EXPECT_THAT(fixture.DebugMessages(),
+              ElementsAre("Creating service", "Service created", "Starting service", "step SyncInternetTime",
+                          "step LoadSettings", "step ReadSpentTimes", "step UpdateSpentTimes",
+                          "step EvaluateRestrictions", "Service started", "Executing service", "Stopping service",
+                          "step WriteSpentTimes", "step UnblockAllUsers"));
+  fixture.Destroy();
+  const std::vector<std::string> messages = fixture.DebugMessages();
+  EXPECT_THAT(std::vector<std::string>(messages.end() - 3, messages.end()),
+              ElementsAre("Service stopped", "Service execution stopped", "Service destroyed"));
+}
+
+TEST_F(LifecycleTest, ShutdownWritesFlushesAndEmptiesEveryListWithoutUnblocking) {
+  THourwarden& service = Build();
+  steps.syncResults = {true};
+  Start();
+  service.RestrictedUsers.Add("alice");
+  service.LoggedOnUsers.Add("alice");
+  service.CurrentProcesses.Add("1 | alice | a.exe | p ");
+  service.PreviousProcesses.Add("1 | alice | a.exe | p ");
+  service.DayFilters.push_back(StringList{""});
+  service.DayLimits.push_back(StringList{"60"});
+  service.SpentTimes.push_back(StringList{"1", "08.12.2026"});
+  WriteLog(service, 1, "pending process line");
+  requests.onRequest = [&] {
+    service.ServiceShutdown();
+    requests.terminated = true;
+  };
+  service.ServiceExecute();
+  EXPECT_EQ(steps.Count("UnblockAllUsers"), 0);
+  EXPECT_EQ(steps.calls.back(), "WriteSpentTimes");
+  EXPECT_TRUE(service.MonthNames.Empty());
+  EXPECT_TRUE(service.RestrictedUsers.Empty());
+  EXPECT_TRUE(service.LoggedOnUsers.Empty());
+  EXPECT_TRUE(service.CurrentProcesses.Empty());
+  EXPECT_TRUE(service.PreviousProcesses.Empty());
+  EXPECT_TRUE(service.DayFilters.empty());
+  EXPECT_TRUE(service.DayLimits.empty());
+  EXPECT_TRUE(service.SpentTimes.empty());
+  EXPECT_NE(fixture.ProcessLog().find("pending process line"), std::string::npos);
+  const std::vector<std::string> flushed = fixture.DebugMessages();
+  EXPECT_EQ(flushed.back(), "step WriteSpentTimes");
+  fixture.Destroy();
+  const std::vector<std::string> messages = fixture.DebugMessages();
+  EXPECT_THAT(std::vector<std::string>(messages.end() - 2, messages.end()),
+              ElementsAre("Service execution stopped", "Service destroyed"));
+}
+
+TEST_F(LifecycleTest, AFailedStopLetsTheTicksGoOn) {
+  THourwarden& service = Build();
+  steps.syncResults = {true};
+  Start();
+  CycleSteps failing = steps.Steps();
+  failing.writeSpentTimes = [](THourwarden&) { throw std::runtime_error("registry refused"); };
+  service.SetCycleStepsForTesting(failing);
+  bool stopped = true;
+  EXPECT_THROW(service.ServiceStop(stopped), std::runtime_error);
+  steps.calls.clear();
+  service.Timer1Timer();
+  EXPECT_THAT(steps.calls, ElementsAre("UpdateProcessList"));
+}
+
+TEST_F(LifecycleTest, ExecuteWithoutAHostFailsLoudly) {
+  THourwarden& service = fixture.Build();
+  EXPECT_THROW(service.ServiceExecute(), std::logic_error);
+}
+
+TEST_F(LifecycleTest, AnInstallRunWritesItsLinesToTheCurrentDirectoryAtLevelThree) {
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(fixture.dir.Path());
+  {
+    std::unique_ptr<THourwarden> service = THourwarden::Create(fixture.platform);
+    EXPECT_TRUE(service->AppPath.empty());
+  }
+  std::filesystem::current_path(previous);
+  EXPECT_THAT(fixture.DebugMessages(), ElementsAre("Creating service", "Service created", "Service destroyed"));
+}
+
+TEST_F(LifecycleTest, BeforeUninstallAsksTheCompanionToolToClose) {
+  THourwarden& service = Build();
+  service.ServiceBeforeUninstall();
+  fixture.companionWindow.windowOpen = true;
+  service.ServiceBeforeUninstall();
+  EXPECT_THAT(fixture.companionWindow.requests,
+              ElementsAre("Hourwarden - User loggoff tool", "Hourwarden - User loggoff tool"));
+}
+
+}  // namespace

@@ -1,0 +1,142 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <ctime>
+#include <fstream>
+#include <thread>
+
+#include "fakes/service_fixture.h"
+#include "logging/logs.h"
+#include "platform/clock_win.h"
+#include "platform/companion_window_win.h"
+#include "platform/date_time.h"
+#include "platform/file_attributes_win.h"
+#include "platform/regional_format_win.h"
+#include "platform/timer_win.h"
+
+namespace {
+
+// Pumps this thread's messages for the given time.
+void PumpMessages(int milliseconds) {
+  const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
+  MSG message;
+  while (GetTickCount() < end) {
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    Sleep(5);
+  }
+}
+
+TEST(WindowsClockTest, ReadsTheLocalClock) {
+  WindowsClock clock;
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  const DateTimeParts now = DecodeDateTime(clock.Now());
+  EXPECT_EQ(now.year, st.wYear);
+  EXPECT_EQ(now.month, st.wMonth);
+  EXPECT_EQ(now.day, st.wDay);
+  EXPECT_LE(std::abs(clock.CalendarSeconds() - static_cast<int32_t>(std::time(nullptr))), 1);
+}
+
+TEST(WindowsRegionalFormatTest, FormatsWithTheSystemSettings) {
+  WindowsRegionalFormat format;
+  const DateTimeParts parts{2026, 12, 8, 15, 4, 5, 0};
+  EXPECT_NE(format.ShortDate(parts).find("2026"), std::string::npos);
+  EXPECT_NE(format.LongTime(parts).find("04"), std::string::npos);
+  EXPECT_FALSE(format.TimeSeparator().empty());
+}
+
+TEST(WindowsFileAttributesTest, ReadsAndSetsTheHiddenBit) {
+  TempDir dir;
+  const std::string path = dir.File("a.log");
+  WindowsFileAttributes attributes;
+  EXPECT_FALSE(attributes.Get(path).has_value());
+  std::ofstream(path) << "x\n";
+  ASSERT_TRUE(attributes.Get(path).has_value());
+  EXPECT_EQ(*attributes.Get(path) & kFileAttributeHidden, 0u);
+  ASSERT_TRUE(attributes.Set(path, kFileAttributeHidden));
+  // Wine reports the archive bit as well; only the hidden bit matters here.
+  EXPECT_EQ(*attributes.Get(path) & kFileAttributeHidden, kFileAttributeHidden);
+  attributes.Set(path, kFileAttributeNormal);
+}
+
+// The log files on the real file system: hidden after a flush, and a hidden file can be trimmed.
+TEST(WindowsLogFilesTest, FlushHidesAndTrimReplacesAHiddenFile) {
+  ServiceFixture fixture;
+  WindowsFileAttributes attributes;
+  fixture.platform.fileAttributes = &attributes;
+  THourwarden& service = fixture.Build();
+  FlushLogs(service);  // the lines of ServiceCreate
+  const std::string path = fixture.dir.File("debug.log");
+  EXPECT_EQ(*attributes.Get(path) & kFileAttributeHidden, kFileAttributeHidden);
+
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    for (int i = 0; i < 11000; ++i) out << std::string(98, 'x') << "\r\n";
+  }
+  const long long before = static_cast<long long>(ReadBytes(path).size());
+  ASSERT_GE(before, kTrimSize);
+  EXPECT_TRUE(TrimLog(service, "debug.log"));
+  EXPECT_LE(static_cast<long long>(ReadBytes(path).size()), kTrimSize);
+  EXPECT_EQ(*attributes.Get(path) & kFileAttributeHidden, kFileAttributeHidden);
+  attributes.Set(path, kFileAttributeNormal);
+  fixture.Destroy();
+  attributes.Set(path, kFileAttributeNormal);
+}
+
+TEST(WindowsTimerTest, TicksOnTheCreatingThreadAndStopsWhenDisabledElsewhere) {
+  std::atomic<int> ticks{0};
+  const DWORD thread = GetCurrentThreadId();
+  std::atomic<bool> wrongThread{false};
+  WindowsTimer timer(50, [&] {
+    ++ticks;
+    if (GetCurrentThreadId() != thread) wrongThread = true;
+  }, nullptr);
+  std::thread([&] { timer.SetEnabled(true); }).join();  // switched on from another thread
+  PumpMessages(600);
+  EXPECT_GE(ticks.load(), 3);
+  EXPECT_FALSE(wrongThread.load());
+  std::thread([&] { timer.SetEnabled(false); }).join();
+  PumpMessages(100);
+  const int afterDisable = ticks.load();
+  PumpMessages(300);
+  EXPECT_EQ(ticks.load(), afterDisable);
+}
+
+TEST(WindowsTimerTest, AnExceptionInATickGoesToTheErrorHandler) {
+  std::string reported;
+  WindowsTimer timer(20, [] { throw std::runtime_error("tick failed"); },
+                     [&](const std::string& message) { reported = message; });
+  timer.SetEnabled(true);
+  PumpMessages(200);
+  timer.SetEnabled(false);
+  EXPECT_EQ(reported, "tick failed");
+}
+
+LRESULT CALLBACK RecordingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, 1);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST(WindowsCompanionWindowTest, FindsTheWindowByItsExactTitleAndSendsClose) {
+  WindowsCompanionWindow companion;
+  EXPECT_FALSE(companion.CloseWindowTitled("Hourwarden - User loggoff tool"));
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = RecordingWindowProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "CompanionStandIn";
+  RegisterClassA(&windowClass);
+  HWND window = CreateWindowExA(0, "CompanionStandIn", "Hourwarden - User loggoff tool", WS_OVERLAPPED, 0, 0, 10,
+                                10, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(companion.CloseWindowTitled("Hourwarden - User loggoff"));
+  EXPECT_TRUE(companion.CloseWindowTitled("Hourwarden - User loggoff tool"));
+  EXPECT_EQ(GetWindowLongPtrA(window, GWLP_USERDATA), 1);
+  DestroyWindow(window);
+}
+
+}  // namespace
