@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what building and testing Hourwarden needs, when it is missing (Debian; apt-get as
+# root, or through sudo). Shared by the build, test and run commands.
+set -euo pipefail
+
+packages=(
+  cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev
+  g++-mingw-w64-x86-64-posix wine wine64 python3 curl
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+  sudo=()
+elif command -v sudo >/dev/null; then
+  sudo=(sudo)
+else
+  echo "Missing packages (${missing[*]}) and no root rights or sudo to install them." >&2
+  exit 1
+fi
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Builds both presets and runs every test: the unit tests natively (with the sanitizers), then
+# the Windows build's tests under Wine in a throw-away prefix. Ends with "N passed, M failed".
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+scripts/build.sh || { echo "Build failed"; echo "0 passed, 1 failed"; exit 1; }
+
+logs="$root/build/test-logs"
+mkdir -p "$logs"
+passed=0
+failed=0
+
+# Runs one GoogleTest executable and adds its counts; a run that reports no count failed.
+run_gtest() {
+  local name="$1"; shift
+  local log="$logs/$name.log"
+  echo "== $name"
+  "$@" >"$log" 2>&1
+  local status=$?
+  local ok bad
+  ok=$(grep -oE '^\[  PASSED  \] [0-9]+ test' "$log" | grep -oE '[0-9]+' | tail -1)
+  bad=$(grep -oE '^\[  FAILED  \] [0-9]+ test' "$log" | grep -oE '[0-9]+' | tail -1)
+  ok=${ok:-0}
+  bad=${bad:-0}
+  if [ "$status" -ne 0 ] && [ "$bad" -eq 0 ]; then
+    bad=1
+    echo "   $name ended with status $status before reporting; see $log"
+    tail -20 "$log"
+  fi
+  grep -E '^\[  FAILED  \] [A-Za-z]' "$log" | sort -u
+  echo "   $ok passed, $bad failed"
+  passed=$((passed + ok))
+  failed=$((failed + bad))
+}
+
+run_gtest linux-unit build/linux/tests/hourwarden_tests
+
+source scripts/wine_env.sh
+wine_prefix_new "$root/build/windows/wineprefix"
+run_gtest windows-unit wine build/windows/tests/hourwarden_win_tests.exe
+wineserver -k >/dev/null 2>&1 || true
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
