@@ -8,6 +8,7 @@
 #include "platform/file_attributes.h"
 #include "platform/regional_format.h"
 #include "platform/timer.h"
+#include "settings/registry_access.h"
 
 // The platform the service object works through: the Windows implementations in the service,
 // fakes in the tests. The objects are owned by whoever builds the service object and outlive it.
@@ -17,6 +18,7 @@ struct ServicePlatform {
   FileAttributes* fileAttributes = nullptr;
   CompanionWindow* companionWindow = nullptr;
   TimerFactory makeTimer;
+  RegistryOpener openRegistry;
   // The application's exception handling: receives the message of an exception that escapes
   // ServiceCreate or ServiceDestroy, after which construction or destruction goes on.
   std::function<void(const std::string& message)> reportException;

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "platform/string_list.h"
+
+// Key paths under HKEY_LOCAL_MACHINE, written with the leading backslash (the path starts at the
+// root key) and the trailing backslash that belongs to the path as written.
+inline constexpr char kProductKey[] = "\\SOFTWARE\\Qorvex\\Hourwarden\\";
+inline constexpr char kRestrictionsKey[] = "\\SOFTWARE\\Qorvex\\Hourwarden\\Time_restrictions\\";
+
+// The one error the registry access raises: a value of the wrong type, a missing integer or a
+// refused write. The message names the key path, the value and the reason.
+class RegistryError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The settings store's only way into the registry: an access object bound to HKEY_LOCAL_MACHINE
+// with the desired access KEY_ALL_ACCESS, with at most one current key. Destroying it releases
+// (closes) any open key. Value names are matched without regard to letter case.
+class RegistryAccess {
+ public:
+  virtual ~RegistryAccess() = default;
+  // True when the key opens for an existence test (0x20009); the current key is unchanged.
+  virtual bool KeyExists(const std::string& path) = 0;
+  // Opens the key read-write (KEY_ALL_ACCESS), creating it and any missing parents; on success
+  // it replaces the current key.
+  virtual bool OpenKey(const std::string& path) = 0;
+  // Opens an existing key read-only: KEY_READ, then 0x20009, then KEY_QUERY_VALUE; on success it
+  // becomes the current key.
+  virtual bool OpenKeyReadOnly(const std::string& path) = 0;
+  // Closes the current key; nothing when none is open.
+  virtual void CloseKey() = 0;
+  // True when the current key has a value of that name, whatever its type.
+  virtual bool ValueExists(const std::string& name) = 0;
+  // The text of a REG_SZ or REG_EXPAND_SZ value up to its first NUL, unexpanded; empty for a
+  // missing or zero-size value; RegistryError for another type.
+  virtual std::string ReadString(const std::string& name) = 0;
+  // The value of a REG_DWORD value; RegistryError when it is missing or of another type or size.
+  virtual int32_t ReadInteger(const std::string& name) = 0;
+  // Stores REG_SZ with its terminating NUL; RegistryError when the write is refused.
+  virtual void WriteString(const std::string& name, const std::string& value) = 0;
+  // Stores REG_DWORD; RegistryError when the write is refused.
+  virtual void WriteInteger(const std::string& name, int32_t value) = 0;
+  // Empties the list, then appends the name of every direct subkey of the current key in the
+  // registry's enumeration order.
+  virtual void GetKeyNames(StringList& names) = 0;
+};
+
+// Creates a fresh access object; every store operation takes its own and releases it.
+using RegistryOpener = std::function<std::unique_ptr<RegistryAccess>()>;
