@@ -34,6 +34,11 @@ class ServiceFixture {
     };
   }
 
+  // The last flush goes to the temporary directory whatever Path the test loaded.
+  ~ServiceFixture() {
+    if (service) service->AppPath = dir.Prefix();
+  }
+
   // Builds the service object (ServiceCreate runs) with AppPath in the temporary directory.
   THourwarden& Build() {
     service = THourwarden::Create(platform);

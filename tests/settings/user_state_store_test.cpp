@@ -268,6 +268,7 @@ TEST_F(StoreTest, AUserKeyInOtherLetterCaseIsTheSameUser) {
 
 TEST_F(StoreTest, TheServiceLoadsAtStartAndWritesAtStop) {
   registry.SetIntegerForTesting(kProductKey, "Debug", 3);
+  registry.SetStringForTesting(kProductKey, "Path", fixture.dir.Prefix());  // the stop flushes the logs there
   registry.SetStringForTesting(User("alice"), "DayLimit", "60");
   registry.SetIntegerForTesting(User("alice"), "SpentTime", 12);
   registry.SetStringForTesting(User("alice"), "TimeStamp", "01.12.2026");
@@ -282,6 +283,7 @@ TEST_F(StoreTest, TheServiceLoadsAtStartAndWritesAtStop) {
   bool stopped = false;
   service.ServiceStop(stopped);
   EXPECT_EQ(registry.ValueNamesForTesting(User("alice")), (std::vector<std::string>{"SpentTime", "TimeStamp"}));
+  EXPECT_THAT(fixture.DebugMessages(), Contains("Writing spent times for user:alice"));
 }
 
 }  // namespace
