@@ -96,11 +96,4 @@ TEST(InMemoryRegistryTest, CountsOpenKeysUntilClosedOrReleased) {
   EXPECT_EQ(tree.OpenKeyCountForTesting(), 0);
 }
 
-TEST(InMemoryRegistryTest, PathsWithAnEmptyNameInsideThemDoNotOpen) {
-  InMemoryRegistry tree;
-  auto registry = tree.Open();
-  EXPECT_FALSE(registry->OpenKey("\\SOFTWARE\\\\Scratch"));
-  EXPECT_TRUE(tree.SubkeyNamesForTesting("\\SOFTWARE").empty());
-}
-
 }  // namespace

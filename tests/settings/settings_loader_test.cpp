@@ -187,14 +187,6 @@ TEST_F(LoaderTest, AnUnreadableUserGetsAnEmptySlotAndTheOthersKeepTheirPositions
   EXPECT_EQ(TableEntry(service.DayLimits, 2)->Count(), 7);
 }
 
-TEST_F(LoaderTest, AUserKeyThatOpensOnlyForQueryingValuesIsStillRead) {
-  registry.SetStringForTesting(User("ann"), "Day0", "10:00 11:00");
-  registry.SetKeyRightsForTesting(User("ann"), kKeyQueryValue);
-  LoadSettings(service);
-  ASSERT_NE(TableEntry(service.DayFilters, 0), nullptr);
-  EXPECT_EQ((*TableEntry(service.DayFilters, 0))[0], "10:00 11:00");
-}
-
 TEST_F(LoaderTest, AMissingProductKeyKeepsLevelAndPathAndTheReloadCheckCreatesItEmpty) {
   service.DebugLevel = 4;
   service.AppPath = "D:\\Before\\";

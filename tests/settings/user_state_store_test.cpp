@@ -121,15 +121,6 @@ TEST_F(StoreTest, WritesMinutesAsDwordAndTheDateAsText) {
                              "Writing spent times for user:bob", "spent_time=-1  date="}));
 }
 
-TEST_F(StoreTest, WhatIsWrittenReadsBackTheSame) {
-  Restrict({"alice"});
-  service.SpentTimes.emplace_back(StringList{"17", "01.12.2026"});
-  WriteSpentTimes(service);
-  service.SpentTimes.clear();
-  ReadSpentTimes(service);
-  EXPECT_EQ(*TableEntry(service.SpentTimes, 0), (StringList{"17", "01.12.2026"}));
-}
-
 TEST_F(StoreTest, AMissingOrMisshapenEntryStillCreatesTheKeyButWritesNothing) {
   Restrict({"ann", "bea", "cid"});
   service.SpentTimes.emplace_back(StringList{"1", "08.12.2026"});
