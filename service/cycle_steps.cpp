@@ -1,13 +1,15 @@
 #include "service/cycle_steps.h"
 
 #include "service/pending_operations.h"
+#include "settings/settings_loader.h"
+#include "settings/user_state_store.h"
 
 CycleSteps ServiceCycleSteps() {
   CycleSteps steps;
   steps.syncInternetTime = PendingSyncInternetTime;
-  steps.loadSettings = PendingLoadSettings;
-  steps.readSpentTimes = PendingReadSpentTimes;
-  steps.writeSpentTimes = PendingWriteSpentTimes;
+  steps.loadSettings = LoadSettings;
+  steps.readSpentTimes = ReadSpentTimes;
+  steps.writeSpentTimes = WriteSpentTimes;
   steps.updateSpentTimes = PendingUpdateSpentTimes;
   steps.evaluateRestrictions = PendingEvaluateRestrictions;
   steps.unblockAllUsers = PendingUnblockAllUsers;

@@ -16,6 +16,7 @@
 #include "platform/regional_format_win.h"
 #include "platform/timer_win.h"
 #include "service/hourwarden.h"
+#include "settings/registry_access_win.h"
 
 namespace {
 
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
   platform.regionalFormat = &regionalFormat;
   platform.fileAttributes = &fileAttributes;
   platform.companionWindow = &companionWindow;
+  platform.openRegistry = OpenWindowsRegistry;
   platform.reportException = [](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); };
   platform.makeTimer = [&platform](int intervalMs, std::function<void()> onTick) -> std::unique_ptr<Timer> {
     return std::make_unique<WindowsTimer>(intervalMs, std::move(onTick), platform.reportException);

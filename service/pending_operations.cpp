@@ -18,10 +18,6 @@ bool PendingSyncInternetTime(THourwarden& service) {
   return true;
 }
 
-void PendingLoadSettings(THourwarden& service) { NoteNotBuilt(service, "LoadSettings"); }
-void PendingReadSpentTimes(THourwarden& service) { NoteNotBuilt(service, "ReadSpentTimes"); }
-void PendingWriteSpentTimes(THourwarden& service) { NoteNotBuilt(service, "WriteSpentTimes"); }
-
 int PendingUpdateSpentTimes(THourwarden& service) {
   NoteNotBuilt(service, "UpdateSpentTimes");
   return 0;

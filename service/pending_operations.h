@@ -6,9 +6,6 @@ class THourwarden;
 // was reached, so the handler sequences are complete and visible; each is removed when the real
 // operation lands.
 bool PendingSyncInternetTime(THourwarden& service);
-void PendingLoadSettings(THourwarden& service);
-void PendingReadSpentTimes(THourwarden& service);
-void PendingWriteSpentTimes(THourwarden& service);
 int PendingUpdateSpentTimes(THourwarden& service);
 void PendingEvaluateRestrictions(THourwarden& service);
 void PendingUnblockAllUsers(THourwarden& service);

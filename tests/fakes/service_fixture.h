@@ -14,6 +14,7 @@
 #include "logging/logs.h"
 #include "platform/regional_format.h"
 #include "service/hourwarden.h"
+#include "settings/in_memory_registry.h"
 
 // A service object on fakes, writing its logs into a temporary directory.
 class ServiceFixture {
@@ -23,6 +24,7 @@ class ServiceFixture {
     platform.regionalFormat = &regionalFormat;
     platform.fileAttributes = &fileAttributes;
     platform.companionWindow = &companionWindow;
+    platform.openRegistry = registry.Opener();
     platform.reportException = [this](const std::string& message) { reportedExceptions.push_back(message); };
     platform.makeTimer = [this](int intervalMs, std::function<void()>) -> std::unique_ptr<::Timer> {
       timerInterval = intervalMs;
@@ -30,6 +32,11 @@ class ServiceFixture {
       timer_ = timer.get();
       return timer;
     };
+  }
+
+  // The last flush goes to the temporary directory whatever Path the test loaded.
+  ~ServiceFixture() {
+    if (service) service->AppPath = dir.Prefix();
   }
 
   // Builds the service object (ServiceCreate runs) with AppPath in the temporary directory.
@@ -73,6 +80,7 @@ class ServiceFixture {
   FixedRegionalFormat regionalFormat;
   FakeFileAttributes fileAttributes;
   FakeCompanionWindow companionWindow;
+  InMemoryRegistry registry;  // every access object of the service works on this one tree
   ServicePlatform platform;
   std::vector<std::string> reportedExceptions;
   int timerInterval = 0;

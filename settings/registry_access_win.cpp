@@ -1,0 +1,134 @@
+#include "settings/registry_access_win.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "platform/win_error.h"
+#include "settings/reg_key_win.h"
+#include "settings/registry_values.h"
+
+static_assert(KEY_QUERY_VALUE == kKeyQueryValue && KEY_SET_VALUE == kKeySetValue);
+static_assert(KEY_CREATE_SUB_KEY == kKeyCreateSubKey && KEY_ENUMERATE_SUB_KEYS == kKeyEnumerateSubKeys);
+static_assert((STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS) == kKeyExistenceRights);
+static_assert(KEY_READ == kKeyRead && KEY_ALL_ACCESS == kKeyAllAccess);
+static_assert(REG_SZ == kRegSz && REG_EXPAND_SZ == kRegExpandSz && REG_BINARY == kRegBinary);
+static_assert(REG_DWORD == kRegDword && REG_MULTI_SZ == kRegMultiSz && REG_QWORD == kRegQword);
+
+namespace {
+
+// Longest key name the registry allows, plus its NUL.
+constexpr DWORD kMaxKeyNameLength = 256;
+// A value that keeps growing between the size query and the read is given up on after this.
+constexpr int kMaxQueryTries = 4;
+
+class WindowsRegistryAccess : public RegistryAccess {
+ public:
+  bool KeyExists(const std::string& path) override {
+    RegKey key;
+    return RegOpenKeyExA(root_, PathFromRoot(path).c_str(), 0, kKeyExistenceRights, key.Receive()) == ERROR_SUCCESS;
+  }
+
+  bool OpenKey(const std::string& path) override {
+    RegKey key;
+    // Creates the key and any missing parents; REG_OPTION_NON_VOLATILE keeps it across restarts.
+    const LONG result = RegCreateKeyExA(root_, PathFromRoot(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                        desiredAccess_, nullptr, key.Receive(), nullptr);
+    if (result != ERROR_SUCCESS) return false;
+    MakeCurrent(std::move(key), path);
+    return true;
+  }
+
+  bool OpenKeyReadOnly(const std::string& path) override {
+    for (const DWORD rights : kReadOnlyTries) {
+      RegKey key;
+      if (RegOpenKeyExA(root_, PathFromRoot(path).c_str(), 0, rights, key.Receive()) == ERROR_SUCCESS) {
+        MakeCurrent(std::move(key), path);
+        return true;
+      }
+    }
+    return false;
+  }
+
+  void CloseKey() override {
+    current_.Reset();
+    currentPath_.clear();
+  }
+
+  bool ValueExists(const std::string& name) override {
+    return current_ && RegQueryValueExA(current_.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  }
+
+  std::string ReadString(const std::string& name) override { return TextOfValue(currentPath_, name, Query(name)); }
+
+  int32_t ReadInteger(const std::string& name) override { return IntegerOfValue(currentPath_, name, Query(name)); }
+
+  void WriteString(const std::string& name, const std::string& value) override { Store(name, StringValue(value)); }
+
+  void WriteInteger(const std::string& name, int32_t value) override { Store(name, IntegerValue(value)); }
+
+  void GetKeyNames(StringList& names) override {
+    names.Clear();
+    if (!current_) return;
+    DWORD count = 0;
+    DWORD longest = 0;
+    if (RegQueryInfoKeyA(current_.Get(), nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      return;
+    std::string buffer(std::max(longest + 1, kMaxKeyNameLength), '\0');
+    for (DWORD index = 0;; ++index) {
+      DWORD length = static_cast<DWORD>(buffer.size());
+      if (RegEnumKeyExA(current_.Get(), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
+          ERROR_SUCCESS)
+        break;  // ERROR_NO_MORE_ITEMS after the last subkey
+      names.Add(std::string(buffer.data(), length));
+    }
+  }
+
+ private:
+  void MakeCurrent(RegKey key, const std::string& path) {
+    current_ = std::move(key);
+    currentPath_ = path;
+  }
+
+  // The value's type and bytes, or nothing when it cannot be read (missing, or no key open).
+  std::optional<RegistryValue> Query(const std::string& name) const {
+    if (!current_) return std::nullopt;
+    for (int attempt = 0; attempt < kMaxQueryTries; ++attempt) {
+      DWORD type = 0;
+      DWORD size = 0;
+      if (RegQueryValueExA(current_.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+      std::string data(size, '\0');
+      DWORD received = size;
+      const LONG result = RegQueryValueExA(current_.Get(), name.c_str(), nullptr, &type,
+                                           reinterpret_cast<BYTE*>(data.data()), &received);
+      if (result == ERROR_MORE_DATA) continue;
+      if (result != ERROR_SUCCESS) return std::nullopt;
+      data.resize(std::min<DWORD>(received, size));
+      return RegistryValue{type, std::move(data)};
+    }
+    return std::nullopt;
+  }
+
+  void Store(const std::string& name, const RegistryValue& value) {
+    if (!current_) throw ValueError("(no key open)", name, "write refused: no key is open");
+    const LONG result = RegSetValueExA(current_.Get(), name.c_str(), 0, value.type,
+                                       reinterpret_cast<const BYTE*>(value.data.data()),
+                                       static_cast<DWORD>(value.data.size()));
+    if (result != ERROR_SUCCESS)
+      throw ValueError(currentPath_, name,
+                       "write refused: " + DescribeWindowsFailure("RegSetValueExA", static_cast<uint32_t>(result)));
+  }
+
+  const HKEY root_ = HKEY_LOCAL_MACHINE;
+  const REGSAM desiredAccess_ = KEY_ALL_ACCESS;
+  RegKey current_;
+  std::string currentPath_;
+};
+
+}  // namespace
+
+std::unique_ptr<RegistryAccess> OpenWindowsRegistry() { return std::make_unique<WindowsRegistryAccess>(); }

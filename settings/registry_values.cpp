@@ -1,0 +1,59 @@
+#include "settings/registry_values.h"
+
+std::string RegistryTypeName(uint32_t type) {
+  switch (type) {
+    case kRegNone: return "REG_NONE";
+    case kRegSz: return "REG_SZ";
+    case kRegExpandSz: return "REG_EXPAND_SZ";
+    case kRegBinary: return "REG_BINARY";
+    case kRegDword: return "REG_DWORD";
+    case 5: return "REG_DWORD_BIG_ENDIAN";
+    case 6: return "REG_LINK";
+    case kRegMultiSz: return "REG_MULTI_SZ";
+    case kRegQword: return "REG_QWORD";
+    default: return "type " + std::to_string(type);
+  }
+}
+
+RegistryError ValueError(const std::string& keyPath, const std::string& valueName, const std::string& reason) {
+  return RegistryError("Registry value \"" + valueName + "\" of key " + keyPath + ": " + reason);
+}
+
+std::string TextOfValue(const std::string& keyPath, const std::string& valueName,
+                        const std::optional<RegistryValue>& value) {
+  if (!value) return {};
+  if (value->type != kRegSz && value->type != kRegExpandSz)
+    throw ValueError(keyPath, valueName, "holds " + RegistryTypeName(value->type) + " where a text was expected");
+  return value->data.substr(0, value->data.find('\0'));
+}
+
+int32_t IntegerOfValue(const std::string& keyPath, const std::string& valueName,
+                       const std::optional<RegistryValue>& value) {
+  if (!value) throw ValueError(keyPath, valueName, "missing where an integer was expected");
+  if (value->type != kRegDword)
+    throw ValueError(keyPath, valueName,
+                     "holds " + RegistryTypeName(value->type) + " where REG_DWORD was expected");
+  if (value->data.size() != 4)
+    throw ValueError(keyPath, valueName,
+                     "REG_DWORD of " + std::to_string(value->data.size()) + " bytes instead of 4");
+  uint32_t bits = 0;
+  for (int i = 3; i >= 0; --i) bits = (bits << 8) | static_cast<unsigned char>(value->data[static_cast<size_t>(i)]);
+  return static_cast<int32_t>(bits);
+}
+
+RegistryValue StringValue(const std::string& text) {
+  RegistryValue value{kRegSz, text};
+  value.data.push_back('\0');
+  return value;
+}
+
+RegistryValue IntegerValue(int32_t number) {
+  const auto bits = static_cast<uint32_t>(number);
+  RegistryValue value{kRegDword, std::string(4, '\0')};
+  for (size_t i = 0; i < 4; ++i) value.data[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
+  return value;
+}
+
+std::string PathFromRoot(const std::string& path) {
+  return !path.empty() && path.front() == '\\' ? path.substr(1) : path;
+}

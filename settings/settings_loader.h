@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "settings/registry_access.h"
+
+class THourwarden;
+
+// The settings loader: turns the configuration in the registry into DebugLevel, AppPath,
+// RestrictedUsers, DayFilters and DayLimits, and answers the reload request. A value of the
+// wrong type ends an operation with RegistryError, which is not caught here: what was already
+// loaded stays in memory and the error reaches the caller.
+
+// The path of a restricted user's key: the restrictions key with the name appended.
+std::string UserKeyPath(const std::string& userName);
+// A fresh access object from the service's platform; every store operation takes its own.
+std::unique_ptr<RegistryAccess> OpenServiceRegistry(THourwarden& service);
+
+// Rebuilds DebugLevel and AppPath (only when the product key can be read) and the tables of the
+// restricted users from the registry. A user whose key does not open gets an empty slot.
+void LoadSettings(THourwarden& service);
+// Consumes the reload request: the value of ReadSettings (0 when absent or the product key does
+// not open), reset to 0 in the registry when it was not 0. Creates the product key when absent.
+int32_t CheckReloadRequest(THourwarden& service);
+
+// The steps of LoadSettings.
+// Empties RestrictedUsers, DayFilters and DayLimits.
+void ClearFilterConfiguration(THourwarden& service);
+// DebugLevel from "Debug" of the open product key, 2 when it is missing.
+void ReadDebugLevel(THourwarden& service, RegistryAccess& registry);
+// AppPath from "Path" of the open product key, verbatim; empty when it is missing.
+void ReadAppPath(THourwarden& service, RegistryAccess& registry);
+// Appends the day filters of the open user key to DayFilters: "Day0", "Day1", ... up to the first
+// missing name, then empty filters up to Sunday.
+void ReadDayFilters(THourwarden& service, RegistryAccess& registry);
+// Appends the allowances of the open user key to DayLimits: the space-separated pieces of
+// "DayLimit", then "1440" up to Sunday.
+void ReadDayLimits(THourwarden& service, RegistryAccess& registry);

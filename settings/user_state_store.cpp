@@ -1,0 +1,101 @@
+#include "settings/user_state_store.h"
+
+#include <charconv>
+
+#include "logging/logs.h"
+#include "platform/date_time.h"
+#include "service/hourwarden.h"
+#include "settings/registry_values.h"
+#include "settings/settings_loader.h"
+
+namespace {
+
+// The number of a decimal integer text (an optional minus sign and digits, within 32 bits); a
+// RegistryError naming the value it was meant for otherwise, so nothing is written from it.
+int32_t DecimalForValue(const std::string& text, const std::string& keyPath, const std::string& valueName) {
+  int32_t number = 0;
+  const char* first = text.data();
+  const char* last = text.data() + text.size();
+  const auto [end, error] = std::from_chars(first, last, number);
+  if (text.empty() || error != std::errc() || end != last)
+    throw ValueError(keyPath, valueName, "the text \"" + text + "\" is not a decimal integer");
+  return number;
+}
+
+}  // namespace
+
+void ReadSpentTimes(THourwarden& service) {
+  const std::unique_ptr<RegistryAccess> registry = OpenServiceRegistry(service);
+  service.SpentTimes.clear();
+  for (const std::string& name : service.RestrictedUsers) {
+    WriteLogAt(service, 2, "Reading timestamp and spent time for user:" + name);
+    int32_t minutes = 0;
+    std::string date;
+    if (registry->OpenKeyReadOnly(UserKeyPath(name))) {
+      if (registry->ValueExists("SpentTime"))
+        minutes = registry->ReadInteger("SpentTime");
+      else
+        WriteLogAt(service, 2, "ERROR: Not possible to read spent times");
+      if (registry->ValueExists("TimeStamp")) {
+        date = registry->ReadString("TimeStamp");
+        if (date.empty()) date = FormatStoredDate(service.CycleNow);
+      } else {
+        WriteLogAt(service, 2, "ERROR: Not possible to read timestamp");
+      }
+      registry->CloseKey();
+    } else {
+      WriteLogAt(service, 3, "ERROR: Not possible to open " + UserKeyPath(name));
+    }
+    WriteLogAt(service, 3, "spent_time=" + std::to_string(minutes) + " date=" + date);
+    service.SpentTimes.emplace_back(StringList{std::to_string(minutes), date});
+  }
+}
+
+void WriteSpentTimes(THourwarden& service) {
+  const std::unique_ptr<RegistryAccess> registry = OpenServiceRegistry(service);
+  for (int i = 0; i < service.RestrictedUsers.Count(); ++i) {
+    const std::string& name = service.RestrictedUsers[i];
+    const std::string keyPath = UserKeyPath(name);
+    if (!registry->OpenKey(keyPath)) {
+      WriteLogAt(service, 1, "ERROR: Not possible to open " + keyPath);
+      continue;
+    }
+    WriteLogAt(service, 2, "Writing spent times for user:" + name);
+    if (i >= static_cast<int>(service.SpentTimes.size())) {
+      WriteLogAt(service, 2, "ERROR: Timestamp for user not exist");
+    } else if (const StringList* entry = TableEntry(service.SpentTimes, i); entry == nullptr || entry->Count() != 2) {
+      WriteLogAt(service, 2, "ERROR: Timestamp not contains 2 values");
+    } else {
+      registry->WriteInteger("SpentTime", DecimalForValue((*entry)[0], keyPath, "SpentTime"));
+      registry->WriteString("TimeStamp", (*entry)[1]);
+      WriteLogAt(service, 3, "spent_time=" + (*entry)[0] + "  date=" + (*entry)[1]);
+    }
+    registry->CloseKey();
+  }
+}
+
+int32_t ReadLogoffFlag(THourwarden& service, const std::string& userName) {
+  const std::unique_ptr<RegistryAccess> registry = OpenServiceRegistry(service);
+  int32_t flag = 0;
+  if (!registry->OpenKey(UserKeyPath(userName))) {
+    WriteLogAt(service, 2, "ERROR: Not possible to read logoff flag");
+    return flag;
+  }
+  if (registry->ValueExists("Logoff")) flag = registry->ReadInteger("Logoff");
+  registry->CloseKey();
+  WriteLogAt(service, 3, userName + ": logoff_flag=" + std::to_string(flag));
+  return flag;
+}
+
+bool WriteLogoffFlag(THourwarden& service, const std::string& userName, int32_t value) {
+  const std::unique_ptr<RegistryAccess> registry = OpenServiceRegistry(service);
+  WriteLogAt(service, 1, "Writting logoff flag for user: " + userName);
+  if (!registry->OpenKey(UserKeyPath(userName))) {
+    WriteLogAt(service, 1, "ERROR: Not possible to write logoff flag");
+    return false;
+  }
+  registry->WriteInteger("Logoff", value);
+  WriteLogAt(service, 3, "logoff_flag=" + std::to_string(value));
+  registry->CloseKey();
+  return true;
+}

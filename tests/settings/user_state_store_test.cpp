@@ -1,0 +1,280 @@
+#include "settings/user_state_store.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "fakes/service_fixture.h"
+#include "platform/date_time.h"
+#include "settings/settings_loader.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using ::testing::Contains;
+using ::testing::Not;
+
+std::string User(const std::string& name) { return UserKeyPath(name); }
+
+// A built service on 8 December 2026 with its construction lines dropped; every registry key must
+// be released by the end of each test, the failing paths included.
+class StoreTest : public ::testing::Test {
+ protected:
+  StoreTest() : service(fixture.Build()) {
+    service.DebugLines.Clear();
+    service.CycleNow = EncodeDateTime({2026, 12, 8, 10, 0, 0, 0});
+  }
+  ~StoreTest() override { EXPECT_EQ(registry.OpenKeyCountForTesting(), 0); }
+
+  Lines Logged() const { return fixture.BufferedMessages(); }
+  void Restrict(std::initializer_list<std::string> names) {
+    for (const std::string& name : names) service.RestrictedUsers.Add(name);
+  }
+
+  ServiceFixture fixture;
+  THourwarden& service;
+  InMemoryRegistry& registry = fixture.registry;
+};
+
+TEST(ReadSpentTimesTest, EachKeyStateGivesItsEntryAndLines) {
+  const struct {
+    const char* name;
+    bool keyExists;
+    std::optional<int32_t> spentTime;
+    std::optional<std::string> timeStamp;
+    StringList entry;
+    Lines lines;
+  } cases[] = {
+      {"both values", true, 42, "07.12.2026", {"42", "07.12.2026"}, {"spent_time=42 date=07.12.2026"}},
+      {"empty TimeStamp means the cycle date", true, 42, "", {"42", "08.12.2026"}, {"spent_time=42 date=08.12.2026"}},
+      {"no TimeStamp leaves the date empty", true, 42, std::nullopt, {"42", ""},
+       {"ERROR: Not possible to read timestamp", "spent_time=42 date="}},
+      {"no SpentTime counts 0", true, std::nullopt, "07.12.2026", {"0", "07.12.2026"},
+       {"ERROR: Not possible to read spent times", "spent_time=0 date=07.12.2026"}},
+      {"no key", false, std::nullopt, std::nullopt, {"0", ""},
+       {"ERROR: Not possible to open \\SOFTWARE\\Qorvex\\Hourwarden\\Time_restrictions\\alice",
+        "spent_time=0 date="}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ServiceFixture fixture;
+    THourwarden& service = fixture.Build();
+    service.DebugLines.Clear();
+    service.CycleNow = EncodeDateTime({2026, 12, 8, 23, 59, 0, 0});
+    service.RestrictedUsers.Add("alice");
+    if (c.keyExists) fixture.registry.CreateKeyForTesting(User("alice"));
+    if (c.spentTime) fixture.registry.SetIntegerForTesting(User("alice"), "SpentTime", *c.spentTime);
+    if (c.timeStamp) fixture.registry.SetStringForTesting(User("alice"), "TimeStamp", *c.timeStamp);
+
+    ReadSpentTimes(service);
+
+    ASSERT_EQ(service.SpentTimes.size(), 1u);
+    EXPECT_EQ(*TableEntry(service.SpentTimes, 0), c.entry);
+    Lines expected{"Reading timestamp and spent time for user:alice"};
+    expected.insert(expected.end(), c.lines.begin(), c.lines.end());
+    EXPECT_EQ(fixture.BufferedMessages(), expected);
+  }
+}
+
+TEST_F(StoreTest, AtLevelTwoAnUnopenedKeyShowsOnlyTheReadingLine) {
+  service.DebugLevel = 2;
+  Restrict({"alice"});
+  ReadSpentTimes(service);
+  EXPECT_EQ(Logged(), (Lines{"Reading timestamp and spent time for user:alice"}));
+  EXPECT_EQ(*TableEntry(service.SpentTimes, 0), (StringList{"0", ""}));
+}
+
+TEST_F(StoreTest, ASpentTimeOfTheWrongTypeStopsTheReadKeepingTheEarlierEntries) {
+  Restrict({"ann", "bea", "cid"});
+  for (const char* name : {"ann", "bea", "cid"}) registry.SetIntegerForTesting(User(name), "SpentTime", 10);
+  registry.SetStringForTesting(User("bea"), "SpentTime", "10");
+  service.SpentTimes.emplace_back(StringList{"stale", "entry"});
+
+  EXPECT_THROW(ReadSpentTimes(service), RegistryError);
+
+  ASSERT_EQ(service.SpentTimes.size(), 1u);
+  EXPECT_EQ((*TableEntry(service.SpentTimes, 0))[0], "10");
+}
+
+TEST_F(StoreTest, WithNoRestrictedUsersTheTableEmptiesAndNoKeyIsTouched) {
+  service.SpentTimes.emplace_back(StringList{"5", "07.12.2026"});
+  ReadSpentTimes(service);
+  EXPECT_TRUE(service.SpentTimes.empty());
+  WriteSpentTimes(service);
+  EXPECT_TRUE(registry.SubkeyNamesForTesting("\\").empty());
+  EXPECT_TRUE(Logged().empty());
+}
+
+TEST_F(StoreTest, WritesMinutesAsDwordAndTheDateAsText) {
+  Restrict({"alice", "bob"});
+  service.SpentTimes.emplace_back(StringList{"42", "08.12.2026"});
+  service.SpentTimes.emplace_back(StringList{"-1", ""});
+
+  WriteSpentTimes(service);
+
+  EXPECT_EQ(registry.ValueForTesting(User("alice"), "SpentTime"), IntegerValue(42));
+  EXPECT_EQ(registry.ValueForTesting(User("alice"), "TimeStamp"), StringValue("08.12.2026"));
+  EXPECT_EQ(registry.ValueForTesting(User("bob"), "SpentTime"), IntegerValue(-1));
+  EXPECT_EQ(registry.ValueForTesting(User("bob"), "TimeStamp"), StringValue(""));
+  EXPECT_EQ(Logged(), (Lines{"Writing spent times for user:alice", "spent_time=42  date=08.12.2026",
+                             "Writing spent times for user:bob", "spent_time=-1  date="}));
+}
+
+TEST_F(StoreTest, AMissingOrMisshapenEntryStillCreatesTheKeyButWritesNothing) {
+  Restrict({"ann", "bea", "cid"});
+  service.SpentTimes.emplace_back(StringList{"1", "08.12.2026"});
+  service.SpentTimes.emplace_back(StringList{"1", "08.12.2026", "extra"});
+
+  WriteSpentTimes(service);
+
+  EXPECT_EQ(registry.ValueNamesForTesting(User("ann")), (std::vector<std::string>{"SpentTime", "TimeStamp"}));
+  EXPECT_TRUE(registry.KeyExistsForTesting(User("bea")));
+  EXPECT_TRUE(registry.ValueNamesForTesting(User("bea")).empty());
+  EXPECT_TRUE(registry.KeyExistsForTesting(User("cid")));
+  EXPECT_TRUE(registry.ValueNamesForTesting(User("cid")).empty());
+  EXPECT_THAT(Logged(), Contains("ERROR: Timestamp not contains 2 values"));
+  EXPECT_THAT(Logged(), Contains("ERROR: Timestamp for user not exist"));
+}
+
+TEST(WriteSpentTimesTest, AMinuteCountThatIsNotADecimalIntegerStopsTheWrite) {
+  for (const char* minutes : {"abc", "", "12x", " 12", "99999999999", "1.5"}) {
+    SCOPED_TRACE(std::string("\"") + minutes + "\"");
+    ServiceFixture fixture;
+    THourwarden& service = fixture.Build();
+    service.RestrictedUsers = StringList{"ann", "bea", "cid"};
+    for (const char* stored : {"1", minutes, "3"}) service.SpentTimes.emplace_back(StringList{stored, "08.12.2026"});
+    try {
+      WriteSpentTimes(service);
+      ADD_FAILURE() << "no RegistryError";
+    } catch (const RegistryError& error) {
+      EXPECT_THAT(error.what(), ::testing::HasSubstr(User("bea")));
+      EXPECT_THAT(error.what(), ::testing::HasSubstr("SpentTime"));
+    }
+    EXPECT_EQ(fixture.registry.ValueForTesting(User("ann"), "SpentTime"), IntegerValue(1));
+    EXPECT_TRUE(fixture.registry.ValueNamesForTesting(User("bea")).empty());
+    EXPECT_FALSE(fixture.registry.KeyExistsForTesting(User("cid")));
+    EXPECT_EQ(fixture.registry.OpenKeyCountForTesting(), 0);
+  }
+}
+
+TEST_F(StoreTest, AUserKeyThatCannotBeCreatedIsReportedAndTheOthersAreWritten) {
+  service.DebugLevel = 1;
+  Restrict({"ann", "bea"});
+  registry.CreateKeyForTesting(User("bea"));
+  registry.SetKeyRightsForTesting(kRestrictionsKey, kKeyAllAccess & ~kKeyCreateSubKey);
+  service.SpentTimes.emplace_back(StringList{"1", "08.12.2026"});
+  service.SpentTimes.emplace_back(StringList{"2", "08.12.2026"});
+
+  WriteSpentTimes(service);
+
+  EXPECT_EQ(Logged(), (Lines{"ERROR: Not possible to open \\SOFTWARE\\Qorvex\\Hourwarden\\Time_restrictions\\ann"}));
+  EXPECT_EQ(registry.ValueForTesting(User("bea"), "SpentTime"), IntegerValue(2));
+}
+
+TEST_F(StoreTest, ARefusedWriteIsAnErrorAndLaterUsersAreNotWritten) {
+  Restrict({"ann", "bea"});
+  registry.RefuseWritesForTesting(User("ann"));
+  service.SpentTimes.emplace_back(StringList{"1", "08.12.2026"});
+  service.SpentTimes.emplace_back(StringList{"2", "08.12.2026"});
+  EXPECT_THROW(WriteSpentTimes(service), RegistryError);
+  EXPECT_FALSE(registry.KeyExistsForTesting(User("bea")));
+}
+
+TEST_F(StoreTest, AUserKeyDeletedWhileRunningIsRecreatedWithOnlyTheValuesWrittenThen) {
+  registry.SetIntegerForTesting(kProductKey, "Debug", 3);
+  registry.SetStringForTesting(User("alice"), "Day0", "12:00 13:00");
+  registry.SetStringForTesting(User("alice"), "DayLimit", "60");
+  registry.SetIntegerForTesting(User("alice"), "SpentTime", 30);
+  registry.SetStringForTesting(User("alice"), "TimeStamp", "08.12.2026");
+  LoadSettings(service);
+  ReadSpentTimes(service);
+  registry.DeleteKeyForTesting(User("alice"));
+
+  ReadSpentTimes(service);  // the key is gone: a fresh count
+  EXPECT_EQ(*TableEntry(service.SpentTimes, 0), (StringList{"0", ""}));
+  (*TableEntry(service.SpentTimes, 0)) = StringList{"1", "08.12.2026"};
+  WriteSpentTimes(service);
+  EXPECT_EQ(registry.ValueNamesForTesting(User("alice")), (std::vector<std::string>{"SpentTime", "TimeStamp"}));
+
+  registry.DeleteKeyForTesting(User("alice"));
+  EXPECT_TRUE(WriteLogoffFlag(service, "alice", 1));
+  EXPECT_EQ(registry.ValueNamesForTesting(User("alice")), (std::vector<std::string>{"Logoff"}));
+}
+
+TEST_F(StoreTest, ReadsTheLogoffFlagCreatingAMissingKey) {
+  registry.SetIntegerForTesting(User("alice"), "Logoff", 7);
+  EXPECT_EQ(ReadLogoffFlag(service, "alice"), 7);
+  EXPECT_EQ(ReadLogoffFlag(service, "nobody"), 0);
+  EXPECT_TRUE(registry.KeyExistsForTesting(User("nobody")));
+  EXPECT_TRUE(registry.ValueNamesForTesting(User("nobody")).empty());
+  EXPECT_EQ(Logged(), (Lines{"alice: logoff_flag=7", "nobody: logoff_flag=0"}));
+}
+
+TEST_F(StoreTest, ALogoffFlagKeyThatDoesNotOpenReadsZeroAndRefusesTheWrite) {
+  registry.SetIntegerForTesting(User("alice"), "Logoff", 1);
+  registry.SetKeyRightsForTesting(User("alice"), kKeyRead);  // readable, but not read-write
+  EXPECT_EQ(ReadLogoffFlag(service, "alice"), 0);
+  EXPECT_FALSE(WriteLogoffFlag(service, "alice", 0));
+  EXPECT_EQ(registry.ValueForTesting(User("alice"), "Logoff"), IntegerValue(1));
+  EXPECT_EQ(Logged(), (Lines{"ERROR: Not possible to read logoff flag", "Writting logoff flag for user: alice",
+                             "ERROR: Not possible to write logoff flag"}));
+}
+
+TEST_F(StoreTest, WritesTheLogoffFlagAsDwordAndLogsItsValueOnlyAtLevelThree) {
+  service.DebugLevel = 1;
+  EXPECT_TRUE(WriteLogoffFlag(service, "alice", 1));
+  EXPECT_EQ(registry.ValueForTesting(User("alice"), "Logoff"), IntegerValue(1));
+  EXPECT_EQ(Logged(), (Lines{"Writting logoff flag for user: alice"}));
+
+  service.DebugLines.Clear();
+  service.DebugLevel = 3;
+  EXPECT_TRUE(WriteLogoffFlag(service, "alice", 0));
+  EXPECT_EQ(registry.ValueForTesting(User("alice"), "Logoff"), IntegerValue(0));
+  EXPECT_EQ(Logged(), (Lines{"Writting logoff flag for user: alice", "logoff_flag=0"}));
+}
+
+TEST_F(StoreTest, LogoffFlagErrorsTravelAndReleaseTheKey) {
+  registry.SetStringForTesting(User("alice"), "Logoff", "1");
+  EXPECT_THROW(ReadLogoffFlag(service, "alice"), RegistryError);
+  registry.RefuseWritesForTesting(User("bob"));
+  EXPECT_THROW(WriteLogoffFlag(service, "bob", 1), RegistryError);
+  EXPECT_THAT(Logged(), Not(Contains("logoff_flag=1")));
+}
+
+TEST_F(StoreTest, AUserKeyInOtherLetterCaseIsTheSameUser) {
+  registry.SetStringForTesting(User("Alice"), "Day0", "12:00 13:00");
+  LoadSettings(service);
+  ASSERT_EQ(service.RestrictedUsers.IndexOf("alice"), 0);
+
+  EXPECT_TRUE(WriteLogoffFlag(service, "alice", 1));
+  EXPECT_EQ(ReadLogoffFlag(service, "ALICE"), 1);
+  service.SpentTimes.emplace_back(StringList{"5", "08.12.2026"});
+  WriteSpentTimes(service);
+
+  EXPECT_EQ(registry.SubkeyNamesForTesting(kRestrictionsKey), std::vector<std::string>{"Alice"});
+  EXPECT_EQ(registry.ValueForTesting(User("Alice"), "Logoff"), IntegerValue(1));
+  EXPECT_EQ(registry.ValueForTesting(User("Alice"), "SpentTime"), IntegerValue(5));
+}
+
+TEST_F(StoreTest, TheServiceLoadsAtStartAndWritesAtStop) {
+  registry.SetIntegerForTesting(kProductKey, "Debug", 3);
+  registry.SetStringForTesting(kProductKey, "Path", fixture.dir.Prefix());  // the stop flushes the logs there
+  registry.SetStringForTesting(User("alice"), "DayLimit", "60");
+  registry.SetIntegerForTesting(User("alice"), "SpentTime", 12);
+  registry.SetStringForTesting(User("alice"), "TimeStamp", "01.12.2026");
+
+  bool started = false;
+  service.ServiceStart(started);
+  EXPECT_EQ(service.RestrictedUsers, (StringList{"alice"}));
+  ASSERT_EQ(service.SpentTimes.size(), 1u);
+  EXPECT_EQ(service.DayLimits.size(), 1u);
+
+  registry.DeleteKeyForTesting(User("alice"));
+  bool stopped = false;
+  service.ServiceStop(stopped);
+  EXPECT_EQ(registry.ValueNamesForTesting(User("alice")), (std::vector<std::string>{"SpentTime", "TimeStamp"}));
+  EXPECT_THAT(fixture.DebugMessages(), Contains("Writing spent times for user:alice"));
+}
+
+}  // namespace
