@@ -1,10 +1,11 @@
 #include "service/cycle_steps.h"
 
 #include "service/pending_operations.h"
+#include "timesync/time_sync.h"
 
 CycleSteps ServiceCycleSteps() {
   CycleSteps steps;
-  steps.syncInternetTime = PendingSyncInternetTime;
+  steps.syncInternetTime = SyncInternetTime;
   steps.loadSettings = PendingLoadSettings;
   steps.readSpentTimes = PendingReadSpentTimes;
   steps.writeSpentTimes = PendingWriteSpentTimes;

@@ -11,13 +11,6 @@ void NoteNotBuilt(THourwarden& service, const char* operation) {
 
 }  // namespace
 
-// Until the time page is read the clock is taken as confirmed, so the scheduler runs its
-// synchronised branch.
-bool PendingSyncInternetTime(THourwarden& service) {
-  NoteNotBuilt(service, "SyncInternetTime");
-  return true;
-}
-
 void PendingLoadSettings(THourwarden& service) { NoteNotBuilt(service, "LoadSettings"); }
 void PendingReadSpentTimes(THourwarden& service) { NoteNotBuilt(service, "ReadSpentTimes"); }
 void PendingWriteSpentTimes(THourwarden& service) { NoteNotBuilt(service, "WriteSpentTimes"); }

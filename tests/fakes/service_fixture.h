@@ -8,6 +8,7 @@
 
 #include "fakes/fake_companion_window.h"
 #include "fakes/fake_file_attributes.h"
+#include "fakes/fake_time_sync.h"
 #include "fakes/fake_timer.h"
 #include "fakes/manual_clock.h"
 #include "fakes/temp_dir.h"
@@ -23,6 +24,9 @@ class ServiceFixture {
     platform.regionalFormat = &regionalFormat;
     platform.fileAttributes = &fileAttributes;
     platform.companionWindow = &companionWindow;
+    platform.timePageFetcher = &timePageFetcher;
+    platform.timeZoneQuery = &timeZoneQuery;
+    platform.localClockSetter = &clockSetter;
     platform.reportException = [this](const std::string& message) { reportedExceptions.push_back(message); };
     platform.makeTimer = [this](int intervalMs, std::function<void()>) -> std::unique_ptr<::Timer> {
       timerInterval = intervalMs;
@@ -73,6 +77,9 @@ class ServiceFixture {
   FixedRegionalFormat regionalFormat;
   FakeFileAttributes fileAttributes;
   FakeCompanionWindow companionWindow;
+  FakeTimePageFetcher timePageFetcher;
+  FakeTimeZoneQuery timeZoneQuery;
+  RecordingClockSetter clockSetter;
   ServicePlatform platform;
   std::vector<std::string> reportedExceptions;
   int timerInterval = 0;
