@@ -3,10 +3,11 @@
 #include "service/pending_operations.h"
 #include "settings/settings_loader.h"
 #include "settings/user_state_store.h"
+#include "timesync/time_sync.h"
 
 CycleSteps ServiceCycleSteps() {
   CycleSteps steps;
-  steps.syncInternetTime = PendingSyncInternetTime;
+  steps.syncInternetTime = SyncInternetTime;
   steps.loadSettings = LoadSettings;
   steps.readSpentTimes = ReadSpentTimes;
   steps.writeSpentTimes = WriteSpentTimes;

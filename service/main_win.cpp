@@ -17,6 +17,7 @@
 #include "platform/timer_win.h"
 #include "service/hourwarden.h"
 #include "settings/registry_access_win.h"
+#include "timesync/time_sync_win.h"
 
 namespace {
 
@@ -47,12 +48,18 @@ int main(int argc, char** argv) {
   WindowsRegionalFormat regionalFormat;
   WindowsFileAttributes fileAttributes;
   WindowsCompanionWindow companionWindow;
+  WinInetTimePageFetcher timePageFetcher;
+  WindowsTimeZoneQuery timeZoneQuery;
+  WindowsLocalClockSetter localClockSetter;
   ServicePlatform platform;
   platform.clock = &clock;
   platform.regionalFormat = &regionalFormat;
   platform.fileAttributes = &fileAttributes;
   platform.companionWindow = &companionWindow;
   platform.openRegistry = OpenWindowsRegistry;
+  platform.timePageFetcher = &timePageFetcher;
+  platform.timeZoneQuery = &timeZoneQuery;
+  platform.localClockSetter = &localClockSetter;
   platform.reportException = [](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); };
   platform.makeTimer = [&platform](int intervalMs, std::function<void()> onTick) -> std::unique_ptr<Timer> {
     return std::make_unique<WindowsTimer>(intervalMs, std::move(onTick), platform.reportException);

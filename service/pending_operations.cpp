@@ -11,12 +11,6 @@ void NoteNotBuilt(THourwarden& service, const char* operation) {
 
 }  // namespace
 
-// Until the time page is read the clock is taken as confirmed, so the scheduler runs its
-// synchronised branch.
-bool PendingSyncInternetTime(THourwarden& service) {
-  NoteNotBuilt(service, "SyncInternetTime");
-  return true;
-}
 
 int PendingUpdateSpentTimes(THourwarden& service) {
   NoteNotBuilt(service, "UpdateSpentTimes");

@@ -9,6 +9,7 @@
 #include "platform/regional_format.h"
 #include "platform/timer.h"
 #include "settings/registry_access.h"
+#include "timesync/time_sync_platform.h"
 
 // The platform the service object works through: the Windows implementations in the service,
 // fakes in the tests. The objects are owned by whoever builds the service object and outlive it.
@@ -19,6 +20,9 @@ struct ServicePlatform {
   CompanionWindow* companionWindow = nullptr;
   TimerFactory makeTimer;
   RegistryOpener openRegistry;
+  TimePageFetcher* timePageFetcher = nullptr;
+  TimeZoneQuery* timeZoneQuery = nullptr;
+  LocalClockSetter* localClockSetter = nullptr;
   // The application's exception handling: receives the message of an exception that escapes
   // ServiceCreate or ServiceDestroy, after which construction or destruction goes on.
   std::function<void(const std::string& message)> reportException;

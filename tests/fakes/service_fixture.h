@@ -8,6 +8,7 @@
 
 #include "fakes/fake_companion_window.h"
 #include "fakes/fake_file_attributes.h"
+#include "fakes/fake_time_sync.h"
 #include "fakes/fake_timer.h"
 #include "fakes/manual_clock.h"
 #include "fakes/temp_dir.h"
@@ -25,6 +26,9 @@ class ServiceFixture {
     platform.fileAttributes = &fileAttributes;
     platform.companionWindow = &companionWindow;
     platform.openRegistry = registry.Opener();
+    platform.timePageFetcher = &timePageFetcher;
+    platform.timeZoneQuery = &timeZoneQuery;
+    platform.localClockSetter = &clockSetter;
     platform.reportException = [this](const std::string& message) { reportedExceptions.push_back(message); };
     platform.makeTimer = [this](int intervalMs, std::function<void()>) -> std::unique_ptr<::Timer> {
       timerInterval = intervalMs;
@@ -81,6 +85,9 @@ class ServiceFixture {
   FakeFileAttributes fileAttributes;
   FakeCompanionWindow companionWindow;
   InMemoryRegistry registry;  // every access object of the service works on this one tree
+  FakeTimePageFetcher timePageFetcher;
+  FakeTimeZoneQuery timeZoneQuery;
+  RecordingClockSetter clockSetter;
   ServicePlatform platform;
   std::vector<std::string> reportedExceptions;
   int timerInterval = 0;

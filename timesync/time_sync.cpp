@@ -1,0 +1,88 @@
+#include "timesync/time_sync.h"
+
+#include <memory>
+
+#include "logging/logs.h"
+#include "platform/regional_format.h"
+#include "service/hourwarden.h"
+#include "settings/registry_access.h"
+#include "timesync/http_date.h"
+#include "timesync/time_page.h"
+#include "timesync/zone_time.h"
+
+std::optional<std::string> TimePageUrl(THourwarden& service) {
+  std::string url;
+  if (const RegistryOpener& openRegistry = service.Platform().openRegistry) {
+    try {
+      std::unique_ptr<RegistryAccess> registry = openRegistry();
+      if (registry && registry->OpenKeyReadOnly(kProductKey)) url = registry->ReadString(kTimeUrlValue);
+    } catch (const RegistryError& error) {
+      // A TimeUrl of the wrong type fails this attempt only: left to travel, it would end the
+      // service start before the restrictions are first evaluated.
+      WriteLogAt(service, 1, std::string("ERROR:") + error.what());
+      return std::nullopt;
+    }
+  }
+  return url.empty() ? std::string(kDefaultTimeUrl) : url;
+}
+
+std::optional<DateTimeParts> ResponseUtcTime(const TimePageResponse& response, const StringList& monthNames,
+                                             const DateTimeParts& localNow) {
+  if (const std::optional<PageTimeText> page = ScanTimePage(response.body))
+    return PageUtcTime(*page, monthNames, localNow);
+  return ParseHttpDate(response.dateHeader);
+}
+
+bool SyncInternetTime(THourwarden& service) {
+  const ServicePlatform& platform = service.Platform();
+  if (platform.timePageFetcher == nullptr || platform.timeZoneQuery == nullptr ||
+      platform.localClockSetter == nullptr) {
+    WriteLogAt(service, 1, "ERROR:Internet connection not set");
+    return false;
+  }
+  const std::optional<std::string> url = TimePageUrl(service);
+  if (!url) return false;
+
+  const TimePageResponse response = platform.timePageFetcher->Fetch(*url);
+  switch (response.outcome) {
+    case TimePageResponse::Outcome::NoInternetHandle:
+      WriteLogAt(service, 1, "ERROR:Internet connection not set");
+      WriteLogAt(service, 1, response.failure);
+      return false;
+    case TimePageResponse::Outcome::NotReached:
+      WriteLogAt(service, 2, "ERROR:Not possible to connect to time site");
+      WriteLogAt(service, 2, response.failure);
+      return false;
+    case TimePageResponse::Outcome::ReadFailed:
+      return false;
+    case TimePageResponse::Outcome::Read:
+      break;
+  }
+  const double readTime = platform.clock->Now();
+
+  const TimeZoneReading zone = platform.timeZoneQuery->Read();
+  const std::optional<int64_t> offset = ZoneOffsetMinutes(zone);
+  if (!offset) {
+    WriteLogAt(service, 2, "ERROR:Not possible to read time zone");
+    WriteLogAt(service, 2, zone.failure);
+    return false;
+  }
+
+  const std::optional<DateTimeParts> utc = ResponseUtcTime(response, service.MonthNames, DecodeDateTime(readTime));
+  if (!utc) return false;
+  const std::optional<DateTimeParts> local = UtcToLocal(*utc, *offset);
+  if (!local) return false;
+
+  const RegionalFormat& format = *platform.regionalFormat;
+  const std::string internetTime = FormatGeneralDateTime(format, EncodeDateTime(*local));
+  if (FormatGeneralDateTime(format, readTime) == internetTime) return true;
+
+  WriteLogAt(service, 2, "Updating date and time. Internet time=" + internetTime);
+  if (const std::optional<std::string> failure = platform.localClockSetter->SetLocalTime(ToSystemTimeRecord(*local))) {
+    // The clock still shows the time that disagreed, so it stays unconfirmed.
+    WriteLogAt(service, 2, "ERROR:Not possible to set date and time");
+    WriteLogAt(service, 2, *failure);
+    return false;
+  }
+  return true;
+}
