@@ -37,9 +37,10 @@ run_gtest() {
 run_gtest linux-unit build/linux/tests/hourwarden_tests
 
 source scripts/wine_env.sh
+trap wine_prefix_end EXIT
 wine_prefix_new "$root/build/windows/wineprefix"
 run_gtest windows-unit wine build/windows/tests/hourwarden_win_tests.exe
-wineserver -k >/dev/null 2>&1 || true
+wine_prefix_end
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

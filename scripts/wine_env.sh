@@ -7,10 +7,20 @@ wine_prefix_new() {
   local prefix="$1"
   export WINEPREFIX="$prefix"
   wineserver -k >/dev/null 2>&1 || true
-  rm -rf "$prefix"
+  # A server that is still going down can hold files of the old prefix for a moment.
+  for _ in 1 2 3 4 5; do rm -rf "$prefix" 2>/dev/null && break; sleep 1; done
   mkdir -p "$prefix"
   wineboot -i >/dev/null 2>&1
   # With no display Wine creates no window unless the null graphics driver is chosen.
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
   wineserver -w
+  # Keep the server (and with it the services it runs) alive between the wine commands of a
+  # script; otherwise it ends, taking the services along, once no program runs. The caller ends
+  # it with wine_prefix_end (the server must not hold the caller's output open).
+  wineserver -p >/dev/null 2>&1 </dev/null
+}
+
+# Ends the prefix's server and every program in it.
+wine_prefix_end() {
+  wineserver -k >/dev/null 2>&1 || true
 }

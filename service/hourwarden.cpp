@@ -24,7 +24,18 @@ class FlagReset {
 
 }  // namespace
 
-THourwarden::THourwarden(const ServicePlatform& platform) : platform_(platform), steps_(ServiceCycleSteps()) {
+THourwarden::THourwarden(const ServicePlatform& platform)
+    : TService("Hourwarden"), platform_(platform), steps_(ServiceCycleSteps()) {
+  DisplayName = "Hourwarden";
+  AllowPause = false;
+  WaitHint = 2000;
+  OnCreate = [this](TService*) { ServiceCreate(); };
+  OnDestroy = [this](TService*) { ServiceDestroy(); };
+  OnStart = [this](TService*, bool& started) { ServiceStart(started); };
+  OnExecute = [this](TService*) { ServiceExecute(); };
+  OnStop = [this](TService*, bool& stopped) { ServiceStop(stopped); };
+  OnShutdown = [this](TService*) { ServiceShutdown(); };
+  BeforeUninstall = [this](TService*) { ServiceBeforeUninstall(); };
   if (platform_.makeTimer) Timer1 = platform_.makeTimer(2000, [this] { Timer1Timer(); });
   AppPath.clear();
   CycleNow = 0;
@@ -37,7 +48,7 @@ THourwarden::THourwarden(const ServicePlatform& platform) : platform_(platform),
 std::unique_ptr<THourwarden> THourwarden::Create(const ServicePlatform& platform) {
   std::unique_ptr<THourwarden> service(new THourwarden(platform));
   try {
-    service->ServiceCreate();
+    if (service->OnCreate) service->OnCreate(service.get());
   } catch (...) {
     service->ReportException("ServiceCreate");
   }
@@ -46,7 +57,7 @@ std::unique_ptr<THourwarden> THourwarden::Create(const ServicePlatform& platform
 
 THourwarden::~THourwarden() {
   try {
-    ServiceDestroy();
+    if (OnDestroy) OnDestroy(this);
   } catch (...) {
     ReportException("ServiceDestroy");
   }
@@ -91,11 +102,12 @@ void THourwarden::ServiceStart(bool& Started) {
 }
 
 void THourwarden::ServiceExecute() {
-  if (requestLoop_ == nullptr)
+  ServiceRequestLoop* requests = RequestLoop();
+  if (requests == nullptr)
     throw std::logic_error("ServiceExecute needs the host's request loop, and none is attached");
   WriteLogAt(*this, 2, "Executing service");
   if (Timer1) Timer1->SetEnabled(true);
-  while (!requestLoop_->Terminated()) requestLoop_->ProcessRequests(true);
+  while (!requests->Terminated()) requests->ProcessRequests(true);
   if (Timer1) Timer1->SetEnabled(false);
   WriteLogAt(*this, 3, "Service execution stopped");
 }

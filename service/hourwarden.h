@@ -9,18 +9,19 @@
 #include "platform/string_list.h"
 #include "platform/timer.h"
 #include "service/cycle_steps.h"
+#include "service/service_base.h"
 #include "service/service_platform.h"
-#include "service/service_request_loop.h"
 
 // Title of the companion tool's window, which an uninstall asks to close.
 inline constexpr char kCompanionWindowTitle[] = "Hourwarden - User loggoff tool";
 
 // The service object: the one object that owns all state of the service. The subsystems are
-// operations on its fields (engine/, settings/, census/, timesync/, logging/).
-class THourwarden {
+// operations on its fields (engine/, settings/, census/, timesync/, logging/). As a TService it
+// is the service "Hourwarden" of the service host, with its handlers in the host's slots.
+class THourwarden : public TService {
  public:
-  // Builds the object (fields, lists, MonthNames, debug level 3) and then runs ServiceCreate;
-  // an exception from ServiceCreate goes to the platform's exception handling.
+  // Builds the object (service properties, fields, lists, MonthNames, debug level 3) and then
+  // runs ServiceCreate; an exception from ServiceCreate goes to the exception handling.
   static std::unique_ptr<THourwarden> Create(const ServicePlatform& platform);
   // Runs ServiceDestroy (its exception goes to the exception handling), then releases everything.
   ~THourwarden();
@@ -60,8 +61,6 @@ class THourwarden {
   // The handler of every tick of Timer1.
   void Timer1Timer();
 
-  // The host's request loop that ServiceExecute runs; set by the host before the service starts.
-  void AttachRequestLoop(ServiceRequestLoop* loop) { requestLoop_ = loop; }
   const ServicePlatform& Platform() const { return platform_; }
   // Guards DebugLines and ProcessEvents: appends and flushes come from more than one thread.
   std::mutex& LogBufferMutex() { return logBufferMutex_; }
@@ -74,7 +73,6 @@ class THourwarden {
 
   ServicePlatform platform_;
   CycleSteps steps_;
-  ServiceRequestLoop* requestLoop_ = nullptr;
   // Ticks run on the main thread, ServiceStop and ServiceShutdown on the service thread, and
   // all of them work on the same fields. Each of the three holds handlerMutex_ for its whole
   // body, so a tick never interleaves with a stop or a shutdown: a tick that falls due while one

@@ -1,89 +1,55 @@
-// Program entry. Until the service host is built this runs the service object in the console
-// for a given number of seconds (65 by default): create, start, execute with the timer ticking
-// on this thread, stop, destroy.
+// Program entry: builds the Windows platform and the service object, then installs, uninstalls or
+// runs the service as the command line says.
 
 #include <windows.h>
 
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
+#include <exception>
 #include <memory>
-#include <thread>
+#include <string>
+#include <vector>
 
-#include "platform/clock_win.h"
-#include "platform/companion_window_win.h"
-#include "platform/file_attributes_win.h"
-#include "platform/regional_format_win.h"
-#include "platform/timer_win.h"
+#include "service/host_messages.h"
 #include "service/hourwarden.h"
-#include "settings/registry_access_win.h"
-#include "timesync/time_sync_win.h"
+#include "service/service_application_win.h"
+#include "service/windows_platform_win.h"
 
 namespace {
 
-// Ends the request loop once the run time is over, with a stop request.
-class TimedRequestLoop : public ServiceRequestLoop {
- public:
-  TimedRequestLoop(THourwarden& service, std::chrono::steady_clock::time_point end) : service_(service), end_(end) {}
-  bool Terminated() const override { return terminated_; }
-  void ProcessRequests(bool) override {
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    if (std::chrono::steady_clock::now() < end_) return;
-    bool stopped = true;
-    service_.ServiceStop(stopped);
-    terminated_ = stopped;
-  }
-
- private:
-  THourwarden& service_;
-  std::chrono::steady_clock::time_point end_;
-  bool terminated_ = false;
-};
+// The program entry's error box, task-modal with an error icon.
+void ShowApplicationError(const std::string& className, const std::string& message) {
+  const std::string text = ApplicationErrorMessage(className, ExecutableFileName(), nullptr, message);
+  MessageBoxA(nullptr, text.c_str(), "Application Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int seconds = argc > 1 ? std::atoi(argv[1]) : 65;
-  WindowsClock clock;
-  WindowsRegionalFormat regionalFormat;
-  WindowsFileAttributes fileAttributes;
-  WindowsCompanionWindow companionWindow;
-  WinInetTimePageFetcher timePageFetcher;
-  WindowsTimeZoneQuery timeZoneQuery;
-  WindowsLocalClockSetter localClockSetter;
-  ServicePlatform platform;
-  platform.clock = &clock;
-  platform.regionalFormat = &regionalFormat;
-  platform.fileAttributes = &fileAttributes;
-  platform.companionWindow = &companionWindow;
-  platform.openRegistry = OpenWindowsRegistry;
-  platform.timePageFetcher = &timePageFetcher;
-  platform.timeZoneQuery = &timeZoneQuery;
-  platform.localClockSetter = &localClockSetter;
-  platform.reportException = [](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); };
-  platform.makeTimer = [&platform](int intervalMs, std::function<void()> onTick) -> std::unique_ptr<Timer> {
-    return std::make_unique<WindowsTimer>(intervalMs, std::move(onTick), platform.reportException);
-  };
+  try {
+    WindowsServiceHostPlatform host;
+    TEventLogger applicationLog(ExecutableFileName());
+    WindowsServicePlatform platform(
+        [&applicationLog](const std::string& message) { applicationLog.LogMessage(message); });
 
-  std::unique_ptr<THourwarden> service = THourwarden::Create(platform);
-  TimedRequestLoop loop(*service, std::chrono::steady_clock::now() + std::chrono::seconds(seconds));
-  service->AttachRequestLoop(&loop);
-  const DWORD mainThread = GetCurrentThreadId();
-  MSG message;
-  PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);  // make sure this thread has a message queue
+    WindowsServiceManager manager;
+    WindowsDialogs dialogs;
+    TServiceApplication::Platform applicationPlatform;
+    applicationPlatform.manager = &manager;
+    applicationPlatform.dialogs = &dialogs;
+    applicationPlatform.exePath = ExecutablePath();
+    applicationPlatform.runServiceMode = [&host, &applicationLog](TServiceApplication& application) {
+      RunServiceMode(application, host, applicationLog);
+    };
 
-  std::thread serviceThread([&] {
-    try {
-      bool started = true;
-      service->ServiceStart(started);
-      if (started) service->ServiceExecute();
-    } catch (const std::exception& error) {
-      std::fprintf(stderr, "Service failed: %s\n", error.what());
-    }
-    PostThreadMessageA(mainThread, WM_QUIT, 0, 0);
-  });
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
-  serviceThread.join();
-  service.reset();
+    TServiceApplication application(applicationPlatform);
+    application.Initialize();
+    application.Title = "Hourwarden service";
+    application.CreateForm(THourwarden::Create(platform.Platform()));
+    application.Run(std::vector<std::string>(argv + 1, argv + argc));
+    application.DestroyServices();
+  } catch (const EOSError& error) {
+    ShowApplicationError("EOSError", error.what());
+  } catch (const std::exception& error) {
+    ShowApplicationError("Exception", error.what());
+  }
   return 0;
 }

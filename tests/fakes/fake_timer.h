@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+
 #include "platform/timer.h"
 
 // A timer that never ticks by itself; the tests call the tick handler directly.
@@ -13,6 +15,6 @@ class FakeTimer : public Timer {
   int Switches() const { return switches_; }
 
  private:
-  bool enabled_ = false;
-  int switches_ = 0;
+  std::atomic<bool> enabled_{false};
+  std::atomic<int> switches_{0};
 };

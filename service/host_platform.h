@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+// What the service host needs from the service control manager and the system, as seen by the
+// portable host logic. The Windows implementation is in host_platform_win.cpp; the tests use
+// fakes.
+
+// The record passed to the service control manager on every change of state.
+struct ServiceStatusRecord {
+  uint32_t serviceType = 0;
+  uint32_t currentState = 0;
+  uint32_t controlsAccepted = 0;
+  uint32_t win32ExitCode = 0;
+  uint32_t serviceSpecificExitCode = 0;
+  uint32_t checkPoint = 0;
+  uint32_t waitHint = 0;
+};
+
+// Writes messages to the system event log, each as one error entry, under one source that is
+// registered on first use and deregistered with the logger.
+class EventLogger {
+ public:
+  virtual ~EventLogger() = default;
+  virtual void LogMessage(const std::string& message) = 0;
+};
+
+// A message taken from the service thread's queue: a forwarded control code, or anything else,
+// which is dispatched as usual.
+struct QueuedRequest {
+  bool isControl = false;
+  uint32_t controlCode = 0;
+  std::shared_ptr<void> osMessage;  // the system's message record for dispatching
+};
+
+// The message queue of the service thread. It is created on that thread; Post may be called
+// from any thread.
+class RequestQueue {
+ public:
+  virtual ~RequestQueue() = default;
+  // Queues a control code as a thread message; false when it could not be posted.
+  virtual bool Post(uint32_t controlCode) = 0;
+  // Takes the next message; with wait it waits for one. False when there is none (or on quit).
+  virtual bool Next(QueuedRequest& request, bool wait) = 0;
+  // Hands a message that is not a control request to its window.
+  virtual void Dispatch(const QueuedRequest& request) = 0;
+};
+
+class ServiceHostPlatform {
+ public:
+  virtual ~ServiceHostPlatform() = default;
+  // Registers the control handler for the service name; false on failure (see LastErrorCode).
+  virtual bool RegisterControlHandler(const std::string& serviceName, std::function<void(uint32_t)> handler) = 0;
+  // Reports the status to the service control manager; false on failure.
+  virtual bool ReportStatus(const ServiceStatusRecord& status) = 0;
+  // The last error code of the calling thread.
+  virtual uint32_t LastErrorCode() = 0;
+  // The system's text for an error code.
+  virtual std::string ErrorText(uint32_t code) = 0;
+  // Creates the message queue of the calling thread.
+  virtual std::unique_ptr<RequestQueue> CreateRequestQueue() = 0;
+  // A new event logger with the given source name.
+  virtual std::unique_ptr<EventLogger> CreateEventLogger(const std::string& source) = 0;
+};

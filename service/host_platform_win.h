@@ -1,0 +1,31 @@
+#pragma once
+
+#include <windows.h>
+
+#include "service/host_platform.h"
+
+// The event log under one source, registered on first use and deregistered with the logger.
+class TEventLogger : public EventLogger {
+ public:
+  explicit TEventLogger(std::string source) : source_(std::move(source)) {}
+  ~TEventLogger() override;
+  void LogMessage(const std::string& message) override;
+
+ private:
+  std::string source_;
+  HANDLE eventLog_ = nullptr;
+};
+
+// The service control manager's side of a running service.
+class WindowsServiceHostPlatform : public ServiceHostPlatform {
+ public:
+  bool RegisterControlHandler(const std::string& serviceName, std::function<void(uint32_t)> handler) override;
+  bool ReportStatus(const ServiceStatusRecord& status) override;
+  uint32_t LastErrorCode() override { return GetLastError(); }
+  std::string ErrorText(uint32_t code) override;
+  std::unique_ptr<RequestQueue> CreateRequestQueue() override;
+  std::unique_ptr<EventLogger> CreateEventLogger(const std::string& source) override;
+
+ private:
+  SERVICE_STATUS_HANDLE statusHandle_ = nullptr;
+};

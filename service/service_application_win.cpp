@@ -1,0 +1,120 @@
+#include "service/service_application_win.h"
+
+#include <thread>
+
+#include "platform/string_list.h"
+#include "platform/win_error.h"
+#include "service/host_messages.h"
+
+namespace {
+
+// The process-wide reference to the one service, for the service-main entry, which the service
+// control manager calls without context.
+TService* g_service = nullptr;
+
+void WINAPI ServiceMainEntry(DWORD argc, LPSTR* argv) {
+  std::vector<std::string> arguments(argv, argv + argc);
+  if (g_service == nullptr || arguments.empty() || !SameText(arguments[0], g_service->Name)) return;
+  g_service->Main(arguments);
+}
+
+// The hidden application window. It ignores WM_ENDSESSION, so that a user's logoff does not end
+// the service process.
+LRESULT CALLBACK ApplicationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ENDSESSION) return 0;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND CreateApplicationWindow(const std::string& title) {
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = ApplicationWindowProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "HourwardenApplication";
+  RegisterClassA(&windowClass);
+  return CreateWindowExA(0, windowClass.lpszClassName, title.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+}
+
+}  // namespace
+
+void WindowsServiceManager::Open() {
+  // SC_MANAGER_ALL_ACCESS (0xF003F) on the local machine's default database.
+  manager_ = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  if (manager_ == nullptr) {
+    const DWORD code = GetLastError();
+    throw EOSError(SystemErrorMessage(code, SystemErrorText(code)));
+  }
+}
+
+void WindowsServiceManager::Close() {
+  if (manager_ != nullptr) CloseServiceHandle(manager_);
+  manager_ = nullptr;
+}
+
+uint32_t WindowsServiceManager::CreateServiceEntry(const ServiceInstallation& installation) {
+  SC_HANDLE service = CreateServiceA(
+      manager_, installation.name.c_str(), installation.displayName.c_str(), SERVICE_ALL_ACCESS,
+      installation.serviceType, installation.startType, installation.errorControl, installation.binaryPath.c_str(),
+      installation.loadOrderGroup.empty() ? nullptr : installation.loadOrderGroup.c_str(), nullptr, nullptr,
+      installation.startName.empty() ? nullptr : installation.startName.c_str(),
+      installation.startName.empty() ? nullptr : installation.password.c_str());
+  if (service == nullptr) return GetLastError();
+  CloseServiceHandle(service);
+  return 0;
+}
+
+uint32_t WindowsServiceManager::DeleteServiceEntry(const std::string& name) {
+  SC_HANDLE service = OpenServiceA(manager_, name.c_str(), SERVICE_ALL_ACCESS);
+  if (service == nullptr) return GetLastError();
+  const DWORD error = ::DeleteService(service) ? 0 : GetLastError();
+  CloseServiceHandle(service);
+  return error;
+}
+
+std::string WindowsServiceManager::ErrorText(uint32_t code) { return SystemErrorText(code); }
+
+void WindowsDialogs::ShowInformation(const std::string& text) {
+  MessageBoxA(nullptr, text.c_str(), "Information", MB_OK | MB_ICONINFORMATION);
+}
+
+void WindowsDialogs::ShowError(const std::string& text) {
+  MessageBoxA(nullptr, text.c_str(), "Error", MB_OK | MB_ICONERROR);
+}
+
+std::string ExecutablePath() {
+  char path[MAX_PATH * 2];
+  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  return std::string(path, length);
+}
+
+std::string ExecutableFileName() {
+  const std::string path = ExecutablePath();
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void RunServiceMode(TServiceApplication& application, WindowsServiceHostPlatform& host, EventLogger& applicationLog) {
+  TService* service = application.Service();
+  g_service = service;
+  service->AttachHost(&host);
+  HWND window = CreateApplicationWindow(application.Title);
+  const DWORD mainThread = GetCurrentThreadId();
+
+  DWORD dispatcherResult = 0;
+  std::thread startThread([&] {
+    std::string name = service->Name;
+    SERVICE_TABLE_ENTRYA table[] = {{name.data(), ServiceMainEntry}, {nullptr, nullptr}};
+    dispatcherResult = StartServiceCtrlDispatcherA(table) ? 0 : GetLastError();
+    if (window == nullptr || !PostMessageA(window, WM_QUIT, 0, 0)) PostThreadMessageA(mainThread, WM_QUIT, 0, 0);
+  });
+
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  startThread.join();
+  if (window != nullptr) DestroyWindow(window);
+  if (dispatcherResult != 0) applicationLog.LogMessage(SystemErrorText(dispatcherResult));
+  g_service = nullptr;
+}

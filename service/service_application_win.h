@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+
+#include "service/host_platform_win.h"
+#include "service/service_application.h"
+#include "service/service_installer.h"
+
+// The service control manager's database.
+class WindowsServiceManager : public ServiceManager {
+ public:
+  ~WindowsServiceManager() override { Close(); }
+  void Open() override;
+  void Close() override;
+  uint32_t CreateServiceEntry(const ServiceInstallation& installation) override;
+  uint32_t DeleteServiceEntry(const std::string& name) override;
+  std::string ErrorText(uint32_t code) override;
+
+ private:
+  SC_HANDLE manager_ = nullptr;
+};
+
+// Message boxes with the captions "Information" and "Error".
+class WindowsDialogs : public Dialogs {
+ public:
+  void ShowInformation(const std::string& text) override;
+  void ShowError(const std::string& text) override;
+};
+
+// An error of a platform call that leaves the host (the service control manager cannot be opened).
+class EOSError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The full path of the running executable, and its file name alone.
+std::string ExecutablePath();
+std::string ExecutableFileName();
+
+// The run under the service control manager: a start thread calls the dispatcher while this
+// (the main) thread runs the message loop that delivers the timer ticks; the loop ends when the
+// dispatcher returns. The application's own event logger (source: the executable's file name)
+// receives a dispatcher error and the exceptions that reach the loop.
+void RunServiceMode(TServiceApplication& application, WindowsServiceHostPlatform& host, EventLogger& applicationLog);

@@ -1,0 +1,21 @@
+#include "service/windows_platform_win.h"
+
+#include <memory>
+
+#include "platform/timer_win.h"
+#include "settings/registry_access_win.h"
+
+WindowsServicePlatform::WindowsServicePlatform(std::function<void(const std::string&)> reportException) {
+  platform_.clock = &clock_;
+  platform_.regionalFormat = &regionalFormat_;
+  platform_.fileAttributes = &fileAttributes_;
+  platform_.companionWindow = &companionWindow_;
+  platform_.openRegistry = OpenWindowsRegistry;
+  platform_.timePageFetcher = &timePageFetcher_;
+  platform_.timeZoneQuery = &timeZoneQuery_;
+  platform_.localClockSetter = &localClockSetter_;
+  platform_.reportException = reportException;
+  platform_.makeTimer = [reportException](int intervalMs, std::function<void()> onTick) -> std::unique_ptr<Timer> {
+    return std::make_unique<WindowsTimer>(intervalMs, std::move(onTick), reportException);
+  };
+}

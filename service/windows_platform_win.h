@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/clock_win.h"
+#include "platform/companion_window_win.h"
+#include "platform/file_attributes_win.h"
+#include "platform/regional_format_win.h"
+#include "service/service_platform.h"
+#include "timesync/time_sync_win.h"
+
+// The Windows implementations of every platform interface the service object uses, owned in one
+// place for the life of the process.
+class WindowsServicePlatform {
+ public:
+  // reportException receives the exceptions of the service object's create and destroy handlers
+  // and of the timer ticks.
+  explicit WindowsServicePlatform(std::function<void(const std::string&)> reportException);
+  const ServicePlatform& Platform() const { return platform_; }
+
+ private:
+  WindowsClock clock_;
+  WindowsRegionalFormat regionalFormat_;
+  WindowsFileAttributes fileAttributes_;
+  WindowsCompanionWindow companionWindow_;
+  WinInetTimePageFetcher timePageFetcher_;
+  WindowsTimeZoneQuery timeZoneQuery_;
+  WindowsLocalClockSetter localClockSetter_;
+  ServicePlatform platform_;
+};
