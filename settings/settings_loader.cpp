@@ -4,33 +4,7 @@
 
 #include "logging/logs.h"
 #include "service/hourwarden.h"
-
-namespace {
-
-// Days of the week every filter and allowance list covers, Monday first.
-constexpr int kDaysInWeek = 7;
-// The allowance of a day with none given: the whole day, in minutes.
-constexpr char kWholeDayMinutes[] = "1440";
-
-// The pieces of a text between space characters; runs of spaces count as one separator and
-// leading or trailing spaces produce nothing. No other character separates.
-StringList SplitAtSpaces(const std::string& text) {
-  StringList pieces;
-  size_t start = 0;
-  while (start < text.size()) {
-    if (text[start] == ' ') {
-      ++start;
-      continue;
-    }
-    size_t end = text.find(' ', start);
-    if (end == std::string::npos) end = text.size();
-    pieces.Add(text.substr(start, end - start));
-    start = end;
-  }
-  return pieces;
-}
-
-}  // namespace
+#include "settings/stored_formats.h"
 
 std::string UserKeyPath(const std::string& userName) { return kRestrictionsKey + userName; }
 

@@ -1,25 +1,20 @@
 #include "settings/user_state_store.h"
 
-#include <charconv>
-
 #include "logging/logs.h"
 #include "platform/date_time.h"
 #include "service/hourwarden.h"
 #include "settings/registry_values.h"
 #include "settings/settings_loader.h"
+#include "settings/stored_formats.h"
 
 namespace {
 
 // The number of a decimal integer text (an optional minus sign and digits, within 32 bits); a
 // RegistryError naming the value it was meant for otherwise, so nothing is written from it.
 int32_t DecimalForValue(const std::string& text, const std::string& keyPath, const std::string& valueName) {
-  int32_t number = 0;
-  const char* first = text.data();
-  const char* last = text.data() + text.size();
-  const auto [end, error] = std::from_chars(first, last, number);
-  if (text.empty() || error != std::errc() || end != last)
-    throw ValueError(keyPath, valueName, "the text \"" + text + "\" is not a decimal integer");
-  return number;
+  const std::optional<int32_t> number = ParseDecimal32(text);
+  if (!number) throw ValueError(keyPath, valueName, "the text \"" + text + "\" is not a decimal integer");
+  return *number;
 }
 
 }  // namespace
