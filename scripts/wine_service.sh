@@ -1,0 +1,43 @@
+# Sourced by the end-to-end suite and the run script (after scripts/wine_env.sh): the service
+# under Wine's service control manager with a loopback time page.
+#
+#   hw_time_server_start DIR [--date-header-only]   serves the time page; sets HW_TIME_URL
+#   hw_time_server_stop
+#   hw_reg_add KEY NAME TYPE DATA                     writes one registry value
+#   hw_reg_value KEY NAME                             prints a value's data (empty when absent)
+#   hw_install_files DIR                              copies hourwarden.exe (and, for tests, the
+#                                                     recording netapi32.dll) into DIR
+
+hw_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+HW_PRODUCT_KEY='HKLM\SOFTWARE\Qorvex\Hourwarden'
+HW_USERS_KEY='HKLM\SOFTWARE\Qorvex\Hourwarden\Time_restrictions'
+
+hw_time_server_start() {
+  local dir="$1"; shift
+  rm -f "$dir/time-port"
+  python3 "$hw_root/tests/e2e/time_server.py" --port-file "$dir/time-port" "$@" &
+  HW_TIME_SERVER_PID=$!
+  for _ in $(seq 50); do [ -s "$dir/time-port" ] && break; sleep 0.1; done
+  HW_TIME_URL="http://127.0.0.1:$(cat "$dir/time-port")/cgi-bin/timer.pl"
+}
+
+hw_time_server_stop() {
+  [ -n "${HW_TIME_SERVER_PID:-}" ] && kill "$HW_TIME_SERVER_PID" 2>/dev/null
+  HW_TIME_SERVER_PID=""
+}
+
+hw_reg_add() {
+  wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null 2>&1
+}
+
+hw_reg_value() {
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v name="$2" '$1 == name { $1 = ""; $2 = ""; sub(/^  /, ""); print }'
+}
+
+hw_install_files() {
+  mkdir -p "$1"
+  cp "$hw_root/build/windows/service/hourwarden.exe" "$1/"
+  if [ -f "$hw_root/build/windows/service/netapi32.dll" ]; then
+    cp "$hw_root/build/windows/service/netapi32.dll" "$1/"
+  fi
+}

@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# End-to-end: hourwarden.exe as a real service under Wine's service control manager, in a
+# throw-away prefix, with a loopback time page and the recording netapi32.dll. Prints one line per
+# check and ends with "N passed, M failed".
+set -uo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+source "$root/scripts/wine_env.sh"
+source "$root/scripts/wine_service.sh"
+
+work="$root/build/windows/e2e"
+passed=0
+failed=0
+check() {  # check DESCRIPTION COMMAND...
+  local what="$1"; shift
+  if "$@" >/dev/null 2>&1; then
+    passed=$((passed + 1)); echo "   ok    $what"
+  else
+    failed=$((failed + 1)); echo "   FAIL  $what"
+  fi
+}
+waits_for() {  # waits_for SECONDS COMMAND...: true once the command succeeds within the time
+  local seconds="$1"; shift
+  for _ in $(seq $((seconds * 2))); do "$@" >/dev/null 2>&1 && return 0; sleep 0.5; done
+  return 1
+}
+finish() {
+  hw_time_server_stop
+  wine_prefix_end
+}
+trap finish EXIT
+
+rm -rf "$work" && mkdir -p "$work"
+wine_prefix_new "$work/prefix"
+app="$WINEPREFIX/drive_c/Hourwarden"
+hw_install_files "$app"
+export HOURWARDEN_NETAPI_LOG="$app/netapi-calls.log"
+user=$(wine cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r')
+today=$(date +%d.%m.%Y)
+
+# --- The configuration: the Wine user (who owns every running program) with no allowance, alice
+# restricted all day, bob free.
+hw_time_server_start "$work"
+hw_reg_add "$HW_PRODUCT_KEY" Debug REG_DWORD 3
+hw_reg_add "$HW_PRODUCT_KEY" Path REG_SZ 'C:\Hourwarden\'
+hw_reg_add "$HW_PRODUCT_KEY" TimeUrl REG_SZ "$HW_TIME_URL"
+hw_reg_add "$HW_USERS_KEY\\$user" DayLimit REG_SZ "0 0 0 0 0 0 0"
+for day in 0 1 2 3 4 5 6; do hw_reg_add "$HW_USERS_KEY\\alice" "Day$day" REG_SZ "00:00 24:00"; done
+wine reg add "$HW_USERS_KEY\\bob" /f >/dev/null 2>&1
+
+echo "== install"
+(cd "$app" && wine hourwarden.exe /install /silent)
+service_key='HKLM\System\CurrentControlSet\Services\Hourwarden'
+check "service type own process" test "$(hw_reg_value "$service_key" Type)" = 0x10
+check "automatic start" test "$(hw_reg_value "$service_key" Start)" = 0x2
+check "normal error control" test "$(hw_reg_value "$service_key" ErrorControl)" = 0x1
+check "local system account" test "$(hw_reg_value "$service_key" ObjectName)" = LocalSystem
+check "display name" test "$(hw_reg_value "$service_key" DisplayName)" = Hourwarden
+check "full path of the executable" test "$(hw_reg_value "$service_key" ImagePath)" = 'C:\Hourwarden\hourwarden.exe'
+check "install run logs in the current directory" grep -q "Service created" "$app/debug.log"
+rm -f "$app/debug.log"
+
+echo "== start and the first minute cycle"
+wine net start Hourwarden >/dev/null 2>&1
+check "service running" waits_for 10 sh -c "wine sc query Hourwarden | grep -q RUNNING"
+spent_is_one() { [ "$(hw_reg_value "$HW_USERS_KEY\\$user" SpentTime)" = 0x1 ]; }
+check "first minute counted for the logged-on user" waits_for 100 spent_is_one
+sleep 3  # the rest of that tick: the evaluation, the flush
+check "TimeStamp is today" test "$(hw_reg_value "$HW_USERS_KEY\\$user" TimeStamp)" = "$today"
+check "logoff requested for the user over the allowance" test "$(hw_reg_value "$HW_USERS_KEY\\$user" Logoff)" = 0x1
+check "no logoff request for alice, who is not logged on" test -z "$(hw_reg_value "$HW_USERS_KEY\\alice" Logoff)"
+check "no minutes for alice" test "$(hw_reg_value "$HW_USERS_KEY\\alice" SpentTime)" = 0x0
+check "debug.log written in Path" grep -q "Executing service" "$app/debug.log"
+check "over-limit line" grep -q "User logged over time limit:0" "$app/debug.log"
+check "user blocked" grep -q "User account successfully blocked: $user" "$app/debug.log"
+check "alice blocked" grep -q "User account successfully blocked: alice" "$app/debug.log"
+check "bob unblocked" grep -q "User account successfully unblocked: bob" "$app/debug.log"
+check "process.log lists the service itself" grep -q "^O\[.*| $user | hourwarden.exe | " "$app/process.log"
+check "logs are hidden" sh -c "wine cmd /c attrib 'C:\\Hourwarden\\debug.log' | tr -d '\\r' | grep -q ' H '"
+check "netapi: the user's logon hours set to none" grep -qi "^$user 1020 168 0000000000000000000000000000000000000000$" "$HOURWARDEN_NETAPI_LOG"
+check "netapi: bob's logon hours set to all" grep -qi "^bob 1020 168 ffffffffffffffffffffffffffffffffffffffffff$" "$HOURWARDEN_NETAPI_LOG"
+
+echo "== stop"
+calls_before=$(wc -l < "$HOURWARDEN_NETAPI_LOG")
+wine net stop Hourwarden >/dev/null 2>&1
+check "service stopped" waits_for 10 sh -c "wine sc query Hourwarden | grep -q STOPPED"
+check "closing lines in order" sh -c "tr -d '\\r' < '$app/debug.log' | cut -c23- | grep -E '^(Stopping service|Service stopped|Service execution stopped|Service destroyed)$' | tail -4 | tr '\\n' '|' | grep -qx 'Stopping service|Service stopped|Service execution stopped|Service destroyed|'"
+unblocked_at_stop() { tail -n +"$((calls_before + 1))" "$HOURWARDEN_NETAPI_LOG" | grep -ci " ffffffffffffffffffffffffffffffffffffffffff$"; }
+check "every restricted user unblocked at stop" test "$(unblocked_at_stop)" -ge 3
+check "spent time kept at stop" spent_is_one
+
+echo "== uninstall"
+(cd "$app" && wine hourwarden.exe /uninstall /silent)
+check "service removed" sh -c "! wine reg query '$service_key' >/dev/null 2>&1"
+
+echo "== a run outside the service control manager"
+check "ends cleanly" timeout 60 wine "$app/hourwarden.exe"
+
+echo "== time from the Date header only"
+hw_time_server_stop
+hw_time_server_start "$work" --date-header-only
+hw_reg_add "$HW_PRODUCT_KEY" TimeUrl REG_SZ "$HW_TIME_URL"
+rm -f "$app/debug.log"
+(cd "$app" && wine hourwarden.exe /install /silent)
+wine net start Hourwarden >/dev/null 2>&1
+# Only a synchronised tick flushes the debug log, so its first lines show the clock was confirmed.
+check "clock confirmed from the Date header" waits_for 20 grep -q "Executing service" "$app/debug.log"
+check "no unconfirmed-time block" sh -c "! grep -q 'inet_connected=0' '$app/debug.log'"
+wine net stop Hourwarden >/dev/null 2>&1
+(cd "$app" && wine hourwarden.exe /uninstall /silent)
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
