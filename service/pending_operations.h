@@ -12,5 +12,4 @@ void PendingWriteSpentTimes(THourwarden& service);
 int PendingUpdateSpentTimes(THourwarden& service);
 void PendingEvaluateRestrictions(THourwarden& service);
 void PendingUnblockAllUsers(THourwarden& service);
-void PendingUpdateProcessList(THourwarden& service);
 void PendingMinuteRefresh(THourwarden& service);

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "census/process_source.h"
 #include "platform/clock.h"
 #include "platform/companion_window.h"
 #include "platform/file_attributes.h"
@@ -17,6 +18,7 @@ struct ServicePlatform {
   RegionalFormat* regionalFormat = nullptr;
   FileAttributes* fileAttributes = nullptr;
   CompanionWindow* companionWindow = nullptr;
+  ProcessSource* processSource = nullptr;
   TimerFactory makeTimer;
   RegistryOpener openRegistry;
   // The application's exception handling: receives the message of an exception that escapes

@@ -8,6 +8,7 @@
 
 #include "fakes/fake_companion_window.h"
 #include "fakes/fake_file_attributes.h"
+#include "fakes/fake_process_source.h"
 #include "fakes/fake_timer.h"
 #include "fakes/manual_clock.h"
 #include "fakes/temp_dir.h"
@@ -23,6 +24,7 @@ class ServiceFixture {
     platform.regionalFormat = &regionalFormat;
     platform.fileAttributes = &fileAttributes;
     platform.companionWindow = &companionWindow;
+    platform.processSource = &processSource;
     platform.reportException = [this](const std::string& message) { reportedExceptions.push_back(message); };
     platform.makeTimer = [this](int intervalMs, std::function<void()>) -> std::unique_ptr<::Timer> {
       timerInterval = intervalMs;
@@ -73,6 +75,7 @@ class ServiceFixture {
   FixedRegionalFormat regionalFormat;
   FakeFileAttributes fileAttributes;
   FakeCompanionWindow companionWindow;
+  FakeProcessSource processSource;
   ServicePlatform platform;
   std::vector<std::string> reportedExceptions;
   int timerInterval = 0;
