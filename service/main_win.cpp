@@ -10,6 +10,7 @@
 #include <memory>
 #include <thread>
 
+#include "census/process_source_win.h"
 #include "platform/clock_win.h"
 #include "platform/companion_window_win.h"
 #include "platform/file_attributes_win.h"
@@ -46,11 +47,13 @@ int main(int argc, char** argv) {
   WindowsRegionalFormat regionalFormat;
   WindowsFileAttributes fileAttributes;
   WindowsCompanionWindow companionWindow;
+  WindowsProcessSource processSource;
   ServicePlatform platform;
   platform.clock = &clock;
   platform.regionalFormat = &regionalFormat;
   platform.fileAttributes = &fileAttributes;
   platform.companionWindow = &companionWindow;
+  platform.processSource = &processSource;
   platform.reportException = [](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); };
   platform.makeTimer = [&platform](int intervalMs, std::function<void()> onTick) -> std::unique_ptr<Timer> {
     return std::make_unique<WindowsTimer>(intervalMs, std::move(onTick), platform.reportException);
