@@ -11,9 +11,9 @@ struct CaseInsensitiveHash {
   size_t operator()(std::string_view text) const;
 };
 
-// SameText as a function object, the equality that goes with CaseInsensitiveHash.
+// Equality without regard to (ASCII) letter case, as SameText compares, for hashed containers.
 struct CaseInsensitiveEqual {
-  bool operator()(std::string_view a, std::string_view b) const { return SameText(a, b); }
+  bool operator()(std::string_view a, std::string_view b) const;
 };
 
 // The difference between two censuses: positions of the lines of the latest census that the one
