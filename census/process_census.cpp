@@ -16,8 +16,8 @@ void CutTo(std::string& text, size_t width) {
   if (text.size() > width) text.resize(width);
 }
 
-// The message of a failed query step and the debug level from which it is written; steps
-// without a message have an empty text.
+// The message of a failed query step and the debug level from which it is written; threshold 0
+// for a step that fails without a message.
 struct StepMessage {
   int threshold;
   std::string text;
@@ -39,7 +39,7 @@ StepMessage MessageFor(ProcessQueryResult result, uint32_t pid) {
     case ProcessQueryResult::kComplete:
       break;
   }
-  return {4, {}};
+  return {0, {}};
 }
 
 // Appends the event lines of one census: "O[" lines first, in the order of the latest census,
@@ -89,7 +89,7 @@ bool GetProcessInfo(THourwarden& service, uint32_t pid, std::string& owner, std:
   const ProcessQueryResult result = source->QueryProcess(pid, details);
   if (result != ProcessQueryResult::kComplete) {
     const StepMessage message = MessageFor(result, pid);
-    if (!message.text.empty() && LevelAllows(service.DebugLevel, message.threshold)) {
+    if (message.threshold != 0 && LevelAllows(service.DebugLevel, message.threshold)) {
       WriteLog(service, 0, message.text);
       // The product's message does not say why; the next line names the call and its error.
       if (!details.failure.empty()) WriteLog(service, 0, details.failure);
