@@ -35,6 +35,6 @@ class ProcessSource {
   // most kProcessIdTableSize of them; false when the system cannot list them.
   virtual bool EnumerateProcessIds(std::vector<uint32_t>& ids) = 0;
   // Queries one process. On kComplete, owner, moduleName and imagePath describe it; on any
-  // other result, failure describes the call that failed and the other fields are unspecified.
+  // other result, failure describes the call that failed and the other fields carry nothing.
   virtual ProcessQueryResult QueryProcess(uint32_t processId, ProcessDetails& details) = 0;
 };

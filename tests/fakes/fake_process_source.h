@@ -42,7 +42,8 @@ class FakeProcessSource : public ProcessSource {
     entry.details = {std::move(owner), std::move(moduleName), std::move(imagePath), {}};
   }
   // Adds a process whose query stops at the step of `result`, reporting `failure` as its cause.
-  void SetFailingProcess(uint32_t id, ProcessQueryResult result, std::string failure = "QueryCall failed with error 5") {
+  void SetFailingProcess(uint32_t id, ProcessQueryResult result,
+                         std::string failure = "QueryCall failed with error 5") {
     Entry& entry = Place(id);
     entry.result = result;
     entry.details = {};
