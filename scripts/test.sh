@@ -16,7 +16,8 @@ run_gtest() {
   local name="$1"; shift
   local log="$logs/$name.log"
   echo "== $name"
-  "$@" >"$log" 2>&1
+  # A hung run must not hang the whole test command.
+  timeout 900 "$@" >"$log" 2>&1
   local status=$?
   local ok bad
   ok=$(grep -oE '^\[  PASSED  \] [0-9]+ test' "$log" | grep -oE '[0-9]+' | tail -1)

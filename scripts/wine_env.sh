@@ -13,6 +13,8 @@ wine_prefix_new() {
   wineboot -i >/dev/null 2>&1
   # With no display Wine creates no window unless the null graphics driver is chosen.
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  # A crashing program ends at once instead of waiting in Wine's debugger for ever.
+  wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1
   wineserver -w
   # Keep the server (and with it the services it runs) alive between the wine commands of a
   # script; otherwise it ends, taking the services along, once no program runs. The caller ends

@@ -1,5 +1,6 @@
 #include "service/cycle_steps.h"
 
+#include "census/process_census.h"
 #include "service/pending_operations.h"
 #include "settings/settings_loader.h"
 #include "settings/user_state_store.h"
@@ -14,7 +15,7 @@ CycleSteps ServiceCycleSteps() {
   steps.updateSpentTimes = PendingUpdateSpentTimes;
   steps.evaluateRestrictions = PendingEvaluateRestrictions;
   steps.unblockAllUsers = PendingUnblockAllUsers;
-  steps.updateProcessList = PendingUpdateProcessList;
+  steps.updateProcessList = UpdateProcessList;
   steps.minuteRefresh = PendingMinuteRefresh;
   return steps;
 }

@@ -19,5 +19,4 @@ int PendingUpdateSpentTimes(THourwarden& service) {
 
 void PendingEvaluateRestrictions(THourwarden& service) { NoteNotBuilt(service, "EvaluateRestrictions"); }
 void PendingUnblockAllUsers(THourwarden& service) { NoteNotBuilt(service, "UnblockAllUsers"); }
-void PendingUpdateProcessList(THourwarden& service) { NoteNotBuilt(service, "UpdateProcessList"); }
 void PendingMinuteRefresh(THourwarden& service) { NoteNotBuilt(service, "MinuteRefresh"); }

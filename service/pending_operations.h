@@ -8,5 +8,4 @@ class THourwarden;
 int PendingUpdateSpentTimes(THourwarden& service);
 void PendingEvaluateRestrictions(THourwarden& service);
 void PendingUnblockAllUsers(THourwarden& service);
-void PendingUpdateProcessList(THourwarden& service);
 void PendingMinuteRefresh(THourwarden& service);

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "census/process_source.h"
 #include "platform/clock.h"
 #include "platform/companion_window.h"
 #include "platform/file_attributes.h"
@@ -18,6 +19,7 @@ struct ServicePlatform {
   RegionalFormat* regionalFormat = nullptr;
   FileAttributes* fileAttributes = nullptr;
   CompanionWindow* companionWindow = nullptr;
+  ProcessSource* processSource = nullptr;
   TimerFactory makeTimer;
   RegistryOpener openRegistry;
   TimePageFetcher* timePageFetcher = nullptr;

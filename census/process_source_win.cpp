@@ -1,0 +1,92 @@
+#include "census/process_source_win.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <utility>
+
+#include "platform/unique_handle_win.h"
+#include "platform/win_error.h"
+
+namespace {
+
+// Owns a block of GlobalAlloc and frees it on every path.
+class UniqueGlobal {
+ public:
+  explicit UniqueGlobal(HGLOBAL block) : block_(block) {}
+  ~UniqueGlobal() {
+    if (block_ != nullptr) GlobalFree(block_);
+  }
+  UniqueGlobal(const UniqueGlobal&) = delete;
+  UniqueGlobal& operator=(const UniqueGlobal&) = delete;
+  void* Get() const { return block_; }
+
+ private:
+  HGLOBAL block_;
+};
+
+// Notes the failed call with the thread's last error and returns the step's result.
+ProcessQueryResult Failed(ProcessDetails& details, ProcessQueryResult result, const char* call) {
+  const DWORD error = GetLastError();
+  details.failure = DescribeWindowsFailure(call, error);
+  return result;
+}
+
+}  // namespace
+
+bool WindowsProcessSource::EnumerateProcessIds(std::vector<uint32_t>& ids) {
+  DWORD table[kProcessIdTableSize];
+  DWORD bytes = 0;
+  if (!EnumProcesses(table, sizeof table, &bytes)) return false;
+  ids.assign(table, table + bytes / sizeof(DWORD));
+  return true;
+}
+
+ProcessQueryResult WindowsProcessSource::QueryProcess(uint32_t processId, ProcessDetails& details) {
+  details = ProcessDetails{};
+  // PROCESS_QUERY_INFORMATION | PROCESS_VM_READ (0x0410): enough for the module list, the image
+  // path and the token; the handle is not inherited.
+  UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+  if (!process) return Failed(details, ProcessQueryResult::kOpenProcessFailed, "OpenProcess");
+
+  // Room for one module handle: the first module listed is the main executable.
+  HMODULE mainModule = nullptr;
+  DWORD moduleBytes = 0;
+  if (!EnumProcessModules(process.Get(), &mainModule, sizeof mainModule, &moduleBytes))
+    return Failed(details, ProcessQueryResult::kReadModulesFailed, "EnumProcessModules");
+
+  // Both calls return the number of characters copied, 0 on failure, which leaves the text empty.
+  char moduleName[1024];
+  const DWORD moduleLength = GetModuleBaseNameA(process.Get(), mainModule, moduleName, sizeof moduleName);
+  char imagePath[2048];
+  const DWORD pathLength = GetProcessImageFileNameA(process.Get(), imagePath, sizeof imagePath);
+
+  UniqueHandle token;
+  if (!OpenProcessToken(process.Get(), TOKEN_QUERY, token.Receive()))
+    return Failed(details, ProcessQueryResult::kOpenTokenFailed, "OpenProcessToken");
+
+  // Asked with no buffer, the call fails with ERROR_INSUFFICIENT_BUFFER and gives the size.
+  DWORD userBytes = 0;
+  if (!GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &userBytes) &&
+      GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+    return Failed(details, ProcessQueryResult::kTokenSizeFailed, "GetTokenInformation");
+  UniqueGlobal user(GlobalAlloc(GMEM_ZEROINIT, userBytes));
+  if (user.Get() == nullptr) return Failed(details, ProcessQueryResult::kReadTokenUserFailed, "GlobalAlloc");
+  if (!GetTokenInformation(token.Get(), TokenUser, user.Get(), userBytes, &userBytes))
+    return Failed(details, ProcessQueryResult::kReadTokenUserFailed, "GetTokenInformation");
+
+  // The local machine's view of the account; the domain is not used.
+  char account[128] = "";
+  DWORD accountSize = sizeof account;
+  char domain[128] = "";
+  DWORD domainSize = sizeof domain;
+  SID_NAME_USE use;
+  if (!LookupAccountSidA(nullptr, static_cast<TOKEN_USER*>(user.Get())->User.Sid, account, &accountSize, domain,
+                         &domainSize, &use))
+    return Failed(details, ProcessQueryResult::kLookupAccountFailed, "LookupAccountSidA");
+
+  details.owner = account;
+  details.moduleName.assign(moduleName, moduleLength);
+  details.imagePath.assign(imagePath, pathLength);
+  return ProcessQueryResult::kComplete;
+}
