@@ -1,17 +1,67 @@
 #!/usr/bin/env bash
-# Builds hourwarden.exe and runs it under Wine for a little over a minute (one minute cycle),
-# then shows the debug log it produced.
+# The main job: builds hourwarden.exe, installs it as a service under Wine with a sample
+# configuration and a loopback time page, starts it and shows what it decides minute by minute
+# (its debug log), then stops and uninstalls it. Takes about two and a half minutes.
+#
+# The sample: the Wine user, who owns every running program, may use the computer for 1 minute
+# a day; alice is in a restricted period all day; bob is free.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 scripts/build.sh >/dev/null
 source scripts/wine_env.sh
-wine_prefix_new "$root/build/windows/runprefix"
+source scripts/wine_service.sh
+
 work="$root/build/windows/run"
 rm -rf "$work" && mkdir -p "$work"
-cd "$work"
-echo "Running hourwarden.exe under Wine for 65 s..."
-wine "$root/build/windows/service/hourwarden.exe" 65
-echo "---- debug.log"
-cat debug.log
-wineserver -k >/dev/null 2>&1 || true
+finish() {
+  hw_time_server_stop
+  wine_prefix_end
+}
+trap finish EXIT
+echo "Preparing a Wine prefix..."
+wine_prefix_new "$work/prefix"
+app="$WINEPREFIX/drive_c/Hourwarden"
+hw_install_files "$app"
+export HOURWARDEN_NETAPI_LOG="$app/netapi-calls.log"  # Wine has no account API: calls are recorded
+user=$(wine cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r')
+
+hw_time_server_start "$work"
+hw_reg_add "$HW_PRODUCT_KEY" Debug REG_DWORD 3
+hw_reg_add "$HW_PRODUCT_KEY" Path REG_SZ 'C:\Hourwarden\'
+hw_reg_add "$HW_PRODUCT_KEY" TimeUrl REG_SZ "$HW_TIME_URL"
+hw_reg_add "$HW_USERS_KEY\\$user" DayLimit REG_SZ "1 1 1 1 1 1 1"
+for day in 0 1 2 3 4 5 6; do hw_reg_add "$HW_USERS_KEY\\alice" "Day$day" REG_SZ "00:00 24:00"; done
+wine reg add "$HW_USERS_KEY\\bob" /f >/dev/null 2>&1
+
+echo "Installing and starting the service (restricted users: $user, alice, bob)..."
+(cd "$app" && wine hourwarden.exe /install /silent)
+rm -f "$app/debug.log"
+wine net start Hourwarden >/dev/null 2>&1
+
+# Shows the debug log as it grows, leaving out the per-tick lines of the process census.
+shown=0
+show_new_lines() {
+  [ -f "$app/debug.log" ] || return 0
+  local total
+  total=$(wc -l < "$app/debug.log")
+  if [ "$total" -gt "$shown" ]; then
+    tail -n +"$((shown + 1))" "$app/debug.log" | head -n "$((total - shown))" | tr -d '\r' |
+      grep -v -e "ERROR:Not possible to open process" -e "failed with error" -e "Tocks synchronization"
+    shown=$total
+  fi
+}
+for _ in $(seq 150); do
+  show_new_lines
+  sleep 1
+done
+
+echo "Stopping and uninstalling..."
+wine net stop Hourwarden >/dev/null 2>&1
+sleep 1
+show_new_lines
+(cd "$app" && wine hourwarden.exe /uninstall /silent)
+echo
+echo "Registry afterwards ($user):"
+wine reg query "$HW_USERS_KEY\\$user" 2>/dev/null | tr -d '\r' | grep -E "SpentTime|TimeStamp|Logoff"
+echo "Logs: $app/debug.log and $app/process.log"
