@@ -50,6 +50,7 @@ LRESULT CALLBACK SessionWindowProc(HWND window, UINT message, WPARAM wParam, LPA
       return 0;
     case WM_DESTROY:
       KillTimer(window, kTimerId);
+      if (context != nullptr && context->desktop != nullptr) context->desktop->ShowTrayTip("");  // the icon goes too
       PostQuitMessage(0);
       return 0;
     case WM_QUERYENDSESSION:

@@ -12,15 +12,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-TEST(SessionCommandLineTest, TheInstallSwitchesFollowTheServicesRules) {
-  const SessionCommandLine install = ParseSessionCommandLine({"/Install", "-SILENT"});
-  EXPECT_TRUE(install.switches.install);
-  EXPECT_TRUE(install.switches.silent);
-  EXPECT_FALSE(install.switches.uninstall);
-  EXPECT_TRUE(ParseSessionCommandLine({"-uninstall"}).switches.uninstall);
-  EXPECT_FALSE(ParseSessionCommandLine({"uninstall", "/uninstallx"}).switches.uninstall);
-}
-
 TEST(SessionCommandLineTest, TimingSwitchesCanOnlyMakeTheToolStricter) {
   const struct {
     std::vector<std::string> arguments;
