@@ -1,0 +1,50 @@
+// Program entry of the session tool: installs or removes its start at logon, or runs it in the
+// user's session, one per session.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/unique_handle_win.h"
+#include "platform/win_error.h"
+#include "service/service_application_win.h"
+#include "session/session_options.h"
+#include "session/session_window_win.h"
+#include "session/startup_registry_win.h"
+
+namespace {
+
+// Named in the session's own namespace, so each logged-on user gets one tool.
+constexpr char kInstanceMutex[] = "Local\\HourwardenSessionTool";
+
+void ReportFailure(const char* call, DWORD code) { OutputDebugStringA(DescribeWindowsFailure(call, code).c_str()); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const SessionCommandLine commandLine = ParseSessionCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (commandLine.switches.install || commandLine.switches.uninstall) {
+    WindowsStartupRegistry registry;
+    WindowsDialogs dialogs;
+    const bool done = commandLine.switches.install
+                          ? InstallSessionStart(registry, dialogs, ExecutablePath(), commandLine.switches.silent)
+                          : UninstallSessionStart(registry, dialogs, commandLine.switches.silent);
+    return done ? 0 : 1;
+  }
+
+  UniqueHandle instance(CreateMutexA(nullptr, FALSE, kInstanceMutex));
+  if (!instance) {
+    ReportFailure("CreateMutexA", GetLastError());
+    return 1;
+  }
+  if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;  // the session's tool already runs
+
+  char name[256 + 1];  // UNLEN + 1
+  DWORD size = sizeof name;
+  if (!GetUserNameA(name, &size)) {
+    ReportFailure("GetUserNameA", GetLastError());
+    return 1;
+  }
+  return RunSessionWindow(name, commandLine);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// What the session tool needs of the user's desktop: a steady clock, the tray icon, the notices
+// and the logoff itself.
+class SessionDesktop {
+ public:
+  virtual ~SessionDesktop() = default;
+  // Milliseconds from some fixed moment, never set back (unlike the local clock, which the service
+  // corrects from the internet).
+  virtual uint64_t SteadyMilliseconds() = 0;
+  // Shows the tray icon with this tooltip, or removes it for an empty text.
+  virtual void ShowTrayTip(const std::string& text) = 0;
+  // Shows a warning in a topmost window the user closes.
+  virtual void ShowWarning(const std::string& text) = 0;
+  // Shows, or brings up to date, the topmost notice of the coming logoff.
+  virtual void ShowLogoffNotice(const std::string& text) = 0;
+  // Asks the system to end the user's session; false when the request failed.
+  virtual bool LogOff() = 0;
+};

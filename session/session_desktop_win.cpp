@@ -1,0 +1,80 @@
+#include "session/session_desktop_win.h"
+
+#include <shellapi.h>
+
+#include <fstream>
+
+#include "platform/win_error.h"
+
+namespace {
+
+constexpr UINT kTrayIconId = 1;
+// ExitWindowsEx: end the session's programs and the session; EWX_FORCEIFHUNG also ends a
+// program that does not answer the end-session messages, so a hung program cannot keep the user
+// logged on, while programs that answer can still save their work.
+constexpr UINT kLogoffFlags = EWX_LOGOFF | EWX_FORCEIFHUNG;
+// The reason recorded with the logoff: planned, other.
+constexpr DWORD kLogoffReason = SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED;
+
+void ReportFailure(const char* call, DWORD code) { OutputDebugStringA(DescribeWindowsFailure(call, code).c_str()); }
+
+}  // namespace
+
+WindowsSessionDesktop::WindowsSessionDesktop(HWND window, UINT trayMessage, std::string logoffLogForTesting)
+    : window_(window), trayMessage_(trayMessage), logoffLogForTesting_(std::move(logoffLogForTesting)) {}
+
+WindowsSessionDesktop::~WindowsSessionDesktop() {
+  if (trayShown_) NotifyTray(NIM_DELETE);
+}
+
+uint64_t WindowsSessionDesktop::SteadyMilliseconds() { return GetTickCount64(); }
+
+bool WindowsSessionDesktop::NotifyTray(DWORD action) {
+  NOTIFYICONDATAA data{};
+  data.cbSize = sizeof data;
+  data.hWnd = window_;
+  data.uID = kTrayIconId;
+  if (action != NIM_DELETE) {
+    data.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
+    data.uCallbackMessage = trayMessage_;
+    data.hIcon = LoadIconA(nullptr, IDI_INFORMATION);  // a shared system icon: never destroyed
+    lstrcpynA(data.szTip, tip_.c_str(), sizeof data.szTip);
+  }
+  if (Shell_NotifyIconA(action, &data)) return true;
+  ReportFailure("Shell_NotifyIconA", GetLastError());
+  return false;
+}
+
+void WindowsSessionDesktop::ShowTrayTip(const std::string& text) {
+  tip_ = text;
+  if (text.empty()) {
+    if (trayShown_) NotifyTray(NIM_DELETE);
+    trayShown_ = false;
+  } else if (trayShown_) {
+    NotifyTray(NIM_MODIFY);
+  } else {
+    trayShown_ = NotifyTray(NIM_ADD);
+  }
+}
+
+void WindowsSessionDesktop::RestoreTrayIcon() {
+  if (!tip_.empty()) trayShown_ = NotifyTray(NIM_ADD);
+}
+
+void WindowsSessionDesktop::ShowWarning(const std::string& text) { warning_.Show(text); }
+
+void WindowsSessionDesktop::ShowLogoffNotice(const std::string& text) {
+  warning_.Hide();
+  logoffNotice_.Show(text);
+}
+
+bool WindowsSessionDesktop::LogOff() {
+  if (!logoffLogForTesting_.empty()) {
+    std::ofstream log(logoffLogForTesting_, std::ios::app);
+    log << "ExitWindowsEx(EWX_LOGOFF | EWX_FORCEIFHUNG)\n";
+    return static_cast<bool>(log.flush());
+  }
+  if (ExitWindowsEx(kLogoffFlags, kLogoffReason)) return true;
+  ReportFailure("ExitWindowsEx", GetLastError());
+  return false;
+}

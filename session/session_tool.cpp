@@ -1,0 +1,76 @@
+#include "session/session_tool.h"
+
+#include <utility>
+
+#include "session/session_texts.h"
+#include "session/time_left.h"
+#include "session/user_values.h"
+
+SessionTool::SessionTool(std::string userName, RegistryOpener openRegistry, const Clock& clock,
+                         const RegionalFormat& format, SessionDesktop& desktop, SessionTiming timing)
+    : userName_(std::move(userName)),
+      openRegistry_(std::move(openRegistry)),
+      clock_(clock),
+      format_(format),
+      desktop_(desktop),
+      timing_(timing) {}
+
+void SessionTool::Tick() {
+  const uint64_t nowMs = desktop_.SteadyMilliseconds();
+  const bool pollDue = !lastPollMs_ || nowMs - *lastPollMs_ >= static_cast<uint64_t>(timing_.pollMilliseconds);
+  switch (state_) {
+    case State::kWatching:
+      if (pollDue) Poll(nowMs);
+      break;
+    case State::kCountingDown:
+      AdvanceCountdown(nowMs);
+      break;
+    case State::kLoggedOff:
+      break;
+  }
+}
+
+void SessionTool::Poll(uint64_t nowMs) {
+  lastPollMs_ = nowMs;
+  std::optional<StoredUserValues> values;
+  if (openRegistry_) {
+    if (std::unique_ptr<RegistryAccess> registry = openRegistry_()) values = ReadStoredUserValues(*registry, userName_);
+  }
+  std::string tip;
+  if (!values) {
+    // Not a restricted user (or the key cannot be read): nothing to show, nothing to do.
+    warnings_.Reset();
+  } else if (values->logoff != 0) {
+    StartCountdown(nowMs);
+    return;
+  } else {
+    const TimeLeft timeLeft = ComputeTimeLeft(*values, clock_.Now(), format_.TimeSeparator());
+    tip = TrayTipText(timeLeft);
+    if (warnings_.Update(timeLeft.minutesLeft)) desktop_.ShowWarning(WarningText(timeLeft));
+  }
+  if (tip != shownTip_) {
+    shownTip_ = tip;
+    desktop_.ShowTrayTip(tip);
+  }
+}
+
+void SessionTool::StartCountdown(uint64_t nowMs) {
+  state_ = State::kCountingDown;
+  logoffAtMs_ = nowMs + static_cast<uint64_t>(timing_.countdownSeconds) * 1000;
+  AdvanceCountdown(nowMs);
+}
+
+void SessionTool::AdvanceCountdown(uint64_t nowMs) {
+  if (nowMs < logoffAtMs_) {
+    const int seconds = static_cast<int>((logoffAtMs_ - nowMs + 999) / 1000);
+    if (seconds != shownSeconds_) {
+      shownSeconds_ = seconds;
+      desktop_.ShowLogoffNotice(CountdownText(seconds));
+    }
+    return;
+  }
+  // The first try comes as soon as the countdown has run out, a failed one again a poll later.
+  if (lastLogoffTryMs_ && nowMs - *lastLogoffTryMs_ < static_cast<uint64_t>(timing_.pollMilliseconds)) return;
+  lastLogoffTryMs_ = nowMs;
+  if (desktop_.LogOff()) state_ = State::kLoggedOff;
+}

@@ -1,0 +1,94 @@
+#include "session/time_left.h"
+
+#include <cstdint>
+#include <limits>
+
+#include "engine/day_filter.h"
+#include "platform/date_time.h"
+#include "settings/stored_formats.h"
+
+namespace {
+
+constexpr int kMinutesPerDay = 24 * 60;
+
+// The weekday's filter; a list too short for it (never so when read from the registry) has none.
+const std::string& FilterOf(const StoredUserValues& values, int weekday) {
+  static const std::string kNoFilter;
+  return weekday < values.dayFilters.Count() ? values.dayFilters[weekday] : kNoFilter;
+}
+
+// The minute of the day as the service renders the time of day.
+std::string MinuteText(int minuteOfDay, std::string_view timeSeparator) {
+  return FormatTimeOfDay(EncodeDateTime({1899, 12, 30, minuteOfDay / 60, minuteOfDay % 60}), timeSeparator);
+}
+
+int ClampToInt(int64_t value) {
+  if (value > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+  if (value < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
+  return static_cast<int>(value);
+}
+
+}  // namespace
+
+int SpentToday(const StoredUserValues& values, double now) {
+  if (!values.timeStamp) return 0;
+  if (!values.timeStamp->empty() && *values.timeStamp != FormatStoredDate(now)) return 0;
+  return values.spentTime.value_or(0);
+}
+
+std::optional<int> AllowanceToday(const StoredUserValues& values, double now) {
+  const int weekday = WeekdayIndex(now);
+  const StringList pieces = SplitAtSpaces(values.dayLimit.value_or(""));
+  if (weekday >= pieces.Count()) return ParseDecimal32(kWholeDayMinutes);
+  return ParseDecimal32(pieces[weekday]);
+}
+
+TimeLeft ComputeTimeLeft(const StoredUserValues& values, double now, std::string_view timeSeparator) {
+  TimeLeft result;
+  const int weekday = WeekdayIndex(now);
+  const DateTimeParts parts = DecodeDateTime(now);
+  const int nowMinute = parts.hour * 60 + parts.minute;
+  const int minutesToMidnight = kMinutesPerDay - nowMinute;
+  const std::string& todayFilter = FilterOf(values, weekday);
+
+  const bool restrictedNow = WalkDayFilter(todayFilter, FormatTimeOfDay(now, timeSeparator)).restricted;
+  if (const std::optional<int> allowance = AllowanceToday(values, now))
+    result.allowanceLeft = ClampToInt(static_cast<int64_t>(*allowance) - SpentToday(values, now));
+  const bool overAllowance = result.allowanceLeft && *result.allowanceLeft < 0;
+
+  // The filter's times are compared as texts, so odd filters (descending times, hours without a
+  // leading zero) restrict exactly where the service's walk says: every later minute is tried.
+  for (int minute = nowMinute + 1; !restrictedNow && minute < kMinutesPerDay; ++minute) {
+    std::string text = MinuteText(minute, timeSeparator);
+    if (WalkDayFilter(todayFilter, text).restricted) {
+      result.minutesToRestriction = minute - nowMinute;
+      result.restrictionStart = std::move(text);
+      break;
+    }
+  }
+  // A period that starts with tomorrow's first minute follows on from today without a break.
+  if (!restrictedNow && !result.minutesToRestriction) {
+    std::string midnight = MinuteText(0, timeSeparator);
+    if (WalkDayFilter(FilterOf(values, (weekday + 1) % kDaysInWeek), midnight).restricted) {
+      result.minutesToRestriction = minutesToMidnight;
+      result.restrictionStart = std::move(midnight);
+    }
+  }
+
+  if (restrictedNow || overAllowance) {
+    result.heldBackNow = true;
+    result.minutesLeft = 0;
+    result.reason = restrictedNow ? HoldReason::kRestrictedPeriod : HoldReason::kAllowance;
+    return result;
+  }
+  // An allowance that lasts past midnight never runs out: the new day's count starts afresh.
+  if (result.allowanceLeft && *result.allowanceLeft < minutesToMidnight) {
+    result.minutesLeft = result.allowanceLeft;
+    result.reason = HoldReason::kAllowance;
+  }
+  if (result.minutesToRestriction && (!result.minutesLeft || *result.minutesToRestriction <= *result.minutesLeft)) {
+    result.minutesLeft = result.minutesToRestriction;
+    result.reason = HoldReason::kRestrictedPeriod;
+  }
+  return result;
+}

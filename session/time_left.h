@@ -1,0 +1,47 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "session/user_values.h"
+
+// How long a restricted user who stays logged on may go on today, judged by the service's own
+// rules from the values it keeps in the registry: once a minute the service holds a user back when
+// the time of day lies in one of today's restricted periods or when the minutes spent today exceed
+// today's allowance.
+
+// Why the user is, or will next be, held back.
+enum class HoldReason { kNone, kAllowance, kRestrictedPeriod };
+
+struct TimeLeft {
+  // The service holds the user back at this moment.
+  bool heldBackNow = false;
+  // Today's allowance less the minutes spent today (negative when over); nothing when today has no
+  // allowance the service can count with (an entry that is not a decimal integer).
+  std::optional<int> allowanceLeft;
+  // Minutes from now to the first later minute, today or at midnight, that lies in a restricted
+  // period, and that minute as the service renders it ("HH:mm"); nothing when there is none or
+  // when a restricted period runs now.
+  std::optional<int> minutesToRestriction;
+  std::string restrictionStart;
+  // Minutes until the service holds the user back: 0 when it does now, else the sooner of the
+  // allowance left (when it runs out before midnight) and the next restricted period. Nothing
+  // when neither holds the user back before the day ends.
+  std::optional<int> minutesLeft;
+  HoldReason reason = HoldReason::kNone;
+};
+
+// The minutes counted for today: "SpentTime" when "TimeStamp" is today's date as "dd.mm.yyyy" (an
+// empty "TimeStamp" stands for today, as the service reads it); else 0, since the service starts a
+// new day's count afresh.
+int SpentToday(const StoredUserValues& values, double now);
+
+// Today's allowance: the weekday's piece of "DayLimit" split at spaces, 1440 when the text is
+// missing or has fewer pieces; nothing when that piece is not a decimal integer, which the
+// service never finds exceeded.
+std::optional<int> AllowanceToday(const StoredUserValues& values, double now);
+
+// Judges the user at the local date-time now; timeSeparator is the one the service renders the
+// time of day with (":" under the usual regional settings).
+TimeLeft ComputeTimeLeft(const StoredUserValues& values, double now, std::string_view timeSeparator);

@@ -1,0 +1,38 @@
+// A console helper for the Wine test of the session tool: looks at the windows of the desktop
+// the way another program of the session would.
+//   window_probe user            prints the account name (GetUserNameA)
+//   window_probe find TITLE      exit 0 when a top-level window has exactly this title
+//   window_probe topmost TITLE   exit 0 when such a window is visible and topmost
+//   window_probe close TITLE     sends it WM_CLOSE and waits until it is handled; exit 0 if found
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "user") {
+    char name[257];
+    DWORD size = sizeof name;
+    if (!GetUserNameA(name, &size)) return 2;
+    std::printf("%s\n", name);
+    return 0;
+  }
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: window_probe user | find TITLE | topmost TITLE | close TITLE\n");
+    return 2;
+  }
+  const std::string command = argv[1];
+  HWND window = FindWindowA(nullptr, argv[2]);
+  if (window == nullptr) return 1;
+  if (command == "find") return 0;
+  if (command == "topmost") {
+    const LONG_PTR exStyle = GetWindowLongPtrA(window, GWL_EXSTYLE);
+    return IsWindowVisible(window) && (exStyle & WS_EX_TOPMOST) != 0 ? 0 : 1;
+  }
+  if (command == "close") {
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  return 2;
+}

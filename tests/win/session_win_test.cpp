@@ -1,0 +1,69 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fakes/temp_dir.h"
+#include "session/notice_window_win.h"
+#include "session/session_desktop_win.h"
+#include "session/startup_registry_win.h"
+
+namespace {
+
+constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kTestValue[] = "Hourwarden session test";
+
+// The Run key's value as stored: its type and text, or type REG_NONE when it is absent.
+std::pair<DWORD, std::string> RunValue(const char* name) {
+  char text[512] = {};
+  DWORD size = sizeof text;
+  DWORD type = REG_NONE;
+  if (RegGetValueA(HKEY_LOCAL_MACHINE, kRunKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type, text, &size) != ERROR_SUCCESS)
+    return {REG_NONE, ""};
+  return {type, text};
+}
+
+TEST(WindowsStartupRegistryTest, StoresTheCommandAsAStringAndRemovesIt) {
+  WindowsStartupRegistry registry;
+  ASSERT_EQ(registry.SetStartupCommand(kTestValue, "\"C:\\Program Files\\h.exe\""), 0u);
+  EXPECT_EQ(RunValue(kTestValue), std::make_pair(DWORD{REG_SZ}, std::string("\"C:\\Program Files\\h.exe\"")));
+  EXPECT_EQ(registry.RemoveStartupCommand(kTestValue), 0u);
+  EXPECT_EQ(RunValue(kTestValue).first, DWORD{REG_NONE});
+  EXPECT_EQ(registry.RemoveStartupCommand(kTestValue), 0u) << "removing an absent entry is no failure";
+}
+
+TEST(WindowsSessionDesktopTest, TheTestHookRecordsEachLogoffInsteadOfEndingTheSession) {
+  TempDir dir;
+  const std::string log = dir.File("logoff.log");
+  WindowsSessionDesktop desktop(nullptr, WM_APP + 1, log);
+  EXPECT_TRUE(desktop.LogOff());
+  EXPECT_TRUE(desktop.LogOff());
+  EXPECT_EQ(ReadBytes(log), "ExitWindowsEx(EWX_LOGOFF | EWX_FORCEIFHUNG)" + std::string(kNativeLineEnd) +
+                                "ExitWindowsEx(EWX_LOGOFF | EWX_FORCEIFHUNG)" + kNativeLineEnd);
+  WindowsSessionDesktop unwritable(nullptr, WM_APP + 1, dir.File("no such dir\\logoff.log"));
+  EXPECT_FALSE(unwritable.LogOff());
+}
+
+bool IsTopmostAndVisible(HWND window) {
+  return window != nullptr && IsWindowVisible(window) && (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+TEST(NoticeWindowTest, ShowsOnTopAndOnlyAClosableNoticeGivesWay) {
+  NoticeWindow warning(true);
+  NoticeWindow logoff(false);
+  ASSERT_TRUE(warning.Show("Your computer time for today ends in 5 minutes."));
+  ASSERT_TRUE(logoff.Show("You will be logged off in 60 seconds."));
+  EXPECT_TRUE(IsTopmostAndVisible(warning.Handle()));
+  EXPECT_TRUE(IsTopmostAndVisible(logoff.Handle()));
+
+  SendMessageA(warning.Handle(), WM_CLOSE, 0, 0);
+  SendMessageA(logoff.Handle(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(warning.Handle()));
+  EXPECT_TRUE(IsTopmostAndVisible(logoff.Handle()));
+
+  ASSERT_TRUE(warning.Show("Your computer time for today ends in 1 minute."));
+  EXPECT_TRUE(IsTopmostAndVisible(warning.Handle()));
+}
+
+}  // namespace
