@@ -23,7 +23,6 @@ echo "Preparing a Wine prefix..."
 wine_prefix_new "$work/prefix"
 app="$WINEPREFIX/drive_c/Hourwarden"
 hw_install_files "$app"
-export HOURWARDEN_NETAPI_LOG="$app/netapi-calls.log"  # Wine has no account API: calls are recorded
 user=$(wine cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r')
 
 hw_time_server_start "$work"

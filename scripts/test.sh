@@ -41,7 +41,7 @@ run_counted_script() {
   local name="$1"; shift
   local log="$logs/$name.log"
   echo "== $name"
-  "$@" >"$log" 2>&1
+  timeout 900 "$@" >"$log" 2>&1
   local status=$?
   local counts ok bad
   counts=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)
@@ -70,6 +70,9 @@ wine_prefix_end
 
 # The session tool as a program of a user's session, in a prefix of its own.
 run_counted_script session-wine tests/session_wine_test.sh
+
+# hourwarden.exe as an installed service under Wine's service control manager.
+run_counted_script service-e2e tests/e2e/service_e2e_test.sh
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

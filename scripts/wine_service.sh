@@ -7,6 +7,11 @@
 #   hw_reg_value KEY NAME                             prints a value's data (empty when absent)
 #   hw_install_files DIR                              copies hourwarden.exe (and, for tests, the
 #                                                     recording netapi32.dll) into DIR
+#
+# Wine has no account API, so the service runs with the test-only netapi32.dll beside it, which
+# records every NetUserSetInfo call in DIR/netapi32_calls.log. A service started by the service
+# control manager does not inherit this shell's environment, so the override that loads it is
+# set per program in the prefix's registry instead of through WINEDLLOVERRIDES.
 
 hw_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 HW_PRODUCT_KEY='HKLM\SOFTWARE\Qorvex\Hourwarden'
@@ -39,5 +44,6 @@ hw_install_files() {
   cp "$hw_root/build/windows/service/hourwarden.exe" "$1/"
   if [ -f "$hw_root/build/windows/service/netapi32.dll" ]; then
     cp "$hw_root/build/windows/service/netapi32.dll" "$1/"
+    wine reg add 'HKCU\Software\Wine\AppDefaults\hourwarden.exe\DllOverrides' /v netapi32 /d native /f >/dev/null 2>&1
   fi
 }

@@ -13,9 +13,9 @@ failed=0
 check() {  # check DESCRIPTION COMMAND...
   local what="$1"; shift
   if "$@" >/dev/null 2>&1; then
-    passed=$((passed + 1)); echo "   ok    $what"
+    passed=$((passed + 1)); echo "ok: $what"
   else
-    failed=$((failed + 1)); echo "   FAIL  $what"
+    failed=$((failed + 1)); echo "FAILED: $what"
   fi
 }
 waits_for() {  # waits_for SECONDS COMMAND...: true once the command succeeds within the time
@@ -33,7 +33,9 @@ rm -rf "$work" && mkdir -p "$work"
 wine_prefix_new "$work/prefix"
 app="$WINEPREFIX/drive_c/Hourwarden"
 hw_install_files "$app"
-export HOURWARDEN_NETAPI_LOG="$app/netapi-calls.log"
+calls="$app/netapi32_calls.log"  # written by the recording netapi32.dll
+none=$(printf '00%.0s' $(seq 21))
+all=$(printf 'ff%.0s' $(seq 21))
 user=$(wine cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r')
 today=$(date +%d.%m.%Y)
 
@@ -76,15 +78,16 @@ check "alice blocked" grep -q "User account successfully blocked: alice" "$app/d
 check "bob unblocked" grep -q "User account successfully unblocked: bob" "$app/debug.log"
 check "process.log lists the service itself" grep -q "^O\[.*| $user | hourwarden.exe | " "$app/process.log"
 check "logs are hidden" sh -c "wine cmd /c attrib 'C:\\Hourwarden\\debug.log' | tr -d '\\r' | grep -q ' H '"
-check "netapi: the user's logon hours set to none" grep -qi "^$user 1020 168 0000000000000000000000000000000000000000$" "$HOURWARDEN_NETAPI_LOG"
-check "netapi: bob's logon hours set to all" grep -qi "^bob 1020 168 ffffffffffffffffffffffffffffffffffffffffff$" "$HOURWARDEN_NETAPI_LOG"
+check "netapi: the user's logon hours set to none" grep -q "user=$user level=1020 units=168 hours=$none\$" "$calls"
+check "netapi: alice's logon hours set to none" grep -q "user=alice level=1020 units=168 hours=$none\$" "$calls"
+check "netapi: bob's logon hours set to all" grep -q "user=bob level=1020 units=168 hours=$all\$" "$calls"
 
 echo "== stop"
-calls_before=$(wc -l < "$HOURWARDEN_NETAPI_LOG")
+calls_before=$(wc -l < "$calls")
 wine net stop Hourwarden >/dev/null 2>&1
 check "service stopped" waits_for 10 sh -c "wine sc query Hourwarden | grep -q STOPPED"
 check "closing lines in order" sh -c "tr -d '\\r' < '$app/debug.log' | cut -c23- | grep -E '^(Stopping service|Service stopped|Service execution stopped|Service destroyed)$' | tail -4 | tr '\\n' '|' | grep -qx 'Stopping service|Service stopped|Service execution stopped|Service destroyed|'"
-unblocked_at_stop() { tail -n +"$((calls_before + 1))" "$HOURWARDEN_NETAPI_LOG" | grep -ci " ffffffffffffffffffffffffffffffffffffffffff$"; }
+unblocked_at_stop() { tail -n +"$((calls_before + 1))" "$calls" | grep -c "hours=$all\$"; }
 check "every restricted user unblocked at stop" test "$(unblocked_at_stop)" -ge 3
 check "spent time kept at stop" spent_is_one
 
