@@ -1,5 +1,8 @@
 #include "service/cycle_steps.h"
 
+#include "engine/account_blocking.h"
+#include "engine/restriction_evaluation.h"
+#include "engine/usage_accounting.h"
 #include "service/pending_operations.h"
 #include "settings/settings_loader.h"
 #include "settings/user_state_store.h"
@@ -11,10 +14,10 @@ CycleSteps ServiceCycleSteps() {
   steps.loadSettings = LoadSettings;
   steps.readSpentTimes = ReadSpentTimes;
   steps.writeSpentTimes = WriteSpentTimes;
-  steps.updateSpentTimes = PendingUpdateSpentTimes;
-  steps.evaluateRestrictions = PendingEvaluateRestrictions;
-  steps.unblockAllUsers = PendingUnblockAllUsers;
+  steps.updateSpentTimes = UpdateSpentTimes;
+  steps.evaluateRestrictions = EvaluateRestrictions;
+  steps.unblockAllUsers = UnblockAllUsers;
   steps.updateProcessList = PendingUpdateProcessList;
-  steps.minuteRefresh = PendingMinuteRefresh;
+  steps.minuteRefresh = MinuteRefresh;
   return steps;
 }

@@ -11,13 +11,4 @@ void NoteNotBuilt(THourwarden& service, const char* operation) {
 
 }  // namespace
 
-
-int PendingUpdateSpentTimes(THourwarden& service) {
-  NoteNotBuilt(service, "UpdateSpentTimes");
-  return 0;
-}
-
-void PendingEvaluateRestrictions(THourwarden& service) { NoteNotBuilt(service, "EvaluateRestrictions"); }
-void PendingUnblockAllUsers(THourwarden& service) { NoteNotBuilt(service, "UnblockAllUsers"); }
 void PendingUpdateProcessList(THourwarden& service) { NoteNotBuilt(service, "UpdateProcessList"); }
-void PendingMinuteRefresh(THourwarden& service) { NoteNotBuilt(service, "MinuteRefresh"); }

@@ -5,8 +5,4 @@ class THourwarden;
 // Operations of subsystems that are not built yet. Each one only notes in the debug log that it
 // was reached, so the handler sequences are complete and visible; each is removed when the real
 // operation lands.
-int PendingUpdateSpentTimes(THourwarden& service);
-void PendingEvaluateRestrictions(THourwarden& service);
-void PendingUnblockAllUsers(THourwarden& service);
 void PendingUpdateProcessList(THourwarden& service);
-void PendingMinuteRefresh(THourwarden& service);

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "engine/account_control_win.h"
 #include "platform/clock_win.h"
 #include "platform/companion_window_win.h"
 #include "platform/file_attributes_win.h"
@@ -27,5 +28,6 @@ class WindowsServicePlatform {
   WinInetTimePageFetcher timePageFetcher_;
   WindowsTimeZoneQuery timeZoneQuery_;
   WindowsLocalClockSetter localClockSetter_;
+  WindowsAccountControl accountControl_;
   ServicePlatform platform_;
 };

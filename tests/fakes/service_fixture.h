@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_account_control.h"
 #include "fakes/fake_companion_window.h"
 #include "fakes/fake_file_attributes.h"
 #include "fakes/fake_time_sync.h"
@@ -29,6 +30,7 @@ class ServiceFixture {
     platform.timePageFetcher = &timePageFetcher;
     platform.timeZoneQuery = &timeZoneQuery;
     platform.localClockSetter = &clockSetter;
+    platform.accountControl = &accounts;
     platform.reportException = [this](const std::string& message) { reportedExceptions.push_back(message); };
     platform.makeTimer = [this](int intervalMs, std::function<void()>) -> std::unique_ptr<::Timer> {
       timerInterval = intervalMs;
@@ -88,6 +90,7 @@ class ServiceFixture {
   FakeTimePageFetcher timePageFetcher;
   FakeTimeZoneQuery timeZoneQuery;
   RecordingClockSetter clockSetter;
+  FakeAccountControl accounts;
   ServicePlatform platform;
   std::vector<std::string> reportedExceptions;
   int timerInterval = 0;
