@@ -69,5 +69,6 @@ void PrepareShutdown(THourwarden& service) {
 }
 
 void UnblockAllUsers(THourwarden& service) {
-  for (int i = 0; i < service.RestrictedUsers.Count(); ++i) SetAccountBlocked(service, service.RestrictedUsers[i], false);
+  for (int i = 0; i < service.RestrictedUsers.Count(); ++i)
+    SetAccountBlocked(service, service.RestrictedUsers[i], false);
 }

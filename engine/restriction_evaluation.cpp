@@ -83,9 +83,11 @@ int CheckTimeLimit(THourwarden& service, const std::string& userName) {
   const std::optional<int32_t> allowance = allowanceText ? ParseDecimal32(*allowanceText) : std::nullopt;
 
   if (spent && allowance) {
-    const bool over = *spent > *allowance;  // the allowance itself is still within the limit
-    if (over) WriteLogAt(service, 1, "User logged over time limit:" + std::to_string(*allowance));
-    WriteLogAt(service, 3, "Spent time=" + std::to_string(*spent) + " Max time=" + std::to_string(*allowance));
+    const int32_t spentMinutes = spent.value_or(0), allowedMinutes = allowance.value_or(0);
+    const bool over = spentMinutes > allowedMinutes;  // the allowance itself is still within the limit
+    if (over) WriteLogAt(service, 1, "User logged over time limit:" + std::to_string(allowedMinutes));
+    WriteLogAt(service, 3,
+               "Spent time=" + std::to_string(spentMinutes) + " Max time=" + std::to_string(allowedMinutes));
     return over ? 1 : 0;
   }
   if (recordAbsent) WriteLogAt(service, 1, "ERROR: Not possible to get current spent time for " + userName);

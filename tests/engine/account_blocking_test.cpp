@@ -47,7 +47,8 @@ TEST_F(BlockingTest, EachCallSetsTheWholeWeekToNoneOrAllWithAFreshBitmap) {
 TEST_F(BlockingTest, AFailedChangeIsReportedWithTheCallAndItsCode) {
   accounts.failures["ghost"] = "NetUserSetInfo failed with error 2221: ";
   SetAccountBlocked(service, "ghost", true);
-  EXPECT_EQ(Logged(), (Lines{"ERROR: Not possible to set user settings ghost", "NetUserSetInfo failed with error 2221: "}));
+  EXPECT_EQ(Logged(),
+            (Lines{"ERROR: Not possible to set user settings ghost", "NetUserSetInfo failed with error 2221: "}));
   service.DebugLevel = 1;
   service.DebugLines.Clear();
   SetAccountBlocked(service, "ghost", false);
@@ -142,7 +143,7 @@ TEST_F(LogoffFollowUpTest, AtLevelZeroNothingIsWrittenButThePrivilegeStepStillFl
   CheckLogoffFlags(service);
   EXPECT_EQ(accounts.privilegeSteps, 1);
   EXPECT_TRUE(service.ProcessEvents.Empty());
-  EXPECT_EQ(fixture.ProcessLog(), "pending process line\n");
+  EXPECT_EQ(fixture.ProcessLog(), std::string("pending process line") + kNativeLineEnd);
   EXPECT_THAT(fixture.DebugLog(), IsEmpty());
 }
 
