@@ -157,18 +157,4 @@ TEST_F(AccountingTest, AReloadRequestReplacesTheTablesAndCountsNoMinute) {
   EXPECT_THAT(Logged(), Not(Contains("Updating spent time for user: carol")));
 }
 
-TEST_F(AccountingTest, TheLogoffFollowUpComesFirstInTheRefresh) {
-  Restrict("alice", "", "60", {"5", "07.12.2026"});
-  registry.SetIntegerForTesting(User("alice"), "Logoff", 1);
-  service.LoggedOnUsers = StringList{"alice"};
-  MinuteRefresh(service);
-  EXPECT_EQ(accounts.privilegeSteps, 1);
-  const Lines lines = fixture.DebugMessages();
-  const auto shutdown = std::find(lines.begin(), lines.end(), "Shutting down computer");
-  const auto counting = std::find(lines.begin(), lines.end(), "Updating spent time for user: alice");
-  ASSERT_NE(shutdown, lines.end());
-  EXPECT_LT(shutdown, counting);
-  EXPECT_EQ(registry.ValueForTesting(User("alice"), "SpentTime"), IntegerValue(6));
-}
-
 }  // namespace
