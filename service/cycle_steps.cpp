@@ -1,7 +1,9 @@
 #include "service/cycle_steps.h"
 
 #include "census/process_census.h"
-#include "service/pending_operations.h"
+#include "engine/account_blocking.h"
+#include "engine/restriction_evaluation.h"
+#include "engine/usage_accounting.h"
 #include "settings/settings_loader.h"
 #include "settings/user_state_store.h"
 #include "timesync/time_sync.h"
@@ -12,10 +14,10 @@ CycleSteps ServiceCycleSteps() {
   steps.loadSettings = LoadSettings;
   steps.readSpentTimes = ReadSpentTimes;
   steps.writeSpentTimes = WriteSpentTimes;
-  steps.updateSpentTimes = PendingUpdateSpentTimes;
-  steps.evaluateRestrictions = PendingEvaluateRestrictions;
-  steps.unblockAllUsers = PendingUnblockAllUsers;
+  steps.updateSpentTimes = UpdateSpentTimes;
+  steps.evaluateRestrictions = EvaluateRestrictions;
+  steps.unblockAllUsers = UnblockAllUsers;
   steps.updateProcessList = UpdateProcessList;
-  steps.minuteRefresh = PendingMinuteRefresh;
+  steps.minuteRefresh = MinuteRefresh;
   return steps;
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "census/process_source.h"
+#include "engine/account_control.h"
 #include "platform/clock.h"
 #include "platform/companion_window.h"
 #include "platform/file_attributes.h"
@@ -25,6 +26,7 @@ struct ServicePlatform {
   TimePageFetcher* timePageFetcher = nullptr;
   TimeZoneQuery* timeZoneQuery = nullptr;
   LocalClockSetter* localClockSetter = nullptr;
+  AccountControl* accountControl = nullptr;
   // The application's exception handling: receives the message of an exception that escapes
   // ServiceCreate or ServiceDestroy, after which construction or destruction goes on.
   std::function<void(const std::string& message)> reportException;

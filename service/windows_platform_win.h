@@ -4,6 +4,7 @@
 #include <string>
 
 #include "census/process_source_win.h"
+#include "engine/account_control_win.h"
 #include "platform/clock_win.h"
 #include "platform/companion_window_win.h"
 #include "platform/file_attributes_win.h"
@@ -29,5 +30,6 @@ class WindowsServicePlatform {
   WindowsTimeZoneQuery timeZoneQuery_;
   WindowsLocalClockSetter localClockSetter_;
   WindowsProcessSource processSource_;
+  WindowsAccountControl accountControl_;
   ServicePlatform platform_;
 };

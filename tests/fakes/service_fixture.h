@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_account_control.h"
 #include "fakes/fake_companion_window.h"
 #include "fakes/fake_file_attributes.h"
 #include "fakes/fake_time_sync.h"
@@ -31,6 +32,7 @@ class ServiceFixture {
     platform.timeZoneQuery = &timeZoneQuery;
     platform.localClockSetter = &clockSetter;
     platform.processSource = &processSource;
+    platform.accountControl = &accounts;
     platform.reportException = [this](const std::string& message) { reportedExceptions.push_back(message); };
     platform.makeTimer = [this](int intervalMs, std::function<void()>) -> std::unique_ptr<::Timer> {
       timerInterval = intervalMs;
@@ -91,6 +93,7 @@ class ServiceFixture {
   FakeTimeZoneQuery timeZoneQuery;
   RecordingClockSetter clockSetter;
   FakeProcessSource processSource;
+  FakeAccountControl accounts;
   ServicePlatform platform;
   std::vector<std::string> reportedExceptions;
   int timerInterval = 0;

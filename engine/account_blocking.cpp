@@ -1,0 +1,74 @@
+#include "engine/account_blocking.h"
+
+#include <optional>
+
+#include "engine/account_control.h"
+#include "logging/logs.h"
+#include "service/hourwarden.h"
+#include "settings/user_state_store.h"
+
+namespace {
+
+// Every hour of the week permitted (0xFF) or none (0x00), built afresh for every call.
+LogonHours WholeWeek(bool permitted) {
+  LogonHours hours;
+  hours.fill(permitted ? 0xFF : 0x00);
+  return hours;
+}
+
+}  // namespace
+
+void SetAccountBlocked(THourwarden& service, const std::string& userName, bool blocked) {
+  // The account call takes the name in a buffer of kMaxAccountNameLength characters; a longer
+  // name is refused here rather than cut short, which could name another account.
+  std::optional<std::string> failure;
+  const bool nameFits = userName.size() <= kMaxAccountNameLength;
+  if (nameFits)
+    failure = service.Platform().accountControl->SetLogonHours(userName, kLogonUnitsPerWeek, WholeWeek(!blocked));
+  if (nameFits && !failure) {
+    WriteLogAt(service, 2,
+               (blocked ? "User account successfully blocked: " : "User account successfully unblocked: ") + userName);
+    return;
+  }
+  WriteLogAt(service, 2, "ERROR: Not possible to set user settings " + userName);
+  if (failure) WriteLogAt(service, 2, *failure);
+}
+
+void CheckLogoffFlags(THourwarden& service) {
+  int stillLogged = 0;
+  for (int i = 0; i < service.RestrictedUsers.Count(); ++i) {
+    const std::string name = service.RestrictedUsers[i];
+    const bool loggedOn = service.LoggedOnUsers.IndexOf(name) >= 0;
+    if (ReadLogoffFlag(service, name) == 0) continue;
+    if (loggedOn) {
+      WriteLogAt(service, 1, "User " + name + " still logged !");
+      ++stillLogged;
+    }
+    WriteLogAt(service, 2, "Reseting logoff flag for user: " + name);
+    WriteLogoffFlag(service, name, 0);  // a failed clearing shows as a raised flag next minute
+  }
+  if (stillLogged > 0) PrepareShutdown(service);
+}
+
+void PrepareShutdown(THourwarden& service) {
+  const ShutdownPrivilegeResult result = service.Platform().accountControl->EnableShutdownPrivilege();
+  switch (result.outcome) {
+    case ShutdownPrivilegeResult::Outcome::TokenNotOpened:
+      WriteLogAt(service, 3, "Unable to open process for shutdown");
+      WriteLogAt(service, 3, result.failure);
+      return;
+    case ShutdownPrivilegeResult::Outcome::NotEnabled:
+      WriteLogAt(service, 3, "Unable to adjust token privilege for shutdown");
+      WriteLogAt(service, 3, result.failure);
+      return;
+    case ShutdownPrivilegeResult::Outcome::Enabled:
+      break;
+  }
+  WriteLogAt(service, 1, "Shutting down computer");
+  FlushLogs(service);
+}
+
+void UnblockAllUsers(THourwarden& service) {
+  for (int i = 0; i < service.RestrictedUsers.Count(); ++i)
+    SetAccountBlocked(service, service.RestrictedUsers[i], false);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+class THourwarden;
+
+// Account blocking and logoff requests: carries out what the evaluation decides. A blocked
+// account has no permitted logon hour, an unblocked one has all of them; the engine keeps no
+// record of which accounts it has blocked and sets the hours outright at every call.
+
+// Blocks (no logon hour) or unblocks (every hour) the local account of the user. A failure, a
+// name longer than kMaxAccountNameLength included, shows only in the debug log.
+void SetAccountBlocked(THourwarden& service, const std::string& userName, bool blocked);
+// Follows up the logoff requests: clears every raised one ("Logoff" not 0) and, when at least one
+// of those users still owns a running process, runs PrepareShutdown once after the last user.
+void CheckLogoffFlags(THourwarden& service);
+// Enables the shutdown privilege in the service's own token; once enabled, says so and flushes
+// the logs. Requests no shutdown: the machine and the service keep running.
+void PrepareShutdown(THourwarden& service);
+// Gives the account of every restricted user all logon hours back (the service stops).
+void UnblockAllUsers(THourwarden& service);

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The account and token operations of the restriction engine: the logon hours of a local account
+// and the shutdown privilege of the service's own token. Each reports plain data; the decisions
+// are the engine's.
+
+// Hours in a week: the units of a logon-hours bitmap, one bit each.
+inline constexpr int kLogonUnitsPerWeek = 168;
+// Bytes of a logon-hours bitmap covering the whole week.
+inline constexpr int kLogonHoursBytes = kLogonUnitsPerWeek / 8;
+// The longest account name the account call is given, in characters.
+inline constexpr size_t kMaxAccountNameLength = 100;
+
+// One bit per hour of the week, in the layout the system defines for logon hours.
+using LogonHours = std::array<uint8_t, kLogonHoursBytes>;
+
+// What enabling the shutdown privilege gave.
+struct ShutdownPrivilegeResult {
+  enum class Outcome {
+    Enabled,         // the privilege is enabled in the process's token
+    TokenNotOpened,  // the process's token could not be opened
+    NotEnabled,      // the adjustment failed or the token does not hold the privilege
+  };
+  Outcome outcome = Outcome::Enabled;
+  // For a failed outcome: the call that failed and its error code.
+  std::string failure;
+};
+
+class AccountControl {
+ public:
+  virtual ~AccountControl() = default;
+  // Sets the permitted logon hours of the local account with this name (at most
+  // kMaxAccountNameLength characters) to the first unitsPerWeek bits of the bitmap. Nothing when
+  // they were set, else the failed call and its error code.
+  virtual std::optional<std::string> SetLogonHours(const std::string& userName, int unitsPerWeek,
+                                                   const LogonHours& hours) = 0;
+  // Enables the shutdown privilege in the process's own token, leaving its other privileges as
+  // they are. Asks for no shutdown.
+  virtual ShutdownPrivilegeResult EnableShutdownPrivilege() = 0;
+};

@@ -1,0 +1,65 @@
+#include "engine/account_control_win.h"
+
+#include <windows.h>
+#include <lm.h>
+
+#include "platform/unique_handle_win.h"
+#include "platform/win_error.h"
+
+namespace {
+
+// USER_INFO_1020: the information level that carries only the logon hours.
+constexpr DWORD kLogonHoursLevel = 1020;
+
+ShutdownPrivilegeResult PrivilegeFailure(ShutdownPrivilegeResult::Outcome outcome, const char* call, DWORD error) {
+  ShutdownPrivilegeResult result;
+  result.outcome = outcome;
+  result.failure = DescribeWindowsFailure(call, error);
+  return result;
+}
+
+}  // namespace
+
+std::optional<std::string> WindowsAccountControl::SetLogonHours(const std::string& userName, int unitsPerWeek,
+                                                                const LogonHours& hours) {
+  // The name is in the ANSI code page, as the service reads every name. The buffer holds
+  // kMaxAccountNameLength characters and a terminator; a name that does not fit fails the
+  // conversion (ERROR_INSUFFICIENT_BUFFER) instead of being cut short.
+  WCHAR wideName[kMaxAccountNameLength + 1] = {};
+  if (!userName.empty() &&
+      MultiByteToWideChar(CP_ACP, 0, userName.data(), static_cast<int>(userName.size()), wideName,
+                          static_cast<int>(kMaxAccountNameLength)) == 0)
+    return DescribeWindowsFailure("MultiByteToWideChar", GetLastError());
+
+  LogonHours bitmap = hours;
+  USER_INFO_1020 info{};
+  info.usri1020_units_per_week = static_cast<DWORD>(unitsPerWeek);
+  info.usri1020_logon_hours = bitmap.data();
+  // No server name: the local computer. No index of a faulty parameter is asked for.
+  const NET_API_STATUS status =
+      NetUserSetInfo(nullptr, wideName, kLogonHoursLevel, reinterpret_cast<LPBYTE>(&info), nullptr);
+  if (status == NERR_Success) return std::nullopt;
+  return DescribeWindowsFailure("NetUserSetInfo", status);
+}
+
+ShutdownPrivilegeResult WindowsAccountControl::EnableShutdownPrivilege() {
+  // TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY (0x28): enough to enable a privilege.
+  UniqueHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Receive()))
+    return PrivilegeFailure(ShutdownPrivilegeResult::Outcome::TokenNotOpened, "OpenProcessToken", GetLastError());
+
+  TOKEN_PRIVILEGES privileges{};
+  // The lookup's outcome is not checked: an identifier left unknown is not in the token, so the
+  // adjustment then reports that it could not enable it.
+  LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid);
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  // Only this privilege changes; the previous state is not asked for.
+  const BOOL adjusted = AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
+  // Read at once: a success that could not enable the privilege (the token lacks it) shows only
+  // here, as ERROR_NOT_ALL_ASSIGNED.
+  const DWORD error = GetLastError();
+  if (error != ERROR_SUCCESS || !adjusted)
+    return PrivilegeFailure(ShutdownPrivilegeResult::Outcome::NotEnabled, "AdjustTokenPrivileges", error);
+  return {};
+}

@@ -1,0 +1,57 @@
+#include "engine/usage_accounting.h"
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+
+#include "engine/account_blocking.h"
+#include "logging/logs.h"
+#include "platform/date_time.h"
+#include "service/hourwarden.h"
+#include "settings/settings_loader.h"
+#include "settings/stored_formats.h"
+#include "settings/user_state_store.h"
+
+int UpdateSpentTimes(THourwarden& service) {
+  const std::string today = FormatStoredDate(service.CycleNow);
+  int changes = 0;
+  for (int i = 0; i < service.RestrictedUsers.Count(); ++i) {
+    const std::string& name = service.RestrictedUsers[i];
+    const bool loggedOn = service.LoggedOnUsers.IndexOf(name) >= 0;
+    WriteLogAt(service, 3, "Updating spent time for user: " + name);
+
+    StringList* record = TableEntry(service.SpentTimes, i);
+    const std::optional<int32_t> stored =
+        record != nullptr && record->Count() == 2 ? ParseDecimal32((*record)[0]) : std::nullopt;
+    if (!stored) {
+      WriteLogAt(service, 1, "ERROR: Not possible to update spent time for " + name);
+      continue;
+    }
+    int32_t spent = *stored;
+    if (loggedOn) {
+      // The count has no bound of its own, but it is stored as a 32-bit number.
+      if (spent < std::numeric_limits<int32_t>::max()) ++spent;
+      ++changes;
+    }
+    if ((*record)[1] != today) {  // any other text, an empty or earlier date included
+      WriteLogAt(service, 3, "Next day - reseting spent times");
+      spent = 0;
+      ++changes;
+    }
+    (*record)[0] = std::to_string(spent);
+    (*record)[1] = today;
+    WriteLogAt(service, 3, "spent time=" + std::to_string(spent) + " date=" + today);
+  }
+  return changes;
+}
+
+void MinuteRefresh(THourwarden& service) {
+  CheckLogoffFlags(service);
+  if (CheckReloadRequest(service) != 0) {
+    LoadSettings(service);
+    ReadSpentTimes(service);
+    return;
+  }
+  if (UpdateSpentTimes(service) != 0) WriteSpentTimes(service);
+}

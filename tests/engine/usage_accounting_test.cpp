@@ -1,0 +1,160 @@
+#include "engine/usage_accounting.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "engine/restriction_evaluation.h"
+#include "fakes/engine_fixture.h"
+
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::Not;
+
+using AccountingTest = EngineTest;
+
+// alice's record holds 100 minutes of 7 December 2026; she owns a process just after midnight.
+class FirstRefreshAfterMidnight : public EngineTest {
+ protected:
+  FirstRefreshAfterMidnight() {
+    SetCycle({2026, 12, 8, 0, 0, 30, 0});
+    Restrict("alice", "", "60", {"100", "07.12.2026"});
+    service.LoggedOnUsers = StringList{"alice"};
+  }
+};
+
+TEST_F(FirstRefreshAfterMidnight, TheCountStartsAgainAtZeroAndThenCountsOn) {
+  EXPECT_EQ(UpdateSpentTimes(service), 2);
+  EXPECT_EQ(Logged(), (Lines{"Updating spent time for user: alice", "Next day - reseting spent times",
+                             "spent time=0 date=08.12.2026"}));
+  EXPECT_EQ(*TableEntry(service.SpentTimes, 0), (StringList{"0", "08.12.2026"}));
+
+  service.DebugLines.Clear();
+  EXPECT_EQ(UpdateSpentTimes(service), 1);
+  EXPECT_EQ(Logged(), (Lines{"Updating spent time for user: alice", "spent time=1 date=08.12.2026"}));
+  EXPECT_EQ(*TableEntry(service.SpentTimes, 0), (StringList{"1", "08.12.2026"}));
+}
+
+TEST_F(FirstRefreshAfterMidnight, TheRefreshChecksTheRequestsCountsAndWritesInThatOrder) {
+  MinuteRefresh(service);
+  EXPECT_EQ(Logged(), (Lines{"alice: logoff_flag=0", "ReadSettings=0", "Updating spent time for user: alice",
+                             "Next day - reseting spent times", "spent time=0 date=08.12.2026",
+                             "Writing spent times for user:alice", "spent_time=0  date=08.12.2026"}));
+  EXPECT_EQ(registry.ValueForTesting(User("alice"), "SpentTime"), IntegerValue(0));
+  EXPECT_EQ(registry.ValueForTesting(User("alice"), "TimeStamp"), StringValue("08.12.2026"));
+}
+
+TEST_F(AccountingTest, EachRecordIsCountedAndDatedByItsOwnState) {
+  const struct {
+    const char* name;
+    bool loggedOn;
+    std::optional<StringList> record;
+    StringList after;  // the record after the update
+    int changes;
+    Lines lines;
+  } cases[] = {
+      {"logged on today", true, StringList{"5", "07.12.2026"}, {"6", "07.12.2026"}, 1,
+       {"spent time=6 date=07.12.2026"}},
+      {"not logged on today", false, StringList{"5", "07.12.2026"}, {"5", "07.12.2026"}, 0,
+       {"spent time=5 date=07.12.2026"}},
+      {"not logged on, new day", false, StringList{"5", "06.12.2026"}, {"0", "07.12.2026"}, 1,
+       {"Next day - reseting spent times", "spent time=0 date=07.12.2026"}},
+      {"empty date", false, StringList{"5", ""}, {"0", "07.12.2026"}, 1,
+       {"Next day - reseting spent times", "spent time=0 date=07.12.2026"}},
+      {"date without leading zero", true, StringList{"5", "7.12.2026"}, {"0", "07.12.2026"}, 2,
+       {"Next day - reseting spent times", "spent time=0 date=07.12.2026"}},
+      {"clock set back a day", true, StringList{"5", "08.12.2026"}, {"0", "07.12.2026"}, 2,
+       {"Next day - reseting spent times", "spent time=0 date=07.12.2026"}},
+      {"count at the 32-bit limit", true, StringList{"2147483647", "07.12.2026"}, {"2147483647", "07.12.2026"}, 1,
+       {"spent time=2147483647 date=07.12.2026"}},
+      {"three entries", true, StringList{"5", "07.12.2026", "x"}, {"5", "07.12.2026", "x"}, 0,
+       {"ERROR: Not possible to update spent time for alice"}},
+      {"count not decimal", true, StringList{"5 min", "07.12.2026"}, {"5 min", "07.12.2026"}, 0,
+       {"ERROR: Not possible to update spent time for alice"}},
+      {"count beyond 32 bits", true, StringList{"4294967296", "07.12.2026"}, {"4294967296", "07.12.2026"}, 0,
+       {"ERROR: Not possible to update spent time for alice"}},
+      {"no record", true, std::nullopt, {}, 0, {"ERROR: Not possible to update spent time for alice"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    service.RestrictedUsers = StringList{"alice"};
+    service.SpentTimes.clear();
+    if (c.record) service.SpentTimes.emplace_back(*c.record);
+    service.LoggedOnUsers = c.loggedOn ? StringList{"ALICE"} : StringList{"bob"};
+    service.DebugLines.Clear();
+
+    EXPECT_EQ(UpdateSpentTimes(service), c.changes);
+
+    Lines expected{"Updating spent time for user: alice"};
+    expected.insert(expected.end(), c.lines.begin(), c.lines.end());
+    EXPECT_EQ(Logged(), expected);
+    if (c.record) {
+      EXPECT_EQ(*TableEntry(service.SpentTimes, 0), c.after);
+    }
+  }
+}
+
+TEST_F(AccountingTest, AnUnreadableRecordLeavesTheOtherUsersCountedAndWritten) {
+  Restrict("ann", "", "1440", {"", "07.12.2026"});
+  Restrict("bea", "", "1440", {"10", "07.12.2026"});
+  service.SpentTimes.emplace_back(StringList{"77", "01.01.2000"});  // beyond the users: left alone
+  service.LoggedOnUsers = StringList{"ann", "bea"};
+  service.DebugLevel = 1;
+  EXPECT_EQ(UpdateSpentTimes(service), 1);
+  EXPECT_EQ(Logged(), (Lines{"ERROR: Not possible to update spent time for ann"}));
+  EXPECT_EQ(*TableEntry(service.SpentTimes, 1), (StringList{"11", "07.12.2026"}));
+  EXPECT_EQ(*TableEntry(service.SpentTimes, 2), (StringList{"77", "01.01.2000"}));
+}
+
+TEST_F(AccountingTest, NinetyMinutesOnADayPassSixtyFromTheSixtyFirstOn) {
+  SetCycle({2026, 12, 7, 8, 0, 0, 0});
+  Restrict("alice", "", "60", {"0", "07.12.2026"});
+  service.LoggedOnUsers = StringList{"alice"};
+  std::vector<int> overAt;
+  for (int minute = 1; minute <= 90; ++minute) {
+    EXPECT_EQ(UpdateSpentTimes(service), 1);
+    if (CheckTimeLimit(service, "alice") == 1) overAt.push_back(minute);
+  }
+  EXPECT_EQ((*TableEntry(service.SpentTimes, 0))[0], "90");
+  ASSERT_EQ(overAt.size(), 30u);
+  EXPECT_EQ(overAt.front(), 61);
+}
+
+TEST_F(AccountingTest, WithNobodyLoggedOnAndTheSameDayNothingIsWritten) {
+  Restrict("alice", "", "60", {"5", "07.12.2026"});
+  Restrict("bob", "", "60", {"9", "07.12.2026"});
+  MinuteRefresh(service);
+  EXPECT_THAT(Logged(), Not(Contains("Writing spent times for user:alice")));
+  EXPECT_FALSE(registry.ValueForTesting(User("alice"), "SpentTime").has_value());
+}
+
+TEST_F(AccountingTest, AReloadRequestReplacesTheTablesAndCountsNoMinute) {
+  Restrict("alice", "", "60", {"5", "07.12.2026"});
+  service.LoggedOnUsers = StringList{"alice", "carol"};
+  registry.SetIntegerForTesting(kProductKey, "ReadSettings", 1);
+  registry.SetIntegerForTesting(kProductKey, "Debug", 3);
+  registry.SetStringForTesting(User("carol"), "DayLimit", "30");
+  registry.SetIntegerForTesting(User("carol"), "SpentTime", 20);
+  registry.SetStringForTesting(User("carol"), "TimeStamp", "07.12.2026");
+  registry.SetIntegerForTesting(User("carol"), "Logoff", 1);
+
+  MinuteRefresh(service);
+
+  // alice's key, created by the logoff check, keeps her restricted; her count comes from it.
+  EXPECT_EQ(service.RestrictedUsers, (StringList{"alice", "carol"}));
+  ASSERT_EQ(service.SpentTimes.size(), 2u);
+  EXPECT_EQ(*TableEntry(service.SpentTimes, 0), (StringList{"0", ""}));
+  EXPECT_EQ(*TableEntry(service.SpentTimes, 1), (StringList{"20", "07.12.2026"}));
+  EXPECT_EQ(registry.ValueForTesting(kProductKey, "ReadSettings"), IntegerValue(0));
+  EXPECT_EQ(registry.ValueForTesting(User("carol"), "SpentTime"), IntegerValue(20));
+  // The requests were followed up for the users restricted before the reload.
+  EXPECT_EQ(registry.ValueForTesting(User("carol"), "Logoff"), IntegerValue(1));
+  EXPECT_THAT(Logged(), Not(Contains("Updating spent time for user: alice")));
+  EXPECT_THAT(Logged(), Not(Contains("Updating spent time for user: carol")));
+}
+
+}  // namespace
