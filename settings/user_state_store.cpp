@@ -17,6 +17,13 @@ int32_t DecimalForValue(const std::string& text, const std::string& keyPath, con
   return *number;
 }
 
+// Opens a restricted user's key read-write, but only when it exists. A user key that has gone
+// while the service runs is a user being removed (the configuration tool deletes the key and asks
+// for a reload); creating it again would bring the user back at that very reload, restricted.
+bool OpenExistingUserKey(RegistryAccess& registry, const std::string& keyPath) {
+  return registry.KeyExists(keyPath) && registry.OpenKey(keyPath);
+}
+
 }  // namespace
 
 void ReadSpentTimes(THourwarden& service) {
@@ -51,7 +58,7 @@ void WriteSpentTimes(THourwarden& service) {
   for (int i = 0; i < service.RestrictedUsers.Count(); ++i) {
     const std::string& name = service.RestrictedUsers[i];
     const std::string keyPath = UserKeyPath(name);
-    if (!registry->OpenKey(keyPath)) {
+    if (!OpenExistingUserKey(*registry, keyPath)) {
       WriteLogAt(service, 1, "ERROR: Not possible to open " + keyPath);
       continue;
     }
@@ -72,7 +79,7 @@ void WriteSpentTimes(THourwarden& service) {
 int32_t ReadLogoffFlag(THourwarden& service, const std::string& userName) {
   const std::unique_ptr<RegistryAccess> registry = OpenServiceRegistry(service);
   int32_t flag = 0;
-  if (!registry->OpenKey(UserKeyPath(userName))) {
+  if (!OpenExistingUserKey(*registry, UserKeyPath(userName))) {
     WriteLogAt(service, 2, "ERROR: Not possible to read logoff flag");
     return flag;
   }
@@ -85,7 +92,7 @@ int32_t ReadLogoffFlag(THourwarden& service, const std::string& userName) {
 bool WriteLogoffFlag(THourwarden& service, const std::string& userName, int32_t value) {
   const std::unique_ptr<RegistryAccess> registry = OpenServiceRegistry(service);
   WriteLogAt(service, 1, "Writting logoff flag for user: " + userName);
-  if (!registry->OpenKey(UserKeyPath(userName))) {
+  if (!OpenExistingUserKey(*registry, UserKeyPath(userName))) {
     WriteLogAt(service, 1, "ERROR: Not possible to write logoff flag");
     return false;
   }

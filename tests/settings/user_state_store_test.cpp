@@ -108,6 +108,7 @@ TEST_F(StoreTest, WithNoRestrictedUsersTheTableEmptiesAndNoKeyIsTouched) {
 
 TEST_F(StoreTest, WritesMinutesAsDwordAndTheDateAsText) {
   Restrict({"alice", "bob"});
+  for (const char* name : {"alice", "bob"}) registry.CreateKeyForTesting(User(name));
   service.SpentTimes.emplace_back(StringList{"42", "08.12.2026"});
   service.SpentTimes.emplace_back(StringList{"-1", ""});
 
@@ -121,8 +122,9 @@ TEST_F(StoreTest, WritesMinutesAsDwordAndTheDateAsText) {
                              "Writing spent times for user:bob", "spent_time=-1  date="}));
 }
 
-TEST_F(StoreTest, AMissingOrMisshapenEntryStillCreatesTheKeyButWritesNothing) {
+TEST_F(StoreTest, AMissingOrMisshapenEntryWritesNothing) {
   Restrict({"ann", "bea", "cid"});
+  for (const char* name : {"ann", "bea", "cid"}) registry.CreateKeyForTesting(User(name));
   service.SpentTimes.emplace_back(StringList{"1", "08.12.2026"});
   service.SpentTimes.emplace_back(StringList{"1", "08.12.2026", "extra"});
 
@@ -143,6 +145,7 @@ TEST(WriteSpentTimesTest, AMinuteCountThatIsNotADecimalIntegerStopsTheWrite) {
     ServiceFixture fixture;
     THourwarden& service = fixture.Build();
     service.RestrictedUsers = StringList{"ann", "bea", "cid"};
+    for (const char* name : {"ann", "bea", "cid"}) fixture.registry.CreateKeyForTesting(User(name));
     for (const char* stored : {"1", minutes, "3"}) service.SpentTimes.emplace_back(StringList{stored, "08.12.2026"});
     try {
       WriteSpentTimes(service);
@@ -153,16 +156,16 @@ TEST(WriteSpentTimesTest, AMinuteCountThatIsNotADecimalIntegerStopsTheWrite) {
     }
     EXPECT_EQ(fixture.registry.ValueForTesting(User("ann"), "SpentTime"), IntegerValue(1));
     EXPECT_TRUE(fixture.registry.ValueNamesForTesting(User("bea")).empty());
-    EXPECT_FALSE(fixture.registry.KeyExistsForTesting(User("cid")));
+    EXPECT_TRUE(fixture.registry.ValueNamesForTesting(User("cid")).empty());
     EXPECT_EQ(fixture.registry.OpenKeyCountForTesting(), 0);
   }
 }
 
-TEST_F(StoreTest, AUserKeyThatCannotBeCreatedIsReportedAndTheOthersAreWritten) {
+TEST_F(StoreTest, AUserKeyThatDoesNotOpenIsReportedAndTheOthersAreWritten) {
   service.DebugLevel = 1;
   Restrict({"ann", "bea"});
   registry.CreateKeyForTesting(User("bea"));
-  registry.SetKeyRightsForTesting(kRestrictionsKey, kKeyAllAccess & ~kKeyCreateSubKey);
+  registry.SetKeyRightsForTesting(User("ann"), kKeyRead);  // readable, but not read-write
   service.SpentTimes.emplace_back(StringList{"1", "08.12.2026"});
   service.SpentTimes.emplace_back(StringList{"2", "08.12.2026"});
 
@@ -181,7 +184,9 @@ TEST_F(StoreTest, ARefusedWriteIsAnErrorAndLaterUsersAreNotWritten) {
   EXPECT_FALSE(registry.KeyExistsForTesting(User("bea")));
 }
 
-TEST_F(StoreTest, AUserKeyDeletedWhileRunningIsRecreatedWithOnlyTheValuesWrittenThen) {
+// A key deleted while the service runs is a user being removed: no write brings it back, so the
+// next load no longer finds the user.
+TEST_F(StoreTest, AUserKeyDeletedWhileRunningIsNeverCreatedAgain) {
   registry.SetIntegerForTesting(kProductKey, "Debug", 3);
   registry.SetStringForTesting(User("alice"), "Day0", "12:00 13:00");
   registry.SetStringForTesting(User("alice"), "DayLimit", "60");
@@ -191,24 +196,29 @@ TEST_F(StoreTest, AUserKeyDeletedWhileRunningIsRecreatedWithOnlyTheValuesWritten
   ReadSpentTimes(service);
   registry.DeleteKeyForTesting(User("alice"));
 
+  service.DebugLines.Clear();
+
   ReadSpentTimes(service);  // the key is gone: a fresh count
   EXPECT_EQ(*TableEntry(service.SpentTimes, 0), (StringList{"0", ""}));
   (*TableEntry(service.SpentTimes, 0)) = StringList{"1", "08.12.2026"};
   WriteSpentTimes(service);
-  EXPECT_EQ(registry.ValueNamesForTesting(User("alice")), (std::vector<std::string>{"SpentTime", "TimeStamp"}));
+  EXPECT_EQ(ReadLogoffFlag(service, "alice"), 0);
+  EXPECT_FALSE(WriteLogoffFlag(service, "alice", 1));
 
-  registry.DeleteKeyForTesting(User("alice"));
-  EXPECT_TRUE(WriteLogoffFlag(service, "alice", 1));
-  EXPECT_EQ(registry.ValueNamesForTesting(User("alice")), (std::vector<std::string>{"Logoff"}));
+  EXPECT_FALSE(registry.KeyExistsForTesting(User("alice")));
+  EXPECT_THAT(Logged(), Contains("ERROR: Not possible to open \\SOFTWARE\\Qorvex\\Hourwarden\\Time_restrictions\\alice"));
+  LoadSettings(service);
+  EXPECT_TRUE(service.RestrictedUsers.Empty());
 }
 
-TEST_F(StoreTest, ReadsTheLogoffFlagCreatingAMissingKey) {
+TEST_F(StoreTest, ReadsTheLogoffFlagWithoutCreatingAMissingKey) {
   registry.SetIntegerForTesting(User("alice"), "Logoff", 7);
+  registry.CreateKeyForTesting(User("bob"));
   EXPECT_EQ(ReadLogoffFlag(service, "alice"), 7);
+  EXPECT_EQ(ReadLogoffFlag(service, "bob"), 0);
   EXPECT_EQ(ReadLogoffFlag(service, "nobody"), 0);
-  EXPECT_TRUE(registry.KeyExistsForTesting(User("nobody")));
-  EXPECT_TRUE(registry.ValueNamesForTesting(User("nobody")).empty());
-  EXPECT_EQ(Logged(), (Lines{"alice: logoff_flag=7", "nobody: logoff_flag=0"}));
+  EXPECT_FALSE(registry.KeyExistsForTesting(User("nobody")));
+  EXPECT_EQ(Logged(), (Lines{"alice: logoff_flag=7", "bob: logoff_flag=0", "ERROR: Not possible to read logoff flag"}));
 }
 
 TEST_F(StoreTest, ALogoffFlagKeyThatDoesNotOpenReadsZeroAndRefusesTheWrite) {
@@ -223,6 +233,7 @@ TEST_F(StoreTest, ALogoffFlagKeyThatDoesNotOpenReadsZeroAndRefusesTheWrite) {
 
 TEST_F(StoreTest, WritesTheLogoffFlagAsDwordAndLogsItsValueOnlyAtLevelThree) {
   service.DebugLevel = 1;
+  registry.CreateKeyForTesting(User("alice"));
   EXPECT_TRUE(WriteLogoffFlag(service, "alice", 1));
   EXPECT_EQ(registry.ValueForTesting(User("alice"), "Logoff"), IntegerValue(1));
   EXPECT_EQ(Logged(), (Lines{"Writting logoff flag for user: alice"}));
@@ -257,24 +268,28 @@ TEST_F(StoreTest, AUserKeyInOtherLetterCaseIsTheSameUser) {
   EXPECT_EQ(registry.ValueForTesting(User("Alice"), "SpentTime"), IntegerValue(5));
 }
 
-TEST_F(StoreTest, TheServiceLoadsAtStartAndWritesAtStop) {
+TEST_F(StoreTest, TheServiceLoadsAtStartAndAtStopWritesTheUsersWhoseKeysRemain) {
   registry.SetIntegerForTesting(kProductKey, "Debug", 3);
   registry.SetStringForTesting(kProductKey, "Path", fixture.dir.Prefix());  // the stop flushes the logs there
-  registry.SetStringForTesting(User("alice"), "DayLimit", "60");
-  registry.SetIntegerForTesting(User("alice"), "SpentTime", 12);
-  registry.SetStringForTesting(User("alice"), "TimeStamp", "01.12.2026");
+  for (const char* name : {"alice", "bob"}) {
+    registry.SetStringForTesting(User(name), "DayLimit", "60");
+    registry.SetIntegerForTesting(User(name), "SpentTime", 12);
+    registry.SetStringForTesting(User(name), "TimeStamp", "01.12.2026");
+  }
 
   bool started = false;
   service.ServiceStart(started);
-  EXPECT_EQ(service.RestrictedUsers, (StringList{"alice"}));
-  ASSERT_EQ(service.SpentTimes.size(), 1u);
-  EXPECT_EQ(service.DayLimits.size(), 1u);
+  EXPECT_EQ(service.RestrictedUsers, (StringList{"alice", "bob"}));
+  ASSERT_EQ(service.SpentTimes.size(), 2u);
+  EXPECT_EQ(service.DayLimits.size(), 2u);
 
   registry.DeleteKeyForTesting(User("alice"));
+  (*TableEntry(service.SpentTimes, 1))[0] = "13";
   bool stopped = false;
   service.ServiceStop(stopped);
-  EXPECT_EQ(registry.ValueNamesForTesting(User("alice")), (std::vector<std::string>{"SpentTime", "TimeStamp"}));
-  EXPECT_THAT(fixture.DebugMessages(), Contains("Writing spent times for user:alice"));
+  EXPECT_FALSE(registry.KeyExistsForTesting(User("alice")));
+  EXPECT_EQ(registry.ValueForTesting(User("bob"), "SpentTime"), IntegerValue(13));
+  EXPECT_THAT(fixture.DebugMessages(), Contains("Writing spent times for user:bob"));
 }
 
 }  // namespace
