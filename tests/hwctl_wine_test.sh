@@ -17,8 +17,8 @@ users_key='HKLM\SOFTWARE\Qorvex\Hourwarden\Time_restrictions'
 
 passed=0
 failed=0
-pass() { passed=$((passed + 1)); echo "   ok   $1"; }
-fail() { failed=$((failed + 1)); echo "   FAIL $1"; shift; printf '        %s\n' "$@"; }
+pass() { passed=$((passed + 1)); echo "ok: $1"; }
+fail() { failed=$((failed + 1)); echo "FAILED: $1"; shift; printf '    %s\n' "$@"; }
 
 # Runs hwctl with the arguments; its output and messages land in $out, its exit code in $status.
 # (Wine's programs must not hold this script's pipes open, so everything goes through files.)
