@@ -188,6 +188,12 @@ TEST_F(CommandsTest, ARegistryThatRefusesTheWriteIsReported) {
   EXPECT_THAT(result.error, HasSubstr("cannot open HKLM\\SOFTWARE\\Qorvex\\Hourwarden\\Time_restrictions\\alice for "
                                       "writing; run hwctl as an administrator"));
   EXPECT_EQ(ReloadRequest(), IntegerValue(0));
+
+  registry.RefuseWritesForTesting(kProductKey);
+  const CommandResult refused = Hwctl({"reload"});
+  EXPECT_EQ(refused.exitCode, kExitRefused);
+  EXPECT_THAT(refused.error, HasSubstr("\"ReadSettings\""));
+  EXPECT_THAT(refused.error, HasSubstr("write refused"));
 }
 
 TEST_F(CommandsTest, CommandLinesItDoesNotUnderstandAreUsageErrors) {
