@@ -1,14 +1,11 @@
 #include "hwctl/commands.h"
 
-#include <algorithm>
 #include <memory>
-#include <stdexcept>
 
 #include "hwctl/configuration_check.h"
 #include "hwctl/config_writes.h"
 #include "hwctl/reports.h"
 #include "hwctl/stored_settings.h"
-#include "hwctl/validation.h"
 
 namespace {
 

@@ -11,7 +11,6 @@
 namespace {
 
 constexpr char kAppliedAtNextMinute[] = "The service applies it at its next minute.\n";
-constexpr char kWholeDayLimits[] = "1440 1440 1440 1440 1440 1440 1440";
 
 [[noreturn]] void Refuse(const std::string& what) { throw CommandError("refused: " + what + "; nothing was written"); }
 
@@ -80,7 +79,7 @@ std::string AddUser(ConfigSession& session, const std::string& name) {
   if (session.registry.KeyExists(UserKeyPath(name))) Refuse(name + " is already a restricted user");
   session.OpenForWriting(UserKeyPath(name));
   for (int day = 0; day < kDaysInWeek; ++day) session.registry.WriteString(DayValueName(day), "");
-  session.registry.WriteString("DayLimit", kWholeDayLimits);
+  session.registry.WriteString("DayLimit", Joined(std::vector<std::string>(kDaysInWeek, kWholeDayMinutes), " "));
   session.registry.CloseKey();
   session.RequestReload();
   return name + " is now a restricted user, with no restricted period and no daily limit yet.\n" +

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int32_t kWholeDay = 1440;
 constexpr char kUnknown[] = "?";
 constexpr char kSeeCheck[] = "some values are misread; hwctl check names them";
 
@@ -19,12 +18,12 @@ std::optional<int32_t> Allowance(const std::string& stored) { return ParseDecima
 
 std::string AllowanceText(const std::optional<int32_t>& minutes) {
   if (!minutes) return kUnknown;
-  return *minutes >= kWholeDay ? "unlimited" : std::to_string(*minutes);
+  return *minutes >= kMinutesPerDay ? "unlimited" : std::to_string(*minutes);
 }
 
 std::string LeftText(const std::optional<int32_t>& allowance, const std::optional<int32_t>& spent) {
   if (!allowance || !spent) return kUnknown;
-  if (*allowance >= kWholeDay) return "-";
+  if (*allowance >= kMinutesPerDay) return "-";
   if (*spent > *allowance) return "0, over";
   return std::to_string(*allowance - *spent);
 }

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr int kMinutesPerDay = 1440;
-
 // "HH:mm" of the minute of the day with the separator, as the service renders the current time.
 std::string MinuteText(int minute, std::string_view separator) {
   return FormatTimeOfDay(static_cast<double>(minute) / kMinutesPerDay, separator);

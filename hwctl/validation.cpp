@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr int kWholeDay = 1440;
 constexpr const char* kShortNames[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
 // Characters no Windows account name may hold.
 constexpr std::string_view kForbiddenNameCharacters = "\"/\\[]:;|=,+*?<>@";
@@ -155,14 +154,14 @@ Checked<std::vector<int>> DaysOfArgument(std::string_view text) {
 }
 
 Checked<int> AllowanceOfArgument(std::string_view text) {
-  if (text == kUnlimitedArgument) return Checked<int>::Accepted(kWholeDay);
-  if (const std::optional<int> minutes = Minutes(text, kWholeDay)) return Checked<int>::Accepted(*minutes);
+  if (text == kUnlimitedArgument) return Checked<int>::Accepted(kMinutesPerDay);
+  if (const std::optional<int> minutes = Minutes(text, kMinutesPerDay)) return Checked<int>::Accepted(*minutes);
   return Checked<int>::Refused(Quoted(text) + " is not an allowance: give whole minutes from 0 to 1440, or - for "
                                "no limit");
 }
 
 Checked<int> GrantOfArgument(std::string_view text) {
-  const std::optional<int> minutes = Minutes(text, kWholeDay);
+  const std::optional<int> minutes = Minutes(text, kMinutesPerDay);
   if (minutes && *minutes > 0) return Checked<int>::Accepted(*minutes);
   return Checked<int>::Refused(Quoted(text) + " is not an amount of extra time: give whole minutes from 1 to 1440");
 }

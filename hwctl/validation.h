@@ -12,6 +12,8 @@
 // The weekday names, Monday (index 0, value "Day0") first.
 inline constexpr const char* kWeekdayNames[] = {"Monday", "Tuesday", "Wednesday", "Thursday",
                                                 "Friday", "Saturday", "Sunday"};
+// Minutes in a day: the largest allowance, which never runs out.
+inline constexpr int kMinutesPerDay = 1440;
 // The end time that closes a period at midnight; it sorts after every time of day.
 inline constexpr char kMidnightEnd[] = "24:00";
 // The allowance argument that stands for a whole day.
