@@ -68,6 +68,8 @@ wine_prefix_new "$root/build/windows/wineprefix"
 # The account calls go to the recording netapi32.dll beside the tests, never to an account.
 run_gtest windows-unit env WINEDLLOVERRIDES=netapi32=n wine build/windows/tests/hourwarden_win_tests.exe
 wine_prefix_end
+# hwctl.exe against the real registry, in a prefix of its own.
+run_counted_script hwctl-wine tests/hwctl_wine_test.sh
 
 # The session tool as a program of a user's session, in a prefix of its own.
 run_counted_script session-wine tests/session_wine_test.sh

@@ -110,6 +110,16 @@ class InMemoryRegistry::Access : public RegistryAccess {
     for (const auto& [name, node] : current_->subkeys) names.Add(node->name);
   }
 
+  bool DeleteKey(const std::string& path) override {
+    std::lock_guard lock(tree_.mutex_);
+    const auto segments = Segments(path);
+    if (!segments || segments->empty()) return false;
+    const std::shared_ptr<Node> node = tree_.Find(path);
+    if (!node || !node->subkeys.empty() || !Grants(node->grantedRights, kKeyDelete)) return false;
+    tree_.Unlink(*segments);
+    return true;
+  }
+
  private:
   void MakeCurrent(std::shared_ptr<Node> node, uint32_t rights, const std::string& path) {
     if (!current_) ++tree_.openKeys_;
@@ -255,14 +265,17 @@ void InMemoryRegistry::DeleteKeyForTesting(const std::string& path) {
   std::lock_guard lock(mutex_);
   const auto segments = Segments(path);
   if (!segments || segments->empty()) return;
-  std::vector<std::string> parentSegments(segments->begin(), segments->end() - 1);
+  Unlink(*segments);
+}
+
+void InMemoryRegistry::Unlink(const std::vector<std::string>& segments) {
   std::shared_ptr<Node> parent = root_;
-  for (const std::string& segment : parentSegments) {
-    const auto child = parent->subkeys.find(segment);
+  for (size_t i = 0; i + 1 < segments.size(); ++i) {
+    const auto child = parent->subkeys.find(segments[i]);
     if (child == parent->subkeys.end()) return;
     parent = child->second;
   }
-  const auto victim = parent->subkeys.find(segments->back());
+  const auto victim = parent->subkeys.find(segments.back());
   if (victim == parent->subkeys.end()) return;
   std::vector<std::shared_ptr<Node>> pending{victim->second};
   while (!pending.empty()) {

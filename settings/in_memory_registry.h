@@ -73,6 +73,8 @@ class InMemoryRegistry {
   static std::optional<std::vector<std::string>> Segments(const std::string& path);
   std::shared_ptr<Node> Find(const std::string& path) const;
   std::shared_ptr<Node> CreateIgnoringRights(const std::string& path);
+  // Removes the key at the names from the root with all it holds, marking every node deleted.
+  void Unlink(const std::vector<std::string>& segments);
 
   mutable std::mutex mutex_;
   std::shared_ptr<Node> root_;

@@ -50,6 +50,10 @@ class RegistryAccess {
   // Empties the list, then appends the name of every direct subkey of the current key in the
   // registry's enumeration order.
   virtual void GetKeyNames(StringList& names) = 0;
+  // Deletes a key that has no subkeys, with its values; true when it was deleted. False when it
+  // is absent, has subkeys or the deletion is refused. Access objects holding the key open see a
+  // deleted key: reads find nothing and writes are refused.
+  virtual bool DeleteKey(const std::string& path) = 0;
 };
 
 // Creates a fresh access object; every store operation takes its own and releases it.

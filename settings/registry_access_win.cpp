@@ -13,7 +13,7 @@
 static_assert(KEY_QUERY_VALUE == kKeyQueryValue && KEY_SET_VALUE == kKeySetValue);
 static_assert(KEY_CREATE_SUB_KEY == kKeyCreateSubKey && KEY_ENUMERATE_SUB_KEYS == kKeyEnumerateSubKeys);
 static_assert((STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS) == kKeyExistenceRights);
-static_assert(KEY_READ == kKeyRead && KEY_ALL_ACCESS == kKeyAllAccess);
+static_assert(KEY_READ == kKeyRead && KEY_ALL_ACCESS == kKeyAllAccess && DELETE == kKeyDelete);
 static_assert(REG_SZ == kRegSz && REG_EXPAND_SZ == kRegExpandSz && REG_BINARY == kRegBinary);
 static_assert(REG_DWORD == kRegDword && REG_MULTI_SZ == kRegMultiSz && REG_QWORD == kRegQword);
 
@@ -85,6 +85,14 @@ class WindowsRegistryAccess : public RegistryAccess {
         break;  // ERROR_NO_MORE_ITEMS after the last subkey
       names.Add(std::string(buffer.data(), length));
     }
+  }
+
+  bool DeleteKey(const std::string& path) override {
+    std::string relative = PathFromRoot(path);
+    if (!relative.empty() && relative.back() == '\\') relative.pop_back();
+    if (relative.empty()) return false;  // never the root key itself
+    // Fails with ERROR_ACCESS_DENIED for a key that has subkeys, so only a leaf key goes.
+    return RegDeleteKeyA(root_, relative.c_str()) == ERROR_SUCCESS;
   }
 
  private:

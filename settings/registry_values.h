@@ -14,6 +14,8 @@ inline constexpr uint32_t kKeyQueryValue = 0x0001;
 inline constexpr uint32_t kKeySetValue = 0x0002;
 inline constexpr uint32_t kKeyCreateSubKey = 0x0004;
 inline constexpr uint32_t kKeyEnumerateSubKeys = 0x0008;
+// DELETE, the standard right to delete the object itself.
+inline constexpr uint32_t kKeyDelete = 0x00010000;
 // STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS: the existence test, and the
 // second try of a read-only open.
 inline constexpr uint32_t kKeyExistenceRights = 0x20009;

@@ -17,6 +17,14 @@ int32_t DecimalForValue(const std::string& text, const std::string& keyPath, con
   return *number;
 }
 
+// Opens a restricted user's key read-write, but only when it exists. The minute refresh reads the
+// logoff flags before it honours a reload request; a read that created a user key the
+// configuration tool has just deleted would bring the user back at that very reload, restricted.
+// (The writes do create a missing key: they hold state the service owns.)
+bool OpenExistingUserKey(RegistryAccess& registry, const std::string& keyPath) {
+  return registry.KeyExists(keyPath) && registry.OpenKey(keyPath);
+}
+
 }  // namespace
 
 void ReadSpentTimes(THourwarden& service) {
@@ -72,7 +80,7 @@ void WriteSpentTimes(THourwarden& service) {
 int32_t ReadLogoffFlag(THourwarden& service, const std::string& userName) {
   const std::unique_ptr<RegistryAccess> registry = OpenServiceRegistry(service);
   int32_t flag = 0;
-  if (!registry->OpenKey(UserKeyPath(userName))) {
+  if (!OpenExistingUserKey(*registry, UserKeyPath(userName))) {
     WriteLogAt(service, 2, "ERROR: Not possible to read logoff flag");
     return flag;
   }

@@ -10,16 +10,15 @@ class THourwarden;
 // ("Logoff"), which lives only in the registry. A value of the wrong type, a refused write or a
 // stored minute count that is not a decimal integer ends an operation with RegistryError, which
 // is not caught here: what was already done stays done and the error reaches the caller.
+// A user key that no longer exists is never created again: its user is being removed.
 
 // Rebuilds SpentTimes from the registry, one entry of two texts (minutes, "dd.mm.yyyy" or empty)
 // per restricted user. An empty TimeStamp stands for the cycle date; a missing one leaves the date
 // empty.
 void ReadSpentTimes(THourwarden& service);
-// Writes every entry of SpentTimes to its user's key, which is created when absent.
+// Writes every entry of SpentTimes to its user's key; a user whose key is gone is skipped.
 void WriteSpentTimes(THourwarden& service);
-// The user's logoff request ("Logoff"), 0 when absent or the key does not open. The user's key is
-// created when absent.
+// The user's logoff request ("Logoff"), 0 when absent or the key is absent or does not open.
 int32_t ReadLogoffFlag(THourwarden& service, const std::string& userName);
-// Stores the user's logoff request; true when the user's key (created when absent) could be
-// opened.
+// Stores the user's logoff request; true when the user's key exists and could be opened.
 bool WriteLogoffFlag(THourwarden& service, const std::string& userName, int32_t value);

@@ -96,4 +96,16 @@ TEST(InMemoryRegistryTest, CountsOpenKeysUntilClosedOrReleased) {
   EXPECT_EQ(tree.OpenKeyCountForTesting(), 0);
 }
 
+
+TEST(InMemoryRegistryTest, DeletingAKeyNeedsTheDeleteRight) {
+  InMemoryRegistry tree;
+  tree.SetIntegerForTesting(kUser, "Logoff", 1);
+  tree.SetKeyRightsForTesting(kUser, kKeyAllAccess & ~kKeyDelete);
+  EXPECT_FALSE(tree.Open()->DeleteKey(kUser));
+  EXPECT_TRUE(tree.KeyExistsForTesting(kUser));
+  tree.SetKeyRightsForTesting(kUser, kKeyAllAccess);
+  EXPECT_TRUE(tree.Open()->DeleteKey(kUser));
+  EXPECT_FALSE(tree.KeyExistsForTesting(kUser));
+}
+
 }  // namespace

@@ -8,7 +8,7 @@
 //   void Store(path, name, RegistryValue);   stores any type and bytes, creating the key
 //   std::optional<RegistryValue> Stored(path, name);
 //   bool Exists(path);
-//   void DeleteKey(path);                    the key with its subkeys
+//   void DeleteKey(path);                    the key with its subkeys, around the implementation
 
 #include <gtest/gtest.h>
 
@@ -242,6 +242,25 @@ TYPED_TEST_P(RegistryAccessSuite, AKeyDeletedWhileOpenRefusesWritesAndAnotherOpe
   EXPECT_FALSE(this->backend.Stored(this->Key("Users\\alice"), "SpentTime").has_value());
 }
 
+TYPED_TEST_P(RegistryAccessSuite, DeleteKeyRemovesOnlyAnExistingKeyWithoutSubkeys) {
+  this->backend.Store(this->Key("Users\\alice"), "DayLimit", StringValue("60"));
+  this->backend.Store(this->Key("Users\\bob\\Nested"), "x", IntegerValue(0));
+  auto registry = this->backend.Open();
+  ASSERT_TRUE(registry->OpenKey(this->Key("Users\\alice")));
+
+  EXPECT_TRUE(registry->DeleteKey(this->Key("USERS\\Alice\\")));
+  EXPECT_FALSE(this->backend.Exists(this->Key("Users\\alice")));
+  EXPECT_TRUE(this->backend.Exists(this->Key("Users")));
+  // The access object that held it open finds nothing and may not write there any more.
+  EXPECT_FALSE(registry->ValueExists("DayLimit"));
+  EXPECT_NE(this->ErrorOf([&] { registry->WriteString("DayLimit", "30"); }), "(no RegistryError)");
+  EXPECT_FALSE(this->backend.Exists(this->Key("Users\\alice")));
+
+  EXPECT_FALSE(registry->DeleteKey(this->Key("Users\\alice")));
+  EXPECT_FALSE(registry->DeleteKey(this->Key("Users\\bob")));
+  EXPECT_TRUE(this->backend.Exists(this->Key("Users\\bob\\Nested")));
+}
+
 REGISTER_TYPED_TEST_SUITE_P(RegistryAccessSuite, ReadWriteOpenCreatesTheKeyWithItsMissingParents,
                             ExistenceTestAndReadOnlyOpenNeverCreate,
                             ExistenceTestLeavesTheCurrentKeyAndAFailedOpenKeepsIt, KeyAndValueNamesIgnoreLetterCase,
@@ -249,4 +268,5 @@ REGISTER_TYPED_TEST_SUITE_P(RegistryAccessSuite, ReadWriteOpenCreatesTheKeyWithI
                             ReadingAValueOfAnotherTypeRaisesAnErrorNamingKeyAndValue,
                             SubkeyNamesAreTheDirectSubkeysSortedAndReplaceTheList,
                             WritesThroughAReadOnlyOpenAreRefused, WithNoKeyOpenNothingIsReadAndWritesAreRefused,
-                            AKeyDeletedWhileOpenRefusesWritesAndAnotherOpenRecreatesIt);
+                            AKeyDeletedWhileOpenRefusesWritesAndAnotherOpenRecreatesIt,
+                            DeleteKeyRemovesOnlyAnExistingKeyWithoutSubkeys);

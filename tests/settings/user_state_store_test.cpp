@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "engine/usage_accounting.h"
 #include "fakes/service_fixture.h"
 #include "platform/date_time.h"
 #include "settings/settings_loader.h"
@@ -108,6 +109,7 @@ TEST_F(StoreTest, WithNoRestrictedUsersTheTableEmptiesAndNoKeyIsTouched) {
 
 TEST_F(StoreTest, WritesMinutesAsDwordAndTheDateAsText) {
   Restrict({"alice", "bob"});
+  for (const char* name : {"alice", "bob"}) registry.CreateKeyForTesting(User(name));
   service.SpentTimes.emplace_back(StringList{"42", "08.12.2026"});
   service.SpentTimes.emplace_back(StringList{"-1", ""});
 
@@ -121,8 +123,9 @@ TEST_F(StoreTest, WritesMinutesAsDwordAndTheDateAsText) {
                              "Writing spent times for user:bob", "spent_time=-1  date="}));
 }
 
-TEST_F(StoreTest, AMissingOrMisshapenEntryStillCreatesTheKeyButWritesNothing) {
+TEST_F(StoreTest, AMissingOrMisshapenEntryWritesNothing) {
   Restrict({"ann", "bea", "cid"});
+  for (const char* name : {"ann", "bea", "cid"}) registry.CreateKeyForTesting(User(name));
   service.SpentTimes.emplace_back(StringList{"1", "08.12.2026"});
   service.SpentTimes.emplace_back(StringList{"1", "08.12.2026", "extra"});
 
@@ -143,6 +146,7 @@ TEST(WriteSpentTimesTest, AMinuteCountThatIsNotADecimalIntegerStopsTheWrite) {
     ServiceFixture fixture;
     THourwarden& service = fixture.Build();
     service.RestrictedUsers = StringList{"ann", "bea", "cid"};
+    for (const char* name : {"ann", "bea", "cid"}) fixture.registry.CreateKeyForTesting(User(name));
     for (const char* stored : {"1", minutes, "3"}) service.SpentTimes.emplace_back(StringList{stored, "08.12.2026"});
     try {
       WriteSpentTimes(service);
@@ -153,16 +157,16 @@ TEST(WriteSpentTimesTest, AMinuteCountThatIsNotADecimalIntegerStopsTheWrite) {
     }
     EXPECT_EQ(fixture.registry.ValueForTesting(User("ann"), "SpentTime"), IntegerValue(1));
     EXPECT_TRUE(fixture.registry.ValueNamesForTesting(User("bea")).empty());
-    EXPECT_FALSE(fixture.registry.KeyExistsForTesting(User("cid")));
+    EXPECT_TRUE(fixture.registry.ValueNamesForTesting(User("cid")).empty());
     EXPECT_EQ(fixture.registry.OpenKeyCountForTesting(), 0);
   }
 }
 
-TEST_F(StoreTest, AUserKeyThatCannotBeCreatedIsReportedAndTheOthersAreWritten) {
+TEST_F(StoreTest, AUserKeyThatDoesNotOpenIsReportedAndTheOthersAreWritten) {
   service.DebugLevel = 1;
   Restrict({"ann", "bea"});
   registry.CreateKeyForTesting(User("bea"));
-  registry.SetKeyRightsForTesting(kRestrictionsKey, kKeyAllAccess & ~kKeyCreateSubKey);
+  registry.SetKeyRightsForTesting(User("ann"), kKeyRead);  // readable, but not read-write
   service.SpentTimes.emplace_back(StringList{"1", "08.12.2026"});
   service.SpentTimes.emplace_back(StringList{"2", "08.12.2026"});
 
@@ -181,7 +185,9 @@ TEST_F(StoreTest, ARefusedWriteIsAnErrorAndLaterUsersAreNotWritten) {
   EXPECT_FALSE(registry.KeyExistsForTesting(User("bea")));
 }
 
-TEST_F(StoreTest, AUserKeyDeletedWhileRunningIsRecreatedWithOnlyTheValuesWrittenThen) {
+// A key deleted while the service runs is recreated by the next write of the service's own state,
+// holding only the values written then.
+TEST_F(StoreTest, AUserKeyDeletedWhileRunningIsRecreatedByTheNextWrite) {
   registry.SetIntegerForTesting(kProductKey, "Debug", 3);
   registry.SetStringForTesting(User("alice"), "Day0", "12:00 13:00");
   registry.SetStringForTesting(User("alice"), "DayLimit", "60");
@@ -193,22 +199,42 @@ TEST_F(StoreTest, AUserKeyDeletedWhileRunningIsRecreatedWithOnlyTheValuesWritten
 
   ReadSpentTimes(service);  // the key is gone: a fresh count
   EXPECT_EQ(*TableEntry(service.SpentTimes, 0), (StringList{"0", ""}));
+  EXPECT_EQ(ReadLogoffFlag(service, "alice"), 0);
+  EXPECT_FALSE(registry.KeyExistsForTesting(User("alice")));  // a read creates nothing
+
   (*TableEntry(service.SpentTimes, 0)) = StringList{"1", "08.12.2026"};
   WriteSpentTimes(service);
-  EXPECT_EQ(registry.ValueNamesForTesting(User("alice")), (std::vector<std::string>{"SpentTime", "TimeStamp"}));
-
+  EXPECT_THAT(registry.ValueNamesForTesting(User("alice")), testing::ElementsAre("SpentTime", "TimeStamp"));
+  EXPECT_EQ(registry.ValueForTesting(User("alice"), "SpentTime"), IntegerValue(1));
   registry.DeleteKeyForTesting(User("alice"));
   EXPECT_TRUE(WriteLogoffFlag(service, "alice", 1));
-  EXPECT_EQ(registry.ValueNamesForTesting(User("alice")), (std::vector<std::string>{"Logoff"}));
+  EXPECT_THAT(registry.ValueNamesForTesting(User("alice")), testing::ElementsAre("Logoff"));
 }
 
-TEST_F(StoreTest, ReadsTheLogoffFlagCreatingAMissingKey) {
+// Removing a user while the service runs: the key is deleted and a reload requested; the next
+// minute refresh reads the logoff flags first, and that read must not bring the key back, so the
+// reload no longer finds the user.
+TEST_F(StoreTest, AUserRemovedWithAReloadRequestIsGoneAfterTheNextMinute) {
+  registry.SetStringForTesting(User("alice"), "DayLimit", "60");
+  registry.SetStringForTesting(User("bob"), "DayLimit", "60");
+  LoadSettings(service);
+  ReadSpentTimes(service);
+  registry.DeleteKeyForTesting(User("alice"));
+  registry.SetIntegerForTesting(kProductKey, "ReadSettings", 1);
+
+  MinuteRefresh(service);
+  EXPECT_EQ(service.RestrictedUsers, (StringList{"bob"}));
+  EXPECT_FALSE(registry.KeyExistsForTesting(User("alice")));
+}
+
+TEST_F(StoreTest, ReadsTheLogoffFlagWithoutCreatingAMissingKey) {
   registry.SetIntegerForTesting(User("alice"), "Logoff", 7);
+  registry.CreateKeyForTesting(User("bob"));
   EXPECT_EQ(ReadLogoffFlag(service, "alice"), 7);
+  EXPECT_EQ(ReadLogoffFlag(service, "bob"), 0);
   EXPECT_EQ(ReadLogoffFlag(service, "nobody"), 0);
-  EXPECT_TRUE(registry.KeyExistsForTesting(User("nobody")));
-  EXPECT_TRUE(registry.ValueNamesForTesting(User("nobody")).empty());
-  EXPECT_EQ(Logged(), (Lines{"alice: logoff_flag=7", "nobody: logoff_flag=0"}));
+  EXPECT_FALSE(registry.KeyExistsForTesting(User("nobody")));
+  EXPECT_EQ(Logged(), (Lines{"alice: logoff_flag=7", "bob: logoff_flag=0", "ERROR: Not possible to read logoff flag"}));
 }
 
 TEST_F(StoreTest, ALogoffFlagKeyThatDoesNotOpenReadsZeroAndRefusesTheWrite) {
@@ -223,6 +249,7 @@ TEST_F(StoreTest, ALogoffFlagKeyThatDoesNotOpenReadsZeroAndRefusesTheWrite) {
 
 TEST_F(StoreTest, WritesTheLogoffFlagAsDwordAndLogsItsValueOnlyAtLevelThree) {
   service.DebugLevel = 1;
+  registry.CreateKeyForTesting(User("alice"));
   EXPECT_TRUE(WriteLogoffFlag(service, "alice", 1));
   EXPECT_EQ(registry.ValueForTesting(User("alice"), "Logoff"), IntegerValue(1));
   EXPECT_EQ(Logged(), (Lines{"Writting logoff flag for user: alice"}));
@@ -257,24 +284,28 @@ TEST_F(StoreTest, AUserKeyInOtherLetterCaseIsTheSameUser) {
   EXPECT_EQ(registry.ValueForTesting(User("Alice"), "SpentTime"), IntegerValue(5));
 }
 
-TEST_F(StoreTest, TheServiceLoadsAtStartAndWritesAtStop) {
+TEST_F(StoreTest, TheServiceLoadsAtStartAndAtStopWritesEveryUserItLoaded) {
   registry.SetIntegerForTesting(kProductKey, "Debug", 3);
   registry.SetStringForTesting(kProductKey, "Path", fixture.dir.Prefix());  // the stop flushes the logs there
-  registry.SetStringForTesting(User("alice"), "DayLimit", "60");
-  registry.SetIntegerForTesting(User("alice"), "SpentTime", 12);
-  registry.SetStringForTesting(User("alice"), "TimeStamp", "01.12.2026");
+  for (const char* name : {"alice", "bob"}) {
+    registry.SetStringForTesting(User(name), "DayLimit", "60");
+    registry.SetIntegerForTesting(User(name), "SpentTime", 12);
+    registry.SetStringForTesting(User(name), "TimeStamp", "01.12.2026");
+  }
 
   bool started = false;
   service.ServiceStart(started);
-  EXPECT_EQ(service.RestrictedUsers, (StringList{"alice"}));
-  ASSERT_EQ(service.SpentTimes.size(), 1u);
-  EXPECT_EQ(service.DayLimits.size(), 1u);
+  EXPECT_EQ(service.RestrictedUsers, (StringList{"alice", "bob"}));
+  ASSERT_EQ(service.SpentTimes.size(), 2u);
+  EXPECT_EQ(service.DayLimits.size(), 2u);
 
   registry.DeleteKeyForTesting(User("alice"));
+  (*TableEntry(service.SpentTimes, 1))[0] = "13";
   bool stopped = false;
   service.ServiceStop(stopped);
-  EXPECT_EQ(registry.ValueNamesForTesting(User("alice")), (std::vector<std::string>{"SpentTime", "TimeStamp"}));
-  EXPECT_THAT(fixture.DebugMessages(), Contains("Writing spent times for user:alice"));
+  EXPECT_THAT(registry.ValueNamesForTesting(User("alice")), testing::ElementsAre("SpentTime", "TimeStamp"));
+  EXPECT_EQ(registry.ValueForTesting(User("bob"), "SpentTime"), IntegerValue(13));
+  EXPECT_THAT(fixture.DebugMessages(), Contains("Writing spent times for user:bob"));
 }
 
 }  // namespace

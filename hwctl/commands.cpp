@@ -1,0 +1,199 @@
+#include "hwctl/commands.h"
+
+#include <memory>
+
+#include "hwctl/configuration_check.h"
+#include "hwctl/config_writes.h"
+#include "hwctl/reports.h"
+#include "hwctl/stored_settings.h"
+
+namespace {
+
+// The command line of one command: its positional arguments and its switches.
+struct Invocation {
+  std::vector<std::string> arguments;
+  bool yes = false;
+};
+
+struct Command {
+  const char* name;
+  const char* usage;
+  const char* summary;
+  const char* details;
+  size_t minArguments;
+  size_t maxArguments;
+  bool takesYes;
+  CommandResult (*run)(const Invocation&, ConfigSession&);
+};
+
+constexpr size_t kAnyNumber = static_cast<size_t>(-1);
+
+CommandResult Output(std::string text) { return {kExitSuccess, std::move(text), {}}; }
+
+CommandResult RunList(const Invocation&, ConfigSession& session) {
+  return Output(ListReport(ReadStoredConfiguration(session.registry), session.Now(), session.TimeSeparator()));
+}
+
+CommandResult RunShow(const Invocation& invocation, ConfigSession& session) {
+  const StoredUser user = session.RequireUser(invocation.arguments[0]);
+  return Output(ShowReport(user, session.Now(), session.TimeSeparator()));
+}
+
+CommandResult RunAdd(const Invocation& invocation, ConfigSession& session) {
+  return Output(AddUser(session, invocation.arguments[0]));
+}
+
+CommandResult RunRemove(const Invocation& invocation, ConfigSession& session) {
+  return Output(RemoveUser(session, invocation.arguments[0], invocation.yes));
+}
+
+CommandResult RunLimit(const Invocation& invocation, ConfigSession& session) {
+  const std::vector<std::string> allowances(invocation.arguments.begin() + 1, invocation.arguments.end());
+  return Output(SetDayLimit(session, invocation.arguments[0], allowances));
+}
+
+CommandResult RunPeriods(const Invocation& invocation, ConfigSession& session) {
+  std::string periods;
+  for (size_t i = 2; i < invocation.arguments.size(); ++i)
+    periods += (periods.empty() ? "" : " ") + invocation.arguments[i];
+  return Output(SetPeriods(session, invocation.arguments[0], invocation.arguments[1], periods));
+}
+
+CommandResult RunGrant(const Invocation& invocation, ConfigSession& session) {
+  return Output(GrantTime(session, invocation.arguments[0], invocation.arguments[1]));
+}
+
+CommandResult RunReload(const Invocation&, ConfigSession& session) {
+  session.RequestReload();
+  return Output("Reload requested: the service reads its settings and counted minutes at its next minute.\n");
+}
+
+CommandResult RunDebug(const Invocation& invocation, ConfigSession& session) {
+  return Output(SetDebugLevel(session, invocation.arguments[0]));
+}
+
+CommandResult RunPath(const Invocation& invocation, ConfigSession& session) {
+  return Output(SetLogFolder(session, invocation.arguments[0]));
+}
+
+CommandResult RunTimeUrl(const Invocation& invocation, ConfigSession& session) {
+  return Output(SetTimeUrl(session, invocation.arguments[0]));
+}
+
+CommandResult RunCheck(const Invocation&, ConfigSession& session) {
+  const std::vector<Problem> problems =
+      FindProblems(ReadStoredConfiguration(session.registry), session.Folders(), session.TimeSeparator());
+  return {problems.empty() ? kExitSuccess : kExitRefused, CheckReport(problems), {}};
+}
+
+const Command kCommands[] = {
+    {"list", "list", "every restricted user today: allowance, minutes spent and left, periods, logoff",
+     "Shows each restricted user's allowance for today, the minutes counted today and those left,\n"
+     "whether a restricted period holds now and when the next one begins, and whether the service\n"
+     "has asked the user to log off. \"unlimited\" is an allowance of the whole day (1440).\n",
+     0, 0, false, RunList},
+    {"show", "show USER", "the user's week: allowance and restricted periods of every weekday",
+     "Shows the allowance and the restricted periods of each weekday as the service reads them;\n"
+     "the row marked * is today.\n",
+     1, 1, false, RunShow},
+    {"add", "add USER", "make the account a restricted user, with no limits yet",
+     "Creates the user's key with no restricted period and no daily limit. Set them with\n"
+     "hwctl limit and hwctl periods.\n",
+     1, 1, false, RunAdd},
+    {"remove", "remove USER --yes", "stop restricting the user and delete the user's settings",
+     "Deletes the user's key with its periods, allowances and counted minutes. Needs --yes.\n", 1, 1, true,
+     RunRemove},
+    {"limit", "limit USER MON TUE WED THU FRI SAT SUN", "set the daily allowances in minutes",
+     "Sets the allowance of each weekday, Monday first: whole minutes from 0 to 1440, or - for no\n"
+     "limit (1440). Example: hwctl limit alice 60 60 60 60 90 - -\n",
+     8, 8, false, RunLimit},
+    {"periods", "periods USER DAY PERIODS", "set the restricted periods of a weekday",
+     "Sets the periods in which the user may not use the computer on DAY (mon, tue, wed, thu, fri,\n"
+     "sat, sun, or all). PERIODS is a list of HH:mm-HH:mm in order of time, start included, end\n"
+     "excluded; 24:00 ends a period at midnight; \"none\" or \"\" clears the day.\n"
+     "Example: hwctl periods alice all \"00:00-07:00 21:00-24:00\"\n",
+     3, kAnyNumber, false, RunPeriods},
+    {"grant", "grant USER MINUTES", "give back minutes of today's counted time",
+     "Lowers the minutes counted today by MINUTES (1 to 1440), never below 0, and asks the service\n"
+     "to reload them before it counts the next minute.\n",
+     2, 2, false, RunGrant},
+    {"reload", "reload", "ask the service to read its settings again",
+     "Raises ReadSettings: at its next minute the service reads its settings and the counted minutes.\n", 0, 0,
+     false, RunReload},
+    {"debug", "debug LEVEL", "set how much the service writes to debug.log",
+     "Sets the debug level: 0 silent, 1 user events and failures, 2 also the service's life,\n"
+     "3 also every minute, 4 also every tick.\n",
+     1, 1, false, RunDebug},
+    {"path", "path FOLDER", "set the folder of debug.log and process.log",
+     "Sets Path, the folder of the service's logs. It must exist and only administrators may write\n"
+     "to it; a trailing backslash is added when missing.\n",
+     1, 1, false, RunPath},
+    {"timeurl", "timeurl URL", "set the page the service reads the time from",
+     "Sets TimeUrl, an http:// or https:// address whose answer carries the time; \"default\" returns\n"
+     "to the built-in address. The service uses it from its next time check.\n",
+     1, 1, false, RunTimeUrl},
+    {"check", "check", "find every value the service would misread",
+     "Reads the whole configuration and names each value the service would misread or stop at, with\n"
+     "its user and what goes wrong. Exits with 1 when it finds any.\n",
+     0, 0, false, RunCheck},
+};
+
+const Command* FindCommand(const std::string& name) {
+  for (const Command& command : kCommands)
+    if (name == command.name) return &command;
+  return nullptr;
+}
+
+std::string Overview() {
+  std::vector<std::vector<std::string>> rows;
+  for (const Command& command : kCommands) rows.push_back({std::string("  ") + command.usage, command.summary});
+  return "hwctl: configure and inspect Hourwarden\n\nCommands:\n" + FormatTable(rows) +
+         "\nhwctl COMMAND --help describes a command. Run as an administrator.\n";
+}
+
+std::string CommandHelp(const Command& command) {
+  return std::string("usage: hwctl ") + command.usage + "\n\n" + command.details;
+}
+
+CommandResult UsageError(const std::string& message, std::string output = {}) {
+  return {kExitUsage, std::move(output), "hwctl: " + message};
+}
+
+}  // namespace
+
+CommandResult RunHwctl(const std::vector<std::string>& arguments, const HwctlPlatform& platform) {
+  if (arguments.empty()) return UsageError("no command given", Overview());
+  const std::string& name = arguments[0];
+  if (name == "--help" || name == "-h" || name == "help") {
+    if (arguments.size() > 1)
+      if (const Command* command = FindCommand(arguments[1])) return Output(CommandHelp(*command));
+    return Output(Overview());
+  }
+  const Command* command = FindCommand(name);
+  if (command == nullptr) return UsageError("unknown command \"" + name + "\"; hwctl --help lists the commands");
+
+  Invocation invocation;
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "--help" || argument == "-h") return Output(CommandHelp(*command));
+    if (argument == "--yes" && command->takesYes)
+      invocation.yes = true;
+    else if (argument.rfind("--", 0) == 0)
+      return UsageError("unknown option \"" + argument + "\" for " + name + "; usage: hwctl " + command->usage);
+    else
+      invocation.arguments.push_back(argument);
+  }
+  const size_t count = invocation.arguments.size();
+  if (count < command->minArguments || count > command->maxArguments)
+    return UsageError("wrong number of arguments; usage: hwctl " + std::string(command->usage));
+
+  try {
+    const std::unique_ptr<RegistryAccess> registry = platform.openRegistry();
+    ConfigSession session(platform, *registry);
+    return command->run(invocation, session);
+  } catch (const CommandError& error) {
+    return {kExitRefused, {}, "hwctl: " + std::string(error.what())};
+  } catch (const RegistryError& error) {
+    return {kExitRefused, {}, "hwctl: " + std::string(error.what())};
+  }
+}

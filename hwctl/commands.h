@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "hwctl/folder_access.h"
+#include "platform/clock.h"
+#include "settings/registry_access.h"
+
+// hwctl, the configuration tool of Hourwarden: every command of its command line, checked against
+// the rules of the stored formats before anything is written, working through one registry access.
+
+// What a command works with: the Windows registry, clock and folder permissions in hwctl.exe,
+// the in-memory registry and fakes in the tests.
+struct HwctlPlatform {
+  RegistryOpener openRegistry;
+  const Clock* clock = nullptr;
+  const FolderAccessSource* folderAccess = nullptr;
+  // The system's time separator, with which the service renders the current time.
+  std::string timeSeparator = ":";
+};
+
+inline constexpr int kExitSuccess = 0;
+// A refused value, an unknown user, a failed registry operation, or problems found by check.
+inline constexpr int kExitRefused = 1;
+// A command line hwctl does not understand.
+inline constexpr int kExitUsage = 2;
+
+// What a command leaves: its exit code, the text for standard output and the one message for
+// standard error (empty on success).
+struct CommandResult {
+  int exitCode = kExitSuccess;
+  std::string output;
+  std::string error;
+};
+
+// Runs the command line (without the program name).
+CommandResult RunHwctl(const std::vector<std::string>& arguments, const HwctlPlatform& platform);

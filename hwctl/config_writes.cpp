@@ -1,0 +1,196 @@
+#include "hwctl/config_writes.h"
+
+#include <algorithm>
+#include <array>
+
+#include "hwctl/configuration_check.h"
+#include "hwctl/validation.h"
+#include "platform/date_time.h"
+#include "settings/settings_loader.h"
+
+namespace {
+
+constexpr char kAppliedAtNextMinute[] = "The service applies it at its next minute.\n";
+
+[[noreturn]] void Refuse(const std::string& what) { throw CommandError("refused: " + what + "; nothing was written"); }
+
+std::string Joined(const std::vector<std::string>& pieces, const std::string& separator) {
+  std::string text;
+  for (const std::string& piece : pieces) text += (text.empty() ? "" : separator) + piece;
+  return text;
+}
+
+std::string PeriodsForPeople(const std::string& filter) {
+  const std::vector<std::string> periods = PeriodsOfFilter(filter);
+  return periods.empty() ? "no restricted period" : "restricted " + Joined(periods, " ");
+}
+
+// Commands that keep some of the stored values need to read them first.
+void RequireReadable(const StoredUser& user) {
+  if (!user.readable) throw CommandError("cannot read " + DisplayKey(UserKeyPath(user.name)) + "; nothing was written");
+}
+
+// The day filters to store for the user: the service's current reading of every day, with the
+// new filter on the named days. Refused when a value of the wrong type stops that reading at a
+// day that keeps its filter.
+std::array<std::string, kDaysInWeek> WeekWithPeriods(const StoredUser& user, const std::vector<int>& days,
+                                                     const std::string& filter) {
+  std::array<std::string, kDaysInWeek> week;
+  const auto named = [&](int day) { return std::find(days.begin(), days.end(), day) != days.end(); };
+  bool pastGap = false;
+  for (int day = 0; day < kDaysInWeek; ++day) {
+    const StoredText& value = user.days[day];
+    pastGap = pastGap || !value.present;
+    if (named(day)) {
+      week[day] = filter;
+    } else if (!pastGap) {
+      if (!value.typeError.empty())
+        Refuse(DayValueLabel(day) + " of " + user.name + " is not a string value, so the service stops reading at it: " +
+               "set that day first with hwctl periods " + user.name + " " + ShortWeekdayName(day));
+      week[day] = value.text;
+    }
+  }
+  return week;
+}
+
+}  // namespace
+
+StoredUser ConfigSession::RequireUser(const std::string& name) {
+  std::optional<StoredUser> user = ReadStoredUser(registry, name);
+  if (!user)
+    throw CommandError(name + " is not a restricted user (there is no key " + DisplayKey(UserKeyPath(name)) +
+                       "); hwctl add " + name + " makes one");
+  return std::move(*user);
+}
+
+void ConfigSession::OpenForWriting(const std::string& path) {
+  if (!registry.OpenKey(path))
+    throw CommandError("cannot open " + DisplayKey(path) + " for writing; run hwctl as an administrator");
+}
+
+void ConfigSession::RequestReload() {
+  OpenForWriting(kProductKey);
+  registry.WriteInteger("ReadSettings", 1);
+  registry.CloseKey();
+}
+
+std::string AddUser(ConfigSession& session, const std::string& name) {
+  if (const std::optional<std::string> problem = UserNameProblem(name)) Refuse("user name: " + *problem);
+  if (session.registry.KeyExists(UserKeyPath(name))) Refuse(name + " is already a restricted user");
+  session.OpenForWriting(UserKeyPath(name));
+  for (int day = 0; day < kDaysInWeek; ++day) session.registry.WriteString(DayValueName(day), "");
+  session.registry.WriteString("DayLimit", Joined(std::vector<std::string>(kDaysInWeek, kWholeDayMinutes), " "));
+  session.registry.CloseKey();
+  session.RequestReload();
+  return name + " is now a restricted user, with no restricted period and no daily limit yet.\n" +
+         "Set them with: hwctl limit " + name + " ... and hwctl periods " + name + " ...\n" + kAppliedAtNextMinute;
+}
+
+std::string RemoveUser(ConfigSession& session, const std::string& name, bool confirmed) {
+  const StoredUser user = session.RequireUser(name);
+  if (!confirmed)
+    throw CommandError("remove deletes the periods, allowances and counted minutes of " + user.name +
+                       "; confirm with: hwctl remove " + user.name + " --yes");
+  if (!session.registry.DeleteKey(UserKeyPath(user.name)))
+    throw CommandError("cannot delete " + DisplayKey(UserKeyPath(user.name)) +
+                       " (it holds subkeys, or hwctl does not run as an administrator)");
+  session.RequestReload();
+  return user.name + " is no longer a restricted user. The service lets go of the account at its next minute.\n" +
+         "An account blocked at this moment stays blocked; give it back its logon hours with:\n" +
+         "  net user " + user.name + " /times:all\n";
+}
+
+std::string SetDayLimit(ConfigSession& session, const std::string& name, const std::vector<std::string>& allowances) {
+  std::vector<std::string> minutes;
+  for (size_t day = 0; day < allowances.size(); ++day) {
+    const Checked<int> allowance = AllowanceOfArgument(allowances[day]);
+    if (!allowance.value) Refuse(std::string("DayLimit of ") + name + ", " + kWeekdayNames[day] + ": " + allowance.refusal);
+    minutes.push_back(std::to_string(*allowance.value));
+  }
+  const StoredUser user = session.RequireUser(name);
+  const std::string stored = Joined(minutes, " ");
+  session.OpenForWriting(UserKeyPath(user.name));
+  session.registry.WriteString("DayLimit", stored);
+  session.registry.CloseKey();
+  session.RequestReload();
+  return "DayLimit of " + user.name + " is now \"" + stored + "\".\n" + kAppliedAtNextMinute;
+}
+
+std::string SetPeriods(ConfigSession& session, const std::string& name, const std::string& dayArgument,
+                       const std::string& periods) {
+  const Checked<std::vector<int>> days = DaysOfArgument(dayArgument);
+  if (!days.value) Refuse(days.refusal);
+  const Checked<std::string> filter = StoredFilterOfPeriods(periods);
+  if (!filter.value) {
+    const std::string value = days.value->size() == 1 ? DayValueLabel(days.value->front()) : "Day0..Day6";
+    Refuse(value + " of " + name + ": " + filter.refusal);
+  }
+  const StoredUser user = session.RequireUser(name);
+  RequireReadable(user);
+  const std::array<std::string, kDaysInWeek> week = WeekWithPeriods(user, *days.value, *filter.value);
+  session.OpenForWriting(UserKeyPath(user.name));
+  for (int day = 0; day < kDaysInWeek; ++day) session.registry.WriteString(DayValueName(day), week[day]);
+  session.registry.CloseKey();
+  session.RequestReload();
+  const std::string what = "\"" + *filter.value + "\": " + PeriodsForPeople(*filter.value) + ".\n";
+  if (days.value->size() == kDaysInWeek) return "Day0..Day6 of " + user.name + " are now " + what + kAppliedAtNextMinute;
+  return DayValueLabel(days.value->front()) + " of " + user.name + " is now " + what + kAppliedAtNextMinute;
+}
+
+std::string GrantTime(ConfigSession& session, const std::string& name, const std::string& minutesArgument) {
+  const Checked<int> minutes = GrantOfArgument(minutesArgument);
+  if (!minutes.value) Refuse("extra time for " + name + ": " + minutes.refusal);
+  const StoredUser user = session.RequireUser(name);
+  RequireReadable(user);
+  const std::string today = FormatStoredDate(session.Now());
+  const std::optional<int32_t> spent = MinutesSpentOn(user, today);
+  if (!spent) {
+    const std::string& error = user.spentTime.typeError.empty() ? user.timeStamp.typeError : user.spentTime.typeError;
+    Refuse("the counted minutes of " + user.name + " cannot be read (" + error + ")");
+  }
+  if (*spent <= 0) return user.name + " has no minutes counted today: there is nothing to give back.\n";
+  const int32_t given = std::min<int32_t>(*spent, *minutes.value);
+  session.OpenForWriting(UserKeyPath(user.name));
+  session.registry.WriteInteger("SpentTime", *spent - given);
+  session.registry.WriteString("TimeStamp", today);
+  session.registry.CloseKey();
+  session.RequestReload();
+  std::string text = user.name + ": " + std::to_string(given) + " minutes given back";
+  if (given < *minutes.value) text += " (only " + std::to_string(*spent) + " were counted today)";
+  return text + "; " + std::to_string(*spent - given) + " minutes now counted today.\n" + kAppliedAtNextMinute;
+}
+
+std::string SetDebugLevel(ConfigSession& session, const std::string& levelArgument) {
+  const Checked<int> level = DebugLevelOfArgument(levelArgument);
+  if (!level.value) Refuse("Debug: " + level.refusal);
+  session.OpenForWriting(kProductKey);
+  session.registry.WriteInteger("Debug", *level.value);
+  session.registry.CloseKey();
+  session.RequestReload();
+  return "Debug is now " + std::to_string(*level.value) + ".\n" + kAppliedAtNextMinute;
+}
+
+std::string SetLogFolder(ConfigSession& session, const std::string& folder) {
+  const std::string path = !folder.empty() && folder.back() != '\\' ? folder + "\\" : folder;
+  const std::vector<std::string> problems = PathProblems(path);
+  if (!problems.empty()) Refuse("Path: " + problems.front());
+  if (const std::optional<std::string> problem = LogFolderProblem(path, session.Folders())) Refuse("Path: " + *problem);
+  session.OpenForWriting(kProductKey);
+  session.registry.WriteString("Path", path);
+  session.registry.CloseKey();
+  session.RequestReload();
+  return "Path is now " + path + ": the logs go to " + path + "debug.log and " + path + "process.log.\n" +
+         kAppliedAtNextMinute;
+}
+
+std::string SetTimeUrl(ConfigSession& session, const std::string& url) {
+  const bool useDefault = url == "default";
+  if (!useDefault)
+    if (const std::optional<std::string> problem = TimeUrlProblem(url)) Refuse("TimeUrl: " + *problem);
+  session.OpenForWriting(kProductKey);
+  session.registry.WriteString("TimeUrl", useDefault ? "" : url);
+  session.registry.CloseKey();
+  return (useDefault ? std::string("TimeUrl is now empty: the service uses its built-in address")
+                     : "TimeUrl is now " + url) +
+         ".\nThe service uses it from its next time check.\n";
+}

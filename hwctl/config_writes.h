@@ -1,0 +1,63 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "hwctl/commands.h"
+#include "hwctl/stored_settings.h"
+
+// The commands that change the configuration. Each checks every value first and writes nothing
+// when one is refused; a change the service reads at a reload ends by raising ReadSettings. Each
+// returns the text that tells the administrator what was done.
+
+// Why a command stops: a refused value, an unknown user, a key that cannot be opened for writing.
+class CommandError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// What one command works with: the platform and its registry access object.
+class ConfigSession {
+ public:
+  ConfigSession(const HwctlPlatform& platform, RegistryAccess& registry) : registry(registry), platform_(platform) {}
+
+  // The local date-time from the platform's clock.
+  double Now() const { return platform_.clock->Now(); }
+  // The system's time separator, as the service renders the current time with it.
+  const std::string& TimeSeparator() const { return platform_.timeSeparator; }
+  // The folders' access lists.
+  const FolderAccessSource& Folders() const { return *platform_.folderAccess; }
+
+  // The restricted user of that name (any letter case); CommandError when there is none.
+  StoredUser RequireUser(const std::string& name);
+  // Opens the key read-write, creating it when absent; CommandError when it cannot be opened.
+  void OpenForWriting(const std::string& path);
+  // Raises ReadSettings, so the service reloads its settings and counted minutes at its next
+  // minute.
+  void RequestReload();
+
+  RegistryAccess& registry;
+
+ private:
+  const HwctlPlatform& platform_;
+};
+
+// add USER: a new user key with every day filter empty and every allowance 1440.
+std::string AddUser(ConfigSession& session, const std::string& name);
+// remove USER --yes: deletes the user's key.
+std::string RemoveUser(ConfigSession& session, const std::string& name, bool confirmed);
+// limit USER M T W T F S S: the seven allowances as DayLimit.
+std::string SetDayLimit(ConfigSession& session, const std::string& name, const std::vector<std::string>& allowances);
+// periods USER DAY PERIODS: the day filter of the named days. Day0..Day6 are all written, the
+// other days with what the service reads for them now, so no gap can hide a day.
+std::string SetPeriods(ConfigSession& session, const std::string& name, const std::string& dayArgument,
+                       const std::string& periods);
+// grant USER MINUTES: lowers today's SpentTime, never below 0.
+std::string GrantTime(ConfigSession& session, const std::string& name, const std::string& minutesArgument);
+// debug LEVEL.
+std::string SetDebugLevel(ConfigSession& session, const std::string& levelArgument);
+// path FOLDER: with a trailing backslash; the folder must exist and be kept from standard users.
+std::string SetLogFolder(ConfigSession& session, const std::string& folder);
+// timeurl URL, or "default" for the empty value.
+std::string SetTimeUrl(ConfigSession& session, const std::string& url);

@@ -1,0 +1,138 @@
+#include "hwctl/configuration_check.h"
+
+#include "hwctl/validation.h"
+#include "platform/date_time.h"
+
+namespace {
+
+constexpr char kStopsLoading[] = "the service stops reading its settings there, so it fails to start or to reload";
+constexpr char kStopsCounting[] =
+    "the service stops reading the counted minutes there, so it fails to start or to reload";
+
+// The reason in a registry type error, without the value and key it names first.
+std::string TypeReason(const std::string& message) {
+  const size_t colon = message.rfind(": ");
+  return colon == std::string::npos ? message : message.substr(colon + 2);
+}
+
+void AddTypeProblem(std::vector<Problem>& problems, const std::string& where, const std::string& value,
+                    const std::string& typeError, const std::string& consequence) {
+  if (!typeError.empty()) problems.push_back({where, value, TypeReason(typeError) + ": " + consequence});
+}
+
+bool IsStoredDate(const std::string& text) {
+  if (text.size() != 10 || text[2] != '.' || text[5] != '.') return false;
+  for (const size_t i : {0u, 1u, 3u, 4u, 6u, 7u, 8u, 9u})
+    if (text[i] < '0' || text[i] > '9') return false;
+  return IsValidDate(std::stoi(text.substr(6, 4)), std::stoi(text.substr(3, 2)), std::stoi(text.substr(0, 2)));
+}
+
+void AddDayProblems(std::vector<Problem>& problems, const StoredUser& user) {
+  int firstMissing = -1;
+  for (int day = 0; day < kDaysInWeek; ++day) {
+    const StoredText& value = user.days[day];
+    if (!value.present) {
+      if (firstMissing < 0) firstMissing = day;
+      continue;
+    }
+    AddTypeProblem(problems, user.name, DayValueLabel(day), value.typeError, kStopsLoading);
+    if (!value.typeError.empty()) continue;
+    for (const std::string& problem : DayFilterProblems(value.text))
+      problems.push_back({user.name, DayValueLabel(day), "\"" + value.text + "\": " + problem});
+  }
+  if (firstMissing >= 0) {
+    std::string ignored;
+    for (int day = firstMissing + 1; day < kDaysInWeek; ++day)
+      if (user.days[day].present) ignored += (ignored.empty() ? "" : ", ") + DayValueName(day);
+    if (!ignored.empty())
+      problems.push_back({user.name, DayValueLabel(firstMissing),
+                          "missing, so the service reads no later day and never applies " + ignored +
+                              ": those days have no restricted period"});
+  }
+  if (user.day7.present) {
+    if (firstMissing < 0) AddTypeProblem(problems, user.name, "Day7", user.day7.typeError, kStopsLoading);
+    problems.push_back({user.name, "Day7", "no weekday uses it: Monday to Sunday are Day0 to Day6"});
+  }
+}
+
+}  // namespace
+
+std::vector<Problem> FindUserProblems(const StoredUser& user) {
+  std::vector<Problem> problems;
+  if (!user.readable) {
+    problems.push_back({user.name, "(key)", "cannot be read: the user's periods and allowances are not applied"});
+    return problems;
+  }
+  AddDayProblems(problems, user);
+  AddTypeProblem(problems, user.name, "DayLimit", user.dayLimit.typeError, kStopsLoading);
+  if (user.dayLimit.present && user.dayLimit.typeError.empty())
+    for (const std::string& problem : DayLimitProblems(user.dayLimit.text))
+      problems.push_back({user.name, "DayLimit", "\"" + user.dayLimit.text + "\": " + problem});
+  AddTypeProblem(problems, user.name, "SpentTime", user.spentTime.typeError, kStopsCounting);
+  AddTypeProblem(problems, user.name, "TimeStamp", user.timeStamp.typeError, kStopsCounting);
+  if (user.timeStamp.present && user.timeStamp.typeError.empty() && !user.timeStamp.text.empty() &&
+      !IsStoredDate(user.timeStamp.text))
+    problems.push_back({user.name, "TimeStamp",
+                        "\"" + user.timeStamp.text + "\" is not a date dd.mm.yyyy: the minutes are counted from 0 again"});
+  AddTypeProblem(problems, user.name, "Logoff", user.logoff.typeError,
+                 "the service fails every minute when it checks the logoff request");
+  return problems;
+}
+
+std::optional<std::string> LogFolderProblem(const std::string& folder, const FolderAccessSource& folders) {
+  const FolderAccessList list = folders.Read(folder);
+  switch (list.outcome) {
+    case FolderAccessList::Outcome::NotFound:
+      return "the folder " + folder + " does not exist: the logs cannot be written";
+    case FolderAccessList::Outcome::NotAFolder:
+      return folder + " is a file, not a folder: the logs cannot be written";
+    case FolderAccessList::Outcome::Failed:
+      return "the permissions of " + folder + " could not be read (" + list.failure + ")";
+    case FolderAccessList::Outcome::Read:
+      break;
+  }
+  if (const std::optional<std::string> access = StandardUserWriteAccess(list))
+    return "standard users can write to " + folder + " (" + *access +
+           "): they could tamper with the logs; choose a folder only administrators can write to";
+  return std::nullopt;
+}
+
+std::vector<Problem> FindProblems(const StoredConfiguration& configuration, const FolderAccessSource& folders,
+                                  std::string_view timeSeparator) {
+  std::vector<Problem> problems;
+  const StoredProduct& product = configuration.product;
+  if (product.keyExists && !product.readable)
+    problems.push_back({kProductWhere, "(key)", "cannot be read: the debug level and Path are not applied"});
+  AddTypeProblem(problems, kProductWhere, "Debug", product.debug.typeError, kStopsLoading);
+  if (!product.path.present) {
+    if (product.readable || !product.keyExists)
+      problems.push_back({kProductWhere, "Path", "missing: the logs are written to the service's current folder"});
+  } else if (!product.path.typeError.empty()) {
+    AddTypeProblem(problems, kProductWhere, "Path", product.path.typeError, kStopsLoading);
+  } else {
+    const std::vector<std::string> pathProblems = PathProblems(product.path.text);
+    for (const std::string& problem : pathProblems) problems.push_back({kProductWhere, "Path", problem});
+    if (pathProblems.empty())
+      if (const std::optional<std::string> problem = LogFolderProblem(product.path.text, folders))
+        problems.push_back({kProductWhere, "Path", *problem});
+  }
+  AddTypeProblem(problems, kProductWhere, "ReadSettings", product.readSettings.typeError,
+                 "the service fails every minute when it checks for a reload request");
+  AddTypeProblem(problems, kProductWhere, "TimeUrl", product.timeUrl.typeError,
+                 "every internet time check fails, so every restricted user stays held back");
+  if (product.timeUrl.present && product.timeUrl.typeError.empty() && !product.timeUrl.text.empty())
+    if (const std::optional<std::string> problem = TimeUrlProblem(product.timeUrl.text))
+      problems.push_back({kProductWhere, "TimeUrl", *problem + ": every internet time check fails"});
+  if (timeSeparator != ":")
+    problems.push_back({kProductWhere, "time separator",
+                        "the system writes times with \"" + std::string(timeSeparator) +
+                            "\", and the service compares the day filters' HH:mm times with the current time "
+                            "written that way, so periods begin and end at the wrong minutes"});
+  if (configuration.restrictionsKeyExists && !configuration.restrictionsReadable)
+    problems.push_back({kProductWhere, "Time_restrictions", "cannot be read: no user is restricted"});
+  for (const StoredUser& user : configuration.users) {
+    const std::vector<Problem> userProblems = FindUserProblems(user);
+    problems.insert(problems.end(), userProblems.begin(), userProblems.end());
+  }
+  return problems;
+}

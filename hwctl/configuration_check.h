@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "hwctl/folder_access.h"
+#include "hwctl/stored_settings.h"
+
+// The values of a stored configuration that the service would misread, each with what it would
+// make of them.
+
+struct Problem {
+  std::string where;  // the user, or "Hourwarden" for the product key
+  std::string value;  // the value, "Day2 (Wednesday)", "Path", ...
+  std::string rule;   // what is wrong and what the service makes of it
+
+  bool operator==(const Problem&) const = default;
+};
+
+// What "where" holds for the values of the product key.
+inline constexpr char kProductWhere[] = "Hourwarden";
+
+// The problems of one user's key: an unreadable key, values of the wrong type, day filters and
+// allowances the service misreads, a gap in Day0..Day6, a Day7, a TimeStamp that is no date.
+std::vector<Problem> FindUserProblems(const StoredUser& user);
+// Every problem of the configuration: the product key's values (Path with the folder's access
+// list), the system's time separator, then every user's.
+std::vector<Problem> FindProblems(const StoredConfiguration& configuration, const FolderAccessSource& folders,
+                                  std::string_view timeSeparator);
+// Why the folder cannot take the service's logs: it does not exist, is a file, its access list
+// cannot be read, or standard users can write to it. Nothing when it is fit.
+std::optional<std::string> LogFolderProblem(const std::string& folder, const FolderAccessSource& folders);

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Who may write to a folder: the folder's access list as plain data, read by the platform, and
+// the decision whether standard users can put files there (the log folder must be kept from them).
+
+// Access-mask bits of a folder and the generic rights, as Windows numbers them.
+inline constexpr uint32_t kFolderAddFile = 0x0002;          // FILE_ADD_FILE
+inline constexpr uint32_t kFolderAddSubfolder = 0x0004;     // FILE_ADD_SUBDIRECTORY
+inline constexpr uint32_t kFolderDeleteChild = 0x0040;      // FILE_DELETE_CHILD
+inline constexpr uint32_t kWriteDac = 0x00040000;           // WRITE_DAC
+inline constexpr uint32_t kWriteOwner = 0x00080000;         // WRITE_OWNER
+inline constexpr uint32_t kGenericAll = 0x10000000;         // GENERIC_ALL
+inline constexpr uint32_t kGenericWrite = 0x40000000;       // GENERIC_WRITE
+
+// The well-known groups every standard user belongs to, by SID.
+inline constexpr char kUsersSid[] = "S-1-5-32-545";
+inline constexpr char kAuthenticatedUsersSid[] = "S-1-5-11";
+inline constexpr char kEveryoneSid[] = "S-1-1-0";
+inline constexpr char kInteractiveSid[] = "S-1-5-4";
+
+// One allow or deny entry of an access list.
+struct AccessEntry {
+  bool allows = true;
+  bool inheritOnly = false;  // applies only to what is created inside, not to the folder itself
+  std::string trustee;       // the SID as text, "S-1-5-32-545"
+  uint32_t mask = 0;
+};
+
+// A folder's access list, or why there is none.
+struct FolderAccessList {
+  enum class Outcome { Read, NotFound, NotAFolder, Failed };
+  Outcome outcome = Outcome::Failed;
+  bool noList = false;  // the folder has no access list at all: everyone may do everything
+  std::vector<AccessEntry> entries;
+  std::string failure;  // for Failed: the call and its error
+};
+
+// Reads folders' access lists from the platform.
+class FolderAccessSource {
+ public:
+  virtual ~FolderAccessSource() = default;
+  // The access list of the folder, given with or without a trailing backslash.
+  virtual FolderAccessList Read(const std::string& folder) const = 0;
+};
+
+// What standard users may do to the folder that writes to it, naming the group that gives it
+// ("Users (S-1-5-32-545) may create files"); nothing when only others may write there. The entries
+// are taken in order, as Windows checks them, a deny keeping what a later allow would give.
+std::optional<std::string> StandardUserWriteAccess(const FolderAccessList& list);

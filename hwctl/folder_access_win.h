@@ -1,0 +1,9 @@
+#pragma once
+
+#include "hwctl/folder_access.h"
+
+// Folders' access lists from the Windows file system.
+class WindowsFolderAccessSource : public FolderAccessSource {
+ public:
+  FolderAccessList Read(const std::string& folder) const override;
+};

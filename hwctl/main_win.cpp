@@ -1,0 +1,27 @@
+// hwctl.exe: the console configuration tool. Builds the Windows platform and hands the command
+// line to the portable commands.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "hwctl/commands.h"
+#include "hwctl/folder_access_win.h"
+#include "platform/clock_win.h"
+#include "platform/regional_format_win.h"
+#include "settings/registry_access_win.h"
+
+int main(int argc, char** argv) {
+  WindowsClock clock;
+  WindowsFolderAccessSource folders;
+  HwctlPlatform platform;
+  platform.openRegistry = [] { return OpenWindowsRegistry(); };
+  platform.clock = &clock;
+  platform.folderAccess = &folders;
+  platform.timeSeparator = WindowsRegionalFormat().TimeSeparator();
+
+  const CommandResult result = RunHwctl(std::vector<std::string>(argv + 1, argv + argc), platform);
+  std::fputs(result.output.c_str(), stdout);
+  if (!result.error.empty()) std::fprintf(stderr, "%s\n", result.error.c_str());
+  return result.exitCode;
+}

@@ -1,0 +1,147 @@
+#include "hwctl/reports.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "hwctl/restriction_outlook.h"
+#include "hwctl/validation.h"
+#include "platform/date_time.h"
+#include "settings/settings_loader.h"
+
+namespace {
+
+constexpr char kUnknown[] = "?";
+constexpr char kSeeCheck[] = "some values are misread; hwctl check names them";
+
+// The allowance in minutes, nothing for a text that is not a decimal integer.
+std::optional<int32_t> Allowance(const std::string& stored) { return ParseDecimal32(stored); }
+
+std::string AllowanceText(const std::optional<int32_t>& minutes) {
+  if (!minutes) return kUnknown;
+  return *minutes >= kMinutesPerDay ? "unlimited" : std::to_string(*minutes);
+}
+
+std::string LeftText(const std::optional<int32_t>& allowance, const std::optional<int32_t>& spent) {
+  if (!allowance || !spent) return kUnknown;
+  if (*allowance >= kMinutesPerDay) return "-";
+  if (*spent > *allowance) return "0, over";
+  return std::to_string(*allowance - *spent);
+}
+
+std::string LogoffText(const StoredNumber& logoff) {
+  if (!logoff.typeError.empty()) return kUnknown;
+  return logoff.present && logoff.number != 0 ? "requested" : "no";
+}
+
+std::string Heading(double now) {
+  return std::string(kWeekdayNames[WeekdayIndex(now)]) + " " + FormatStoredDate(now) + " " +
+         FormatTimeOfDay(now, ":") + "\n";
+}
+
+std::vector<std::string> UserRow(const StoredUser& user, double now, std::string_view timeSeparator) {
+  if (!user.readable) return {user.name, kUnknown, kUnknown, kUnknown, kUnknown, kUnknown, kUnknown};
+  const int today = WeekdayIndex(now);
+  const auto limits = EffectiveLimits(user);
+  const std::optional<int32_t> allowance = limits ? Allowance((*limits)[today]) : std::nullopt;
+  const std::optional<int32_t> spent = MinutesSpentOn(user, FormatStoredDate(now));
+  std::string restrictedNow = kUnknown;
+  std::string nextPeriod = kUnknown;
+  if (const auto filters = EffectiveFilters(user)) {
+    const RestrictionOutlook outlook = OutlookOf(*filters, now, timeSeparator);
+    if (!outlook.restrictedNow)
+      restrictedNow = "no";
+    else
+      restrictedNow = outlook.freeAt ? "until " + FormatMoment(*outlook.freeAt, today) : "all week";
+    nextPeriod = outlook.nextStart ? FormatMoment(*outlook.nextStart, today) : "none";
+  }
+  return {user.name,
+          AllowanceText(allowance),
+          spent ? std::to_string(*spent) : kUnknown,
+          LeftText(allowance, spent),
+          restrictedNow,
+          nextPeriod,
+          LogoffText(user.logoff)};
+}
+
+std::string PeriodsText(const std::string& filter) {
+  if (!DayFilterProblems(filter).empty()) return "\"" + filter + "\" (misread)";
+  const std::vector<std::string> periods = PeriodsOfFilter(filter);
+  if (periods.empty()) return "none";
+  std::string text;
+  for (const std::string& period : periods) text += (text.empty() ? "" : " ") + period;
+  return text;
+}
+
+}  // namespace
+
+std::string FormatTable(const std::vector<std::vector<std::string>>& rows) {
+  std::vector<size_t> widths;
+  for (const auto& row : rows) {
+    if (widths.size() < row.size()) widths.resize(row.size(), 0);
+    for (size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], row[i].size());
+  }
+  std::string text;
+  for (const auto& row : rows) {
+    std::string line;
+    for (size_t i = 0; i < row.size(); ++i) {
+      line += row[i];
+      if (i + 1 < row.size()) line += std::string(widths[i] - row[i].size() + 2, ' ');
+    }
+    text += line + "\n";
+  }
+  return text;
+}
+
+std::string ListReport(const StoredConfiguration& configuration, double now, std::string_view timeSeparator) {
+  std::string text = Heading(now);
+  if (configuration.users.empty()) {
+    text += configuration.restrictionsKeyExists && !configuration.restrictionsReadable
+                ? "The restricted users cannot be read.\n"
+                : "No restricted users. Add one with: hwctl add USER\n";
+  } else {
+    std::vector<std::vector<std::string>> rows = {
+        {"User", "Allowance", "Spent", "Left", "Restricted now", "Next period", "Logoff"}};
+    std::string notes;
+    for (const StoredUser& user : configuration.users) {
+      rows.push_back(UserRow(user, now, timeSeparator));
+      if (!FindUserProblems(user).empty()) notes += user.name + ": " + kSeeCheck + ".\n";
+    }
+    text += FormatTable(rows) + notes;
+  }
+  const StoredNumber& reload = configuration.product.readSettings;
+  if (reload.present && reload.typeError.empty() && reload.number != 0)
+    text += "A reload is pending: the service applies the settings at its next minute.\n";
+  return text;
+}
+
+std::string ShowReport(const StoredUser& user, double now, std::string_view timeSeparator) {
+  std::string text = user.name + " (" + DisplayKey(UserKeyPath(user.name)) + ")\n";
+  if (!user.readable) return text + "The key cannot be read.\n";
+  const auto filters = EffectiveFilters(user);
+  const auto limits = EffectiveLimits(user);
+  const int today = WeekdayIndex(now);
+  std::vector<std::vector<std::string>> rows = {{"Day", "Allowance", "Restricted periods"}};
+  for (int day = 0; day < kDaysInWeek; ++day) {
+    std::string allowance = kUnknown;
+    if (limits)
+      allowance = Allowance((*limits)[day]) ? AllowanceText(Allowance((*limits)[day]))
+                                            : "\"" + (*limits)[day] + "\" (misread)";
+    rows.push_back({std::string(kWeekdayNames[day]) + (day == today ? " *" : ""), allowance,
+                    filters ? PeriodsText((*filters)[day]) : kUnknown});
+  }
+  text += FormatTable(rows);
+  const std::vector<std::string> row = UserRow(user, now, timeSeparator);
+  text += "* Today: " + row[2] + " minutes spent, left " + row[3] + "; restricted now: " + row[4] +
+          "; next period: " + row[5] + "; logoff request: " + row[6] + "\n";
+  if (const std::optional<std::string> error = FirstTypeError(user)) text += "? " + *error + "\n";
+  if (!FindUserProblems(user).empty()) text += std::string("Note: ") + kSeeCheck + ".\n";
+  return text;
+}
+
+std::string CheckReport(const std::vector<Problem>& problems) {
+  if (problems.empty()) return "No problems found: the service reads every value as it is meant.\n";
+  std::string text;
+  for (const Problem& problem : problems) text += problem.where + ": " + problem.value + ": " + problem.rule + "\n";
+  text += std::to_string(problems.size()) + (problems.size() == 1 ? " problem" : " problems") + " found.\n";
+  return text;
+}

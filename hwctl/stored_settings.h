@@ -1,0 +1,80 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings/registry_access.h"
+#include "settings/stored_formats.h"
+
+// The configuration as the registry holds it, read without stopping at a value of the wrong type
+// (the service does stop there), and what the service makes of it.
+
+// A string value as found: absent, its text, or the registry's complaint about its type.
+struct StoredText {
+  bool present = false;
+  std::string text;
+  std::string typeError;  // not empty: the value exists but is not a string value
+};
+
+// An integer (REG_DWORD) value as found.
+struct StoredNumber {
+  bool present = false;
+  int32_t number = 0;
+  std::string typeError;  // not empty: the value exists but is not a REG_DWORD
+};
+
+// One restricted user's key.
+struct StoredUser {
+  std::string name;       // the key's name, as the registry spells it
+  bool readable = false;  // the key opened read-only
+  std::array<StoredText, kDaysInWeek> days;  // Day0 (Monday) .. Day6 (Sunday)
+  StoredText day7;                           // read after an unbroken Day0..Day6, used by no weekday
+  StoredText dayLimit;
+  StoredNumber spentTime;
+  StoredText timeStamp;
+  StoredNumber logoff;
+};
+
+// The product key's values.
+struct StoredProduct {
+  bool keyExists = false;
+  bool readable = false;
+  StoredNumber debug;
+  StoredText path;
+  StoredNumber readSettings;
+  StoredText timeUrl;
+};
+
+struct StoredConfiguration {
+  StoredProduct product;
+  bool restrictionsKeyExists = false;
+  bool restrictionsReadable = false;  // the restrictions key opened read-only (false when absent)
+  std::vector<StoredUser> users;      // in the registry's enumeration order
+};
+
+// The registry path written for people: "HKLM\SOFTWARE\...\alice", no trailing backslash.
+std::string DisplayKey(const std::string& path);
+
+// Reads the product key, the restrictions key and every user key through read-only opens.
+StoredConfiguration ReadStoredConfiguration(RegistryAccess& registry);
+// The user's key under the restrictions key, found without regard to letter case; nothing when
+// there is none.
+std::optional<StoredUser> ReadStoredUser(RegistryAccess& registry, const std::string& name);
+
+// The first value of the user whose type would stop the service reading its settings or state,
+// as the registry's message; nothing when every value has its type.
+std::optional<std::string> FirstTypeError(const StoredUser& user);
+
+// The seven day filters the service reads: Day0, Day1, ... up to the first missing one, then
+// empty filters. Nothing when a value of the wrong type stops the reading.
+std::optional<std::array<std::string, kDaysInWeek>> EffectiveFilters(const StoredUser& user);
+// The seven allowance texts the service reads from DayLimit, "1440" for every missing one.
+// Nothing when DayLimit is not a string value.
+std::optional<std::array<std::string, kDaysInWeek>> EffectiveLimits(const StoredUser& user);
+// The minutes counted on the day of the date text "dd.mm.yyyy": SpentTime when TimeStamp holds
+// that date or is empty, 0 for another date or no TimeStamp (the service starts the day from 0).
+// Nothing when either value has the wrong type.
+std::optional<int32_t> MinutesSpentOn(const StoredUser& user, const std::string& date);

@@ -1,0 +1,228 @@
+#include "hwctl/commands.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "fakes/hwctl_fixture.h"
+#include "settings/settings_loader.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+std::string User(const std::string& name) { return UserKeyPath(name); }
+
+// hwctl with alice restricted (added by hwctl itself) and no reload pending.
+class CommandsTest : public ::testing::Test, protected HwctlFixture {
+ protected:
+  CommandsTest() {
+    EXPECT_EQ(Hwctl({"add", "alice"}).exitCode, kExitSuccess);
+    registry.SetIntegerForTesting(kProductKey, "ReadSettings", 0);
+  }
+  ~CommandsTest() override { EXPECT_EQ(registry.OpenKeyCountForTesting(), 0); }
+
+  std::optional<RegistryValue> Value(const std::string& path, const std::string& name) const {
+    return registry.ValueForTesting(path, name);
+  }
+  std::optional<RegistryValue> ReloadRequest() const { return Value(kProductKey, "ReadSettings"); }
+};
+
+TEST_F(CommandsTest, AddCreatesTheUserKeyInTheStoredFormatsAndAsksForAReload) {
+  ASSERT_EQ(Hwctl({"add", "Bob"}).exitCode, kExitSuccess);
+  EXPECT_EQ(registry.SubkeyNamesForTesting(kRestrictionsKey), (std::vector<std::string>{"alice", "Bob"}));
+  for (int day = 0; day < 7; ++day) EXPECT_EQ(Value(User("Bob"), "Day" + std::to_string(day)), StringValue(""));
+  EXPECT_EQ(Value(User("Bob"), "DayLimit"), StringValue("1440 1440 1440 1440 1440 1440 1440"));
+  EXPECT_EQ(registry.ValueNamesForTesting(User("Bob")).size(), 8u);
+  EXPECT_EQ(ReloadRequest(), IntegerValue(1));
+}
+
+TEST_F(CommandsTest, LimitStoresSevenNumbersSeparatedBySingleSpaces) {
+  const CommandResult result = Hwctl({"limit", "ALICE", "60", "60", "60", "60", "90", "-", "0"});
+  ASSERT_EQ(result.exitCode, kExitSuccess) << result.error;
+  EXPECT_EQ(Value(User("alice"), "DayLimit"), StringValue("60 60 60 60 90 1440 0"));
+  EXPECT_EQ(registry.SubkeyNamesForTesting(kRestrictionsKey), std::vector<std::string>{"alice"});
+  EXPECT_EQ(ReloadRequest(), IntegerValue(1));
+}
+
+TEST_F(CommandsTest, PeriodsStoresTheNamedDaysAndKeepsTheOthers) {
+  ASSERT_EQ(Hwctl({"periods", "alice", "all", "00:00-07:00 21:00-24:00"}).exitCode, kExitSuccess);
+  for (int day = 0; day < 7; ++day)
+    EXPECT_EQ(Value(User("alice"), "Day" + std::to_string(day)), StringValue("00:00 07:00 21:00 24:00"));
+  // Unquoted periods arrive as separate arguments.
+  ASSERT_EQ(Hwctl({"periods", "alice", "wed", "08:00-12:00", "13:00-14:00"}).exitCode, kExitSuccess);
+  ASSERT_EQ(Hwctl({"periods", "alice", "Sun", "none"}).exitCode, kExitSuccess);
+  EXPECT_EQ(Value(User("alice"), "Day2"), StringValue("08:00 12:00 13:00 14:00"));
+  EXPECT_EQ(Value(User("alice"), "Day6"), StringValue(""));
+  EXPECT_EQ(Value(User("alice"), "Day5"), StringValue("00:00 07:00 21:00 24:00"));
+  EXPECT_EQ(ReloadRequest(), IntegerValue(1));
+}
+
+// Writing one day must neither leave it behind a gap nor wake values the service never read.
+TEST_F(CommandsTest, PeriodsClosesAGapWithWhatTheServiceReadsForEachDay) {
+  registry.DeleteKeyForTesting(User("alice"));
+  registry.SetStringForTesting(User("alice"), "Day0", "08:00 09:00");
+  registry.SetStringForTesting(User("alice"), "Day3", "10:00 11:00");  // behind the gap: never read
+
+  ASSERT_EQ(Hwctl({"periods", "alice", "tue", "12:00-13:00"}).exitCode, kExitSuccess);
+
+  const std::vector<std::string> expected = {"08:00 09:00", "12:00 13:00", "", "", "", "", ""};
+  for (int day = 0; day < 7; ++day) EXPECT_EQ(Value(User("alice"), "Day" + std::to_string(day)), StringValue(expected[day]));
+}
+
+TEST_F(CommandsTest, PeriodsReplacesAValueOfTheWrongTypeOnlyWhenItNamesThatDay) {
+  registry.SetIntegerForTesting(User("alice"), "Day1", 5);
+  const CommandResult refused = Hwctl({"periods", "alice", "mon", "08:00-12:00"});
+  EXPECT_EQ(refused.exitCode, kExitRefused);
+  EXPECT_THAT(refused.error, HasSubstr("Day1 (Tuesday) of alice is not a string value"));
+  EXPECT_EQ(Value(User("alice"), "Day0"), StringValue(""));
+
+  ASSERT_EQ(Hwctl({"periods", "alice", "tue", "08:00-12:00"}).exitCode, kExitSuccess);
+  EXPECT_EQ(Value(User("alice"), "Day1"), StringValue("08:00 12:00"));
+}
+
+TEST_F(CommandsTest, GrantLowersTodaysCountNeverBelowZero) {
+  registry.SetIntegerForTesting(User("alice"), "SpentTime", 50);
+  registry.SetStringForTesting(User("alice"), "TimeStamp", "08.12.2026");
+  ASSERT_EQ(Hwctl({"grant", "alice", "20"}).exitCode, kExitSuccess);
+  EXPECT_EQ(Value(User("alice"), "SpentTime"), IntegerValue(30));
+  EXPECT_EQ(ReloadRequest(), IntegerValue(1));
+
+  const CommandResult more = Hwctl({"grant", "alice", "45"});
+  EXPECT_THAT(more.output, HasSubstr("30 minutes given back (only 30 were counted today)"));
+  EXPECT_EQ(Value(User("alice"), "SpentTime"), IntegerValue(0));
+
+  // An empty TimeStamp counts for today, as the service reads it.
+  registry.SetIntegerForTesting(User("alice"), "SpentTime", 40);
+  registry.SetStringForTesting(User("alice"), "TimeStamp", "");
+  ASSERT_EQ(Hwctl({"grant", "alice", "15"}).exitCode, kExitSuccess);
+  EXPECT_EQ(Value(User("alice"), "SpentTime"), IntegerValue(25));
+  EXPECT_EQ(Value(User("alice"), "TimeStamp"), StringValue("08.12.2026"));
+}
+
+TEST_F(CommandsTest, GrantOnAnotherDaysCountChangesNothing) {
+  registry.SetIntegerForTesting(User("alice"), "SpentTime", 50);
+  registry.SetStringForTesting(User("alice"), "TimeStamp", "07.12.2026");
+  const auto before = Snapshot();
+  const CommandResult result = Hwctl({"grant", "alice", "20"});
+  EXPECT_EQ(result.exitCode, kExitSuccess);
+  EXPECT_THAT(result.output, HasSubstr("nothing to give back"));
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(CommandsTest, RemoveDeletesOnlyThatUsersKey) {
+  ASSERT_EQ(Hwctl({"add", "bob"}).exitCode, kExitSuccess);
+  registry.SetIntegerForTesting(kProductKey, "ReadSettings", 0);
+  const CommandResult result = Hwctl({"remove", "Alice", "--yes"});
+  ASSERT_EQ(result.exitCode, kExitSuccess) << result.error;
+  EXPECT_THAT(result.output, HasSubstr("net user alice /times:all"));
+  EXPECT_EQ(registry.SubkeyNamesForTesting(kRestrictionsKey), std::vector<std::string>{"bob"});
+  EXPECT_EQ(ReloadRequest(), IntegerValue(1));
+}
+
+TEST_F(CommandsTest, ProductValuesAndTheReloadRequest) {
+  ASSERT_EQ(Hwctl({"debug", "3"}).exitCode, kExitSuccess);
+  EXPECT_EQ(Value(kProductKey, "Debug"), IntegerValue(3));
+  ASSERT_EQ(Hwctl({"path", "C:\\Hourwarden"}).exitCode, kExitSuccess);
+  EXPECT_EQ(Value(kProductKey, "Path"), StringValue("C:\\Hourwarden\\"));
+  EXPECT_EQ(ReloadRequest(), IntegerValue(1));
+
+  // The time page's address is read at every time check: no reload is asked for.
+  registry.SetIntegerForTesting(kProductKey, "ReadSettings", 0);
+  ASSERT_EQ(Hwctl({"timeurl", "http://127.0.0.1:8080/cgi-bin/timer.pl"}).exitCode, kExitSuccess);
+  EXPECT_EQ(Value(kProductKey, "TimeUrl"), StringValue("http://127.0.0.1:8080/cgi-bin/timer.pl"));
+  ASSERT_EQ(Hwctl({"timeurl", "default"}).exitCode, kExitSuccess);
+  EXPECT_EQ(Value(kProductKey, "TimeUrl"), StringValue(""));
+  EXPECT_EQ(ReloadRequest(), IntegerValue(0));
+
+  ASSERT_EQ(Hwctl({"reload"}).exitCode, kExitSuccess);
+  EXPECT_EQ(ReloadRequest(), IntegerValue(1));
+}
+
+// Each refusal names the value and the rule, exits with 1 and leaves the registry as it was.
+TEST_F(CommandsTest, RefusedCommandsWriteNothing) {
+  const struct {
+    std::vector<std::string> arguments;
+    const char* message;
+  } cases[] = {
+      {{"periods", "alice", "mon", "8:00-12:00"}, "Day0 (Monday) of alice: \"8:00-12:00\" is not a period HH:mm-HH:mm"},
+      {{"periods", "alice", "fri", "12:00-08:00"}, "Day4 (Friday) of alice: the period 12:00-08:00 ends before it starts"},
+      {{"periods", "alice", "all", "08:00-12:00 10:00-11:00"}, "Day0..Day6 of alice: the period 10:00-11:00 starts before"},
+      {{"periods", "alice", "mo", "08:00-12:00"}, "\"mo\" is not a day"},
+      {{"periods", "bob", "mon", "08:00-12:00"}, "bob is not a restricted user"},
+      {{"limit", "alice", "60", "60", "-5", "60", "60", "60", "60"}, "DayLimit of alice, Wednesday: \"-5\" is not an allowance"},
+      {{"limit", "alice", "60", "abc", "60", "60", "60", "60", "60"}, "DayLimit of alice, Tuesday: \"abc\""},
+      {{"limit", "bob", "60", "60", "60", "60", "60", "60", "60"}, "bob is not a restricted user"},
+      {{"grant", "alice", "-10"}, "extra time for alice: \"-10\" is not an amount of extra time"},
+      {{"grant", "alice", "ten"}, "\"ten\""},
+      {{"grant", "bob", "10"}, "bob is not a restricted user"},
+      {{"show", "bob"}, "bob is not a restricted user"},
+      {{"add", "alice"}, "alice is already a restricted user"},
+      {{"add", "ali\\ce"}, "user name: \"ali\\ce\" holds a character"},
+      {{"remove", "alice"}, "confirm with: hwctl remove alice --yes"},
+      {{"remove", "bob", "--yes"}, "bob is not a restricted user"},
+      {{"debug", "7"}, "Debug: \"7\" is not a debug level"},
+      {{"path", "Logs"}, "Path: \"Logs\\\" is not a full folder path"},
+      {{"path", "C:\\Missing\\"}, "the folder C:\\Missing\\ does not exist"},
+      {{"path", "C:\\Users\\Public"}, "standard users can write to C:\\Users\\Public\\ (Users (S-1-5-32-545) may create"},
+      {{"timeurl", "ftp://time.example.net/"}, "TimeUrl: \"ftp://time.example.net/\" is not an http:// or https://"},
+  };
+  registry.SetIntegerForTesting(User("alice"), "SpentTime", 30);
+  registry.SetStringForTesting(User("alice"), "TimeStamp", "08.12.2026");
+  const auto before = Snapshot();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.arguments));
+    const CommandResult result = Hwctl(c.arguments);
+    EXPECT_EQ(result.exitCode, kExitRefused);
+    EXPECT_THAT(result.error, StartsWith("hwctl: "));
+    EXPECT_THAT(result.error, HasSubstr(c.message));
+    EXPECT_TRUE(result.output.empty());
+    EXPECT_EQ(Snapshot(), before);
+  }
+}
+
+TEST_F(CommandsTest, ARegistryThatRefusesTheWriteIsReported) {
+  registry.SetKeyRightsForTesting(User("alice"), kKeyRead);
+  const CommandResult result = Hwctl({"limit", "alice", "1", "2", "3", "4", "5", "6", "7"});
+  EXPECT_EQ(result.exitCode, kExitRefused);
+  EXPECT_THAT(result.error, HasSubstr("cannot open HKLM\\SOFTWARE\\Qorvex\\Hourwarden\\Time_restrictions\\alice for "
+                                      "writing; run hwctl as an administrator"));
+  EXPECT_EQ(ReloadRequest(), IntegerValue(0));
+
+  registry.RefuseWritesForTesting(kProductKey);
+  const CommandResult refused = Hwctl({"reload"});
+  EXPECT_EQ(refused.exitCode, kExitRefused);
+  EXPECT_THAT(refused.error, HasSubstr("\"ReadSettings\""));
+  EXPECT_THAT(refused.error, HasSubstr("write refused"));
+}
+
+TEST_F(CommandsTest, CommandLinesItDoesNotUnderstandAreUsageErrors) {
+  const auto before = Snapshot();
+  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+           {}, {"frobnicate"}, {"limit", "alice", "60", "60", "60", "60", "60", "60"}, {"show"},
+           {"list", "extra"}, {"add", "bob", "--force"}, {"limit", "alice", "--yes", "1", "2", "3", "4", "5", "6", "7"}}) {
+    SCOPED_TRACE(::testing::PrintToString(arguments));
+    const CommandResult result = Hwctl(arguments);
+    EXPECT_EQ(result.exitCode, kExitUsage);
+    EXPECT_THAT(result.error, StartsWith("hwctl: "));
+  }
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(CommandsTest, EveryCommandHasItsHelpWhateverElseIsGiven) {
+  const auto before = Snapshot();
+  for (const char* name :
+       {"list", "show", "add", "remove", "limit", "periods", "grant", "reload", "debug", "path", "timeurl", "check"}) {
+    SCOPED_TRACE(name);
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {name, "--help"}, {name, "alice", "-h"}, {"help", name}}) {
+      const CommandResult result = Hwctl(arguments);
+      EXPECT_EQ(result.exitCode, kExitSuccess);
+      EXPECT_THAT(result.output, StartsWith(std::string("usage: hwctl ") + name));
+    }
+  }
+  EXPECT_THAT(Hwctl({"--help"}).output, HasSubstr("limit USER MON TUE WED THU FRI SAT SUN"));
+  EXPECT_EQ(Snapshot(), before);
+}
+
+}  // namespace

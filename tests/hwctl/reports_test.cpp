@@ -1,0 +1,157 @@
+#include "hwctl/reports.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "fakes/hwctl_fixture.h"
+#include "settings/settings_loader.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+
+std::string User(const std::string& name) { return UserKeyPath(name); }
+
+class ReportsTest : public ::testing::Test, protected HwctlFixture {
+ protected:
+  // alice: a clean configuration written by hwctl; bob and carol: hand-written keys.
+  void ThreeUsers() {
+    ASSERT_EQ(Hwctl({"add", "alice"}).exitCode, kExitSuccess);
+    ASSERT_EQ(Hwctl({"limit", "alice", "60", "60", "60", "60", "90", "-", "-"}).exitCode, kExitSuccess);
+    ASSERT_EQ(Hwctl({"periods", "alice", "tue", "21:00-24:00"}).exitCode, kExitSuccess);
+    registry.SetIntegerForTesting(User("alice"), "SpentTime", 30);
+    registry.SetStringForTesting(User("alice"), "TimeStamp", "08.12.2026");
+    for (int day = 0; day < 7; ++day) registry.SetStringForTesting(User("bob"), "Day" + std::to_string(day), "08:00 12:00");
+    registry.SetIntegerForTesting(User("bob"), "SpentTime", 500);
+    registry.SetStringForTesting(User("bob"), "TimeStamp", "07.12.2026");  // yesterday's count
+    registry.SetIntegerForTesting(User("bob"), "Logoff", 1);
+    registry.SetStringForTesting(User("carol"), "Day0", "8:00 9:00");
+    registry.SetStringForTesting(User("carol"), "DayLimit", "30 30");
+    registry.SetIntegerForTesting(User("carol"), "SpentTime", 45);
+    registry.SetStringForTesting(User("carol"), "TimeStamp", "08.12.2026");
+  }
+};
+
+TEST_F(ReportsTest, ListShowsEachUsersDayAsTheServiceSeesIt) {
+  ThreeUsers();
+  const CommandResult result = Hwctl({"list"});
+  EXPECT_EQ(result.exitCode, kExitSuccess);
+  EXPECT_EQ(result.output,
+            "Tuesday 08.12.2026 10:00\n"
+            "User   Allowance  Spent  Left     Restricted now  Next period  Logoff\n"
+            "alice  60         30     30       no              21:00        no\n"
+            "bob    unlimited  0      -        until 12:00     Wed 08:00    requested\n"
+            "carol  30         45     0, over  no              none         no\n"
+            "carol: some values are misread; hwctl check names them.\n"
+            "A reload is pending: the service applies the settings at its next minute.\n");
+}
+
+TEST_F(ReportsTest, ListWithoutUsersSaysHowToAddOne) {
+  EXPECT_EQ(Hwctl({"list"}).output, "Tuesday 08.12.2026 10:00\nNo restricted users. Add one with: hwctl add USER\n");
+}
+
+TEST_F(ReportsTest, ShowGivesTheWeekWithTodayMarked) {
+  ThreeUsers();
+  EXPECT_EQ(Hwctl({"show", "ALICE"}).output,
+            "alice (HKLM\\SOFTWARE\\Qorvex\\Hourwarden\\Time_restrictions\\alice)\n"
+            "Day        Allowance  Restricted periods\n"
+            "Monday     60         none\n"
+            "Tuesday *  60         21:00-24:00\n"
+            "Wednesday  60         none\n"
+            "Thursday   60         none\n"
+            "Friday     90         none\n"
+            "Saturday   unlimited  none\n"
+            "Sunday     unlimited  none\n"
+            "* Today: 30 minutes spent, left 30; restricted now: no; next period: 21:00; logoff request: no\n");
+  const std::string carol = Hwctl({"show", "carol"}).output;
+  EXPECT_THAT(carol, HasSubstr("Monday     30         \"8:00 9:00\" (misread)\n"));
+  EXPECT_THAT(carol, HasSubstr("Note: some values are misread"));
+}
+
+TEST_F(ReportsTest, AValueOfTheWrongTypeShowsAsUnknown) {
+  ThreeUsers();
+  registry.SetStringForTesting(User("alice"), "SpentTime", "30");
+  EXPECT_THAT(Hwctl({"list"}).output, HasSubstr("alice  60         ?      ?        no"));
+  EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("? Registry value \"SpentTime\""));
+}
+
+// Each misconfiguration on top of a clean one is found and named with its user and value.
+TEST_F(ReportsTest, CheckFindsEveryKindOfMisreadValue) {
+  using Setup = std::function<void(HwctlFixture&)>;
+  const struct {
+    const char* name;
+    Setup setup;
+    std::string line;
+  } cases[] = {
+      {"time without two-digit fields", [](HwctlFixture& f) { f.registry.SetStringForTesting(User("alice"), "Day0", "8:00 12:00"); },
+       "alice: Day0 (Monday): \"8:00 12:00\": \"8:00\" is not a time HH:mm"},
+      {"times not ascending", [](HwctlFixture& f) { f.registry.SetStringForTesting(User("alice"), "Day1", "12:00 08:00"); },
+       "alice: Day1 (Tuesday): \"12:00 08:00\": times not ascending: 08:00 follows 12:00"},
+      {"odd time count", [](HwctlFixture& f) { f.registry.SetStringForTesting(User("alice"), "Day2", "22:00"); },
+       "alice: Day2 (Wednesday): \"22:00\": an odd number of times"},
+      {"tab", [](HwctlFixture& f) { f.registry.SetStringForTesting(User("alice"), "Day3", "08:00\t12:00"); },
+       "alice: Day3 (Thursday): \"08:00\t12:00\": contains a tab"},
+      {"non-decimal allowance", [](HwctlFixture& f) { f.registry.SetStringForTesting(User("alice"), "DayLimit", "60 6O"); },
+       "alice: DayLimit: \"60 6O\": \"6O\" (Tuesday) is not a whole number of minutes"},
+      {"negative allowance", [](HwctlFixture& f) { f.registry.SetStringForTesting(User("alice"), "DayLimit", "-1"); },
+       "alice: DayLimit: \"-1\": -1 (Monday) is negative"},
+      {"day filter of the wrong type", [](HwctlFixture& f) { f.registry.SetIntegerForTesting(User("alice"), "Day4", 8); },
+       "alice: Day4 (Friday): holds REG_DWORD where a text was expected: the service stops reading its settings"},
+      {"spent time of the wrong type", [](HwctlFixture& f) { f.registry.SetStringForTesting(User("alice"), "SpentTime", "5"); },
+       "alice: SpentTime: holds REG_SZ where REG_DWORD was expected: the service stops reading the counted minutes"},
+      {"logoff of the wrong type", [](HwctlFixture& f) { f.registry.SetStringForTesting(User("alice"), "Logoff", "1"); },
+       "alice: Logoff: holds REG_SZ where REG_DWORD was expected"},
+      {"debug of the wrong type", [](HwctlFixture& f) { f.registry.SetStringForTesting(kProductKey, "Debug", "2"); },
+       "Hourwarden: Debug: holds REG_SZ where REG_DWORD was expected"},
+      {"time url of the wrong type", [](HwctlFixture& f) { f.registry.SetIntegerForTesting(kProductKey, "TimeUrl", 1); },
+       "Hourwarden: TimeUrl: holds REG_DWORD where a text was expected: every internet time check fails"},
+      {"gap in the day filters",
+       [](HwctlFixture& f) {
+         f.registry.DeleteKeyForTesting(User("alice"));
+         f.registry.SetStringForTesting(User("alice"), "Day0", "");
+         f.registry.SetStringForTesting(User("alice"), "Day2", "08:00 09:00");
+       },
+       "alice: Day1 (Tuesday): missing, so the service reads no later day and never applies Day2"},
+      {"Day7", [](HwctlFixture& f) { f.registry.SetStringForTesting(User("alice"), "Day7", ""); },
+       "alice: Day7: no weekday uses it"},
+      {"time stamp in another form", [](HwctlFixture& f) { f.registry.SetStringForTesting(User("alice"), "TimeStamp", "8.12.2026"); },
+       "alice: TimeStamp: \"8.12.2026\" is not a date dd.mm.yyyy"},
+      {"empty Path", [](HwctlFixture& f) { f.registry.SetStringForTesting(kProductKey, "Path", ""); },
+       "Hourwarden: Path: is empty"},
+      {"Path without a backslash", [](HwctlFixture& f) { f.registry.SetStringForTesting(kProductKey, "Path", "C:\\Hourwarden"); },
+       "Hourwarden: Path: \"C:\\Hourwarden\" does not end in a backslash: the debug log becomes C:\\Hourwardendebug.log"},
+      {"Path writable by standard users", [](HwctlFixture& f) { f.registry.SetStringForTesting(kProductKey, "Path", "C:\\Users\\Public\\"); },
+       "Hourwarden: Path: standard users can write to C:\\Users\\Public\\"},
+      {"Path to no folder", [](HwctlFixture& f) { f.registry.SetStringForTesting(kProductKey, "Path", "D:\\Logs\\"); },
+       "Hourwarden: Path: the folder D:\\Logs\\ does not exist"},
+      {"time separator", [](HwctlFixture& f) { f.platform.timeSeparator = "."; },
+       "Hourwarden: time separator: the system writes times with \".\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    HwctlFixture fixture;
+    fixture.registry.SetIntegerForTesting(kProductKey, "Debug", 2);
+    ASSERT_EQ(fixture.Hwctl({"path", "C:\\Hourwarden"}).exitCode, kExitSuccess);
+    ASSERT_EQ(fixture.Hwctl({"add", "alice"}).exitCode, kExitSuccess);
+    ASSERT_EQ(fixture.Hwctl({"periods", "alice", "all", "21:00-24:00"}).exitCode, kExitSuccess);
+    ASSERT_EQ(fixture.Hwctl({"check"}).exitCode, kExitSuccess);
+
+    c.setup(fixture);
+    const CommandResult result = fixture.Hwctl({"check"});
+    EXPECT_EQ(result.exitCode, kExitRefused);
+    EXPECT_THAT(result.output, HasSubstr(c.line)) << result.output;
+    EXPECT_THAT(result.output, HasSubstr(" found.\n"));
+  }
+}
+
+TEST_F(ReportsTest, CheckOfACleanConfigurationFindsNothing) {
+  const CommandResult result = Hwctl({"check"});
+  EXPECT_EQ(result.exitCode, kExitRefused);  // no Path yet
+  EXPECT_EQ(result.output, "Hourwarden: Path: missing: the logs are written to the service's current folder\n1 problem found.\n");
+  ASSERT_EQ(Hwctl({"path", "C:\\Hourwarden\\"}).exitCode, kExitSuccess);
+  EXPECT_EQ(Hwctl({"check"}).output, "No problems found: the service reads every value as it is meant.\n");
+}
+
+}  // namespace
