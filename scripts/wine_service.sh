@@ -5,6 +5,10 @@
 #   hw_time_server_stop
 #   hw_reg_add KEY NAME TYPE DATA                     writes one registry value
 #   hw_reg_value KEY NAME                             prints a value's data (empty when absent)
+#   hw_sample_configuration USER MINUTES              the sample: USER may use the computer
+#                                                     MINUTES a day, alice is restricted all day,
+#                                                     bob is free; logs in C:\Hourwarden\, the
+#                                                     time page at HW_TIME_URL
 #   hw_install_files DIR                              copies hourwarden.exe (and, for tests, the
 #                                                     recording netapi32.dll) into DIR
 #
@@ -37,6 +41,16 @@ hw_reg_add() {
 
 hw_reg_value() {
   wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v name="$2" '$1 == name { $1 = ""; $2 = ""; sub(/^  /, ""); print }'
+}
+
+hw_sample_configuration() {
+  local user="$1" minutes="$2"
+  hw_reg_add "$HW_PRODUCT_KEY" Debug REG_DWORD 3
+  hw_reg_add "$HW_PRODUCT_KEY" Path REG_SZ 'C:\Hourwarden\'
+  hw_reg_add "$HW_PRODUCT_KEY" TimeUrl REG_SZ "$HW_TIME_URL"
+  hw_reg_add "$HW_USERS_KEY\\$user" DayLimit REG_SZ "$minutes $minutes $minutes $minutes $minutes $minutes $minutes"
+  for day in 0 1 2 3 4 5 6; do hw_reg_add "$HW_USERS_KEY\\alice" "Day$day" REG_SZ "00:00 24:00"; done
+  wine reg add "$HW_USERS_KEY\\bob" /f >/dev/null 2>&1
 }
 
 hw_install_files() {

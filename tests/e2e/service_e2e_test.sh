@@ -42,12 +42,7 @@ today=$(date +%d.%m.%Y)
 # --- The configuration: the Wine user (who owns every running program) with no allowance, alice
 # restricted all day, bob free.
 hw_time_server_start "$work"
-hw_reg_add "$HW_PRODUCT_KEY" Debug REG_DWORD 3
-hw_reg_add "$HW_PRODUCT_KEY" Path REG_SZ 'C:\Hourwarden\'
-hw_reg_add "$HW_PRODUCT_KEY" TimeUrl REG_SZ "$HW_TIME_URL"
-hw_reg_add "$HW_USERS_KEY\\$user" DayLimit REG_SZ "0 0 0 0 0 0 0"
-for day in 0 1 2 3 4 5 6; do hw_reg_add "$HW_USERS_KEY\\alice" "Day$day" REG_SZ "00:00 24:00"; done
-wine reg add "$HW_USERS_KEY\\bob" /f >/dev/null 2>&1
+hw_sample_configuration "$user" 0
 
 echo "== install"
 (cd "$app" && wine hourwarden.exe /install /silent)
@@ -81,6 +76,21 @@ check "logs are hidden" sh -c "wine cmd /c attrib 'C:\\Hourwarden\\debug.log' | 
 check "netapi: the user's logon hours set to none" grep -q "user=$user level=1020 units=168 hours=$none\$" "$calls"
 check "netapi: alice's logon hours set to none" grep -q "user=alice level=1020 units=168 hours=$none\$" "$calls"
 check "netapi: bob's logon hours set to all" grep -q "user=bob level=1020 units=168 hours=$all\$" "$calls"
+
+echo "== configuration changed with hwctl while the service runs"
+hwctl="$root/build/windows/hwctl/hwctl.exe"
+check "hwctl list shows the minute the service counted" \
+  sh -c "wine '$hwctl' list 2>/dev/null | tr -d '\r' | grep -Eq '^$user +0 +1 +0, over +no +none +requested'"
+wine "$hwctl" limit "$user" - - - - - - - >/dev/null 2>&1
+check "hwctl asked for a reload" test "$(hw_reg_value "$HW_PRODUCT_KEY" ReadSettings)" = 0x1
+reloaded() { grep -q "Request to read user settings" "$app/debug.log"; }
+check "the service reloads at its next minute" waits_for 100 reloaded
+sleep 3
+check "the reload request is consumed" test "$(hw_reg_value "$HW_PRODUCT_KEY" ReadSettings)" = 0x0
+check "the new allowance unblocks the user" sh -c "sed -n '/Request to read user settings/,\$p' '$app/debug.log' | grep -q 'User account successfully unblocked: $user'"
+check "no new logoff request" test "$(hw_reg_value "$HW_USERS_KEY\\$user" Logoff)" = 0x0
+check "hwctl list shows the user unlimited" \
+  sh -c "wine '$hwctl' list 2>/dev/null | tr -d '\r' | grep -Eq '^$user +unlimited +1 '"
 
 echo "== stop"
 calls_before=$(wc -l < "$calls")
