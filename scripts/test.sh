@@ -11,53 +11,49 @@ mkdir -p "$logs"
 passed=0
 failed=0
 
-# Runs one GoogleTest executable and adds its counts; a run that reports no count failed.
-run_gtest() {
-  local name="$1"; shift
-  local log="$logs/$name.log"
-  echo "== $name"
-  # A hung run must not hang the whole test command.
-  timeout 900 "$@" >"$log" 2>&1
-  local status=$?
-  local ok bad
-  ok=$(grep -oE '^\[  PASSED  \] [0-9]+ test' "$log" | grep -oE '[0-9]+' | tail -1)
-  bad=$(grep -oE '^\[  FAILED  \] [0-9]+ test' "$log" | grep -oE '[0-9]+' | tail -1)
-  ok=${ok:-0}
-  bad=${bad:-0}
-  if [ "$status" -ne 0 ] && [ "$bad" -eq 0 ]; then
+# Runs one suite with its output in build/test-logs/NAME.log (a hung run must not hang the whole
+# test command): run_suite NAME COMMAND... sets suite_log and suite_status.
+run_suite() {
+  suite_log="$logs/$1.log"; shift
+  timeout 900 "$@" >"$suite_log" 2>&1
+  suite_status=$?
+}
+
+# Adds one suite's counts and shows its failures: add_counts NAME OK BAD FAILURE-PATTERN. A run
+# that ended badly without reporting a failure counts as one.
+add_counts() {
+  local name="$1" ok="${2:-0}" bad="${3:-0}" failures="$4"
+  if [ "$suite_status" -ne 0 ] && [ "$bad" -eq 0 ]; then
     bad=1
-    echo "   $name ended with status $status before reporting; see $log"
-    tail -20 "$log"
+    echo "   $name ended with status $suite_status before reporting; see $suite_log"
+    tail -20 "$suite_log"
   fi
-  grep -E '^\[  FAILED  \] [A-Za-z]' "$log" | sort -u
+  grep -E "$failures" "$suite_log" | sort -u
   echo "   $ok passed, $bad failed"
   passed=$((passed + ok))
   failed=$((failed + bad))
 }
 
-# Runs a test script that ends with its own "N passed, M failed" line and adds its counts; a run
-# that reports no count failed.
+# Runs one GoogleTest executable and adds its counts.
+run_gtest() {
+  local name="$1"; shift
+  echo "== $name"
+  run_suite "$name" "$@"
+  add_counts "$name" \
+    "$(grep -oE '^\[  PASSED  \] [0-9]+ test' "$suite_log" | grep -oE '[0-9]+' | tail -1)" \
+    "$(grep -oE '^\[  FAILED  \] [0-9]+ test' "$suite_log" | grep -oE '[0-9]+' | tail -1)" \
+    '^\[  FAILED  \] [A-Za-z]'
+}
+
+# Runs a test script that ends with its own "N passed, M failed" line and adds its counts.
 run_counted_script() {
   local name="$1"; shift
-  local log="$logs/$name.log"
   echo "== $name"
-  timeout 900 "$@" >"$log" 2>&1
-  local status=$?
-  local counts ok bad
-  counts=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)
-  ok=$(echo "$counts" | grep -oE '^[0-9]+')
-  bad=$(echo "$counts" | grep -oE '[0-9]+ failed' | grep -oE '[0-9]+')
-  ok=${ok:-0}
-  bad=${bad:-0}
-  if [ "$status" -ne 0 ] && [ "$bad" -eq 0 ]; then
-    bad=1
-    echo "   $name ended with status $status before reporting; see $log"
-    tail -20 "$log"
-  fi
-  grep -E '^FAILED: ' "$log"
-  echo "   $ok passed, $bad failed"
-  passed=$((passed + ok))
-  failed=$((failed + bad))
+  run_suite "$name" "$@"
+  local counts
+  counts=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$suite_log" | tail -1)
+  add_counts "$name" "$(echo "$counts" | grep -oE '^[0-9]+')" \
+    "$(echo "$counts" | grep -oE '[0-9]+ failed' | grep -oE '[0-9]+')" '^FAILED: '
 }
 
 run_gtest linux-unit build/linux/tests/hourwarden_tests
