@@ -106,7 +106,7 @@ echo "== uninstall"
 check "service removed" sh -c "! wine reg query '$service_key' >/dev/null 2>&1"
 
 echo "== a run outside the service control manager"
-check "ends cleanly" timeout 60 wine "$app/hourwarden.exe"
+check "ends cleanly" sh -c "cd '$app' && timeout 60 wine hourwarden.exe"
 
 echo "== time from the Date header only"
 hw_time_server_stop
