@@ -8,7 +8,7 @@
 #include "census/process_source.h"
 #include "logging/logs.h"
 #include "platform/regional_format.h"
-#include "service/hourwarden.h"
+#include "core/service_state.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ StepMessage MessageFor(ProcessQueryResult result, uint32_t pid) {
 
 // Appends the event lines of one census: "O[" lines first, in the order of the latest census,
 // then "X[" lines in the order of the census before. All carry the time of the tick.
-void LogChanges(THourwarden& service, const ProcessChanges& changes) {
+void LogChanges(ServiceState& service, const ProcessChanges& changes) {
   if (changes.appeared.empty() && changes.disappeared.empty()) return;
   const std::string time = FormatGeneralDateTime(*service.Platform().regionalFormat, service.CycleNow);
   std::vector<std::string> lines;
@@ -80,7 +80,7 @@ std::string ComposeProcessLine(uint32_t pid, const std::string& owner, const std
   return line;
 }
 
-bool GetProcessInfo(THourwarden& service, uint32_t pid, std::string& owner, std::string& moduleName,
+bool GetProcessInfo(ServiceState& service, uint32_t pid, std::string& owner, std::string& moduleName,
                     std::string& imagePath) {
   owner.clear();
   ProcessSource* source = service.Platform().processSource;
@@ -105,7 +105,7 @@ bool GetProcessInfo(THourwarden& service, uint32_t pid, std::string& owner, std:
   return true;
 }
 
-void UpdateProcessList(THourwarden& service) {
+void UpdateProcessList(ServiceState& service) {
   service.CurrentProcesses.Clear();
   service.LoggedOnUsers.Clear();
   ProcessSource* source = service.Platform().processSource;

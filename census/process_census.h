@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-class THourwarden;
+class ServiceState;
 
 // Widths of the census's texts; longer texts are cut to them.
 inline constexpr size_t kOwnerNameWidth = 99;
@@ -18,13 +18,13 @@ inline constexpr size_t kProcessLineWidth = 1023;
 // census before and an "X[" line for every one that disappeared, and keeps the lines in
 // PreviousProcesses for the next census. When the processes cannot be listed, both lists stay
 // empty, nothing is logged and PreviousProcesses keeps the last good census.
-void UpdateProcessList(THourwarden& service);
+void UpdateProcessList(ServiceState& service);
 
 // Queries one process for its owner's account name, module base name and image path. True when
 // all three were obtained; false when the process is to be left out of the census, after the
 // message of the failed step at that step's level. The owner is emptied at the start of every
 // call; the module name and path are set only on success.
-bool GetProcessInfo(THourwarden& service, uint32_t pid, std::string& owner, std::string& moduleName,
+bool GetProcessInfo(ServiceState& service, uint32_t pid, std::string& owner, std::string& moduleName,
                     std::string& imagePath);
 
 // The process line "pid | owner | module | path " (with the trailing blank), cut to its width.

@@ -4,7 +4,7 @@
 
 #include "engine/account_control.h"
 #include "logging/logs.h"
-#include "service/hourwarden.h"
+#include "core/service_state.h"
 #include "settings/user_state_store.h"
 
 namespace {
@@ -18,7 +18,7 @@ LogonHours WholeWeek(bool permitted) {
 
 }  // namespace
 
-void SetAccountBlocked(THourwarden& service, const std::string& userName, bool blocked) {
+void SetAccountBlocked(ServiceState& service, const std::string& userName, bool blocked) {
   // The account call takes the name in a buffer of kMaxAccountNameLength characters; a longer
   // name is refused here rather than cut short, which could name another account.
   std::optional<std::string> failure;
@@ -34,7 +34,7 @@ void SetAccountBlocked(THourwarden& service, const std::string& userName, bool b
   if (failure) WriteLogAt(service, 2, *failure);
 }
 
-void CheckLogoffFlags(THourwarden& service) {
+void CheckLogoffFlags(ServiceState& service) {
   int stillLogged = 0;
   for (int i = 0; i < service.RestrictedUsers.Count(); ++i) {
     const std::string name = service.RestrictedUsers[i];
@@ -50,7 +50,7 @@ void CheckLogoffFlags(THourwarden& service) {
   if (stillLogged > 0) PrepareShutdown(service);
 }
 
-void PrepareShutdown(THourwarden& service) {
+void PrepareShutdown(ServiceState& service) {
   const ShutdownPrivilegeResult result = service.Platform().accountControl->EnableShutdownPrivilege();
   switch (result.outcome) {
     case ShutdownPrivilegeResult::Outcome::TokenNotOpened:
@@ -68,7 +68,7 @@ void PrepareShutdown(THourwarden& service) {
   FlushLogs(service);
 }
 
-void UnblockAllUsers(THourwarden& service) {
+void UnblockAllUsers(ServiceState& service) {
   for (int i = 0; i < service.RestrictedUsers.Count(); ++i)
     SetAccountBlocked(service, service.RestrictedUsers[i], false);
 }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-class THourwarden;
+class ServiceState;
 
 // Account blocking and logoff requests: carries out what the evaluation decides. A blocked
 // account has no permitted logon hour, an unblocked one has all of them; the engine keeps no
@@ -10,12 +10,12 @@ class THourwarden;
 
 // Blocks (no logon hour) or unblocks (every hour) the local account of the user. A failure, a
 // name longer than kMaxAccountNameLength included, shows only in the debug log.
-void SetAccountBlocked(THourwarden& service, const std::string& userName, bool blocked);
+void SetAccountBlocked(ServiceState& service, const std::string& userName, bool blocked);
 // Follows up the logoff requests: clears every raised one ("Logoff" not 0) and, when at least one
 // of those users still owns a running process, runs PrepareShutdown once after the last user.
-void CheckLogoffFlags(THourwarden& service);
+void CheckLogoffFlags(ServiceState& service);
 // Enables the shutdown privilege in the service's own token; once enabled, says so and flushes
 // the logs. Requests no shutdown: the machine and the service keep running.
-void PrepareShutdown(THourwarden& service);
+void PrepareShutdown(ServiceState& service);
 // Gives the account of every restricted user all logon hours back (the service stops).
-void UnblockAllUsers(THourwarden& service);
+void UnblockAllUsers(ServiceState& service);

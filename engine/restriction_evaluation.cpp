@@ -7,7 +7,7 @@
 #include "engine/day_filter.h"
 #include "logging/logs.h"
 #include "platform/date_time.h"
-#include "service/hourwarden.h"
+#include "core/service_state.h"
 #include "settings/stored_formats.h"
 #include "settings/user_state_store.h"
 
@@ -23,7 +23,7 @@ const std::string* TodaysEntry(const StringListTable& table, int userIndex, int 
 
 }  // namespace
 
-void EvaluateRestrictions(THourwarden& service) {
+void EvaluateRestrictions(ServiceState& service) {
   for (int i = 0; i < service.RestrictedUsers.Count(); ++i) {
     const std::string name = service.RestrictedUsers[i];
     WriteLogAt(service, 3, "FILTER: " + name);
@@ -45,12 +45,12 @@ void EvaluateRestrictions(THourwarden& service) {
   }
 }
 
-int CountRestrictions(THourwarden& service, const std::string& userName) {
+int CountRestrictions(ServiceState& service, const std::string& userName) {
   const int filter = CheckTimeFilter(service, userName);
   return filter + CheckTimeLimit(service, userName);
 }
 
-int CheckTimeFilter(THourwarden& service, const std::string& userName) {
+int CheckTimeFilter(ServiceState& service, const std::string& userName) {
   const int userIndex = service.RestrictedUsers.IndexOf(userName);
   if (userIndex < 0) return 0;
   const std::string currentTime =
@@ -69,7 +69,7 @@ int CheckTimeFilter(THourwarden& service, const std::string& userName) {
   return walk.restricted ? 1 : 0;
 }
 
-int CheckTimeLimit(THourwarden& service, const std::string& userName) {
+int CheckTimeLimit(ServiceState& service, const std::string& userName) {
   const int userIndex = service.RestrictedUsers.IndexOf(userName);
   if (userIndex < 0) return 0;
 

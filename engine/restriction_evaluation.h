@@ -2,7 +2,7 @@
 
 #include <string>
 
-class THourwarden;
+class ServiceState;
 
 // Restriction evaluation: once per cycle decides for every restricted user whether the user is
 // held back (time not confirmed, a restricted period of today, or today's allowance exceeded),
@@ -11,13 +11,13 @@ class THourwarden;
 // One pass over RestrictedUsers in list order: a held-back user's account is blocked and, when
 // the user owns a running process, the logoff request is raised (PrepareShutdown when it cannot
 // be written); every other account is unblocked.
-void EvaluateRestrictions(THourwarden& service);
+void EvaluateRestrictions(ServiceState& service);
 // CheckTimeFilter plus CheckTimeLimit for the user (0, 1 or 2); both checks always run, the
 // filter first.
-int CountRestrictions(THourwarden& service, const std::string& userName);
+int CountRestrictions(ServiceState& service, const std::string& userName);
 // 1 when the time of day of CycleNow lies in one of the user's restricted periods of DayIndex,
 // else 0 (also for a name that is not restricted).
-int CheckTimeFilter(THourwarden& service, const std::string& userName);
+int CheckTimeFilter(ServiceState& service, const std::string& userName);
 // 1 when the user's spent minutes exceed the allowance of DayIndex, else 0 (also for a name that
 // is not restricted, and when either number is missing or not a decimal integer).
-int CheckTimeLimit(THourwarden& service, const std::string& userName);
+int CheckTimeLimit(ServiceState& service, const std::string& userName);

@@ -8,12 +8,12 @@
 #include "engine/account_blocking.h"
 #include "logging/logs.h"
 #include "platform/date_time.h"
-#include "service/hourwarden.h"
+#include "core/service_state.h"
 #include "settings/settings_loader.h"
 #include "settings/stored_formats.h"
 #include "settings/user_state_store.h"
 
-int UpdateSpentTimes(THourwarden& service) {
+int UpdateSpentTimes(ServiceState& service) {
   const std::string today = FormatStoredDate(service.CycleNow);
   int changes = 0;
   for (int i = 0; i < service.RestrictedUsers.Count(); ++i) {
@@ -46,7 +46,7 @@ int UpdateSpentTimes(THourwarden& service) {
   return changes;
 }
 
-void MinuteRefresh(THourwarden& service) {
+void MinuteRefresh(ServiceState& service) {
   CheckLogoffFlags(service);
   if (CheckReloadRequest(service) != 0) {
     LoadSettings(service);

@@ -1,6 +1,6 @@
 #pragma once
 
-class THourwarden;
+class ServiceState;
 
 // Usage accounting and the minute refresh: counts, per restricted user, the minute cycles of a
 // day in which the user owns a running process, and starts the count afresh on a new day.
@@ -8,8 +8,8 @@ class THourwarden;
 // Counts one minute for every restricted user found in LoggedOnUsers and resets a count whose
 // date is not today's date (CycleNow as "dd.mm.yyyy") to 0; every well-formed record then carries
 // today's date. Returns the change count: 1 per counted minute plus 1 per reset.
-int UpdateSpentTimes(THourwarden& service);
+int UpdateSpentTimes(ServiceState& service);
 // The housekeeping of a one-minute cycle, run before the evaluation: follows up the logoff
 // requests, then either honours a reload request (settings and spent times read again, nothing
 // counted) or counts the minute and writes the spent times when anything changed.
-void MinuteRefresh(THourwarden& service);
+void MinuteRefresh(ServiceState& service);

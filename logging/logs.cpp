@@ -7,13 +7,13 @@
 #include <system_error>
 
 #include "platform/date_time.h"
-#include "service/hourwarden.h"
+#include "core/service_state.h"
 
 namespace {
 
 // Gives the file the hidden attribute when it can be read and lacks it; the other bits (read-only
 // included) are dropped then. A file that is already hidden is not touched.
-void HideFile(THourwarden& service, const std::string& path) {
+void HideFile(ServiceState& service, const std::string& path) {
   FileAttributes* attributes = service.Platform().fileAttributes;
   if (attributes == nullptr) return;
   const auto current = attributes->Get(path);
@@ -44,7 +44,7 @@ bool WriteWholeFile(const std::string& path, const std::vector<std::string>& lin
 
 bool LevelAllows(int debugLevel, int threshold) { return debugLevel / threshold != 0; }
 
-void WriteLog(THourwarden& service, int selector, std::string_view text) {
+void WriteLog(ServiceState& service, int selector, std::string_view text) {
   const ServicePlatform& platform = service.Platform();
   std::string line = "[";
   line += FormatLogTimestamp(platform.clock->Now(), platform.regionalFormat->TimeSeparator());
@@ -55,16 +55,16 @@ void WriteLog(THourwarden& service, int selector, std::string_view text) {
   (selector == 1 ? service.ProcessEvents : service.DebugLines).Add(std::move(line));
 }
 
-void WriteLogAt(THourwarden& service, int threshold, std::string_view text) {
+void WriteLogAt(ServiceState& service, int threshold, std::string_view text) {
   if (LevelAllows(service.DebugLevel, threshold)) WriteLog(service, 0, text);
 }
 
-void AppendProcessEvents(THourwarden& service, const std::vector<std::string>& lines) {
+void AppendProcessEvents(ServiceState& service, const std::vector<std::string>& lines) {
   std::lock_guard lock(service.LogBufferMutex());
   for (const std::string& line : lines) service.ProcessEvents.Add(line);
 }
 
-bool FlushLog(THourwarden& service, StringList* buffer, const char* fileName) {
+bool FlushLog(ServiceState& service, StringList* buffer, const char* fileName) {
   if (buffer == nullptr || fileName == nullptr) return false;
   std::lock_guard lock(service.LogBufferMutex());
   if (buffer->Empty()) return true;
@@ -79,12 +79,12 @@ bool FlushLog(THourwarden& service, StringList* buffer, const char* fileName) {
   return true;
 }
 
-bool FlushLogs(THourwarden& service) {
+bool FlushLogs(ServiceState& service) {
   if (service.DebugLevel != 0) FlushLog(service, &service.DebugLines, kDebugLogName);
   return FlushLog(service, &service.ProcessEvents, kProcessLogName);
 }
 
-bool TrimLog(THourwarden& service, const char* fileName) {
+bool TrimLog(ServiceState& service, const char* fileName) {
   const std::string path = service.AppPath + fileName;
   const long long size = FileSize(path);
   if (size < 0) return false;
@@ -119,7 +119,7 @@ bool TrimLog(THourwarden& service, const char* fileName) {
   return true;
 }
 
-bool TrimLogs(THourwarden& service) {
+bool TrimLogs(ServiceState& service) {
   TrimLog(service, kDebugLogName);
   TrimLog(service, kProcessLogName);
   return true;

@@ -6,7 +6,7 @@
 
 #include "platform/string_list.h"
 
-class THourwarden;
+class ServiceState;
 
 // The debug log ("debug.log") and the process log ("process.log"): lines are buffered in the
 // service object and written out in batches by a flush.
@@ -25,22 +25,22 @@ bool LevelAllows(int debugLevel, int threshold);
 // Stamps the text "[dd.mm.yyyy hh:nn:ss] text" with the current local time and appends it to
 // ProcessEvents for selector 1, to DebugLines for any other selector. Lines are cut at 1023
 // characters.
-void WriteLog(THourwarden& service, int selector, std::string_view text);
+void WriteLog(ServiceState& service, int selector, std::string_view text);
 // WriteLog with selector 0 when DebugLevel allows the threshold.
-void WriteLogAt(THourwarden& service, int threshold, std::string_view text);
+void WriteLogAt(ServiceState& service, int threshold, std::string_view text);
 // Appends ready-made lines to ProcessEvents (the census's event lines carry their own time).
-void AppendProcessEvents(THourwarden& service, const std::vector<std::string>& lines);
+void AppendProcessEvents(ServiceState& service, const std::vector<std::string>& lines);
 
 // Appends every line of the buffer to AppPath + fileName and empties the buffer. An empty buffer
 // creates no file. When the file cannot be opened the buffer keeps its lines and false is
 // returned. The file is given the hidden attribute.
-bool FlushLog(THourwarden& service, StringList* buffer, const char* fileName);
+bool FlushLog(ServiceState& service, StringList* buffer, const char* fileName);
 // Flushes DebugLines (only when DebugLevel is not 0) and ProcessEvents; the result is that of
 // the process log.
-bool FlushLogs(THourwarden& service);
+bool FlushLogs(ServiceState& service);
 // Cuts a log file of at least 1,048,576 bytes back to its newest lines. The kept lines are
 // written to a new file that takes the old one's place only when it was written whole, so a
 // failure leaves the old file as it was. False when the file cannot be read or replaced.
-bool TrimLog(THourwarden& service, const char* fileName);
+bool TrimLog(ServiceState& service, const char* fileName);
 // Trims debug.log, then process.log; always true.
-bool TrimLogs(THourwarden& service);
+bool TrimLogs(ServiceState& service);

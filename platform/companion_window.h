@@ -2,6 +2,9 @@
 
 #include <string>
 
+// Title of the companion tool's window, which an uninstall asks to close.
+inline constexpr char kCompanionWindowTitle[] = "Hourwarden - User loggoff tool";
+
 // The top-level window of the companion tool in a user's session.
 class CompanionWindow {
  public:

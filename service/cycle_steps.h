@@ -2,21 +2,21 @@
 
 #include <functional>
 
-class THourwarden;
+class ServiceState;
 
 // The work that the lifecycle handlers and the scheduler hand to the other subsystems. The
 // service runs the real operations; the handlers' and the scheduler's own tests put recorders in
 // their place to check the order and timing of the calls apart from the subsystems.
 struct CycleSteps {
-  std::function<bool(THourwarden&)> syncInternetTime;
-  std::function<void(THourwarden&)> loadSettings;
-  std::function<void(THourwarden&)> readSpentTimes;
-  std::function<void(THourwarden&)> writeSpentTimes;
-  std::function<int(THourwarden&)> updateSpentTimes;
-  std::function<void(THourwarden&)> evaluateRestrictions;
-  std::function<void(THourwarden&)> unblockAllUsers;
-  std::function<void(THourwarden&)> updateProcessList;
-  std::function<void(THourwarden&)> minuteRefresh;
+  std::function<bool(ServiceState&)> syncInternetTime;
+  std::function<void(ServiceState&)> loadSettings;
+  std::function<void(ServiceState&)> readSpentTimes;
+  std::function<void(ServiceState&)> writeSpentTimes;
+  std::function<int(ServiceState&)> updateSpentTimes;
+  std::function<void(ServiceState&)> evaluateRestrictions;
+  std::function<void(ServiceState&)> unblockAllUsers;
+  std::function<void(ServiceState&)> updateProcessList;
+  std::function<void(ServiceState&)> minuteRefresh;
 };
 
 // The real operations of every subsystem.

@@ -25,7 +25,7 @@ class FlagReset {
 }  // namespace
 
 THourwarden::THourwarden(const ServicePlatform& platform)
-    : TService("Hourwarden"), platform_(platform), steps_(ServiceCycleSteps()) {
+    : TService("Hourwarden"), ServiceState(platform), steps_(ServiceCycleSteps()) {
   DisplayName = "Hourwarden";
   AllowPause = false;
   WaitHint = 2000;
@@ -36,7 +36,7 @@ THourwarden::THourwarden(const ServicePlatform& platform)
   OnStop = [this](TService*, bool& stopped) { ServiceStop(stopped); };
   OnShutdown = [this](TService*) { ServiceShutdown(); };
   BeforeUninstall = [this](TService*) { ServiceBeforeUninstall(); };
-  if (platform_.makeTimer) Timer1 = platform_.makeTimer(2000, [this] { Timer1Timer(); });
+  if (Platform().makeTimer) Timer1 = Platform().makeTimer(2000, [this] { Timer1Timer(); });
   AppPath.clear();
   CycleNow = 0;
   DebugLevel = 3;
@@ -73,7 +73,7 @@ void THourwarden::ReportException(const char* where) {
   } catch (...) {
     message = std::string("Unknown exception in ") + where;
   }
-  if (platform_.reportException) platform_.reportException(message);
+  if (Platform().reportException) Platform().reportException(message);
 }
 
 void THourwarden::ServiceCreate() {
@@ -85,18 +85,18 @@ void THourwarden::ServiceCreate() {
 }
 
 void THourwarden::ServiceStart(bool& Started) {
-  std::lock_guard lock(handlerMutex_);
+  std::lock_guard lock(HandlerMutex());
   WriteLogAt(*this, 2, "Starting service");
   TimeSynced = steps_.syncInternetTime(*this);
   TickCount = 0;
-  CycleNow = platform_.clock->Now();
+  CycleNow = Platform().clock->Now();
   DayIndex = WeekdayIndex(CycleNow);
   steps_.loadSettings(*this);
   steps_.readSpentTimes(*this);
   steps_.updateSpentTimes(*this);
   steps_.evaluateRestrictions(*this);
   WriteLogAt(*this, 2, "Service started");
-  LastCycleClock = platform_.clock->CalendarSeconds();
+  LastCycleClock = Platform().clock->CalendarSeconds();
   stopRequested_ = false;
   Started = true;
 }
@@ -113,7 +113,7 @@ void THourwarden::ServiceExecute() {
 }
 
 void THourwarden::ServiceStop(bool& Stopped) {
-  std::lock_guard lock(handlerMutex_);
+  std::lock_guard lock(HandlerMutex());
   stopRequested_ = true;
   FlagReset resumeTicksIfStopFails(stopRequested_);
   WriteLogAt(*this, 2, "Stopping service");
@@ -127,7 +127,7 @@ void THourwarden::ServiceStop(bool& Stopped) {
 }
 
 void THourwarden::ServiceShutdown() {
-  std::lock_guard lock(handlerMutex_);
+  std::lock_guard lock(HandlerMutex());
   stopRequested_ = true;  // the service thread ends after a shutdown even when it fails
   WriteLogAt(*this, 2, "Service shutdown");
   steps_.writeSpentTimes(*this);
@@ -135,7 +135,7 @@ void THourwarden::ServiceShutdown() {
   TrimLogs(*this);
   MonthNames.Clear();
   {
-    std::lock_guard buffers(logBufferMutex_);
+    std::lock_guard buffers(LogBufferMutex());
     DebugLines.Clear();
     ProcessEvents.Clear();
   }
@@ -154,5 +154,5 @@ void THourwarden::ServiceDestroy() {
 }
 
 void THourwarden::ServiceBeforeUninstall() {
-  if (platform_.companionWindow) platform_.companionWindow->CloseWindowTitled(kCompanionWindowTitle);
+  if (Platform().companionWindow) Platform().companionWindow->CloseWindowTitled(kCompanionWindowTitle);
 }

@@ -31,7 +31,7 @@ void THourwarden::Timer1Timer() {
     WriteLogAt(*this, 3, "Timer thread already running");
     return;
   }
-  std::lock_guard lock(handlerMutex_);
+  std::lock_guard lock(HandlerMutex());
   if (stopRequested_) return;
 
   TickCount = TickCount + 1;
@@ -48,13 +48,13 @@ void THourwarden::Timer1Timer() {
     return;  // the unsynchronised branch does not flush the logs
   }
 
-  CycleNow = platform_.clock->Now();
+  CycleNow = Platform().clock->Now();
   DayIndex = WeekdayIndex(CycleNow);
   steps_.updateProcessList(*this);
 
   if (TickCount != 0 && TickCount % kMinuteCycleTicks == 0) {
     TickCount = 0;
-    CycleClock = platform_.clock->CalendarSeconds();
+    CycleClock = Platform().clock->CalendarSeconds();
     // Count the seconds by which the last minute cycle exceeded a minute (negative when it was
     // shorter) as ticks, so the minute cycles stay in step with the wall clock.
     const double elapsed = static_cast<double>(static_cast<int64_t>(CycleClock) - LastCycleClock);

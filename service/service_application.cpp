@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "service/command_line.h"
+#include "core/command_line.h"
 
 void TServiceApplication::Run(const std::vector<std::string>& arguments) {
   if (!service_) throw std::logic_error("The service application has no service to run");

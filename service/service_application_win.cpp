@@ -73,26 +73,6 @@ uint32_t WindowsServiceManager::DeleteServiceEntry(const std::string& name) {
 
 std::string WindowsServiceManager::ErrorText(uint32_t code) { return SystemErrorText(code); }
 
-void WindowsDialogs::ShowInformation(const std::string& text) {
-  MessageBoxA(nullptr, text.c_str(), "Information", MB_OK | MB_ICONINFORMATION);
-}
-
-void WindowsDialogs::ShowError(const std::string& text) {
-  MessageBoxA(nullptr, text.c_str(), "Error", MB_OK | MB_ICONERROR);
-}
-
-std::string ExecutablePath() {
-  char path[MAX_PATH * 2];
-  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  return std::string(path, length);
-}
-
-std::string ExecutableFileName() {
-  const std::string path = ExecutablePath();
-  const size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 void RunServiceMode(TServiceApplication& application, WindowsServiceHostPlatform& host, EventLogger& applicationLog) {
   TService* service = application.Service();
   g_service = service;

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/dialogs_win.h"
+#include "platform/module_path_win.h"
 #include "service/host_platform_win.h"
 #include "service/service_application.h"
 #include "service/service_installer.h"
@@ -20,22 +22,11 @@ class WindowsServiceManager : public ServiceManager {
   SC_HANDLE manager_ = nullptr;
 };
 
-// Message boxes with the captions "Information" and "Error".
-class WindowsDialogs : public Dialogs {
- public:
-  void ShowInformation(const std::string& text) override;
-  void ShowError(const std::string& text) override;
-};
-
 // An error of a platform call that leaves the host (the service control manager cannot be opened).
 class EOSError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
-
-// The full path of the running executable, and its file name alone.
-std::string ExecutablePath();
-std::string ExecutableFileName();
 
 // The run under the service control manager: a start thread calls the dispatcher while this
 // (the main) thread runs the message loop that delivers the timer ticks; the loop ends when the

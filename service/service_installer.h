@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/dialogs.h"
 #include "service/service_base.h"
 
 // The values a service is installed with.
@@ -35,14 +36,6 @@ class ServiceManager {
   virtual uint32_t DeleteServiceEntry(const std::string& name) = 0;
   // The system's text for an error code.
   virtual std::string ErrorText(uint32_t code) = 0;
-};
-
-// Message dialogs with an OK button.
-class Dialogs {
- public:
-  virtual ~Dialogs() = default;
-  virtual void ShowInformation(const std::string& text) = 0;
-  virtual void ShowError(const std::string& text) = 0;
 };
 
 // Installs the service (not started) and shows the outcome; "silent" suppresses only the success

@@ -9,7 +9,7 @@
 #include "platform/companion_window_win.h"
 #include "platform/file_attributes_win.h"
 #include "platform/regional_format_win.h"
-#include "service/service_platform.h"
+#include "core/service_platform.h"
 #include "timesync/time_sync_win.h"
 
 // The Windows implementations of every platform interface the service object uses, owned in one

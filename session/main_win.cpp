@@ -8,7 +8,8 @@
 
 #include "platform/unique_handle_win.h"
 #include "platform/win_error.h"
-#include "service/service_application_win.h"
+#include "platform/dialogs_win.h"
+#include "platform/module_path_win.h"
 #include "session/session_options.h"
 #include "session/session_window_win.h"
 #include "session/startup_registry_win.h"

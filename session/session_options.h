@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "service/command_line.h"
+#include "core/command_line.h"
 #include "session/session_tool.h"
 
 // What the session tool's command line asks for: "INSTALL", "UNINSTALL" and "SILENT" as for the

@@ -9,7 +9,7 @@
 #include "platform/clock_win.h"
 #include "platform/regional_format_win.h"
 #include "platform/win_error.h"
-#include "service/hourwarden.h"
+#include "platform/companion_window.h"
 #include "session/session_desktop_win.h"
 #include "session/session_tool.h"
 #include "settings/registry_access_win.h"

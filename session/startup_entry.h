@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "service/service_installer.h"
+#include "platform/dialogs.h"
 
 // The session tool starts at every logon of every user from the machine-wide Run key
 // (HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Run), which only an administrator

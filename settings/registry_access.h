@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "core/registry_opener.h"
 #include "platform/string_list.h"
 
 // Key paths under HKEY_LOCAL_MACHINE, written with the leading backslash (the path starts at the
@@ -55,6 +56,3 @@ class RegistryAccess {
   // deleted key: reads find nothing and writes are refused.
   virtual bool DeleteKey(const std::string& path) = 0;
 };
-
-// Creates a fresh access object; every store operation takes its own and releases it.
-using RegistryOpener = std::function<std::unique_ptr<RegistryAccess>()>;

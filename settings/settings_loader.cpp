@@ -3,18 +3,18 @@
 #include <stdexcept>
 
 #include "logging/logs.h"
-#include "service/hourwarden.h"
+#include "core/service_state.h"
 #include "settings/stored_formats.h"
 
 std::string UserKeyPath(const std::string& userName) { return kRestrictionsKey + userName; }
 
-std::unique_ptr<RegistryAccess> OpenServiceRegistry(THourwarden& service) {
+std::unique_ptr<RegistryAccess> OpenServiceRegistry(ServiceState& service) {
   const RegistryOpener& opener = service.Platform().openRegistry;
   if (!opener) throw std::logic_error("The service platform has no registry to open");
   return opener();
 }
 
-void LoadSettings(THourwarden& service) {
+void LoadSettings(ServiceState& service) {
   const std::unique_ptr<RegistryAccess> registry = OpenServiceRegistry(service);
   ClearFilterConfiguration(service);
 
@@ -46,14 +46,14 @@ void LoadSettings(THourwarden& service) {
   }
 }
 
-void ClearFilterConfiguration(THourwarden& service) {
+void ClearFilterConfiguration(ServiceState& service) {
   service.RestrictedUsers.Clear();
   service.DayFilters.clear();
   service.DayLimits.clear();
   WriteLogAt(service, 3, "Filter configuration cleared");
 }
 
-void ReadDebugLevel(THourwarden& service, RegistryAccess& registry) {
+void ReadDebugLevel(ServiceState& service, RegistryAccess& registry) {
   if (registry.ValueExists("Debug")) {
     service.DebugLevel = registry.ReadInteger("Debug");
     WriteLogAt(service, 2, "Debug level set to:" + std::to_string(service.DebugLevel));
@@ -63,7 +63,7 @@ void ReadDebugLevel(THourwarden& service, RegistryAccess& registry) {
   }
 }
 
-void ReadAppPath(THourwarden& service, RegistryAccess& registry) {
+void ReadAppPath(ServiceState& service, RegistryAccess& registry) {
   if (registry.ValueExists("Path")) {
     service.AppPath = registry.ReadString("Path");
     WriteLogAt(service, 2, "Application path:" + service.AppPath);
@@ -73,7 +73,7 @@ void ReadAppPath(THourwarden& service, RegistryAccess& registry) {
   }
 }
 
-void ReadDayFilters(THourwarden& service, RegistryAccess& registry) {
+void ReadDayFilters(ServiceState& service, RegistryAccess& registry) {
   StringList filters;
   int day = 0;
   while (registry.ValueExists("Day" + std::to_string(day))) {
@@ -89,7 +89,7 @@ void ReadDayFilters(THourwarden& service, RegistryAccess& registry) {
   service.DayFilters.emplace_back(std::move(filters));
 }
 
-void ReadDayLimits(THourwarden& service, RegistryAccess& registry) {
+void ReadDayLimits(ServiceState& service, RegistryAccess& registry) {
   StringList limits;
   if (registry.ValueExists("DayLimit")) {
     const std::string text = registry.ReadString("DayLimit");
@@ -105,7 +105,7 @@ void ReadDayLimits(THourwarden& service, RegistryAccess& registry) {
   service.DayLimits.emplace_back(std::move(limits));
 }
 
-int32_t CheckReloadRequest(THourwarden& service) {
+int32_t CheckReloadRequest(ServiceState& service) {
   const std::unique_ptr<RegistryAccess> registry = OpenServiceRegistry(service);
   if (!registry->OpenKey(kProductKey)) {
     WriteLogAt(service, 2, "ERROR: Not possible to read settings flag");

@@ -6,7 +6,7 @@
 
 #include "settings/registry_access.h"
 
-class THourwarden;
+class ServiceState;
 
 // The settings loader: turns the configuration in the registry into DebugLevel, AppPath,
 // RestrictedUsers, DayFilters and DayLimits, and answers the reload request. A value of the
@@ -16,25 +16,25 @@ class THourwarden;
 // The path of a restricted user's key: the restrictions key with the name appended.
 std::string UserKeyPath(const std::string& userName);
 // A fresh access object from the service's platform; every store operation takes its own.
-std::unique_ptr<RegistryAccess> OpenServiceRegistry(THourwarden& service);
+std::unique_ptr<RegistryAccess> OpenServiceRegistry(ServiceState& service);
 
 // Rebuilds DebugLevel and AppPath (only when the product key can be read) and the tables of the
 // restricted users from the registry. A user whose key does not open gets an empty slot.
-void LoadSettings(THourwarden& service);
+void LoadSettings(ServiceState& service);
 // Consumes the reload request: the value of ReadSettings (0 when absent or the product key does
 // not open), reset to 0 in the registry when it was not 0. Creates the product key when absent.
-int32_t CheckReloadRequest(THourwarden& service);
+int32_t CheckReloadRequest(ServiceState& service);
 
 // The steps of LoadSettings.
 // Empties RestrictedUsers, DayFilters and DayLimits.
-void ClearFilterConfiguration(THourwarden& service);
+void ClearFilterConfiguration(ServiceState& service);
 // DebugLevel from "Debug" of the open product key, 2 when it is missing.
-void ReadDebugLevel(THourwarden& service, RegistryAccess& registry);
+void ReadDebugLevel(ServiceState& service, RegistryAccess& registry);
 // AppPath from "Path" of the open product key, verbatim; empty when it is missing.
-void ReadAppPath(THourwarden& service, RegistryAccess& registry);
+void ReadAppPath(ServiceState& service, RegistryAccess& registry);
 // Appends the day filters of the open user key to DayFilters: "Day0", "Day1", ... up to the first
 // missing name, then empty filters up to Sunday.
-void ReadDayFilters(THourwarden& service, RegistryAccess& registry);
+void ReadDayFilters(ServiceState& service, RegistryAccess& registry);
 // Appends the allowances of the open user key to DayLimits: the space-separated pieces of
 // "DayLimit", then "1440" up to Sunday.
-void ReadDayLimits(THourwarden& service, RegistryAccess& registry);
+void ReadDayLimits(ServiceState& service, RegistryAccess& registry);

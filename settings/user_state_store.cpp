@@ -2,7 +2,7 @@
 
 #include "logging/logs.h"
 #include "platform/date_time.h"
-#include "service/hourwarden.h"
+#include "core/service_state.h"
 #include "settings/registry_values.h"
 #include "settings/settings_loader.h"
 #include "settings/stored_formats.h"
@@ -27,7 +27,7 @@ bool OpenExistingUserKey(RegistryAccess& registry, const std::string& keyPath) {
 
 }  // namespace
 
-void ReadSpentTimes(THourwarden& service) {
+void ReadSpentTimes(ServiceState& service) {
   const std::unique_ptr<RegistryAccess> registry = OpenServiceRegistry(service);
   service.SpentTimes.clear();
   for (const std::string& name : service.RestrictedUsers) {
@@ -54,7 +54,7 @@ void ReadSpentTimes(THourwarden& service) {
   }
 }
 
-void WriteSpentTimes(THourwarden& service) {
+void WriteSpentTimes(ServiceState& service) {
   const std::unique_ptr<RegistryAccess> registry = OpenServiceRegistry(service);
   for (int i = 0; i < service.RestrictedUsers.Count(); ++i) {
     const std::string& name = service.RestrictedUsers[i];
@@ -77,7 +77,7 @@ void WriteSpentTimes(THourwarden& service) {
   }
 }
 
-int32_t ReadLogoffFlag(THourwarden& service, const std::string& userName) {
+int32_t ReadLogoffFlag(ServiceState& service, const std::string& userName) {
   const std::unique_ptr<RegistryAccess> registry = OpenServiceRegistry(service);
   int32_t flag = 0;
   if (!OpenExistingUserKey(*registry, UserKeyPath(userName))) {
@@ -90,7 +90,7 @@ int32_t ReadLogoffFlag(THourwarden& service, const std::string& userName) {
   return flag;
 }
 
-bool WriteLogoffFlag(THourwarden& service, const std::string& userName, int32_t value) {
+bool WriteLogoffFlag(ServiceState& service, const std::string& userName, int32_t value) {
   const std::unique_ptr<RegistryAccess> registry = OpenServiceRegistry(service);
   WriteLogAt(service, 1, "Writting logoff flag for user: " + userName);
   if (!registry->OpenKey(UserKeyPath(userName))) {

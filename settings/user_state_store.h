@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-class THourwarden;
+class ServiceState;
 
 // The per-user state store: the minutes each restricted user has spent and the date they belong
 // to (SpentTimes, registry values "SpentTime" and "TimeStamp"), and the per-user logoff request
@@ -15,10 +15,10 @@ class THourwarden;
 // Rebuilds SpentTimes from the registry, one entry of two texts (minutes, "dd.mm.yyyy" or empty)
 // per restricted user. An empty TimeStamp stands for the cycle date; a missing one leaves the date
 // empty.
-void ReadSpentTimes(THourwarden& service);
+void ReadSpentTimes(ServiceState& service);
 // Writes every entry of SpentTimes to its user's key; a user whose key is gone is skipped.
-void WriteSpentTimes(THourwarden& service);
+void WriteSpentTimes(ServiceState& service);
 // The user's logoff request ("Logoff"), 0 when absent or the key is absent or does not open.
-int32_t ReadLogoffFlag(THourwarden& service, const std::string& userName);
+int32_t ReadLogoffFlag(ServiceState& service, const std::string& userName);
 // Stores the user's logoff request; true when the user's key exists and could be opened.
-bool WriteLogoffFlag(THourwarden& service, const std::string& userName, int32_t value);
+bool WriteLogoffFlag(ServiceState& service, const std::string& userName, int32_t value);

@@ -4,13 +4,13 @@
 
 #include "logging/logs.h"
 #include "platform/regional_format.h"
-#include "service/hourwarden.h"
+#include "core/service_state.h"
 #include "settings/registry_access.h"
 #include "timesync/http_date.h"
 #include "timesync/time_page.h"
 #include "timesync/zone_time.h"
 
-std::optional<std::string> TimePageUrl(THourwarden& service) {
+std::optional<std::string> TimePageUrl(ServiceState& service) {
   std::string url;
   if (const RegistryOpener& openRegistry = service.Platform().openRegistry) {
     try {
@@ -33,7 +33,7 @@ std::optional<DateTimeParts> ResponseUtcTime(const TimePageResponse& response, c
   return ParseHttpDate(response.dateHeader);
 }
 
-bool SyncInternetTime(THourwarden& service) {
+bool SyncInternetTime(ServiceState& service) {
   const ServicePlatform& platform = service.Platform();
   if (platform.timePageFetcher == nullptr || platform.timeZoneQuery == nullptr ||
       platform.localClockSetter == nullptr) {

@@ -7,7 +7,7 @@
 #include "platform/string_list.h"
 #include "timesync/time_sync_platform.h"
 
-class THourwarden;
+class ServiceState;
 
 // The optional REG_SZ value of the product key that holds the time page's URL.
 inline constexpr char kTimeUrlValue[] = "TimeUrl";
@@ -19,7 +19,7 @@ inline constexpr char kDefaultTimeUrl[] = "http://www.msftconnecttest.com/cgi-bi
 // The time page's URL: the TimeUrl value, read through a read-only access of its own that is
 // released before returning, or kDefaultTimeUrl when the value, the key or the registry opener is
 // missing or the value is empty. Nothing when TimeUrl is not a string value; that is logged.
-std::optional<std::string> TimePageUrl(THourwarden& service);
+std::optional<std::string> TimePageUrl(ServiceState& service);
 
 // The UTC date and time a response gives: the page's, or, when the body holds no usable page (no
 // "<PRE>", no "UTC" after it, too few values), the Date header's. Nothing when the page's values
@@ -30,4 +30,4 @@ std::optional<DateTimeParts> ResponseUtcTime(const TimePageResponse& response, c
 // Reads the current UTC date and time from the time page, converts them to local time and sets
 // the local clock when it shows another time. True when the clock was found right or was set;
 // the caller keeps the result in TimeSynced. A false result leaves the clock alone.
-bool SyncInternetTime(THourwarden& service);
+bool SyncInternetTime(ServiceState& service);

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "service/service_installer.h"
+#include "platform/dialogs.h"
 
 // Records every dialog with its caption.
 class RecordingDialogs : public Dialogs {

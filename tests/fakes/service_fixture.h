@@ -110,7 +110,7 @@ class StepRecorder {
  public:
   CycleSteps Steps() {
     CycleSteps steps;
-    steps.syncInternetTime = [this](THourwarden& service) {
+    steps.syncInternetTime = [this](ServiceState& service) {
       Recorder("SyncInternetTime")(service);
       if (syncResults.empty()) return false;
       const bool result = syncResults.front();
@@ -120,14 +120,14 @@ class StepRecorder {
     steps.loadSettings = Recorder("LoadSettings");
     steps.readSpentTimes = Recorder("ReadSpentTimes");
     steps.writeSpentTimes = Recorder("WriteSpentTimes");
-    steps.updateSpentTimes = [this](THourwarden& service) {
+    steps.updateSpentTimes = [this](ServiceState& service) {
       Recorder("UpdateSpentTimes")(service);
       return 0;
     };
     steps.evaluateRestrictions = Recorder("EvaluateRestrictions");
     steps.unblockAllUsers = Recorder("UnblockAllUsers");
     steps.updateProcessList = Recorder("UpdateProcessList");
-    steps.minuteRefresh = [this](THourwarden& service) {
+    steps.minuteRefresh = [this](ServiceState& service) {
       Recorder("MinuteRefresh")(service);
       if (throwInMinuteRefresh) throw std::runtime_error("refresh failed");
     };
@@ -145,8 +145,8 @@ class StepRecorder {
   bool throwInMinuteRefresh = false;
 
  private:
-  std::function<void(THourwarden&)> Recorder(std::string name) {
-    return [this, name](THourwarden& service) {
+  std::function<void(ServiceState&)> Recorder(std::string name) {
+    return [this, name](ServiceState& service) {
       calls.push_back(name);
       WriteLog(service, 0, "step " + name);
     };

@@ -152,7 +152,7 @@ TEST_F(LifecycleTest, AFailedStopLetsTheTicksGoOn) {
   steps.syncResults = {true};
   Start();
   CycleSteps failing = steps.Steps();
-  failing.writeSpentTimes = [](THourwarden&) { throw std::runtime_error("registry refused"); };
+  failing.writeSpentTimes = [](ServiceState&) { throw std::runtime_error("registry refused"); };
   service.SetCycleStepsForTesting(failing);
   bool stopped = true;
   EXPECT_THROW(service.ServiceStop(stopped), std::runtime_error);

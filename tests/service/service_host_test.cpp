@@ -7,7 +7,7 @@
 
 #include "fakes/fake_host_platform.h"
 #include "fakes/service_fixture.h"
-#include "service/command_line.h"
+#include "core/command_line.h"
 #include "service/host_messages.h"
 #include "service/service_base.h"
 #include "service/service_installer.h"

@@ -1,4 +1,4 @@
-#include "service/command_line.h"
+#include "core/command_line.h"
 
 #include "platform/string_list.h"
 

@@ -3,18 +3,23 @@
 #include <functional>
 #include <string>
 
-#include "census/process_source.h"
-#include "engine/account_control.h"
+#include "core/registry_opener.h"
 #include "platform/clock.h"
 #include "platform/companion_window.h"
 #include "platform/file_attributes.h"
 #include "platform/regional_format.h"
 #include "platform/timer.h"
-#include "settings/registry_access.h"
-#include "timesync/time_sync_platform.h"
 
-// The platform the service object works through: the Windows implementations in the service,
-// fakes in the tests. The objects are owned by whoever builds the service object and outlive it.
+// The platform seams of the subsystems, declared in their own folders: the subsystem that calls
+// one includes its header.
+class ProcessSource;      // census/process_source.h
+class AccountControl;     // engine/account_control.h
+class TimePageFetcher;    // timesync/time_sync_platform.h
+class TimeZoneQuery;      // timesync/time_sync_platform.h
+class LocalClockSetter;   // timesync/time_sync_platform.h
+
+// The platform the service works through: the Windows implementations in the service, fakes in
+// the tests. The objects are owned by whoever builds the service object and outlive it.
 struct ServicePlatform {
   Clock* clock = nullptr;
   RegionalFormat* regionalFormat = nullptr;

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "core/service_platform.h"
+#include "platform/string_list.h"
+#include "platform/timer.h"
+
+// All state of the service, in plain fields. The service object (service/hourwarden.h) is one;
+// the subsystems (logging/, settings/, census/, timesync/, engine/) are operations on it and see
+// nothing of the service host.
+class ServiceState {
+ public:
+  explicit ServiceState(const ServicePlatform& platform) : platform_(platform) {}
+  ServiceState(const ServiceState&) = delete;
+  ServiceState& operator=(const ServiceState&) = delete;
+
+  // Fields, in declaration order.
+  std::unique_ptr<Timer> Timer1;  // 2000 ms, enabled only while ServiceExecute runs
+  std::string AppPath;            // prefix of the log file names
+  StringList LoggedOnUsers;       // distinct owners of the running processes
+  int32_t DebugLevel = 3;
+  bool TimeSynced = false;
+  StringList MonthNames;          // "Jan" .. "Dec"
+  StringList CurrentProcesses;
+  StringList PreviousProcesses;
+  StringList ProcessEvents;       // pending lines of process.log
+  StringList DebugLines;          // pending lines of debug.log
+  StringList RestrictedUsers;
+  StringListTable DayFilters;     // per user: seven or more day filters, Monday first
+  StringListTable DayLimits;      // per user: seven or more allowances in minutes, Monday first
+  StringListTable SpentTimes;     // per user: minutes spent and the "dd.mm.yyyy" they belong to
+  double CycleNow = 0;            // local date-time taken at the start of the cycle
+  int32_t LastCycleClock = 0;     // calendar seconds at the end of the last minute cycle
+  int32_t CycleClock = 0;         // calendar seconds at the start of this minute cycle
+  int32_t TickCount = 0;
+  std::atomic<int32_t> CycleBusy{0};
+  int32_t DayIndex = 0;           // weekday of CycleNow, Monday 0 .. Sunday 6
+
+  const ServicePlatform& Platform() const { return platform_; }
+  // Held for the whole body of a tick, a stop and a shutdown (and of anything else that works
+  // on the fields from another thread), so that none of them interleaves with another.
+  std::mutex& HandlerMutex() { return handlerMutex_; }
+  // Guards DebugLines and ProcessEvents: appends and flushes come from more than one thread.
+  // Always taken inside HandlerMutex, never the other way round.
+  std::mutex& LogBufferMutex() { return logBufferMutex_; }
+
+ private:
+  ServicePlatform platform_;
+  std::mutex handlerMutex_;
+  std::mutex logBufferMutex_;
+};
