@@ -56,6 +56,9 @@ run_counted_script() {
     "$(echo "$counts" | grep -oE '[0-9]+ failed' | grep -oE '[0-9]+')" '^FAILED: '
 }
 
+# The includes point down the layers, never back.
+run_counted_script include-rules python3 tests/include_rules_test.py
+
 run_gtest linux-unit build/linux/tests/hourwarden_tests
 
 source scripts/wine_env.sh

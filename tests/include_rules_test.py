@@ -1,0 +1,113 @@
+#!/usr/bin/env python3
+"""Checks that the includes of the sources point down the layers and never back.
+
+Each folder may include only the folders listed for it below (the README's layout table says the
+same); no file outside service/ includes a header of service/; and no two files include each
+other, directly or through others. Prints one line per check and ends with "N passed, M failed".
+Run with a source tree as argument to check another tree (the default is this one).
+"""
+import os
+import re
+import sys
+
+# The folders each folder may include, itself included. tests/, bench/ and fuzz/ may include
+# anything: they are not part of the product.
+ALLOWED = {
+    "platform": {"platform"},
+    "core": {"core", "platform"},
+    "logging": {"logging", "core", "platform"},
+    "settings": {"settings", "logging", "core", "platform"},
+    "census": {"census", "settings", "logging", "core", "platform"},
+    "timesync": {"timesync", "settings", "logging", "core", "platform"},
+    "engine": {"engine", "census", "timesync", "settings", "logging", "core", "platform"},
+    "service": {"service", "engine", "census", "timesync", "settings", "logging", "core", "platform"},
+    "session": {"session", "engine", "settings", "core", "platform"},
+    "hwctl": {"hwctl", "engine", "settings", "core", "platform"},
+}
+UNRESTRICTED = {"tests", "bench", "fuzz"}
+SOURCE_ENDINGS = (".h", ".cpp", ".c")
+INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
+
+
+def sources(root):
+    for folder in sorted(set(ALLOWED) | UNRESTRICTED):
+        top = os.path.join(root, folder)
+        for directory, _, names in os.walk(top):
+            for name in sorted(names):
+                if name.endswith(SOURCE_ENDINGS):
+                    path = os.path.join(directory, name)
+                    yield os.path.relpath(path, root).replace(os.sep, "/")
+
+
+def includes_of(root, path):
+    with open(os.path.join(root, path), encoding="utf-8", errors="replace") as source:
+        return INCLUDE.findall(source.read())
+
+
+def find_cycle(graph):
+    """A list of files that include each other in a ring, or None."""
+    state = {}
+    for start in sorted(graph):
+        if start in state:
+            continue
+        stack = [(start, iter(sorted(graph[start])))]
+        trail = [start]
+        state[start] = "open"
+        while stack:
+            node, children = stack[-1]
+            child = next(children, None)
+            if child is None:
+                state[node] = "done"
+                stack.pop()
+                trail.pop()
+            elif state.get(child) == "open":
+                return trail[trail.index(child):] + [child]
+            elif child not in state and child in graph:
+                state[child] = "open"
+                stack.append((child, iter(sorted(graph[child]))))
+                trail.append(child)
+    return None
+
+
+def main():
+    root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..")
+    root = os.path.abspath(root)
+    graph = {}
+    problems = {folder: [] for folder in ALLOWED}
+    service_headers_outside = []
+    for path in sources(root):
+        folder = path.split("/")[0]
+        graph[path] = set()
+        for included in includes_of(root, path):
+            target_folder = included.split("/")[0] if "/" in included else folder
+            graph[path].add(included if "/" in included else path.rsplit("/", 1)[0] + "/" + included)
+            if folder in ALLOWED and target_folder not in ALLOWED[folder]:
+                problems[folder].append(f"{path} includes {included}")
+            if folder != "service" and folder not in UNRESTRICTED and target_folder == "service":
+                service_headers_outside.append(f"{path} includes {included}")
+
+    passed = failed = 0
+
+    def check(description, findings):
+        nonlocal passed, failed
+        if findings:
+            failed += 1
+            print(f"FAILED: {description}")
+            for finding in findings:
+                print(f"    {finding}")
+        else:
+            passed += 1
+            print(f"ok: {description}")
+
+    for folder in ALLOWED:
+        allowed = ", ".join(sorted(ALLOWED[folder] - {folder})) or "itself"
+        check(f"{folder}/ includes only {allowed}", problems[folder])
+    check("no file outside service/ includes a service/ header", service_headers_outside)
+    cycle = find_cycle(graph)
+    check("no files include each other", [" -> ".join(cycle)] if cycle else [])
+    print(f"{passed} passed, {failed} failed")
+    return 0 if failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
