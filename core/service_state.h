@@ -41,6 +41,9 @@ class ServiceState {
   std::atomic<int32_t> CycleBusy{0};
   int32_t DayIndex = 0;           // weekday of CycleNow, Monday 0 .. Sunday 6
 
+  // Set when a load of the settings failed: the next minute cycle loads them again.
+  bool ReloadPending = false;
+
   const ServicePlatform& Platform() const { return platform_; }
   // Held for the whole body of a tick, a stop and a shutdown (and of anything else that works
   // on the fields from another thread), so that none of them interleaves with another.

@@ -1,6 +1,9 @@
 #include "engine/day_filter.h"
 
+#include "platform/date_time.h"
 #include "settings/stored_formats.h"
+
+std::string FilterTimeText(double dateTime) { return FormatTimeOfDay(dateTime, ":"); }
 
 int CompareBytes(std::string_view a, std::string_view b) {
   const size_t common = a.size() < b.size() ? a.size() : b.size();

@@ -18,5 +18,9 @@ struct FilterWalk {
 // sorts first. Negative, zero or positive.
 int CompareBytes(std::string_view a, std::string_view b);
 
-// Walks the filter with the current time text ("HH:mm" with the system's time separator).
+// The current time text a filter is walked with: "HH:mm" with ":" whatever the regional
+// settings, as the filters are stored.
+std::string FilterTimeText(double dateTime);
+
+// Walks the filter with the current time text (FilterTimeText).
 FilterWalk WalkDayFilter(std::string_view filter, std::string_view currentTimeText);

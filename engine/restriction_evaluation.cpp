@@ -53,8 +53,8 @@ int CountRestrictions(ServiceState& service, const std::string& userName) {
 int CheckTimeFilter(ServiceState& service, const std::string& userName) {
   const int userIndex = service.RestrictedUsers.IndexOf(userName);
   if (userIndex < 0) return 0;
-  const std::string currentTime =
-      FormatTimeOfDay(service.CycleNow, service.Platform().regionalFormat->TimeSeparator());
+  // Compared with the stored "HH:mm" times, so always written with ":", whatever the locale.
+  const std::string currentTime = FilterTimeText(service.CycleNow);
   const std::string* filter = TodaysEntry(service.DayFilters, userIndex, service.DayIndex);
   if (filter == nullptr) {
     WriteLogAt(service, 2, "ERROR: User " + userName + " has empty filter settings");

@@ -48,8 +48,10 @@ int UpdateSpentTimes(ServiceState& service) {
 
 void MinuteRefresh(ServiceState& service) {
   CheckLogoffFlags(service);
-  if (CheckReloadRequest(service) != 0) {
-    LoadSettings(service);
+  const bool reloadRequested = CheckReloadRequest(service) != 0;
+  // A load that fails keeps the settings and counts of before, and this minute is counted with
+  // them as if no reload had been asked for; the next minute tries again.
+  if ((reloadRequested || service.ReloadPending) && LoadSettings(service)) {
     ReadSpentTimes(service);
     return;
   }

@@ -31,12 +31,12 @@ constexpr size_t kAnyNumber = static_cast<size_t>(-1);
 CommandResult Output(std::string text) { return {kExitSuccess, std::move(text), {}}; }
 
 CommandResult RunList(const Invocation&, ConfigSession& session) {
-  return Output(ListReport(ReadStoredConfiguration(session.registry), session.Now(), session.TimeSeparator()));
+  return Output(ListReport(ReadStoredConfiguration(session.registry), session.Now()));
 }
 
 CommandResult RunShow(const Invocation& invocation, ConfigSession& session) {
   const StoredUser user = session.RequireUser(invocation.arguments[0]);
-  return Output(ShowReport(user, session.Now(), session.TimeSeparator()));
+  return Output(ShowReport(user, session.Now()));
 }
 
 CommandResult RunAdd(const Invocation& invocation, ConfigSession& session) {
@@ -82,7 +82,7 @@ CommandResult RunTimeUrl(const Invocation& invocation, ConfigSession& session) {
 
 CommandResult RunCheck(const Invocation&, ConfigSession& session) {
   const std::vector<Problem> problems =
-      FindProblems(ReadStoredConfiguration(session.registry), session.Folders(), session.TimeSeparator());
+      FindProblems(ReadStoredConfiguration(session.registry), session.Folders());
   return {problems.empty() ? kExitSuccess : kExitRefused, CheckReport(problems), {}};
 }
 

@@ -16,8 +16,6 @@ struct HwctlPlatform {
   RegistryOpener openRegistry;
   const Clock* clock = nullptr;
   const FolderAccessSource* folderAccess = nullptr;
-  // The system's time separator, with which the service renders the current time.
-  std::string timeSeparator = ":";
 };
 
 inline constexpr int kExitSuccess = 0;

@@ -45,7 +45,7 @@ std::array<std::string, kDaysInWeek> WeekWithPeriods(const StoredUser& user, con
       week[day] = filter;
     } else if (!pastGap) {
       if (!value.typeError.empty())
-        Refuse(DayValueLabel(day) + " of " + user.name + " is not a string value, so the service stops reading at it: " +
+        Refuse(DayValueLabel(day) + " of " + user.name + " is not a string value, so the service reads no day from it on: " +
                "set that day first with hwctl periods " + user.name + " " + ShortWeekdayName(day));
       week[day] = value.text;
     }

@@ -24,8 +24,6 @@ class ConfigSession {
 
   // The local date-time from the platform's clock.
   double Now() const { return platform_.clock->Now(); }
-  // The system's time separator, as the service renders the current time with it.
-  const std::string& TimeSeparator() const { return platform_.timeSeparator; }
   // The folders' access lists.
   const FolderAccessSource& Folders() const { return *platform_.folderAccess; }
 

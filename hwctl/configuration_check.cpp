@@ -5,9 +5,11 @@
 
 namespace {
 
-constexpr char kStopsLoading[] = "the service stops reading its settings there, so it fails to start or to reload";
-constexpr char kStopsCounting[] =
-    "the service stops reading the counted minutes there, so it fails to start or to reload";
+// What the service makes of a value of the wrong type: it takes it as missing.
+constexpr char kDayTakenAsMissing[] =
+    "the service takes it as missing, so this day and the days after it have no restricted period";
+constexpr char kLimitTakenAsMissing[] = "the service takes it as missing, so every day allows the whole day";
+constexpr char kSpentTakenAsMissing[] = "the service takes it as missing, so the minutes are counted from 0 again";
 
 // The reason in a registry type error, without the value and key it names first.
 std::string TypeReason(const std::string& message) {
@@ -35,7 +37,7 @@ void AddDayProblems(std::vector<Problem>& problems, const StoredUser& user) {
       if (firstMissing < 0) firstMissing = day;
       continue;
     }
-    AddTypeProblem(problems, user.name, DayValueLabel(day), value.typeError, kStopsLoading);
+    AddTypeProblem(problems, user.name, DayValueLabel(day), value.typeError, kDayTakenAsMissing);
     if (!value.typeError.empty()) continue;
     for (const std::string& problem : DayFilterProblems(value.text))
       problems.push_back({user.name, DayValueLabel(day), "\"" + value.text + "\": " + problem});
@@ -50,7 +52,7 @@ void AddDayProblems(std::vector<Problem>& problems, const StoredUser& user) {
                               ": those days have no restricted period"});
   }
   if (user.day7.present) {
-    if (firstMissing < 0) AddTypeProblem(problems, user.name, "Day7", user.day7.typeError, kStopsLoading);
+    if (firstMissing < 0) AddTypeProblem(problems, user.name, "Day7", user.day7.typeError, "no weekday uses it");
     problems.push_back({user.name, "Day7", "no weekday uses it: Monday to Sunday are Day0 to Day6"});
   }
 }
@@ -64,18 +66,18 @@ std::vector<Problem> FindUserProblems(const StoredUser& user) {
     return problems;
   }
   AddDayProblems(problems, user);
-  AddTypeProblem(problems, user.name, "DayLimit", user.dayLimit.typeError, kStopsLoading);
+  AddTypeProblem(problems, user.name, "DayLimit", user.dayLimit.typeError, kLimitTakenAsMissing);
   if (user.dayLimit.present && user.dayLimit.typeError.empty())
     for (const std::string& problem : DayLimitProblems(user.dayLimit.text))
       problems.push_back({user.name, "DayLimit", "\"" + user.dayLimit.text + "\": " + problem});
-  AddTypeProblem(problems, user.name, "SpentTime", user.spentTime.typeError, kStopsCounting);
-  AddTypeProblem(problems, user.name, "TimeStamp", user.timeStamp.typeError, kStopsCounting);
+  AddTypeProblem(problems, user.name, "SpentTime", user.spentTime.typeError, kSpentTakenAsMissing);
+  AddTypeProblem(problems, user.name, "TimeStamp", user.timeStamp.typeError, kSpentTakenAsMissing);
   if (user.timeStamp.present && user.timeStamp.typeError.empty() && !user.timeStamp.text.empty() &&
       !IsStoredDate(user.timeStamp.text))
     problems.push_back({user.name, "TimeStamp",
                         "\"" + user.timeStamp.text + "\" is not a date dd.mm.yyyy: the minutes are counted from 0 again"});
   AddTypeProblem(problems, user.name, "Logoff", user.logoff.typeError,
-                 "the service fails every minute when it checks the logoff request");
+                 "the service takes it as no logoff request");
   return problems;
 }
 
@@ -97,18 +99,19 @@ std::optional<std::string> LogFolderProblem(const std::string& folder, const Fol
   return std::nullopt;
 }
 
-std::vector<Problem> FindProblems(const StoredConfiguration& configuration, const FolderAccessSource& folders,
-                                  std::string_view timeSeparator) {
+std::vector<Problem> FindProblems(const StoredConfiguration& configuration, const FolderAccessSource& folders) {
   std::vector<Problem> problems;
   const StoredProduct& product = configuration.product;
   if (product.keyExists && !product.readable)
     problems.push_back({kProductWhere, "(key)", "cannot be read: the debug level and Path are not applied"});
-  AddTypeProblem(problems, kProductWhere, "Debug", product.debug.typeError, kStopsLoading);
+  AddTypeProblem(problems, kProductWhere, "Debug", product.debug.typeError,
+                 "the service takes it as missing: debug level 2");
   if (!product.path.present) {
     if (product.readable || !product.keyExists)
       problems.push_back({kProductWhere, "Path", "missing: the logs are written to the service's current folder"});
   } else if (!product.path.typeError.empty()) {
-    AddTypeProblem(problems, kProductWhere, "Path", product.path.typeError, kStopsLoading);
+    AddTypeProblem(problems, kProductWhere, "Path", product.path.typeError,
+                   "the service takes it as missing: the logs are written to the service's current folder");
   } else {
     const std::vector<std::string> pathProblems = PathProblems(product.path.text);
     for (const std::string& problem : pathProblems) problems.push_back({kProductWhere, "Path", problem});
@@ -117,17 +120,12 @@ std::vector<Problem> FindProblems(const StoredConfiguration& configuration, cons
         problems.push_back({kProductWhere, "Path", *problem});
   }
   AddTypeProblem(problems, kProductWhere, "ReadSettings", product.readSettings.typeError,
-                 "the service fails every minute when it checks for a reload request");
+                 "the service takes it as no reload request and resets it");
   AddTypeProblem(problems, kProductWhere, "TimeUrl", product.timeUrl.typeError,
                  "every internet time check fails, so every restricted user stays held back");
   if (product.timeUrl.present && product.timeUrl.typeError.empty() && !product.timeUrl.text.empty())
     if (const std::optional<std::string> problem = TimeUrlProblem(product.timeUrl.text))
       problems.push_back({kProductWhere, "TimeUrl", *problem + ": every internet time check fails"});
-  if (timeSeparator != ":")
-    problems.push_back({kProductWhere, "time separator",
-                        "the system writes times with \"" + std::string(timeSeparator) +
-                            "\", and the service compares the day filters' HH:mm times with the current time "
-                            "written that way, so periods begin and end at the wrong minutes"});
   if (configuration.restrictionsKeyExists && !configuration.restrictionsReadable)
     problems.push_back({kProductWhere, "Time_restrictions", "cannot be read: no user is restricted"});
   for (const StoredUser& user : configuration.users) {

@@ -25,9 +25,8 @@ inline constexpr char kProductWhere[] = "Hourwarden";
 // allowances the service misreads, a gap in Day0..Day6, a Day7, a TimeStamp that is no date.
 std::vector<Problem> FindUserProblems(const StoredUser& user);
 // Every problem of the configuration: the product key's values (Path with the folder's access
-// list), the system's time separator, then every user's.
-std::vector<Problem> FindProblems(const StoredConfiguration& configuration, const FolderAccessSource& folders,
-                                  std::string_view timeSeparator);
+// list), then every user's.
+std::vector<Problem> FindProblems(const StoredConfiguration& configuration, const FolderAccessSource& folders);
 // Why the folder cannot take the service's logs: it does not exist, is a file, its access list
 // cannot be read, or standard users can write to it. Nothing when it is fit.
 std::optional<std::string> LogFolderProblem(const std::string& folder, const FolderAccessSource& folders);

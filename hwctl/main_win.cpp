@@ -8,7 +8,6 @@
 #include "hwctl/commands.h"
 #include "hwctl/folder_access_win.h"
 #include "platform/clock_win.h"
-#include "platform/regional_format_win.h"
 #include "settings/registry_access_win.h"
 
 int main(int argc, char** argv) {
@@ -18,7 +17,6 @@ int main(int argc, char** argv) {
   platform.openRegistry = [] { return OpenWindowsRegistry(); };
   platform.clock = &clock;
   platform.folderAccess = &folders;
-  platform.timeSeparator = WindowsRegionalFormat().TimeSeparator();
 
   const CommandResult result = RunHwctl(std::vector<std::string>(argv + 1, argv + argc), platform);
   std::fputs(result.output.c_str(), stdout);

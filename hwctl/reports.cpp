@@ -38,7 +38,7 @@ std::string Heading(double now) {
          FormatTimeOfDay(now, ":") + "\n";
 }
 
-std::vector<std::string> UserRow(const StoredUser& user, double now, std::string_view timeSeparator) {
+std::vector<std::string> UserRow(const StoredUser& user, double now) {
   if (!user.readable) return {user.name, kUnknown, kUnknown, kUnknown, kUnknown, kUnknown, kUnknown};
   const int today = WeekdayIndex(now);
   const auto limits = EffectiveLimits(user);
@@ -47,7 +47,7 @@ std::vector<std::string> UserRow(const StoredUser& user, double now, std::string
   std::string restrictedNow = kUnknown;
   std::string nextPeriod = kUnknown;
   if (const auto filters = EffectiveFilters(user)) {
-    const RestrictionOutlook outlook = OutlookOf(*filters, now, timeSeparator);
+    const RestrictionOutlook outlook = OutlookOf(*filters, now);
     if (!outlook.restrictedNow)
       restrictedNow = "no";
     else
@@ -92,7 +92,7 @@ std::string FormatTable(const std::vector<std::vector<std::string>>& rows) {
   return text;
 }
 
-std::string ListReport(const StoredConfiguration& configuration, double now, std::string_view timeSeparator) {
+std::string ListReport(const StoredConfiguration& configuration, double now) {
   std::string text = Heading(now);
   if (configuration.users.empty()) {
     text += configuration.restrictionsKeyExists && !configuration.restrictionsReadable
@@ -103,7 +103,7 @@ std::string ListReport(const StoredConfiguration& configuration, double now, std
         {"User", "Allowance", "Spent", "Left", "Restricted now", "Next period", "Logoff"}};
     std::string notes;
     for (const StoredUser& user : configuration.users) {
-      rows.push_back(UserRow(user, now, timeSeparator));
+      rows.push_back(UserRow(user, now));
       if (!FindUserProblems(user).empty()) notes += user.name + ": " + kSeeCheck + ".\n";
     }
     text += FormatTable(rows) + notes;
@@ -114,7 +114,7 @@ std::string ListReport(const StoredConfiguration& configuration, double now, std
   return text;
 }
 
-std::string ShowReport(const StoredUser& user, double now, std::string_view timeSeparator) {
+std::string ShowReport(const StoredUser& user, double now) {
   std::string text = user.name + " (" + DisplayKey(UserKeyPath(user.name)) + ")\n";
   if (!user.readable) return text + "The key cannot be read.\n";
   const auto filters = EffectiveFilters(user);
@@ -130,7 +130,7 @@ std::string ShowReport(const StoredUser& user, double now, std::string_view time
                     filters ? PeriodsText((*filters)[day]) : kUnknown});
   }
   text += FormatTable(rows);
-  const std::vector<std::string> row = UserRow(user, now, timeSeparator);
+  const std::vector<std::string> row = UserRow(user, now);
   text += "* Today: " + row[2] + " minutes spent, left " + row[3] + "; restricted now: " + row[4] +
           "; next period: " + row[5] + "; logoff request: " + row[6] + "\n";
   if (const std::optional<std::string> error = FirstTypeError(user)) text += "? " + *error + "\n";

@@ -8,16 +8,15 @@
 #include "hwctl/stored_settings.h"
 
 // The texts hwctl shows: the restricted users today, one user's week, the check's findings. The
-// date-time "now" is local, days since 1899-12-30; the time separator is the system's, with which
-// the service renders the current time for its day filters.
+// date-time "now" is local, days since 1899-12-30.
 
 // The rows laid out in left-aligned columns two spaces apart; the first row is the heading.
 std::string FormatTable(const std::vector<std::vector<std::string>>& rows);
 
 // Every restricted user with today's allowance, the minutes spent today and left, whether a
 // restricted period holds now and when the next begins, and the logoff request.
-std::string ListReport(const StoredConfiguration& configuration, double now, std::string_view timeSeparator);
+std::string ListReport(const StoredConfiguration& configuration, double now);
 // The user's week: the allowance and restricted periods of each weekday as the service reads them.
-std::string ShowReport(const StoredUser& user, double now, std::string_view timeSeparator);
+std::string ShowReport(const StoredUser& user, double now);
 // One line per problem, "where: value: rule", and a closing count.
 std::string CheckReport(const std::vector<Problem>& problems);

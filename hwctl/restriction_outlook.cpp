@@ -8,18 +8,15 @@
 
 namespace {
 
-// "HH:mm" of the minute of the day with the separator, as the service renders the current time.
-std::string MinuteText(int minute, std::string_view separator) {
-  return FormatTimeOfDay(static_cast<double>(minute) / kMinutesPerDay, separator);
-}
+// "HH:mm" of the minute of the day, as the service renders the current time.
+std::string MinuteText(int minute) { return FilterTimeText(static_cast<double>(minute) / kMinutesPerDay); }
 
 }  // namespace
 
-RestrictionOutlook OutlookOf(const std::array<std::string, kDaysInWeek>& filters, double now,
-                             std::string_view timeSeparator) {
+RestrictionOutlook OutlookOf(const std::array<std::string, kDaysInWeek>& filters, double now) {
   std::vector<std::string> texts;
   texts.reserve(kMinutesPerDay);
-  for (int minute = 0; minute < kMinutesPerDay; ++minute) texts.push_back(MinuteText(minute, timeSeparator));
+  for (int minute = 0; minute < kMinutesPerDay; ++minute) texts.push_back(MinuteText(minute));
   const int today = WeekdayIndex(now);
   const DateTimeParts parts = DecodeDateTime(now);
   const int nowMinute = parts.hour * 60 + parts.minute;
@@ -43,7 +40,7 @@ RestrictionOutlook OutlookOf(const std::array<std::string, kDaysInWeek>& filters
 
 std::string FormatMoment(const WeekMoment& moment, int todayIndex) {
   if (moment.daysAhead == 1 && moment.minute == 0) return kMidnightEnd;
-  const std::string time = MinuteText(moment.minute, ":");
+  const std::string time = MinuteText(moment.minute);
   if (moment.daysAhead == 0) return time;
   return ShortWeekdayName((todayIndex + moment.daysAhead) % kDaysInWeek) + " " + time;
 }

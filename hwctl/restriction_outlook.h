@@ -26,8 +26,7 @@ struct RestrictionOutlook {
 };
 
 // The outlook at the local date-time for the seven day filters (Monday first).
-RestrictionOutlook OutlookOf(const std::array<std::string, kDaysInWeek>& filters, double now,
-                             std::string_view timeSeparator);
+RestrictionOutlook OutlookOf(const std::array<std::string, kDaysInWeek>& filters, double now);
 
 // The moment for people, seen from a day with the weekday index: "21:00" today, "24:00" for the
 // coming midnight, "Wed 08:00" on a later day.

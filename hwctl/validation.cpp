@@ -49,8 +49,6 @@ std::string Trimmed(std::string_view text) {
 
 }  // namespace
 
-std::string DayValueName(int day) { return "Day" + std::to_string(day); }
-
 std::string DayValueLabel(int day) { return DayValueName(day) + " (" + kWeekdayNames[day] + ")"; }
 
 std::string ShortWeekdayName(int day) { return kShortNames[day]; }

@@ -21,8 +21,6 @@ inline constexpr char kUnlimitedArgument[] = "-";
 // The day argument that names every weekday.
 inline constexpr char kAllDaysArgument[] = "all";
 
-// The value holding the day filter of the weekday: "Day" and the index, no leading zero.
-std::string DayValueName(int day);
 // "Day2 (Wednesday)": a day filter's value name with its weekday, for messages.
 std::string DayValueLabel(int day);
 // The short name of the weekday: "Mon" .. "Sun".

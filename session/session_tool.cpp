@@ -7,11 +7,10 @@
 #include "session/user_values.h"
 
 SessionTool::SessionTool(std::string userName, RegistryOpener openRegistry, const Clock& clock,
-                         const RegionalFormat& format, SessionDesktop& desktop, SessionTiming timing)
+                         SessionDesktop& desktop, SessionTiming timing)
     : userName_(std::move(userName)),
       openRegistry_(std::move(openRegistry)),
       clock_(clock),
-      format_(format),
       desktop_(desktop),
       timing_(timing) {}
 
@@ -44,7 +43,7 @@ void SessionTool::Poll(uint64_t nowMs) {
     StartCountdown(nowMs);
     return;
   } else {
-    const TimeLeft timeLeft = ComputeTimeLeft(*values, clock_.Now(), format_.TimeSeparator());
+    const TimeLeft timeLeft = ComputeTimeLeft(*values, clock_.Now());
     tip = TrayTipText(timeLeft);
     if (warnings_.Update(timeLeft.minutesLeft)) desktop_.ShowWarning(WarningText(timeLeft));
   }

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "platform/clock.h"
-#include "platform/regional_format.h"
 #include "session/session_desktop.h"
 #include "session/warning_schedule.h"
 #include "settings/registry_access.h"
@@ -27,8 +26,8 @@ class SessionTool {
  public:
   enum class State { kWatching, kCountingDown, kLoggedOff };
 
-  SessionTool(std::string userName, RegistryOpener openRegistry, const Clock& clock, const RegionalFormat& format,
-              SessionDesktop& desktop, SessionTiming timing = {});
+  SessionTool(std::string userName, RegistryOpener openRegistry, const Clock& clock, SessionDesktop& desktop,
+              SessionTiming timing = {});
 
   // Called by the desktop's timer, at least once a second: polls when a poll is due, advances the
   // countdown, and logs off when it has run out (a failed logoff is tried again at every poll).
@@ -45,7 +44,6 @@ class SessionTool {
   std::string userName_;
   RegistryOpener openRegistry_;
   const Clock& clock_;
-  const RegionalFormat& format_;
   SessionDesktop& desktop_;
   SessionTiming timing_;
 

@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "platform/clock_win.h"
-#include "platform/regional_format_win.h"
 #include "platform/win_error.h"
 #include "platform/companion_window.h"
 #include "session/session_desktop_win.h"
@@ -86,9 +85,8 @@ int RunSessionWindow(const std::string& userName, const SessionCommandLine& comm
   }
 
   WindowsClock clock;
-  WindowsRegionalFormat format;
   WindowsSessionDesktop desktop(window, kTrayMessage, commandLine.logoffLogForTesting);
-  SessionTool tool(userName, OpenWindowsRegistry, clock, format, desktop, commandLine.timing);
+  SessionTool tool(userName, OpenWindowsRegistry, clock, desktop, commandLine.timing);
   WindowContext context{&tool, &desktop, RegisterWindowMessageA("TaskbarCreated")};
   SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&context));
 

@@ -18,8 +18,8 @@ const std::string& FilterOf(const StoredUserValues& values, int weekday) {
 }
 
 // The minute of the day as the service renders the time of day.
-std::string MinuteText(int minuteOfDay, std::string_view timeSeparator) {
-  return FormatTimeOfDay(EncodeDateTime({1899, 12, 30, minuteOfDay / 60, minuteOfDay % 60}), timeSeparator);
+std::string MinuteText(int minuteOfDay) {
+  return FilterTimeText(EncodeDateTime({1899, 12, 30, minuteOfDay / 60, minuteOfDay % 60}));
 }
 
 int ClampToInt(int64_t value) {
@@ -43,7 +43,7 @@ std::optional<int> AllowanceToday(const StoredUserValues& values, double now) {
   return ParseDecimal32(pieces[weekday]);
 }
 
-TimeLeft ComputeTimeLeft(const StoredUserValues& values, double now, std::string_view timeSeparator) {
+TimeLeft ComputeTimeLeft(const StoredUserValues& values, double now) {
   TimeLeft result;
   const int weekday = WeekdayIndex(now);
   const DateTimeParts parts = DecodeDateTime(now);
@@ -51,7 +51,7 @@ TimeLeft ComputeTimeLeft(const StoredUserValues& values, double now, std::string
   const int minutesToMidnight = kMinutesPerDay - nowMinute;
   const std::string& todayFilter = FilterOf(values, weekday);
 
-  const bool restrictedNow = WalkDayFilter(todayFilter, FormatTimeOfDay(now, timeSeparator)).restricted;
+  const bool restrictedNow = WalkDayFilter(todayFilter, FilterTimeText(now)).restricted;
   if (const std::optional<int> allowance = AllowanceToday(values, now))
     result.allowanceLeft = ClampToInt(static_cast<int64_t>(*allowance) - SpentToday(values, now));
   const bool overAllowance = result.allowanceLeft && *result.allowanceLeft < 0;
@@ -59,7 +59,7 @@ TimeLeft ComputeTimeLeft(const StoredUserValues& values, double now, std::string
   // The filter's times are compared as texts, so odd filters (descending times, hours without a
   // leading zero) restrict exactly where the service's walk says: every later minute is tried.
   for (int minute = nowMinute + 1; !restrictedNow && minute < kMinutesPerDay; ++minute) {
-    std::string text = MinuteText(minute, timeSeparator);
+    std::string text = MinuteText(minute);
     if (WalkDayFilter(todayFilter, text).restricted) {
       result.minutesToRestriction = minute - nowMinute;
       result.restrictionStart = std::move(text);
@@ -68,7 +68,7 @@ TimeLeft ComputeTimeLeft(const StoredUserValues& values, double now, std::string
   }
   // A period that starts with tomorrow's first minute follows on from today without a break.
   if (!restrictedNow && !result.minutesToRestriction) {
-    std::string midnight = MinuteText(0, timeSeparator);
+    std::string midnight = MinuteText(0);
     if (WalkDayFilter(FilterOf(values, (weekday + 1) % kDaysInWeek), midnight).restricted) {
       result.minutesToRestriction = minutesToMidnight;
       result.restrictionStart = std::move(midnight);

@@ -42,6 +42,5 @@ int SpentToday(const StoredUserValues& values, double now);
 // service never finds exceeded.
 std::optional<int> AllowanceToday(const StoredUserValues& values, double now);
 
-// Judges the user at the local date-time now; timeSeparator is the one the service renders the
-// time of day with (":" under the usual regional settings).
-TimeLeft ComputeTimeLeft(const StoredUserValues& values, double now, std::string_view timeSeparator);
+// Judges the user at the local date-time now, comparing the filters as the service does.
+TimeLeft ComputeTimeLeft(const StoredUserValues& values, double now);

@@ -30,7 +30,7 @@ std::optional<StoredUserValues> ReadStoredUserValues(RegistryAccess& registry, c
   StoredUserValues values;
   // The service's gap rule: the first missing filter ends the week's list.
   for (int day = 0;; ++day) {
-    std::optional<std::string> filter = ReadStringIfPresent(registry, "Day" + std::to_string(day));
+    std::optional<std::string> filter = ReadStringIfPresent(registry, DayValueName(day));
     if (!filter) break;
     values.dayFilters.Add(std::move(*filter));
   }

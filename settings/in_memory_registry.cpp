@@ -9,6 +9,7 @@ struct InMemoryRegistry::Node {
   std::map<std::string, RegistryValue, NameLess> values;
   uint32_t grantedRights = kKeyAllAccess;
   bool refuseWrites = false;
+  bool failEnumeration = false;
   bool deleted = false;
 };
 
@@ -106,7 +107,10 @@ class InMemoryRegistry::Access : public RegistryAccess {
   void GetKeyNames(StringList& names) override {
     std::lock_guard lock(tree_.mutex_);
     names.Clear();
-    if (!current_ || current_->deleted || !Grants(currentRights_, kKeyEnumerateSubKeys)) return;
+    if (!current_ || current_->deleted) return;
+    if (!Grants(currentRights_, kKeyEnumerateSubKeys))
+      throw KeyError(currentPath_, "subkeys not listed: the key is open without the right to list them");
+    if (current_->failEnumeration) throw KeyError(currentPath_, "subkeys not listed: the registry failed");
     for (const auto& [name, node] : current_->subkeys) names.Add(node->name);
   }
 
@@ -290,6 +294,11 @@ void InMemoryRegistry::Unlink(const std::vector<std::string>& segments) {
 void InMemoryRegistry::SetKeyRightsForTesting(const std::string& path, uint32_t grantedRights) {
   std::lock_guard lock(mutex_);
   if (const std::shared_ptr<Node> node = CreateIgnoringRights(path)) node->grantedRights = grantedRights;
+}
+
+void InMemoryRegistry::FailEnumerationForTesting(const std::string& path, bool fail) {
+  std::lock_guard lock(mutex_);
+  if (const std::shared_ptr<Node> node = CreateIgnoringRights(path)) node->failEnumeration = fail;
 }
 
 void InMemoryRegistry::RefuseWritesForTesting(const std::string& path, bool refuse) {

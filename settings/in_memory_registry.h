@@ -57,6 +57,8 @@ class InMemoryRegistry {
   // Makes every value write to the key (created when absent) fail, as a registry that refuses
   // the write.
   void RefuseWritesForTesting(const std::string& path, bool refuse = true);
+  // Makes every listing of the key's subkeys (the key created when absent) fail.
+  void FailEnumerationForTesting(const std::string& path, bool fail = true);
   // Keys currently open in access objects of this tree.
   int OpenKeyCountForTesting() const;
 

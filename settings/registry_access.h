@@ -14,8 +14,9 @@
 inline constexpr char kProductKey[] = "\\SOFTWARE\\Qorvex\\Hourwarden\\";
 inline constexpr char kRestrictionsKey[] = "\\SOFTWARE\\Qorvex\\Hourwarden\\Time_restrictions\\";
 
-// The one error the registry access raises: a value of the wrong type, a missing integer or a
-// refused write. The message names the key path, the value and the reason.
+// The one error the registry access raises: a value of the wrong type, a missing integer, a
+// refused write or subkeys that cannot be listed. The message names the key path, the value and
+// the reason.
 class RegistryError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -49,7 +50,8 @@ class RegistryAccess {
   // Stores REG_DWORD; RegistryError when the write is refused.
   virtual void WriteInteger(const std::string& name, int32_t value) = 0;
   // Empties the list, then appends the name of every direct subkey of the current key in the
-  // registry's enumeration order.
+  // registry's enumeration order; RegistryError when they cannot all be listed, so that no
+  // caller takes a part of the list for the whole.
   virtual void GetKeyNames(StringList& names) = 0;
   // Deletes a key that has no subkeys, with its values; true when it was deleted. False when it
   // is absent, has subkeys or the deletion is refused. Access objects holding the key open see a

@@ -21,6 +21,9 @@ namespace {
 
 // Longest key name the registry allows, plus its NUL.
 constexpr DWORD kMaxKeyNameLength = 256;
+// The name buffer of a listing grows up to this many characters, far beyond the longest name the
+// registry allows.
+constexpr size_t kMaxGrownNameLength = 1 << 16;
 // A value that keeps growing between the size query and the read is given up on after this.
 constexpr int kMaxQueryTries = 4;
 
@@ -74,16 +77,21 @@ class WindowsRegistryAccess : public RegistryAccess {
     if (!current_) return;
     DWORD count = 0;
     DWORD longest = 0;
-    if (RegQueryInfoKeyA(current_.Get(), nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr, nullptr,
-                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-      return;
+    LONG result = RegQueryInfoKeyA(current_.Get(), nullptr, nullptr, nullptr, &count, &longest, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr, nullptr);
+    if (result != ERROR_SUCCESS) throw ListingError("RegQueryInfoKeyA", result);
     std::string buffer(std::max(longest + 1, kMaxKeyNameLength), '\0');
-    for (DWORD index = 0;; ++index) {
+    for (DWORD index = 0;;) {
       DWORD length = static_cast<DWORD>(buffer.size());
-      if (RegEnumKeyExA(current_.Get(), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
-          ERROR_SUCCESS)
-        break;  // ERROR_NO_MORE_ITEMS after the last subkey
+      result = RegEnumKeyExA(current_.Get(), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
+      if (result == ERROR_NO_MORE_ITEMS) return;  // after the last subkey
+      if (result == ERROR_MORE_DATA && buffer.size() < kMaxGrownNameLength) {
+        buffer.resize(buffer.size() * 2);  // a longer name came in since the size was asked: again
+        continue;
+      }
+      if (result != ERROR_SUCCESS) throw ListingError("RegEnumKeyExA", result);
       names.Add(std::string(buffer.data(), length));
+      ++index;
     }
   }
 
@@ -96,6 +104,11 @@ class WindowsRegistryAccess : public RegistryAccess {
   }
 
  private:
+  RegistryError ListingError(const char* call, LONG result) const {
+    return KeyError(currentPath_,
+                    "subkeys not listed: " + DescribeWindowsFailure(call, static_cast<uint32_t>(result)));
+  }
+
   void MakeCurrent(RegKey key, const std::string& path) {
     current_ = std::move(key);
     currentPath_ = path;

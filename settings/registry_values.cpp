@@ -19,11 +19,15 @@ RegistryError ValueError(const std::string& keyPath, const std::string& valueNam
   return RegistryError("Registry value \"" + valueName + "\" of key " + keyPath + ": " + reason);
 }
 
+RegistryError KeyError(const std::string& keyPath, const std::string& reason) {
+  return RegistryError("Registry key " + keyPath + ": " + reason);
+}
+
 std::string TextOfValue(const std::string& keyPath, const std::string& valueName,
                         const std::optional<RegistryValue>& value) {
   if (!value) return {};
   if (value->type != kRegSz && value->type != kRegExpandSz)
-    throw ValueError(keyPath, valueName, "holds " + RegistryTypeName(value->type) + " where a text was expected");
+    throw ValueError(keyPath, valueName, "holds " + RegistryTypeName(value->type) + " where REG_SZ was expected");
   return value->data.substr(0, value->data.find('\0'));
 }
 

@@ -50,6 +50,9 @@ std::string RegistryTypeName(uint32_t type);
 // The error for a value of a key, its message naming the key path, the value and the reason.
 RegistryError ValueError(const std::string& keyPath, const std::string& valueName, const std::string& reason);
 
+// The error for a key as a whole, its message naming the key path and the reason.
+RegistryError KeyError(const std::string& keyPath, const std::string& reason);
+
 // The text of a REG_SZ or REG_EXPAND_SZ value up to its first NUL, unexpanded; empty for a
 // missing value or one of zero size; a ValueError for another type.
 std::string TextOfValue(const std::string& keyPath, const std::string& valueName,

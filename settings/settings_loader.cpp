@@ -5,6 +5,7 @@
 #include "logging/logs.h"
 #include "core/service_state.h"
 #include "settings/stored_formats.h"
+#include "settings/value_reads.h"
 
 std::string UserKeyPath(const std::string& userName) { return kRestrictionsKey + userName; }
 
@@ -14,7 +15,10 @@ std::unique_ptr<RegistryAccess> OpenServiceRegistry(ServiceState& service) {
   return opener();
 }
 
-void LoadSettings(ServiceState& service) {
+namespace {
+
+// The steps of a load, as they fill the tables of the service.
+void LoadSettingsSteps(ServiceState& service) {
   const std::unique_ptr<RegistryAccess> registry = OpenServiceRegistry(service);
   ClearFilterConfiguration(service);
 
@@ -46,6 +50,32 @@ void LoadSettings(ServiceState& service) {
   }
 }
 
+}  // namespace
+
+bool LoadSettings(ServiceState& service) {
+  // What a load replaces, kept until it has run to its end: a load that fails part-way must not
+  // leave the users of before with the tables of another (and their counts with another user).
+  const int32_t debugLevel = service.DebugLevel;
+  const std::string appPath = service.AppPath;
+  StringList users = service.RestrictedUsers;
+  StringListTable filters = service.DayFilters;
+  StringListTable limits = service.DayLimits;
+  try {
+    LoadSettingsSteps(service);
+  } catch (const std::exception& error) {
+    service.DebugLevel = debugLevel;
+    service.AppPath = appPath;
+    service.RestrictedUsers = std::move(users);
+    service.DayFilters = std::move(filters);
+    service.DayLimits = std::move(limits);
+    service.ReloadPending = true;
+    WriteLogAt(service, 1, std::string("ERROR: Settings not read, those of before are kept: ") + error.what());
+    return false;
+  }
+  service.ReloadPending = false;
+  return true;
+}
+
 void ClearFilterConfiguration(ServiceState& service) {
   service.RestrictedUsers.Clear();
   service.DayFilters.clear();
@@ -54,8 +84,8 @@ void ClearFilterConfiguration(ServiceState& service) {
 }
 
 void ReadDebugLevel(ServiceState& service, RegistryAccess& registry) {
-  if (registry.ValueExists("Debug")) {
-    service.DebugLevel = registry.ReadInteger("Debug");
+  if (const std::optional<int32_t> level = ReadIntegerValue(service, registry, "Debug")) {
+    service.DebugLevel = *level;
     WriteLogAt(service, 2, "Debug level set to:" + std::to_string(service.DebugLevel));
   } else {
     service.DebugLevel = 2;
@@ -64,8 +94,8 @@ void ReadDebugLevel(ServiceState& service, RegistryAccess& registry) {
 }
 
 void ReadAppPath(ServiceState& service, RegistryAccess& registry) {
-  if (registry.ValueExists("Path")) {
-    service.AppPath = registry.ReadString("Path");
+  if (std::optional<std::string> path = ReadTextValue(service, registry, "Path")) {
+    service.AppPath = std::move(*path);
     WriteLogAt(service, 2, "Application path:" + service.AppPath);
   } else {
     service.AppPath.clear();
@@ -76,11 +106,10 @@ void ReadAppPath(ServiceState& service, RegistryAccess& registry) {
 void ReadDayFilters(ServiceState& service, RegistryAccess& registry) {
   StringList filters;
   int day = 0;
-  while (registry.ValueExists("Day" + std::to_string(day))) {
-    const std::string name = "Day" + std::to_string(day);
-    filters.Add(registry.ReadString(name));
-    WriteLogAt(service, 3, name + "=" + filters[day]);
-    ++day;
+  // A filter of another type counts as a missing one, and the missing one ends the days read.
+  for (std::optional<std::string> filter; (filter = ReadTextValue(service, registry, DayValueName(day))); ++day) {
+    WriteLogAt(service, 3, DayValueName(day) + "=" + *filter);
+    filters.Add(std::move(*filter));
   }
   for (; day < kDaysInWeek; ++day) {
     filters.Add("");
@@ -91,10 +120,9 @@ void ReadDayFilters(ServiceState& service, RegistryAccess& registry) {
 
 void ReadDayLimits(ServiceState& service, RegistryAccess& registry) {
   StringList limits;
-  if (registry.ValueExists("DayLimit")) {
-    const std::string text = registry.ReadString("DayLimit");
-    WriteLogAt(service, 3, "DayLimits: " + text);
-    limits = SplitAtSpaces(text);
+  if (const std::optional<std::string> text = ReadTextValue(service, registry, "DayLimit")) {
+    WriteLogAt(service, 3, "DayLimits: " + *text);
+    limits = SplitAtSpaces(*text);
   } else {
     WriteLogAt(service, 1, "Unable to read user max day times");
   }
@@ -111,11 +139,21 @@ int32_t CheckReloadRequest(ServiceState& service) {
     WriteLogAt(service, 2, "ERROR: Not possible to read settings flag");
     return 0;
   }
-  int32_t request = 0;
-  if (registry->ValueExists("ReadSettings")) request = registry->ReadInteger("ReadSettings");
-  if (request != 0) {
-    WriteLogAt(service, 1, "Request to read user settings");
-    registry->WriteInteger("ReadSettings", 0);
+  const bool present = registry->ValueExists(kReadSettingsValue);
+  const std::optional<int32_t> value = ReadIntegerValue(service, *registry, kReadSettingsValue);
+  int32_t request = value.value_or(0);
+  if (request != 0) WriteLogAt(service, 1, "Request to read user settings");
+  // A value of another type is no request, but it is consumed like one, so that it is not
+  // reported at every minute.
+  if (request != 0 || (present && !value)) {
+    try {
+      registry->WriteInteger(kReadSettingsValue, 0);
+    } catch (const RegistryError& error) {
+      // A request that cannot be reset would reload the settings at every minute, and a minute
+      // that reloads counts nobody's time: the request waits until the reset succeeds.
+      WriteLogAt(service, 1, std::string("ERROR: Reload request not reset, so not honoured: ") + error.what());
+      request = 0;
+    }
   }
   registry->CloseKey();
   WriteLogAt(service, 3, "ReadSettings=" + std::to_string(request));

@@ -10,8 +10,11 @@ class ServiceState;
 
 // The settings loader: turns the configuration in the registry into DebugLevel, AppPath,
 // RestrictedUsers, DayFilters and DayLimits, and answers the reload request. A value of the
-// wrong type ends an operation with RegistryError, which is not caught here: what was already
-// loaded stays in memory and the error reaches the caller.
+// wrong type is reported and taken as absent; a load that fails for any other reason (the users
+// cannot all be listed, say) keeps the settings of before.
+
+// The value name of the reload request.
+inline constexpr char kReadSettingsValue[] = "ReadSettings";
 
 // The path of a restricted user's key: the restrictions key with the name appended.
 std::string UserKeyPath(const std::string& userName);
@@ -19,10 +22,13 @@ std::string UserKeyPath(const std::string& userName);
 std::unique_ptr<RegistryAccess> OpenServiceRegistry(ServiceState& service);
 
 // Rebuilds DebugLevel and AppPath (only when the product key can be read) and the tables of the
-// restricted users from the registry. A user whose key does not open gets an empty slot.
-void LoadSettings(ServiceState& service);
-// Consumes the reload request: the value of ReadSettings (0 when absent or the product key does
-// not open), reset to 0 in the registry when it was not 0. Creates the product key when absent.
+// restricted users from the registry. A user whose key does not open gets an empty slot. True
+// when the load ran to its end; otherwise every setting is as before, ReloadPending is set and
+// the failure is logged at level 1.
+bool LoadSettings(ServiceState& service);
+// Consumes the reload request: the value of ReadSettings (0 when absent, of another type or when
+// the product key does not open), reset to 0 in the registry when it was not 0 or of another
+// type. A request that cannot be reset reads as 0. Creates the product key when absent.
 int32_t CheckReloadRequest(ServiceState& service);
 
 // The steps of LoadSettings.

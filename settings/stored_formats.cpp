@@ -27,3 +27,5 @@ std::optional<int32_t> ParseDecimal32(std::string_view text) {
   if (text.empty() || error != std::errc() || end != last) return std::nullopt;
   return number;
 }
+
+std::string DayValueName(int day) { return "Day" + std::to_string(day); }

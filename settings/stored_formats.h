@@ -14,6 +14,10 @@ inline constexpr int kDaysInWeek = 7;
 // The allowance of a day with none given: the whole day, in minutes.
 inline constexpr char kWholeDayMinutes[] = "1440";
 
+// The value holding the day filter of the weekday: "Day" and the index, no leading zero ("Day0"
+// is Monday).
+std::string DayValueName(int day);
+
 // The pieces of a text between space characters; runs of spaces count as one separator and
 // leading or trailing spaces produce nothing. No other character (a tab, say) separates.
 StringList SplitAtSpaces(std::string_view text);

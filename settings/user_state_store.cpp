@@ -6,6 +6,7 @@
 #include "settings/registry_values.h"
 #include "settings/settings_loader.h"
 #include "settings/stored_formats.h"
+#include "settings/value_reads.h"
 
 namespace {
 
@@ -29,19 +30,19 @@ bool OpenExistingUserKey(RegistryAccess& registry, const std::string& keyPath) {
 
 void ReadSpentTimes(ServiceState& service) {
   const std::unique_ptr<RegistryAccess> registry = OpenServiceRegistry(service);
-  service.SpentTimes.clear();
+  // The new table replaces the old one only when it is whole: one record for every user.
+  StringListTable spentTimes;
   for (const std::string& name : service.RestrictedUsers) {
     WriteLogAt(service, 2, "Reading timestamp and spent time for user:" + name);
     int32_t minutes = 0;
     std::string date;
     if (registry->OpenKeyReadOnly(UserKeyPath(name))) {
-      if (registry->ValueExists("SpentTime"))
-        minutes = registry->ReadInteger("SpentTime");
+      if (const std::optional<int32_t> stored = ReadIntegerValue(service, *registry, "SpentTime"))
+        minutes = *stored;
       else
         WriteLogAt(service, 2, "ERROR: Not possible to read spent times");
-      if (registry->ValueExists("TimeStamp")) {
-        date = registry->ReadString("TimeStamp");
-        if (date.empty()) date = FormatStoredDate(service.CycleNow);
+      if (std::optional<std::string> stamp = ReadTextValue(service, *registry, "TimeStamp")) {
+        date = stamp->empty() ? FormatStoredDate(service.CycleNow) : std::move(*stamp);
       } else {
         WriteLogAt(service, 2, "ERROR: Not possible to read timestamp");
       }
@@ -50,8 +51,9 @@ void ReadSpentTimes(ServiceState& service) {
       WriteLogAt(service, 3, "ERROR: Not possible to open " + UserKeyPath(name));
     }
     WriteLogAt(service, 3, "spent_time=" + std::to_string(minutes) + " date=" + date);
-    service.SpentTimes.emplace_back(StringList{std::to_string(minutes), date});
+    spentTimes.emplace_back(StringList{std::to_string(minutes), date});
   }
+  service.SpentTimes = std::move(spentTimes);
 }
 
 void WriteSpentTimes(ServiceState& service) {
@@ -69,9 +71,15 @@ void WriteSpentTimes(ServiceState& service) {
     } else if (const StringList* entry = TableEntry(service.SpentTimes, i); entry == nullptr || entry->Count() != 2) {
       WriteLogAt(service, 2, "ERROR: Timestamp not contains 2 values");
     } else {
-      registry->WriteInteger("SpentTime", DecimalForValue((*entry)[0], keyPath, "SpentTime"));
-      registry->WriteString("TimeStamp", (*entry)[1]);
-      WriteLogAt(service, 3, "spent_time=" + (*entry)[0] + "  date=" + (*entry)[1]);
+      // A refused write (or a count that is no number) loses nothing: the count stays in memory
+      // and the next write tries again; the users after this one are still written.
+      try {
+        registry->WriteInteger("SpentTime", DecimalForValue((*entry)[0], keyPath, "SpentTime"));
+        registry->WriteString("TimeStamp", (*entry)[1]);
+        WriteLogAt(service, 3, "spent_time=" + (*entry)[0] + "  date=" + (*entry)[1]);
+      } catch (const RegistryError& error) {
+        WriteLogAt(service, 1, "ERROR: Not possible to write spent times for " + name + ": " + error.what());
+      }
     }
     registry->CloseKey();
   }
@@ -79,12 +87,11 @@ void WriteSpentTimes(ServiceState& service) {
 
 int32_t ReadLogoffFlag(ServiceState& service, const std::string& userName) {
   const std::unique_ptr<RegistryAccess> registry = OpenServiceRegistry(service);
-  int32_t flag = 0;
   if (!OpenExistingUserKey(*registry, UserKeyPath(userName))) {
     WriteLogAt(service, 2, "ERROR: Not possible to read logoff flag");
-    return flag;
+    return 0;
   }
-  if (registry->ValueExists("Logoff")) flag = registry->ReadInteger("Logoff");
+  const int32_t flag = ReadIntegerValue(service, *registry, "Logoff").value_or(0);
   registry->CloseKey();
   WriteLogAt(service, 3, userName + ": logoff_flag=" + std::to_string(flag));
   return flag;
@@ -97,7 +104,13 @@ bool WriteLogoffFlag(ServiceState& service, const std::string& userName, int32_t
     WriteLogAt(service, 1, "ERROR: Not possible to write logoff flag");
     return false;
   }
-  registry->WriteInteger("Logoff", value);
+  try {
+    registry->WriteInteger("Logoff", value);
+  } catch (const RegistryError& error) {
+    WriteLogAt(service, 1, "ERROR: Not possible to write logoff flag");
+    WriteLogAt(service, 1, error.what());
+    return false;
+  }
   WriteLogAt(service, 3, "logoff_flag=" + std::to_string(value));
   registry->CloseKey();
   return true;

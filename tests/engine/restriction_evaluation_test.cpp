@@ -166,7 +166,9 @@ class DotTimeFormat : public FixedRegionalFormat {
   std::string TimeSeparator() const override { return "."; }
 };
 
-TEST(TimeFilterSeparatorTest, TheCurrentTimeTextUsesTheSystemTimeSeparator) {
+// The stored periods are "HH:mm" with ":", so the current time is compared in that form whatever
+// the locale: "09.30" would sort before "09:00" and shift every period.
+TEST(TimeFilterSeparatorTest, TheCurrentTimeTextUsesAColonWhateverTheLocale) {
   DotTimeFormat dots;
   ServiceFixture dotted;
   dotted.platform.regionalFormat = &dots;
@@ -174,13 +176,13 @@ TEST(TimeFilterSeparatorTest, TheCurrentTimeTextUsesTheSystemTimeSeparator) {
   other.CycleNow = EncodeDateTime({2026, 12, 7, 9, 30, 0, 0});
   other.DayIndex = 0;
   other.RestrictedUsers = StringList{"alice", "bob"};
-  other.DayFilters.emplace_back(StringList{"08.00 12.00", "", "", "", "", "", ""});
+  other.DayFilters.emplace_back(StringList{"09:31 12:00", "", "", "", "", "", ""});
   other.DayFilters.emplace_back(StringList{"09:00 12:00", "", "", "", "", "", ""});
   other.DebugLines.Clear();
 
-  EXPECT_EQ(CheckTimeFilter(other, "alice"), 1);
-  EXPECT_EQ(CheckTimeFilter(other, "bob"), 0);  // "09.30" sorts before "09:00"
-  EXPECT_THAT(dotted.BufferedMessages(), Contains("current_time=09.30 day_of_week=0"));
+  EXPECT_EQ(CheckTimeFilter(other, "alice"), 0);
+  EXPECT_EQ(CheckTimeFilter(other, "bob"), 1);
+  EXPECT_THAT(dotted.BufferedMessages(), Contains("current_time=09:30 day_of_week=0"));
 }
 
 TEST_F(EvaluationTest, AUserWithoutFiltersIsNeverRestrictedByTimeAndTheFaultIsAtLevelTwo) {

@@ -5,7 +5,6 @@
 
 #include "fakes/fake_session_desktop.h"
 #include "fakes/manual_clock.h"
-#include "platform/regional_format.h"
 #include "settings/in_memory_registry.h"
 #include "settings/settings_loader.h"
 
@@ -39,9 +38,8 @@ class SessionToolTest : public ::testing::Test {
 
   InMemoryRegistry registry;
   ManualClock clock;
-  FixedRegionalFormat format;
   FakeSessionDesktop desktop;
-  SessionTool tool{"alice", registry.Opener(), clock, format, desktop};
+  SessionTool tool{"alice", registry.Opener(), clock, desktop};
 };
 
 TEST_F(SessionToolTest, ALogoffRequestSeenOnceEndsTheSessionAfterTheCountdownEvenWhenCleared) {

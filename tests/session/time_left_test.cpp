@@ -64,7 +64,7 @@ TEST(TimeLeftTest, TheSoonerOfAllowanceAndRestrictedPeriodEndsTheDay) {
       {"no allowance given: the whole day", {"", "", kNone, 0}, 10, 0, false, kNone, Reason::kNone, ""},
   };
   for (const auto& c : cases) {
-    const TimeLeft left = ComputeTimeLeft(ValuesOf(c.user), MondayAt(c.hour, c.minute, 30), ":");
+    const TimeLeft left = ComputeTimeLeft(ValuesOf(c.user), MondayAt(c.hour, c.minute, 30));
     EXPECT_EQ(left.heldBackNow, c.heldBack) << c.what;
     EXPECT_EQ(left.minutesLeft, c.minutesLeft) << c.what;
     EXPECT_EQ(left.reason, c.reason) << c.what;
@@ -90,7 +90,7 @@ TEST(TimeLeftTest, SpentMinutesCountOnlyForTheDayOfTheirStamp) {
   for (const auto& c : cases) {
     const StoredUserValues values = ValuesOf({"", "", "60", c.spent, c.stamp});
     EXPECT_EQ(SpentToday(values, MondayAt(10, 0)), c.spentToday) << c.what;
-    EXPECT_EQ(ComputeTimeLeft(values, MondayAt(10, 0), ":").allowanceLeft, 60 - c.spentToday) << c.what;
+    EXPECT_EQ(ComputeTimeLeft(values, MondayAt(10, 0)).allowanceLeft, 60 - c.spentToday) << c.what;
   }
 }
 
@@ -113,7 +113,7 @@ TEST(TimeLeftTest, TodaysAllowanceFollowsTheServicesReading) {
     EXPECT_EQ(AllowanceToday(values, MondayAt(10, 0) + 1), c.tuesday) << c.limit;
   }
   // An allowance the service cannot count with is never found exceeded.
-  const TimeLeft left = ComputeTimeLeft(ValuesOf({"", "", "abc", 5000}), MondayAt(10, 0), ":");
+  const TimeLeft left = ComputeTimeLeft(ValuesOf({"", "", "abc", 5000}), MondayAt(10, 0));
   EXPECT_FALSE(left.heldBackNow);
   EXPECT_EQ(left.allowanceLeft, kNone);
   EXPECT_EQ(left.minutesLeft, kNone);
@@ -138,28 +138,18 @@ TEST(TimeLeftTest, UnusualFiltersRestrictExactlyWhereTheServicesWalkDoes) {
       {"08:00 12:00 garbage", 13, 0, false, kNone, ""},
   };
   for (const auto& c : cases) {
-    const TimeLeft left = ComputeTimeLeft(ValuesOf({c.filter, "", "", 0}), MondayAt(c.hour, c.minute), ":");
+    const TimeLeft left = ComputeTimeLeft(ValuesOf({c.filter, "", "", 0}), MondayAt(c.hour, c.minute));
     EXPECT_EQ(left.heldBackNow, c.heldBack) << c.filter << " at " << c.hour << ":" << c.minute;
     EXPECT_EQ(left.minutesToRestriction, c.minutesToRestriction) << c.filter << " at " << c.hour << ":" << c.minute;
     EXPECT_EQ(left.restrictionStart, c.start) << c.filter << " at " << c.hour << ":" << c.minute;
   }
 }
 
-TEST(TimeLeftTest, TheTimeOfDayIsRenderedWithTheServicesSeparator) {
-  // With "." the service's texts compare differently against "21:00": "21.30" sorts before it, so
-  // the period only begins at 22.00.
-  const StoredUserValues values = ValuesOf({"21:00 24:00", "", "", 0});
-  EXPECT_FALSE(ComputeTimeLeft(values, MondayAt(21, 30), ".").heldBackNow);
-  const TimeLeft left = ComputeTimeLeft(values, MondayAt(21, 0), ".");
-  EXPECT_EQ(left.minutesToRestriction, 60);
-  EXPECT_EQ(left.restrictionStart, "22.00");
-}
-
 TEST(TimeLeftTest, AFilterListShorterThanTheWeekRestrictsNothing) {
   StoredUserValues values;
   values.dayFilters = {"00:00 24:00"};  // Monday only
-  EXPECT_TRUE(ComputeTimeLeft(values, MondayAt(10, 0), ":").heldBackNow);
-  EXPECT_FALSE(ComputeTimeLeft(values, MondayAt(10, 0) + 1, ":").heldBackNow);
+  EXPECT_TRUE(ComputeTimeLeft(values, MondayAt(10, 0)).heldBackNow);
+  EXPECT_FALSE(ComputeTimeLeft(values, MondayAt(10, 0) + 1).heldBackNow);
 }
 
 }  // namespace

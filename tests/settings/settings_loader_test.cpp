@@ -238,17 +238,19 @@ TEST_F(LoaderTest, EachLoadReplacesTheTablesSoRemovedUsersDisappear) {
   EXPECT_EQ(service.DayLimits.size(), 1u);
 }
 
-TEST(LoaderErrorTest, AValueOfTheWrongTypeStopsTheLoadAndKeepsWhatWasLoaded) {
+TEST(LoaderErrorTest, AValueOfTheWrongTypeIsReportedAndTakenAsAbsent) {
   const struct {
     const char* name;
     const char* key;  // user name, or nullptr for the product key
     const char* value;
-    size_t filters, limits;
+    RegistryValue stored;
+    const char* found;
+    const char* expected;
   } cases[] = {
-      {"Debug as text", nullptr, "Debug", 0, 0},
-      {"Path as a number", nullptr, "Path", 0, 0},
-      {"a day filter of the second user as a number", "bea", "Day1", 1, 1},
-      {"DayLimit of the second user as a number", "bea", "DayLimit", 2, 1},
+      {"Debug as text", nullptr, "Debug", StringValue("3"), "REG_SZ", "REG_DWORD"},
+      {"Path as a number", nullptr, "Path", IntegerValue(5), "REG_DWORD", "REG_SZ"},
+      {"a day filter of the second user as binary", "bea", "Day1", {kRegBinary, "ab"}, "REG_BINARY", "REG_SZ"},
+      {"DayLimit of the second user as a number", "bea", "DayLimit", IntegerValue(5), "REG_DWORD", "REG_SZ"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -262,20 +264,47 @@ TEST(LoaderErrorTest, AValueOfTheWrongTypeStopsTheLoadAndKeepsWhatWasLoaded) {
       fixture.registry.SetStringForTesting(User(name), "DayLimit", "60");
     }
     const std::string key = c.key ? User(c.key) : kProductKey;
-    fixture.registry.SetValueForTesting(key, c.value,
-                                        std::string(c.value) == "Debug" ? StringValue("3") : IntegerValue(5));
-    try {
-      LoadSettings(service);
-      ADD_FAILURE() << "no RegistryError";
-    } catch (const RegistryError& error) {
-      EXPECT_NE(std::string(error.what()).find(key), std::string::npos) << error.what();
-      EXPECT_NE(std::string(error.what()).find(c.value), std::string::npos) << error.what();
-    }
-    EXPECT_EQ(service.DayFilters.size(), c.filters);
-    EXPECT_EQ(service.DayLimits.size(), c.limits);
-    EXPECT_EQ(service.RestrictedUsers.Count(), c.key ? 3 : 0);
+    fixture.registry.SetValueForTesting(key, c.value, c.stored);
+    service.DebugLines.Clear();
+
+    EXPECT_TRUE(LoadSettings(service));
+    const std::string report = "ERROR: Registry value \"" + std::string(c.value) + "\" of key " + key + ": holds " +
+                               c.found + " where " + c.expected + " was expected; taken as absent";
+    EXPECT_THAT(fixture.BufferedMessages(), ::testing::Contains(report));
+    // Taken as absent: Debug 2, no Path, the day and those after it without periods, whole days.
+    EXPECT_EQ(service.DebugLevel, std::string(c.value) == "Debug" ? 2 : 3);
+    EXPECT_EQ(service.AppPath, std::string(c.value) == "Path" ? "" : "C:\\App\\");
+    ASSERT_EQ(service.RestrictedUsers.Count(), 3);
+    ASSERT_EQ(service.DayFilters.size(), 3u);
+    ASSERT_EQ(service.DayLimits.size(), 3u);
+    EXPECT_EQ((*TableEntry(service.DayFilters, 1))[1], std::string(c.value) == "Day1" ? "" : "b");
+    EXPECT_EQ((*TableEntry(service.DayLimits, 1))[0], std::string(c.value) == "DayLimit" ? "1440" : "60");
+    EXPECT_EQ((*TableEntry(service.DayFilters, 2))[1], "b");
     EXPECT_EQ(fixture.registry.OpenKeyCountForTesting(), 0);
   }
+}
+
+TEST_F(LoaderTest, AFailedLoadKeepsEverySettingOfBeforeAndIsTriedAgain) {
+  registry.SetIntegerForTesting(kProductKey, "Debug", 3);
+  registry.SetStringForTesting(User("ann"), "DayLimit", "60");
+  ASSERT_TRUE(LoadSettings(service));
+  registry.SetIntegerForTesting(kProductKey, "Debug", 4);
+  registry.SetStringForTesting(User("bea"), "DayLimit", "30");
+  registry.FailEnumerationForTesting(kRestrictionsKey);
+  service.DebugLines.Clear();
+
+  EXPECT_FALSE(LoadSettings(service));
+  EXPECT_EQ(service.DebugLevel, 3);
+  EXPECT_THAT(service.RestrictedUsers.Items(), ::testing::ElementsAre("ann"));
+  ASSERT_EQ(service.DayLimits.size(), 1u);
+  EXPECT_EQ((*TableEntry(service.DayLimits, 0))[0], "60");
+  EXPECT_TRUE(service.ReloadPending);
+  EXPECT_THAT(Logged().back(), ::testing::StartsWith("ERROR: Settings not read, those of before are kept: "));
+
+  registry.FailEnumerationForTesting(kRestrictionsKey, false);
+  EXPECT_TRUE(LoadSettings(service));
+  EXPECT_FALSE(service.ReloadPending);
+  EXPECT_THAT(service.RestrictedUsers.Items(), ::testing::ElementsAre("ann", "bea"));
 }
 
 TEST(ReloadRequestTest, ANonZeroRequestIsReturnedAndResetFirst) {
@@ -308,18 +337,24 @@ TEST(ReloadRequestTest, ANonZeroRequestIsReturnedAndResetFirst) {
   }
 }
 
-TEST_F(LoaderTest, AReloadRequestOfTheWrongTypeIsAnErrorAndStaysAsStored) {
+TEST_F(LoaderTest, AReloadRequestOfTheWrongTypeIsNoRequestButIsConsumed) {
   registry.SetStringForTesting(kProductKey, "ReadSettings", "1");
-  EXPECT_THROW(CheckReloadRequest(service), RegistryError);
-  EXPECT_EQ(registry.ValueForTesting(kProductKey, "ReadSettings"), StringValue("1"));
-  EXPECT_TRUE(Logged().empty());
+  EXPECT_EQ(CheckReloadRequest(service), 0);
+  EXPECT_EQ(registry.ValueForTesting(kProductKey, "ReadSettings"), IntegerValue(0));
+  EXPECT_EQ(Logged(), (Lines{"ERROR: Registry value \"ReadSettings\" of key " + std::string(kProductKey) +
+                                 ": holds REG_SZ where REG_DWORD was expected; taken as absent",
+                             "ReadSettings=0"}));
 }
 
-TEST_F(LoaderTest, ARefusedResetIsAnErrorAfterTheRequestLine) {
+TEST_F(LoaderTest, ARequestThatCannotBeResetIsNotHonoured) {
   registry.SetIntegerForTesting(kProductKey, "ReadSettings", 1);
   registry.RefuseWritesForTesting(kProductKey);
-  EXPECT_THROW(CheckReloadRequest(service), RegistryError);
-  EXPECT_EQ(Logged(), (Lines{"Request to read user settings"}));
+  EXPECT_EQ(CheckReloadRequest(service), 0);
+  const Lines logged = Logged();
+  ASSERT_EQ(logged.size(), 3u);
+  EXPECT_EQ(logged[0], "Request to read user settings");
+  EXPECT_THAT(logged[1], ::testing::StartsWith("ERROR: Reload request not reset, so not honoured: "));
+  EXPECT_EQ(logged[2], "ReadSettings=0");
 }
 
 TEST_F(LoaderTest, AProductKeyThatDoesNotOpenForWritingGivesNoRequest) {
