@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 // What the service host needs from the service control manager and the system, as seen by the
 // portable host logic. The Windows implementation is in host_platform_win.cpp; the tests use
@@ -64,4 +65,6 @@ class ServiceHostPlatform {
   virtual std::unique_ptr<RequestQueue> CreateRequestQueue() = 0;
   // A new event logger with the given source name.
   virtual std::unique_ptr<EventLogger> CreateEventLogger(const std::string& source) = 0;
+  // Runs the body on a new thread; std::system_error when no thread can be made.
+  virtual std::thread StartThread(std::function<void()> body) { return std::thread(std::move(body)); }
 };

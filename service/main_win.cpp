@@ -50,6 +50,8 @@ int main(int argc, char** argv) {
     ShowApplicationError("EOSError", error.what());
   } catch (const std::exception& error) {
     ShowApplicationError("Exception", error.what());
+  } catch (...) {
+    ShowApplicationError("Exception", "An exception of an unknown kind ended the program");
   }
   return 0;
 }

@@ -75,9 +75,19 @@ std::string WindowsServiceManager::ErrorText(uint32_t code) { return SystemError
 
 void RunServiceMode(TServiceApplication& application, WindowsServiceHostPlatform& host, EventLogger& applicationLog) {
   TService* service = application.Service();
-  g_service = service;
+  // The service-main entry finds the service only while this run lasts, however it ends.
+  struct ServiceReference {
+    explicit ServiceReference(TService* service) { g_service = service; }
+    ~ServiceReference() { g_service = nullptr; }
+  } reference(service);
   service->AttachHost(&host);
   HWND window = CreateApplicationWindow(application.Title);
+  struct WindowHolder {
+    HWND window;
+    ~WindowHolder() {
+      if (window != nullptr) DestroyWindow(window);
+    }
+  } holder{window};
   const DWORD mainThread = GetCurrentThreadId();
 
   DWORD dispatcherResult = 0;
@@ -94,7 +104,5 @@ void RunServiceMode(TServiceApplication& application, WindowsServiceHostPlatform
     DispatchMessageA(&message);
   }
   startThread.join();
-  if (window != nullptr) DestroyWindow(window);
   if (dispatcherResult != 0) applicationLog.LogMessage(SystemErrorText(dispatcherResult));
-  g_service = nullptr;
 }

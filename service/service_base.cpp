@@ -65,16 +65,23 @@ void TService::Main(const std::vector<std::string>& args) {
   ReportStatus(TCurrentStatus::csStartPending);
   try {
     TServiceThread thread(*this);
-    {
-      std::lock_guard lock(threadMutex_);
-      serviceThread_ = &thread;
-      requestLoop_ = &thread;
-    }
-    std::thread worker([&thread] { thread.Execute(); });
+    // The control handler reaches the thread only while it exists: also when it cannot be
+    // started, the pointers are cleared before the object goes.
+    struct Attachment {
+      TService& service;
+      Attachment(TService& owner, TServiceThread& attached) : service(owner) {
+        std::lock_guard lock(service.threadMutex_);
+        service.serviceThread_ = &attached;
+        service.requestLoop_ = &attached;
+      }
+      ~Attachment() {
+        std::lock_guard lock(service.threadMutex_);
+        service.serviceThread_ = nullptr;
+        service.requestLoop_ = nullptr;
+      }
+    } attachment(*this, thread);
+    std::thread worker = host_->StartThread([&thread] { thread.Execute(); });
     worker.join();
-    std::lock_guard lock(threadMutex_);
-    serviceThread_ = nullptr;
-    requestLoop_ = nullptr;
   } catch (...) {
     LogMessage(ServiceFailedOn("execute", CurrentExceptionMessage()));
   }
@@ -91,11 +98,11 @@ void TService::Controller(uint32_t code) {
 }
 
 void TServiceThread::Execute() {
-  {
-    std::lock_guard lock(queueMutex_);
-    queue_ = service_.host_->CreateRequestQueue();
-  }
   try {
+    {
+      std::lock_guard lock(queueMutex_);
+      queue_ = service_.host_->CreateRequestQueue();
+    }
     service_.ReportStatus(TCurrentStatus::csStartPending);
     bool started = true;
     if (service_.OnStart) service_.OnStart(&service_, started);

@@ -4,6 +4,7 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "service/host_platform.h"
@@ -71,6 +72,10 @@ class FakeHostPlatform : public ServiceHostPlatform {
   uint32_t LastErrorCode() override { return 1063; }
   std::string ErrorText(uint32_t code) override { return "error text " + std::to_string(code); }
   std::unique_ptr<RequestQueue> CreateRequestQueue() override { return std::make_unique<FakeRequestQueue>(); }
+  std::thread StartThread(std::function<void()> body) override {
+    if (failThreadStart) throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    return ServiceHostPlatform::StartThread(std::move(body));
+  }
   std::unique_ptr<EventLogger> CreateEventLogger(const std::string& source) override {
     eventSources.push_back(source);
     return std::make_unique<FakeEventLogger>(eventMessages, mutex_);
@@ -103,6 +108,7 @@ class FakeHostPlatform : public ServiceHostPlatform {
   std::function<void(uint32_t)> controlHandler;
   bool registrationSucceeds = true;
   bool reportsSucceed = true;
+  bool failThreadStart = false;
   std::vector<std::string> eventSources;
 
  private:

@@ -152,6 +152,17 @@ TEST_F(ServiceHostTest, AFailingStartHandlerEndsTheRunWithStopped) {
   EXPECT_EQ(host.Reports().back().currentState, kStopped);
 }
 
+TEST_F(ServiceHostTest, AServiceThreadThatCannotBeMadeLeavesNothingBehindForTheControlHandler) {
+  host.failThreadStart = true;
+  service.Main({"Hourwarden"});
+  ASSERT_EQ(host.EventMessages().size(), 1u);
+  EXPECT_THAT(host.EventMessages()[0], testing::StartsWith("Service failed on execute: "));
+  EXPECT_EQ(host.Reports().back().currentState, kStopped);
+  service.Controller(kServiceControlInterrogate);  // must not reach the thread object that is gone
+  EXPECT_EQ(host.Reports().back().currentState, kStopped);
+  EXPECT_EQ(service.RequestLoop(), nullptr);
+}
+
 TEST_F(ServiceHostTest, AFailedRegistrationLeavesTheServiceUnstarted) {
   host.registrationSucceeds = false;
   service.Main({"Hourwarden"});
