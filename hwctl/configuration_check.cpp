@@ -122,7 +122,7 @@ std::vector<Problem> FindProblems(const StoredConfiguration& configuration, cons
   AddTypeProblem(problems, kProductWhere, "ReadSettings", product.readSettings.typeError,
                  "the service takes it as no reload request and resets it");
   AddTypeProblem(problems, kProductWhere, "TimeUrl", product.timeUrl.typeError,
-                 "every internet time check fails, so every restricted user stays held back");
+                 "the service takes it as missing and asks its built-in time page");
   if (product.timeUrl.present && product.timeUrl.typeError.empty() && !product.timeUrl.text.empty())
     if (const std::optional<std::string> problem = TimeUrlProblem(product.timeUrl.text))
       problems.push_back({kProductWhere, "TimeUrl", *problem + ": every internet time check fails"});

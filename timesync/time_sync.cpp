@@ -6,22 +6,17 @@
 #include "platform/regional_format.h"
 #include "core/service_state.h"
 #include "settings/registry_access.h"
+#include "settings/value_reads.h"
 #include "timesync/http_date.h"
 #include "timesync/time_page.h"
 #include "timesync/zone_time.h"
 
-std::optional<std::string> TimePageUrl(ServiceState& service) {
+std::string TimePageUrl(ServiceState& service) {
   std::string url;
   if (const RegistryOpener& openRegistry = service.Platform().openRegistry) {
-    try {
-      std::unique_ptr<RegistryAccess> registry = openRegistry();
-      if (registry && registry->OpenKeyReadOnly(kProductKey)) url = registry->ReadString(kTimeUrlValue);
-    } catch (const RegistryError& error) {
-      // A TimeUrl of the wrong type fails this attempt only: left to travel, it would end the
-      // service start before the restrictions are first evaluated.
-      WriteLogAt(service, 1, std::string("ERROR:") + error.what());
-      return std::nullopt;
-    }
+    std::unique_ptr<RegistryAccess> registry = openRegistry();
+    if (registry && registry->OpenKeyReadOnly(kProductKey))
+      url = ReadTextValue(service, *registry, kTimeUrlValue).value_or("");
   }
   return url.empty() ? std::string(kDefaultTimeUrl) : url;
 }
@@ -40,10 +35,7 @@ bool SyncInternetTime(ServiceState& service) {
     WriteLogAt(service, 1, "ERROR:Internet connection not set");
     return false;
   }
-  const std::optional<std::string> url = TimePageUrl(service);
-  if (!url) return false;
-
-  const TimePageResponse response = platform.timePageFetcher->Fetch(*url);
+  const TimePageResponse response = platform.timePageFetcher->Fetch(TimePageUrl(service));
   switch (response.outcome) {
     case TimePageResponse::Outcome::NoInternetHandle:
       WriteLogAt(service, 1, "ERROR:Internet connection not set");

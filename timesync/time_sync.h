@@ -18,8 +18,8 @@ inline constexpr char kDefaultTimeUrl[] = "http://www.msftconnecttest.com/cgi-bi
 
 // The time page's URL: the TimeUrl value, read through a read-only access of its own that is
 // released before returning, or kDefaultTimeUrl when the value, the key or the registry opener is
-// missing or the value is empty. Nothing when TimeUrl is not a string value; that is logged.
-std::optional<std::string> TimePageUrl(ServiceState& service);
+// missing or the value is empty. A TimeUrl of another type is reported and taken as missing.
+std::string TimePageUrl(ServiceState& service);
 
 // The UTC date and time a response gives: the page's, or, when the body holds no usable page (no
 // "<PRE>", no "UTC" after it, too few values), the Date header's. Nothing when the page's values

@@ -106,7 +106,7 @@ TEST_F(ReportsTest, CheckFindsEveryKindOfMisreadValue) {
       {"debug of the wrong type", [](HwctlFixture& f) { f.registry.SetStringForTesting(kProductKey, "Debug", "2"); },
        "Hourwarden: Debug: holds REG_SZ where REG_DWORD was expected"},
       {"time url of the wrong type", [](HwctlFixture& f) { f.registry.SetIntegerForTesting(kProductKey, "TimeUrl", 1); },
-       "Hourwarden: TimeUrl: holds REG_DWORD where REG_SZ was expected: every internet time check fails"},
+       "Hourwarden: TimeUrl: holds REG_DWORD where REG_SZ was expected: the service takes it as missing"},
       {"gap in the day filters",
        [](HwctlFixture& f) {
          f.registry.DeleteKeyForTesting(User("alice"));

@@ -217,16 +217,16 @@ TEST_F(TimeSyncTest, ReadsTheUrlFromTimeUrlEveryCall) {
   EXPECT_FALSE(registry.KeyExistsForTesting(kProductKey));  // the read creates nothing
 }
 
-TEST_F(TimeSyncTest, ANumericTimeUrlFailsWithoutFetching) {
+TEST_F(TimeSyncTest, ANumericTimeUrlIsReportedAndTakenAsMissing) {
   fixture.registry.SetIntegerForTesting(kProductKey, "TimeUrl", 5);
   fixture.timePageFetcher.Serve(kExamplePage);
   THourwarden& service = Build(1);
-  EXPECT_FALSE(SyncInternetTime(service));
-  EXPECT_TRUE(fixture.timePageFetcher.urls.empty());
+  SyncInternetTime(service);
+  EXPECT_THAT(fixture.timePageFetcher.urls, ElementsAre(kDefaultTimeUrl));
   EXPECT_EQ(fixture.registry.OpenKeyCountForTesting(), 0);
-  ASSERT_EQ(fixture.BufferedMessages().size(), 1u);
-  EXPECT_THAT(fixture.BufferedMessages()[0], StartsWith("ERROR:"));
-  EXPECT_THAT(fixture.BufferedMessages()[0], HasSubstr("TimeUrl"));
+  ASSERT_FALSE(fixture.BufferedMessages().empty());
+  EXPECT_THAT(fixture.BufferedMessages()[0], StartsWith("ERROR: Registry value \"TimeUrl\""));
+  EXPECT_THAT(fixture.BufferedMessages()[0], HasSubstr("taken as absent"));
 }
 
 TEST_F(TimeSyncTest, WithoutARegistryTheDefaultUrlIsUsed) {
