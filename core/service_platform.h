@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/companion_window.h"
 #include "platform/file_attributes.h"
+#include "platform/log_file_system.h"
 #include "platform/regional_format.h"
 #include "platform/timer.h"
 
@@ -24,6 +25,7 @@ struct ServicePlatform {
   Clock* clock = nullptr;
   RegionalFormat* regionalFormat = nullptr;
   FileAttributes* fileAttributes = nullptr;
+  LogFileSystem* logFileSystem = nullptr;
   CompanionWindow* companionWindow = nullptr;
   ProcessSource* processSource = nullptr;
   TimerFactory makeTimer;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "core/service_platform.h"
@@ -43,6 +44,16 @@ class ServiceState {
 
   // Set when a load of the settings failed: the next minute cycle loads them again.
   bool ReloadPending = false;
+
+  // Where the logs are written and what could not be written.
+  struct LogOutputState {
+    std::optional<std::string> chosenFor;  // the AppPath the folder below was chosen for
+    std::optional<std::string> prefix;     // the folder prefix of the log files; nothing: none
+    int64_t droppedDebugLines = 0;         // dropped from a full DebugLines since the last write
+    int64_t droppedProcessEvents = 0;      // the same for ProcessEvents
+    std::string lastFailure;               // why the last flush failed, logged once
+  };
+  LogOutputState LogOutput;
 
   const ServicePlatform& Platform() const { return platform_; }
   // Held for the whole body of a tick, a stop and a shutdown (and of anything else that works

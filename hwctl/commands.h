@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "hwctl/folder_access.h"
+#include "platform/folder_access.h"
 #include "platform/clock.h"
 #include "settings/registry_access.h"
 

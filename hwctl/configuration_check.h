@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "hwctl/folder_access.h"
+#include "platform/folder_access.h"
 #include "hwctl/stored_settings.h"
 
 // The values of a stored configuration that the service would misread, each with what it would

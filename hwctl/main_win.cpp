@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "hwctl/commands.h"
-#include "hwctl/folder_access_win.h"
+#include "platform/folder_access_win.h"
 #include "platform/clock_win.h"
 #include "settings/registry_access_win.h"
 

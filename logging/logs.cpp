@@ -1,13 +1,11 @@
 #include "logging/logs.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <mutex>
-#include <system_error>
+#include <stdexcept>
 
-#include "platform/date_time.h"
 #include "core/service_state.h"
+#include "logging/log_folder.h"
+#include "platform/date_time.h"
 
 namespace {
 
@@ -20,24 +18,49 @@ void HideFile(ServiceState& service, const std::string& path) {
   if (current && (*current & kFileAttributeHidden) == 0) attributes->Set(path, kFileAttributeHidden);
 }
 
-// The size of the file in bytes, or -1 when it cannot be opened for reading.
-long long FileSize(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return -1;
-  std::fseek(file, 0, SEEK_END);
-  const long long size = std::ftell(file);
-  std::fclose(file);
-  return size;
+LogFileSystem& FilesOf(ServiceState& service) {
+  LogFileSystem* files = service.Platform().logFileSystem;
+  if (files == nullptr) throw std::logic_error("The service platform has no log file system");
+  return *files;
 }
 
-// Writes every line, each followed by a line end, to a new file; true when all of it was written.
-bool WriteWholeFile(const std::string& path, const std::vector<std::string>& lines, size_t first) {
-  std::FILE* file = std::fopen(path.c_str(), "w");
-  if (file == nullptr) return false;
-  bool written = true;
-  for (size_t i = first; i < lines.size() && written; ++i)
-    written = std::fputs(lines[i].c_str(), file) >= 0 && std::fputc('\n', file) != EOF;
-  return std::fclose(file) == 0 && written;
+// The count of lines dropped from the buffer while it was full.
+int64_t& DroppedFrom(ServiceState& service, const StringList& buffer) {
+  return &buffer == &service.ProcessEvents ? service.LogOutput.droppedProcessEvents
+                                           : service.LogOutput.droppedDebugLines;
+}
+
+// Appends the line to a buffer that holds at most kMaxBufferedLines: a full one first drops its
+// oldest tenth, so a log that cannot be written for a long time does not eat the memory.
+void AppendLimited(ServiceState& service, StringList& buffer, std::string line) {
+  if (buffer.Count() >= kMaxBufferedLines) {
+    const int dropped = kMaxBufferedLines / 10;
+    buffer.DeleteFirst(dropped);
+    DroppedFrom(service, buffer) += dropped;
+  }
+  buffer.Add(std::move(line));
+}
+
+std::string StampedLine(ServiceState& service, std::string_view text) {
+  const ServicePlatform& platform = service.Platform();
+  std::string line = "[";
+  line += FormatLogTimestamp(platform.clock->Now(), platform.regionalFormat->TimeSeparator());
+  line += "] ";
+  line += text;
+  if (line.size() > kMaxLogLineLength) line.resize(kMaxLogLineLength);
+  return line;
+}
+
+// Says once, at level 1, why the logs cannot be written, and nothing more while the reason stays.
+void NoteFlushFailure(ServiceState& service, const std::optional<std::string>& failure) {
+  std::string& last = service.LogOutput.lastFailure;
+  if (!failure) {
+    last.clear();
+    return;
+  }
+  if (*failure == last) return;
+  last = *failure;
+  WriteLogAt(service, 1, "ERROR: Not possible to write the log: " + *failure);
 }
 
 }  // namespace
@@ -45,14 +68,9 @@ bool WriteWholeFile(const std::string& path, const std::vector<std::string>& lin
 bool LevelAllows(int debugLevel, int threshold) { return debugLevel / threshold != 0; }
 
 void WriteLog(ServiceState& service, int selector, std::string_view text) {
-  const ServicePlatform& platform = service.Platform();
-  std::string line = "[";
-  line += FormatLogTimestamp(platform.clock->Now(), platform.regionalFormat->TimeSeparator());
-  line += "] ";
-  line += text;
-  if (line.size() > kMaxLogLineLength) line.resize(kMaxLogLineLength);
+  std::string line = StampedLine(service, text);
   std::lock_guard lock(service.LogBufferMutex());
-  (selector == 1 ? service.ProcessEvents : service.DebugLines).Add(std::move(line));
+  AppendLimited(service, selector == 1 ? service.ProcessEvents : service.DebugLines, std::move(line));
 }
 
 void WriteLogAt(ServiceState& service, int threshold, std::string_view text) {
@@ -61,20 +79,34 @@ void WriteLogAt(ServiceState& service, int threshold, std::string_view text) {
 
 void AppendProcessEvents(ServiceState& service, const std::vector<std::string>& lines) {
   std::lock_guard lock(service.LogBufferMutex());
-  for (const std::string& line : lines) service.ProcessEvents.Add(line);
+  for (const std::string& line : lines) AppendLimited(service, service.ProcessEvents, line);
 }
 
 bool FlushLog(ServiceState& service, StringList* buffer, const char* fileName) {
   if (buffer == nullptr || fileName == nullptr) return false;
-  std::lock_guard lock(service.LogBufferMutex());
-  if (buffer->Empty()) return true;
-  const std::string path = service.AppPath + fileName;
-  // Text mode: every "\n" becomes a carriage return and line feed on Windows.
-  std::FILE* file = std::fopen(path.c_str(), "a+");
-  if (file == nullptr) return false;
-  for (const std::string& line : *buffer) std::fprintf(file, "%s\n", line.c_str());
-  std::fclose(file);
-  buffer->Clear();
+  // Chosen before the buffers are locked: the choice may write a line of its own.
+  const std::optional<std::string> prefix = LogPrefix(service);
+  std::optional<std::string> failure;
+  std::string path;
+  {
+    std::lock_guard lock(service.LogBufferMutex());
+    if (buffer->Empty()) return true;
+    if (!prefix) return false;
+    path = *prefix + fileName;
+    std::vector<std::string> lines;
+    int64_t& dropped = DroppedFrom(service, *buffer);
+    if (dropped > 0)
+      lines.push_back(StampedLine(service, "ERROR: " + std::to_string(dropped) +
+                                               " older lines were dropped while the log could not be written"));
+    lines.insert(lines.end(), buffer->begin(), buffer->end());
+    failure = FilesOf(service).AppendLines(path, lines);
+    if (!failure) {
+      buffer->Clear();
+      dropped = 0;
+    }
+  }
+  NoteFlushFailure(service, failure);
+  if (failure) return false;
   HideFile(service, path);
   return true;
 }
@@ -85,40 +117,40 @@ bool FlushLogs(ServiceState& service) {
 }
 
 bool TrimLog(ServiceState& service, const char* fileName) {
-  const std::string path = service.AppPath + fileName;
-  const long long size = FileSize(path);
-  if (size < 0) return false;
-  if (size < kTrimSize) return true;
+  const std::optional<std::string> prefix = LogPrefix(service);
+  if (!prefix) return false;
+  LogFileSystem& files = FilesOf(service);
+  const std::string path = *prefix + fileName;
+  const std::optional<int64_t> size = files.FileSize(path);
+  if (!size) return false;
+  if (*size < kTrimSize) return true;
 
-  std::vector<std::string> lines;
-  {
-    std::ifstream in(path);  // text mode: line ends come back as "\n"
-    if (!in) return false;
-    for (std::string line; std::getline(in, line);) lines.push_back(std::move(line));
-  }
-  const long long excess = size - kTrimSize;
-  long long removed = 0;
+  const std::optional<std::vector<std::string>> lines = files.ReadLines(path);
+  if (!lines) return false;
+  const int64_t excess = *size - kTrimSize;
+  int64_t removed = 0;
   size_t first = 0;
-  while (removed < excess && first < lines.size()) removed += static_cast<long long>(lines[first++].size());
+  while (removed < excess && first < lines->size()) removed += static_cast<int64_t>((*lines)[first++].size());
 
+  // The kept lines go to a new file that nobody else can have prepared: it is created only when
+  // nothing of that name exists, and only a leftover of the service's own is removed first.
   const std::string replacement = path + ".trim";
-  if (!WriteWholeFile(replacement, lines, first)) {
-    std::remove(replacement.c_str());
-    return false;
-  }
+  LogFileSystem::Creation created = files.CreateNewFile(replacement, *lines, first);
+  if (created == LogFileSystem::Creation::kAlreadyExists && files.IsTrustedFile(replacement) &&
+      files.RemoveFile(replacement))
+    created = files.CreateNewFile(replacement, *lines, first);
+  if (created != LogFileSystem::Creation::kCreated) return false;
+
   // A hidden file cannot be replaced on every Windows version; it is hidden again below.
   if (FileAttributes* attributes = service.Platform().fileAttributes) attributes->Set(path, kFileAttributeNormal);
-  std::error_code error;
-  std::filesystem::rename(replacement, path, error);
-  if (error) {
-    std::remove(replacement.c_str());
+  if (files.ReplaceFile(replacement, path)) {
+    files.RemoveFile(replacement);
     HideFile(service, path);
     return false;
   }
   HideFile(service, path);
   return true;
 }
-
 bool TrimLogs(ServiceState& service) {
   TrimLog(service, kDebugLogName);
   TrimLog(service, kProcessLogName);

@@ -17,6 +17,8 @@ inline constexpr char kProcessLogName[] = "process.log";
 inline constexpr long long kTrimSize = 1'048'576;
 // Room of one composed debug-log line.
 inline constexpr size_t kMaxLogLineLength = 1023;
+// Most lines a log buffer holds while its file cannot be written; beyond, the oldest are dropped.
+inline constexpr int kMaxBufferedLines = 10'000;
 
 // True when a message of this threshold (1 to 4) is produced at the debug level: the level
 // divided by the threshold, truncating toward zero, is not 0 (so -3 acts as 3, 0 silences).
@@ -24,23 +26,27 @@ bool LevelAllows(int debugLevel, int threshold);
 
 // Stamps the text "[dd.mm.yyyy hh:nn:ss] text" with the current local time and appends it to
 // ProcessEvents for selector 1, to DebugLines for any other selector. Lines are cut at 1023
-// characters.
+// characters. A buffer holding kMaxBufferedLines first drops its oldest tenth, and the next
+// write of its file says how many lines were dropped.
 void WriteLog(ServiceState& service, int selector, std::string_view text);
 // WriteLog with selector 0 when DebugLevel allows the threshold.
 void WriteLogAt(ServiceState& service, int threshold, std::string_view text);
 // Appends ready-made lines to ProcessEvents (the census's event lines carry their own time).
 void AppendProcessEvents(ServiceState& service, const std::vector<std::string>& lines);
 
-// Appends every line of the buffer to AppPath + fileName and empties the buffer. An empty buffer
-// creates no file. When the file cannot be opened the buffer keeps its lines and false is
-// returned. The file is given the hidden attribute.
+// Appends every line of the buffer to the log folder's file (LogPrefix + fileName) and empties the
+// buffer. An empty buffer creates no file. When the file cannot be written, or is not to be
+// trusted (a link, another account's file), the buffer keeps its lines, the reason is logged once
+// at level 1 and false is returned. The file is given the hidden attribute.
 bool FlushLog(ServiceState& service, StringList* buffer, const char* fileName);
 // Flushes DebugLines (only when DebugLevel is not 0) and ProcessEvents; the result is that of
 // the process log.
 bool FlushLogs(ServiceState& service);
 // Cuts a log file of at least 1,048,576 bytes back to its newest lines. The kept lines are
-// written to a new file that takes the old one's place only when it was written whole, so a
-// failure leaves the old file as it was. False when the file cannot be read or replaced.
+// written to a new file "<file>.trim", created only where nothing of that name exists (a
+// leftover of the service's own is removed first), that takes the old one's place only when it
+// was written whole, so a failure leaves the old file as it was. False when the file cannot be
+// read or replaced.
 bool TrimLog(ServiceState& service, const char* fileName);
 // Trims debug.log, then process.log; always true.
 bool TrimLogs(ServiceState& service);

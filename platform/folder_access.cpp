@@ -1,4 +1,4 @@
-#include "hwctl/folder_access.h"
+#include "platform/folder_access.h"
 
 #include <string_view>
 

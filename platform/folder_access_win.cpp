@@ -1,4 +1,4 @@
-#include "hwctl/folder_access_win.h"
+#include "platform/folder_access_win.h"
 
 #include <windows.h>
 #include <aclapi.h>
@@ -6,6 +6,7 @@
 
 #include <utility>
 
+#include "platform/local_memory_win.h"
 #include "platform/win_error.h"
 
 static_assert(FILE_ADD_FILE == kFolderAddFile && FILE_ADD_SUBDIRECTORY == kFolderAddSubfolder);
@@ -13,26 +14,6 @@ static_assert(FILE_DELETE_CHILD == kFolderDeleteChild && WRITE_DAC == kWriteDac 
 static_assert(GENERIC_ALL == kGenericAll && GENERIC_WRITE == kGenericWrite);
 
 namespace {
-
-// Owns memory the system handed out with LocalAlloc and frees it on every path.
-class LocalMemory {
- public:
-  LocalMemory() = default;
-  ~LocalMemory() {
-    if (memory_ != nullptr) LocalFree(memory_);
-  }
-  LocalMemory(const LocalMemory&) = delete;
-  LocalMemory& operator=(const LocalMemory&) = delete;
-
-  template <class T>
-  T** Receive() {
-    return reinterpret_cast<T**>(&memory_);
-  }
-  void* Get() const { return memory_; }
-
- private:
-  void* memory_ = nullptr;
-};
 
 FolderAccessList Failure(const std::string& call, DWORD code) {
   FolderAccessList list;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "hwctl/folder_access.h"
+#include "platform/folder_access.h"
 
 // Folders' access lists from the Windows file system.
 class WindowsFolderAccessSource : public FolderAccessSource {

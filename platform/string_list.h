@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,10 @@ class StringList {
   std::string& operator[](int index) { return items_.at(static_cast<size_t>(index)); }
   // Removes the entry at the index.
   void Delete(int index);
+  // Removes the first entries, at most count of them.
+  void DeleteFirst(int count) {
+    items_.erase(items_.begin(), items_.begin() + std::min<size_t>(static_cast<size_t>(count), items_.size()));
+  }
   void Clear() { items_.clear(); }
   // Replaces the content with a copy of another list.
   void Assign(const StringList& other) { items_ = other.items_; }

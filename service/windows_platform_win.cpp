@@ -2,13 +2,16 @@
 
 #include <memory>
 
+#include "platform/log_file_system_win.h"
 #include "platform/timer_win.h"
 #include "settings/registry_access_win.h"
 
 WindowsServicePlatform::WindowsServicePlatform(std::function<void(const std::string&)> reportException) {
   platform_.clock = &clock_;
   platform_.regionalFormat = &regionalFormat_;
+  logFileSystem_ = MakeLogFileSystem(DefaultServiceLogFolder());
   platform_.fileAttributes = &fileAttributes_;
+  platform_.logFileSystem = logFileSystem_.get();
   platform_.companionWindow = &companionWindow_;
   platform_.openRegistry = OpenWindowsRegistry;
   platform_.timePageFetcher = &timePageFetcher_;

@@ -25,6 +25,7 @@ class WindowsServicePlatform {
   WindowsClock clock_;
   WindowsRegionalFormat regionalFormat_;
   WindowsFileAttributes fileAttributes_;
+  std::unique_ptr<LogFileSystem> logFileSystem_;
   WindowsCompanionWindow companionWindow_;
   WinInetTimePageFetcher timePageFetcher_;
   WindowsTimeZoneQuery timeZoneQuery_;

@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "hwctl/folder_access.h"
+#include "platform/folder_access.h"
 
 // Folders with access lists set by the test; any other folder does not exist. Folders are named
 // without a trailing backslash.

@@ -22,10 +22,13 @@
 // A service object on fakes, writing its logs into a temporary directory.
 class ServiceFixture {
  public:
+  static constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
+
   ServiceFixture() {
     platform.clock = &clock;
     platform.regionalFormat = &regionalFormat;
     platform.fileAttributes = &fileAttributes;
+    platform.logFileSystem = logFiles.get();
     platform.companionWindow = &companionWindow;
     platform.openRegistry = registry.Opener();
     platform.timePageFetcher = &timePageFetcher;
@@ -87,6 +90,8 @@ class ServiceFixture {
   ManualClock clock;
   FixedRegionalFormat regionalFormat;
   FakeFileAttributes fileAttributes;
+  // The platform's own log files, with the service's own folder in the temporary directory.
+  std::unique_ptr<LogFileSystem> logFiles = MakeLogFileSystem(dir.File("service-logs") + kSeparator);
   FakeCompanionWindow companionWindow;
   InMemoryRegistry registry;  // every access object of the service works on this one tree
   FakeTimePageFetcher timePageFetcher;

@@ -111,11 +111,17 @@ TEST_F(LogsTest, AFailedFlushKeepsTheLinesAndTheNextOneWritesThemFirst) {
   WriteLog(*service, 0, "older");
   EXPECT_TRUE(FlushLogs(*service));  // the process buffer is empty, and that is the result
   EXPECT_FALSE(FlushLog(*service, &service->DebugLines, "debug.log"));
-  EXPECT_EQ(service->DebugLines.Count(), 1);
+  EXPECT_EQ(service->DebugLines.Count(), 2);  // the line and why it could not be written
+  EXPECT_FALSE(FlushLog(*service, &service->DebugLines, "debug.log"));
+  EXPECT_EQ(service->DebugLines.Count(), 2);  // the reason is said once
   service->AppPath = goodPath;
   WriteLog(*service, 0, "newer");
   FlushLogs(*service);
-  EXPECT_THAT(ServiceFixture::Messages(fixture.DebugLog()), ElementsAre("older", "newer"));
+  const std::vector<std::string> messages = ServiceFixture::Messages(fixture.DebugLog());
+  ASSERT_EQ(messages.size(), 3u);
+  EXPECT_EQ(messages[0], "older");
+  EXPECT_THAT(messages[1], ::testing::StartsWith("ERROR: Not possible to write the log: "));
+  EXPECT_EQ(messages[2], "newer");
 }
 
 TEST_F(LogsTest, AppPathIsAPlainPrefix) {

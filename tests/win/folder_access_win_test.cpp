@@ -1,4 +1,4 @@
-#include "hwctl/folder_access_win.h"
+#include "platform/folder_access_win.h"
 
 #include <windows.h>
 

@@ -1,0 +1,164 @@
+// The log files on a POSIX system: the native build, where the unit tests run. The service's own
+// account is the process's user; root stands for LocalSystem.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+#include "platform/log_file_system.h"
+
+namespace {
+
+std::string Failure(const std::string& what, const std::string& call) {
+  return what + ": " + call + " failed with error " + std::to_string(errno) + " (" + std::strerror(errno) + ")";
+}
+
+// Why the file behind the descriptor is not to be trusted; nothing when it is.
+std::optional<std::string> Distrust(int descriptor, const std::string& path) {
+  struct stat status {};
+  if (fstat(descriptor, &status) != 0) return Failure(path, "fstat");
+  if (!S_ISREG(status.st_mode)) return path + " is not a plain file";
+  if (status.st_nlink > 1) return path + " has another name too (a hard link)";
+  if (status.st_uid != geteuid() && status.st_uid != 0) return path + " belongs to another account";
+  return std::nullopt;
+}
+
+// Closes a descriptor on every path.
+class Descriptor {
+ public:
+  explicit Descriptor(int descriptor) : descriptor_(descriptor) {}
+  ~Descriptor() {
+    if (descriptor_ >= 0) close(descriptor_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int Get() const { return descriptor_; }
+  bool Valid() const { return descriptor_ >= 0; }
+
+ private:
+  int descriptor_;
+};
+
+bool WriteAll(int descriptor, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t written = write(descriptor, text.data() + done, text.size() - done);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<size_t>(written);
+  }
+  return true;
+}
+
+std::string Joined(const std::vector<std::string>& lines, size_t first) {
+  std::string text;
+  for (size_t i = first; i < lines.size(); ++i) text += lines[i] + "\n";
+  return text;
+}
+
+// The folder without its trailing separator, as the calls take it.
+std::string FolderName(const std::string& folder) {
+  std::string name = folder;
+  while (name.size() > 1 && name.back() == '/') name.pop_back();
+  return name;
+}
+
+class PosixLogFileSystem : public LogFileSystem {
+ public:
+  explicit PosixLogFileSystem(std::string serviceLogFolder) : serviceLogFolder_(std::move(serviceLogFolder)) {}
+
+  std::optional<std::string> AppendLines(const std::string& path, const std::vector<std::string>& lines) override {
+    // O_NOFOLLOW: a symbolic link in the file's place is refused, never followed.
+    Descriptor file(open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (!file.Valid()) return Failure(path, "open");
+    if (std::optional<std::string> distrust = Distrust(file.Get(), path)) return distrust;
+    if (!WriteAll(file.Get(), Joined(lines, 0))) return Failure(path, "write");
+    return std::nullopt;
+  }
+
+  std::optional<int64_t> FileSize(const std::string& path) override {
+    Descriptor file(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat status {};
+    if (!file.Valid() || Distrust(file.Get(), path) || fstat(file.Get(), &status) != 0) return std::nullopt;
+    return static_cast<int64_t>(status.st_size);
+  }
+
+  std::optional<std::vector<std::string>> ReadLines(const std::string& path) override {
+    if (!IsTrustedFile(path)) return std::nullopt;
+    std::ifstream in(path);
+    if (!in) return std::nullopt;
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(std::move(line));
+    return lines;
+  }
+
+  Creation CreateNewFile(const std::string& path, const std::vector<std::string>& lines, size_t first) override {
+    // O_EXCL with O_CREAT fails on anything of that name, a dangling symbolic link included.
+    Descriptor file(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (!file.Valid()) return errno == EEXIST ? Creation::kAlreadyExists : Creation::kFailed;
+    if (WriteAll(file.Get(), Joined(lines, first))) return Creation::kCreated;
+    unlink(path.c_str());
+    return Creation::kFailed;
+  }
+
+  bool IsTrustedFile(const std::string& path) override {
+    Descriptor file(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    return file.Valid() && !Distrust(file.Get(), path);
+  }
+
+  std::optional<std::string> ReplaceFile(const std::string& from, const std::string& to) override {
+    if (rename(from.c_str(), to.c_str()) != 0) return Failure(to, "rename");
+    return std::nullopt;
+  }
+
+  bool RemoveFile(const std::string& path) override { return unlink(path.c_str()) == 0 || errno == ENOENT; }
+
+  FolderAccessList ReadFolderAccess(const std::string& folder) override {
+    FolderAccessList list;
+    struct stat status {};
+    if (lstat(FolderName(folder).c_str(), &status) != 0) {
+      list.outcome = errno == ENOENT ? FolderAccessList::Outcome::NotFound : FolderAccessList::Outcome::Failed;
+      list.failure = Failure(folder, "lstat");
+      return list;
+    }
+    if (!S_ISDIR(status.st_mode)) {
+      list.outcome = FolderAccessList::Outcome::NotAFolder;
+      return list;
+    }
+    list.outcome = FolderAccessList::Outcome::Read;
+    // Everybody else stands for the standard users.
+    if ((status.st_mode & S_IWOTH) != 0) list.entries.push_back({true, false, kEveryoneSid, kFolderAddFile});
+    return list;
+  }
+
+  std::optional<std::string> PrepareServiceLogFolder() override {
+    const std::string name = FolderName(serviceLogFolder_);
+    for (size_t slash = name.find('/', 1);; slash = name.find('/', slash + 1)) {
+      const std::string part = name.substr(0, slash);
+      if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return Failure(part, "mkdir");
+      if (slash == std::string::npos) break;
+    }
+    struct stat status {};
+    if (lstat(name.c_str(), &status) != 0) return Failure(name, "lstat");
+    if (!S_ISDIR(status.st_mode)) return name + " is not a folder";
+    if ((status.st_mode & 0077) != 0 && chmod(name.c_str(), 0700) != 0) return Failure(name, "chmod");
+    return std::nullopt;
+  }
+
+  std::string ServiceLogFolder() const override { return serviceLogFolder_; }
+
+ private:
+  std::string serviceLogFolder_;
+};
+
+}  // namespace
+
+std::unique_ptr<LogFileSystem> MakeLogFileSystem(const std::string& serviceLogFolder) {
+  return std::make_unique<PosixLogFileSystem>(serviceLogFolder);
+}

@@ -1,0 +1,81 @@
+#include "platform/log_file_system_win.h"
+
+#include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "fakes/service_fixture.h"
+#include "logging/logs.h"
+#include "platform/local_memory_win.h"
+
+namespace {
+
+// A folder name outside ASCII, in the ANSI code page the narrow calls use (é in 1252).
+constexpr char kAccentedFolder[] = "journ\xE9" "e";
+
+TEST(WindowsLogFilesTest, ALogInAFolderNamedOutsideAsciiIsWrittenAndTrimmed) {
+  ServiceFixture fixture;
+  THourwarden& service = fixture.Build();
+  const std::string folder = fixture.dir.File(kAccentedFolder);
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  service.AppPath = folder + "\\";
+  {
+    std::ofstream out(service.AppPath + "debug.log", std::ios::binary);  // narrow, as fopen takes it
+    for (int i = 0; i < 12'000; ++i) out << std::string(99, 'x') << "\r\n";
+  }
+  EXPECT_TRUE(TrimLog(service, "debug.log"));
+  const std::optional<int64_t> size = fixture.logFiles->FileSize(service.AppPath + "debug.log");
+  ASSERT_TRUE(size.has_value());
+  EXPECT_LE(*size, kTrimSize);
+  WriteLog(service, 0, "after the trim");
+  EXPECT_TRUE(FlushLogs(service));
+}
+
+TEST(WindowsLogFilesTest, TheServicesOwnFolderLosesABroaderAccessList) {
+  TempDir dir;
+  const std::string parent = dir.File("Hourwarden");
+  LocalMemory open;
+  // Everyone may do everything, inherited by what is created inside.
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;OICI;FA;;;WD)", SDDL_REVISION_1,
+                                                                   open.Receive<void>(), nullptr));
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL everyone = nullptr;
+  GetSecurityDescriptorDacl(open.Get(), &present, &everyone, &defaulted);
+  for (const std::string& folder : {parent, parent + "\\Logs"}) {
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    // Given afterwards: Wine keeps no access list given at creation.
+    ASSERT_EQ(SetNamedSecurityInfoA(const_cast<char*>(folder.c_str()), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                    nullptr, nullptr, everyone, nullptr),
+              static_cast<DWORD>(ERROR_SUCCESS));
+  }
+  const std::unique_ptr<LogFileSystem> files = MakeLogFileSystem(parent + "\\Logs\\");
+  ASSERT_TRUE(StandardUserWriteAccess(files->ReadFolderAccess(parent + "\\Logs\\")).has_value());
+
+  EXPECT_EQ(files->PrepareServiceLogFolder(), std::nullopt);
+  EXPECT_EQ(StandardUserWriteAccess(files->ReadFolderAccess(parent + "\\Logs\\")), std::nullopt);
+  EXPECT_EQ(StandardUserWriteAccess(files->ReadFolderAccess(parent)), std::nullopt);
+}
+
+TEST(WindowsLogFilesTest, AFileOfTheServicesOwnIsTrustedAndAHardLinkIsNot) {
+  TempDir dir;
+  const std::unique_ptr<LogFileSystem> files = MakeLogFileSystem(dir.File("own\\"));
+  const std::string log = dir.File("debug.log");
+  EXPECT_EQ(files->AppendLines(log, {"one", "two"}), std::nullopt);
+  EXPECT_TRUE(files->IsTrustedFile(log));
+  EXPECT_EQ(files->ReadLines(log), (std::vector<std::string>{"one", "two"}));
+  ASSERT_TRUE(CreateHardLinkA(dir.File("second.log").c_str(), log.c_str(), nullptr));
+  EXPECT_FALSE(files->IsTrustedFile(log));
+  EXPECT_NE(files->AppendLines(log, {"three"}), std::nullopt);
+}
+
+TEST(WindowsLogFilesTest, TheDefaultOwnFolderLiesUnderProgramData) {
+  const std::string folder = DefaultServiceLogFolder();
+  EXPECT_NE(folder.find("\\Hourwarden\\Logs\\"), std::string::npos) << folder;
+  EXPECT_EQ(folder.back(), '\\');
+}
+
+}  // namespace
