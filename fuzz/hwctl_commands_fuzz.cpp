@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/service_state.h"
+#include "engine/usage_accounting.h"
 #include "fakes/hwctl_fixture.h"
 #include "fuzz_support.h"
 #include "hwctl/validation.h"
@@ -71,10 +72,12 @@ class ServiceSide {
     return reading;
   }
 
-  // Counts minutes today for a restricted user and writes them as the service does.
+  // A minute of the service that finds the user's count at the minutes given: the counts brought
+  // to today, then written.
   void Spend(const std::string& name, int minutes) {
     const int index = service.RestrictedUsers.IndexOf(name);
     if (index < 0) return;
+    UpdateSpentTimes(service);
     *TableEntry(service.SpentTimes, index) = StringList{std::to_string(minutes), Today()};
     Guard([&] { WriteSpentTimes(service); });
   }
