@@ -61,6 +61,13 @@ run_counted_script include-rules python3 tests/include_rules_test.py
 
 run_gtest linux-unit build/linux/tests/hourwarden_tests
 
+# The fuzz targets, 10 s each, where clang's libFuzzer is installed.
+if scripts/fuzz.sh --available; then
+  run_counted_script fuzz scripts/fuzz.sh 10
+else
+  echo "== fuzz: skipped, clang with libFuzzer is not installed (Debian: clang, libclang-rt-14-dev)"
+fi
+
 source scripts/wine_env.sh
 trap wine_prefix_end EXIT
 wine_prefix_new "$root/build/windows/wineprefix"
