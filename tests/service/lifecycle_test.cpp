@@ -1,11 +1,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <future>
+#include <thread>
 
 #include "fakes/service_fixture.h"
 #include "logging/logs.h"
 #include "service/hourwarden.h"
+#include "settings/registry_access.h"
 
 namespace {
 
@@ -184,6 +190,100 @@ TEST_F(LifecycleTest, BeforeUninstallAsksTheCompanionToolToClose) {
   service.ServiceBeforeUninstall();
   EXPECT_THAT(fixture.companionWindow.requests,
               ElementsAre("Hourwarden - User loggoff tool", "Hourwarden - User loggoff tool"));
+}
+
+// At the default debug level every lifecycle line of level 2 reaches the log, "Service execution
+// stopped" (level 3) does not.
+TEST_F(LifecycleTest, AtTheDefaultLevelTheLifecycleLinesOfLevelTwoAreWritten) {
+  ServiceFixture real;  // the service's own steps: Debug is missing, so the level becomes 2
+  real.registry.SetStringForTesting(kProductKey, "Path", real.dir.Prefix());
+  THourwarden& service = real.Build();
+  service.AttachRequestLoop(&requests);
+  bool started = true;
+  service.ServiceStart(started);
+  requests.onRequest = [&] {
+    bool stopped = true;
+    service.ServiceStop(stopped);
+    requests.terminated = stopped;
+  };
+  service.ServiceExecute();
+  EXPECT_EQ(service.DebugLevel, 2);
+  real.Destroy();
+  const std::vector<std::string> lifecycle = {"Creating service", "Service created", "Starting service",
+                                              "Service started", "Executing service", "Stopping service",
+                                              "Service stopped", "Service execution stopped", "Service destroyed"};
+  std::vector<std::string> written;
+  for (const std::string& message : real.DebugMessages())
+    if (std::find(lifecycle.begin(), lifecycle.end(), message) != lifecycle.end()) written.push_back(message);
+  EXPECT_THAT(written, ElementsAre("Creating service", "Service created", "Starting service", "Service started",
+                                   "Executing service", "Stopping service", "Service stopped", "Service destroyed"));
+}
+
+TEST_F(LifecycleTest, BothAStopAndAShutdownTrimTheLogs) {
+  for (const bool shutdown : {false, true}) {
+    SCOPED_TRACE(shutdown ? "shutdown" : "stop");
+    ServiceFixture each;
+    THourwarden& service = each.Build();
+    service.SetCycleStepsForTesting(steps.Steps());
+    {
+      std::ofstream out(each.dir.File("process.log"), std::ios::binary);
+      for (int i = 0; i < 12'000; ++i) out << std::string(99, 'p') << kNativeLineEnd;
+    }
+    bool done = true;
+    if (shutdown)
+      service.ServiceShutdown();
+    else
+      service.ServiceStop(done);
+    EXPECT_LE(std::filesystem::file_size(each.dir.File("process.log")), static_cast<uintmax_t>(kTrimSize));
+  }
+}
+
+// A stop on the service thread waits for a tick that is under way on the main thread, and the
+// other way round; without that lock the stop would unblock the accounts in the middle of a cycle.
+TEST_F(LifecycleTest, AStopNeverInterleavesWithATick) {
+  THourwarden& service = Build();
+  steps.syncResults = {true};
+  Start();
+  std::atomic<bool> inTick{false}, stopRanDuringTick{false};
+  std::promise<void> tickEntered;
+  CycleSteps slow = steps.Steps();
+  slow.updateProcessList = [&](ServiceState&) {
+    inTick = true;
+    tickEntered.set_value();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    inTick = false;
+  };
+  slow.writeSpentTimes = [&](ServiceState&) { stopRanDuringTick = stopRanDuringTick || inTick; };
+  slow.unblockAllUsers = [&](ServiceState&) { stopRanDuringTick = stopRanDuringTick || inTick; };
+  service.SetCycleStepsForTesting(slow);
+
+  std::thread tick([&] { service.Timer1Timer(); });
+  tickEntered.get_future().wait();
+  bool stopped = true;
+  service.ServiceStop(stopped);
+  tick.join();
+  EXPECT_FALSE(stopRanDuringTick);
+}
+
+// A regional format that fails once armed, as a broken locale would.
+class FailingFormat : public FixedRegionalFormat {
+ public:
+  std::string TimeSeparator() const override {
+    if (armed) throw std::runtime_error("no time separator");
+    return ":";
+  }
+  bool armed = true;
+};
+
+TEST(LifecycleExceptionTest, ExceptionsOfCreateAndDestroyReachTheApplicationsHandling) {
+  ServiceFixture fixture;
+  FailingFormat format;
+  fixture.platform.regionalFormat = &format;
+  THourwarden& service = fixture.Build();  // the first line of ServiceCreate fails
+  EXPECT_THAT(fixture.reportedExceptions, ElementsAre("no time separator"));
+  EXPECT_EQ(service.DebugLevel, 3);  // construction went on
+  fixture.Destroy();
+  EXPECT_THAT(fixture.reportedExceptions, ElementsAre("no time separator", "no time separator"));
 }
 
 }  // namespace
