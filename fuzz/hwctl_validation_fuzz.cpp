@@ -40,7 +40,7 @@ void CheckOutlook(const std::string& filter, const MinuteFlags& restricted, int 
   std::array<std::string, kDaysInWeek> week;
   week.fill(filter);
   const RestrictionOutlook outlook =
-      OutlookOf(week, EncodeDateTime({2026, 12, 8, now / 60, now % 60, 0, 0}), ":");
+      OutlookOf(week, EncodeDateTime({2026, 12, 8, now / 60, now % 60, 0, 0}));
   Require(outlook.restrictedNow == restricted[now], "the outlook is restricted now exactly within a period", filter);
   std::optional<WeekMoment> freeAt, nextStart;
   for (int step = 1; step <= kDaysInWeek * kDayMinutes; ++step) {

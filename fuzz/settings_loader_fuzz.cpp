@@ -145,7 +145,7 @@ void CheckSpentTimes(const ServiceState& service, const Reference& stored) {
 void CheckHwctlAgrees(const ServiceState& service, const Reference& stored, InMemoryRegistry& registry) {
   const StoredConfiguration configuration = ReadStoredConfiguration(*registry.Open());
   FakeFolderAccess folders;
-  FindProblems(configuration, folders, ":");
+  FindProblems(configuration, folders);
   Require(static_cast<int>(configuration.users.size()) == service.RestrictedUsers.Count(),
           "hwctl finds the restricted users the service finds");
   const std::string today = FormatStoredDate(service.CycleNow);

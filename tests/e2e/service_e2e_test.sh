@@ -92,14 +92,25 @@ check "no new logoff request" test "$(hw_reg_value "$HW_USERS_KEY\\$user" Logoff
 check "hwctl list shows the user unlimited" \
   sh -c "wine '$hwctl' list 2>/dev/null | tr -d '\r' | grep -Eq '^$user +unlimited +1 '"
 
+echo "== a reload request written as a string (reg add's default type)"
+spent_before=$(hw_reg_value "$HW_USERS_KEY\\$user" SpentTime)
+wine reg add "$HW_PRODUCT_KEY" /v ReadSettings /d 1 /f >/dev/null 2>&1
+request_consumed() { [ "$(hw_reg_value "$HW_PRODUCT_KEY" ReadSettings)" = 0x0 ]; }
+check "the mistyped request is consumed, as a number 0" waits_for 100 request_consumed
+counted_since() { [ "$(hw_reg_value "$HW_USERS_KEY\\$user" SpentTime)" != "$spent_before" ]; }
+check "and the minute is still counted" waits_for 100 counted_since
+check "the debug log names the value, the type found and the type expected" \
+  grep -q 'ReadSettings" of key .*holds REG_SZ where REG_DWORD was expected; taken as absent' "$app/debug.log"
+
 echo "== stop"
 calls_before=$(wc -l < "$calls")
+spent_before_stop=$(hw_reg_value "$HW_USERS_KEY\\$user" SpentTime)
 wine net stop Hourwarden >/dev/null 2>&1
 check "service stopped" waits_for 10 sh -c "wine sc query Hourwarden | grep -q STOPPED"
 check "closing lines in order" sh -c "tr -d '\\r' < '$app/debug.log' | cut -c23- | grep -E '^(Stopping service|Service stopped|Service execution stopped|Service destroyed)$' | tail -4 | tr '\\n' '|' | grep -qx 'Stopping service|Service stopped|Service execution stopped|Service destroyed|'"
 unblocked_at_stop() { tail -n +"$((calls_before + 1))" "$calls" | grep -c "hours=$all\$"; }
 check "every restricted user unblocked at stop" test "$(unblocked_at_stop)" -ge 3
-check "spent time kept at stop" spent_is_one
+check "spent time kept at stop" test "$(hw_reg_value "$HW_USERS_KEY\\$user" SpentTime)" = "$spent_before_stop"
 
 echo "== uninstall"
 (cd "$app" && wine hourwarden.exe /uninstall /silent)
@@ -108,16 +119,21 @@ check "service removed" sh -c "! wine reg query '$service_key' >/dev/null 2>&1"
 echo "== a run outside the service control manager"
 check "ends cleanly" sh -c "cd '$app' && timeout 60 wine hourwarden.exe"
 
-echo "== time from the Date header only"
+echo "== time from the Date header only, with a Path that standard users can write to"
 hw_time_server_stop
 hw_time_server_start "$work" --date-header-only
 hw_reg_add "$HW_PRODUCT_KEY" TimeUrl REG_SZ "$HW_TIME_URL"
-rm -f "$app/debug.log"
+# Wine derives a folder's access list from its Unix mode: 777 lets Everyone create files.
+mkdir -p "$WINEPREFIX/drive_c/OpenLogs" && chmod 777 "$WINEPREFIX/drive_c/OpenLogs"
+hw_reg_add "$HW_PRODUCT_KEY" Path REG_SZ 'C:\OpenLogs\'
+own_log="$WINEPREFIX/drive_c/ProgramData/Hourwarden/Logs/debug.log"
 (cd "$app" && wine hourwarden.exe /install /silent)
 wine net start Hourwarden >/dev/null 2>&1
 # Only a synchronised tick flushes the debug log, so its first lines show the clock was confirmed.
-check "clock confirmed from the Date header" waits_for 20 grep -q "Executing service" "$app/debug.log"
-check "no unconfirmed-time block" sh -c "! grep -q 'inet_connected=0' '$app/debug.log'"
+check "clock confirmed from the Date header" waits_for 20 grep -q "Executing service" "$own_log"
+check "no unconfirmed-time block" sh -c "! grep -q 'inet_connected=0' '$own_log'"
+check "the open Path is refused for the logs" test ! -e "$WINEPREFIX/drive_c/OpenLogs/debug.log"
+check "the debug log says where the logs went and why" grep -q "The logs go to .*ProgramData.*standard users can write to it" "$own_log"
 wine net stop Hourwarden >/dev/null 2>&1
 (cd "$app" && wine hourwarden.exe /uninstall /silent)
 

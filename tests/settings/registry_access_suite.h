@@ -196,6 +196,15 @@ TYPED_TEST_P(RegistryAccessSuite, SubkeyNamesAreTheDirectSubkeysSortedAndReplace
   ASSERT_TRUE(registry->OpenKeyReadOnly(this->Key("Empty")));
   registry->GetKeyNames(names);
   EXPECT_TRUE(names.Empty());
+
+  // Every subkey is listed, the longest name the registry allows included.
+  const std::string longest(255, 'z');
+  for (int i = 0; i < 300; ++i) this->backend.Store(this->Key("Many\\user" + std::to_string(i)), "x", IntegerValue(0));
+  this->backend.Store(this->Key("Many\\" + longest), "x", IntegerValue(0));
+  ASSERT_TRUE(registry->OpenKeyReadOnly(this->Key("Many")));
+  registry->GetKeyNames(names);
+  EXPECT_EQ(names.Count(), 301);
+  EXPECT_EQ(names.IndexOf(longest), 300);
 }
 
 TYPED_TEST_P(RegistryAccessSuite, WritesThroughAReadOnlyOpenAreRefused) {
