@@ -27,6 +27,8 @@ class LogSafetyTest : public ::testing::Test {
     fs::create_directory(fixture.dir.File("logs"));
     service.AppPath = Logs("");
   }
+  // The service's last flush goes through the scripted files, so it goes first.
+  ~LogSafetyTest() override { fixture.Destroy(); }
 
   std::string Logs(const std::string& name) const { return fixture.dir.File("logs") + ServiceFixture::kSeparator + name; }
   std::string Own(const std::string& name) const { return fixture.logFiles->ServiceLogFolder() + name; }
