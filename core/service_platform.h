@@ -15,6 +15,7 @@
 // one includes its header.
 class ProcessSource;      // census/process_source.h
 class AccountControl;     // engine/account_control.h
+class SessionControl;     // engine/session_control.h
 class TimePageFetcher;    // timesync/time_sync_platform.h
 class TimeZoneQuery;      // timesync/time_sync_platform.h
 class LocalClockSetter;   // timesync/time_sync_platform.h
@@ -34,6 +35,7 @@ struct ServicePlatform {
   TimeZoneQuery* timeZoneQuery = nullptr;
   LocalClockSetter* localClockSetter = nullptr;
   AccountControl* accountControl = nullptr;
+  SessionControl* sessionControl = nullptr;
   // The application's exception handling: receives the message of an exception that escapes
   // ServiceCreate or ServiceDestroy, after which construction or destruction goes on.
   std::function<void(const std::string& message)> reportException;

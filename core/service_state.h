@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -44,6 +45,12 @@ class ServiceState {
 
   // Set when a load of the settings failed: the next minute cycle loads them again.
   bool ReloadPending = false;
+  // The product value ServiceLogoff: the service ends the sessions of a user who stays logged on
+  // against the logoff request. On unless the value is 0.
+  bool ServiceLogoff = true;
+  // Per restricted user: the minutes in a row at which the user was found still logged on against
+  // a raised logoff request. Kept in memory only.
+  std::map<std::string, int> StillLoggedMinutes;
 
   // Where the logs are written and what could not be written.
   struct LogOutputState {

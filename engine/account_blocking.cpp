@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "engine/account_control.h"
+#include "engine/session_backstop.h"
 #include "logging/logs.h"
 #include "core/service_state.h"
 #include "settings/user_state_store.h"
@@ -39,14 +40,18 @@ void CheckLogoffFlags(ServiceState& service) {
   for (int i = 0; i < service.RestrictedUsers.Count(); ++i) {
     const std::string name = service.RestrictedUsers[i];
     const bool loggedOn = service.LoggedOnUsers.IndexOf(name) >= 0;
-    if (ReadLogoffFlag(service, name) == 0) continue;
+    const bool raised = ReadLogoffFlag(service, name) != 0;
+    const bool endSessions = NoteStillLogged(service, name, raised && loggedOn);
+    if (!raised) continue;
     if (loggedOn) {
       WriteLogAt(service, 1, "User " + name + " still logged !");
       ++stillLogged;
     }
     WriteLogAt(service, 2, "Reseting logoff flag for user: " + name);
     WriteLogoffFlag(service, name, 0);  // a failed clearing shows as a raised flag next minute
+    if (endSessions) EndSessionsOf(service, name);
   }
+  ForgetUnrestrictedCounts(service);
   if (stillLogged > 0) PrepareShutdown(service);
 }
 

@@ -12,7 +12,9 @@ class ServiceState;
 // name longer than kMaxAccountNameLength included, shows only in the debug log.
 void SetAccountBlocked(ServiceState& service, const std::string& userName, bool blocked);
 // Follows up the logoff requests: clears every raised one ("Logoff" not 0) and, when at least one
-// of those users still owns a running process, runs PrepareShutdown once after the last user.
+// of those users still owns a running process, runs PrepareShutdown once after the last user. A
+// user still logged on against the request for the second minute in a row has every session
+// ended by the service (when ServiceLogoff is on).
 void CheckLogoffFlags(ServiceState& service);
 // Enables the shutdown privilege in the service's own token; once enabled, says so and flushes
 // the logs. Requests no shutdown: the machine and the service keep running.

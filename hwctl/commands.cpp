@@ -36,7 +36,12 @@ CommandResult RunList(const Invocation&, ConfigSession& session) {
 
 CommandResult RunShow(const Invocation& invocation, ConfigSession& session) {
   const StoredUser user = session.RequireUser(invocation.arguments[0]);
-  return Output(ShowReport(user, session.Now()));
+  return Output(ShowReport(user, session.Now()) +
+                ServiceLogoffLine(ReadStoredConfiguration(session.registry).product));
+}
+
+CommandResult RunServiceLogoff(const Invocation& invocation, ConfigSession& session) {
+  return Output(SetServiceLogoff(session, invocation.arguments[0]));
 }
 
 CommandResult RunAdd(const Invocation& invocation, ConfigSession& session) {
@@ -132,6 +137,11 @@ const Command kCommands[] = {
      "Sets TimeUrl, an http:// or https:// address whose answer carries the time; \"default\" returns\n"
      "to the built-in address. The service uses it from its next time check.\n",
      1, 1, false, RunTimeUrl},
+    {"servicelogoff", "servicelogoff on|off", "whether the service itself ends a session left open",
+     "on (the default): when a held-back user is still logged on a minute after the session tool's\n"
+     "countdown, the service ends every session of the user itself. off: only the session tool in\n"
+     "the user's session logs the user off, and a user who ends it stays logged on.\n",
+     1, 1, false, RunServiceLogoff},
     {"check", "check", "find every value the service would misread",
      "Reads the whole configuration and names each value the service would misread or stop at, with\n"
      "its user and what goes wrong. Exits with 1 when it finds any.\n",

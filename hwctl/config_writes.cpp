@@ -170,6 +170,18 @@ std::string SetDebugLevel(ConfigSession& session, const std::string& levelArgume
   return "Debug is now " + std::to_string(*level.value) + ".\n" + kAppliedAtNextMinute;
 }
 
+std::string SetServiceLogoff(ConfigSession& session, const std::string& setting) {
+  if (setting != "on" && setting != "off") Refuse("ServiceLogoff: \"" + setting + "\" is neither on nor off");
+  session.OpenForWriting(kProductKey);
+  session.registry.WriteInteger(kServiceLogoffValue, setting == "on" ? 1 : 0);
+  session.registry.CloseKey();
+  session.RequestReload();
+  return setting == "on" ? "The service now ends the sessions of a user who stays logged on against the logoff request.\n" +
+                               std::string(kAppliedAtNextMinute)
+                         : "The service no longer ends sessions itself: only the session tool logs users off.\n" +
+                               std::string(kAppliedAtNextMinute);
+}
+
 std::string SetLogFolder(ConfigSession& session, const std::string& folder) {
   const std::string path = !folder.empty() && folder.back() != '\\' ? folder + "\\" : folder;
   const std::vector<std::string> problems = PathProblems(path);

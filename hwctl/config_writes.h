@@ -57,5 +57,7 @@ std::string GrantTime(ConfigSession& session, const std::string& name, const std
 std::string SetDebugLevel(ConfigSession& session, const std::string& levelArgument);
 // path FOLDER: with a trailing backslash; the folder must exist and be kept from standard users.
 std::string SetLogFolder(ConfigSession& session, const std::string& folder);
+// servicelogoff on|off: ServiceLogoff 1 or 0.
+std::string SetServiceLogoff(ConfigSession& session, const std::string& setting);
 // timeurl URL, or "default" for the empty value.
 std::string SetTimeUrl(ConfigSession& session, const std::string& url);

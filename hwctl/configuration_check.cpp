@@ -2,6 +2,7 @@
 
 #include "hwctl/validation.h"
 #include "platform/date_time.h"
+#include "settings/settings_loader.h"
 
 namespace {
 
@@ -121,6 +122,12 @@ std::vector<Problem> FindProblems(const StoredConfiguration& configuration, cons
   }
   AddTypeProblem(problems, kProductWhere, "ReadSettings", product.readSettings.typeError,
                  "the service takes it as no reload request and resets it");
+  AddTypeProblem(problems, kProductWhere, kServiceLogoffValue, product.serviceLogoff.typeError,
+                 "the service takes it as missing and ends sessions itself");
+  if (!ServiceEndsSessions(product))
+    problems.push_back({kProductWhere, kServiceLogoffValue,
+                        "0: the service never ends a session itself, so a user who ends the session tool or "
+                        "cancels the sign-out stays logged on (hwctl servicelogoff on)"});
   AddTypeProblem(problems, kProductWhere, "TimeUrl", product.timeUrl.typeError,
                  "the service takes it as missing and asks its built-in time page");
   if (product.timeUrl.present && product.timeUrl.typeError.empty() && !product.timeUrl.text.empty())

@@ -138,6 +138,12 @@ std::string ShowReport(const StoredUser& user, double now) {
   return text;
 }
 
+std::string ServiceLogoffLine(const StoredProduct& product) {
+  return ServiceEndsSessions(product)
+             ? "Sessions left open against the logoff request: ended by the service (ServiceLogoff on).\n"
+             : "Sessions left open against the logoff request: left open (ServiceLogoff off).\n";
+}
+
 std::string CheckReport(const std::vector<Problem>& problems) {
   if (problems.empty()) return "No problems found: the service reads every value as it is meant.\n";
   std::string text;

@@ -18,5 +18,7 @@ std::string FormatTable(const std::vector<std::vector<std::string>>& rows);
 std::string ListReport(const StoredConfiguration& configuration, double now);
 // The user's week: the allowance and restricted periods of each weekday as the service reads them.
 std::string ShowReport(const StoredUser& user, double now);
+// Whether the service ends sessions left open against the logoff request, in one line.
+std::string ServiceLogoffLine(const StoredProduct& product);
 // One line per problem, "where: value: rule", and a closing count.
 std::string CheckReport(const std::vector<Problem>& problems);

@@ -72,6 +72,7 @@ StoredConfiguration ReadStoredConfiguration(RegistryAccess& registry) {
     product.path = ReadText(registry, "Path");
     product.readSettings = ReadNumber(registry, "ReadSettings");
     product.timeUrl = ReadText(registry, "TimeUrl");
+    product.serviceLogoff = ReadNumber(registry, kServiceLogoffValue);
     registry.CloseKey();
   }
   configuration.restrictionsKeyExists = registry.KeyExists(kRestrictionsKey);
@@ -106,15 +107,15 @@ std::optional<std::array<std::string, kDaysInWeek>> EffectiveFilters(const Store
   std::array<std::string, kDaysInWeek> filters;
   for (int day = 0; day < kDaysInWeek; ++day) {
     const StoredText& value = user.days[day];
-    if (!value.present) break;  // this day and every later one get the empty filter
-    if (!value.typeError.empty()) return std::nullopt;
+    // A missing day, and one of the wrong type, which the service takes as missing: this day and
+    // every later one get the empty filter.
+    if (!value.present || !value.typeError.empty()) break;
     filters[day] = value.text;
   }
   return filters;
 }
 
 std::optional<std::array<std::string, kDaysInWeek>> EffectiveLimits(const StoredUser& user) {
-  if (!user.dayLimit.typeError.empty()) return std::nullopt;
   const StringList numbers = SplitAtSpaces(user.dayLimit.text);
   std::array<std::string, kDaysInWeek> limits;
   for (int day = 0; day < kDaysInWeek; ++day) limits[day] = day < numbers.Count() ? numbers[day] : kWholeDayMinutes;
@@ -122,8 +123,9 @@ std::optional<std::array<std::string, kDaysInWeek>> EffectiveLimits(const Stored
 }
 
 std::optional<int32_t> MinutesSpentOn(const StoredUser& user, const std::string& date) {
-  if (!user.spentTime.typeError.empty() || !user.timeStamp.typeError.empty()) return std::nullopt;
-  if (!user.timeStamp.present) return 0;
+  // A value of the wrong type is taken as missing, as the service takes it: no date, no minutes.
+  if (!user.timeStamp.present || !user.timeStamp.typeError.empty()) return 0;
+  if (!user.spentTime.typeError.empty()) return 0;
   if (!user.timeStamp.text.empty() && user.timeStamp.text != date) return 0;
   return user.spentTime.present ? user.spentTime.number : 0;
 }

@@ -9,8 +9,8 @@
 #include "settings/registry_access.h"
 #include "settings/stored_formats.h"
 
-// The configuration as the registry holds it, read without stopping at a value of the wrong type
-// (the service does stop there), and what the service makes of it.
+// The configuration as the registry holds it, values of the wrong type included, and what the
+// service makes of it (it takes such a value as missing).
 
 // A string value as found: absent, its text, or the registry's complaint about its type.
 struct StoredText {
@@ -46,7 +46,15 @@ struct StoredProduct {
   StoredText path;
   StoredNumber readSettings;
   StoredText timeUrl;
+  StoredNumber serviceLogoff;
 };
+
+// Whether the service ends the sessions of a user who stays logged on against the logoff request:
+// unless ServiceLogoff holds 0.
+inline bool ServiceEndsSessions(const StoredProduct& product) {
+  return !(product.serviceLogoff.present && product.serviceLogoff.typeError.empty() &&
+           product.serviceLogoff.number == 0);
+}
 
 struct StoredConfiguration {
   StoredProduct product;
@@ -64,17 +72,17 @@ StoredConfiguration ReadStoredConfiguration(RegistryAccess& registry);
 // there is none.
 std::optional<StoredUser> ReadStoredUser(RegistryAccess& registry, const std::string& name);
 
-// The first value of the user whose type would stop the service reading its settings or state,
-// as the registry's message; nothing when every value has its type.
+// The first value of the user of the wrong type, which the service takes as missing, as the
+// registry's message; nothing when every value has its type.
 std::optional<std::string> FirstTypeError(const StoredUser& user);
 
 // The seven day filters the service reads: Day0, Day1, ... up to the first missing one, then
-// empty filters. Nothing when a value of the wrong type stops the reading.
+// empty filters; a value of the wrong type counts as missing.
 std::optional<std::array<std::string, kDaysInWeek>> EffectiveFilters(const StoredUser& user);
 // The seven allowance texts the service reads from DayLimit, "1440" for every missing one.
-// Nothing when DayLimit is not a string value.
+// A DayLimit that is not a string value gives 1440 for every day.
 std::optional<std::array<std::string, kDaysInWeek>> EffectiveLimits(const StoredUser& user);
 // The minutes counted on the day of the date text "dd.mm.yyyy": SpentTime when TimeStamp holds
 // that date or is empty, 0 for another date or no TimeStamp (the service starts the day from 0).
-// Nothing when either value has the wrong type.
+// A value of the wrong type counts as missing.
 std::optional<int32_t> MinutesSpentOn(const StoredUser& user, const std::string& date);

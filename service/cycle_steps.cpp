@@ -19,5 +19,6 @@ CycleSteps ServiceCycleSteps() {
   steps.unblockAllUsers = UnblockAllUsers;
   steps.updateProcessList = UpdateProcessList;
   steps.minuteRefresh = MinuteRefresh;
+  steps.checkLogoffFlags = CheckLogoffFlags;
   return steps;
 }

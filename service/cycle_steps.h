@@ -17,6 +17,7 @@ struct CycleSteps {
   std::function<void(ServiceState&)> unblockAllUsers;
   std::function<void(ServiceState&)> updateProcessList;
   std::function<void(ServiceState&)> minuteRefresh;
+  std::function<void(ServiceState&)> checkLogoffFlags;
 };
 
 // The real operations of every subsystem.

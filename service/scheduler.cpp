@@ -41,11 +41,21 @@ void THourwarden::Timer1Timer() {
     if (TickCount % kSyncRetryTicks != 0) return;
     WriteLogAt(*this, 3, "Synchronization with internet time");
     TimeSynced = steps_.syncInternetTime(*this);
-    if (TimeSynced)
+    if (TimeSynced) {
       TickCount = 0;
-    else
-      steps_.evaluateRestrictions(*this);
-    return;  // the unsynchronised branch does not flush the logs
+      return;
+    }
+    // Every restricted user is held back now, so one who is logged on must be asked to log off
+    // and, when the request goes unheeded, logged off: the census says who is logged on, and once
+    // a minute the requests are followed up as in a minute cycle. The logs are written too, as
+    // nothing else would write them while the time stays unconfirmed.
+    CycleNow = Platform().clock->Now();
+    DayIndex = WeekdayIndex(CycleNow);
+    steps_.updateProcessList(*this);
+    if (TickCount % kMinuteCycleTicks == 0) steps_.checkLogoffFlags(*this);
+    steps_.evaluateRestrictions(*this);
+    FlushLogs(*this);
+    return;
   }
 
   CycleNow = Platform().clock->Now();

@@ -19,6 +19,7 @@ WindowsServicePlatform::WindowsServicePlatform(std::function<void(const std::str
   platform_.localClockSetter = &localClockSetter_;
   platform_.processSource = &processSource_;
   platform_.accountControl = &accountControl_;
+  platform_.sessionControl = &sessionControl_;
   platform_.reportException = reportException;
   platform_.makeTimer = [reportException](int intervalMs, std::function<void()> onTick) -> std::unique_ptr<Timer> {
     return std::make_unique<WindowsTimer>(intervalMs, std::move(onTick), reportException);

@@ -25,6 +25,7 @@ void LoadSettingsSteps(ServiceState& service) {
   if (registry->KeyExists(kProductKey) && registry->OpenKeyReadOnly(kProductKey)) {
     ReadDebugLevel(service, *registry);
     ReadAppPath(service, *registry);
+    ReadServiceLogoff(service, *registry);
     registry->CloseKey();
   }
 
@@ -57,6 +58,7 @@ bool LoadSettings(ServiceState& service) {
   // leave the users of before with the tables of another (and their counts with another user).
   const int32_t debugLevel = service.DebugLevel;
   const std::string appPath = service.AppPath;
+  const bool serviceLogoff = service.ServiceLogoff;
   StringList users = service.RestrictedUsers;
   StringListTable filters = service.DayFilters;
   StringListTable limits = service.DayLimits;
@@ -65,6 +67,7 @@ bool LoadSettings(ServiceState& service) {
   } catch (const std::exception& error) {
     service.DebugLevel = debugLevel;
     service.AppPath = appPath;
+    service.ServiceLogoff = serviceLogoff;
     service.RestrictedUsers = std::move(users);
     service.DayFilters = std::move(filters);
     service.DayLimits = std::move(limits);
@@ -101,6 +104,12 @@ void ReadAppPath(ServiceState& service, RegistryAccess& registry) {
     service.AppPath.clear();
     WriteLogAt(service, 1, "ERROR: Application path not set");
   }
+}
+
+void ReadServiceLogoff(ServiceState& service, RegistryAccess& registry) {
+  // Anything but a stored 0 keeps it on: a mistyped value must not let a session stay open.
+  service.ServiceLogoff = ReadIntegerValue(service, registry, kServiceLogoffValue).value_or(1) != 0;
+  WriteLogAt(service, 2, std::string("Sessions ended by the service: ") + (service.ServiceLogoff ? "yes" : "no"));
 }
 
 void ReadDayFilters(ServiceState& service, RegistryAccess& registry) {

@@ -15,6 +15,9 @@ class ServiceState;
 
 // The value name of the reload request.
 inline constexpr char kReadSettingsValue[] = "ReadSettings";
+// The value that lets the service end the sessions of a user who stays logged on against the
+// logoff request (REG_DWORD; absent or anything but 0: on).
+inline constexpr char kServiceLogoffValue[] = "ServiceLogoff";
 
 // The path of a restricted user's key: the restrictions key with the name appended.
 std::string UserKeyPath(const std::string& userName);
@@ -38,6 +41,8 @@ void ClearFilterConfiguration(ServiceState& service);
 void ReadDebugLevel(ServiceState& service, RegistryAccess& registry);
 // AppPath from "Path" of the open product key, verbatim; empty when it is missing.
 void ReadAppPath(ServiceState& service, RegistryAccess& registry);
+// ServiceLogoff from "ServiceLogoff" of the open product key: off only when it holds 0.
+void ReadServiceLogoff(ServiceState& service, RegistryAccess& registry);
 // Appends the day filters of the open user key to DayFilters: "Day0", "Day1", ... up to the first
 // missing name, then empty filters up to Sunday.
 void ReadDayFilters(ServiceState& service, RegistryAccess& registry);

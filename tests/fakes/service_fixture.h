@@ -11,6 +11,7 @@
 #include "fakes/fake_file_attributes.h"
 #include "fakes/fake_time_sync.h"
 #include "fakes/fake_process_source.h"
+#include "fakes/fake_session_control.h"
 #include "fakes/fake_timer.h"
 #include "fakes/manual_clock.h"
 #include "fakes/temp_dir.h"
@@ -36,6 +37,7 @@ class ServiceFixture {
     platform.localClockSetter = &clockSetter;
     platform.processSource = &processSource;
     platform.accountControl = &accounts;
+    platform.sessionControl = &sessions;
     platform.reportException = [this](const std::string& message) { reportedExceptions.push_back(message); };
     platform.makeTimer = [this](int intervalMs, std::function<void()>) -> std::unique_ptr<::Timer> {
       timerInterval = intervalMs;
@@ -99,6 +101,7 @@ class ServiceFixture {
   RecordingClockSetter clockSetter;
   FakeProcessSource processSource;
   FakeAccountControl accounts;
+  FakeSessionControl sessions;
   ServicePlatform platform;
   std::vector<std::string> reportedExceptions;
   int timerInterval = 0;
@@ -132,6 +135,7 @@ class StepRecorder {
     steps.evaluateRestrictions = Recorder("EvaluateRestrictions");
     steps.unblockAllUsers = Recorder("UnblockAllUsers");
     steps.updateProcessList = Recorder("UpdateProcessList");
+    steps.checkLogoffFlags = Recorder("CheckLogoffFlags");
     steps.minuteRefresh = [this](ServiceState& service) {
       Recorder("MinuteRefresh")(service);
       if (throwInMinuteRefresh) throw std::runtime_error("refresh failed");

@@ -64,16 +64,18 @@ TEST_F(ReportsTest, ShowGivesTheWeekWithTodayMarked) {
             "Friday     90         none\n"
             "Saturday   unlimited  none\n"
             "Sunday     unlimited  none\n"
-            "* Today: 30 minutes spent, left 30; restricted now: no; next period: 21:00; logoff request: no\n");
+            "* Today: 30 minutes spent, left 30; restricted now: no; next period: 21:00; logoff request: no\n"
+            "Sessions left open against the logoff request: ended by the service (ServiceLogoff on).\n");
   const std::string carol = Hwctl({"show", "carol"}).output;
   EXPECT_THAT(carol, HasSubstr("Monday     30         \"8:00 9:00\" (misread)\n"));
   EXPECT_THAT(carol, HasSubstr("Note: some values are misread"));
 }
 
-TEST_F(ReportsTest, AValueOfTheWrongTypeShowsAsUnknown) {
+// The service takes a value of the wrong type as missing, and so does the report.
+TEST_F(ReportsTest, AValueOfTheWrongTypeShowsAsMissing) {
   ThreeUsers();
   registry.SetStringForTesting(User("alice"), "SpentTime", "30");
-  EXPECT_THAT(Hwctl({"list"}).output, HasSubstr("alice  60         ?      ?        no"));
+  EXPECT_THAT(Hwctl({"list"}).output, HasSubstr("alice  60         0      60       no"));
   EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("? Registry value \"SpentTime\""));
 }
 

@@ -1,0 +1,55 @@
+#include "engine/session_backstop.h"
+
+#include <stdexcept>
+#include <vector>
+
+#include "core/service_state.h"
+#include "engine/session_control.h"
+#include "logging/logs.h"
+
+namespace {
+
+// Minutes in a row still logged on against the request before the service ends the sessions.
+constexpr int kMinutesBeforeTheServiceEnds = 2;
+
+std::string SessionName(const UserSession& session) {
+  return "session " + std::to_string(session.id) + " of " +
+         (session.domain.empty() ? session.userName : session.domain + "\\" + session.userName);
+}
+
+}  // namespace
+
+bool NoteStillLogged(ServiceState& service, const std::string& userName, bool stillLogged) {
+  if (!stillLogged) {
+    service.StillLoggedMinutes.erase(userName);
+    return false;
+  }
+  const int minutes = ++service.StillLoggedMinutes[userName];
+  return service.ServiceLogoff && minutes >= kMinutesBeforeTheServiceEnds;
+}
+
+void ForgetUnrestrictedCounts(ServiceState& service) {
+  for (auto entry = service.StillLoggedMinutes.begin(); entry != service.StillLoggedMinutes.end();)
+    entry = service.RestrictedUsers.IndexOf(entry->first) < 0 ? service.StillLoggedMinutes.erase(entry) : ++entry;
+}
+
+void EndSessionsOf(ServiceState& service, const std::string& userName) {
+  SessionControl* control = service.Platform().sessionControl;
+  if (control == nullptr) throw std::logic_error("The service platform has no session control");
+  std::vector<UserSession> sessions;
+  if (const std::optional<std::string> failure = control->ListSessions(sessions)) {
+    WriteLogAt(service, 1, "ERROR: Not possible to list the sessions to end those of " + userName + ": " + *failure);
+    return;
+  }
+  bool found = false;
+  for (const UserSession& session : sessions) {
+    if (session.userName.empty() || !SameText(session.userName, userName)) continue;
+    found = true;
+    if (const std::optional<std::string> failure = control->LogOffSession(session.id))
+      WriteLogAt(service, 1, "ERROR: Not possible to end " + SessionName(session) + ": " + *failure);
+    else
+      WriteLogAt(service, 1, "Ending " + SessionName(session) + ": still logged on against the logoff request");
+  }
+  if (!found)
+    WriteLogAt(service, 1, "No session of " + userName + " to end: the user's programs run outside a session");
+}
