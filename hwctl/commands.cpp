@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "core/version.h"
 #include "hwctl/configuration_check.h"
 #include "hwctl/config_writes.h"
 #include "hwctl/reports.h"
@@ -148,7 +149,8 @@ std::string Overview() {
   std::vector<std::vector<std::string>> rows;
   for (const Command& command : kCommands) rows.push_back({std::string("  ") + command.usage, command.summary});
   return "hwctl: configure and inspect Hourwarden\n\nCommands:\n" + FormatTable(rows) +
-         "\nhwctl COMMAND --help describes a command. Run as an administrator.\n";
+         "\nhwctl COMMAND --help describes a command; hwctl --version prints the version. Run as an\n"
+         "administrator.\n";
 }
 
 std::string CommandHelp(const Command& command) {
@@ -164,6 +166,7 @@ CommandResult UsageError(const std::string& message, std::string output = {}) {
 CommandResult RunHwctl(const std::vector<std::string>& arguments, const HwctlPlatform& platform) {
   if (arguments.empty()) return UsageError("no command given", Overview());
   const std::string& name = arguments[0];
+  if (name == "--version") return Output(std::string("hwctl (Hourwarden) ") + kHourwardenVersion + "\n");
   if (name == "--help" || name == "-h" || name == "help") {
     if (arguments.size() > 1)
       if (const Command* command = FindCommand(arguments[1])) return Output(CommandHelp(*command));
