@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev
-  g++-mingw-w64-x86-64-posix wine wine64 python3 curl
+  g++-mingw-w64-x86-64-posix wine wine64 python3 curl wixl msitools
 )
 
 missing=()

@@ -76,5 +76,8 @@ run_counted_script session-wine tests/session_wine_test.sh
 # hourwarden.exe as an installed service under Wine's service control manager.
 run_counted_script service-e2e tests/e2e/service_e2e_test.sh
 
+# The installer package under Wine's msiexec: install, upgrade, uninstall, in a prefix of its own.
+run_counted_script package-wine tests/package_wine_test.sh
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
