@@ -54,8 +54,8 @@ void ClearFilterConfiguration(ServiceState& service) {
 }
 
 void ReadDebugLevel(ServiceState& service, RegistryAccess& registry) {
-  if (registry.ValueExists("Debug")) {
-    service.DebugLevel = registry.ReadInteger("Debug");
+  if (registry.ValueExists(kDebugValue)) {
+    service.DebugLevel = registry.ReadInteger(kDebugValue);
     WriteLogAt(service, 2, "Debug level set to:" + std::to_string(service.DebugLevel));
   } else {
     service.DebugLevel = 2;
@@ -64,8 +64,8 @@ void ReadDebugLevel(ServiceState& service, RegistryAccess& registry) {
 }
 
 void ReadAppPath(ServiceState& service, RegistryAccess& registry) {
-  if (registry.ValueExists("Path")) {
-    service.AppPath = registry.ReadString("Path");
+  if (registry.ValueExists(kPathValue)) {
+    service.AppPath = registry.ReadString(kPathValue);
     WriteLogAt(service, 2, "Application path:" + service.AppPath);
   } else {
     service.AppPath.clear();
