@@ -59,6 +59,9 @@ run_counted_script() {
 # The includes point down the layers, never back.
 run_counted_script include-rules python3 tests/include_rules_test.py
 
+# The minute-by-minute report of scripts/run.sh, read from debug-log lines.
+run_counted_script minute-report python3 tests/minute_report_test.py
+
 run_gtest linux-unit build/linux/tests/hourwarden_tests
 
 source scripts/wine_env.sh
