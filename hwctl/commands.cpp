@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "core/version.h"
 #include "hwctl/configuration_check.h"
 #include "hwctl/config_writes.h"
 #include "hwctl/reports.h"
@@ -12,7 +13,7 @@ namespace {
 // The command line of one command: its positional arguments and its switches.
 struct Invocation {
   std::vector<std::string> arguments;
-  bool yes = false;
+  bool flag = false;  // the command's one option was given
 };
 
 struct Command {
@@ -22,7 +23,7 @@ struct Command {
   const char* details;
   size_t minArguments;
   size_t maxArguments;
-  bool takesYes;
+  const char* flag;  // the one option the command takes ("--yes"), or nullptr
   CommandResult (*run)(const Invocation&, ConfigSession&);
 };
 
@@ -49,7 +50,7 @@ CommandResult RunAdd(const Invocation& invocation, ConfigSession& session) {
 }
 
 CommandResult RunRemove(const Invocation& invocation, ConfigSession& session) {
-  return Output(RemoveUser(session, invocation.arguments[0], invocation.yes));
+  return Output(RemoveUser(session, invocation.arguments[0], invocation.flag));
 }
 
 CommandResult RunLimit(const Invocation& invocation, ConfigSession& session) {
@@ -78,7 +79,7 @@ CommandResult RunDebug(const Invocation& invocation, ConfigSession& session) {
 }
 
 CommandResult RunPath(const Invocation& invocation, ConfigSession& session) {
-  return Output(SetLogFolder(session, invocation.arguments[0]));
+  return Output(SetLogFolder(session, invocation.arguments[0], invocation.flag));
 }
 
 CommandResult RunTimeUrl(const Invocation& invocation, ConfigSession& session) {
@@ -96,56 +97,57 @@ const Command kCommands[] = {
      "Shows each restricted user's allowance for today, the minutes counted today and those left,\n"
      "whether a restricted period holds now and when the next one begins, and whether the service\n"
      "has asked the user to log off. \"unlimited\" is an allowance of the whole day (1440).\n",
-     0, 0, false, RunList},
+     0, 0, nullptr, RunList},
     {"show", "show USER", "the user's week: allowance and restricted periods of every weekday",
      "Shows the allowance and the restricted periods of each weekday as the service reads them;\n"
      "the row marked * is today.\n",
-     1, 1, false, RunShow},
+     1, 1, nullptr, RunShow},
     {"add", "add USER", "make the account a restricted user, with no limits yet",
      "Creates the user's key with no restricted period and no daily limit. Set them with\n"
      "hwctl limit and hwctl periods.\n",
-     1, 1, false, RunAdd},
+     1, 1, nullptr, RunAdd},
     {"remove", "remove USER --yes", "stop restricting the user and delete the user's settings",
-     "Deletes the user's key with its periods, allowances and counted minutes. Needs --yes.\n", 1, 1, true,
+     "Deletes the user's key with its periods, allowances and counted minutes. Needs --yes.\n", 1, 1, "--yes",
      RunRemove},
     {"limit", "limit USER MON TUE WED THU FRI SAT SUN", "set the daily allowances in minutes",
      "Sets the allowance of each weekday, Monday first: whole minutes from 0 to 1440, or - for no\n"
      "limit (1440). Example: hwctl limit alice 60 60 60 60 90 - -\n",
-     8, 8, false, RunLimit},
+     8, 8, nullptr, RunLimit},
     {"periods", "periods USER DAY PERIODS", "set the restricted periods of a weekday",
      "Sets the periods in which the user may not use the computer on DAY (mon, tue, wed, thu, fri,\n"
      "sat, sun, or all). PERIODS is a list of HH:mm-HH:mm in order of time, start included, end\n"
      "excluded; 24:00 ends a period at midnight; \"none\" or \"\" clears the day.\n"
      "Example: hwctl periods alice all \"00:00-07:00 21:00-24:00\"\n",
-     3, kAnyNumber, false, RunPeriods},
+     3, kAnyNumber, nullptr, RunPeriods},
     {"grant", "grant USER MINUTES", "give back minutes of today's counted time",
      "Lowers the minutes counted today by MINUTES (1 to 1440), never below 0, and asks the service\n"
      "to reload them before it counts the next minute.\n",
-     2, 2, false, RunGrant},
+     2, 2, nullptr, RunGrant},
     {"reload", "reload", "ask the service to read its settings again",
      "Raises ReadSettings: at its next minute the service reads its settings and the counted minutes.\n", 0, 0,
-     false, RunReload},
+     nullptr, RunReload},
     {"debug", "debug LEVEL", "set how much the service writes to debug.log",
      "Sets the debug level: 0 silent, 1 user events and failures, 2 also the service's life,\n"
      "3 also every minute, 4 also every tick.\n",
-     1, 1, false, RunDebug},
-    {"path", "path FOLDER", "set the folder of debug.log and process.log",
+     1, 1, nullptr, RunDebug},
+    {"path", "path FOLDER [--create]", "set the folder of debug.log and process.log",
      "Sets Path, the folder of the service's logs. It must exist and only administrators may write\n"
-     "to it; a trailing backslash is added when missing.\n",
-     1, 1, false, RunPath},
+     "to it; a trailing backslash is added when missing. --create makes a missing folder, which\n"
+     "only LocalSystem and the Administrators may then use.\n",
+     1, 1, "--create", RunPath},
     {"timeurl", "timeurl URL", "set the page the service reads the time from",
      "Sets TimeUrl, an http:// or https:// address whose answer carries the time; \"default\" returns\n"
      "to the built-in address. The service uses it from its next time check.\n",
-     1, 1, false, RunTimeUrl},
+     1, 1, nullptr, RunTimeUrl},
     {"servicelogoff", "servicelogoff on|off", "whether the service itself ends a session left open",
      "on (the default): when a held-back user is still logged on a minute after the session tool's\n"
      "countdown, the service ends every session of the user itself. off: only the session tool in\n"
      "the user's session logs the user off, and a user who ends it stays logged on.\n",
-     1, 1, false, RunServiceLogoff},
+     1, 1, nullptr, RunServiceLogoff},
     {"check", "check", "find every value the service would misread",
      "Reads the whole configuration and names each value the service would misread or stop at, with\n"
      "its user and what goes wrong. Exits with 1 when it finds any.\n",
-     0, 0, false, RunCheck},
+     0, 0, nullptr, RunCheck},
 };
 
 const Command* FindCommand(const std::string& name) {
@@ -158,7 +160,8 @@ std::string Overview() {
   std::vector<std::vector<std::string>> rows;
   for (const Command& command : kCommands) rows.push_back({std::string("  ") + command.usage, command.summary});
   return "hwctl: configure and inspect Hourwarden\n\nCommands:\n" + FormatTable(rows) +
-         "\nhwctl COMMAND --help describes a command. Run as an administrator.\n";
+         "\nhwctl COMMAND --help describes a command; hwctl --version prints the version. Run as an\n"
+         "administrator.\n";
 }
 
 std::string CommandHelp(const Command& command) {
@@ -174,6 +177,7 @@ CommandResult UsageError(const std::string& message, std::string output = {}) {
 CommandResult RunHwctl(const std::vector<std::string>& arguments, const HwctlPlatform& platform) {
   if (arguments.empty()) return UsageError("no command given", Overview());
   const std::string& name = arguments[0];
+  if (name == "--version") return Output(std::string("hwctl (Hourwarden) ") + kHourwardenVersion + "\n");
   if (name == "--help" || name == "-h" || name == "help") {
     if (arguments.size() > 1)
       if (const Command* command = FindCommand(arguments[1])) return Output(CommandHelp(*command));
@@ -186,8 +190,8 @@ CommandResult RunHwctl(const std::vector<std::string>& arguments, const HwctlPla
   for (size_t i = 1; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (argument == "--help" || argument == "-h") return Output(CommandHelp(*command));
-    if (argument == "--yes" && command->takesYes)
-      invocation.yes = true;
+    if (command->flag != nullptr && argument == command->flag)
+      invocation.flag = true;
     else if (argument.rfind("--", 0) == 0)
       return UsageError("unknown option \"" + argument + "\" for " + name + "; usage: hwctl " + command->usage);
     else

@@ -182,16 +182,22 @@ std::string SetServiceLogoff(ConfigSession& session, const std::string& setting)
                                std::string(kAppliedAtNextMinute);
 }
 
-std::string SetLogFolder(ConfigSession& session, const std::string& folder) {
+std::string SetLogFolder(ConfigSession& session, const std::string& folder, bool create) {
   const std::string path = !folder.empty() && folder.back() != '\\' ? folder + "\\" : folder;
   const std::vector<std::string> problems = PathProblems(path);
   if (!problems.empty()) Refuse("Path: " + problems.front());
+  std::string created;
+  if (create && session.Folders().Read(path).outcome == FolderAccessList::Outcome::NotFound) {
+    if (const std::optional<std::string> failure = session.Folders().CreateAdminOnlyFolder(path))
+      Refuse("Path: the folder " + path + " could not be created (" + *failure + ")");
+    created = "Created " + path + ", which only LocalSystem and the Administrators may use.\n";
+  }
   if (const std::optional<std::string> problem = LogFolderProblem(path, session.Folders())) Refuse("Path: " + *problem);
   session.OpenForWriting(kProductKey);
   session.registry.WriteString("Path", path);
   session.registry.CloseKey();
   session.RequestReload();
-  return "Path is now " + path + ": the logs go to " + path + "debug.log and " + path + "process.log.\n" +
+  return created + "Path is now " + path + ": the logs go to " + path + "debug.log and " + path + "process.log.\n" +
          kAppliedAtNextMinute;
 }
 

@@ -55,8 +55,10 @@ std::string SetPeriods(ConfigSession& session, const std::string& name, const st
 std::string GrantTime(ConfigSession& session, const std::string& name, const std::string& minutesArgument);
 // debug LEVEL.
 std::string SetDebugLevel(ConfigSession& session, const std::string& levelArgument);
-// path FOLDER: with a trailing backslash; the folder must exist and be kept from standard users.
-std::string SetLogFolder(ConfigSession& session, const std::string& folder);
+// path FOLDER [--create]: with a trailing backslash; the folder must exist and be kept from
+// standard users. With create, a missing folder is made, with access for LocalSystem and the
+// Administrators only.
+std::string SetLogFolder(ConfigSession& session, const std::string& folder, bool create);
 // servicelogoff on|off: ServiceLogoff 1 or 0.
 std::string SetServiceLogoff(ConfigSession& session, const std::string& setting);
 // timeurl URL, or "default" for the empty value.

@@ -165,7 +165,8 @@ Checked<int> GrantOfArgument(std::string_view text) {
 }
 
 Checked<int> DebugLevelOfArgument(std::string_view text) {
-  if (const std::optional<int> level = Minutes(text, 4)) return Checked<int>::Accepted(*level);
+  static_assert(kMinDebugLevel == 0, "Minutes reads whole numbers from 0");
+  if (const std::optional<int> level = Minutes(text, kMaxDebugLevel)) return Checked<int>::Accepted(*level);
   return Checked<int>::Refused(Quoted(text) + " is not a debug level: give 0 (silent) to 4 (every tick)");
 }
 

@@ -16,6 +16,9 @@ inline constexpr const char* kWeekdayNames[] = {"Monday", "Tuesday", "Wednesday"
 inline constexpr int kMinutesPerDay = 1440;
 // The end time that closes a period at midnight; it sorts after every time of day.
 inline constexpr char kMidnightEnd[] = "24:00";
+// The debug levels: 0 silences the debug log, 4 writes every tick (settings/settings_loader.h).
+inline constexpr int kMinDebugLevel = 0;
+inline constexpr int kMaxDebugLevel = 4;
 // The allowance argument that stands for a whole day.
 inline constexpr char kUnlimitedArgument[] = "-";
 // The day argument that names every weekday.

@@ -40,12 +40,17 @@ struct FolderAccessList {
   std::string failure;  // for Failed: the call and its error
 };
 
-// Reads folders' access lists from the platform.
+// Reads folders' access lists from the platform, and makes the log folder.
 class FolderAccessSource {
  public:
   virtual ~FolderAccessSource() = default;
   // The access list of the folder, given with or without a trailing backslash.
   virtual FolderAccessList Read(const std::string& folder) const = 0;
+  // Creates the folder (and any missing folders above it, with the access they inherit) with an
+  // access list of its own that lets LocalSystem and the Administrators do everything, in it and
+  // in all it will hold, and no one else anything: nothing is inherited from above. The call and
+  // its error when that fails, else nothing.
+  virtual std::optional<std::string> CreateAdminOnlyFolder(const std::string& folder) const = 0;
 };
 
 // What standard users may do to the folder that writes to it, naming the group that gives it

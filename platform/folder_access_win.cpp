@@ -73,3 +73,21 @@ FolderAccessList WindowsFolderAccessSource::Read(const std::string& folder) cons
   }
   return list;
 }
+
+std::optional<std::string> WindowsFolderAccessSource::CreateAdminOnlyFolder(const std::string& folder) const {
+  const std::string name = FolderName(folder);
+  // The folders above it, from the top, each created unless it exists.
+  for (size_t separator = name.find('\\', 3); separator != std::string::npos;
+       separator = name.find('\\', separator + 1)) {
+    const std::string parent = name.substr(0, separator);
+    if (!CreateDirectoryA(parent.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+      return DescribeWindowsFailure("CreateDirectoryA", GetLastError());
+  }
+  LocalMemory descriptor;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kAdminOnlyFolderSddl, SDDL_REVISION_1,
+                                                            descriptor.Receive<void>(), nullptr))
+    return DescribeWindowsFailure("ConvertStringSecurityDescriptorToSecurityDescriptorA", GetLastError());
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.Get(), FALSE};
+  if (!CreateDirectoryA(name.c_str(), &attributes)) return DescribeWindowsFailure("CreateDirectoryA", GetLastError());
+  return std::nullopt;
+}

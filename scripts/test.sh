@@ -59,6 +59,9 @@ run_counted_script() {
 # The includes point down the layers, never back.
 run_counted_script include-rules python3 tests/include_rules_test.py
 
+# The minute-by-minute report of scripts/run.sh, read from debug-log lines.
+run_counted_script minute-report python3 tests/minute_report_test.py
+
 run_gtest linux-unit build/linux/tests/hourwarden_tests
 
 # The fuzz targets, 10 s each, where clang's libFuzzer is installed.
@@ -82,6 +85,9 @@ run_counted_script session-wine tests/session_wine_test.sh
 
 # hourwarden.exe as an installed service under Wine's service control manager.
 run_counted_script service-e2e tests/e2e/service_e2e_test.sh
+
+# The installer package under Wine's msiexec: install, upgrade, uninstall, in a prefix of its own.
+run_counted_script package-wine tests/package_wine_test.sh
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

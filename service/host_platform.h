@@ -21,6 +21,11 @@ struct ServiceStatusRecord {
   uint32_t waitHint = 0;
 };
 
+// Every entry goes to the event log with this event id and category; the message table compiled
+// into hourwarden.exe (service/event_messages.mc) holds message 0 as "%1", the entry's one string.
+inline constexpr uint32_t kEventId = 0;
+inline constexpr uint16_t kEventCategory = 0;
+
 // Writes messages to the system event log, each as one error entry, under one source that is
 // registered on first use and deregistered with the logger.
 class EventLogger {

@@ -58,7 +58,7 @@ void TEventLogger::LogMessage(const std::string& message) {
   if (eventLog_ == nullptr) eventLog_ = RegisterEventSourceA(nullptr, source_.c_str());
   if (eventLog_ == nullptr) return;
   const char* strings[] = {message.c_str()};
-  ReportEventA(eventLog_, EVENTLOG_ERROR_TYPE, 0, 0, nullptr, 1, 0, strings, nullptr);
+  ReportEventA(eventLog_, EVENTLOG_ERROR_TYPE, kEventCategory, kEventId, nullptr, 1, 0, strings, nullptr);
 }
 
 bool WindowsServiceHostPlatform::RegisterControlHandler(const std::string& serviceName,

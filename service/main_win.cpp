@@ -10,6 +10,7 @@
 
 #include "service/host_messages.h"
 #include "service/hourwarden.h"
+#include "service/event_sources_win.h"
 #include "service/service_application_win.h"
 #include "service/windows_platform_win.h"
 
@@ -23,7 +24,10 @@ void ShowApplicationError(const std::string& className, const std::string& messa
 
 }  // namespace
 
+// Exit code 0, or 1 when an install or uninstall failed (its dialog says why), so that scripts
+// and installers can tell.
 int main(int argc, char** argv) {
+  bool succeeded = true;
   try {
     WindowsServiceHostPlatform host;
     TEventLogger applicationLog(ExecutableFileName());
@@ -31,9 +35,11 @@ int main(int argc, char** argv) {
         [&applicationLog](const std::string& message) { applicationLog.LogMessage(message); });
 
     WindowsServiceManager manager;
+    WindowsEventSources eventSources;
     WindowsDialogs dialogs;
     TServiceApplication::Platform applicationPlatform;
     applicationPlatform.manager = &manager;
+    applicationPlatform.eventSources = &eventSources;
     applicationPlatform.dialogs = &dialogs;
     applicationPlatform.exePath = ExecutablePath();
     applicationPlatform.runServiceMode = [&host, &applicationLog](TServiceApplication& application) {
@@ -44,14 +50,17 @@ int main(int argc, char** argv) {
     application.Initialize();
     application.Title = "Hourwarden service";
     application.CreateForm(THourwarden::Create(platform.Platform()));
-    application.Run(std::vector<std::string>(argv + 1, argv + argc));
+    succeeded = application.Run(std::vector<std::string>(argv + 1, argv + argc));
     application.DestroyServices();
   } catch (const EOSError& error) {
     ShowApplicationError("EOSError", error.what());
+    succeeded = false;
   } catch (const std::exception& error) {
     ShowApplicationError("Exception", error.what());
+    succeeded = false;
   } catch (...) {
     ShowApplicationError("Exception", "An exception of an unknown kind ended the program");
+    succeeded = false;
   }
-  return 0;
+  return succeeded ? 0 : 1;
 }

@@ -14,6 +14,7 @@ class TServiceApplication {
  public:
   struct Platform {
     ServiceManager* manager = nullptr;
+    EventSources* eventSources = nullptr;
     Dialogs* dialogs = nullptr;
     std::string exePath;  // the full path of the running executable
     // The run under the service control manager (dispatcher thread and main message loop).
@@ -31,8 +32,9 @@ class TServiceApplication {
   // Destroys the service object (its destroy handler runs).
   void DestroyServices() { service_.reset(); }
 
-  // Installs ("INSTALL"), else uninstalls ("UNINSTALL"), else runs as a service.
-  void Run(const std::vector<std::string>& arguments);
+  // Installs ("INSTALL"), else uninstalls ("UNINSTALL"), else runs as a service. False when an
+  // install or uninstall failed.
+  bool Run(const std::vector<std::string>& arguments);
 
  private:
   Platform platform_;

@@ -59,8 +59,21 @@ uint32_t WindowsServiceManager::CreateServiceEntry(const ServiceInstallation& in
       installation.startName.empty() ? nullptr : installation.startName.c_str(),
       installation.startName.empty() ? nullptr : installation.password.c_str());
   if (service == nullptr) return GetLastError();
+  // Restart after a failure, three times alike (the last action repeats for every later one).
+  SC_ACTION restarts[3];
+  for (SC_ACTION& action : restarts) action = {SC_ACTION_RESTART, installation.restartDelayMs};
+  SERVICE_FAILURE_ACTIONSA failureActions{};
+  failureActions.dwResetPeriod = installation.failureResetSeconds;
+  failureActions.cActions = 3;
+  failureActions.lpsaActions = restarts;
+  DWORD error = 0;
+  if (!ChangeServiceConfig2A(service, SERVICE_CONFIG_FAILURE_ACTIONS, &failureActions)) {
+    // A service without its failure actions is not left behind half installed.
+    error = GetLastError();
+    ::DeleteService(service);
+  }
   CloseServiceHandle(service);
-  return 0;
+  return error;
 }
 
 uint32_t WindowsServiceManager::DeleteServiceEntry(const std::string& name) {

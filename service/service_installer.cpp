@@ -34,16 +34,25 @@ ServiceInstallation InstallationOf(const TService& service, const std::string& e
   installation.loadOrderGroup = service.LoadGroup;
   installation.startName = service.ServiceStartName;
   installation.password = service.Password;
+  installation.restartDelayMs = kRestartDelayMs;
+  installation.failureResetSeconds = kFailureResetSeconds;
   return installation;
 }
 
-void InstallService(TService& service, ServiceManager& manager, Dialogs& dialogs, const std::string& exePath,
-                    bool silent) {
+std::vector<std::string> EventSourceNames(const TService& service, const std::string& exePath) {
+  const size_t slash = exePath.find_last_of("\\/");
+  return {service.Name, slash == std::string::npos ? exePath : exePath.substr(slash + 1)};
+}
+
+bool InstallService(TService& service, ServiceManager& manager, EventSources& sources, Dialogs& dialogs,
+                    const std::string& exePath, bool silent) {
   bool failed = false;
   {
     OpenManager open(manager);
     if (service.BeforeInstall) service.BeforeInstall(&service);
-    const uint32_t error = manager.CreateServiceEntry(InstallationOf(service, exePath));
+    uint32_t error = manager.CreateServiceEntry(InstallationOf(service, exePath));
+    for (const std::string& source : EventSourceNames(service, exePath))
+      if (error == 0) error = sources.RegisterSource(source, exePath);
     if (error != 0) {
       dialogs.ShowError(InstallFailedMessage(service.ShownName(), ErrorTextOf(manager, error)));
       failed = true;
@@ -52,14 +61,21 @@ void InstallService(TService& service, ServiceManager& manager, Dialogs& dialogs
     }
   }
   if (!failed && !silent) dialogs.ShowInformation(kInstalledMessage);
+  return !failed;
 }
 
-void UninstallService(TService& service, ServiceManager& manager, Dialogs& dialogs, bool silent) {
+bool UninstallService(TService& service, ServiceManager& manager, EventSources& sources, Dialogs& dialogs,
+                      const std::string& exePath, bool silent) {
   bool failed = false;
   {
     OpenManager open(manager);
     if (service.BeforeUninstall) service.BeforeUninstall(&service);
-    const uint32_t error = manager.DeleteServiceEntry(service.Name);
+    uint32_t error = manager.DeleteServiceEntry(service.Name);
+    // The sources go with the service; a source left over from a failed install goes too.
+    for (const std::string& source : EventSourceNames(service, exePath)) {
+      const uint32_t removal = sources.RemoveSource(source);
+      if (error == 0) error = removal;
+    }
     if (error != 0) {
       dialogs.ShowError(UninstallFailedMessage(service.ShownName(), ErrorTextOf(manager, error)));
       failed = true;
@@ -68,4 +84,5 @@ void UninstallService(TService& service, ServiceManager& manager, Dialogs& dialo
     }
   }
   if (!failed && !silent) dialogs.ShowInformation(kUninstalledMessage);
+  return !failed;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/dialogs.h"
 #include "service/service_base.h"
@@ -17,7 +18,21 @@ struct ServiceInstallation {
   std::string loadOrderGroup;
   std::string startName;      // empty: the local system account
   std::string password;
+  // What the service control manager does when the service ends without being stopped: restart
+  // it after restartDelayMs, at the first, the second and every later failure, counting failures
+  // afresh after failureResetSeconds without one. A restriction service that stays down holds
+  // no account back.
+  uint32_t restartDelayMs = 0;
+  uint32_t failureResetSeconds = 0;
 };
+
+// A crashed service is restarted after a minute; the failure count starts again after a day.
+inline constexpr uint32_t kRestartDelayMs = 60'000;
+inline constexpr uint32_t kFailureResetSeconds = 86'400;
+// The entries of both event types are of the error type only; the source declares the three
+// basic types (EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE) as the
+// convention is.
+inline constexpr uint32_t kEventTypesSupported = 7;
 
 // The installation values of a service whose executable lies at exePath. A path with a blank is
 // quoted, so that Windows cannot take a prefix of it for the program.
@@ -38,10 +53,30 @@ class ServiceManager {
   virtual std::string ErrorText(uint32_t code) = 0;
 };
 
-// Installs the service (not started) and shows the outcome; "silent" suppresses only the success
-// dialog. A manager that cannot be opened throws out of here.
-void InstallService(TService& service, ServiceManager& manager, Dialogs& dialogs, const std::string& exePath,
-                    bool silent);
+// The event log's sources of the Application log, each a key under
+// HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\EventLog\Application naming the message
+// file Event Viewer renders the source's entries with.
+class EventSources {
+ public:
+  virtual ~EventSources() = default;
+  // Registers the source with the executable as its message file (EventMessageFile, REG_EXPAND_SZ)
+  // and TypesSupported; 0 on success, else the error code.
+  virtual uint32_t RegisterSource(const std::string& source, const std::string& messageFile) = 0;
+  // Removes the source's key; 0 on success or when it was not there, else the error code.
+  virtual uint32_t RemoveSource(const std::string& source) = 0;
+};
+
+// The sources the program writes under: the service's name and, for the failures outside the
+// service run, the executable's file name (without directory).
+std::vector<std::string> EventSourceNames(const TService& service, const std::string& exePath);
+
+// Installs the service (not started), registers its event sources with the executable as their
+// message file and shows the outcome; "silent" suppresses only the success dialog. A source that
+// cannot be registered fails the install like the service itself. A manager that cannot be
+// opened throws out of here. True on success.
+bool InstallService(TService& service, ServiceManager& manager, EventSources& sources, Dialogs& dialogs,
+                    const std::string& exePath, bool silent);
 // Calls the service's BeforeUninstall handler, then deletes the service (a running one is not
-// stopped) and shows the outcome.
-void UninstallService(TService& service, ServiceManager& manager, Dialogs& dialogs, bool silent);
+// stopped) and its event sources, and shows the outcome. True on success.
+bool UninstallService(TService& service, ServiceManager& manager, EventSources& sources, Dialogs& dialogs,
+                      const std::string& exePath, bool silent);

@@ -87,7 +87,7 @@ void ClearFilterConfiguration(ServiceState& service) {
 }
 
 void ReadDebugLevel(ServiceState& service, RegistryAccess& registry) {
-  if (const std::optional<int32_t> level = ReadIntegerValue(service, registry, "Debug")) {
+  if (const std::optional<int32_t> level = ReadIntegerValue(service, registry, kDebugValue)) {
     service.DebugLevel = *level;
     WriteLogAt(service, 2, "Debug level set to:" + std::to_string(service.DebugLevel));
   } else {
@@ -97,7 +97,7 @@ void ReadDebugLevel(ServiceState& service, RegistryAccess& registry) {
 }
 
 void ReadAppPath(ServiceState& service, RegistryAccess& registry) {
-  if (std::optional<std::string> path = ReadTextValue(service, registry, "Path")) {
+  if (std::optional<std::string> path = ReadTextValue(service, registry, kPathValue)) {
     service.AppPath = std::move(*path);
     WriteLogAt(service, 2, "Application path:" + service.AppPath);
   } else {

@@ -8,6 +8,11 @@
 
 class ServiceState;
 
+// The product key's values the loader reads: the debug level (REG_DWORD) and the folder of the
+// logs (REG_SZ, ending in a backslash).
+inline constexpr char kDebugValue[] = "Debug";
+inline constexpr char kPathValue[] = "Path";
+
 // The settings loader: turns the configuration in the registry into DebugLevel, AppPath,
 // RestrictedUsers, DayFilters and DayLimits, and answers the reload request. A value of the
 // wrong type is reported and taken as absent; a load that fails for any other reason (the users

@@ -53,6 +53,9 @@ check "normal error control" test "$(hw_reg_value "$service_key" ErrorControl)" 
 check "local system account" test "$(hw_reg_value "$service_key" ObjectName)" = LocalSystem
 check "display name" test "$(hw_reg_value "$service_key" DisplayName)" = Hourwarden
 check "full path of the executable" test "$(hw_reg_value "$service_key" ImagePath)" = 'C:\Hourwarden\hourwarden.exe'
+source_key='HKLM\System\CurrentControlSet\Services\EventLog\Application\Hourwarden'
+check "event source with the program as its message file" test "$(hw_reg_value "$source_key" EventMessageFile)" = 'C:\Hourwarden\hourwarden.exe'
+check "event source types" test "$(hw_reg_value "$source_key" TypesSupported)" = 0x7
 check "install run logs in the current directory" grep -q "Service created" "$app/debug.log"
 rm -f "$app/debug.log"
 
@@ -115,6 +118,7 @@ check "spent time kept at stop" test "$(hw_reg_value "$HW_USERS_KEY\\$user" Spen
 echo "== uninstall"
 (cd "$app" && wine hourwarden.exe /uninstall /silent)
 check "service removed" sh -c "! wine reg query '$service_key' >/dev/null 2>&1"
+check "event source removed" sh -c "! wine reg query '$source_key' >/dev/null 2>&1"
 
 echo "== a run outside the service control manager"
 check "ends cleanly" sh -c "cd '$app' && timeout 60 wine hourwarden.exe"

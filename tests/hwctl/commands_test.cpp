@@ -8,6 +8,7 @@
 
 namespace {
 
+using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
@@ -139,6 +140,24 @@ TEST_F(CommandsTest, ProductValuesAndTheReloadRequest) {
   EXPECT_EQ(ReloadRequest(), IntegerValue(1));
 }
 
+TEST_F(CommandsTest, PathCreatesAMissingFolderForTheAdministratorsOnly) {
+  const CommandResult result = Hwctl({"path", "C:\\ProgramData\\Hourwarden", "--create"});
+  ASSERT_EQ(result.exitCode, kExitSuccess) << result.error;
+  EXPECT_THAT(folders.created, ElementsAre("C:\\ProgramData\\Hourwarden"));
+  EXPECT_EQ(Value(kProductKey, "Path"), StringValue("C:\\ProgramData\\Hourwarden\\"));
+  // An existing folder is taken as it is, the upgrade's case.
+  ASSERT_EQ(Hwctl({"path", "C:\\ProgramData\\Hourwarden\\", "--create"}).exitCode, kExitSuccess);
+  EXPECT_EQ(folders.created.size(), 1u);
+}
+
+TEST_F(CommandsTest, AFolderThatCannotBeCreatedIsRefused) {
+  folders.FailCreating("CreateDirectoryA failed with error 5: Access is denied.");
+  const CommandResult result = Hwctl({"path", "D:\\Logs", "--create"});
+  EXPECT_EQ(result.exitCode, kExitRefused);
+  EXPECT_THAT(result.error, HasSubstr("could not be created (CreateDirectoryA failed with error 5"));
+  EXPECT_EQ(Value(kProductKey, "Path"), std::nullopt);
+}
+
 // Each refusal names the value and the rule, exits with 1 and leaves the registry as it was.
 TEST_F(CommandsTest, RefusedCommandsWriteNothing) {
   const struct {
@@ -165,6 +184,8 @@ TEST_F(CommandsTest, RefusedCommandsWriteNothing) {
       {{"path", "Logs"}, "Path: \"Logs\\\" is not a full folder path"},
       {{"path", "C:\\Missing\\"}, "the folder C:\\Missing\\ does not exist"},
       {{"path", "C:\\Users\\Public"}, "standard users can write to C:\\Users\\Public\\ (Users (S-1-5-32-545) may create"},
+      {{"path", "C:\\Users\\Public", "--create"}, "standard users can write to C:\\Users\\Public\\"},
+      {{"path", "Logs", "--create"}, "Path: \"Logs\\\" is not a full folder path"},
       {{"timeurl", "ftp://time.example.net/"}, "TimeUrl: \"ftp://time.example.net/\" is not an http:// or https://"},
   };
   registry.SetIntegerForTesting(User("alice"), "SpentTime", 30);

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <thread>
 
 #include "fakes/fake_host_platform.h"
@@ -16,6 +17,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::Pair;
 
 // Waits up to five seconds for something the service thread does; true when it happened.
 bool Eventually(const std::function<bool()>& happened) {
@@ -275,6 +277,23 @@ class FakeServiceManager : public ServiceManager {
   std::vector<std::string> deleted;
 };
 
+// An in-memory list of event sources: source -> message file.
+class FakeEventSources : public EventSources {
+ public:
+  uint32_t RegisterSource(const std::string& source, const std::string& messageFile) override {
+    if (registerError != 0) return registerError;
+    sources[source] = messageFile;
+    return 0;
+  }
+  uint32_t RemoveSource(const std::string& source) override {
+    sources.erase(source);
+    return 0;
+  }
+
+  uint32_t registerError = 0;
+  std::map<std::string, std::string> sources;
+};
+
 class RecordingDialogs : public Dialogs {
  public:
   void ShowInformation(const std::string& text) override { shown.push_back("Information: " + text); }
@@ -290,11 +309,12 @@ class InstallerTest : public ::testing::Test {
   ServiceFixture fixture;
   THourwarden* service;
   FakeServiceManager manager;
+  FakeEventSources sources;
   RecordingDialogs dialogs;
 };
 
 TEST_F(InstallerTest, InstallPassesTheServiceValuesAndTheFullPath) {
-  InstallService(*service, manager, dialogs, "C:\\Tools\\hourwarden.exe", false);
+  InstallService(*service, manager, sources, dialogs, "C:\\Tools\\hourwarden.exe", false);
   ASSERT_EQ(manager.created.size(), 1u);
   const ServiceInstallation& values = manager.created[0];
   EXPECT_EQ(values.name, "Hourwarden");
@@ -305,19 +325,36 @@ TEST_F(InstallerTest, InstallPassesTheServiceValuesAndTheFullPath) {
   EXPECT_EQ(values.binaryPath, "C:\\Tools\\hourwarden.exe");
   EXPECT_EQ(values.startName, "");
   EXPECT_EQ(values.loadOrderGroup, "");
+  EXPECT_EQ(values.restartDelayMs, 60000u);
+  EXPECT_EQ(values.failureResetSeconds, 86400u);
   EXPECT_EQ(manager.closes, 1);
   EXPECT_THAT(dialogs.shown, ElementsAre("Information: Service installed successfully"));
 }
 
 TEST_F(InstallerTest, APathWithABlankIsQuoted) {
-  InstallService(*service, manager, dialogs, "C:\\Program Files\\Hourwarden\\hourwarden.exe", true);
+  InstallService(*service, manager, sources, dialogs, "C:\\Program Files\\Hourwarden\\hourwarden.exe", true);
   EXPECT_EQ(manager.created[0].binaryPath, "\"C:\\Program Files\\Hourwarden\\hourwarden.exe\"");
   EXPECT_THAT(dialogs.shown, IsEmpty());
 }
 
+TEST_F(InstallerTest, InstallRegistersBothEventSourcesAndUninstallRemovesThem) {
+  const std::string exe = "C:\\Program Files\\Hourwarden\\hourwarden.exe";
+  EXPECT_TRUE(InstallService(*service, manager, sources, dialogs, exe, true));
+  EXPECT_THAT(sources.sources, ElementsAre(Pair("Hourwarden", exe), Pair("hourwarden.exe", exe)));
+  EXPECT_TRUE(UninstallService(*service, manager, sources, dialogs, exe, true));
+  EXPECT_THAT(sources.sources, IsEmpty());
+}
+
+TEST_F(InstallerTest, ASourceThatCannotBeRegisteredFailsTheInstall) {
+  sources.registerError = 5;
+  EXPECT_FALSE(InstallService(*service, manager, sources, dialogs, "C:\\hourwarden.exe", true));
+  EXPECT_THAT(dialogs.shown, ElementsAre("Error: Service \"Hourwarden\" failed to install with error: "
+                                         "\"System Error.  Code: 5.\r\ntext of 5\""));
+}
+
 TEST_F(InstallerTest, AFailedInstallShowsTheErrorEvenWhenSilent) {
   manager.createError = 1073;
-  InstallService(*service, manager, dialogs, "C:\\hourwarden.exe", true);
+  EXPECT_FALSE(InstallService(*service, manager, sources, dialogs, "C:\\hourwarden.exe", true));
   EXPECT_THAT(dialogs.shown, ElementsAre("Error: Service \"Hourwarden\" failed to install with error: "
                                          "\"System Error.  Code: 1073.\r\ntext of 1073\""));
   EXPECT_EQ(manager.closes, 1);
@@ -325,7 +362,7 @@ TEST_F(InstallerTest, AFailedInstallShowsTheErrorEvenWhenSilent) {
 
 TEST_F(InstallerTest, UninstallClosesTheCompanionToolFirstAndReportsAMissingService) {
   manager.deleteError = 1060;
-  UninstallService(*service, manager, dialogs, true);
+  EXPECT_FALSE(UninstallService(*service, manager, sources, dialogs, "C:\\hourwarden.exe", true));
   EXPECT_THAT(fixture.companionWindow.requests, ElementsAre("Hourwarden - User loggoff tool"));
   EXPECT_THAT(manager.deleted, ElementsAre("Hourwarden"));
   EXPECT_THAT(dialogs.shown, ElementsAre("Error: Service \"Hourwarden\" failed to uninstall with error: "
@@ -333,14 +370,14 @@ TEST_F(InstallerTest, UninstallClosesTheCompanionToolFirstAndReportsAMissingServ
 }
 
 TEST_F(InstallerTest, ASuccessfulUninstallShowsItsDialogUnlessSilent) {
-  UninstallService(*service, manager, dialogs, false);
-  UninstallService(*service, manager, dialogs, true);
+  UninstallService(*service, manager, sources, dialogs, "C:\\hourwarden.exe", false);
+  UninstallService(*service, manager, sources, dialogs, "C:\\hourwarden.exe", true);
   EXPECT_THAT(dialogs.shown, ElementsAre("Information: Service uninstalled successfully"));
 }
 
 TEST_F(InstallerTest, AManagerThatCannotBeOpenedFailsOutOfTheRun) {
   manager.openFails = true;
-  EXPECT_THROW(InstallService(*service, manager, dialogs, "C:\\hourwarden.exe", false), std::runtime_error);
+  EXPECT_THROW(InstallService(*service, manager, sources, dialogs, "C:\\hourwarden.exe", false), std::runtime_error);
   EXPECT_TRUE(manager.created.empty());
   EXPECT_THAT(dialogs.shown, IsEmpty());
 }

@@ -1,0 +1,34 @@
+#include "service/event_sources_win.h"
+
+#include <windows.h>
+
+#include "settings/reg_key_win.h"
+
+namespace {
+
+constexpr char kApplicationLogKey[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\";
+
+}  // namespace
+
+uint32_t WindowsEventSources::RegisterSource(const std::string& source, const std::string& messageFile) {
+  RegKey key;
+  const std::string path = kApplicationLogKey + source;
+  LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                                nullptr, key.Receive(), nullptr);
+  if (result != ERROR_SUCCESS) return static_cast<uint32_t>(result);
+  // REG_EXPAND_SZ, as Event Viewer expects of a message file, holding the unquoted full path.
+  result = RegSetValueExA(key.Get(), "EventMessageFile", 0, REG_EXPAND_SZ,
+                          reinterpret_cast<const BYTE*>(messageFile.c_str()), static_cast<DWORD>(messageFile.size() + 1));
+  if (result != ERROR_SUCCESS) return static_cast<uint32_t>(result);
+  const DWORD types = kEventTypesSupported;
+  result = RegSetValueExA(key.Get(), "TypesSupported", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&types),
+                          sizeof types);
+  return static_cast<uint32_t>(result);
+}
+
+uint32_t WindowsEventSources::RemoveSource(const std::string& source) {
+  const std::string path = kApplicationLogKey + source;
+  // The source's key holds values only, so deleting the key itself is enough.
+  const LONG result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
+  return result == ERROR_FILE_NOT_FOUND ? 0 : static_cast<uint32_t>(result);
+}

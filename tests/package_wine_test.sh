@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# The installer package under Wine's msiexec, in a throw-away prefix: a first install, an
+# upgrade to a later version, an uninstall that keeps the configuration and one with
+# KEEPCONFIG=0 that removes it. The service runs with the recording netapi32.dll (placed in the
+# program folder before the install) and a loopback time page. Prints one line per check and ends
+# with "N passed, M failed".
+set -uo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$root/scripts/wine_env.sh"
+source "$root/scripts/wine_service.sh"
+
+work="$root/build/windows/package-test"
+passed=0
+failed=0
+check() {  # check DESCRIPTION COMMAND...
+  local what="$1"; shift
+  if "$@" >/dev/null 2>&1; then
+    passed=$((passed + 1)); echo "ok: $what"
+  else
+    failed=$((failed + 1)); echo "FAILED: $what"
+  fi
+}
+waits_for() {  # waits_for SECONDS COMMAND...
+  local seconds="$1"; shift
+  for _ in $(seq $((seconds * 2))); do "$@" >/dev/null 2>&1 && return 0; sleep 0.5; done
+  return 1
+}
+# Runs msiexec with the arguments; its exit code lands in $status. (Wine's programs must not hold
+# this script's pipes open, so its output goes to a file.)
+msiexec() {
+  wine msiexec "$@" >"$work/msiexec.out" 2>&1 </dev/null
+  status=$?
+}
+# The type and data of a value as reg query shows them ("REG_SZ C:\..."), empty when absent.
+typed_value() {
+  wine reg query "$1" /v "$2" 2>/dev/null </dev/null | tr -d '\r' |
+    awk -v line="    $2    " 'index($0, line) == 1 { print substr($0, length(line) + 1) }' | sed 's/    / /'
+}
+key_exists() { wine reg query "$1" >/dev/null 2>&1 </dev/null; }
+finish() {
+  hw_time_server_stop
+  wine_prefix_end
+}
+trap finish EXIT
+
+rm -rf "$work" && mkdir -p "$work"
+version=$(cat "$root/build/windows/version.txt")
+msi=$("$root/scripts/package.sh" | tail -1)
+# The upgrade: the same package with the patch number one higher.
+later="${version%.*}.$(( ${version##*.} + 1 ))"
+later_msi=$("$root/scripts/package.sh" "$later" | tail -1)
+msi_file="$msi"
+# msiexec takes the packages by their Windows paths (Wine's Z: is the Unix root).
+msi="Z:${msi//\//\\}"
+later_msi="Z:${later_msi//\//\\}"
+
+wine_prefix_new "$work/prefix"
+program_dir="$WINEPREFIX/drive_c/Program Files/Hourwarden"
+service_key='HKLM\System\CurrentControlSet\Services\Hourwarden'
+sources_key='HKLM\System\CurrentControlSet\Services\EventLog\Application'
+run_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
+user=$(wine cmd /c echo %USERNAME% 2>/dev/null </dev/null | tr -d '\r')
+
+# The configuration an administrator imported before installing: every minute of the Wine user
+# (who owns every running program) counted, the loopback time page, the debug log of every
+# minute. Path is left to the package.
+hw_time_server_start "$work"
+hw_reg_add "$HW_PRODUCT_KEY" Debug REG_DWORD 3
+hw_reg_add "$HW_PRODUCT_KEY" TimeUrl REG_SZ "$HW_TIME_URL"
+hw_reg_add "$HW_USERS_KEY\\$user" DayLimit REG_SZ "1440"
+# Wine has no account calls: the service gets the recording netapi32.dll beside it.
+mkdir -p "$program_dir"
+cp "$root/build/windows/service/netapi32.dll" "$program_dir/"
+wine reg add 'HKCU\Software\Wine\AppDefaults\hourwarden.exe\DllOverrides' /v netapi32 /d native /f >/dev/null 2>&1
+
+echo "== install"
+msiexec /i "$msi" /qn
+check "msiexec /i succeeds" test "$status" -eq 0
+for program in hourwarden.exe hourwarden-session.exe hwctl.exe; do
+  check "$program in Program Files\\Hourwarden" test -f "$program_dir/$program"
+done
+# The values of hourwarden.exe /install, as the end-to-end suite checks them there.
+check "service type own process" test "$(hw_reg_value "$service_key" Type)" = 0x10
+check "automatic start" test "$(hw_reg_value "$service_key" Start)" = 0x2
+check "normal error control" test "$(hw_reg_value "$service_key" ErrorControl)" = 0x1
+check "local system account" test "$(hw_reg_value "$service_key" ObjectName)" = LocalSystem
+check "display name" test "$(hw_reg_value "$service_key" DisplayName)" = Hourwarden
+# Windows Installer quotes the path of the program; Wine's writes it without the quotes.
+check "the service runs the installed program" \
+  test "$(hw_reg_value "$service_key" ImagePath | tr -d '"')" = 'C:\Program Files\Hourwarden\hourwarden.exe'
+check "service started by the install" waits_for 10 sh -c "wine sc query Hourwarden </dev/null | grep -q RUNNING"
+check "session tool started at logon, quoted" \
+  test "$(typed_value "$run_key" 'Hourwarden session')" = 'REG_SZ "C:\Program Files\Hourwarden\hourwarden-session.exe"'
+for source in Hourwarden hourwarden.exe; do
+  check "event source $source: the program as its message file" \
+    test "$(typed_value "$sources_key\\$source" EventMessageFile)" = 'REG_EXPAND_SZ C:\Program Files\Hourwarden\hourwarden.exe'
+  check "event source $source: its types" test "$(hw_reg_value "$sources_key\\$source" TypesSupported)" = 0x7
+done
+check "Path set to the log folder, with its backslash" test "$(hw_reg_value "$HW_PRODUCT_KEY" Path)" = 'C:\ProgramData\Hourwarden\'
+check "the log folder made" test -d "$WINEPREFIX/drive_c/ProgramData/Hourwarden"
+spent_is_one() { [ "$(hw_reg_value "$HW_USERS_KEY\\$user" SpentTime)" = 0x1 ]; }
+# Setting Path asked for a reload, which takes the first minute: the second one is counted.
+check "a minute counted for the logged-on user" waits_for 150 spent_is_one
+check "the debug log written in the log folder" grep -q "Executing service" "$WINEPREFIX/drive_c/ProgramData/Hourwarden/debug.log"
+hwctl_version=$(wine "$program_dir/hwctl.exe" --version 2>/dev/null </dev/null | tr -d '\r')
+check "hwctl --version names the package's version" test "$hwctl_version" = "hwctl (Hourwarden) $version"
+check "the package carries that version" sh -c "msiinfo export '$msi_file' Property | tr -d '\\r' | grep -qx 'ProductVersion	$version'"
+
+echo "== upgrade to $later"
+wine "$program_dir/hwctl.exe" debug 2 >/dev/null 2>&1 </dev/null  # a setting changed after the install
+spent_before=$(hw_reg_value "$HW_USERS_KEY\\$user" SpentTime)
+msiexec /i "$later_msi" /qn
+check "msiexec /i of the later version succeeds" test "$status" -eq 0
+installed_products() {
+  wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null </dev/null | tr -d '\r' |
+    grep -c 'DisplayName    REG_SZ    Hourwarden$'
+}
+check "one Hourwarden left installed" test "$(installed_products)" -eq 1
+check "the later version registered" sh -c "wine reg query 'HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall' /s </dev/null | tr -d '\\r' | grep -q 'DisplayVersion    REG_SZ    $later\$'"
+check "the service runs again" waits_for 10 sh -c "wine sc query Hourwarden </dev/null | grep -q RUNNING"
+check "the changed setting kept" test "$(hw_reg_value "$HW_PRODUCT_KEY" Debug)" = 0x2
+check "Path kept" test "$(hw_reg_value "$HW_PRODUCT_KEY" Path)" = 'C:\ProgramData\Hourwarden\'
+check "the counted minutes kept" sh -c "[ \$(( $(hw_reg_value "$HW_USERS_KEY\\$user" SpentTime) )) -ge \$(( $spent_before )) ]"
+
+echo "== uninstall"
+msiexec /x "$later_msi" /qn
+check "msiexec /x succeeds" test "$status" -eq 0
+check "service removed" sh -c "! wine reg query '$service_key' </dev/null"
+for program in hourwarden.exe hourwarden-session.exe hwctl.exe; do
+  check "$program removed" test ! -e "$program_dir/$program"
+done
+check "session tool no longer started" test -z "$(typed_value "$run_key" 'Hourwarden session')"
+check "event sources removed" sh -c "! wine reg query '$sources_key\\Hourwarden' </dev/null && ! wine reg query '$sources_key\\hourwarden.exe' </dev/null"
+check "configuration kept" test "$(hw_reg_value "$HW_PRODUCT_KEY" TimeUrl)" = "$HW_TIME_URL"
+check "counted minutes kept" test -n "$(hw_reg_value "$HW_USERS_KEY\\$user" SpentTime)"
+
+echo "== uninstall with KEEPCONFIG=0"
+msiexec /i "$msi" /qn
+check "installed again" test "$status" -eq 0
+msiexec /x "$msi" /qn KEEPCONFIG=0
+check "msiexec /x KEEPCONFIG=0 succeeds" test "$status" -eq 0
+check "configuration removed" sh -c "! wine reg query '$HW_PRODUCT_KEY' </dev/null"
+check "service removed again" sh -c "! wine reg query '$service_key' </dev/null"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
