@@ -325,7 +325,7 @@ TEST_F(InstallerTest, InstallPassesTheServiceValuesAndTheFullPath) {
   EXPECT_EQ(values.binaryPath, "C:\\Tools\\hourwarden.exe");
   EXPECT_EQ(values.startName, "");
   EXPECT_EQ(values.loadOrderGroup, "");
-  EXPECT_EQ(values.restartDelayMs, 60000u);
+  EXPECT_EQ(values.restartDelayMs, 10000u);
   EXPECT_EQ(values.failureResetSeconds, 86400u);
   EXPECT_EQ(manager.closes, 1);
   EXPECT_THAT(dialogs.shown, ElementsAre("Information: Service installed successfully"));
