@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <cstring>
 #include <utility>
 
 #include "platform/unique_handle_win.h"
@@ -33,6 +34,10 @@ ProcessQueryResult Failed(ProcessDetails& details, ProcessQueryResult result, co
 }
 
 }  // namespace
+
+bool WindowsProcessSource::TakeSnapshot(std::vector<SnapshotProcess>& processes, std::string& failure) {
+  return snapshot_.Take(processes, failure);
+}
 
 bool WindowsProcessSource::EnumerateProcessIds(std::vector<uint32_t>& ids) {
   DWORD table[kProcessIdTableSize];
@@ -75,18 +80,33 @@ ProcessQueryResult WindowsProcessSource::QueryProcess(uint32_t processId, Proces
   if (!GetTokenInformation(token.Get(), TokenUser, user.Get(), userBytes, &userBytes))
     return Failed(details, ProcessQueryResult::kReadTokenUserFailed, "GetTokenInformation");
 
-  // The local machine's view of the account; the domain is not used.
-  char account[128] = "";
-  DWORD accountSize = sizeof account;
-  char domain[128] = "";
-  DWORD domainSize = sizeof domain;
-  SID_NAME_USE use;
-  if (!LookupAccountSidA(nullptr, static_cast<TOKEN_USER*>(user.Get())->User.Sid, account, &accountSize, domain,
-                         &domainSize, &use))
-    return Failed(details, ProcessQueryResult::kLookupAccountFailed, "LookupAccountSidA");
-
-  details.owner = account;
+  const PSID sid = static_cast<TOKEN_USER*>(user.Get())->User.Sid;
+  details.ownerSid.assign(static_cast<const char*>(sid), GetLengthSid(sid));
   details.moduleName.assign(moduleName, moduleLength);
   details.imagePath.assign(imagePath, pathLength);
   return ProcessQueryResult::kComplete;
+}
+
+bool WindowsProcessSource::FindAccountName(const std::string& sid, std::string& account, std::string& failure) {
+  // A copy in a buffer of the identifier's own alignment; bytes that are no identifier are refused
+  // before the lookup reads them.
+  alignas(SID) unsigned char copy[SECURITY_MAX_SID_SIZE] = {};
+  const bool fits = sid.size() >= 8 && sid.size() <= sizeof copy;  // 8 bytes: the part every identifier has
+  if (fits) std::memcpy(copy, sid.data(), sid.size());
+  if (!fits || !IsValidSid(copy) || GetLengthSid(copy) != sid.size()) {
+    failure = DescribeWindowsFailure("LookupAccountSidA", ERROR_INVALID_SID);
+    return false;
+  }
+  // The local machine's view of the account; the domain is not used.
+  char name[128] = "";
+  DWORD nameSize = sizeof name;
+  char domain[128] = "";
+  DWORD domainSize = sizeof domain;
+  SID_NAME_USE use;
+  if (!LookupAccountSidA(nullptr, copy, name, &nameSize, domain, &domainSize, &use)) {
+    failure = DescribeWindowsFailure("LookupAccountSidA", GetLastError());
+    return false;
+  }
+  account = name;
+  return true;
 }
