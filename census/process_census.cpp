@@ -73,7 +73,9 @@ bool GetProcessInfo(ServiceState& service, uint32_t pid, std::string& owner, std
   owner.clear();
   ProcessSource* source = service.Platform().processSource;
   if (source == nullptr) return false;
-  ProcessAnswer answer = QueryProcessAndOwner(*source, pid, nullptr);
+  ProcessDetails details;
+  const ProcessQueryResult result = source->QueryProcess(pid, details);
+  ProcessAnswer answer = AnswerQuery(*source, result, details, nullptr);
   if (answer.result != ProcessQueryResult::kComplete) {
     const StepMessage message = MessageFor(answer.result, pid);
     WriteStepMessage(service, message.threshold, message.text, answer.failure);

@@ -40,10 +40,10 @@ void WriteStepMessage(ServiceState& service, int threshold, std::string_view mes
   if (!failure.empty()) WriteLog(service, 0, failure);
 }
 
-ProcessAnswer QueryProcessAndOwner(ProcessSource& source, uint32_t pid, KnownOwnerTable* owners) {
+ProcessAnswer AnswerQuery(ProcessSource& source, ProcessQueryResult result, ProcessDetails& details,
+                          KnownOwnerTable* owners) {
   ProcessAnswer answer;
-  ProcessDetails details;
-  answer.result = source.QueryProcess(pid, details);
+  answer.result = result;
   if (answer.result != ProcessQueryResult::kComplete) {
     answer.failure = std::move(details.failure);
     return answer;

@@ -33,7 +33,9 @@ struct ProcessAnswer {
   std::string failure;     // otherwise: the failed call and its error
 };
 
-// Queries process pid and the account name of its owner. The name comes from owners when that
-// table holds the owner's security identifier, and a name looked up is added to it; without a
-// table every owner is looked up.
-ProcessAnswer QueryProcessAndOwner(ProcessSource& source, uint32_t pid, KnownOwnerTable* owners);
+// Completes the query of one process (result and details from QueryProcess or QueryNewProcess)
+// with the account name of its owner. The name comes from owners when that table holds the
+// owner's security identifier, and a name looked up is added to it; without a table every owner
+// is looked up.
+ProcessAnswer AnswerQuery(ProcessSource& source, ProcessQueryResult result, ProcessDetails& details,
+                          KnownOwnerTable* owners);

@@ -50,6 +50,9 @@ class ProcessSource {
   // imagePath and ownerSid describe it; on any other result, failure describes the call that
   // failed and the other fields carry nothing. kLookupAccountFailed is never returned here.
   virtual ProcessQueryResult QueryProcess(uint32_t processId, ProcessDetails& details) = 0;
+  // Queries a process the census sees for the first time: the same outcome, details and failure
+  // as QueryProcess, with fewer calls where the system allows.
+  virtual ProcessQueryResult QueryNewProcess(uint32_t processId, ProcessDetails& details) = 0;
   // Looks up the account name (without the domain) of a security identifier on the local
   // machine. False when it has none; failure then names the call and its error.
   virtual bool FindAccountName(const std::string& sid, std::string& account, std::string& failure) = 0;

@@ -33,6 +33,62 @@ ProcessQueryResult Failed(ProcessDetails& details, ProcessQueryResult result, co
   return result;
 }
 
+// PROCESS_QUERY_INFORMATION | PROCESS_VM_READ (0x0410): enough for the module list, the image
+// path and the token; the handle is not inherited.
+HANDLE OpenForQuery(uint32_t processId) {
+  return OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+}
+
+// Reads the base name of the main executable through the module list, as the census always has.
+ProcessQueryResult ReadModuleName(HANDLE process, ProcessDetails& details) {
+  // Room for one module handle: the first module listed is the main executable.
+  HMODULE mainModule = nullptr;
+  DWORD moduleBytes = 0;
+  if (!EnumProcessModules(process, &mainModule, sizeof mainModule, &moduleBytes))
+    return Failed(details, ProcessQueryResult::kReadModulesFailed, "EnumProcessModules");
+  // The number of characters copied, 0 on failure, which leaves the name empty.
+  char moduleName[1024];
+  const DWORD moduleLength = GetModuleBaseNameA(process, mainModule, moduleName, sizeof moduleName);
+  details.moduleName.assign(moduleName, moduleLength);
+  return ProcessQueryResult::kComplete;
+}
+
+// The steps after the module name: the image path and the owner's security identifier.
+ProcessQueryResult ReadPathAndOwner(HANDLE process, ProcessDetails& details) {
+  // The number of characters copied, 0 on failure, which leaves the path empty.
+  char imagePath[2048];
+  const DWORD pathLength = GetProcessImageFileNameA(process, imagePath, sizeof imagePath);
+
+  UniqueHandle token;
+  if (!OpenProcessToken(process, TOKEN_QUERY, token.Receive()))
+    return Failed(details, ProcessQueryResult::kOpenTokenFailed, "OpenProcessToken");
+
+  // Asked with no buffer, the call fails with ERROR_INSUFFICIENT_BUFFER and gives the size.
+  DWORD userBytes = 0;
+  if (!GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &userBytes) &&
+      GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+    return Failed(details, ProcessQueryResult::kTokenSizeFailed, "GetTokenInformation");
+  UniqueGlobal user(GlobalAlloc(GMEM_ZEROINIT, userBytes));
+  if (user.Get() == nullptr) return Failed(details, ProcessQueryResult::kReadTokenUserFailed, "GlobalAlloc");
+  if (!GetTokenInformation(token.Get(), TokenUser, user.Get(), userBytes, &userBytes))
+    return Failed(details, ProcessQueryResult::kReadTokenUserFailed, "GetTokenInformation");
+
+  const PSID sid = static_cast<TOKEN_USER*>(user.Get())->User.Sid;
+  details.ownerSid.assign(static_cast<const char*>(sid), GetLengthSid(sid));
+  details.imagePath.assign(imagePath, pathLength);
+  return ProcessQueryResult::kComplete;
+}
+
+// Ends a query that stopped at a step: only the failure is kept.
+ProcessQueryResult Stopped(ProcessQueryResult result, ProcessDetails& details) {
+  if (result != ProcessQueryResult::kComplete) {
+    std::string failure = std::move(details.failure);
+    details = ProcessDetails{};
+    details.failure = std::move(failure);
+  }
+  return result;
+}
+
 }  // namespace
 
 bool WindowsProcessSource::TakeSnapshot(std::vector<SnapshotProcess>& processes, std::string& failure) {
@@ -49,42 +105,29 @@ bool WindowsProcessSource::EnumerateProcessIds(std::vector<uint32_t>& ids) {
 
 ProcessQueryResult WindowsProcessSource::QueryProcess(uint32_t processId, ProcessDetails& details) {
   details = ProcessDetails{};
-  // PROCESS_QUERY_INFORMATION | PROCESS_VM_READ (0x0410): enough for the module list, the image
-  // path and the token; the handle is not inherited.
-  UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+  UniqueHandle process(OpenForQuery(processId));
   if (!process) return Failed(details, ProcessQueryResult::kOpenProcessFailed, "OpenProcess");
+  ProcessQueryResult result = ReadModuleName(process.Get(), details);
+  if (result == ProcessQueryResult::kComplete) result = ReadPathAndOwner(process.Get(), details);
+  return Stopped(result, details);
+}
 
-  // Room for one module handle: the first module listed is the main executable.
-  HMODULE mainModule = nullptr;
-  DWORD moduleBytes = 0;
-  if (!EnumProcessModules(process.Get(), &mainModule, sizeof mainModule, &moduleBytes))
-    return Failed(details, ProcessQueryResult::kReadModulesFailed, "EnumProcessModules");
-
-  // Both calls return the number of characters copied, 0 on failure, which leaves the text empty.
+ProcessQueryResult WindowsProcessSource::QueryNewProcess(uint32_t processId, ProcessDetails& details) {
+  details = ProcessDetails{};
+  UniqueHandle process(OpenForQuery(processId));
+  if (!process) return Failed(details, ProcessQueryResult::kOpenProcessFailed, "OpenProcess");
+  // Without a module the call names the main executable, the first module of the list, and
+  // spares the listing of every module (most of the cost of a query). Where it fails the list
+  // is read as QueryProcess reads it, so that the outcome and its message stay the same.
   char moduleName[1024];
-  const DWORD moduleLength = GetModuleBaseNameA(process.Get(), mainModule, moduleName, sizeof moduleName);
-  char imagePath[2048];
-  const DWORD pathLength = GetProcessImageFileNameA(process.Get(), imagePath, sizeof imagePath);
-
-  UniqueHandle token;
-  if (!OpenProcessToken(process.Get(), TOKEN_QUERY, token.Receive()))
-    return Failed(details, ProcessQueryResult::kOpenTokenFailed, "OpenProcessToken");
-
-  // Asked with no buffer, the call fails with ERROR_INSUFFICIENT_BUFFER and gives the size.
-  DWORD userBytes = 0;
-  if (!GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &userBytes) &&
-      GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-    return Failed(details, ProcessQueryResult::kTokenSizeFailed, "GetTokenInformation");
-  UniqueGlobal user(GlobalAlloc(GMEM_ZEROINIT, userBytes));
-  if (user.Get() == nullptr) return Failed(details, ProcessQueryResult::kReadTokenUserFailed, "GlobalAlloc");
-  if (!GetTokenInformation(token.Get(), TokenUser, user.Get(), userBytes, &userBytes))
-    return Failed(details, ProcessQueryResult::kReadTokenUserFailed, "GetTokenInformation");
-
-  const PSID sid = static_cast<TOKEN_USER*>(user.Get())->User.Sid;
-  details.ownerSid.assign(static_cast<const char*>(sid), GetLengthSid(sid));
-  details.moduleName.assign(moduleName, moduleLength);
-  details.imagePath.assign(imagePath, pathLength);
-  return ProcessQueryResult::kComplete;
+  const DWORD moduleLength = GetModuleBaseNameA(process.Get(), nullptr, moduleName, sizeof moduleName);
+  ProcessQueryResult result = ProcessQueryResult::kComplete;
+  if (moduleLength != 0)
+    details.moduleName.assign(moduleName, moduleLength);
+  else
+    result = ReadModuleName(process.Get(), details);
+  if (result == ProcessQueryResult::kComplete) result = ReadPathAndOwner(process.Get(), details);
+  return Stopped(result, details);
 }
 
 bool WindowsProcessSource::FindAccountName(const std::string& sid, std::string& account, std::string& failure) {

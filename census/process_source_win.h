@@ -10,6 +10,7 @@ class WindowsProcessSource : public ProcessSource {
   bool EnumerateProcessIds(std::vector<uint32_t>& ids) override;
   bool TakeSnapshot(std::vector<SnapshotProcess>& processes, std::string& failure) override;
   ProcessQueryResult QueryProcess(uint32_t processId, ProcessDetails& details) override;
+  ProcessQueryResult QueryNewProcess(uint32_t processId, ProcessDetails& details) override;
   bool FindAccountName(const std::string& sid, std::string& account, std::string& failure) override;
 
  private:

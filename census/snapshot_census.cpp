@@ -15,7 +15,9 @@ namespace {
 // Queries a process seen for the first time. True when what was learnt holds for the life of the
 // process: every answer, or a process that cannot be opened.
 bool Learn(ServiceState& service, ProcessSource& source, uint32_t pid, KnownProcess& known) {
-  ProcessAnswer answer = QueryProcessAndOwner(source, pid, &service.KnownOwners);
+  ProcessDetails details;
+  const ProcessQueryResult result = source.QueryNewProcess(pid, details);
+  ProcessAnswer answer = AnswerQuery(source, result, details, &service.KnownOwners);
   if (answer.result == ProcessQueryResult::kComplete) {
     known.listed = true;
     known.line = ComposeProcessLine(pid, answer.owner, answer.moduleName, answer.imagePath);

@@ -64,6 +64,7 @@ TEST_F(SnapshotCensusTest, ANewProcessIsQueriedOnceAndItsOwnerLookedUpOnce) {
   run.Tick();
   run.Tick();
   EXPECT_THAT(source.queried, ElementsAre(8, 12, 16));
+  EXPECT_EQ(source.newProcessQueries, 3);
   EXPECT_THAT(source.lookedUp, ElementsAre("sid:alice"));
   EXPECT_THAT(service.CurrentProcesses.Items(), ElementsAre("8 | alice | a.exe | p ", "12 | alice | b.exe | p ",
                                                             "16 | alice | c.exe | p "));
@@ -148,6 +149,7 @@ TEST_F(SnapshotCensusTest, WithoutASnapshotEveryProcessIsQueriedOnEveryTickAndTh
   run.Tick();
   run.Tick();
   EXPECT_THAT(source.queried, ElementsAre(8, 8, 8));
+  EXPECT_EQ(source.newProcessQueries, 1);  // the census from the snapshot asked first
   EXPECT_THAT(run.messages, ElementsAre(std::string(kNoSnapshot) + "NtQuerySystemInformation failed with error 1"));
   EXPECT_THAT(service.CurrentProcesses.Items(), ElementsAre("8 | alice | a.exe | p "));
   EXPECT_THAT(run.events, IsEmpty());

@@ -56,6 +56,11 @@ class FakeProcessSource : public ProcessSource {
     return entry.result;
   }
 
+  ProcessQueryResult QueryNewProcess(uint32_t processId, ProcessDetails& details) override {
+    ++newProcessQueries;
+    return QueryProcess(processId, details);
+  }
+
   bool FindAccountName(const std::string& sid, std::string& account, std::string& failure) override {
     lookedUp.push_back(sid);
     if (sid.rfind("sid:", 0) == 0) {
@@ -105,7 +110,8 @@ class FakeProcessSource : public ProcessSource {
   bool snapshotAvailable = true;   // false: the system gives no snapshot, the ids can be listed
   int enumerations = 0;
   int snapshots = 0;
-  std::vector<uint32_t> queried;    // ids asked about, in order
+  std::vector<uint32_t> queried;    // ids asked about by either query, in order
+  int newProcessQueries = 0;       // how many of them by QueryNewProcess
   std::vector<std::string> lookedUp;  // security identifiers asked about, in order
 
  private:
