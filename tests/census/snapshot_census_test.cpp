@@ -134,14 +134,6 @@ INSTANTIATE_TEST_SUITE_P(
                        {"ERROR:Not possible to read user account structure from token", kFailure}},
         FailedStepCase{R::kLookupAccountFailed, 3, {"ERROR:Not possible to get account name", kFailure}}));
 
-TEST_F(SnapshotCensusTest, AProcessCaughtWhileStartingIsListedOnceItAnswers) {
-  source.SetFailingProcess(12, R::kReadModulesFailed);
-  run.Tick();
-  source.SetAnswering(12, "alice", "a.exe", "p");
-  run.Tick();
-  EXPECT_THAT(run.events, ElementsAre("O[08.12.2026 10:00:04] | 12 | alice | a.exe | p "));
-}
-
 TEST_F(SnapshotCensusTest, WithoutASnapshotEveryProcessIsQueriedOnEveryTickAndTheDebugLogSaysWhy) {
   source.SetProcess(8, "alice", "a.exe", "p");
   run.Tick();

@@ -80,11 +80,6 @@ class FakeProcessSource : public ProcessSource {
   void SetFailingProcess(uint32_t id, ProcessQueryResult result, std::string failure = "QueryCall failed with error 5") {
     SetProcessAt(id, ++lastCreationTime_, result, {}, {}, {}, std::move(failure));
   }
-  // Lets the process under the id (the same process: its creation time stays) answer every query.
-  void SetAnswering(uint32_t id, std::string owner, std::string moduleName, std::string imagePath) {
-    SetProcessAt(id, processes_.at(id).creationTime, ProcessQueryResult::kComplete, std::move(owner),
-                 std::move(moduleName), std::move(imagePath));
-  }
   // Places a process with the given creation time under the id, listed at the end when the id is
   // new. For kLookupAccountFailed the module and path are answered and the owner's lookup fails.
   void SetProcessAt(uint32_t id, int64_t creationTime, ProcessQueryResult result, std::string owner,
