@@ -1,6 +1,7 @@
-// The census of one tick: every process listed and queried (from memory here, so only the
+// The census of one tick: the processes listed and queried (from memory here, so only the
 // service's own work is measured), compared with the census before, owners collected and the
-// event lines of the changes appended.
+// event lines of the changes appended. The census from a snapshot queries only the processes it
+// has not seen; the census without one queries every process.
 
 #include <benchmark/benchmark.h>
 
@@ -21,11 +22,13 @@ void SetProcess(FakeProcessSource& source, uint32_t id, int version) {
                         moduleName);
 }
 
-// Arguments: the number of processes and how many of them differ from the census before.
+// Arguments: the number of processes, how many of them differ from the census before, and
+// whether the system gives a snapshot (1) or the processes are queried one by one (0).
 void BM_CensusTick(benchmark::State& state) {
   const int processes = static_cast<int>(state.range(0));
   const int changes = static_cast<int>(state.range(1));
   ServiceFixture fixture;
+  fixture.processSource.snapshotAvailable = state.range(2) != 0;
   THourwarden& service = fixture.Build();
   service.DebugLevel = 2;
   service.CycleNow = EncodeDateTime({2026, 12, 8, 3, 34, 30, 0});
@@ -53,20 +56,21 @@ void BM_CensusTick(benchmark::State& state) {
 // The tick of a busy machine: 1024 processes (the most one census considers), 10 of them changed.
 // The smaller sizes show how the cost grows with the number of processes.
 BENCHMARK(BM_CensusTick)
-    ->ArgNames({"processes", "changes"})
-    ->Args({128, 10})
-    ->Args({256, 10})
-    ->Args({512, 10})
-    ->Args({1024, 10})
+    ->ArgNames({"processes", "changes", "snapshot"})
+    ->Args({128, 10, 1})
+    ->Args({256, 10, 1})
+    ->Args({512, 10, 1})
+    ->Args({1024, 10, 1})
     ->Unit(benchmark::kMicrosecond)
     ->Complexity(benchmark::oN);
 
-// The same machine when nothing changed and when every process changed.
+// The same machine when nothing changed and when every process changed, and without a snapshot.
 BENCHMARK(BM_CensusTick)
     ->Name("BM_CensusTickChanges")
-    ->ArgNames({"processes", "changes"})
-    ->Args({1024, 0})
-    ->Args({1024, 1024})
+    ->ArgNames({"processes", "changes", "snapshot"})
+    ->Args({1024, 0, 1})
+    ->Args({1024, 1024, 1})
+    ->Args({1024, 10, 0})
     ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

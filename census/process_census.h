@@ -16,8 +16,11 @@ inline constexpr size_t kProcessLineWidth = 1023;
 // process that could be queried, in the system's order) and LoggedOnUsers (their distinct
 // owners), appends an "O[" line to ProcessEvents for every process that appeared since the
 // census before and an "X[" line for every one that disappeared, and keeps the lines in
-// PreviousProcesses for the next census. When the processes cannot be listed, both lists stay
-// empty, nothing is logged and PreviousProcesses keeps the last good census.
+// PreviousProcesses for the next census. The processes come from one snapshot of the system,
+// and only those seen for the first time are queried (census/snapshot_census.h); without a
+// snapshot every listed process is queried with GetProcessInfo. When the processes cannot be
+// listed, both lists stay empty, nothing is logged and PreviousProcesses keeps the last good
+// census.
 void UpdateProcessList(ServiceState& service);
 
 // Queries one process for its owner's account name, module base name and image path. True when

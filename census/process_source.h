@@ -21,10 +21,18 @@ enum class ProcessQueryResult {
 
 // What a query learns of one process.
 struct ProcessDetails {
-  std::string owner;       // account name alone, without the domain
   std::string moduleName;  // base name of the main executable; empty when it cannot be read
   std::string imagePath;   // image path in device form (\Device\...); empty when it cannot be read
+  std::string ownerSid;    // the security identifier of the process's user, in its binary form
   std::string failure;     // after a failed step: the system call and its error code
+};
+
+// One process as the system's snapshot lists it. The id and the creation time together name one
+// process for its whole life: an id that an ended process gave back can go to a new process,
+// which has another creation time.
+struct SnapshotProcess {
+  uint32_t id = 0;
+  int64_t creationTime = 0;  // the system's time stamp, in its own units
 };
 
 // The operating system's list of running processes, with owner, module and image path.
@@ -34,7 +42,18 @@ class ProcessSource {
   // Replaces ids with the ids of the running processes in the order the system lists them, at
   // most kProcessIdTableSize of them; false when the system cannot list them.
   virtual bool EnumerateProcessIds(std::vector<uint32_t>& ids) = 0;
-  // Queries one process. On kComplete, owner, moduleName and imagePath describe it; on any
-  // other result, failure describes the call that failed and the other fields carry nothing.
+  // Replaces processes with every running process, in the order in which EnumerateProcessIds
+  // lists them, from one snapshot of the system. False when the system gives no snapshot;
+  // failure then names the call and its error.
+  virtual bool TakeSnapshot(std::vector<SnapshotProcess>& processes, std::string& failure) = 0;
+  // Queries one process up to its owner's security identifier. On kComplete, moduleName,
+  // imagePath and ownerSid describe it; on any other result, failure describes the call that
+  // failed and the other fields carry nothing. kLookupAccountFailed is never returned here.
   virtual ProcessQueryResult QueryProcess(uint32_t processId, ProcessDetails& details) = 0;
+  // Queries a process the census sees for the first time: the same outcome, details and failure
+  // as QueryProcess, with fewer calls where the system allows.
+  virtual ProcessQueryResult QueryNewProcess(uint32_t processId, ProcessDetails& details) = 0;
+  // Looks up the account name (without the domain) of a security identifier on the local
+  // machine. False when it has none; failure then names the call and its error.
+  virtual bool FindAccountName(const std::string& sid, std::string& account, std::string& failure) = 0;
 };

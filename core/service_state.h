@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "core/known_processes.h"
 #include "core/service_platform.h"
 #include "platform/string_list.h"
 #include "platform/timer.h"
@@ -30,6 +31,8 @@ class ServiceState {
   StringList MonthNames;          // "Jan" .. "Dec"
   StringList CurrentProcesses;
   StringList PreviousProcesses;
+  KnownProcessTable KnownProcesses;  // what the census learnt of each process when it first saw it
+  KnownOwnerTable KnownOwners;       // the account names of the owners of KnownProcesses
   StringList ProcessEvents;       // pending lines of process.log
   StringList DebugLines;          // pending lines of debug.log
   StringList RestrictedUsers;

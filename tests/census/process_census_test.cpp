@@ -233,15 +233,6 @@ TEST_F(ProcessCensusTest, TheIdleProcessIdIsSkippedWithoutAQuery) {
   EXPECT_THAT(Messages(), IsEmpty());
 }
 
-TEST_F(ProcessCensusTest, OnlyTheFirst1024IdsAreConsidered) {
-  for (uint32_t id = 1; id <= 1100; ++id) source.SetProcess(id * 4, "alice", "a.exe", "p");
-  Census();
-  ASSERT_EQ(source.queried.size(), 1024u);
-  EXPECT_EQ(source.queried.back(), 1024u * 4);
-  EXPECT_EQ(service.CurrentProcesses.Count(), 1024);
-  EXPECT_EQ(service.ProcessEvents.Count(), 1024);
-}
-
 TEST_F(ProcessCensusTest, LongTextsAreCutToTheirWidths) {
   const std::string owner(150, 'o');
   const std::string moduleName(120, 'm');
