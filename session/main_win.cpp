@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/companion_window.h"
+#include "platform/string_list.h"
 #include "platform/unique_handle_win.h"
 #include "platform/win_error.h"
 #include "platform/dialogs_win.h"
@@ -20,6 +22,21 @@ namespace {
 constexpr char kInstanceMutex[] = "Local\\HourwardenSessionTool";
 
 void ReportFailure(const char* call, DWORD code) { OutputDebugStringA(DescribeWindowsFailure(call, code).c_str()); }
+
+// True when the session's tool already runs: a window of the tool's title in this session whose
+// process is this very program. The mutex alone proves nothing, since any program of the user can
+// make one of that name first; a program of the user cannot lie in the tool's folder, which only
+// administrators may change.
+bool GenuineToolRuns() {
+  HWND window = FindWindowA(nullptr, kCompanionWindowTitle);
+  DWORD processId = 0;
+  if (window == nullptr || GetWindowThreadProcessId(window, &processId) == 0) return false;
+  UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  char image[MAX_PATH * 2];
+  DWORD size = sizeof image;
+  if (!process || !QueryFullProcessImageNameA(process.Get(), 0, image, &size)) return false;
+  return SameText(std::string(image, size), ExecutablePath());
+}
 
 }  // namespace
 
@@ -39,7 +56,7 @@ int main(int argc, char** argv) {
     ReportFailure("CreateMutexA", GetLastError());
     return 1;
   }
-  if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;  // the session's tool already runs
+  if (GetLastError() == ERROR_ALREADY_EXISTS && GenuineToolRuns()) return 0;  // the session's tool runs
 
   char name[256 + 1];  // UNLEN + 1
   DWORD size = sizeof name;

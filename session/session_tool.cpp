@@ -25,6 +25,15 @@ void SessionTool::Tick() {
       AdvanceCountdown(nowMs);
       break;
     case State::kLoggedOff:
+      // A logoff that was asked for but did not end the session (a sign-out cancelled on the
+      // "programs are preventing sign-out" screen) is not the end: watch again and, while the
+      // request stands, count down and ask again.
+      if (nowMs - loggedOffAtMs_ >= kLogoffSettleMilliseconds) {
+        state_ = State::kWatching;
+        lastLogoffTryMs_.reset();
+        shownSeconds_ = -1;
+        Poll(nowMs);
+      }
       break;
   }
 }
@@ -71,5 +80,8 @@ void SessionTool::AdvanceCountdown(uint64_t nowMs) {
   // The first try comes as soon as the countdown has run out, a failed one again a poll later.
   if (lastLogoffTryMs_ && nowMs - *lastLogoffTryMs_ < static_cast<uint64_t>(timing_.pollMilliseconds)) return;
   lastLogoffTryMs_ = nowMs;
-  if (desktop_.LogOff()) state_ = State::kLoggedOff;
+  if (desktop_.LogOff()) {
+    state_ = State::kLoggedOff;
+    loggedOffAtMs_ = nowMs;
+  }
 }

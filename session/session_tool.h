@@ -9,6 +9,9 @@
 #include "session/warning_schedule.h"
 #include "settings/registry_access.h"
 
+// How long after a logoff it asked for the tool, still running, looks at the request again.
+inline constexpr uint64_t kLogoffSettleMilliseconds = 30'000;
+
 // How the tool paces itself.
 struct SessionTiming {
   // Between two readings of the user's values.
@@ -20,7 +23,8 @@ struct SessionTiming {
 // The tool in a restricted user's session. It reads the user's values read-only at every poll,
 // keeps the tray tip current and warns as the time left runs out; once it has seen the user's
 // logoff request it counts down and logs the session off, even if the request is cleared in the
-// meantime. A user without a key sees nothing and is never logged off. It keeps nothing beyond
+// meantime; when it still runs 30 s after the logoff and the request stands, it counts down and
+// asks again. A user without a key sees nothing and is never logged off. It keeps nothing beyond
 // its run.
 class SessionTool {
  public:
@@ -50,6 +54,7 @@ class SessionTool {
   State state_ = State::kWatching;
   std::optional<uint64_t> lastPollMs_;
   uint64_t logoffAtMs_ = 0;
+  uint64_t loggedOffAtMs_ = 0;
   std::optional<uint64_t> lastLogoffTryMs_;
   int shownSeconds_ = -1;
   std::string shownTip_;

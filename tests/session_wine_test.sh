@@ -89,6 +89,13 @@ check "the logoff follows the countdown all the same" wait_for 15 exists "$log"
 sleep 1
 check "the logoff is asked for once" test "$(grep -c 'EWX_LOGOFF' "$log" 2>/dev/null)" = 1
 
+# The logoff did not end the session (a cancelled sign-out): 30 s later, the request raised again,
+# the tool counts down and asks again.
+w reg add "$key" /v Logoff /t REG_DWORD /d 1 /f >/dev/null
+asked_twice() { [ "$(grep -c 'EWX_LOGOFF' "$log" 2>/dev/null)" = 2 ]; }
+check "a logoff that did not end the session is asked for again" wait_for 50 asked_twice
+w reg add "$key" /v Logoff /t REG_DWORD /d 0 /f >/dev/null
+
 # The service's uninstall finds the window and sends WM_CLOSE.
 check "the service uninstalls" in_work w "$service" /uninstall /silent
 check "the tool ends on WM_CLOSE" wait_for 15 process_ended "$tool_pid"
@@ -108,6 +115,17 @@ check "a user without a key is not logged off" test ! -e "$log2"
 check "nor shown a notice" no_notice
 w "$probe" close "$title"
 check "it ends on WM_CLOSE" wait_for 15 process_ended "$tool_pid"
+
+# A program of the user that makes the tool's mutex first does not keep the tool away.
+wine "$probe" squat 'Local\HourwardenSessionTool' 60 >"$work/squat.out" 2>/dev/null &
+squat_pid=$!
+wait_for 20 grep -q holding "$work/squat.out"
+wine "$tool" /poll=200 >/dev/null 2>&1 &
+tool_pid=$!
+check "the tool runs although another program holds its mutex" wait_for 20 window_exists
+w "$probe" close "$title"
+check "and ends on WM_CLOSE" wait_for 15 process_ended "$tool_pid"
+kill "$squat_pid" 2>/dev/null
 
 check "/uninstall /silent succeeds" w "$tool" /uninstall /silent
 check "the Run key no longer starts the tool" no_run_value

@@ -61,6 +61,22 @@ TEST_F(SessionToolTest, ALogoffRequestSeenOnceEndsTheSessionAfterTheCountdownEve
   EXPECT_EQ(desktop.logoffRequests, 1);
 }
 
+// A cancelled sign-out leaves the tool running: 30 s later, the request still raised, it counts
+// down again and asks again.
+TEST_F(SessionToolTest, ALogoffThatDidNotEndTheSessionIsAskedForAgain) {
+  SetValue("alice", "Logoff", 1);
+  tool.Tick();
+  RunFor(60);
+  ASSERT_EQ(desktop.logoffRequests, 1);
+  RunFor(29);
+  EXPECT_EQ(tool.CurrentState(), SessionTool::State::kLoggedOff);
+  RunFor(1);
+  EXPECT_EQ(tool.CurrentState(), SessionTool::State::kCountingDown);
+  EXPECT_THAT(desktop.notices.back(), HasSubstr("logged off in 60 seconds"));
+  RunFor(60);
+  EXPECT_EQ(desktop.logoffRequests, 2);
+}
+
 TEST_F(SessionToolTest, AnyNonZeroRequestCountsAndTheNameMatchesWithoutRegardToCase) {
   SetValue("ALICE", "Logoff", 7);
   tool.Tick();

@@ -4,6 +4,8 @@
 //   window_probe find TITLE      exit 0 when a top-level window has exactly this title
 //   window_probe topmost TITLE   exit 0 when such a window is visible and topmost
 //   window_probe close TITLE     sends it WM_CLOSE and waits until it is handled; exit 0 if found
+//   window_probe squat NAME SECONDS   holds a mutex of that name for the seconds, as a program of the
+//                                     user could to keep the session tool away
 
 #include <windows.h>
 
@@ -16,6 +18,15 @@ int main(int argc, char** argv) {
     DWORD size = sizeof name;
     if (!GetUserNameA(name, &size)) return 2;
     std::printf("%s\n", name);
+    return 0;
+  }
+  if (argc == 4 && std::string(argv[1]) == "squat") {
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, argv[2]);
+    if (mutex == nullptr) return 2;
+    std::printf("holding\n");
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(std::stoi(argv[3])) * 1000);
+    CloseHandle(mutex);
     return 0;
   }
   if (argc != 3) {
