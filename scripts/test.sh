@@ -74,8 +74,9 @@ fi
 source scripts/wine_env.sh
 trap wine_prefix_end EXIT
 wine_prefix_new "$root/build/windows/wineprefix"
-# The account calls go to the recording netapi32.dll beside the tests, never to an account.
-run_gtest windows-unit env WINEDLLOVERRIDES=netapi32=n wine build/windows/tests/hourwarden_win_tests.exe
+# The account and session calls go to the recording netapi32.dll and wtsapi32.dll beside the
+# tests, never to an account or a session.
+run_gtest windows-unit env WINEDLLOVERRIDES=netapi32,wtsapi32=n wine build/windows/tests/hourwarden_win_tests.exe
 wine_prefix_end
 # hwctl.exe against the real registry, in a prefix of its own.
 run_counted_script hwctl-wine tests/hwctl_wine_test.sh

@@ -13,7 +13,8 @@
 #                                                     recording netapi32.dll) into DIR
 #
 # Wine has no account API, so the service runs with the test-only netapi32.dll beside it, which
-# records every NetUserSetInfo call in DIR/netapi32_calls.log. A service started by the service
+# records every NetUserSetInfo call in DIR/netapi32_calls.log, and with the test-only
+# wtsapi32.dll, which lists made-up sessions and records every logoff in DIR/wtsapi32_calls.log. A service started by the service
 # control manager does not inherit this shell's environment, so the override that loads it is
 # set per program in the prefix's registry instead of through WINEDLLOVERRIDES.
 
@@ -56,8 +57,11 @@ hw_sample_configuration() {
 hw_install_files() {
   mkdir -p "$1"
   cp "$hw_root/build/windows/service/hourwarden.exe" "$1/"
-  if [ -f "$hw_root/build/windows/service/netapi32.dll" ]; then
-    cp "$hw_root/build/windows/service/netapi32.dll" "$1/"
-    wine reg add 'HKCU\Software\Wine\AppDefaults\hourwarden.exe\DllOverrides' /v netapi32 /d native /f >/dev/null 2>&1
-  fi
+  local recorder
+  for recorder in netapi32 wtsapi32; do
+    if [ -f "$hw_root/build/windows/service/$recorder.dll" ]; then
+      cp "$hw_root/build/windows/service/$recorder.dll" "$1/"
+      wine reg add 'HKCU\Software\Wine\AppDefaults\hourwarden.exe\DllOverrides' /v "$recorder" /d native /f >/dev/null 2>&1
+    fi
+  done
 }

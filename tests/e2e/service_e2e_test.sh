@@ -80,10 +80,21 @@ check "netapi: the user's logon hours set to none" grep -q "user=$user level=102
 check "netapi: alice's logon hours set to none" grep -q "user=alice level=1020 units=168 hours=$none\$" "$calls"
 check "netapi: bob's logon hours set to all" grep -q "user=bob level=1020 units=168 hours=$all\$" "$calls"
 
+echo "== the session the session tool did not end"
+# No session tool runs, so the Wine user stays logged on against the request; the recording
+# wtsapi32.dll lists the user's session 1 (and session 2 of someone else) and records each logoff.
+sessions="$app/wtsapi32_calls.log"
+ended_by_service() { grep -q "^logoff session=1 wait=0" "$sessions"; }
+check "the service ends the user's session itself" waits_for 150 ended_by_service
+sleep 3  # the rest of that tick, which writes the debug log
+check "not before the second minute still logged on" \
+  sh -c "tr -d '\\r' < '$app/debug.log' | grep -E 'still logged !|Ending session' | head -3 | tr '\\n' '|' | grep -q 'still logged !|.*still logged !|.*Ending session 1 of WINEPC'"
+check "the session of someone else is left alone" sh -c "! grep -q 'session=2' '$sessions'"
+
 echo "== configuration changed with hwctl while the service runs"
 hwctl="$root/build/windows/hwctl/hwctl.exe"
 check "hwctl list shows the minute the service counted" \
-  sh -c "wine '$hwctl' list 2>/dev/null | tr -d '\r' | grep -Eq '^$user +0 +1 +0, over +no +none +requested'"
+  sh -c "wine '$hwctl' list 2>/dev/null | tr -d '\r' | grep -Eq '^$user +0 +[1-9][0-9]* +0, over +no +none +requested'"
 wine "$hwctl" limit "$user" - - - - - - - >/dev/null 2>&1
 check "hwctl asked for a reload" test "$(hw_reg_value "$HW_PRODUCT_KEY" ReadSettings)" = 0x1
 reloaded() { grep -q "Request to read user settings" "$app/debug.log"; }
@@ -93,7 +104,7 @@ check "the reload request is consumed" test "$(hw_reg_value "$HW_PRODUCT_KEY" Re
 check "the new allowance unblocks the user" sh -c "sed -n '/Request to read user settings/,\$p' '$app/debug.log' | grep -q 'User account successfully unblocked: $user'"
 check "no new logoff request" test "$(hw_reg_value "$HW_USERS_KEY\\$user" Logoff)" = 0x0
 check "hwctl list shows the user unlimited" \
-  sh -c "wine '$hwctl' list 2>/dev/null | tr -d '\r' | grep -Eq '^$user +unlimited +1 '"
+  sh -c "wine '$hwctl' list 2>/dev/null | tr -d '\r' | grep -Eq '^$user +unlimited +[0-9]+ '"
 
 echo "== a reload request written as a string (reg add's default type)"
 spent_before=$(hw_reg_value "$HW_USERS_KEY\\$user" SpentTime)
