@@ -127,6 +127,12 @@ TEST_F(CommandsTest, ProductValuesAndTheReloadRequest) {
   ASSERT_EQ(Hwctl({"path", "C:\\Hourwarden"}).exitCode, kExitSuccess);
   EXPECT_EQ(Value(kProductKey, "Path"), StringValue("C:\\Hourwarden\\"));
   EXPECT_EQ(ReloadRequest(), IntegerValue(1));
+  ASSERT_EQ(Hwctl({"servicelogoff", "off"}).exitCode, kExitSuccess);
+  EXPECT_EQ(Value(kProductKey, "ServiceLogoff"), IntegerValue(0));
+  EXPECT_THAT(Hwctl({"check"}).output, HasSubstr("Hourwarden: ServiceLogoff: 0: the service never ends a session"));
+  EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("left open (ServiceLogoff off)"));
+  ASSERT_EQ(Hwctl({"servicelogoff", "on"}).exitCode, kExitSuccess);
+  EXPECT_EQ(Value(kProductKey, "ServiceLogoff"), IntegerValue(1));
 
   // The time page's address is read at every time check: no reload is asked for.
   registry.SetIntegerForTesting(kProductKey, "ReadSettings", 0);
@@ -181,6 +187,7 @@ TEST_F(CommandsTest, RefusedCommandsWriteNothing) {
       {{"remove", "alice"}, "confirm with: hwctl remove alice --yes"},
       {{"remove", "bob", "--yes"}, "bob is not a restricted user"},
       {{"debug", "7"}, "Debug: \"7\" is not a debug level"},
+      {{"servicelogoff", "yes"}, "ServiceLogoff: \"yes\" is neither on nor off"},
       {{"path", "Logs"}, "Path: \"Logs\\\" is not a full folder path"},
       {{"path", "C:\\Missing\\"}, "the folder C:\\Missing\\ does not exist"},
       {{"path", "C:\\Users\\Public"}, "standard users can write to C:\\Users\\Public\\ (Users (S-1-5-32-545) may create"},
@@ -233,7 +240,7 @@ TEST_F(CommandsTest, CommandLinesItDoesNotUnderstandAreUsageErrors) {
 TEST_F(CommandsTest, EveryCommandHasItsHelpWhateverElseIsGiven) {
   const auto before = Snapshot();
   for (const char* name :
-       {"list", "show", "add", "remove", "limit", "periods", "grant", "reload", "debug", "path", "timeurl", "check"}) {
+       {"list", "show", "add", "remove", "limit", "periods", "grant", "reload", "debug", "path", "timeurl", "servicelogoff", "check"}) {
     SCOPED_TRACE(name);
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
              {name, "--help"}, {name, "alice", "-h"}, {"help", name}}) {

@@ -38,6 +38,8 @@ const ServiceValue kServiceValues[] = {
     {kDebugValue, "decimal", [](int64_t level) { return DebugLevelOfArgument(std::to_string(level)).value.has_value(); }, nullptr},
     {kPathValue, "text", nullptr, [](const std::string& path) { return PathProblems(path).empty(); }},
     {kTimeUrlValue, "text", nullptr, [](const std::string& url) { return url.empty() || !TimeUrlProblem(url); }},
+    // hwctl servicelogoff writes 1 (on) or 0 (off).
+    {kServiceLogoffValue, "decimal", [](int64_t value) { return value == 0 || value == 1; }, nullptr},
 };
 
 std::string FileText(const std::string& relativePath) {
