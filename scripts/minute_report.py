@@ -38,6 +38,9 @@ class MinuteReport:
                          "used": None, "allowance": None, "logged_on": False, "held": False}
         elif self.user is not None and self.decided(text):
             self.user = None
+        elif match := re.fullmatch(r"Ending session (\d+) of (\S+): .*", text):
+            self.emit_line(clock, f"-- the service ends session {match.group(1)} of {match.group(2)}, "
+                                  "still logged on against the logoff request")
         elif text in EVENTS or text.endswith(" still logged !"):
             note = EVENTS.get(text) or f"{text[5:-15]} is still logged on after the logoff request"
             self.emit_line(clock, f"-- {note}")
