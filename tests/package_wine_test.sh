@@ -10,21 +10,7 @@ source "$root/scripts/wine_env.sh"
 source "$root/scripts/wine_service.sh"
 
 work="$root/build/windows/package-test"
-passed=0
-failed=0
-check() {  # check DESCRIPTION COMMAND...
-  local what="$1"; shift
-  if "$@" >/dev/null 2>&1; then
-    passed=$((passed + 1)); echo "ok: $what"
-  else
-    failed=$((failed + 1)); echo "FAILED: $what"
-  fi
-}
-waits_for() {  # waits_for SECONDS COMMAND...
-  local seconds="$1"; shift
-  for _ in $(seq $((seconds * 2))); do "$@" >/dev/null 2>&1 && return 0; sleep 0.5; done
-  return 1
-}
+source "$root/tests/checks.sh"
 # Runs msiexec with the arguments; its exit code lands in $status. (Wine's programs must not hold
 # this script's pipes open, so its output goes to a file.)
 msiexec() {
