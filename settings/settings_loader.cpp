@@ -4,6 +4,8 @@
 
 #include "logging/logs.h"
 #include "core/service_state.h"
+#include "platform/date_time.h"
+#include "platform/time_zones.h"
 #include "settings/stored_formats.h"
 #include "settings/value_reads.h"
 
@@ -25,6 +27,7 @@ void LoadSettingsSteps(ServiceState& service) {
   if (registry->KeyExists(kProductKey) && registry->OpenKeyReadOnly(kProductKey)) {
     ReadDebugLevel(service, *registry);
     ReadAppPath(service, *registry);
+    ReadTimeZone(service, *registry);
     registry->CloseKey();
   }
 
@@ -57,6 +60,7 @@ bool LoadSettings(ServiceState& service) {
   // leave the users of before with the tables of another (and their counts with another user).
   const int32_t debugLevel = service.DebugLevel;
   const std::string appPath = service.AppPath;
+  const std::string timeZone = service.TimeZone;
   StringList users = service.RestrictedUsers;
   StringListTable filters = service.DayFilters;
   StringListTable limits = service.DayLimits;
@@ -65,6 +69,7 @@ bool LoadSettings(ServiceState& service) {
   } catch (const std::exception& error) {
     service.DebugLevel = debugLevel;
     service.AppPath = appPath;
+    service.TimeZone = timeZone;
     service.RestrictedUsers = std::move(users);
     service.DayFilters = std::move(filters);
     service.DayLimits = std::move(limits);
@@ -101,6 +106,37 @@ void ReadAppPath(ServiceState& service, RegistryAccess& registry) {
     service.AppPath.clear();
     WriteLogAt(service, 1, "ERROR: Application path not set");
   }
+}
+
+void ReadTimeZone(ServiceState& service, RegistryAccess& registry) {
+  const std::string name = ReadTextValue(service, registry, kTimeZoneValue).value_or("");
+  service.TimeZone.clear();
+  if (name.empty()) return;
+  const ServicePlatform& platform = service.Platform();
+  std::string failure;
+  if (const std::optional<std::string> problem = ZoneNameProblem(name)) {
+    failure = *problem;
+  } else if (platform.timeZones == nullptr) {
+    failure = "no time zones to convert with";
+  } else {
+    const ZoneTime now = platform.timeZones->LocalTime(name, DecodeDateTime(platform.clock->UtcNow()));
+    if (now.local) {
+      service.TimeZone = name;
+      WriteLogAt(service, 2, "Time zone:" + name);
+      return;
+    }
+    failure = now.failure;
+  }
+  WriteLogAt(service, 1, "ERROR: Time zone \"" + name + "\" is not a zone of this computer; the system's zone is used");
+  WriteLogAt(service, 1, failure);
+}
+
+void LoadTimeZone(ServiceState& service) {
+  if (!service.Platform().openRegistry) return;
+  const std::unique_ptr<RegistryAccess> registry = service.Platform().openRegistry();
+  if (!registry || !registry->KeyExists(kProductKey) || !registry->OpenKeyReadOnly(kProductKey)) return;
+  ReadTimeZone(service, *registry);
+  registry->CloseKey();
 }
 
 void ReadDayFilters(ServiceState& service, RegistryAccess& registry) {
