@@ -46,7 +46,7 @@ class RecordingClockSetter : public SystemClockSetter {
   std::optional<std::string> SetSystemTime(const SystemTimeRecord& utc) override {
     records.push_back(utc);
     if (!failure && clock != nullptr)
-      clock->SetUtc({utc.year, utc.month, utc.day, utc.hour, utc.minute, utc.second, utc.milliseconds});
+      clock->SetSystemClock({utc.year, utc.month, utc.day, utc.hour, utc.minute, utc.second, utc.milliseconds});
     return failure;
   }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "platform/clock.h"
@@ -34,6 +35,9 @@ class ManualClock : public Clock {
     seconds_ += seconds;
     tick_ += static_cast<uint64_t>(static_cast<int64_t>(seconds) * 1000);
   }
+  // Sets the system clock to the UTC time, as SetSystemTime does: the local clock and the
+  // calendar seconds move with it, the tick count stays.
+  void SetSystemClock(const DateTimeParts& utc) { MoveClockSeconds(static_cast<int>(std::llround((EncodeDateTime(utc) - UtcNow()) * 86400))); }
   // Sets the clock forward (or back), as a user with the right to would: the tick count stays.
   void MoveClockSeconds(int seconds) {
     now_ += seconds / 86400.0;
