@@ -7,6 +7,14 @@
 // The rules of the TimeUrl value, shared by the service, which fetches it, and the configuration
 // tool, which checks it before writing it.
 
+// The optional REG_SZ value of the product key that holds the time page's URL.
+inline constexpr char kTimeUrlValue[] = "TimeUrl";
+// The URL used when TimeUrl is absent or empty: the one Windows itself asks over plain HTTP to
+// learn whether a network reaches the internet (it answers 200 with the text "Microsoft Connect
+// Test"), so every network that does lets the request through. It serves no time page: its
+// answer's Date header gives the time. An https:// TimeUrl is the hardened setting.
+inline constexpr char kDefaultTimeUrl[] = "http://www.msftconnecttest.com/connecttest.txt";
+
 // The parts of a time page's address.
 struct TimeUrlParts {
   bool secure = false;  // https://: fetched with the certificate checked

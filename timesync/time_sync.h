@@ -7,18 +7,12 @@
 
 #include "platform/date_time.h"
 #include "platform/string_list.h"
+#include "settings/time_url.h"
 #include "timesync/time_sync_platform.h"
 
 class ServiceState;
 struct ServicePlatform;
 
-// The optional REG_SZ value of the product key that holds the time page's URL.
-inline constexpr char kTimeUrlValue[] = "TimeUrl";
-// The URL used when TimeUrl is absent or empty: the one Windows itself asks over plain HTTP to
-// learn whether a network reaches the internet (it answers 200 with the text "Microsoft Connect
-// Test"), so every network that does lets the request through. It serves no time page: its
-// answer's Date header gives the time. An https:// TimeUrl is the hardened setting.
-inline constexpr char kDefaultTimeUrl[] = "http://www.msftconnecttest.com/connecttest.txt";
 // An internet time more than this before the executable was built cannot be right: 48 hours.
 inline constexpr double kBuildTimeMarginDays = 2.0;
 
