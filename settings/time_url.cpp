@@ -10,7 +10,12 @@ std::string Lower(std::string_view text) {
   return lower;
 }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) {
+  std::string quoted(1, '"');
+  quoted.append(text);
+  quoted += '"';
+  return quoted;
+}
 
 ParsedTimeUrl Refused(std::string_view url, const std::string& why) { return {std::nullopt, Quoted(url) + " " + why}; }
 
@@ -33,8 +38,15 @@ ParsedTimeUrl ParseTimeUrl(std::string_view url) {
   rest = rest.substr(0, rest.find('#'));
   const size_t pathStart = rest.find_first_of("/?");
   std::string_view authority = rest.substr(0, pathStart);
-  parts.path = pathStart == std::string_view::npos ? "/" : std::string(rest.substr(pathStart));
-  if (parts.path.front() == '?') parts.path.insert(0, "/");
+  std::string path(1, '/');
+  if (pathStart != std::string_view::npos) {
+    const std::string_view given = rest.substr(pathStart);
+    if (given.front() == '?')
+      path.append(given);  // a query alone asks the root
+    else
+      path.assign(given.begin(), given.end());
+  }
+  parts.path = std::move(path);
   if (authority.find('@') != std::string_view::npos) return Refused(url, "holds a user name, which is never sent");
 
   std::string_view portText;

@@ -162,10 +162,11 @@ TEST_F(TimeSyncTest, RefusesATimeMoreThanTwoDaysBeforeTheBuild) {
     service.DebugLines.Clear();
     EXPECT_EQ(SyncInternetTime(service), c.accepted);
     EXPECT_EQ(local.clockSetter.records.size(), c.accepted ? 1u : 0u);
-    if (!c.accepted)
+    if (!c.accepted) {
       EXPECT_THAT(local.BufferedMessages(),
                   ElementsAre("ERROR: The internet time 07.12.2026 00:51:19 UTC lies more than 48 hours before "
                               "this program was built (09.12.2026 00:52:19 UTC), so it is not used"));
+    }
   }
 }
 
