@@ -83,5 +83,9 @@ run_counted_script session-wine tests/session_wine_test.sh
 # hourwarden.exe as an installed service under Wine's service control manager.
 run_counted_script service-e2e tests/e2e/service_e2e_test.sh
 
+# The time under the service control manager: the administrator's zone, a stop during a fetch
+# that never answers, the https:// check against loopback TLS sites.
+run_counted_script time-e2e tests/e2e/time_check_e2e_test.sh
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
