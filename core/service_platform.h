@@ -9,6 +9,7 @@
 #include "platform/file_attributes.h"
 #include "platform/log_file_system.h"
 #include "platform/regional_format.h"
+#include "platform/time_zones.h"
 #include "platform/timer.h"
 
 // The platform seams of the subsystems, declared in their own folders: the subsystem that calls
@@ -17,8 +18,7 @@ class ProcessSource;      // census/process_source.h
 class AccountControl;     // engine/account_control.h
 class SessionControl;     // engine/session_control.h
 class TimePageFetcher;    // timesync/time_sync_platform.h
-class TimeZoneQuery;      // timesync/time_sync_platform.h
-class LocalClockSetter;   // timesync/time_sync_platform.h
+class SystemClockSetter;  // timesync/time_sync_platform.h
 
 // The platform the service works through: the Windows implementations in the service, fakes in
 // the tests. The objects are owned by whoever builds the service object and outlive it.
@@ -32,8 +32,11 @@ struct ServicePlatform {
   TimerFactory makeTimer;
   RegistryOpener openRegistry;
   TimePageFetcher* timePageFetcher = nullptr;
-  TimeZoneQuery* timeZoneQuery = nullptr;
-  LocalClockSetter* localClockSetter = nullptr;
+  SystemClockSetter* systemClockSetter = nullptr;
+  TimeZones* timeZones = nullptr;
+  // When the executable was built, UTC, days since 1899-12-30; 0 when unknown. An internet time
+  // long before it cannot be right.
+  double buildTimeUtc = 0;
   AccountControl* accountControl = nullptr;
   SessionControl* sessionControl = nullptr;
   // The application's exception handling: receives the message of an exception that escapes

@@ -27,7 +27,7 @@ class ServiceState {
   std::string AppPath;            // prefix of the log file names
   StringList LoggedOnUsers;       // distinct owners of the running processes
   int32_t DebugLevel = 3;
-  bool TimeSynced = false;
+  bool TimeSynced = false;        // the time is confirmed (false again while a moved clock is checked)
   StringList MonthNames;          // "Jan" .. "Dec"
   StringList CurrentProcesses;
   StringList PreviousProcesses;
@@ -64,6 +64,23 @@ class ServiceState {
     std::string lastFailure;               // why the last flush failed, logged once
   };
   LogOutputState LogOutput;
+
+  // The administrator's time zone in force: the TimeZone value once found to name a zone of this
+  // computer. Empty: the system's zone. Every local date and time the service decides on
+  // (CycleNow, DayIndex, the log stamps) is taken in it (core/service_time.h).
+  std::string TimeZone;
+  // The time last confirmed from the internet: the UTC date-time and the tick count at that
+  // moment. The time stays confirmed only while the clock keeps step with the tick count.
+  struct ConfirmedTime {
+    double utc = 0;
+    uint64_t tick = 0;
+  };
+  ConfirmedTime LastConfirmedTime;
+  // The tick count from which the confirmed time is checked against the internet again.
+  uint64_t NextTimeCheckTick = 0;
+  // Set by a start whose time check failed: the start's day test of the spent times waits for
+  // the first confirmed time, so a clock that is wrong at boot cannot reset a count.
+  bool DayTestPending = false;
 
   const ServicePlatform& Platform() const { return platform_; }
   // Held for the whole body of a tick, a stop and a shutdown (and of anything else that works

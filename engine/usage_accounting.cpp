@@ -15,6 +15,7 @@
 
 int UpdateSpentTimes(ServiceState& service) {
   const std::string today = FormatStoredDate(service.CycleNow);
+  const std::optional<double> todayDate = ParseStoredDate(today);
   int changes = 0;
   for (int i = 0; i < service.RestrictedUsers.Count(); ++i) {
     const std::string& name = service.RestrictedUsers[i];
@@ -34,9 +35,16 @@ int UpdateSpentTimes(ServiceState& service) {
       if (spent < std::numeric_limits<int32_t>::max()) ++spent;
       ++changes;
     }
-    if ((*record)[1] != today) {  // any other text, an empty or earlier date included
-      WriteLogAt(service, 3, "Next day - reseting spent times");
-      spent = 0;
+    const std::string& stamp = (*record)[1];
+    if (stamp != today) {
+      const std::optional<double> stampDate = ParseStoredDate(stamp);
+      if (stampDate && todayDate && *stampDate > *todayDate) {
+        // Written while the clock was ahead: going back a day gives no fresh allowance.
+        WriteLogAt(service, 1, "Spent time of " + name + " is dated " + stamp + ", after today; it is kept for today");
+      } else {  // an earlier date, or any other text, the empty one included
+        WriteLogAt(service, 3, "Next day - reseting spent times");
+        spent = 0;
+      }
       ++changes;
     }
     (*record)[0] = std::to_string(spent);

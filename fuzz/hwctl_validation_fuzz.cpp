@@ -13,6 +13,7 @@
 #include "settings/in_memory_registry.h"
 #include "settings/settings_loader.h"
 #include "settings/stored_formats.h"
+#include "settings/time_url.h"
 
 namespace {
 
@@ -158,6 +159,10 @@ void CheckPathAndUrl(std::string_view text) {
     Require(host != 0 && host < text.size() && text[host] != '/', "an accepted TimeUrl is an http address with a host",
             text);
     for (const char c : text) Require(static_cast<unsigned char>(c) > 0x20, "an accepted TimeUrl holds no blank", text);
+    const ParsedTimeUrl parsed = ParseTimeUrl(text);
+    Require(parsed.parts && !parsed.parts->host.empty() && parsed.parts->port >= 1 && parsed.parts->port <= 65535 &&
+                !parsed.parts->path.empty() && parsed.parts->path.front() == '/',
+            "an accepted TimeUrl has a host, a port and a path for the fetch", text);
   }
 }
 

@@ -1,6 +1,6 @@
 // The time page, the whole input as the page's body: the scan of its date and time text, the UTC
-// date it yields on local dates on both sides of New Year, and that date in local time at the
-// offsets a time zone gives.
+// date it yields on reference dates on both sides of New Year, the clock record of that date, and
+// the time a whole answer gives at every kind of status.
 
 #include <cmath>
 #include <cstdlib>
@@ -9,7 +9,6 @@
 #include "fuzz_support.h"
 #include "timesync/time_page.h"
 #include "timesync/time_sync.h"
-#include "timesync/zone_time.h"
 
 namespace {
 
@@ -43,48 +42,36 @@ void CheckScan(std::string_view page, const PageTimeText& values) {
   Require(again && SameText(*again, values), "the scanned values written in the server's form scan the same", page);
 }
 
-// The year the page's date belongs to: the local one, moved across New Year.
-int ExpectedYear(int month, const DateTimeParts& localNow) {
-  if (month == 12 && localNow.month == 1) return localNow.year - 1;
-  if (month == 1 && localNow.month == 12) return localNow.year + 1;
-  return localNow.year;
+// The year the page's date belongs to: the reference's, moved across New Year.
+int ExpectedYear(int month, const DateTimeParts& reference) {
+  if (month == 12 && reference.month == 1) return reference.year - 1;
+  if (month == 1 && reference.month == 12) return reference.year + 1;
+  return reference.year;
 }
 
-void CheckLocalTime(const DateTimeParts& utc) {
-  for (const int64_t offset : {-1441, -840, -570, -1, 0, 1, 330, 765, 840, 1439, 1440}) {
-    const std::optional<DateTimeParts> local = UtcToLocal(utc, offset);
-    Require(local.has_value(), "a date near today has a local time at every zone offset");
-    Require(IsValidDate(local->year, local->month, local->day) &&
-                IsValidTime(local->hour, local->minute, local->second, local->millisecond),
-            "the local time is a valid date and time");
-    const double shift = (EncodeDateTime(*local) - EncodeDateTime(utc)) * 24 * 60;
-    Require(std::fabs(shift - static_cast<double>(offset)) < 1e-3, "the local time lies the offset after UTC");
-    Require(local->second == utc.second, "the seconds are kept");
-    const SystemTimeRecord record = ToSystemTimeRecord(*local);
-    Require(record.dayOfWeek >= 0 && record.dayOfWeek <= 6 && record.day == local->day &&
-                record.minute == local->minute,
-            "the clock record holds the local time");
-  }
-  // An offset that leaves the calendar gives nothing, and nothing breaks.
-  UtcToLocal(utc, int64_t{1} << 40);
-  UtcToLocal(utc, -(int64_t{1} << 40));
+void CheckClockRecord(const DateTimeParts& utc) {
+  const SystemTimeRecord record = ToSystemTimeRecord(utc);
+  Require(record.dayOfWeek >= 0 && record.dayOfWeek <= 6 && record.year == utc.year && record.month == utc.month &&
+              record.day == utc.day && record.hour == utc.hour && record.minute == utc.minute &&
+              record.second == utc.second && record.milliseconds == 0,
+          "the clock record holds the UTC time");
 }
 
 void CheckUtcTime(std::string_view page, const PageTimeText& values) {
   const int month = MonthNumber(values.monthName, kMonthNames);
-  for (const DateTimeParts& localNow :
+  for (const DateTimeParts& reference :
        {DateTimeParts{2026, 12, 31, 23, 0, 0, 0}, DateTimeParts{2027, 1, 1, 0, 30, 0, 0},
         DateTimeParts{2028, 2, 29, 12, 0, 0, 0}}) {
-    const std::optional<DateTimeParts> utc = PageUtcTime(values, kMonthNames, localNow);
-    const int year = ExpectedYear(month, localNow);
+    const std::optional<DateTimeParts> utc = PageUtcTime(values, kMonthNames, reference);
+    const int year = ExpectedYear(month, reference);
     const bool valid = month != 0 && IsValidDate(year, month, values.day) &&
                        IsValidTime(values.hour, values.minute, values.second);
     Require(utc.has_value() == valid, "a UTC date is given exactly for a known month and a real date and time", page);
     if (!utc) continue;
     Require(utc->year == year && utc->month == month && utc->day == values.day && utc->hour == values.hour &&
                 utc->minute == values.minute && utc->second == values.second && utc->millisecond == 0,
-            "the UTC date holds the page's values in the year next to the local date", page);
-    CheckLocalTime(*utc);
+            "the UTC date holds the page's values in the year next to the reference date", page);
+    CheckClockRecord(*utc);
   }
 }
 
@@ -101,14 +88,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckUtcTime(page, *values);
   }
 
-  // The whole response: the page's date, else the Date header's, always a valid one.
-  TimePageResponse response;
-  response.body = std::string(page);
-  response.dateHeader = "Tue, 08 Dec 2026 17:18:19 GMT";
-  if (const std::optional<DateTimeParts> utc = ResponseUtcTime(response, kMonthNames, {2026, 12, 8, 18, 0, 0, 0}))
-    Require(IsValidDate(utc->year, utc->month, utc->day) && IsValidTime(utc->hour, utc->minute, utc->second),
-            "a response's UTC time is a valid date and time", page);
-  else
-    Require(values.has_value(), "a body without a page falls back to the Date header", page);
+  // The whole response at each kind of status: the page's date only for 200, the Date header's
+  // for any 2xx or 3xx, nothing at all for another status; always a valid time when one is given.
+  const double reference = EncodeDateTime({2026, 12, 8, 18, 0, 0, 0});
+  for (const int status : {200, 204, 302, 404, 500}) {
+    TimePageResponse response;
+    response.statusCode = status;
+    response.body = std::string(page);
+    response.dateHeader = "Tue, 08 Dec 2026 17:18:19 GMT";
+    const AnswerTime answer = TimeOfAnswer(response, kMonthNames, reference, 0);
+    if (status >= 400) {
+      Require(!answer.utc && !answer.refusal.empty(), "an answer of another status gives no time and says so", page);
+    } else if (answer.utc) {
+      const DateTimeParts utc = DecodeDateTime(*answer.utc);
+      Require(IsValidDate(utc.year, utc.month, utc.day) && IsValidTime(utc.hour, utc.minute, utc.second),
+              "an answer's UTC time is a valid date and time", page);
+    } else {
+      Require(status == 200 && values.has_value(), "only a page of a 200 answer keeps the Date header from counting",
+              page);
+    }
+  }
   return 0;
 }

@@ -7,6 +7,7 @@
 #include "hwctl/config_writes.h"
 #include "hwctl/reports.h"
 #include "hwctl/stored_settings.h"
+#include "hwctl/time_setting.h"
 
 namespace {
 
@@ -32,12 +33,12 @@ constexpr size_t kAnyNumber = static_cast<size_t>(-1);
 CommandResult Output(std::string text) { return {kExitSuccess, std::move(text), {}}; }
 
 CommandResult RunList(const Invocation&, ConfigSession& session) {
-  return Output(ListReport(ReadStoredConfiguration(session.registry), session.Now()));
+  return Output(ListReport(ReadStoredConfiguration(session.registry), session.Now(), ZoneLine(ReadZone(session))));
 }
 
 CommandResult RunShow(const Invocation& invocation, ConfigSession& session) {
   const StoredUser user = session.RequireUser(invocation.arguments[0]);
-  return Output(ShowReport(user, session.Now()) +
+  return Output(ShowReport(user, session.Now(), ZoneLine(ReadZone(session))) +
                 ServiceLogoffLine(ReadStoredConfiguration(session.registry).product));
 }
 
@@ -86,10 +87,19 @@ CommandResult RunTimeUrl(const Invocation& invocation, ConfigSession& session) {
   return Output(SetTimeUrl(session, invocation.arguments[0]));
 }
 
+CommandResult RunTimeZone(const Invocation& invocation, ConfigSession& session) {
+  std::string name;  // a zone's name may come in pieces when it is not quoted
+  for (const std::string& piece : invocation.arguments) name += (name.empty() ? "" : " ") + piece;
+  return Output(SetTimeZone(session, name));
+}
+
 CommandResult RunCheck(const Invocation&, ConfigSession& session) {
-  const std::vector<Problem> problems =
-      FindProblems(ReadStoredConfiguration(session.registry), session.Folders());
-  return {problems.empty() ? kExitSuccess : kExitRefused, CheckReport(problems), {}};
+  const StoredConfiguration configuration = ReadStoredConfiguration(session.registry);
+  std::vector<Problem> problems = FindProblems(configuration, session.Folders());
+  const ZoneReading zone = ReadZone(session);
+  for (const Problem& problem : ZoneProblems(zone)) problems.push_back(problem);
+  return {problems.empty() ? kExitSuccess : kExitRefused, CheckReport(problems, TimeWarnings(configuration.product, zone)),
+          {}};
 }
 
 const Command kCommands[] = {
@@ -137,8 +147,15 @@ const Command kCommands[] = {
      1, 1, "--create", RunPath},
     {"timeurl", "timeurl URL", "set the page the service reads the time from",
      "Sets TimeUrl, an http:// or https:// address whose answer carries the time; \"default\" returns\n"
-     "to the built-in address. The service uses it from its next time check.\n",
+     "to the built-in address. The service uses it from its next time check. An https:// address is\n"
+     "the hardened setting: over plain HTTP any network (a phone's hotspot) can answer with its own date.\n",
      1, 1, nullptr, RunTimeUrl},
+    {"timezone", "timezone NAME|current|none", "set the time zone the service keeps its days in",
+     "Sets TimeZone, the zone in which the service takes every date and time, so that a user who\n"
+     "changes the computer's zone gains nothing. NAME is a zone as Windows names it (tzutil /l lists\n"
+     "them), for example \"W. Europe Standard Time\"; current takes the computer's zone as it is now;\n"
+     "none empties it, and the service follows the computer's zone, which standard users may change.\n",
+     1, kAnyNumber, nullptr, RunTimeZone},
     {"servicelogoff", "servicelogoff on|off", "whether the service itself ends a session left open",
      "on (the default): when a held-back user is still logged on a minute after the session tool's\n"
      "countdown, the service ends every session of the user itself. off: only the session tool in\n"

@@ -5,17 +5,19 @@
 
 #include "platform/folder_access.h"
 #include "platform/clock.h"
+#include "platform/time_zones.h"
 #include "settings/registry_access.h"
 
 // hwctl, the configuration tool of Hourwarden: every command of its command line, checked against
 // the rules of the stored formats before anything is written, working through one registry access.
 
-// What a command works with: the Windows registry, clock and folder permissions in hwctl.exe,
-// the in-memory registry and fakes in the tests.
+// What a command works with: the Windows registry, clock, time zones and folder permissions in
+// hwctl.exe, the in-memory registry and fakes in the tests.
 struct HwctlPlatform {
   RegistryOpener openRegistry;
   const Clock* clock = nullptr;
   const FolderAccessSource* folderAccess = nullptr;
+  const TimeZones* timeZones = nullptr;
 };
 
 inline constexpr int kExitSuccess = 0;

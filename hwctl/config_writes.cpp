@@ -55,6 +55,13 @@ std::array<std::string, kDaysInWeek> WeekWithPeriods(const StoredUser& user, con
 
 }  // namespace
 
+ConfigSession::ConfigSession(const HwctlPlatform& platform, RegistryAccess& registry)
+    : registry(registry), platform_(platform), timeZone_(ReadStoredTimeZone(registry)) {}
+
+double ConfigSession::Now() const {
+  return LocalNowIn(*platform_.clock, platform_.timeZones, timeZone_.typeError.empty() ? timeZone_.text : "");
+}
+
 StoredUser ConfigSession::RequireUser(const std::string& name) {
   std::optional<StoredUser> user = ReadStoredUser(registry, name);
   if (!user)

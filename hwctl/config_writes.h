@@ -20,10 +20,17 @@ class CommandError : public std::runtime_error {
 // What one command works with: the platform and its registry access object.
 class ConfigSession {
  public:
-  ConfigSession(const HwctlPlatform& platform, RegistryAccess& registry) : registry(registry), platform_(platform) {}
+  // Reads TimeZone first, so that every command sees the day the service sees.
+  ConfigSession(const HwctlPlatform& platform, RegistryAccess& registry);
 
-  // The local date-time from the platform's clock.
-  double Now() const { return platform_.clock->Now(); }
+  // The local date-time as the service takes it: in the zone TimeZone names when it is a zone of
+  // this computer, else in the computer's own.
+  double Now() const;
+  // TimeZone as it was found when the session began.
+  const StoredText& StoredTimeZone() const { return timeZone_; }
+  // The computer's time zones (none in a platform without them) and its clocks.
+  const TimeZones* Zones() const { return platform_.timeZones; }
+  const Clock& Clocks() const { return *platform_.clock; }
   // The folders' access lists.
   const FolderAccessSource& Folders() const { return *platform_.folderAccess; }
 
@@ -39,6 +46,7 @@ class ConfigSession {
 
  private:
   const HwctlPlatform& platform_;
+  StoredText timeZone_;
 };
 
 // add USER: a new user key with every day filter empty and every allowance 1440.

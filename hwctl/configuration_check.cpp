@@ -130,6 +130,8 @@ std::vector<Problem> FindProblems(const StoredConfiguration& configuration, cons
                         "cancels the sign-out stays logged on (hwctl servicelogoff on)"});
   AddTypeProblem(problems, kProductWhere, "TimeUrl", product.timeUrl.typeError,
                  "the service takes it as missing and asks its built-in time page");
+  AddTypeProblem(problems, kProductWhere, "TimeZone", product.timeZone.typeError,
+                 "the service takes it as missing and keeps its days in the computer's zone");
   if (product.timeUrl.present && product.timeUrl.typeError.empty() && !product.timeUrl.text.empty())
     if (const std::optional<std::string> problem = TimeUrlProblem(product.timeUrl.text))
       problems.push_back({kProductWhere, "TimeUrl", *problem + ": every internet time check fails"});

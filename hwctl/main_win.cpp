@@ -8,15 +8,18 @@
 #include "hwctl/commands.h"
 #include "platform/folder_access_win.h"
 #include "platform/clock_win.h"
+#include "platform/time_zones_win.h"
 #include "settings/registry_access_win.h"
 
 int main(int argc, char** argv) {
   WindowsClock clock;
   WindowsFolderAccessSource folders;
+  WindowsTimeZones zones;
   HwctlPlatform platform;
   platform.openRegistry = [] { return OpenWindowsRegistry(); };
   platform.clock = &clock;
   platform.folderAccess = &folders;
+  platform.timeZones = &zones;
 
   const CommandResult result = RunHwctl(std::vector<std::string>(argv + 1, argv + argc), platform);
   std::fputs(result.output.c_str(), stdout);

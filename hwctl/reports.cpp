@@ -92,8 +92,8 @@ std::string FormatTable(const std::vector<std::vector<std::string>>& rows) {
   return text;
 }
 
-std::string ListReport(const StoredConfiguration& configuration, double now) {
-  std::string text = Heading(now);
+std::string ListReport(const StoredConfiguration& configuration, double now, const std::string& zoneLine) {
+  std::string text = Heading(now) + zoneLine;
   if (configuration.users.empty()) {
     text += configuration.restrictionsKeyExists && !configuration.restrictionsReadable
                 ? "The restricted users cannot be read.\n"
@@ -114,8 +114,8 @@ std::string ListReport(const StoredConfiguration& configuration, double now) {
   return text;
 }
 
-std::string ShowReport(const StoredUser& user, double now) {
-  std::string text = user.name + " (" + DisplayKey(UserKeyPath(user.name)) + ")\n";
+std::string ShowReport(const StoredUser& user, double now, const std::string& zoneLine) {
+  std::string text = user.name + " (" + DisplayKey(UserKeyPath(user.name)) + ")\n" + zoneLine;
   if (!user.readable) return text + "The key cannot be read.\n";
   const auto filters = EffectiveFilters(user);
   const auto limits = EffectiveLimits(user);
@@ -144,10 +144,13 @@ std::string ServiceLogoffLine(const StoredProduct& product) {
              : "Sessions left open against the logoff request: left open (ServiceLogoff off).\n";
 }
 
-std::string CheckReport(const std::vector<Problem>& problems) {
-  if (problems.empty()) return "No problems found: the service reads every value as it is meant.\n";
+std::string CheckReport(const std::vector<Problem>& problems, const std::vector<Problem>& warnings) {
   std::string text;
+  if (problems.empty()) text = "No problems found: the service reads every value as it is meant.\n";
   for (const Problem& problem : problems) text += problem.where + ": " + problem.value + ": " + problem.rule + "\n";
-  text += std::to_string(problems.size()) + (problems.size() == 1 ? " problem" : " problems") + " found.\n";
+  if (!problems.empty())
+    text += std::to_string(problems.size()) + (problems.size() == 1 ? " problem" : " problems") + " found.\n";
+  for (const Problem& warning : warnings)
+    text += "warning: " + warning.where + ": " + warning.value + ": " + warning.rule + "\n";
   return text;
 }

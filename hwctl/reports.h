@@ -14,11 +14,14 @@
 std::string FormatTable(const std::vector<std::vector<std::string>>& rows);
 
 // Every restricted user with today's allowance, the minutes spent today and left, whether a
-// restricted period holds now and when the next begins, and the logoff request.
-std::string ListReport(const StoredConfiguration& configuration, double now);
-// The user's week: the allowance and restricted periods of each weekday as the service reads them.
-std::string ShowReport(const StoredUser& user, double now);
+// restricted period holds now and when the next begins, and the logoff request; the zone line
+// (the time zone the service keeps its days in) below the heading.
+std::string ListReport(const StoredConfiguration& configuration, double now, const std::string& zoneLine);
+// The user's week: the allowance and restricted periods of each weekday as the service reads
+// them, the zone line below the heading.
+std::string ShowReport(const StoredUser& user, double now, const std::string& zoneLine);
 // Whether the service ends sessions left open against the logoff request, in one line.
 std::string ServiceLogoffLine(const StoredProduct& product);
-// One line per problem, "where: value: rule", and a closing count.
-std::string CheckReport(const std::vector<Problem>& problems);
+// One line per problem, "where: value: rule", and a closing count; then one line per warning,
+// "warning: where: value: rule", which makes nothing a problem.
+std::string CheckReport(const std::vector<Problem>& problems, const std::vector<Problem>& warnings = {});

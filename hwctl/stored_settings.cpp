@@ -1,6 +1,7 @@
 #include "hwctl/stored_settings.h"
 
 #include "hwctl/validation.h"
+#include "platform/date_time.h"
 #include "settings/settings_loader.h"
 
 namespace {
@@ -73,6 +74,7 @@ StoredConfiguration ReadStoredConfiguration(RegistryAccess& registry) {
     product.readSettings = ReadNumber(registry, "ReadSettings");
     product.timeUrl = ReadText(registry, "TimeUrl");
     product.serviceLogoff = ReadNumber(registry, kServiceLogoffValue);
+    product.timeZone = ReadText(registry, kTimeZoneValue);
     registry.CloseKey();
   }
   configuration.restrictionsKeyExists = registry.KeyExists(kRestrictionsKey);
@@ -82,6 +84,13 @@ StoredConfiguration ReadStoredConfiguration(RegistryAccess& registry) {
   configuration.restrictionsReadable = true;
   for (const std::string& name : *names) configuration.users.push_back(ReadUserKey(registry, name));
   return configuration;
+}
+
+StoredText ReadStoredTimeZone(RegistryAccess& registry) {
+  if (!registry.KeyExists(kProductKey) || !registry.OpenKeyReadOnly(kProductKey)) return {};
+  StoredText found = ReadText(registry, kTimeZoneValue);
+  registry.CloseKey();
+  return found;
 }
 
 std::optional<StoredUser> ReadStoredUser(RegistryAccess& registry, const std::string& name) {
@@ -126,6 +135,9 @@ std::optional<int32_t> MinutesSpentOn(const StoredUser& user, const std::string&
   // A value of the wrong type is taken as missing, as the service takes it: no date, no minutes.
   if (!user.timeStamp.present || !user.timeStamp.typeError.empty()) return 0;
   if (!user.spentTime.typeError.empty()) return 0;
-  if (!user.timeStamp.text.empty() && user.timeStamp.text != date) return 0;
+  const std::optional<double> stamp = ParseStoredDate(user.timeStamp.text);
+  const std::optional<double> day = ParseStoredDate(date);
+  const bool laterDay = stamp && day && *stamp > *day;
+  if (!user.timeStamp.text.empty() && user.timeStamp.text != date && !laterDay) return 0;
   return user.spentTime.present ? user.spentTime.number : 0;
 }

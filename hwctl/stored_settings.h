@@ -47,6 +47,7 @@ struct StoredProduct {
   StoredNumber readSettings;
   StoredText timeUrl;
   StoredNumber serviceLogoff;
+  StoredText timeZone;
 };
 
 // Whether the service ends the sessions of a user who stays logged on against the logoff request:
@@ -68,6 +69,8 @@ std::string DisplayKey(const std::string& path);
 
 // Reads the product key, the restrictions key and every user key through read-only opens.
 StoredConfiguration ReadStoredConfiguration(RegistryAccess& registry);
+// TimeZone of the product key as found, through a read-only open; absent when the key is.
+StoredText ReadStoredTimeZone(RegistryAccess& registry);
 // The user's key under the restrictions key, found without regard to letter case; nothing when
 // there is none.
 std::optional<StoredUser> ReadStoredUser(RegistryAccess& registry, const std::string& name);
@@ -83,6 +86,7 @@ std::optional<std::array<std::string, kDaysInWeek>> EffectiveFilters(const Store
 // A DayLimit that is not a string value gives 1440 for every day.
 std::optional<std::array<std::string, kDaysInWeek>> EffectiveLimits(const StoredUser& user);
 // The minutes counted on the day of the date text "dd.mm.yyyy": SpentTime when TimeStamp holds
-// that date or is empty, 0 for another date or no TimeStamp (the service starts the day from 0).
-// A value of the wrong type counts as missing.
+// that date, a later one (the service keeps such a count for today) or is empty; 0 for an
+// earlier date, any other text or no TimeStamp (the service starts the day from 0). A value of
+// the wrong type counts as missing.
 std::optional<int32_t> MinutesSpentOn(const StoredUser& user, const std::string& date);

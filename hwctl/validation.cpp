@@ -5,6 +5,7 @@
 #include "engine/day_filter.h"
 #include "platform/string_list.h"
 #include "settings/stored_formats.h"
+#include "settings/time_url.h"
 
 namespace {
 
@@ -202,16 +203,8 @@ std::vector<std::string> PathProblems(std::string_view path) {
 }
 
 std::optional<std::string> TimeUrlProblem(std::string_view url) {
-  for (const char c : url)
-    if (static_cast<unsigned char>(c) <= 0x20) return Quoted(url) + " holds a space or a control character";
-  const std::string lower = Lower(url);
-  size_t hostStart = 0;
-  if (lower.rfind("http://", 0) == 0)
-    hostStart = 7;
-  else if (lower.rfind("https://", 0) == 0)
-    hostStart = 8;
-  else
-    return Quoted(url) + " is not an http:// or https:// address";
-  if (hostStart >= url.size() || url[hostStart] == '/') return Quoted(url) + " names no host";
+  // The service's own reading of the address, so hwctl accepts exactly what it can fetch.
+  const ParsedTimeUrl parsed = ParseTimeUrl(url);
+  if (!parsed.parts) return parsed.problem;
   return std::nullopt;
 }

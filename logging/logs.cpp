@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "core/service_state.h"
+#include "core/service_time.h"
 #include "logging/log_folder.h"
 #include "platform/date_time.h"
 
@@ -44,7 +45,7 @@ void AppendLimited(ServiceState& service, StringList& buffer, std::string line) 
 std::string StampedLine(ServiceState& service, std::string_view text) {
   const ServicePlatform& platform = service.Platform();
   std::string line = "[";
-  line += FormatLogTimestamp(platform.clock->Now(), platform.regionalFormat->TimeSeparator());
+  line += FormatLogTimestamp(ServiceLocalNow(service), platform.regionalFormat->TimeSeparator());
   line += "] ";
   line += text;
   if (line.size() > kMaxLogLineLength) line.resize(kMaxLogLineLength);

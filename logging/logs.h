@@ -24,7 +24,7 @@ inline constexpr int kMaxBufferedLines = 10'000;
 // divided by the threshold, truncating toward zero, is not 0 (so -3 acts as 3, 0 silences).
 bool LevelAllows(int debugLevel, int threshold);
 
-// Stamps the text "[dd.mm.yyyy hh:nn:ss] text" with the current local time and appends it to
+// Stamps the text "[dd.mm.yyyy hh:nn:ss] text" with the service's local time and appends it to
 // ProcessEvents for selector 1, to DebugLines for any other selector. Lines are cut at 1023
 // characters. A buffer holding kMaxBufferedLines first drops its oldest tenth, and the next
 // write of its file says how many lines were dropped.

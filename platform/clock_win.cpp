@@ -6,10 +6,29 @@
 
 #include "platform/date_time.h"
 
-double WindowsClock::Now() const {
-  SYSTEMTIME st;
-  GetLocalTime(&st);
+namespace {
+
+double DateTimeOf(const SYSTEMTIME& st) {
   return EncodeDateTime({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds});
 }
 
+}  // namespace
+
+double WindowsClock::Now() const {
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  return DateTimeOf(st);
+}
+
 int32_t WindowsClock::CalendarSeconds() const { return static_cast<int32_t>(std::time(nullptr)); }
+
+double WindowsClock::UtcNow() const {
+  FILETIME file;
+  GetSystemTimeAsFileTime(&file);
+  SYSTEMTIME st;
+  // A FILETIME from the system clock always converts.
+  FileTimeToSystemTime(&file, &st);
+  return DateTimeOf(st);
+}
+
+uint64_t WindowsClock::TickMilliseconds() const { return GetTickCount64(); }

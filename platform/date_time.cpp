@@ -96,6 +96,19 @@ std::string FormatStoredDate(double dateTime) {
   return text;
 }
 
+std::optional<double> ParseStoredDate(std::string_view text) {
+  if (text.size() != 10 || text[2] != '.' || text[5] != '.') return std::nullopt;
+  int fields[3] = {0, 0, 0};  // day, month, year
+  const size_t starts[3] = {0, 3, 6}, lengths[3] = {2, 2, 4};
+  for (int f = 0; f < 3; ++f)
+    for (size_t i = starts[f]; i < starts[f] + lengths[f]; ++i) {
+      if (text[i] < '0' || text[i] > '9') return std::nullopt;
+      fields[f] = fields[f] * 10 + (text[i] - '0');
+    }
+  if (!IsValidDate(fields[2], fields[1], fields[0])) return std::nullopt;
+  return EncodeDateTime({fields[2], fields[1], fields[0], 0, 0, 0, 0});
+}
+
 std::string FormatTimeOfDay(double dateTime, std::string_view timeSeparator) {
   const DateTimeParts p = DecodeDateTime(dateTime);
   char hour[8], minute[8];

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,9 @@ int WeekdayIndex(double dateTime);
 
 // "dd.mm.yyyy", whatever the regional settings: the form of dates in stored data.
 std::string FormatStoredDate(double dateTime);
+// The date (at 00:00) of a text in exactly that form; nothing for any other text or a day that
+// does not exist.
+std::optional<double> ParseStoredDate(std::string_view text);
 // "HH:mm" with the given time separator: the form of times of day in day filters.
 std::string FormatTimeOfDay(double dateTime, std::string_view timeSeparator);
 // "dd.mm.yyyy hh:nn:ss" with the given time separator: the debug-log timestamp.

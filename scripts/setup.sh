@@ -3,9 +3,10 @@
 # root, or through sudo). Shared by the build, test and run commands.
 set -euo pipefail
 
+# openssl: the end-to-end test of the https:// time check makes its test CA and certificates.
 packages=(
   cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev
-  g++-mingw-w64-x86-64-posix wine wine64 python3 curl clang libclang-rt-14-dev wixl msitools
+  g++-mingw-w64-x86-64-posix wine wine64 python3 curl clang libclang-rt-14-dev wixl msitools openssl
 )
 
 missing=()

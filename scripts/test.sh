@@ -90,5 +90,9 @@ run_counted_script service-e2e tests/e2e/service_e2e_test.sh
 # The installer package under Wine's msiexec: install, upgrade, uninstall, in a prefix of its own.
 run_counted_script package-wine tests/package_wine_test.sh
 
+# The time under the service control manager: the administrator's zone, a stop during a fetch
+# that never answers, the https:// check against loopback TLS sites.
+run_counted_script time-e2e tests/e2e/time_check_e2e_test.sh
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -10,7 +10,9 @@
 
 CycleSteps ServiceCycleSteps() {
   CycleSteps steps;
-  steps.syncInternetTime = SyncInternetTime;
+  steps.syncInternetTime = [](ServiceState& service, const TimePageFetch& fetch) {
+    return SyncInternetTime(service, fetch);
+  };
   steps.loadSettings = LoadSettings;
   steps.readSpentTimes = ReadSpentTimes;
   steps.writeSpentTimes = WriteSpentTimes;

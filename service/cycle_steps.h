@@ -2,13 +2,15 @@
 
 #include <functional>
 
+#include "timesync/time_sync.h"
+
 class ServiceState;
 
 // The work that the lifecycle handlers and the scheduler hand to the other subsystems. The
 // service runs the real operations; the handlers' and the scheduler's own tests put recorders in
 // their place to check the order and timing of the calls apart from the subsystems.
 struct CycleSteps {
-  std::function<bool(ServiceState&)> syncInternetTime;
+  std::function<bool(ServiceState&, const TimePageFetch&)> syncInternetTime;
   std::function<void(ServiceState&)> loadSettings;
   std::function<void(ServiceState&)> readSpentTimes;
   std::function<void(ServiceState&)> writeSpentTimes;

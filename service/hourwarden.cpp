@@ -3,8 +3,10 @@
 #include <exception>
 #include <stdexcept>
 
+#include "core/service_time.h"
 #include "logging/logs.h"
 #include "platform/date_time.h"
+#include "settings/settings_loader.h"
 
 namespace {
 
@@ -77,6 +79,8 @@ void THourwarden::ReportException(const char* where) {
 }
 
 void THourwarden::ServiceCreate() {
+  // Every line is stamped in the administrator's zone, the first ones included.
+  LoadTimeZone(*this);
   WriteLogAt(*this, 2, "Creating service");
   CycleBusy = 0;
   TimeSynced = false;
@@ -87,13 +91,16 @@ void THourwarden::ServiceCreate() {
 void THourwarden::ServiceStart(bool& Started) {
   std::lock_guard lock(HandlerMutex());
   WriteLogAt(*this, 2, "Starting service");
-  TimeSynced = steps_.syncInternetTime(*this);
+  TimeSynced = steps_.syncInternetTime(*this, {});  // no stop can come before the start ends
   TickCount = 0;
-  CycleNow = Platform().clock->Now();
+  CycleNow = ServiceLocalNow(*this);
   DayIndex = WeekdayIndex(CycleNow);
   steps_.loadSettings(*this);
   steps_.readSpentTimes(*this);
-  steps_.updateSpentTimes(*this);
+  // A clock that is not confirmed may show any day: the day test waits for the first confirmed
+  // time (THourwarden::CheckTimeUnlocked), so no count is reset on a wrong date.
+  DayTestPending = !TimeSynced;
+  if (TimeSynced) steps_.updateSpentTimes(*this);
   steps_.evaluateRestrictions(*this);
   WriteLogAt(*this, 2, "Service started");
   LastCycleClock = Platform().clock->CalendarSeconds();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 
 #include "core/service_state.h"
 #include "service/cycle_steps.h"
@@ -36,6 +37,18 @@ class THourwarden : public TService, public ServiceState {
  private:
   explicit THourwarden(const ServicePlatform& platform);
   void ReportException(const char* where);
+  // A time check of a tick (service/time_checks.cpp). Its fetch runs with the tick's hold of
+  // HandlerMutex() released and the answer is taken under it again, so a stop never waits for a
+  // site that is slow to answer. The first confirmed time runs the start's day test that waited
+  // for it. False when the check failed or a stop began during the fetch (stopRequested_).
+  bool CheckTimeUnlocked(std::unique_lock<std::mutex>& lock);
+  // The minute cycle's check that the clock still keeps step with the confirmed time. When it
+  // does not, the minute counts nothing: the time is unconfirmed, the restricted users are held
+  // back, and the unsynchronised ticks check the time again. True when the clock keeps step.
+  bool ConfirmedTimeStillHolds();
+  // The check of a confirmed time every few hours, which holds nobody back while it runs; one
+  // that fails leaves the time confirmed and is made again a little later.
+  void RecheckTimeWhenDue(std::unique_lock<std::mutex>& lock);
 
   CycleSteps steps_;
   // Ticks run on the main thread, ServiceStop and ServiceShutdown on the service thread, and

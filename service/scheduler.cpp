@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/service_time.h"
 #include "logging/logs.h"
 #include "platform/date_time.h"
 #include "service/hourwarden.h"
@@ -31,7 +32,7 @@ void THourwarden::Timer1Timer() {
     WriteLogAt(*this, 3, "Timer thread already running");
     return;
   }
-  std::lock_guard lock(HandlerMutex());
+  std::unique_lock lock(HandlerMutex());
   if (stopRequested_) return;
 
   TickCount = TickCount + 1;
@@ -40,7 +41,8 @@ void THourwarden::Timer1Timer() {
   if (!TimeSynced) {
     if (TickCount % kSyncRetryTicks != 0) return;
     WriteLogAt(*this, 3, "Synchronization with internet time");
-    TimeSynced = steps_.syncInternetTime(*this);
+    TimeSynced = CheckTimeUnlocked(lock);
+    if (stopRequested_) return;  // the stop came during the fetch and has done its work
     if (TimeSynced) {
       TickCount = 0;
       return;
@@ -49,7 +51,7 @@ void THourwarden::Timer1Timer() {
     // and, when the request goes unheeded, logged off: the census says who is logged on, and once
     // a minute the requests are followed up as in a minute cycle. The logs are written too, as
     // nothing else would write them while the time stays unconfirmed.
-    CycleNow = Platform().clock->Now();
+    CycleNow = ServiceLocalNow(*this);
     DayIndex = WeekdayIndex(CycleNow);
     steps_.updateProcessList(*this);
     if (TickCount % kMinuteCycleTicks == 0) steps_.checkLogoffFlags(*this);
@@ -58,7 +60,7 @@ void THourwarden::Timer1Timer() {
     return;
   }
 
-  CycleNow = Platform().clock->Now();
+  CycleNow = ServiceLocalNow(*this);
   DayIndex = WeekdayIndex(CycleNow);
   steps_.updateProcessList(*this);
 
@@ -70,9 +72,13 @@ void THourwarden::Timer1Timer() {
     const double elapsed = static_cast<double>(static_cast<int64_t>(CycleClock) - LastCycleClock);
     TickCount = static_cast<int32_t>(TickCount + elapsed - kNominalCycleSeconds);
     WriteLogAt(*this, 4, "Tocks synchronization:" + std::to_string(TickCount));
-    steps_.minuteRefresh(*this);
-    steps_.evaluateRestrictions(*this);
+    if (ConfirmedTimeStillHolds()) {
+      steps_.minuteRefresh(*this);
+      steps_.evaluateRestrictions(*this);
+    }
     LastCycleClock = CycleClock;
+    RecheckTimeWhenDue(lock);
+    if (stopRequested_) return;
   }
 
   FlushLogs(*this);

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/log_file_system_win.h"
+#include "platform/module_path_win.h"
 #include "platform/timer_win.h"
 #include "settings/registry_access_win.h"
 
@@ -15,8 +16,9 @@ WindowsServicePlatform::WindowsServicePlatform(std::function<void(const std::str
   platform_.companionWindow = &companionWindow_;
   platform_.openRegistry = OpenWindowsRegistry;
   platform_.timePageFetcher = &timePageFetcher_;
-  platform_.timeZoneQuery = &timeZoneQuery_;
-  platform_.localClockSetter = &localClockSetter_;
+  platform_.systemClockSetter = &systemClockSetter_;
+  platform_.timeZones = &timeZones_;
+  platform_.buildTimeUtc = ExecutableBuildTimeUtc();
   platform_.processSource = &processSource_;
   platform_.accountControl = &accountControl_;
   platform_.sessionControl = &sessionControl_;

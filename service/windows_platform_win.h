@@ -10,6 +10,7 @@
 #include "platform/companion_window_win.h"
 #include "platform/file_attributes_win.h"
 #include "platform/regional_format_win.h"
+#include "platform/time_zones_win.h"
 #include "core/service_platform.h"
 #include "timesync/time_sync_win.h"
 
@@ -29,8 +30,8 @@ class WindowsServicePlatform {
   std::unique_ptr<LogFileSystem> logFileSystem_;
   WindowsCompanionWindow companionWindow_;
   WinInetTimePageFetcher timePageFetcher_;
-  WindowsTimeZoneQuery timeZoneQuery_;
-  WindowsLocalClockSetter localClockSetter_;
+  WindowsSystemClockSetter systemClockSetter_;
+  WindowsTimeZones timeZones_;
   WindowsProcessSource processSource_;
   WindowsAccountControl accountControl_;
   WindowsSessionControl sessionControl_;

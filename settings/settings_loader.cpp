@@ -4,6 +4,8 @@
 
 #include "logging/logs.h"
 #include "core/service_state.h"
+#include "platform/date_time.h"
+#include "platform/time_zones.h"
 #include "settings/stored_formats.h"
 #include "settings/value_reads.h"
 
@@ -26,6 +28,7 @@ void LoadSettingsSteps(ServiceState& service) {
     ReadDebugLevel(service, *registry);
     ReadAppPath(service, *registry);
     ReadServiceLogoff(service, *registry);
+    ReadTimeZone(service, *registry);
     registry->CloseKey();
   }
 
@@ -59,6 +62,7 @@ bool LoadSettings(ServiceState& service) {
   const int32_t debugLevel = service.DebugLevel;
   const std::string appPath = service.AppPath;
   const bool serviceLogoff = service.ServiceLogoff;
+  const std::string timeZone = service.TimeZone;
   StringList users = service.RestrictedUsers;
   StringListTable filters = service.DayFilters;
   StringListTable limits = service.DayLimits;
@@ -68,6 +72,7 @@ bool LoadSettings(ServiceState& service) {
     service.DebugLevel = debugLevel;
     service.AppPath = appPath;
     service.ServiceLogoff = serviceLogoff;
+    service.TimeZone = timeZone;
     service.RestrictedUsers = std::move(users);
     service.DayFilters = std::move(filters);
     service.DayLimits = std::move(limits);
@@ -110,6 +115,37 @@ void ReadServiceLogoff(ServiceState& service, RegistryAccess& registry) {
   // Anything but a stored 0 keeps it on: a mistyped value must not let a session stay open.
   service.ServiceLogoff = ReadIntegerValue(service, registry, kServiceLogoffValue).value_or(1) != 0;
   WriteLogAt(service, 2, std::string("Sessions ended by the service: ") + (service.ServiceLogoff ? "yes" : "no"));
+}
+
+void ReadTimeZone(ServiceState& service, RegistryAccess& registry) {
+  const std::string name = ReadTextValue(service, registry, kTimeZoneValue).value_or("");
+  service.TimeZone.clear();
+  if (name.empty()) return;
+  const ServicePlatform& platform = service.Platform();
+  std::string failure;
+  if (const std::optional<std::string> problem = ZoneNameProblem(name)) {
+    failure = *problem;
+  } else if (platform.timeZones == nullptr) {
+    failure = "no time zones to convert with";
+  } else {
+    const ZoneTime now = platform.timeZones->LocalTime(name, DecodeDateTime(platform.clock->UtcNow()));
+    if (now.local) {
+      service.TimeZone = name;
+      WriteLogAt(service, 2, "Time zone:" + name);
+      return;
+    }
+    failure = now.failure;
+  }
+  WriteLogAt(service, 1, "ERROR: Time zone \"" + name + "\" is not a zone of this computer; the system's zone is used");
+  WriteLogAt(service, 1, failure);
+}
+
+void LoadTimeZone(ServiceState& service) {
+  if (!service.Platform().openRegistry) return;
+  const std::unique_ptr<RegistryAccess> registry = service.Platform().openRegistry();
+  if (!registry || !registry->KeyExists(kProductKey) || !registry->OpenKeyReadOnly(kProductKey)) return;
+  ReadTimeZone(service, *registry);
+  registry->CloseKey();
 }
 
 void ReadDayFilters(ServiceState& service, RegistryAccess& registry) {

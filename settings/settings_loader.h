@@ -23,13 +23,16 @@ inline constexpr char kReadSettingsValue[] = "ReadSettings";
 // The value that lets the service end the sessions of a user who stays logged on against the
 // logoff request (REG_DWORD; absent or anything but 0: on).
 inline constexpr char kServiceLogoffValue[] = "ServiceLogoff";
+// The optional REG_SZ value of the product key with the key name of the administrator's time
+// zone ("W. Europe Standard Time").
+inline constexpr char kTimeZoneValue[] = "TimeZone";
 
 // The path of a restricted user's key: the restrictions key with the name appended.
 std::string UserKeyPath(const std::string& userName);
 // A fresh access object from the service's platform; every store operation takes its own.
 std::unique_ptr<RegistryAccess> OpenServiceRegistry(ServiceState& service);
 
-// Rebuilds DebugLevel and AppPath (only when the product key can be read) and the tables of the
+// Rebuilds DebugLevel, AppPath and TimeZone (only when the product key can be read) and the tables of the
 // restricted users from the registry. A user whose key does not open gets an empty slot. True
 // when the load ran to its end; otherwise every setting is as before, ReloadPending is set and
 // the failure is logged at level 1.
@@ -48,6 +51,14 @@ void ReadDebugLevel(ServiceState& service, RegistryAccess& registry);
 void ReadAppPath(ServiceState& service, RegistryAccess& registry);
 // ServiceLogoff from "ServiceLogoff" of the open product key: off only when it holds 0.
 void ReadServiceLogoff(ServiceState& service, RegistryAccess& registry);
+// TimeZone from "TimeZone" of the open product key: the name when it is a zone of this computer;
+// empty (the system's zone) when the value is missing or empty, and, with a level-1 message,
+// when it names no zone here.
+void ReadTimeZone(ServiceState& service, RegistryAccess& registry);
+// ReadTimeZone through a read-only access of its own, released before returning, so that the
+// service's first lines are stamped in the administrator's zone already. Nothing changes when
+// there is no registry to open or no product key.
+void LoadTimeZone(ServiceState& service);
 // Appends the day filters of the open user key to DayFilters: "Day0", "Day1", ... up to the first
 // missing name, then empty filters up to Sunday.
 void ReadDayFilters(ServiceState& service, RegistryAccess& registry);

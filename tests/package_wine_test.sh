@@ -84,6 +84,10 @@ for source in Hourwarden hourwarden.exe; do
 done
 check "Path set to the log folder, with its backslash" test "$(hw_reg_value "$HW_PRODUCT_KEY" Path)" = 'C:\ProgramData\Hourwarden\'
 check "the log folder made" test -d "$WINEPREFIX/drive_c/ProgramData/Hourwarden"
+# hwctl check warns of a TimeZone that is not the computer's zone, and of none.
+check "TimeZone set to the computer's zone" \
+  sh -c "test -n \"\$(wine reg query 'HKLM\\SOFTWARE\\Qorvex\\Hourwarden' /v TimeZone </dev/null 2>/dev/null | grep REG_SZ)\" &&
+    ! wine '$program_dir/hwctl.exe' check </dev/null 2>/dev/null | grep -q 'warning: .*TimeZone'"
 spent_is_one() { [ "$(hw_reg_value "$HW_USERS_KEY\\$user" SpentTime)" = 0x1 ]; }
 # Setting Path asked for a reload, which takes the first minute: the second one is counted.
 check "a minute counted for the logged-on user" waits_for 150 spent_is_one
@@ -94,6 +98,7 @@ check "the package carries that version" sh -c "msiinfo export '$msi_file' Prope
 
 echo "== upgrade to $later"
 wine "$program_dir/hwctl.exe" debug 2 >/dev/null 2>&1 </dev/null  # a setting changed after the install
+wine "$program_dir/hwctl.exe" timezone "Tokyo Standard Time" >/dev/null 2>&1 </dev/null
 spent_before=$(hw_reg_value "$HW_USERS_KEY\\$user" SpentTime)
 msiexec /i "$later_msi" /qn
 check "msiexec /i of the later version succeeds" test "$status" -eq 0
@@ -106,6 +111,7 @@ check "the later version registered" sh -c "wine reg query 'HKLM\\Software\\Micr
 check "the service runs again" waits_for 10 sh -c "wine sc query Hourwarden </dev/null | grep -q RUNNING"
 check "the changed setting kept" test "$(hw_reg_value "$HW_PRODUCT_KEY" Debug)" = 0x2
 check "Path kept" test "$(hw_reg_value "$HW_PRODUCT_KEY" Path)" = 'C:\ProgramData\Hourwarden\'
+check "the chosen TimeZone kept" test "$(hw_reg_value "$HW_PRODUCT_KEY" TimeZone)" = "Tokyo Standard Time"
 check "the counted minutes kept" sh -c "[ \$(( $(hw_reg_value "$HW_USERS_KEY\\$user" SpentTime) )) -ge \$(( $spent_before )) ]"
 
 echo "== uninstall"

@@ -77,12 +77,12 @@ int MonthNumber(std::string_view name, const StringList& monthNames) {
 }
 
 std::optional<DateTimeParts> PageUtcTime(const PageTimeText& text, const StringList& monthNames,
-                                         const DateTimeParts& localNow) {
+                                         const DateTimeParts& reference) {
   const int month = MonthNumber(text.monthName, monthNames);
   if (month == 0) return std::nullopt;
-  int year = localNow.year;
-  if (month == 12 && localNow.month == 1) --year;
-  if (month == 1 && localNow.month == 12) ++year;
+  int year = reference.year;
+  if (month == 12 && reference.month == 1) --year;
+  if (month == 1 && reference.month == 12) ++year;
   if (!IsValidDate(year, month, text.day) || !IsValidTime(text.hour, text.minute, text.second)) return std::nullopt;
   return DateTimeParts{year, month, text.day, text.hour, text.minute, text.second, 0};
 }

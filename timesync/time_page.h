@@ -32,8 +32,8 @@ std::optional<PageTimeText> ScanTimePage(std::string_view page);
 // it is not in the list or longer than kMaxMonthNameLength.
 int MonthNumber(std::string_view name, const StringList& monthNames);
 
-// The page's UTC date and time. The year is the local date's, moved by one where the page's date
-// lies across New Year from it (31 December on the page on a local 1 January, or the other way
+// The page's UTC date and time. The year is the reference date's, moved by one where the page's
+// date lies across New Year from it (31 December on the page on a 1 January, or the other way
 // round). Nothing when the month is not in the list or the values are no valid date and time.
 std::optional<DateTimeParts> PageUtcTime(const PageTimeText& text, const StringList& monthNames,
-                                         const DateTimeParts& localNow);
+                                         const DateTimeParts& reference);

@@ -1,15 +1,24 @@
 #include "timesync/time_sync.h"
 
+#include <algorithm>
 #include <memory>
 
+#include "core/service_state.h"
+#include "core/service_time.h"
 #include "logging/logs.h"
 #include "platform/regional_format.h"
-#include "core/service_state.h"
 #include "settings/registry_access.h"
 #include "settings/value_reads.h"
 #include "timesync/http_date.h"
+#include "timesync/time_confirmation.h"
 #include "timesync/time_page.h"
-#include "timesync/zone_time.h"
+
+namespace {
+
+bool IsSuccess(int status) { return status >= 200 && status <= 299; }
+bool IsRedirection(int status) { return status >= 300 && status <= 399; }
+
+}  // namespace
 
 std::string TimePageUrl(ServiceState& service) {
   std::string url;
@@ -21,21 +30,52 @@ std::string TimePageUrl(ServiceState& service) {
   return url.empty() ? std::string(kDefaultTimeUrl) : url;
 }
 
-std::optional<DateTimeParts> ResponseUtcTime(const TimePageResponse& response, const StringList& monthNames,
-                                             const DateTimeParts& localNow) {
-  if (const std::optional<PageTimeText> page = ScanTimePage(response.body))
-    return PageUtcTime(*page, monthNames, localNow);
-  return ParseHttpDate(response.dateHeader);
+AnswerTime TimeOfAnswer(const TimePageResponse& response, const StringList& monthNames, double referenceUtc,
+                        double buildTimeUtc) {
+  AnswerTime answer;
+  const int status = response.statusCode;
+  if (!IsSuccess(status) && !IsRedirection(status)) {
+    answer.refusal = "ERROR: The time site answered with status " + std::to_string(status) + ", which gives no time";
+    return answer;
+  }
+  std::optional<DateTimeParts> utc;
+  const std::optional<PageTimeText> page = status == 200 ? ScanTimePage(response.body) : std::nullopt;
+  if (page)
+    utc = PageUtcTime(*page, monthNames, DecodeDateTime(referenceUtc));
+  else
+    utc = ParseHttpDate(response.dateHeader);
+  if (!utc) return answer;
+
+  const double time = EncodeDateTime(*utc);
+  if (buildTimeUtc != 0 && time < buildTimeUtc - kBuildTimeMarginDays) {
+    answer.refusal = "ERROR: The internet time " + FormatLogTimestamp(time, ":") +
+                     " UTC lies more than 48 hours before this program was built (" +
+                     FormatLogTimestamp(buildTimeUtc, ":") + " UTC), so it is not used";
+    answer.level = 1;
+    return answer;
+  }
+  answer.utc = time;
+  return answer;
 }
 
-bool SyncInternetTime(ServiceState& service) {
+FetchedTimePage FetchTimePage(const ServicePlatform& platform, const std::string& url) {
+  FetchedTimePage fetched;
+  fetched.response = platform.timePageFetcher->Fetch(url);
+  fetched.readUtc = platform.clock->UtcNow();
+  fetched.readTick = platform.clock->TickMilliseconds();
+  return fetched;
+}
+
+bool SyncInternetTime(ServiceState& service, const TimePageFetch& fetch) {
   const ServicePlatform& platform = service.Platform();
-  if (platform.timePageFetcher == nullptr || platform.timeZoneQuery == nullptr ||
-      platform.localClockSetter == nullptr) {
+  if (platform.timePageFetcher == nullptr || platform.systemClockSetter == nullptr) {
     WriteLogAt(service, 1, "ERROR:Internet connection not set");
     return false;
   }
-  const TimePageResponse response = platform.timePageFetcher->Fetch(TimePageUrl(service));
+  const std::string url = TimePageUrl(service);
+  const std::optional<FetchedTimePage> fetched = fetch ? fetch(url) : FetchTimePage(platform, url);
+  if (!fetched) return false;
+  const TimePageResponse& response = fetched->response;
   switch (response.outcome) {
     case TimePageResponse::Outcome::NoInternetHandle:
       WriteLogAt(service, 1, "ERROR:Internet connection not set");
@@ -50,31 +90,42 @@ bool SyncInternetTime(ServiceState& service) {
     case TimePageResponse::Outcome::Read:
       break;
   }
-  const double readTime = platform.clock->Now();
 
-  const TimeZoneReading zone = platform.timeZoneQuery->Read();
-  const std::optional<int64_t> offset = ZoneOffsetMinutes(zone);
-  if (!offset) {
-    WriteLogAt(service, 2, "ERROR:Not possible to read time zone");
-    WriteLogAt(service, 2, zone.failure);
+  // A clock set back to before the build still finds the page's year.
+  const double reference = std::max(fetched->readUtc, platform.buildTimeUtc);
+  const AnswerTime answer = TimeOfAnswer(response, service.MonthNames, reference, platform.buildTimeUtc);
+  if (!answer.utc) {
+    if (!answer.refusal.empty()) WriteLogAt(service, answer.level, answer.refusal);
     return false;
   }
 
-  const std::optional<DateTimeParts> utc = ResponseUtcTime(response, service.MonthNames, DecodeDateTime(readTime));
-  if (!utc) return false;
-  const std::optional<DateTimeParts> local = UtcToLocal(*utc, *offset);
-  if (!local) return false;
-
   const RegionalFormat& format = *platform.regionalFormat;
-  const std::string internetTime = FormatGeneralDateTime(format, EncodeDateTime(*local));
-  if (FormatGeneralDateTime(format, readTime) == internetTime) return true;
-
-  WriteLogAt(service, 2, "Updating date and time. Internet time=" + internetTime);
-  if (const std::optional<std::string> failure = platform.localClockSetter->SetLocalTime(ToSystemTimeRecord(*local))) {
+  if (FormatGeneralDateTime(format, fetched->readUtc) == FormatGeneralDateTime(format, *answer.utc)) {
+    ConfirmTime(service, fetched->readUtc, fetched->readTick);
+    return true;
+  }
+  WriteLogAt(service, 2,
+             "Updating date and time. Internet time=" + FormatGeneralDateTime(format, ServiceLocalTime(service, *answer.utc)));
+  if (const std::optional<std::string> failure =
+          platform.systemClockSetter->SetSystemTime(ToSystemTimeRecord(DecodeDateTime(*answer.utc)))) {
     // The clock still shows the time that disagreed, so it stays unconfirmed.
     WriteLogAt(service, 2, "ERROR:Not possible to set date and time");
     WriteLogAt(service, 2, *failure);
     return false;
   }
+  ConfirmTime(service, *answer.utc, fetched->readTick);
   return true;
+}
+
+SystemTimeRecord ToSystemTimeRecord(const DateTimeParts& utc) {
+  SystemTimeRecord record;
+  record.year = utc.year;
+  record.month = utc.month;
+  record.dayOfWeek = DayOfWeek(EncodeDateTime(utc)) - 1;  // DayOfWeek counts Sunday as 1
+  record.day = utc.day;
+  record.hour = utc.hour;
+  record.minute = utc.minute;
+  record.second = utc.second;
+  record.milliseconds = 0;
+  return record;
 }

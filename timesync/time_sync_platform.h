@@ -4,60 +4,39 @@
 #include <optional>
 #include <string>
 
-// The platform operations of the internet time check: the fetch of the time page, the time-zone
-// query and the setting of the local clock. Each reports plain data; the decisions are the core's.
+// The platform operations of the internet time check: the fetch of the time page and the setting
+// of the system clock. Each reports plain data; the decisions are the core's.
 
 // What one fetch of the time page gave.
 struct TimePageResponse {
   enum class Outcome {
-    Read,              // the one read succeeded; body and dateHeader hold what came
+    Read,              // the answer came and the one read succeeded; the fields below hold it
     NoInternetHandle,  // the internet handle could not be opened
-    NotReached,        // the page's URL could not be opened
+    NotReached,        // the address could not be used, or the site not reached (or not trusted)
     ReadFailed,        // the read failed
   };
   Outcome outcome = Outcome::Read;
   // For a failed outcome: the call that failed and its error code.
   std::string failure;
+  // The status code of the answer, 200 for "200 OK".
+  int statusCode = 200;
   // The bytes the one read returned, at most kTimePageReadSize.
   std::string body;
   // The value of the response's Date header as sent; empty when it has none.
   std::string dateHeader;
 };
 
-// Fetches the time page over HTTP.
+// Fetches the time page.
 class TimePageFetcher {
  public:
   virtual ~TimePageFetcher() = default;
-  // Opens the URL (fetched from the server, not from a cache), reads once and closes every handle
-  // before returning.
+  // Opens the http:// or https:// address (fetched from the server, not from a cache, no
+  // redirection followed, an https:// site's certificate checked), reads once and closes every
+  // handle before returning. Gives up on a site that does not answer in time.
   virtual TimePageResponse Fetch(const std::string& url) = 0;
 };
 
-// The system's time-zone settings, in minutes (local time = UTC - bias).
-struct TimeZoneReading {
-  enum class Period {
-    Unknown,   // the zone has no daylight saving time
-    Standard,  // standard time is in force
-    Daylight,  // daylight saving time is in force
-    Failed,    // the query failed
-  };
-  Period period = Period::Unknown;
-  int32_t bias = 0;
-  int32_t standardBias = 0;
-  int32_t daylightBias = 0;
-  // For a failed query: the call and its error code.
-  std::string failure;
-};
-
-// Reads the system's time-zone settings.
-class TimeZoneQuery {
- public:
-  virtual ~TimeZoneQuery() = default;
-  // The zone's biases and which period is in force now.
-  virtual TimeZoneReading Read() = 0;
-};
-
-// The local date and time to set, field by field as the system's time record holds them.
+// The UTC date and time to set, field by field as the system's time record holds them.
 struct SystemTimeRecord {
   int year = 0, month = 0;
   int dayOfWeek = 0;  // 0 Sunday .. 6 Saturday
@@ -65,10 +44,10 @@ struct SystemTimeRecord {
   bool operator==(const SystemTimeRecord&) const = default;
 };
 
-// Sets the local clock.
-class LocalClockSetter {
+// Sets the system clock, which holds UTC: no time zone is involved.
+class SystemClockSetter {
  public:
-  virtual ~LocalClockSetter() = default;
-  // Sets the local date and time; nothing when it was set, else the call and its error code.
-  virtual std::optional<std::string> SetLocalTime(const SystemTimeRecord& record) = 0;
+  virtual ~SystemClockSetter() = default;
+  // Sets the UTC date and time; nothing when it was set, else the call and its error code.
+  virtual std::optional<std::string> SetSystemTime(const SystemTimeRecord& utc) = 0;
 };

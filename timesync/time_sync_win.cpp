@@ -4,6 +4,7 @@
 #include <wininet.h>
 
 #include "platform/win_error.h"
+#include "settings/time_url.h"
 #include "timesync/time_page.h"
 
 namespace {
@@ -11,6 +12,14 @@ namespace {
 constexpr char kAgent[] = "Tickfetcher";
 // Handed to WinINet with the request; the fetch is synchronous and no callback reads it.
 constexpr DWORD_PTR kRequestContext = 777;
+
+// INTERNET_FLAG_RELOAD, INTERNET_FLAG_NO_CACHE_WRITE, INTERNET_FLAG_PRAGMA_NOCACHE: from the
+// server, never from a cache, and nothing kept. INTERNET_FLAG_NO_AUTO_REDIRECT: a redirection is
+// an answer of its own (its Date header counts), never followed, so an https:// address can
+// never end at a plain http:// one. INTERNET_FLAG_NO_COOKIES, INTERNET_FLAG_NO_UI: a service has
+// no one to ask and nothing to remember.
+constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                                INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
 
 // Owns a WinINet handle and closes it on every path.
 class InternetHandle {
@@ -45,17 +54,64 @@ TimePageResponse Failure(TimePageResponse::Outcome outcome, const char* call, DW
   return response;
 }
 
+// The connect, send and receive time-outs, on the handle and so on the handles made from it.
+bool SetTimeouts(HINTERNET handle, DWORD timeoutMs) {
+  for (const DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+    if (!InternetSetOptionA(handle, option, &timeoutMs, sizeof timeoutMs)) return false;
+  return true;
+}
+
 }  // namespace
 
 TimePageResponse WinInetTimePageFetcher::Fetch(const std::string& url) {
+  const ParsedTimeUrl parsed = ParseTimeUrl(url);
+  if (!parsed.parts) {
+    TimePageResponse response;
+    response.outcome = TimePageResponse::Outcome::NotReached;
+    response.failure = parsed.problem;
+    return response;
+  }
+  const TimeUrlParts& parts = *parsed.parts;
+
   // INTERNET_OPEN_TYPE_PRECONFIG: the system's own proxy settings; no proxy or bypass list here.
   InternetHandle session(InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!session) return Failure(TimePageResponse::Outcome::NoInternetHandle, "InternetOpenA", GetLastError());
+  // One try at connecting, so the connect time-out bounds the wait.
+  DWORD retries = 1;
+  if (!SetTimeouts(session.Get(), timeoutMs_) ||
+      !InternetSetOptionA(session.Get(), INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof retries))
+    return Failure(TimePageResponse::Outcome::NoInternetHandle, "InternetSetOptionA", GetLastError());
 
-  // INTERNET_FLAG_RELOAD: from the server, never from a cache. No extra headers (length -1).
-  InternetHandle request(InternetOpenUrlA(session.Get(), url.c_str(), nullptr, static_cast<DWORD>(-1),
-                                          INTERNET_FLAG_RELOAD, kRequestContext));
-  if (!request) return Failure(TimePageResponse::Outcome::NotReached, "InternetOpenUrlA", GetLastError());
+  InternetHandle connection(InternetConnectA(session.Get(), parts.host.c_str(), static_cast<INTERNET_PORT>(parts.port),
+                                             nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, kRequestContext));
+  if (!connection) return Failure(TimePageResponse::Outcome::NotReached, "InternetConnectA", GetLastError());
+
+  // INTERNET_FLAG_SECURE: TLS, with the site's certificate checked against the trusted roots.
+  const DWORD flags = kRequestFlags | (parts.secure ? INTERNET_FLAG_SECURE : 0);
+  InternetHandle request(HttpOpenRequestA(connection.Get(), "GET", parts.path.c_str(), nullptr, nullptr, nullptr,
+                                          flags, kRequestContext));
+  if (!request) return Failure(TimePageResponse::Outcome::NotReached, "HttpOpenRequestA", GetLastError());
+  if (!SetTimeouts(request.Get(), timeoutMs_))
+    return Failure(TimePageResponse::Outcome::NotReached, "InternetSetOptionA", GetLastError());
+  if (parts.secure) {
+    // SECURITY_FLAG_IGNORE_CERT_DATE_INVALID: the clock may be wrong (that is why we ask), so a
+    // certificate is not refused for its dates; its chain and its host name still must hold.
+    DWORD security = 0;
+    DWORD size = sizeof security;
+    if (!InternetQueryOptionA(request.Get(), INTERNET_OPTION_SECURITY_FLAGS, &security, &size))
+      return Failure(TimePageResponse::Outcome::NotReached, "InternetQueryOptionA", GetLastError());
+    security |= SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
+    if (!InternetSetOptionA(request.Get(), INTERNET_OPTION_SECURITY_FLAGS, &security, sizeof security))
+      return Failure(TimePageResponse::Outcome::NotReached, "InternetSetOptionA", GetLastError());
+  }
+  if (!HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0))
+    return Failure(TimePageResponse::Outcome::NotReached, "HttpSendRequestA", GetLastError());
+
+  DWORD status = 0;
+  DWORD statusSize = sizeof status;
+  DWORD index = 0;
+  if (!HttpQueryInfoA(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize, &index))
+    return Failure(TimePageResponse::Outcome::ReadFailed, "HttpQueryInfoA", GetLastError());
 
   char buffer[kTimePageReadSize];
   DWORD read = 0;
@@ -63,48 +119,24 @@ TimePageResponse WinInetTimePageFetcher::Fetch(const std::string& url) {
     return Failure(TimePageResponse::Outcome::ReadFailed, "InternetReadFile", GetLastError());
 
   TimePageResponse response;
+  response.statusCode = static_cast<int>(status);
   response.body.assign(buffer, read);
   response.dateHeader = DateHeader(request.Get());
-  return response;  // the request handle closes first, then the internet handle
+  return response;  // the handles close in reverse order: request, connection, session
 }
 
-TimeZoneReading WindowsTimeZoneQuery::Read() {
-  TIME_ZONE_INFORMATION zone{};
-  const DWORD result = GetTimeZoneInformation(&zone);
-  const DWORD error = GetLastError();
-  TimeZoneReading reading;
-  reading.bias = zone.Bias;
-  reading.standardBias = zone.StandardBias;
-  reading.daylightBias = zone.DaylightBias;
-  switch (result) {
-    case TIME_ZONE_ID_UNKNOWN:
-      reading.period = TimeZoneReading::Period::Unknown;
-      break;
-    case TIME_ZONE_ID_STANDARD:
-      reading.period = TimeZoneReading::Period::Standard;
-      break;
-    case TIME_ZONE_ID_DAYLIGHT:
-      reading.period = TimeZoneReading::Period::Daylight;
-      break;
-    default:  // TIME_ZONE_ID_INVALID
-      reading.period = TimeZoneReading::Period::Failed;
-      reading.failure = DescribeWindowsFailure("GetTimeZoneInformation", error);
-      break;
-  }
-  return reading;
-}
-
-std::optional<std::string> WindowsLocalClockSetter::SetLocalTime(const SystemTimeRecord& record) {
+std::optional<std::string> WindowsSystemClockSetter::SetSystemTime(const SystemTimeRecord& utc) {
   SYSTEMTIME time{};
-  time.wYear = static_cast<WORD>(record.year);
-  time.wMonth = static_cast<WORD>(record.month);
-  time.wDayOfWeek = static_cast<WORD>(record.dayOfWeek);
-  time.wDay = static_cast<WORD>(record.day);
-  time.wHour = static_cast<WORD>(record.hour);
-  time.wMinute = static_cast<WORD>(record.minute);
-  time.wSecond = static_cast<WORD>(record.second);
-  time.wMilliseconds = static_cast<WORD>(record.milliseconds);
-  // The system ignores wDayOfWeek; it is filled for completeness.
-  if (::SetLocalTime(&time)) return std::nullopt;
-  return DescribeWindowsFailure("SetLocalTime", GetLastError());
+  time.wYear = static_cast<WORD>(utc.year);
+  time.wMonth = static_cast<WORD>(utc.month);
+  time.wDayOfWeek = static_cast<WORD>(utc.dayOfWeek);
+  time.wDay = static_cast<WORD>(utc.day);
+  time.wHour = static_cast<WORD>(utc.hour);
+  time.wMinute = static_cast<WORD>(utc.minute);
+  time.wSecond = static_cast<WORD>(utc.second);
+  time.wMilliseconds = static_cast<WORD>(utc.milliseconds);
+  // The system ignores wDayOfWeek; it is filled for completeness. SetSystemTime enables the
+  // privilege to set the clock itself for the call.
+  if (::SetSystemTime(&time)) return std::nullopt;
+  return DescribeWindowsFailure("SetSystemTime", GetLastError());
 }

@@ -1,21 +1,24 @@
 #pragma once
 
+#include <cstdint>
+
 #include "timesync/time_sync_platform.h"
+
+// How long a fetch waits for the site to take the connection, the request and to answer.
+inline constexpr uint32_t kTimePageTimeoutMs = 15'000;
 
 // The time page through WinINet, with the system's own proxy settings.
 class WinInetTimePageFetcher : public TimePageFetcher {
  public:
+  explicit WinInetTimePageFetcher(uint32_t timeoutMs = kTimePageTimeoutMs) : timeoutMs_(timeoutMs) {}
   TimePageResponse Fetch(const std::string& url) override;
+
+ private:
+  uint32_t timeoutMs_;
 };
 
-// The time zone from GetTimeZoneInformation.
-class WindowsTimeZoneQuery : public TimeZoneQuery {
+// The system clock set through SetSystemTime.
+class WindowsSystemClockSetter : public SystemClockSetter {
  public:
-  TimeZoneReading Read() override;
-};
-
-// The local clock set through SetLocalTime.
-class WindowsLocalClockSetter : public LocalClockSetter {
- public:
-  std::optional<std::string> SetLocalTime(const SystemTimeRecord& record) override;
+  std::optional<std::string> SetSystemTime(const SystemTimeRecord& utc) override;
 };

@@ -2,8 +2,9 @@
 """A time page on loopback for the service under Wine.
 
 GET /cgi-bin/timer.pl answers a page whose <PRE> block shows the current UTC time the way the
-public time pages do ("Dec. 08, 17:18:19 UTC"); with --date-header-only every path answers 404
-with no page, so the time can only come from the response's Date header. The port (chosen by the
+public time pages do ("Dec. 08, 17:18:19 UTC"), any other path 404; with --date-header-only every
+path answers a redirection (302) with no page, so the time can only come from the response's Date
+header (which counts for a 2xx or 3xx answer, never for an error). The port (chosen by the
 system) is written to the file given with --port-file. Only 127.0.0.1 is ever bound.
 """
 import argparse
@@ -23,7 +24,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
     date_header_only = False
 
     def do_GET(self):
-        if self.path == "/cgi-bin/timer.pl" and not self.date_header_only:
+        if self.date_header_only:
+            body = b"<HTML><BODY>Moved</BODY></HTML>\n"
+            self.send_response(302)
+            self.send_header("Location", "/elsewhere")
+        elif self.path == "/cgi-bin/timer.pl":
             body = page().encode()
             self.send_response(200)
         else:

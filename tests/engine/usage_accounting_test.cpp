@@ -68,7 +68,12 @@ TEST_F(AccountingTest, EachRecordIsCountedAndDatedByItsOwnState) {
        {"Next day - reseting spent times", "spent time=0 date=07.12.2026"}},
       {"date without leading zero", true, StringList{"5", "7.12.2026"}, {"0", "07.12.2026"}, 2,
        {"Next day - reseting spent times", "spent time=0 date=07.12.2026"}},
-      {"clock set back a day", true, StringList{"5", "08.12.2026"}, {"0", "07.12.2026"}, 2,
+      // A count written while the clock was ahead keeps its minutes: going back gives no new day.
+      {"dated tomorrow", true, StringList{"5", "08.12.2026"}, {"6", "07.12.2026"}, 2,
+       {"Spent time of alice is dated 08.12.2026, after today; it is kept for today", "spent time=6 date=07.12.2026"}},
+      {"dated a year ahead", false, StringList{"61", "07.12.2027"}, {"61", "07.12.2026"}, 1,
+       {"Spent time of alice is dated 07.12.2027, after today; it is kept for today", "spent time=61 date=07.12.2026"}},
+      {"dated on a day that does not exist", false, StringList{"5", "31.02.2027"}, {"0", "07.12.2026"}, 1,
        {"Next day - reseting spent times", "spent time=0 date=07.12.2026"}},
       {"count at the 32-bit limit", true, StringList{"2147483647", "07.12.2026"}, {"2147483647", "07.12.2026"}, 1,
        {"spent time=2147483647 date=07.12.2026"}},

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "fakes/manual_clock.h"
 #include "timesync/time_sync_platform.h"
 
 // A time page fetch that answers with a set response and records the URLs asked for.
@@ -17,9 +18,11 @@ class FakeTimePageFetcher : public TimePageFetcher {
     return response;
   }
 
-  // The one read returns the body; the response carries the Date header (none when empty).
-  void Serve(std::string body, std::string dateHeader = "") {
+  // The one read returns the body; the response carries the status and the Date header (none
+  // when empty).
+  void Serve(std::string body, std::string dateHeader = "", int statusCode = 200) {
     response = TimePageResponse{};
+    response.statusCode = statusCode;
     response.body = std::move(body);
     response.dateHeader = std::move(dateHeader);
   }
@@ -36,26 +39,18 @@ class FakeTimePageFetcher : public TimePageFetcher {
   std::function<void()> onFetch;
 };
 
-// A time zone with set biases; one hour east of UTC in standard time unless a test says otherwise.
-class FakeTimeZoneQuery : public TimeZoneQuery {
+// Records every setting of the system clock and, like the system, moves the manual clock to the
+// UTC time set; fails with a set failure text instead.
+class RecordingClockSetter : public SystemClockSetter {
  public:
-  FakeTimeZoneQuery() {
-    reading.period = TimeZoneReading::Period::Standard;
-    reading.bias = -60;
-  }
-  TimeZoneReading Read() override { return reading; }
-
-  TimeZoneReading reading;
-};
-
-// Records every clock setting instead of setting the clock; fails with a set failure text.
-class RecordingClockSetter : public LocalClockSetter {
- public:
-  std::optional<std::string> SetLocalTime(const SystemTimeRecord& record) override {
-    records.push_back(record);
+  std::optional<std::string> SetSystemTime(const SystemTimeRecord& utc) override {
+    records.push_back(utc);
+    if (!failure && clock != nullptr)
+      clock->SetSystemClock({utc.year, utc.month, utc.day, utc.hour, utc.minute, utc.second, utc.milliseconds});
     return failure;
   }
 
   std::vector<SystemTimeRecord> records;
   std::optional<std::string> failure;
+  ManualClock* clock = nullptr;
 };

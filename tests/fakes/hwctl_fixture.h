@@ -6,6 +6,7 @@
 
 #include "fakes/fake_folder_access.h"
 #include "fakes/manual_clock.h"
+#include "fakes/rule_time_zones.h"
 #include "hwctl/commands.h"
 #include "settings/in_memory_registry.h"
 
@@ -17,6 +18,7 @@ class HwctlFixture {
     platform.openRegistry = registry.Opener();
     platform.clock = &clock;
     platform.folderAccess = &folders;
+    platform.timeZones = &zones;
     clock.SetNow({2026, 12, 8, 10, 0, 0, 0});
     folders.SetKeptFromUsers("C:\\Hourwarden");
     folders.SetOpenToUsers("C:\\Users\\Public");
@@ -39,5 +41,6 @@ class HwctlFixture {
   InMemoryRegistry registry;
   ManualClock clock;
   FakeFolderAccess folders;
+  RuleTimeZones zones;  // the computer's zone is W. Europe Standard Time
   HwctlPlatform platform;
 };

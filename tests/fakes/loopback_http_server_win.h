@@ -1,7 +1,8 @@
 #pragma once
 
 // A one-shot HTTP server on 127.0.0.1 for the tests of the Windows internet fetch: it listens at a
-// port the system picks, answers the first request with a canned response and records the request.
+// port the system picks, answers the first request with a canned response (or, as a site that
+// hangs, never answers it) and records the request.
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -14,7 +15,9 @@
 
 class LoopbackHttpServer {
  public:
-  explicit LoopbackHttpServer(std::string response) {
+  static constexpr bool kNeverAnswers = false;
+
+  explicit LoopbackHttpServer(std::string response, bool answers = true) : answers_(answers) {
     WSADATA data;
     started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
     listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -76,6 +79,12 @@ class LoopbackHttpServer {
         if (received <= 0) break;
         request.append(buffer, static_cast<size_t>(received));
       }
+      if (!answers_) {
+        // Keeps the connection open and silent until the server is destroyed.
+        while (!stop_) Sleep(20);
+        closesocket(client);
+        break;
+      }
       send(client, response.data(), static_cast<int>(response.size()), 0);
       shutdown(client, SD_SEND);
       // Let the client read the whole response before the connection goes away.
@@ -87,6 +96,7 @@ class LoopbackHttpServer {
     requestPromise_.set_value(request);
   }
 
+  bool answers_ = true;
   bool started_ = false;
   SOCKET listener_ = INVALID_SOCKET;
   int port_ = 0;

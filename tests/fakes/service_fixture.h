@@ -14,11 +14,13 @@
 #include "fakes/fake_session_control.h"
 #include "fakes/fake_timer.h"
 #include "fakes/manual_clock.h"
+#include "fakes/rule_time_zones.h"
 #include "fakes/temp_dir.h"
 #include "logging/logs.h"
 #include "platform/regional_format.h"
 #include "service/hourwarden.h"
 #include "settings/in_memory_registry.h"
+#include "timesync/time_confirmation.h"
 
 // A service object on fakes, writing its logs into a temporary directory.
 class ServiceFixture {
@@ -33,8 +35,9 @@ class ServiceFixture {
     platform.companionWindow = &companionWindow;
     platform.openRegistry = registry.Opener();
     platform.timePageFetcher = &timePageFetcher;
-    platform.timeZoneQuery = &timeZoneQuery;
-    platform.localClockSetter = &clockSetter;
+    platform.systemClockSetter = &clockSetter;
+    platform.timeZones = &timeZones;
+    clockSetter.clock = &clock;
     platform.processSource = &processSource;
     platform.accountControl = &accounts;
     platform.sessionControl = &sessions;
@@ -97,8 +100,8 @@ class ServiceFixture {
   FakeCompanionWindow companionWindow;
   InMemoryRegistry registry;  // every access object of the service works on this one tree
   FakeTimePageFetcher timePageFetcher;
-  FakeTimeZoneQuery timeZoneQuery;
   RecordingClockSetter clockSetter;
+  RuleTimeZones timeZones;
   FakeProcessSource processSource;
   FakeAccountControl accounts;
   FakeSessionControl sessions;
@@ -112,17 +115,19 @@ class ServiceFixture {
 };
 
 // Cycle steps that record the order of calls; the synchronisation results come from a queue
-// (false once the queue is empty). Each step also writes a debug line named after it, so the
-// tests can see where in the log the steps ran.
+// (false once the queue is empty), and a success confirms the clock's time as it is. Each step
+// also writes a debug line named after it, so the tests can see where in the log the steps ran.
 class StepRecorder {
  public:
   CycleSteps Steps() {
     CycleSteps steps;
-    steps.syncInternetTime = [this](ServiceState& service) {
+    steps.syncInternetTime = [this](ServiceState& service, const TimePageFetch&) {
       Recorder("SyncInternetTime")(service);
       if (syncResults.empty()) return false;
       const bool result = syncResults.front();
       syncResults.pop_front();
+      const Clock& clock = *service.Platform().clock;
+      if (result) ConfirmTime(service, clock.UtcNow(), clock.TickMilliseconds());
       return result;
     };
     steps.loadSettings = Recorder("LoadSettings");

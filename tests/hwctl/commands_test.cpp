@@ -194,6 +194,9 @@ TEST_F(CommandsTest, RefusedCommandsWriteNothing) {
       {{"path", "C:\\Users\\Public", "--create"}, "standard users can write to C:\\Users\\Public\\"},
       {{"path", "Logs", "--create"}, "Path: \"Logs\\\" is not a full folder path"},
       {{"timeurl", "ftp://time.example.net/"}, "TimeUrl: \"ftp://time.example.net/\" is not an http:// or https://"},
+      {{"timeurl", "https://time.example.net:0/"}, "TimeUrl: \"https://time.example.net:0/\" has a port that is not"},
+      {{"timezone", "Mars", "Standard", "Time"}, "TimeZone: \"Mars Standard Time\" is not a time zone of this computer"},
+      {{"timezone", "..\\Tokyo Standard Time"}, "TimeZone: \"..\\Tokyo Standard Time\" is not a time zone"},
   };
   registry.SetIntegerForTesting(User("alice"), "SpentTime", 30);
   registry.SetStringForTesting(User("alice"), "TimeStamp", "08.12.2026");
@@ -207,6 +210,40 @@ TEST_F(CommandsTest, RefusedCommandsWriteNothing) {
     EXPECT_TRUE(result.output.empty());
     EXPECT_EQ(Snapshot(), before);
   }
+}
+
+// The zone is stored by its name and the service reads it at its next minute; the commands then
+// count the day in it, as the service does.
+TEST_F(CommandsTest, TimezoneStoresTheZoneTheServiceAndTheCommandsKeepTheirDaysIn) {
+  clock.SetUtc({2026, 12, 8, 15, 30, 0, 0});  // 16:30 in W. Europe, 00:30 the next day in Tokyo
+  registry.SetIntegerForTesting(User("alice"), "SpentTime", 30);
+  registry.SetStringForTesting(User("alice"), "TimeStamp", "08.12.2026");
+
+  const CommandResult tokyo = Hwctl({"timezone", "Tokyo", "Standard", "Time"});
+  ASSERT_EQ(tokyo.exitCode, kExitSuccess) << tokyo.error;
+  EXPECT_EQ(tokyo.output, "TimeZone is now Tokyo Standard Time: the service keeps its days and restricted periods in "
+                          "it (there it is now 09.12.2026 00:30).\nThe service applies it at its next minute.\n");
+  EXPECT_EQ(Value(kProductKey, "TimeZone"), StringValue("Tokyo Standard Time"));
+  EXPECT_EQ(ReloadRequest(), IntegerValue(1));
+  EXPECT_THAT(Hwctl({"list"}).output, StartsWith("Wednesday 09.12.2026 00:30\nTime zone: Tokyo Standard Time (TimeZone)\n"
+                                                 "User   Allowance  Spent  Left  Restricted now  Next period  Logoff\n"
+                                                 "alice  unlimited  0      -"));
+  EXPECT_THAT(Hwctl({"grant", "alice", "10"}).output, HasSubstr("no minutes counted today"));
+
+  ASSERT_EQ(Hwctl({"timezone", "current"}).exitCode, kExitSuccess);
+  EXPECT_EQ(Value(kProductKey, "TimeZone"), StringValue("W. Europe Standard Time"));
+  EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("\nTime zone: W. Europe Standard Time (TimeZone)\n"));
+  EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("* Today: 30 minutes spent"));
+  // A count dated after today is kept for today, as the service keeps it.
+  registry.SetStringForTesting(User("alice"), "TimeStamp", "09.12.2026");
+  EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("* Today: 30 minutes spent"));
+
+  ASSERT_EQ(Hwctl({"timezone", "none"}).exitCode, kExitSuccess);
+  EXPECT_EQ(Value(kProductKey, "TimeZone"), StringValue(""));
+  zones.systemZone.clear();  // the computer's zone cannot be read
+  const CommandResult unknown = Hwctl({"timezone", "current"});
+  EXPECT_EQ(unknown.exitCode, kExitRefused);
+  EXPECT_THAT(unknown.error, HasSubstr("TimeZone: the computer's zone cannot be read"));
 }
 
 TEST_F(CommandsTest, ARegistryThatRefusesTheWriteIsReported) {
@@ -240,7 +277,8 @@ TEST_F(CommandsTest, CommandLinesItDoesNotUnderstandAreUsageErrors) {
 TEST_F(CommandsTest, EveryCommandHasItsHelpWhateverElseIsGiven) {
   const auto before = Snapshot();
   for (const char* name :
-       {"list", "show", "add", "remove", "limit", "periods", "grant", "reload", "debug", "path", "timeurl", "servicelogoff", "check"}) {
+       {"list", "show", "add", "remove", "limit", "periods", "grant", "reload", "debug", "path", "timeurl", "timezone",
+        "servicelogoff", "check"}) {
     SCOPED_TRACE(name);
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
              {name, "--help"}, {name, "alice", "-h"}, {"help", name}}) {

@@ -40,6 +40,7 @@ TEST_F(ReportsTest, ListShowsEachUsersDayAsTheServiceSeesIt) {
   EXPECT_EQ(result.exitCode, kExitSuccess);
   EXPECT_EQ(result.output,
             "Tuesday 08.12.2026 10:00\n"
+            "Time zone: the computer's (W. Europe Standard Time), which users may change; hwctl timezone current fixes it\n"
             "User   Allowance  Spent  Left     Restricted now  Next period  Logoff\n"
             "alice  60         30     30       no              21:00        no\n"
             "bob    unlimited  0      -        until 12:00     Wed 08:00    requested\n"
@@ -49,13 +50,15 @@ TEST_F(ReportsTest, ListShowsEachUsersDayAsTheServiceSeesIt) {
 }
 
 TEST_F(ReportsTest, ListWithoutUsersSaysHowToAddOne) {
-  EXPECT_EQ(Hwctl({"list"}).output, "Tuesday 08.12.2026 10:00\nNo restricted users. Add one with: hwctl add USER\n");
+  EXPECT_EQ(Hwctl({"list"}).output, "Tuesday 08.12.2026 10:00\n" "Time zone: the computer's (W. Europe Standard Time), which users may change; hwctl timezone current fixes it\n"
+                                    "No restricted users. Add one with: hwctl add USER\n");
 }
 
 TEST_F(ReportsTest, ShowGivesTheWeekWithTodayMarked) {
   ThreeUsers();
   EXPECT_EQ(Hwctl({"show", "ALICE"}).output,
             "alice (HKLM\\SOFTWARE\\Qorvex\\Hourwarden\\Time_restrictions\\alice)\n"
+            "Time zone: the computer's (W. Europe Standard Time), which users may change; hwctl timezone current fixes it\n"
             "Day        Allowance  Restricted periods\n"
             "Monday     60         none\n"
             "Tuesday *  60         21:00-24:00\n"
@@ -128,6 +131,12 @@ TEST_F(ReportsTest, CheckFindsEveryKindOfMisreadValue) {
        "Hourwarden: Path: standard users can write to C:\\Users\\Public\\"},
       {"Path to no folder", [](HwctlFixture& f) { f.registry.SetStringForTesting(kProductKey, "Path", "D:\\Logs\\"); },
        "Hourwarden: Path: the folder D:\\Logs\\ does not exist"},
+      {"TimeZone naming no zone", [](HwctlFixture& f) { f.registry.SetStringForTesting(kProductKey, "TimeZone", "Mars Standard Time"); },
+       "Hourwarden: TimeZone: \"Mars Standard Time\" is not a time zone of this computer: the service uses the "
+       "computer's zone (W. Europe Standard Time)"},
+      {"TimeZone of the wrong type", [](HwctlFixture& f) { f.registry.SetIntegerForTesting(kProductKey, "TimeZone", 9); },
+       "Hourwarden: TimeZone: holds REG_DWORD where REG_SZ was expected: the service takes it as missing and keeps its "
+       "days in the computer's zone"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -147,11 +156,49 @@ TEST_F(ReportsTest, CheckFindsEveryKindOfMisreadValue) {
 }
 
 TEST_F(ReportsTest, CheckOfACleanConfigurationFindsNothing) {
+  ASSERT_EQ(Hwctl({"timezone", "current"}).exitCode, kExitSuccess);
+  ASSERT_EQ(Hwctl({"timeurl", "https://time.example.net/"}).exitCode, kExitSuccess);
   const CommandResult result = Hwctl({"check"});
   EXPECT_EQ(result.exitCode, kExitRefused);  // no Path yet
   EXPECT_EQ(result.output, "Hourwarden: Path: missing: the logs are written to the service's current folder\n1 problem found.\n");
   ASSERT_EQ(Hwctl({"path", "C:\\Hourwarden\\"}).exitCode, kExitSuccess);
   EXPECT_EQ(Hwctl({"check"}).output, "No problems found: the service reads every value as it is meant.\n");
+}
+
+// What a child could use is a warning, not a problem: check still exits with 0 for it.
+TEST_F(ReportsTest, CheckWarnsOfAZoneUsersMayChangeAndOfTheTimeOverPlainHttp) {
+  const std::string noZone =
+      "warning: Hourwarden: TimeZone: not set: the service keeps its days and restricted periods in the computer's "
+      "zone (W. Europe Standard Time), which standard users may change to reach another day; hwctl timezone current "
+      "sets it to the computer's zone\n";
+  const std::string otherZone =
+      "warning: Hourwarden: TimeZone: Tokyo Standard Time is not the computer's zone (W. Europe Standard Time): the "
+      "days and restricted periods follow Tokyo Standard Time, the clock on the screen does not\n";
+  const auto plainHttp = [](const std::string& url) {
+    return "warning: Hourwarden: TimeUrl: the time comes over plain HTTP (" + url +
+           "), so a network a child controls, such as a phone's hotspot, can set the date; an https:// address is "
+           "the hardened setting: hwctl timeurl https://...\n";
+  };
+  const struct {
+    const char* name;
+    std::vector<std::vector<std::string>> commands;
+    std::string warnings;
+  } cases[] = {
+      {"nothing set", {}, noZone + plainHttp("http://www.msftconnecttest.com/connecttest.txt")},
+      {"zone emptied, http address", {{"timezone", "none"}, {"timeurl", "http://time.example.net/"}},
+       noZone + plainHttp("http://time.example.net/")},
+      {"another zone", {{"timezone", "Tokyo", "Standard", "Time"}, {"timeurl", "https://time.example.net/"}}, otherZone},
+      {"the computer's zone, in other letters", {{"timezone", "w. europe standard time"}, {"timeurl", "HTTPS://t.example/"}}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    HwctlFixture fixture;
+    ASSERT_EQ(fixture.Hwctl({"path", "C:\\Hourwarden\\"}).exitCode, kExitSuccess);
+    for (const auto& command : c.commands) ASSERT_EQ(fixture.Hwctl(command).exitCode, kExitSuccess);
+    const CommandResult result = fixture.Hwctl({"check"});
+    EXPECT_EQ(result.exitCode, kExitSuccess);
+    EXPECT_EQ(result.output, "No problems found: the service reads every value as it is meant.\n" + c.warnings);
+  }
 }
 
 }  // namespace

@@ -56,6 +56,14 @@ TEST(DateTimeTest, FixedFormatsOfStoredDatesFiltersAndTheLog) {
   EXPECT_EQ(FormatLogTimestamp(At(2026, 12, 8) - 0.0000001, ":"), "07.12.2026 23:59:59");
 }
 
+TEST(DateTimeTest, StoredDatesAreReadOnlyInTheirOwnForm) {
+  EXPECT_EQ(ParseStoredDate("08.12.2026"), At(2026, 12, 8));
+  EXPECT_EQ(ParseStoredDate("29.02.2024"), At(2024, 2, 29));
+  for (const char* text : {"", "8.12.2026", "08.12.26", "08-12-2026", "29.02.2026", "00.01.2026", "08.13.2026",
+                           "08.12.2026 ", "0a.12.2026", "08.12.+026"})
+    EXPECT_FALSE(ParseStoredDate(text).has_value()) << text;
+}
+
 TEST(DateTimeTest, GeneralFormLeavesTheTimeOutAtMidnight) {
   FixedRegionalFormat format;
   EXPECT_EQ(FormatGeneralDateTime(format, At(2026, 12, 8, 3, 34, 30)), "08.12.2026 03:34:30");

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "hwctl/validation.h"
+#include "platform/time_zones.h"
 #include "settings/registry_access.h"
 #include "settings/registry_values.h"
 #include "settings/settings_loader.h"
@@ -38,6 +39,7 @@ const ServiceValue kServiceValues[] = {
     {kDebugValue, "decimal", [](int64_t level) { return DebugLevelOfArgument(std::to_string(level)).value.has_value(); }, nullptr},
     {kPathValue, "text", nullptr, [](const std::string& path) { return PathProblems(path).empty(); }},
     {kTimeUrlValue, "text", nullptr, [](const std::string& url) { return url.empty() || !TimeUrlProblem(url); }},
+    {kTimeZoneValue, "text", nullptr, [](const std::string& zone) { return zone.empty() || !ZoneNameProblem(zone); }},
     // hwctl servicelogoff writes 1 (on) or 0 (off).
     {kServiceLogoffValue, "decimal", [](int64_t value) { return value == 0 || value == 1; }, nullptr},
 };

@@ -134,7 +134,8 @@ TEST_F(SchedulerTest, UnsynchronisedTicksRetryEveryFifteenAndHoldTheLoggedOnBack
   EXPECT_EQ(Lines("Synchronization with internet time"), 3);
 }
 
-TEST_F(SchedulerTest, ASyncSucceedingOnTickFifteenSwitchesToTheSynchronisedBranch) {
+// The start's day test waited for this first confirmed time, and runs with it.
+TEST_F(SchedulerTest, ASyncSucceedingOnTickFifteenRunsTheStartsDayTestAndSwitchesToTheSynchronisedBranch) {
   THourwarden& service = fixture.Build();
   service.SetCycleStepsForTesting(steps.Steps());
   steps.syncResults = {false, true};
@@ -142,7 +143,8 @@ TEST_F(SchedulerTest, ASyncSucceedingOnTickFifteenSwitchesToTheSynchronisedBranc
   service.ServiceStart(started);
   steps.calls.clear();
   for (int tick = 1; tick <= 15; ++tick) service.Timer1Timer();
-  EXPECT_THAT(steps.calls, ElementsAre("SyncInternetTime"));
+  EXPECT_THAT(steps.calls, ElementsAre("SyncInternetTime", "UpdateSpentTimes"));
+  EXPECT_FALSE(service.DayTestPending);
   EXPECT_TRUE(service.TimeSynced);
   EXPECT_EQ(service.TickCount, 0);
   service.Timer1Timer();

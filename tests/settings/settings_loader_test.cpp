@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "fakes/service_fixture.h"
+#include "settings/registry_values.h"
 
 namespace {
 
@@ -287,15 +288,18 @@ TEST(LoaderErrorTest, AValueOfTheWrongTypeIsReportedAndTakenAsAbsent) {
 
 TEST_F(LoaderTest, AFailedLoadKeepsEverySettingOfBeforeAndIsTriedAgain) {
   registry.SetIntegerForTesting(kProductKey, "Debug", 3);
+  registry.SetStringForTesting(kProductKey, "TimeZone", "Tokyo Standard Time");
   registry.SetStringForTesting(User("ann"), "DayLimit", "60");
   ASSERT_TRUE(LoadSettings(service));
   registry.SetIntegerForTesting(kProductKey, "Debug", 4);
+  registry.SetStringForTesting(kProductKey, "TimeZone", "W. Europe Standard Time");
   registry.SetStringForTesting(User("bea"), "DayLimit", "30");
   registry.FailEnumerationForTesting(kRestrictionsKey);
   service.DebugLines.Clear();
 
   EXPECT_FALSE(LoadSettings(service));
   EXPECT_EQ(service.DebugLevel, 3);
+  EXPECT_EQ(service.TimeZone, "Tokyo Standard Time");
   EXPECT_THAT(service.RestrictedUsers.Items(), ::testing::ElementsAre("ann"));
   ASSERT_EQ(service.DayLimits.size(), 1u);
   EXPECT_EQ((*TableEntry(service.DayLimits, 0))[0], "60");
@@ -364,6 +368,63 @@ TEST_F(LoaderTest, AProductKeyThatDoesNotOpenForWritingGivesNoRequest) {
   EXPECT_EQ(CheckReloadRequest(service), 0);
   EXPECT_EQ(Logged(), (Lines{"ERROR: Not possible to read settings flag"}));
   EXPECT_EQ(registry.ValueForTesting(kProductKey, "ReadSettings"), IntegerValue(1));
+}
+
+}  // namespace
+
+namespace {
+
+// TimeZone names the zone every local time is taken in, when it is a zone of this computer.
+TEST(TimeZoneSettingTest, AZoneOfThisComputerIsTakenAndAnyOtherValueLeavesTheSystemsZone) {
+  const struct {
+    const char* name;
+    std::optional<RegistryValue> value;
+    std::string inForce;
+    Lines lines;
+  } cases[] = {
+      {"missing", std::nullopt, "", {}},
+      {"empty", StringValue(""), "", {}},
+      {"a zone", StringValue("Tokyo Standard Time"), "Tokyo Standard Time", {"Time zone:Tokyo Standard Time"}},
+      {"no zone here", StringValue("Mars Standard Time"), "",
+       {"ERROR: Time zone \"Mars Standard Time\" is not a zone of this computer; the system's zone is used",
+        "GetTimeZoneInformationForYear failed with error 2: The system cannot find the file specified."}},
+      {"another key's path", StringValue("..\\Tokyo Standard Time"), "",
+       {"ERROR: Time zone \"..\\Tokyo Standard Time\" is not a zone of this computer; the system's zone is used",
+        "a zone name holds no backslash"}},
+      {"a number", IntegerValue(9), "",
+       {"ERROR: Registry value \"TimeZone\" of key \\SOFTWARE\\Qorvex\\Hourwarden\\: holds REG_DWORD where REG_SZ "
+        "was expected; taken as absent"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ServiceFixture fixture;
+    fixture.registry.SetIntegerForTesting(kProductKey, "Debug", 2);
+    if (c.value) fixture.registry.SetValueForTesting(kProductKey, "TimeZone", *c.value);
+    THourwarden& service = fixture.Build();  // construction reads it first
+    EXPECT_EQ(service.TimeZone, c.inForce);
+    service.TimeZone = "GMT Standard Time";
+    service.DebugLines.Clear();
+    LoadSettings(service);
+    EXPECT_EQ(service.TimeZone, c.inForce);
+    Lines zoneLines;
+    for (const std::string& line : fixture.BufferedMessages())
+      if (line.find("Time zone") != std::string::npos || line.find("TimeZone") != std::string::npos ||
+          line.find("failed with") != std::string::npos || line.find("backslash") != std::string::npos)
+        zoneLines.push_back(line);
+    EXPECT_EQ(zoneLines, c.lines);
+    EXPECT_EQ(fixture.registry.OpenKeyCountForTesting(), 0);
+  }
+}
+
+// The first lines of the service already carry the administrator's time.
+TEST(TimeZoneSettingTest, StampsTheFirstLinesInTheZone) {
+  ServiceFixture fixture;
+  fixture.clock.SetUtc({2026, 12, 8, 15, 30, 0, 0});
+  fixture.registry.SetStringForTesting(kProductKey, "TimeZone", "Tokyo Standard Time");
+  THourwarden& service = fixture.Build();
+  ASSERT_FALSE(service.DebugLines.Empty());
+  EXPECT_EQ(service.DebugLines[0], "[09.12.2026 00:30:00] Time zone:Tokyo Standard Time");
+  EXPECT_EQ(service.DebugLines[1], "[09.12.2026 00:30:00] Creating service");
 }
 
 }  // namespace

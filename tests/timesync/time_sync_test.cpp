@@ -1,22 +1,27 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "fakes/service_fixture.h"
 #include "service/cycle_steps.h"
+#include "timesync/time_confirmation.h"
 #include "timesync/time_sync.h"
 
 namespace {
 
-using Period = TimeZoneReading::Period;
 using testing::ElementsAre;
 using testing::HasSubstr;
 using testing::StartsWith;
 
 const std::string kExamplePage = "<HTML><PRE>\n<BR>Dec. 08, 03:34:30 UTC\tUniversal Time</PRE></HTML>";
 const std::string kNoPage = "<HTML><BODY>404 Not Found</BODY></HTML>";
+const std::string kHeader = "Tue, 08 Dec 2026 17:18:19 GMT";
+// The example page's time and the header's, as the system clock is set to them.
+const SystemTimeRecord kPageRecord{2026, 12, 2, 8, 3, 34, 30, 0};
+const SystemTimeRecord kHeaderRecord{2026, 12, 2, 8, 17, 18, 19, 0};
 
 class TimeSyncTest : public testing::Test {
  protected:
@@ -26,56 +31,64 @@ class TimeSyncTest : public testing::Test {
     service.DebugLevel = debugLevel;
     return service;
   }
-  void SetZone(TimeZoneReading::Period period, int bias, int standardBias, int daylightBias) {
-    fixture.timeZoneQuery.reading = TimeZoneReading{period, bias, standardBias, daylightBias, ""};
-  }
   const std::vector<SystemTimeRecord>& Records() const { return fixture.clockSetter.records; }
 
   ServiceFixture fixture;
 };
 
-// The example page read one hour east of UTC, by way of either period's bias.
-TEST_F(TimeSyncTest, SetsTheClockToThePageTimeInLocalTime) {
+// The system clock holds UTC: the page's time is set as it is, whatever the zones say; the
+// message shows it in the service's zone, as every line of the log.
+TEST_F(TimeSyncTest, SetsTheSystemClockToThePageTimeInUtc) {
   struct Case {
     const char* name;
-    TimeZoneReading::Period period;
-    int bias, standardBias, daylightBias;
+    int systemOffset;
+    std::string timeZone;
+    const char* message;
   };
-  for (const Case& c : {Case{"standard time", Period::Standard, -60, 0, -60},
-                        Case{"daylight time", Period::Daylight, 0, 0, -60}}) {
+  const Case cases[] = {
+      {"one hour east", 60, "", "Updating date and time. Internet time=08.12.2026 04:34:30"},
+      {"five hours west", -300, "", "Updating date and time. Internet time=07.12.2026 22:34:30"},
+      {"administrator's zone", -300, "Tokyo Standard Time", "Updating date and time. Internet time=08.12.2026 12:34:30"},
+  };
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ServiceFixture local;
-    local.clock.SetNow({2026, 12, 8, 10, 0, 0, 0});
+    local.clock.SetSystemZoneOffset(c.systemOffset);
+    local.clock.SetUtc({2026, 12, 8, 9, 0, 0, 0});
     local.timePageFetcher.Serve(kExamplePage);
-    local.timeZoneQuery.reading = TimeZoneReading{c.period, c.bias, c.standardBias, c.daylightBias, ""};
     THourwarden& service = local.Build();
+    service.TimeZone = c.timeZone;
     service.DebugLines.Clear();
 
     EXPECT_TRUE(SyncInternetTime(service));
-    EXPECT_THAT(local.clockSetter.records, ElementsAre(SystemTimeRecord{2026, 12, 2, 8, 4, 34, 30, 0}));
-    EXPECT_THAT(local.BufferedMessages(), ElementsAre("Updating date and time. Internet time=08.12.2026 04:34:30"));
+    EXPECT_THAT(local.clockSetter.records, ElementsAre(kPageRecord));
+    EXPECT_THAT(local.BufferedMessages(), ElementsAre(c.message));
+    // The time set is the confirmed one, with the tick count of the read.
+    EXPECT_EQ(service.LastConfirmedTime.utc, EncodeDateTime({2026, 12, 8, 3, 34, 30, 0}));
+    EXPECT_EQ(service.LastConfirmedTime.tick, local.clock.TickMilliseconds());
+    EXPECT_EQ(service.NextTimeCheckTick, local.clock.TickMilliseconds() + kTimeRecheckMs);
   }
 }
 
-TEST_F(TimeSyncTest, LeavesAClockThatAgreesAlone) {
-  fixture.clock.SetNow({2026, 12, 8, 4, 34, 30, 0});
+TEST_F(TimeSyncTest, LeavesAClockThatAgreesAloneAndConfirmsIt) {
+  fixture.clock.SetUtc({2026, 12, 8, 3, 34, 30, 0});
   fixture.timePageFetcher.Serve(kExamplePage);
   THourwarden& service = Build(4);
   EXPECT_TRUE(SyncInternetTime(service));
   EXPECT_TRUE(Records().empty());
   EXPECT_TRUE(fixture.BufferedMessages().empty());
+  EXPECT_EQ(service.LastConfirmedTime.utc, fixture.clock.UtcNow());
 }
 
-TEST_F(TimeSyncTest, SetsTheNextLocalDayWhenUtcIsStillTheDayBefore) {
-  fixture.clock.SetNow({2027, 1, 1, 0, 10, 0, 0});
+TEST_F(TimeSyncTest, TakesThePageYearAcrossNewYear) {
+  fixture.clock.SetUtc({2027, 1, 1, 0, 10, 0, 0});
   fixture.timePageFetcher.Serve("<PRE>\n<BR>Dec. 31, 23:30:00 UTC");
   THourwarden& service = Build();
   EXPECT_TRUE(SyncInternetTime(service));
-  EXPECT_THAT(Records(), ElementsAre(SystemTimeRecord{2027, 1, 5, 1, 0, 30, 0, 0}));
+  EXPECT_THAT(Records(), ElementsAre(SystemTimeRecord{2026, 12, 4, 31, 23, 30, 0, 0}));
 }
 
 TEST_F(TimeSyncTest, TakesTheDateHeaderWhenThereIsNoPage) {
-  const std::string header = "Tue, 08 Dec 2026 17:18:19 GMT";
   struct Case {
     const char* name;
     std::string body;
@@ -85,11 +98,86 @@ TEST_F(TimeSyncTest, TakesTheDateHeaderWhenThereIsNoPage) {
     SCOPED_TRACE(c.name);
     ServiceFixture local;
     local.clock.SetNow({2025, 1, 2, 10, 0, 0, 0});  // wrong by a year: the header carries its own
-    local.timePageFetcher.Serve(c.body, header);
+    local.timePageFetcher.Serve(c.body, kHeader);
     THourwarden& service = local.Build();
     EXPECT_TRUE(SyncInternetTime(service));
-    EXPECT_THAT(local.clockSetter.records, ElementsAre(SystemTimeRecord{2026, 12, 2, 8, 18, 18, 19, 0}));
+    EXPECT_THAT(local.clockSetter.records, ElementsAre(kHeaderRecord));
   }
+}
+
+// Only a 200 answer counts for a page and only a 2xx or 3xx one for a bare Date header: a
+// captive portal's or a broken site's error page says nothing about the time.
+TEST_F(TimeSyncTest, TakesTheTimeOnlyFromAnswersOfTheRightStatus) {
+  struct Case {
+    int status;
+    std::string body;
+    std::optional<SystemTimeRecord> record;
+  };
+  const Case cases[] = {
+      {200, kExamplePage, kPageRecord}, {203, kExamplePage, kHeaderRecord}, {204, "", kHeaderRecord},
+      {302, kExamplePage, kHeaderRecord}, {304, "", kHeaderRecord}, {404, kExamplePage, std::nullopt},
+      {500, "", std::nullopt}, {101, "", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.status);
+    ServiceFixture local;
+    local.timePageFetcher.Serve(c.body, kHeader, c.status);
+    THourwarden& service = local.Build();
+    service.DebugLevel = 2;
+    service.DebugLines.Clear();
+    EXPECT_EQ(SyncInternetTime(service), c.record.has_value());
+    if (c.record) {
+      EXPECT_THAT(local.clockSetter.records, ElementsAre(*c.record));
+    } else {
+      EXPECT_TRUE(local.clockSetter.records.empty());
+      EXPECT_THAT(local.BufferedMessages(),
+                  ElementsAre("ERROR: The time site answered with status " + std::to_string(c.status) +
+                              ", which gives no time"));
+    }
+  }
+}
+
+// The program cannot run before it was built: an older time is a network lying about the date.
+TEST_F(TimeSyncTest, RefusesATimeMoreThanTwoDaysBeforeTheBuild) {
+  const double build = EncodeDateTime({2026, 12, 9, 0, 52, 19, 0});
+  struct Case {
+    const char* name;
+    double buildTime;
+    std::string header;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {"a minute more than 48 hours before", build, "Mon, 07 Dec 2026 00:51:19 GMT", false},
+      {"a minute less than 48 hours before", build, "Mon, 07 Dec 2026 00:53:19 GMT", true},
+      {"after the build", build, "Thu, 10 Dec 2026 08:00:00 GMT", true},
+      {"years before, build time unknown", 0, "Mon, 03 Dec 2001 10:00:00 GMT", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ServiceFixture local;
+    local.platform.buildTimeUtc = c.buildTime;
+    local.timePageFetcher.Serve("", c.header);
+    THourwarden& service = local.Build();
+    service.DebugLevel = 1;
+    service.DebugLines.Clear();
+    EXPECT_EQ(SyncInternetTime(service), c.accepted);
+    EXPECT_EQ(local.clockSetter.records.size(), c.accepted ? 1u : 0u);
+    if (!c.accepted) {
+      EXPECT_THAT(local.BufferedMessages(),
+                  ElementsAre("ERROR: The internet time 07.12.2026 00:51:19 UTC lies more than 48 hours before "
+                              "this program was built (09.12.2026 00:52:19 UTC), so it is not used"));
+    }
+  }
+}
+
+// The page carries no year: a clock set back to before the build takes the build's year instead.
+TEST_F(TimeSyncTest, AClockBehindTheBuildTakesThePageYearFromTheBuild) {
+  fixture.platform.buildTimeUtc = EncodeDateTime({2026, 11, 30, 12, 0, 0, 0});
+  fixture.clock.SetUtc({2020, 6, 1, 8, 0, 0, 0});
+  fixture.timePageFetcher.Serve(kExamplePage);
+  THourwarden& service = Build();
+  EXPECT_TRUE(SyncInternetTime(service));
+  EXPECT_THAT(Records(), ElementsAre(kPageRecord));
 }
 
 TEST_F(TimeSyncTest, FailsWithNeitherPageNorDateAndLeavesTheClock) {
@@ -103,8 +191,8 @@ TEST_F(TimeSyncTest, FailsWithNeitherPageNorDateAndLeavesTheClock) {
       {"malformed header", kNoPage, "Tue, 08 Dec 2026 17:18:19"},
       {"obsolete header form", kNoPage, "Tuesday, 08-Dec-26 17:18:19 GMT"},
       // A page that has its values but not a valid date is a failure, not a reason to look further.
-      {"invalid page date", "<PRE>\n<BR>Feb. 29, 03:34:30 UTC", "Tue, 08 Dec 2026 17:18:19 GMT"},
-      {"nine-letter month", "<PRE>\n<BR>September 08, 03:34:30 UTC", "Tue, 08 Dec 2026 17:18:19 GMT"},
+      {"invalid page date", "<PRE>\n<BR>Feb. 29, 03:34:30 UTC", kHeader},
+      {"nine-letter month", "<PRE>\n<BR>September 08, 03:34:30 UTC", kHeader},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -129,8 +217,8 @@ TEST_F(TimeSyncTest, FailedFetchesLogAtTheirLevels) {
   const Case cases[] = {
       {"no internet handle", TimePageResponse::Outcome::NoInternetHandle, "InternetOpenA failed with error 2: x", 0,
        {"ERROR:Internet connection not set", "InternetOpenA failed with error 2: x"}},
-      {"site not reached", TimePageResponse::Outcome::NotReached, "InternetOpenUrlA failed with error 12029: ", 1,
-       {"ERROR:Not possible to connect to time site", "InternetOpenUrlA failed with error 12029: "}},
+      {"site not reached", TimePageResponse::Outcome::NotReached, "HttpSendRequestA failed with error 12029: ", 1,
+       {"ERROR:Not possible to connect to time site", "HttpSendRequestA failed with error 12029: "}},
       {"read failed", TimePageResponse::Outcome::ReadFailed, "InternetReadFile failed with error 12002: ", 4, {}},
   };
   for (const Case& c : cases) {
@@ -149,32 +237,15 @@ TEST_F(TimeSyncTest, FailedFetchesLogAtTheirLevels) {
   }
 }
 
-TEST_F(TimeSyncTest, AFailedZoneQueryLeavesTheClock) {
-  fixture.timePageFetcher.Serve(kExamplePage);
-  fixture.timeZoneQuery.reading = TimeZoneReading{Period::Failed, 0, 0, 0, "GetTimeZoneInformation failed with error 5: "};
-  THourwarden& service = Build();
-  EXPECT_FALSE(SyncInternetTime(service));
-  EXPECT_TRUE(Records().empty());
-  EXPECT_THAT(fixture.BufferedMessages(),
-              ElementsAre("ERROR:Not possible to read time zone", "GetTimeZoneInformation failed with error 5: "));
-}
-
-TEST_F(TimeSyncTest, AZoneWithoutDaylightSavingUsesItsBias) {
-  fixture.timePageFetcher.Serve("<PRE>\n<BR>Dec. 08, 22:45:00 UTC");
-  SetZone(Period::Unknown, -330, 0, -60);
-  THourwarden& service = Build();
-  EXPECT_TRUE(SyncInternetTime(service));
-  EXPECT_THAT(Records(), ElementsAre(SystemTimeRecord{2026, 12, 3, 9, 4, 15, 0, 0}));
-}
-
 TEST_F(TimeSyncTest, AClockThatCannotBeSetStaysUnconfirmed) {
   fixture.timePageFetcher.Serve(kExamplePage);
-  fixture.clockSetter.failure = "SetLocalTime failed with error 1314: ";
+  fixture.clockSetter.failure = "SetSystemTime failed with error 1314: ";
   THourwarden& service = Build();
   EXPECT_FALSE(SyncInternetTime(service));
+  EXPECT_EQ(service.LastConfirmedTime.tick, 0u);
   EXPECT_THAT(fixture.BufferedMessages(),
               ElementsAre("Updating date and time. Internet time=08.12.2026 04:34:30",
-                          "ERROR:Not possible to set date and time", "SetLocalTime failed with error 1314: "));
+                          "ERROR:Not possible to set date and time", "SetSystemTime failed with error 1314: "));
 }
 
 TEST_F(TimeSyncTest, UpdateMessageNeedsLevelTwo) {
@@ -188,7 +259,27 @@ TEST_F(TimeSyncTest, UpdateMessageNeedsLevelTwo) {
 TEST_F(TimeSyncTest, TheServiceStepsRunTheSynchronisation) {
   fixture.timePageFetcher.Serve(kExamplePage);
   THourwarden& service = Build();
-  EXPECT_TRUE(ServiceCycleSteps().syncInternetTime(service));
+  EXPECT_TRUE(ServiceCycleSteps().syncInternetTime(service, {}));
+  EXPECT_EQ(Records().size(), 1u);
+}
+
+// The caller's fetch gives the answer; a fetch that gives nothing (the service stopping) ends
+// the check without a word and without touching the clock.
+TEST_F(TimeSyncTest, ACallersFetchThatGivesNothingEndsTheCheck) {
+  THourwarden& service = Build(4);
+  std::vector<std::string> asked;
+  FetchedTimePage fetched;
+  fetched.response.body = kExamplePage;
+  fetched.readUtc = fixture.clock.UtcNow();
+  fetched.readTick = 1234;
+  EXPECT_TRUE(SyncInternetTime(service, [&](const std::string& url) -> std::optional<FetchedTimePage> {
+    asked.push_back(url);
+    return fetched;
+  }));
+  EXPECT_EQ(service.LastConfirmedTime.tick, 1234u);
+  EXPECT_FALSE(SyncInternetTime(service, [](const std::string&) { return std::nullopt; }));
+  EXPECT_THAT(asked, ElementsAre(kDefaultTimeUrl));
+  EXPECT_TRUE(fixture.timePageFetcher.urls.empty());
   EXPECT_EQ(Records().size(), 1u);
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <ctime>
 #include <fstream>
 #include <thread>
@@ -13,6 +14,7 @@
 #include "platform/companion_window_win.h"
 #include "platform/date_time.h"
 #include "platform/file_attributes_win.h"
+#include "platform/module_path_win.h"
 #include "platform/regional_format_win.h"
 #include "platform/timer_win.h"
 
@@ -37,6 +39,26 @@ TEST(WindowsClockTest, ReadsTheLocalClock) {
   EXPECT_EQ(now.month, st.wMonth);
   EXPECT_EQ(now.day, st.wDay);
   EXPECT_LE(std::abs(clock.CalendarSeconds() - static_cast<int32_t>(std::time(nullptr))), 1);
+}
+
+// The UTC clock is the system clock before any zone; the tick count goes on by itself.
+TEST(WindowsClockTest, ReadsTheUtcClockAndTheTickCount) {
+  WindowsClock clock;
+  SYSTEMTIME st;
+  GetSystemTime(&st);
+  const double system = EncodeDateTime({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, 0});
+  EXPECT_LE(std::fabs(clock.UtcNow() - system) * 86400, 2.0);
+  const uint64_t before = clock.TickMilliseconds();
+  EXPECT_LE(GetTickCount64() - before, 100u);
+  Sleep(50);
+  EXPECT_GE(clock.TickMilliseconds() - before, 40u);
+}
+
+TEST(ExecutableBuildTimeTest, IsTheLinkTimeOfThisProgram) {
+  const double built = ExecutableBuildTimeUtc();
+  WindowsClock clock;
+  EXPECT_GT(built, EncodeDateTime({2026, 1, 1, 0, 0, 0, 0}));
+  EXPECT_LE(built, clock.UtcNow() + 1.0 / 1440);  // linked before this run, a minute's leeway
 }
 
 TEST(WindowsRegionalFormatTest, FormatsWithTheSystemSettings) {

@@ -5,14 +5,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <chrono>
 
 #include "fakes/service_fixture.h"
 #include "platform/date_time.h"
 #include "timesync/time_page.h"
 #include "timesync/time_sync.h"
 #include "timesync/time_sync_win.h"
-#include "timesync/zone_time.h"
 
 namespace {
 
@@ -21,9 +20,8 @@ using testing::HasSubstr;
 
 const std::string kTimerPage = "<HTML>\n<TITLE>What time is it?</TITLE>\n<BODY>\n<PRE>\n<BR>Dec. 08, 03:34:30 UTC\t\tUniversal Time\n</PRE></BODY></HTML>\n";
 
-// The service on the real WinINet fetch, with TimeUrl pointing at the loopback server, a zone one
-// hour east of UTC in standard time, a local clock at 10:00 on 8 December 2026 and the clock
-// setter that only records.
+// The service on the real WinINet fetch, with TimeUrl pointing at the loopback server, a local
+// clock at 10:00 on 8 December 2026 one hour east of UTC and the clock setter that only records.
 class WindowsTimeSyncTest : public testing::Test {
  protected:
   THourwarden& Build(const std::string& url) {
@@ -47,20 +45,28 @@ TEST_F(WindowsTimeSyncTest, SetsTheClockFromTheTimePage) {
   THourwarden& service = Build(server.Url("/cgi-bin/timer.pl"));
 
   EXPECT_TRUE(SyncInternetTime(service));
-  EXPECT_THAT(fixture.clockSetter.records, ElementsAre(SystemTimeRecord{2026, 12, 2, 8, 4, 34, 30, 0}));
+  EXPECT_THAT(fixture.clockSetter.records, ElementsAre(SystemTimeRecord{2026, 12, 2, 8, 3, 34, 30, 0}));
   const std::string request = server.Request();
   EXPECT_THAT(request, testing::StartsWith("GET /cgi-bin/timer.pl HTTP/1.1\r\n"));
   EXPECT_THAT(request, HasSubstr("User-Agent: Tickfetcher\r\n"));
 }
 
-TEST_F(WindowsTimeSyncTest, SetsTheClockFromTheDateHeaderOfAnyResponse) {
-  LoopbackHttpServer server(LoopbackHttpServer::Response("404 Not Found", "Date: Tue, 08 Dec 2026 17:18:19 GMT\r\n",
-                                                         "<HTML><BODY>Not Found</BODY></HTML>"));
-  ASSERT_NE(server.Port(), 0);
-  THourwarden& service = Build(server.Url("/cgi-bin/timer.pl"));
-
-  EXPECT_TRUE(SyncInternetTime(service));
-  EXPECT_THAT(fixture.clockSetter.records, ElementsAre(SystemTimeRecord{2026, 12, 2, 8, 18, 18, 19, 0}));
+TEST_F(WindowsTimeSyncTest, TakesTheDateHeaderOfARedirectionButNotOfAnError) {
+  struct Case {
+    const char* status;
+    bool confirmed;
+  };
+  for (const Case& c : {Case{"302 Found", true}, Case{"404 Not Found", false}}) {
+    SCOPED_TRACE(c.status);
+    LoopbackHttpServer server(
+        LoopbackHttpServer::Response(c.status, "Date: Tue, 08 Dec 2026 17:18:19 GMT\r\n", "<HTML>elsewhere</HTML>"));
+    ASSERT_NE(server.Port(), 0);
+    fixture.clockSetter.records.clear();
+    THourwarden& service = Build(server.Url("/cgi-bin/timer.pl"));
+    EXPECT_EQ(SyncInternetTime(service), c.confirmed);
+    EXPECT_EQ(fixture.clockSetter.records.size(), c.confirmed ? 1u : 0u);
+    fixture.Destroy();
+  }
 }
 
 TEST_F(WindowsTimeSyncTest, ASiteThatIsNotThereIsLoggedWithTheCall) {
@@ -76,7 +82,7 @@ TEST_F(WindowsTimeSyncTest, ASiteThatIsNotThereIsLoggedWithTheCall) {
   const std::vector<std::string> messages = fixture.BufferedMessages();
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0], "ERROR:Not possible to connect to time site");
-  EXPECT_THAT(messages[1], testing::StartsWith("InternetOpenUrlA failed with error "));
+  EXPECT_THAT(messages[1], testing::StartsWith("HttpSendRequestA failed with error 12029: "));
 }
 
 // Only the first read is examined: it returns at most 1024 bytes of a longer page.
@@ -87,6 +93,7 @@ TEST(WinInetTimePageFetcherTest, ReadsOnceAndKeepsTheDateHeader) {
   // The server sends no Date header of its own here.
   const TimePageResponse response = WinInetTimePageFetcher().Fetch(server.Url("/cgi-bin/timer.pl"));
   ASSERT_EQ(response.outcome, TimePageResponse::Outcome::Read) << response.failure;
+  EXPECT_EQ(response.statusCode, 200);
   EXPECT_GT(response.body.size(), 0u);
   EXPECT_LE(response.body.size(), kTimePageReadSize);
   EXPECT_EQ(body.compare(0, response.body.size(), response.body), 0);
@@ -94,31 +101,40 @@ TEST(WinInetTimePageFetcherTest, ReadsOnceAndKeepsTheDateHeader) {
   EXPECT_FALSE(ScanTimePage(response.body).has_value());
 }
 
-TEST(WinInetTimePageFetcherTest, ReturnsTheDateHeaderAsSent) {
-  LoopbackHttpServer server(LoopbackHttpServer::Response("302 Found", "Date: Wed, 31 Dec 2025 23:59:59 GMT\r\n", ""));
+// A redirection is an answer of its own: it is never followed (the Location names a port where
+// nothing listens, so following it would fail the fetch).
+TEST(WinInetTimePageFetcherTest, ReturnsARedirectionAsItCame) {
+  LoopbackHttpServer server(LoopbackHttpServer::Response(
+      "302 Found", "Date: Wed, 31 Dec 2025 23:59:59 GMT\r\nLocation: http://127.0.0.1:1/elsewhere\r\n", ""));
   ASSERT_NE(server.Port(), 0);
-  const TimePageResponse response = WinInetTimePageFetcher().Fetch(server.Url("/"));
+  const TimePageResponse response = WinInetTimePageFetcher().Fetch(server.Url("/?page=time"));
   ASSERT_EQ(response.outcome, TimePageResponse::Outcome::Read) << response.failure;
+  EXPECT_EQ(response.statusCode, 302);
   EXPECT_EQ(response.dateHeader, "Wed, 31 Dec 2025 23:59:59 GMT");
+  EXPECT_THAT(server.Request(), testing::StartsWith("GET /?page=time HTTP/1.1\r\n"));
 }
 
-// The offset computed from the zone reading agrees with the system's own conversion of UTC.
-TEST(WindowsTimeZoneQueryTest, OffsetMatchesTheSystemClocks) {
-  const TimeZoneReading reading = WindowsTimeZoneQuery().Read();
-  const auto offset = ZoneOffsetMinutes(reading);
-  ASSERT_TRUE(offset.has_value()) << reading.failure;
-  // Both clocks read within one minute of the local clock, so a minute boundary cannot fall between.
-  SYSTEMTIME before, utc, local;
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    GetLocalTime(&before);
-    GetSystemTime(&utc);
-    GetLocalTime(&local);
-    if (before.wMinute == local.wMinute) break;
+// A site that takes the connection and never answers is given up after the time-out.
+TEST(WinInetTimePageFetcherTest, GivesUpOnASiteThatNeverAnswers) {
+  LoopbackHttpServer server(LoopbackHttpServer::Response("200 OK", "", ""), LoopbackHttpServer::kNeverAnswers);
+  ASSERT_NE(server.Port(), 0);
+  const auto start = std::chrono::steady_clock::now();
+  const TimePageResponse response = WinInetTimePageFetcher(1000).Fetch(server.Url("/"));
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  // Windows reports ERROR_INTERNET_TIMEOUT (12002) here, Wine ERROR_INTERNET_CONNECTION_ABORTED.
+  EXPECT_EQ(response.outcome, TimePageResponse::Outcome::NotReached);
+  EXPECT_THAT(response.failure, testing::StartsWith("HttpSendRequestA failed with error "));
+  EXPECT_GE(seconds, 0.9);
+  EXPECT_LT(seconds, 5.0);
+}
+
+TEST(WinInetTimePageFetcherTest, RefusesAnAddressThatIsNotHttp) {
+  for (const char* url : {"ftp://127.0.0.1/time", "file:///C:/time.txt", "http://user@127.0.0.1/"}) {
+    SCOPED_TRACE(url);
+    const TimePageResponse response = WinInetTimePageFetcher().Fetch(url);
+    EXPECT_EQ(response.outcome, TimePageResponse::Outcome::NotReached);
+    EXPECT_THAT(response.failure, testing::StartsWith(std::string("\"") + url + "\" "));
   }
-  const double difference =
-      EncodeDateTime({local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, 0, 0}) -
-      EncodeDateTime({utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, 0, 0});
-  EXPECT_EQ(*offset, std::llround(difference * 1440));
 }
 
 }  // namespace

@@ -1,0 +1,13 @@
+#include "core/service_time.h"
+
+#include "core/service_state.h"
+
+double ServiceLocalNow(const ServiceState& service) {
+  const ServicePlatform& platform = service.Platform();
+  return LocalNowIn(*platform.clock, platform.timeZones, service.TimeZone);
+}
+
+double ServiceLocalTime(const ServiceState& service, double utc) {
+  const ServicePlatform& platform = service.Platform();
+  return LocalTimeIn(*platform.clock, platform.timeZones, service.TimeZone, utc);
+}

@@ -1,0 +1,73 @@
+#include "platform/time_zones_win.h"
+
+#include <windows.h>
+
+#include "platform/win_error.h"
+
+struct WindowsTimeZones::KeptRules {
+  std::string zoneKey;
+  int year = 0;
+  TIME_ZONE_INFORMATION rules{};
+};
+
+namespace {
+
+// Key names are plain ASCII (ZoneNameProblem), so each character widens as it is.
+void CopyKeyName(const std::string& zoneKey, DYNAMIC_TIME_ZONE_INFORMATION& zone) {
+  size_t i = 0;
+  for (; i < zoneKey.size() && i + 1 < ARRAYSIZE(zone.TimeZoneKeyName); ++i)
+    zone.TimeZoneKeyName[i] = static_cast<WCHAR>(static_cast<unsigned char>(zoneKey[i]));
+  zone.TimeZoneKeyName[i] = L'\0';
+}
+
+}  // namespace
+
+WindowsTimeZones::WindowsTimeZones() = default;
+WindowsTimeZones::~WindowsTimeZones() = default;
+
+ZoneTime WindowsTimeZones::LocalTime(const std::string& zoneKey, const DateTimeParts& utc) const {
+  ZoneTime result;
+  if (const std::optional<std::string> problem = ZoneNameProblem(zoneKey)) {
+    result.failure = *problem;
+    return result;
+  }
+  std::lock_guard lock(mutex_);
+  if (!kept_ || kept_->zoneKey != zoneKey || kept_->year != utc.year) {
+    DYNAMIC_TIME_ZONE_INFORMATION zone{};
+    CopyKeyName(zoneKey, zone);
+    auto rules = std::make_unique<KeptRules>();
+    // The rules the zone has in that year, from the zone's key and its "Dynamic DST" subkey.
+    if (!GetTimeZoneInformationForYear(static_cast<USHORT>(utc.year), &zone, &rules->rules)) {
+      result.failure = DescribeWindowsFailure("GetTimeZoneInformationForYear", GetLastError());
+      return result;
+    }
+    rules->zoneKey = zoneKey;
+    rules->year = utc.year;
+    kept_ = std::move(rules);
+  }
+  SYSTEMTIME universal{};
+  universal.wYear = static_cast<WORD>(utc.year);
+  universal.wMonth = static_cast<WORD>(utc.month);
+  universal.wDay = static_cast<WORD>(utc.day);
+  universal.wHour = static_cast<WORD>(utc.hour);
+  universal.wMinute = static_cast<WORD>(utc.minute);
+  universal.wSecond = static_cast<WORD>(utc.second);
+  universal.wMilliseconds = static_cast<WORD>(utc.millisecond);
+  SYSTEMTIME local{};
+  if (!SystemTimeToTzSpecificLocalTime(&kept_->rules, &universal, &local)) {
+    result.failure = DescribeWindowsFailure("SystemTimeToTzSpecificLocalTime", GetLastError());
+    return result;
+  }
+  result.local = DateTimeParts{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond,
+                               local.wMilliseconds};
+  return result;
+}
+
+std::string WindowsTimeZones::SystemZoneKey() const {
+  DYNAMIC_TIME_ZONE_INFORMATION zone{};
+  if (GetDynamicTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID) return {};
+  std::string key;
+  for (const WCHAR* c = zone.TimeZoneKeyName; *c != L'\0' && key.size() < kMaxZoneKeyLength; ++c)
+    key += *c < 0x80 ? static_cast<char>(*c) : '?';
+  return key;
+}
