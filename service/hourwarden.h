@@ -30,12 +30,20 @@ class THourwarden : public TService, public ServiceState {
   void ServiceBeforeUninstall();
   // The handler of every tick of Timer1.
   void Timer1Timer();
+  // The answer to a request for more time from the account, given under HandlerMutex() so that it
+  // never interleaves with a tick, a stop or a shutdown; after a stop, "unavailable".
+  std::string MoreTimeRequest(const std::string& accountName, const std::string& request);
 
   void SetCycleStepsForTesting(CycleSteps steps) { steps_ = std::move(steps); }
 
  private:
   explicit THourwarden(const ServicePlatform& platform);
   void ReportException(const char* where);
+  // Makes the pipe of the requests for more time, when the platform has one and it is not made yet.
+  void StartMoreTimeServer();
+  // Ends it and joins its thread. Never called under HandlerMutex(): a request waiting for the
+  // lock would keep the join waiting.
+  void StopMoreTimeServer();
 
   CycleSteps steps_;
   // Ticks run on the main thread, ServiceStop and ServiceShutdown on the service thread, and
