@@ -96,9 +96,9 @@ std::string FormatMoreTimeAnswer(const MoreTimeAnswer& answer) {
   for (const Word& word : kWords) {
     if (word.kind != answer.kind) continue;
     std::string text(word.word);
-    if (word.number) text += " " + std::to_string(answer.minutes);
-    if (word.time) text += " " + answer.until;
-    return text + "\n";
+    if (word.number) text.append(" ").append(std::to_string(answer.minutes));
+    if (word.time) text.append(" ").append(answer.until);
+    return text.append("\n");
   }
   return "unavailable\n";
 }
