@@ -5,6 +5,9 @@
 
 #include "platform/folder_access.h"
 #include "platform/clock.h"
+#include "platform/random_source.h"
+#include "platform/utc_clock.h"
+#include "settings/key_security.h"
 #include "settings/registry_access.h"
 
 // hwctl, the configuration tool of Hourwarden: every command of its command line, checked against
@@ -16,6 +19,12 @@ struct HwctlPlatform {
   RegistryOpener openRegistry;
   const Clock* clock = nullptr;
   const FolderAccessSource* folderAccess = nullptr;
+  // The parent's code: its secret's random bytes and key, the clock of its lock-outs, and the
+  // computer's name for the authenticator app.
+  const RandomSource* random = nullptr;
+  const KeySecurity* keySecurity = nullptr;
+  const UtcClock* utcClock = nullptr;
+  std::string computerName;
 };
 
 inline constexpr int kExitSuccess = 0;

@@ -24,6 +24,8 @@ class ConfigSession {
 
   // The local date-time from the platform's clock.
   double Now() const { return platform_.clock->Now(); }
+  // What hwctl works with.
+  const HwctlPlatform& Platform() const { return platform_; }
   // The folders' access lists.
   const FolderAccessSource& Folders() const { return *platform_.folderAccess; }
 

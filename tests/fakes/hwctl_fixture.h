@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "fakes/fake_folder_access.h"
+#include "fakes/fake_key_security.h"
 #include "fakes/manual_clock.h"
+#include "fakes/manual_utc_clock.h"
 #include "hwctl/commands.h"
 #include "settings/in_memory_registry.h"
 
@@ -17,6 +19,10 @@ class HwctlFixture {
     platform.openRegistry = registry.Opener();
     platform.clock = &clock;
     platform.folderAccess = &folders;
+    platform.random = &random;
+    platform.keySecurity = &keySecurity;
+    platform.utcClock = &utcClock;
+    platform.computerName = "KIDS PC";
     clock.SetNow({2026, 12, 8, 10, 0, 0, 0});
     folders.SetKeptFromUsers("C:\\Hourwarden");
     folders.SetOpenToUsers("C:\\Users\\Public");
@@ -39,5 +45,8 @@ class HwctlFixture {
   InMemoryRegistry registry;
   ManualClock clock;
   FakeFolderAccess folders;
+  FakeKeySecurity keySecurity{registry};
+  CountingRandom random;
+  ManualUtcClock utcClock;
   HwctlPlatform platform;
 };

@@ -149,9 +149,11 @@ TEST_F(ReportsTest, CheckFindsEveryKindOfMisreadValue) {
 TEST_F(ReportsTest, CheckOfACleanConfigurationFindsNothing) {
   const CommandResult result = Hwctl({"check"});
   EXPECT_EQ(result.exitCode, kExitRefused);  // no Path yet
-  EXPECT_EQ(result.output, "Hourwarden: Path: missing: the logs are written to the service's current folder\n1 problem found.\n");
+  EXPECT_EQ(result.output, "Hourwarden: Path: missing: the logs are written to the service's current folder\n1 problem found.\n"
+                           "Parent's code: not set up.\n");
   ASSERT_EQ(Hwctl({"path", "C:\\Hourwarden\\"}).exitCode, kExitSuccess);
-  EXPECT_EQ(Hwctl({"check"}).output, "No problems found: the service reads every value as it is meant.\n");
+  EXPECT_EQ(Hwctl({"check"}).output,
+            "No problems found: the service reads every value as it is meant.\nParent's code: not set up.\n");
 }
 
 }  // namespace
