@@ -66,7 +66,10 @@ std::string NewCode(ConfigSession& session) {
   session.registry.WriteString(kSecretValue, base32);
   session.registry.CloseKey();
   std::string grouped;
-  for (size_t i = 0; i < base32.size(); i += 4) grouped += (grouped.empty() ? "" : " ") + base32.substr(i, 4);
+  for (size_t i = 0; i < base32.size(); i += 4) {
+    if (i > 0) grouped.append(" ");
+    grouped.append(base32, i, 4);
+  }
   return std::string(hadSecret ? "A new parent's code replaces the old one, which no longer works.\n"
                                : "The parent's code is set up.\n") +
          "Add it to an authenticator app on your phone: make a QR code of this address, or open it,\n\n  " +
