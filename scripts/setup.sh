@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev
+  cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
   g++-mingw-w64-x86-64-posix wine wine64 python3 curl clang libclang-rt-14-dev wixl msitools
 )
 
