@@ -7,10 +7,13 @@
 #include "platform/clock.h"
 #include "platform/companion_window.h"
 #include "platform/file_attributes.h"
+#include "platform/hmac_sha1.h"
 #include "platform/log_file_system.h"
 #include "platform/regional_format.h"
 #include "platform/time_zones.h"
+#include "platform/request_server.h"
 #include "platform/timer.h"
+#include "platform/utc_clock.h"
 
 // The platform seams of the subsystems, declared in their own folders: the subsystem that calls
 // one includes its header.
@@ -42,4 +45,9 @@ struct ServicePlatform {
   // The application's exception handling: receives the message of an exception that escapes
   // ServiceCreate or ServiceDestroy, after which construction or destruction goes on.
   std::function<void(const std::string& message)> reportException;
+  // More time by a parent's code: the clock its codes are counted by, their keyed hash, and the
+  // server of the requests (none: no requests are served).
+  UtcClock* utcClock = nullptr;
+  HmacSha1* hmac = nullptr;
+  RequestServerFactory makeRequestServer;
 };

@@ -8,8 +8,10 @@
 #include <optional>
 #include <string>
 
+#include "core/code_record.h"
 #include "core/known_processes.h"
 #include "core/service_platform.h"
+#include "platform/request_server.h"
 #include "platform/string_list.h"
 #include "platform/timer.h"
 
@@ -81,6 +83,12 @@ class ServiceState {
   // Set by a start whose time check failed: the start's day test of the spent times waits for
   // the first confirmed time, so a clock that is wrong at boot cannot reset a count.
   bool DayTestPending = false;
+  // The way in for requests of more time by a parent's code (the pipe), from the start of a run
+  // until its stop or shutdown; its requests are answered under HandlerMutex().
+  std::unique_ptr<RequestServer> MoreTimeServer;
+  // Per restricted user, by the name in lower case: the parent's code record, read from the
+  // user's key at the user's first request of a run and stored again after every change.
+  std::map<std::string, CodeRecord> CodeRecords;
 
   const ServicePlatform& Platform() const { return platform_; }
   // Held for the whole body of a tick, a stop and a shutdown (and of anything else that works

@@ -5,6 +5,7 @@
 #include "core/version.h"
 #include "hwctl/configuration_check.h"
 #include "hwctl/config_writes.h"
+#include "hwctl/parent_code_commands.h"
 #include "hwctl/reports.h"
 #include "hwctl/stored_settings.h"
 #include "hwctl/time_setting.h"
@@ -98,8 +99,18 @@ CommandResult RunCheck(const Invocation&, ConfigSession& session) {
   std::vector<Problem> problems = FindProblems(configuration, session.Folders());
   const ZoneReading zone = ReadZone(session);
   for (const Problem& problem : ZoneProblems(zone)) problems.push_back(problem);
-  return {problems.empty() ? kExitSuccess : kExitRefused, CheckReport(problems, TimeWarnings(configuration.product, zone)),
-          {}};
+  for (const Problem& problem : FindParentCodeProblems(session)) problems.push_back(problem);
+  return {problems.empty() ? kExitSuccess : kExitRefused, CheckReport(problems, TimeWarnings(configuration.product, zone)) +
+          ParentCodeStatusLine(session), {}};
+}
+
+CommandResult RunParentCode(const Invocation& invocation, ConfigSession& session) {
+  const std::vector<std::string>& arguments = invocation.arguments;
+  const std::string& what = arguments[0];
+  if (!(arguments.size() == 1 && (what == "new" || what == "off" || what == "show")) &&
+      !(arguments.size() == 3 && what == "max"))
+    return {kExitUsage, {}, "hwctl: unknown use of parent-code; usage: hwctl parent-code new | off | show | max USER MINUTES"};
+  return Output(RunParentCodeCommand(session, arguments));
 }
 
 const Command kCommands[] = {
@@ -165,6 +176,14 @@ const Command kCommands[] = {
      "Reads the whole configuration and names each value the service would misread or stop at, with\n"
      "its user and what goes wrong. Exits with 1 when it finds any.\n",
      0, 0, nullptr, RunCheck},
+    {"parent-code", "parent-code new|off|show|max USER MINUTES", "more time by a parent's code from a phone",
+     "new: makes the secret of a parent's code (replacing an older one) and prints it for an\n"
+     "authenticator app, which then shows a six-digit code every 30 seconds; a restricted user types\n"
+     "it in the session tool to get time back, at most 60 minutes a day unless set otherwise.\n"
+     "off: no code is accepted any more. show: whether one is set up (never the secret), and each\n"
+     "user's maximum, minutes given today and wrong codes. max USER MINUTES: the most minutes a day\n"
+     "by code for the user, 0 to 1440 (0: none).\n",
+     1, 3, nullptr, RunParentCode},
 };
 
 const Command* FindCommand(const std::string& name) {

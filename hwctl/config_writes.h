@@ -31,6 +31,8 @@ class ConfigSession {
   // The computer's time zones (none in a platform without them) and its clocks.
   const TimeZones* Zones() const { return platform_.timeZones; }
   const Clock& Clocks() const { return *platform_.clock; }
+  // What hwctl works with.
+  const HwctlPlatform& Platform() const { return platform_; }
   // The folders' access lists.
   const FolderAccessSource& Folders() const { return *platform_.folderAccess; }
 

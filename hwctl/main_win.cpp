@@ -1,6 +1,8 @@
 // hwctl.exe: the console configuration tool. Builds the Windows platform and hands the command
 // line to the portable commands.
 
+#include <windows.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -9,6 +11,9 @@
 #include "platform/folder_access_win.h"
 #include "platform/clock_win.h"
 #include "platform/time_zones_win.h"
+#include "platform/random_source_win.h"
+#include "platform/utc_clock_win.h"
+#include "settings/key_security_win.h"
 #include "settings/registry_access_win.h"
 
 int main(int argc, char** argv) {
@@ -20,6 +25,15 @@ int main(int argc, char** argv) {
   platform.clock = &clock;
   platform.folderAccess = &folders;
   platform.timeZones = &zones;
+  CngRandomSource random;
+  WindowsKeySecurity keySecurity;
+  WindowsUtcClock utcClock;
+  platform.random = &random;
+  platform.keySecurity = &keySecurity;
+  platform.utcClock = &utcClock;
+  char computer[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD computerLength = sizeof computer;
+  if (GetComputerNameA(computer, &computerLength)) platform.computerName.assign(computer, computerLength);
 
   const CommandResult result = RunHwctl(std::vector<std::string>(argv + 1, argv + argc), platform);
   std::fputs(result.output.c_str(), stdout);

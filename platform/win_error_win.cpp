@@ -2,6 +2,8 @@
 
 #include "platform/win_error.h"
 
+#include <cstdio>
+
 std::string SystemErrorText(uint32_t code) {
   char* buffer = nullptr;
   const DWORD length = FormatMessageA(
@@ -15,4 +17,10 @@ std::string SystemErrorText(uint32_t code) {
 
 std::string DescribeWindowsFailure(const std::string& call, uint32_t code) {
   return call + " failed with error " + std::to_string(code) + ": " + SystemErrorText(code);
+}
+
+std::string DescribeStatusFailure(const std::string& call, uint32_t status) {
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(status));
+  return call + " failed with status " + code;
 }

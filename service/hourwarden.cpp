@@ -4,7 +4,9 @@
 #include <stdexcept>
 
 #include "core/service_time.h"
+#include "engine/more_time_grant.h"
 #include "logging/logs.h"
+#include "parentcode/more_time_protocol.h"
 #include "platform/date_time.h"
 #include "settings/settings_loader.h"
 
@@ -63,6 +65,7 @@ THourwarden::~THourwarden() {
   } catch (...) {
     ReportException("ServiceDestroy");
   }
+  StopMoreTimeServer();
   if (Timer1) Timer1->SetEnabled(false);
 }
 
@@ -91,6 +94,9 @@ void THourwarden::ServiceCreate() {
 void THourwarden::ServiceStart(bool& Started) {
   std::lock_guard lock(HandlerMutex());
   WriteLogAt(*this, 2, "Starting service");
+  // First of all, so that no other program can take the pipe's name; its requests wait for the
+  // lock, which is held until the start is done.
+  StartMoreTimeServer();
   TimeSynced = steps_.syncInternetTime(*this, {});  // no stop can come before the start ends
   TickCount = 0;
   CycleNow = ServiceLocalNow(*this);
@@ -120,6 +126,15 @@ void THourwarden::ServiceExecute() {
 }
 
 void THourwarden::ServiceStop(bool& Stopped) {
+  StopMoreTimeServer();
+  // A stop that fails leaves the service running, and then it serves the requests again.
+  struct ServeAgainUnlessStopped {
+    THourwarden& service;
+    bool done = false;
+    ~ServeAgainUnlessStopped() {
+      if (!done) service.StartMoreTimeServer();
+    }
+  } serveAgain{*this};
   std::lock_guard lock(HandlerMutex());
   stopRequested_ = true;
   FlagReset resumeTicksIfStopFails(stopRequested_);
@@ -130,10 +145,12 @@ void THourwarden::ServiceStop(bool& Stopped) {
   TrimLogs(*this);
   WriteLogAt(*this, 2, "Service stopped");
   resumeTicksIfStopFails.Disarm();
+  serveAgain.done = true;
   Stopped = true;
 }
 
 void THourwarden::ServiceShutdown() {
+  StopMoreTimeServer();
   std::lock_guard lock(HandlerMutex());
   stopRequested_ = true;  // the service thread ends after a shutdown even when it fails
   WriteLogAt(*this, 2, "Service shutdown");
@@ -156,6 +173,7 @@ void THourwarden::ServiceShutdown() {
 }
 
 void THourwarden::ServiceDestroy() {
+  StopMoreTimeServer();
   WriteLogAt(*this, 2, "Service destroyed");
   FlushLogs(*this);
 }
@@ -163,3 +181,20 @@ void THourwarden::ServiceDestroy() {
 void THourwarden::ServiceBeforeUninstall() {
   if (Platform().companionWindow) Platform().companionWindow->CloseWindowTitled(kCompanionWindowTitle);
 }
+
+std::string THourwarden::MoreTimeRequest(const std::string& accountName, const std::string& request) {
+  std::lock_guard lock(HandlerMutex());
+  if (stopRequested_) return FormatMoreTimeAnswer({AnswerKind::kUnavailable, 0, {}});
+  return AnswerMoreTimeRequest(*this, accountName, request);
+}
+
+void THourwarden::StartMoreTimeServer() {
+  if (!Platform().makeRequestServer || MoreTimeServer) return;
+  // The failures come from the server's thread, and from this one while a start holds the handler
+  // lock: WriteLogAt takes only the log buffer's own lock.
+  MoreTimeServer = Platform().makeRequestServer(
+      [this](const std::string& account, const std::string& request) { return MoreTimeRequest(account, request); },
+      [this](const std::string& failure) { WriteLogAt(*this, 1, "ERROR: " + failure); });
+}
+
+void THourwarden::StopMoreTimeServer() { MoreTimeServer.reset(); }

@@ -31,6 +31,9 @@ class THourwarden : public TService, public ServiceState {
   void ServiceBeforeUninstall();
   // The handler of every tick of Timer1.
   void Timer1Timer();
+  // The answer to a request for more time from the account, given under HandlerMutex() so that it
+  // never interleaves with a tick, a stop or a shutdown; after a stop, "unavailable".
+  std::string MoreTimeRequest(const std::string& accountName, const std::string& request);
 
   void SetCycleStepsForTesting(CycleSteps steps) { steps_ = std::move(steps); }
 
@@ -49,6 +52,12 @@ class THourwarden : public TService, public ServiceState {
   // The check of a confirmed time every few hours, which holds nobody back while it runs; one
   // that fails leaves the time confirmed and is made again a little later.
   void RecheckTimeWhenDue(std::unique_lock<std::mutex>& lock);
+
+  // Makes the pipe of the requests for more time, when the platform has one and it is not made yet.
+  void StartMoreTimeServer();
+  // Ends it and joins its thread. Never called under HandlerMutex(): a request waiting for the
+  // lock would keep the join waiting.
+  void StopMoreTimeServer();
 
   CycleSteps steps_;
   // Ticks run on the main thread, ServiceStop and ServiceShutdown on the service thread, and

@@ -2,9 +2,11 @@
 
 #include <memory>
 
+#include "parentcode/more_time_protocol.h"
 #include "platform/log_file_system_win.h"
 #include "platform/module_path_win.h"
 #include "platform/timer_win.h"
+#include "service/request_pipe_win.h"
 #include "settings/registry_access_win.h"
 
 WindowsServicePlatform::WindowsServicePlatform(std::function<void(const std::string&)> reportException) {
@@ -23,6 +25,11 @@ WindowsServicePlatform::WindowsServicePlatform(std::function<void(const std::str
   platform_.accountControl = &accountControl_;
   platform_.sessionControl = &sessionControl_;
   platform_.reportException = reportException;
+  platform_.utcClock = &utcClock_;
+  platform_.hmac = &hmac_;
+  platform_.makeRequestServer = [](RequestHandler onRequest, ServerFailureHandler onFailure) -> std::unique_ptr<RequestServer> {
+    return std::make_unique<RequestPipeServer>(kMoreTimePipeName, std::move(onRequest), std::move(onFailure));
+  };
   platform_.makeTimer = [reportException](int intervalMs, std::function<void()> onTick) -> std::unique_ptr<Timer> {
     return std::make_unique<WindowsTimer>(intervalMs, std::move(onTick), reportException);
   };

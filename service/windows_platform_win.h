@@ -9,8 +9,10 @@
 #include "platform/clock_win.h"
 #include "platform/companion_window_win.h"
 #include "platform/file_attributes_win.h"
+#include "platform/hmac_sha1_win.h"
 #include "platform/regional_format_win.h"
 #include "platform/time_zones_win.h"
+#include "platform/utc_clock_win.h"
 #include "core/service_platform.h"
 #include "timesync/time_sync_win.h"
 
@@ -35,5 +37,7 @@ class WindowsServicePlatform {
   WindowsProcessSource processSource_;
   WindowsAccountControl accountControl_;
   WindowsSessionControl sessionControl_;
+  WindowsUtcClock utcClock_;
+  CngHmacSha1 hmac_;
   ServicePlatform platform_;
 };

@@ -13,6 +13,8 @@ constexpr int kMargin = 16;
 constexpr int kButtonWidth = 90;
 constexpr int kButtonHeight = 30;
 constexpr int kOkButtonId = IDOK;
+constexpr int kMoreTimeButtonId = 102;
+constexpr int kMoreTimeButtonWidth = 180;
 
 void ReportFailure(const char* call) { OutputDebugStringA(DescribeWindowsFailure(call, GetLastError()).c_str()); }
 
@@ -53,28 +55,35 @@ bool NoticeWindow::Create() {
 
   RECT client{};
   GetClientRect(window_, &client);
-  const int buttonSpace = closable_ ? kButtonHeight + kMargin : 0;
+  // A row for the buttons: OK on the right of a closable notice, "Ask for more time..." on the left.
+  const int buttonSpace = kButtonHeight + kMargin;
   text_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_CENTER, kMargin, kMargin,
                           client.right - 2 * kMargin, client.bottom - 2 * kMargin - buttonSpace, window_, nullptr,
                           GetModuleHandleA(nullptr), nullptr);
   HWND button = nullptr;
   if (closable_) {
     button = CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                             (client.right - kButtonWidth) / 2, client.bottom - kMargin - kButtonHeight, kButtonWidth,
+                             client.right - kMargin - kButtonWidth, client.bottom - kMargin - kButtonHeight, kButtonWidth,
                              kButtonHeight, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOkButtonId)),
                              GetModuleHandleA(nullptr), nullptr);
   }
+  moreTime_ = CreateWindowExA(0, "BUTTON", "Ask for more time...", WS_CHILD | WS_TABSTOP, kMargin,
+                              client.bottom - kMargin - kButtonHeight, kMoreTimeButtonWidth, kButtonHeight, window_,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMoreTimeButtonId)),
+                              GetModuleHandleA(nullptr), nullptr);
   // A large, bold face: the notice must be read at a glance.
   font_ = CreateFontA(-20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Segoe UI");
   if (font_ != nullptr && text_ != nullptr) SendMessageA(text_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  if (button != nullptr) SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  for (HWND child : {button, moreTime_})
+    if (child != nullptr) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
   return true;
 }
 
-bool NoticeWindow::Show(const std::string& text) {
+bool NoticeWindow::Show(const std::string& text, bool offerMoreTime) {
   if (window_ == nullptr && !Create()) return false;
   if (text_ != nullptr) SetWindowTextA(text_, text.c_str());
+  if (moreTime_ != nullptr) ShowWindow(moreTime_, offerMoreTime && moreTimeTarget_ != nullptr ? SW_SHOWNA : SW_HIDE);
   // Above every window that is not topmost itself, shown without taking the focus.
   SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
   return true;
@@ -95,9 +104,14 @@ LRESULT CALLBACK NoticeWindow::WindowProc(HWND window, UINT message, WPARAM wPar
       case WM_NCDESTROY:
         notice->window_ = nullptr;
         notice->text_ = nullptr;
+        notice->moreTime_ = nullptr;
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         break;
       case WM_COMMAND:
+        if (LOWORD(wParam) == kMoreTimeButtonId) {
+          if (notice->moreTimeTarget_ != nullptr) PostMessageA(notice->moreTimeTarget_, notice->moreTimeMessage_, 0, 0);
+          return 0;
+        }
         if (LOWORD(wParam) == kOkButtonId || LOWORD(wParam) == IDCANCEL) {
           if (notice->closable_) notice->Hide();
           return 0;

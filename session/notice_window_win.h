@@ -15,8 +15,14 @@ class NoticeWindow {
   NoticeWindow& operator=(const NoticeWindow&) = delete;
 
   // Shows the text (creating the window on first use) without taking the keyboard focus from the
-  // user's work; false when the window could not be created.
-  bool Show(const std::string& text);
+  // user's work, with the button "Ask for more time..." when offerMoreTime; false when the window
+  // could not be created.
+  bool Show(const std::string& text, bool offerMoreTime = false);
+  // Where the button "Ask for more time..." posts its message.
+  void SetMoreTimeTarget(HWND target, UINT message) {
+    moreTimeTarget_ = target;
+    moreTimeMessage_ = message;
+  }
   void Hide();
   HWND Handle() const { return window_; }
 
@@ -27,5 +33,8 @@ class NoticeWindow {
   bool closable_;
   HWND window_ = nullptr;
   HWND text_ = nullptr;
+  HWND moreTime_ = nullptr;
   HFONT font_ = nullptr;
+  HWND moreTimeTarget_ = nullptr;
+  UINT moreTimeMessage_ = 0;
 };

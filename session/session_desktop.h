@@ -13,10 +13,14 @@ class SessionDesktop {
   virtual uint64_t SteadyMilliseconds() = 0;
   // Shows the tray icon with this tooltip, or removes it for an empty text.
   virtual void ShowTrayTip(const std::string& text) = 0;
-  // Shows a warning in a topmost window the user closes.
-  virtual void ShowWarning(const std::string& text) = 0;
-  // Shows, or brings up to date, the topmost notice of the coming logoff.
-  virtual void ShowLogoffNotice(const std::string& text) = 0;
+  // Shows a warning in a topmost window the user closes; with offerMoreTime it also has the
+  // button "Ask for more time...".
+  virtual void ShowWarning(const std::string& text, bool offerMoreTime) = 0;
+  // Shows, or brings up to date, the topmost notice of the coming logoff, with the button
+  // "Ask for more time..." when offerMoreTime.
+  virtual void ShowLogoffNotice(const std::string& text, bool offerMoreTime) = 0;
+  // Takes the notice of the logoff away: the countdown has ended without one.
+  virtual void HideLogoffNotice() = 0;
   // Asks the system to end the user's session; false when the request failed.
   virtual bool LogOff() = 0;
 };

@@ -61,11 +61,28 @@ void WindowsSessionDesktop::RestoreTrayIcon() {
   if (!tip_.empty()) trayShown_ = NotifyTray(NIM_ADD);
 }
 
-void WindowsSessionDesktop::ShowWarning(const std::string& text) { warning_.Show(text); }
+void WindowsSessionDesktop::ShowWarning(const std::string& text, bool offerMoreTime) {
+  warning_.Show(text, offerMoreTime);
+  KeepDialogAbove();
+}
 
-void WindowsSessionDesktop::ShowLogoffNotice(const std::string& text) {
+void WindowsSessionDesktop::ShowLogoffNotice(const std::string& text, bool offerMoreTime) {
   warning_.Hide();
-  logoffNotice_.Show(text);
+  logoffNotice_.Show(text, offerMoreTime);
+  KeepDialogAbove();
+}
+
+void WindowsSessionDesktop::HideLogoffNotice() { logoffNotice_.Hide(); }
+
+void WindowsSessionDesktop::KeepDialogAbove() {
+  if (dialog_ != nullptr && dialog_->Handle() != nullptr)
+    SetWindowPos(dialog_->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void WindowsSessionDesktop::SetMoreTimeMessage(UINT message, const MoreTimeDialog* dialog) {
+  dialog_ = dialog;
+  warning_.SetMoreTimeTarget(window_, message);
+  logoffNotice_.SetMoreTimeTarget(window_, message);
 }
 
 bool WindowsSessionDesktop::LogOff() {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "session/more_time_dialog_win.h"
 #include "session/notice_window_win.h"
 #include "session/session_desktop.h"
 
@@ -21,8 +22,12 @@ class WindowsSessionDesktop : public SessionDesktop {
 
   uint64_t SteadyMilliseconds() override;
   void ShowTrayTip(const std::string& text) override;
-  void ShowWarning(const std::string& text) override;
-  void ShowLogoffNotice(const std::string& text) override;
+  void ShowWarning(const std::string& text, bool offerMoreTime) override;
+  void ShowLogoffNotice(const std::string& text, bool offerMoreTime) override;
+  void HideLogoffNotice() override;
+  // The notices' button "Ask for more time..." posts this message to the tool's window; the
+  // dialog it opens stays above the notices, which are brought up again at every change.
+  void SetMoreTimeMessage(UINT message, const MoreTimeDialog* dialog);
   bool LogOff() override;
 
   // Adds the tray icon again after the taskbar has been recreated (Explorer restarted).
@@ -30,6 +35,7 @@ class WindowsSessionDesktop : public SessionDesktop {
 
  private:
   bool NotifyTray(DWORD action);
+  void KeepDialogAbove();
 
   HWND window_;
   UINT trayMessage_;
@@ -38,4 +44,5 @@ class WindowsSessionDesktop : public SessionDesktop {
   bool trayShown_ = false;
   NoticeWindow warning_{true};
   NoticeWindow logoffNotice_{false};
+  const MoreTimeDialog* dialog_ = nullptr;
 };

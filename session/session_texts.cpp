@@ -38,3 +38,29 @@ std::string CountdownText(int secondsLeft) {
   return "Your computer time is over.\nYou will be logged off in " + std::to_string(secondsLeft) +
          (secondsLeft == 1 ? " second" : " seconds") + ".\nSave your work now!";
 }
+
+std::string MoreTimeAnswerText(const std::optional<MoreTimeAnswer>& answer) {
+  if (!answer) return "The Hourwarden service gave an answer that is not understood.";
+  switch (answer->kind) {
+    case AnswerKind::kAdded:
+      if (answer->minutes == 0) return "Code accepted, but no minutes are counted today: there is nothing to add.";
+      return MinutesText(answer->minutes) + " added";
+    case AnswerKind::kWrongCode:
+      return "Code not accepted";
+    case AnswerKind::kLockedOut:
+      return "Too many wrong codes: try again after " + answer->until;
+    case AnswerKind::kDailyMaximum:
+      return "No more time by code today: " + MinutesText(answer->minutes) + " a day is the most.";
+    case AnswerKind::kNotRestricted:
+      return "This account has no time limit.";
+    case AnswerKind::kNoParentCode:
+      return "No parent's code is set up for this account.";
+    case AnswerKind::kTimeNotConfirmed:
+      return "The computer's clock is not confirmed yet. Try again in a minute.";
+    case AnswerKind::kRefused:
+      return "The request was not understood.";
+    case AnswerKind::kUnavailable:
+      break;
+  }
+  return "The Hourwarden service cannot answer now. Try again in a minute.";
+}

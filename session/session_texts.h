@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include <optional>
+
+#include "parentcode/more_time_protocol.h"
 #include "session/time_left.h"
 
 // The texts a restricted user sees from the session tool.
@@ -14,3 +17,10 @@ std::string TrayTipText(const TimeLeft& timeLeft);
 std::string WarningText(const TimeLeft& timeLeft);
 // The notice shown while the logoff counts down.
 std::string CountdownText(int secondsLeft);
+// The service's answer to a request for more time, in plain words; nothing stands for an
+// answer that could not be read.
+std::string MoreTimeAnswerText(const std::optional<MoreTimeAnswer>& answer);
+// What the dialog says when the service cannot be reached.
+inline constexpr char kServiceUnreachableText[] = "The Hourwarden service cannot be reached. Try again in a minute.";
+// What it says of a code that is not six digits.
+inline constexpr char kCodeOfSixDigitsText[] = "Type the six digits of the code.";

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "parentcode/code_guard.h"
+#include "platform/date_time.h"
 #include "session/session_texts.h"
 #include "session/time_left.h"
 #include "session/user_values.h"
@@ -44,6 +46,7 @@ void SessionTool::Poll(uint64_t nowMs) {
   if (openRegistry_) {
     if (std::unique_ptr<RegistryAccess> registry = openRegistry_()) values = ReadStoredUserValues(*registry, userName_);
   }
+  lastValues_ = values;
   std::string tip;
   if (!values) {
     // Not a restricted user (or the key cannot be read): nothing to show, nothing to do.
@@ -54,7 +57,8 @@ void SessionTool::Poll(uint64_t nowMs) {
   } else {
     const TimeLeft timeLeft = ComputeTimeLeft(*values, clock_.Now());
     tip = TrayTipText(timeLeft);
-    if (warnings_.Update(timeLeft.minutesLeft)) desktop_.ShowWarning(WarningText(timeLeft));
+    if (const std::optional<int> mark = warnings_.Update(timeLeft.minutesLeft))
+      desktop_.ShowWarning(WarningText(timeLeft), *mark == 1 && !MoreTimeChoices().empty());
   }
   if (tip != shownTip_) {
     shownTip_ = tip;
@@ -73,7 +77,7 @@ void SessionTool::AdvanceCountdown(uint64_t nowMs) {
     const int seconds = static_cast<int>((logoffAtMs_ - nowMs + 999) / 1000);
     if (seconds != shownSeconds_) {
       shownSeconds_ = seconds;
-      desktop_.ShowLogoffNotice(CountdownText(seconds));
+      desktop_.ShowLogoffNotice(CountdownText(seconds), !MoreTimeChoices().empty());
     }
     return;
   }
@@ -84,4 +88,33 @@ void SessionTool::AdvanceCountdown(uint64_t nowMs) {
     state_ = State::kLoggedOff;
     loggedOffAtMs_ = nowMs;
   }
+}
+
+std::vector<int> SessionTool::MoreTimeChoices() const {
+  if (moreTime_ == nullptr || !lastValues_) return {};
+  CodeRecord given;
+  given.minutesGiven = lastValues_->codeMinutes;
+  given.givenDate = lastValues_->codeDate;
+  return MinuteChoices(CodeMinutesLeft(given, lastValues_->codeMaxMinutes, FormatStoredDate(clock_.Now())));
+}
+
+std::string SessionTool::AskForMoreTime(const std::string& code, int minutes) {
+  const std::optional<MoreTimeRequest> request = ParseMoreTimeRequest(FormatMoreTimeRequest({code, minutes}));
+  if (!request) return kCodeOfSixDigitsText;
+  if (moreTime_ == nullptr) return kServiceUnreachableText;
+  const MoreTimeClient::Reply reply = moreTime_->Ask(FormatMoreTimeRequest(*request));
+  if (!reply.answer) return kServiceUnreachableText;
+  const std::optional<MoreTimeAnswer> answer = ParseMoreTimeAnswer(*reply.answer);
+  if (answer && answer->kind == AnswerKind::kAdded && answer->minutes > 0) {
+    // The service has withdrawn the logoff request: the countdown ends, and the next poll sees
+    // the time left anew.
+    if (state_ == State::kCountingDown) {
+      state_ = State::kWatching;
+      shownSeconds_ = -1;
+      desktop_.HideLogoffNotice();
+    }
+    warnings_.Reset();
+    lastPollMs_.reset();
+  }
+  return MoreTimeAnswerText(answer);
 }

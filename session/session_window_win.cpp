@@ -9,6 +9,9 @@
 #include "platform/clock_win.h"
 #include "platform/win_error.h"
 #include "platform/companion_window.h"
+#include "parentcode/more_time_protocol.h"
+#include "session/more_time_client_win.h"
+#include "session/more_time_dialog_win.h"
 #include "session/session_desktop_win.h"
 #include "session/session_tool.h"
 #include "settings/registry_access_win.h"
@@ -18,6 +21,10 @@ namespace {
 constexpr char kWindowClass[] = "HourwardenSessionTool";
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kTrayMessage = WM_APP + 1;
+// Posted by the notices' button "Ask for more time...".
+constexpr UINT kAskForMoreTimeMessage = WM_APP + 2;
+// The tray menu's item "Ask for more time...".
+constexpr UINT kAskForMoreTimeCommand = 1;
 // The timer fires at least once a second, so the countdown shows every second.
 constexpr int kLongestTickMilliseconds = 1000;
 
@@ -28,7 +35,30 @@ struct WindowContext {
   SessionTool* tool = nullptr;
   WindowsSessionDesktop* desktop = nullptr;
   UINT taskbarCreated = 0;
+  MoreTimeDialog* dialog = nullptr;
 };
+
+void OpenMoreTimeDialog(WindowContext& context) {
+  SessionTool* tool = context.tool;
+  context.dialog->Open(tool->MoreTimeChoices(),
+                       [tool](const std::string& code, int minutes) { return tool->AskForMoreTime(code, minutes); });
+}
+
+// The tray icon's menu, at the mouse: "Ask for more time...", greyed when no time may be asked for.
+void ShowTrayMenu(HWND window, const WindowContext& context) {
+  HMENU menu = CreatePopupMenu();
+  if (menu == nullptr) {
+    ReportFailure("CreatePopupMenu");
+    return;
+  }
+  const UINT state = context.tool->MoreTimeChoices().empty() ? MF_GRAYED : MF_ENABLED;
+  AppendMenuA(menu, MF_STRING | state, kAskForMoreTimeCommand, "Ask for more time...");
+  POINT at{};
+  GetCursorPos(&at);
+  SetForegroundWindow(window);  // so that the menu closes when the user clicks elsewhere
+  TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr);
+  DestroyMenu(menu);
+}
 
 LRESULT CALLBACK SessionWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* context = reinterpret_cast<WindowContext*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -42,6 +72,16 @@ LRESULT CALLBACK SessionWindowProc(HWND window, UINT message, WPARAM wParam, LPA
           OutputDebugStringA(error.what());
         }
       }
+      return 0;
+    case kTrayMessage:
+      if (context != nullptr && (lParam == WM_RBUTTONUP || lParam == WM_LBUTTONUP || lParam == WM_CONTEXTMENU))
+        ShowTrayMenu(window, *context);
+      return 0;
+    case kAskForMoreTimeMessage:
+      if (context != nullptr) OpenMoreTimeDialog(*context);
+      return 0;
+    case WM_COMMAND:
+      if (context != nullptr && LOWORD(wParam) == kAskForMoreTimeCommand) OpenMoreTimeDialog(*context);
       return 0;
     case WM_CLOSE:
       // The service's uninstall sends this: end cleanly.
@@ -87,7 +127,11 @@ int RunSessionWindow(const std::string& userName, const SessionCommandLine& comm
   WindowsClock clock;
   WindowsSessionDesktop desktop(window, kTrayMessage, commandLine.logoffLogForTesting);
   SessionTool tool(userName, OpenWindowsRegistry, clock, desktop, commandLine.timing);
-  WindowContext context{&tool, &desktop, RegisterWindowMessageA("TaskbarCreated")};
+  PipeMoreTimeClient moreTime(kMoreTimePipeName);
+  tool.SetMoreTimeClient(&moreTime);
+  MoreTimeDialog dialog;
+  desktop.SetMoreTimeMessage(kAskForMoreTimeMessage, &dialog);
+  WindowContext context{&tool, &desktop, RegisterWindowMessageA("TaskbarCreated"), &dialog};
   SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&context));
 
   const int interval = std::min(commandLine.timing.pollMilliseconds, kLongestTickMilliseconds);
@@ -100,6 +144,8 @@ int RunSessionWindow(const std::string& userName, const SessionCommandLine& comm
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    // Tab, Enter and Escape move about and answer in the dialog.
+    if (dialog.Handle() != nullptr && IsDialogMessageA(dialog.Handle(), &message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

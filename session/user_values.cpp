@@ -1,5 +1,6 @@
 #include "session/user_values.h"
 
+#include "parentcode/code_values.h"
 #include "settings/settings_loader.h"
 #include "settings/stored_formats.h"
 
@@ -39,6 +40,9 @@ std::optional<StoredUserValues> ReadStoredUserValues(RegistryAccess& registry, c
   values.spentTime = ReadIntegerIfPresent(registry, "SpentTime");
   values.timeStamp = ReadStringIfPresent(registry, "TimeStamp");
   values.logoff = ReadIntegerIfPresent(registry, "Logoff").value_or(0);
+  values.codeMaxMinutes = ReadIntegerIfPresent(registry, kCodeMaxMinutesValue).value_or(kDefaultCodeMaxMinutes);
+  values.codeMinutes = ReadIntegerIfPresent(registry, kCodeMinutesValue).value_or(0);
+  values.codeDate = ReadStringIfPresent(registry, kCodeDateValue).value_or("");
   registry.CloseKey();
   return values;
 }

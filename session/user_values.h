@@ -20,6 +20,11 @@ struct StoredUserValues {
   std::optional<std::string> timeStamp;
   // "Logoff": any value but 0 asks for the user's logoff; 0 when missing or not a REG_DWORD.
   int32_t logoff = 0;
+  // The parent's code: the most minutes a day by code ("CodeMaxMinutes", 60 when missing), and
+  // those given on a date ("CodeMinutes", "CodeDate"). The tool never reads the secret.
+  int32_t codeMaxMinutes = 60;
+  int32_t codeMinutes = 0;
+  std::string codeDate;
 };
 
 // The values of the user's key (the restrictions key with the account name appended; the registry

@@ -19,10 +19,11 @@ ALLOWED = {
     "settings": {"settings", "logging", "core", "platform"},
     "census": {"census", "settings", "logging", "core", "platform"},
     "timesync": {"timesync", "settings", "logging", "core", "platform"},
-    "engine": {"engine", "census", "timesync", "settings", "logging", "core", "platform"},
-    "service": {"service", "engine", "census", "timesync", "settings", "logging", "core", "platform"},
-    "session": {"session", "engine", "settings", "core", "platform"},
-    "hwctl": {"hwctl", "engine", "settings", "core", "platform"},
+    "parentcode": {"parentcode", "settings", "logging", "core", "platform"},
+    "engine": {"engine", "census", "timesync", "parentcode", "settings", "logging", "core", "platform"},
+    "service": {"service", "engine", "census", "timesync", "parentcode", "settings", "logging", "core", "platform"},
+    "session": {"session", "engine", "parentcode", "settings", "core", "platform"},
+    "hwctl": {"hwctl", "engine", "parentcode", "settings", "core", "platform"},
 }
 UNRESTRICTED = {"tests", "bench", "fuzz"}
 SOURCE_ENDINGS = (".h", ".cpp", ".c")

@@ -80,6 +80,28 @@ check "the first instance keeps running" kill -0 "$tool_pid"
 sleep 1
 check "no logoff while the request is not raised" test ! -e "$log"
 
+# The tray menu's "Ask for more time..." (its command posted as the menu would) opens the dialog,
+# which offers what today's maximum by code allows and says so when the service is out of reach.
+dialog="Hourwarden: ask for more time"
+dialog_open() { w "$probe" topmost "$dialog"; }
+w "$probe" command "$title" 1
+check "the tray menu's item opens the dialog" wait_for 10 dialog_open
+check "it offers 60 minutes at most" w "$probe" shown "$dialog" "60 minutes"
+w "$probe" settext "$dialog" 101 123456
+w "$probe" click "$dialog" Ask
+answer_is() { [ "$(w "$probe" text "$dialog" 100 | tr -d '\r')" = "$1" ]; }
+check "with no service it says the service cannot be reached" \
+  wait_for 15 answer_is "The Hourwarden service cannot be reached. Try again in a minute."
+w "$probe" close "$dialog"
+w reg add "$key" /v CodeMaxMinutes /t REG_DWORD /d 20 /f >/dev/null
+sleep 1
+w "$probe" command "$title" 1
+wait_for 10 dialog_open
+check "with 20 minutes a day by code it offers 15 minutes" w "$probe" shown "$dialog" "15 minutes"
+check "and not 30" test "$(w "$probe" shown "$dialog" "30 minutes"; echo $?)" = 1
+w "$probe" close "$dialog"
+w reg delete "$key" /v CodeMaxMinutes /f >/dev/null
+
 # The request is raised, seen, and cleared again within the countdown.
 w reg add "$key" /v Logoff /t REG_DWORD /d 1 /f >/dev/null
 check "a raised request shows the topmost logoff notice" wait_for 10 notice_on_top

@@ -81,6 +81,72 @@ echo "== configuration changed with hwctl while the service runs"
 hwctl="$root/build/windows/hwctl/hwctl.exe"
 check "hwctl list shows the minute the service counted" \
   sh -c "wine '$hwctl' list 2>/dev/null | tr -d '\r' | grep -Eq '^$user +0 +[1-9][0-9]* +0, over +no +none +requested'"
+echo "== more time by a parent's code"
+tools="$root/build/windows/tests"
+client="$tools/more_time_client.exe"
+probe="$tools/window_probe.exe"
+code_key='SOFTWARE\Qorvex\Hourwarden\ParentCode'
+spent() { printf '%d' "$(hw_reg_value "$HW_USERS_KEY\\$user" SpentTime)"; }
+ask() { wine "$client" "$@" 2>/dev/null | tr -d '\r'; }
+secret=$(wine "$hwctl" parent-code new 2>/dev/null | tr -d '\r' | grep -oE 'secret=[A-Z2-7]+' | cut -d= -f2)
+check "hwctl parent-code new prints the secret in the authenticator address" test "${#secret}" = 32
+check "its key lets LocalSystem and the Administrators in, nobody else" \
+  test "$(wine "$tools/key_probe.exe" sddl "$code_key" 2>/dev/null | tr -d '\r')" = 'D:P(A;;KA;;;SY)(A;;KA;;;BA)'
+check "a program dropped to a standard user's rights cannot read it" \
+  test "$(wine "$tools/key_probe.exe" standard "$code_key" 2>/dev/null | tr -d '\r')" = denied
+check "while it can read the product key" \
+  test "$(wine "$tools/key_probe.exe" standard 'SOFTWARE\Qorvex\Hourwarden' 2>/dev/null | tr -d '\r')" = opened
+check "hwctl check says the code is set up and finds its key sound" \
+  sh -c "wine '$hwctl' check 2>/dev/null | tr -d '\r' | grep -q \"^Parent's code: set up\" && ! wine '$hwctl' check 2>/dev/null | grep -q ParentCode"
+
+# The session tool counts down the logoff the service asks for, and its notice offers more time.
+session_tool="$root/build/windows/session/hourwarden-session.exe"
+tool_log="$work/logoff.log"
+wine "$session_tool" /countdown=60 /poll=200 "/logofflogfortesting=$(winepath -w "$tool_log" 2>/dev/null)" >/dev/null 2>&1 &
+tool_pid=$!
+check "the logoff notice offers to ask for more time" waits_for 30 wine "$probe" shown Hourwarden "Ask for more time..."
+# The test client asks as the Wine user with the code of this moment, the dialog with the code of
+# the next step (a phone a little ahead), since each step is taken once.
+code_now=$(ask code "$secret")
+before=$(spent)
+answer=$(ask raw "more-time code=$code_now minutes=1")
+after=$(spent)
+check "a right code from the pipe is answered: 1 minute added" test "$answer" = "added 1"
+check "and SpentTime drops by it (a minute cycle may count one meanwhile)" \
+  test "$before" -ge 1 -a $((before - after)) -ge 0 -a $((before - after)) -le 1
+echo "   SpentTime $before before, $after after"
+check "the service logs it" waits_for 5 grep -q "Parent's code accepted for $user: 1 minutes given back" "$app/debug.log"
+
+wine "$probe" click Hourwarden "Ask for more time..." >/dev/null 2>&1
+dialog="Hourwarden: ask for more time"
+check "the notice's button opens the dialog" waits_for 10 wine "$probe" topmost "$dialog"
+wine "$probe" settext "$dialog" 101 "$(ask code "$secret" 1)" >/dev/null 2>&1
+before=$(spent)
+wine "$probe" click "$dialog" Ask >/dev/null 2>&1
+dialog_answer() { wine "$probe" text "$dialog" 100 2>/dev/null | tr -d '\r'; }
+check "the dialog says the minutes were added" waits_for 20 sh -c "wine '$probe' text '$dialog' 100 2>/dev/null | grep -Eq '^[0-9]+ minutes? added'"
+echo "   dialog: $(dialog_answer) (SpentTime was $before, now $(spent))"
+notice_gone() { ! wine "$probe" topmost Hourwarden; }
+check "and the countdown has ended" waits_for 5 notice_gone
+wine "$probe" close "$dialog" >/dev/null 2>&1
+sleep 2
+check "no logoff came from the countdown the code ended" test ! -e "$tool_log"
+wine "$probe" close "Hourwarden - User loggoff tool" >/dev/null 2>&1
+wait "$tool_pid" 2>/dev/null
+check "a request naming another user is refused" \
+  test "$(ask raw "more-time code=$(ask code "$secret") minutes=5 user=alice")" = refused
+check "a request over 256 bytes is refused" test "$(ask raw "$(printf 'x%.0s' $(seq 300))")" = refused
+check "a client that sends nothing is dropped" test "$(ask silent 15)" = dropped
+check "after 5 s, as the debug log says" waits_for 5 grep -q "sent nothing within 5 s and was dropped" "$app/debug.log"
+# Wrong codes: the used one again, then four more, make five in a row.
+check "a code already taken is not accepted again" test "$(ask raw "more-time code=$code_now minutes=1")" = wrong
+for attempt in 2 3 4; do ask wrong "$secret" 5 >/dev/null; done
+check "the fifth wrong code locks the code out" sh -c "wine '$client' wrong '$secret' 5 2>/dev/null | tr -d '\r' | grep -Eq '^locked [0-9]{2}:[0-9]{2}\$'"
+check "then even the right one" sh -c "wine '$client' ask '$secret' 5 2>/dev/null | tr -d '\r' | grep -q '^locked '"
+check "the lock-out is logged at level 1" waits_for 5 grep -q "Parent's code locked out for $user until [0-9:]* after 5 wrong codes" "$app/debug.log"
+check "hwctl parent-code show tells the lock-out, not the secret" \
+  sh -c "wine '$hwctl' parent-code show 2>/dev/null | tr -d '\r' | grep -Eq '^$user +60 +[0-9]+ +5 +until ' && ! wine '$hwctl' parent-code show 2>/dev/null | grep -q '$secret'"
+
 wine "$hwctl" limit "$user" - - - - - - - >/dev/null 2>&1
 check "hwctl asked for a reload" test "$(hw_reg_value "$HW_PRODUCT_KEY" ReadSettings)" = 0x1
 reloaded() { grep -q "Request to read user settings" "$app/debug.log"; }

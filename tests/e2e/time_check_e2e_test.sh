@@ -13,21 +13,7 @@ source "$root/scripts/wine_env.sh"
 source "$root/scripts/wine_service.sh"
 
 work="$root/build/windows/e2e-time"
-passed=0
-failed=0
-check() {  # check DESCRIPTION COMMAND...
-  local what="$1"; shift
-  if "$@" >/dev/null 2>&1; then
-    passed=$((passed + 1)); echo "ok: $what"
-  else
-    failed=$((failed + 1)); echo "FAILED: $what"
-  fi
-}
-waits_for() {  # waits_for SECONDS COMMAND...: true once the command succeeds within the time
-  local seconds="$1"; shift
-  for _ in $(seq $((seconds * 2))); do "$@" >/dev/null 2>&1 && return 0; sleep 0.5; done
-  return 1
-}
+source "$root/tests/checks.sh"
 server_pids=()
 start_server() {  # start_server SCRIPT ARGS...: a loopback server of the test, ended at the finish
   python3 "$@" &

@@ -12,8 +12,16 @@ class FakeSessionDesktop : public SessionDesktop {
  public:
   uint64_t SteadyMilliseconds() override { return nowMs; }
   void ShowTrayTip(const std::string& text) override { tips.push_back(text); }
-  void ShowWarning(const std::string& text) override { warnings.push_back(text); }
-  void ShowLogoffNotice(const std::string& text) override { notices.push_back(text); }
+  void ShowWarning(const std::string& text, bool offerMoreTime) override {
+    warnings.push_back(text);
+    warningOffers.push_back(offerMoreTime);
+  }
+  void ShowLogoffNotice(const std::string& text, bool offerMoreTime) override {
+    notices.push_back(text);
+    noticeOffers.push_back(offerMoreTime);
+    noticeShown = true;
+  }
+  void HideLogoffNotice() override { noticeShown = false; }
   bool LogOff() override {
     ++logoffRequests;
     return logoffSucceeds;
@@ -25,4 +33,7 @@ class FakeSessionDesktop : public SessionDesktop {
   std::vector<std::string> tips;
   std::vector<std::string> warnings;
   std::vector<std::string> notices;
+  std::vector<bool> warningOffers;  // whether each warning offered "Ask for more time..."
+  std::vector<bool> noticeOffers;
+  bool noticeShown = false;
 };

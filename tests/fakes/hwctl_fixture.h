@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "fakes/fake_folder_access.h"
+#include "fakes/fake_key_security.h"
 #include "fakes/manual_clock.h"
 #include "fakes/rule_time_zones.h"
+#include "fakes/manual_utc_clock.h"
 #include "hwctl/commands.h"
 #include "settings/in_memory_registry.h"
 
@@ -19,6 +21,10 @@ class HwctlFixture {
     platform.clock = &clock;
     platform.folderAccess = &folders;
     platform.timeZones = &zones;
+    platform.random = &random;
+    platform.keySecurity = &keySecurity;
+    platform.utcClock = &utcClock;
+    platform.computerName = "KIDS PC";
     clock.SetNow({2026, 12, 8, 10, 0, 0, 0});
     folders.SetKeptFromUsers("C:\\Hourwarden");
     folders.SetOpenToUsers("C:\\Users\\Public");
@@ -42,5 +48,8 @@ class HwctlFixture {
   ManualClock clock;
   FakeFolderAccess folders;
   RuleTimeZones zones;  // the computer's zone is W. Europe Standard Time
+  FakeKeySecurity keySecurity{registry};
+  CountingRandom random;
+  ManualUtcClock utcClock;
   HwctlPlatform platform;
 };

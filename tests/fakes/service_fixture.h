@@ -11,10 +11,13 @@
 #include "fakes/fake_file_attributes.h"
 #include "fakes/fake_time_sync.h"
 #include "fakes/fake_process_source.h"
+#include "fakes/fake_request_server.h"
 #include "fakes/fake_session_control.h"
 #include "fakes/fake_timer.h"
 #include "fakes/manual_clock.h"
 #include "fakes/rule_time_zones.h"
+#include "fakes/manual_utc_clock.h"
+#include "fakes/platform_hmac.h"
 #include "fakes/temp_dir.h"
 #include "logging/logs.h"
 #include "platform/regional_format.h"
@@ -41,6 +44,9 @@ class ServiceFixture {
     platform.processSource = &processSource;
     platform.accountControl = &accounts;
     platform.sessionControl = &sessions;
+    platform.utcClock = &utcClock;
+    platform.hmac = &hmac;
+    platform.makeRequestServer = requestServers.Factory();
     platform.reportException = [this](const std::string& message) { reportedExceptions.push_back(message); };
     platform.makeTimer = [this](int intervalMs, std::function<void()>) -> std::unique_ptr<::Timer> {
       timerInterval = intervalMs;
@@ -105,6 +111,9 @@ class ServiceFixture {
   FakeProcessSource processSource;
   FakeAccountControl accounts;
   FakeSessionControl sessions;
+  ManualUtcClock utcClock;
+  PlatformHmacSha1 hmac;
+  FakeRequestServers requestServers;
   ServicePlatform platform;
   std::vector<std::string> reportedExceptions;
   int timerInterval = 0;

@@ -278,7 +278,8 @@ TEST_F(CommandsTest, EveryCommandHasItsHelpWhateverElseIsGiven) {
   const auto before = Snapshot();
   for (const char* name :
        {"list", "show", "add", "remove", "limit", "periods", "grant", "reload", "debug", "path", "timeurl", "timezone",
-        "servicelogoff", "check"}) {
+        "servicelogoff", "check",
+        "parent-code"}) {
     SCOPED_TRACE(name);
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
              {name, "--help"}, {name, "alice", "-h"}, {"help", name}}) {

@@ -160,9 +160,11 @@ TEST_F(ReportsTest, CheckOfACleanConfigurationFindsNothing) {
   ASSERT_EQ(Hwctl({"timeurl", "https://time.example.net/"}).exitCode, kExitSuccess);
   const CommandResult result = Hwctl({"check"});
   EXPECT_EQ(result.exitCode, kExitRefused);  // no Path yet
-  EXPECT_EQ(result.output, "Hourwarden: Path: missing: the logs are written to the service's current folder\n1 problem found.\n");
+  EXPECT_EQ(result.output, "Hourwarden: Path: missing: the logs are written to the service's current folder\n1 problem found.\n"
+                           "Parent's code: not set up.\n");
   ASSERT_EQ(Hwctl({"path", "C:\\Hourwarden\\"}).exitCode, kExitSuccess);
-  EXPECT_EQ(Hwctl({"check"}).output, "No problems found: the service reads every value as it is meant.\n");
+  EXPECT_EQ(Hwctl({"check"}).output,
+            "No problems found: the service reads every value as it is meant.\nParent's code: not set up.\n");
 }
 
 // What a child could use is a warning, not a problem: check still exits with 0 for it.
@@ -197,7 +199,8 @@ TEST_F(ReportsTest, CheckWarnsOfAZoneUsersMayChangeAndOfTheTimeOverPlainHttp) {
     for (const auto& command : c.commands) ASSERT_EQ(fixture.Hwctl(command).exitCode, kExitSuccess);
     const CommandResult result = fixture.Hwctl({"check"});
     EXPECT_EQ(result.exitCode, kExitSuccess);
-    EXPECT_EQ(result.output, "No problems found: the service reads every value as it is meant.\n" + c.warnings);
+    EXPECT_EQ(result.output,
+              "No problems found: the service reads every value as it is meant.\n" + c.warnings + "Parent's code: not set up.\n");
   }
 }
 

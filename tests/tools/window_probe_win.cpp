@@ -6,6 +6,11 @@
 //   window_probe close TITLE     sends it WM_CLOSE and waits until it is handled; exit 0 if found
 //   window_probe squat NAME SECONDS   holds a mutex of that name for the seconds, as a program of the
 //                                     user could to keep the session tool away
+//   window_probe command TITLE ID     posts WM_COMMAND with the id to the window (a menu item chosen)
+//   window_probe shown TITLE BUTTON   exit 0 when the window has a visible button of that text
+//   window_probe click TITLE BUTTON   clicks that button (BM_CLICK)
+//   window_probe settext TITLE ID TEXT  sets the text of the window's child control of the id
+//   window_probe text TITLE ID        prints the text of the window's child control of the id
 
 #include <windows.h>
 
@@ -28,6 +33,29 @@ int main(int argc, char** argv) {
     Sleep(static_cast<DWORD>(std::stoi(argv[3])) * 1000);
     CloseHandle(mutex);
     return 0;
+  }
+  if (argc >= 4) {
+    HWND window = FindWindowA(nullptr, argv[2]);
+    if (window == nullptr) return 1;
+    const std::string command = argv[1];
+    if (command == "command") return PostMessageA(window, WM_COMMAND, std::stoi(argv[3]), 0) ? 0 : 2;
+    if (command == "text" || command == "settext") {
+      HWND child = GetDlgItem(window, std::stoi(argv[3]));
+      if (child == nullptr) return 1;
+      if (command == "settext") return argc == 5 && SendMessageA(child, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4])) ? 0 : 2;
+      char text[512] = {};
+      SendMessageA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+      std::printf("%s\n", text);
+      return 0;
+    }
+    HWND button = FindWindowExA(window, nullptr, "Button", argv[3]);
+    if (button == nullptr) return 1;
+    if (command == "shown") return IsWindowVisible(button) ? 0 : 1;
+    if (command == "click") {
+      SendMessageA(button, BM_CLICK, 0, 0);
+      return 0;
+    }
+    return 2;
   }
   if (argc != 3) {
     std::fprintf(stderr, "usage: window_probe user | find TITLE | topmost TITLE | close TITLE\n");

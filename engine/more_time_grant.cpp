@@ -1,0 +1,140 @@
+#include "engine/more_time_grant.h"
+
+#include <cctype>
+#include <cmath>
+#include <optional>
+
+#include "core/service_state.h"
+#include "core/service_time.h"
+#include "engine/session_backstop.h"
+#include "logging/logs.h"
+#include "parentcode/code_guard.h"
+#include "parentcode/code_store.h"
+#include "platform/date_time.h"
+#include "settings/stored_formats.h"
+#include "settings/user_state_store.h"
+
+namespace {
+
+constexpr double kMinutesPerDay = 1440.0;
+constexpr double kSecondsPerDay = 86400.0;
+
+std::string Answer(AnswerKind kind, int minutes = 0, std::string until = {}) {
+  return FormatMoreTimeAnswer({kind, minutes, std::move(until)});
+}
+
+std::string LowerCase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The user's record: the one in memory, read from the user's key at the first request of a run.
+CodeRecord& RecordOf(ServiceState& service, const std::string& userName) {
+  const std::string key = LowerCase(userName);
+  auto found = service.CodeRecords.find(key);
+  if (found == service.CodeRecords.end()) found = service.CodeRecords.emplace(key, ReadCodeRecord(service, userName)).first;
+  return found->second;
+}
+
+// The minutes counted for the user today; 0 for a record of another day or one that is no number.
+int SpentToday(ServiceState& service, int index, const std::string& today) {
+  const StringList* record = TableEntry(service.SpentTimes, index);
+  if (record == nullptr || record->Count() != 2 || (*record)[1] != today) return 0;
+  return ParseDecimal32((*record)[0]).value_or(0);
+}
+
+// The "HH:MM" of the UTC second in the service's zone, rounded up to the minute: the lock has ended by then.
+std::string LocalMinuteOf(ServiceState& service, int64_t utcSecond, int64_t utcNow) {
+  const double local = ServiceLocalNow(service) + static_cast<double>(utcSecond - utcNow) / kSecondsPerDay;
+  return FormatTimeOfDay(std::ceil(local * kMinutesPerDay - 1e-6) / kMinutesPerDay, ":");
+}
+
+// Gives the minutes back: today's count lowered in memory and in the registry, the logoff request
+// withdrawn and the minutes still logged on against it forgotten.
+void GiveBack(ServiceState& service, int index, int minutes) {
+  StringList& record = *TableEntry(service.SpentTimes, index);  // SpentToday found it well-formed
+  const std::string& name = service.RestrictedUsers[index];
+  record[0] = std::to_string(ParseDecimal32(record[0]).value_or(0) - minutes);
+  WriteSpentTimes(service);
+  WriteLogoffFlag(service, name, 0);
+  NoteStillLogged(service, name, false);
+  WriteLogAt(service, 1, "Parent's code accepted for " + name + ": " + std::to_string(minutes) +
+                             " minutes given back, spent_time=" + record[0]);
+}
+
+}  // namespace
+
+std::string AnswerMoreTimeRequest(ServiceState& service, const std::string& accountName, const std::string& text) {
+  const std::string from = "More time asked by " + accountName + ": ";
+  const std::optional<MoreTimeRequest> request = ParseMoreTimeRequest(text);
+  if (!request) {
+    WriteLogAt(service, 2, from + "refused, the request is not understood (" + std::to_string(text.size()) + " bytes)");
+    return Answer(AnswerKind::kRefused);
+  }
+  if (!service.TimeSynced) {
+    // Codes are counted in UTC steps, and the clock is not trusted yet: no code is looked at.
+    WriteLogAt(service, 2, from + "refused, the time is not confirmed yet");
+    return Answer(AnswerKind::kTimeNotConfirmed);
+  }
+  const int index = service.RestrictedUsers.IndexOf(accountName);
+  if (index < 0) {
+    WriteLogAt(service, 2, from + "refused, not a restricted user");
+    return Answer(AnswerKind::kNotRestricted);
+  }
+  const std::string name = service.RestrictedUsers[index];
+  const std::optional<std::string> secret = ReadParentSecret(service);
+  if (!secret) {
+    WriteLogAt(service, 2, from + "refused, no parent's code is set up");
+    return Answer(AnswerKind::kNoParentCode);
+  }
+
+  CodeRecord& record = RecordOf(service, name);
+  const std::string today = FormatStoredDate(service.CycleNow);
+  CodeAttempt attempt;
+  attempt.code = request->code;
+  attempt.requestedMinutes = request->minutes;
+  attempt.utcSeconds = service.Platform().utcClock->UtcSeconds();
+  attempt.today = today;
+  attempt.maxMinutes = ReadCodeMaxMinutes(service, name);
+  attempt.spentToday = SpentToday(service, index, today);
+  const CodeDecision decision = JudgeCode(*service.Platform().hmac, *secret, record, attempt);
+  if (!decision.failure.empty()) {
+    WriteLogAt(service, 1, "ERROR: " + from + "the code cannot be checked: " + decision.failure);
+    return Answer(AnswerKind::kUnavailable);
+  }
+  if (decision.lockEnded) WriteLogAt(service, 2, "The parent's code lock-out of " + name + " has ended");
+
+  // Wrong codes count in memory even when the registry refuses them; a right one is taken only
+  // once it is stored, so that it can never be used twice nor the day's maximum be passed.
+  const bool stored = decision.record == record || WriteCodeRecord(service, name, decision.record);
+  if (decision.kind == AnswerKind::kAdded && !stored) return Answer(AnswerKind::kUnavailable);
+  record = decision.record;
+
+  switch (decision.kind) {
+    case AnswerKind::kAdded:
+      if (decision.minutesGiven > 0)
+        GiveBack(service, index, decision.minutesGiven);
+      else
+        WriteLogAt(service, 1, "Parent's code accepted for " + name + ": no minutes counted today to give back");
+      return Answer(AnswerKind::kAdded, decision.minutesGiven);
+    case AnswerKind::kWrongCode:
+      WriteLogAt(service, 1, "Wrong parent's code from " + name + " (" + std::to_string(record.wrongCodes) + " in a row)");
+      return Answer(AnswerKind::kWrongCode);
+    case AnswerKind::kLockedOut: {
+      const std::string until = LocalMinuteOf(service, decision.lockedUntil, attempt.utcSeconds);
+      if (decision.lockStarted)
+        WriteLogAt(service, 1, "Parent's code locked out for " + name + " until " + until + " after " +
+                                   std::to_string(record.wrongCodes) + " wrong codes");
+      else
+        WriteLogAt(service, 2, from + "refused, the code is locked out until " + until);
+      return Answer(AnswerKind::kLockedOut, 0, until);
+    }
+    case AnswerKind::kDailyMaximum:
+      WriteLogAt(service, 2, from + "refused, the " + std::to_string(attempt.maxMinutes) +
+                                 " minutes a day by code are given already");
+      return Answer(AnswerKind::kDailyMaximum, attempt.maxMinutes);
+    default:
+      WriteLogAt(service, 2, from + "refused, no minutes by code for this user");
+      return Answer(AnswerKind::kNoParentCode);
+  }
+}

@@ -1,0 +1,187 @@
+#include "hwctl/parent_code_commands.h"
+
+#include <cctype>
+#include <optional>
+
+#include "hwctl/reports.h"
+#include "parentcode/base32.h"
+#include "parentcode/code_guard.h"
+#include "parentcode/code_values.h"
+#include "platform/date_time.h"
+#include "settings/key_security.h"
+#include "settings/settings_loader.h"
+
+namespace {
+
+constexpr int kMaxCodeMinutes = 1440;
+
+[[noreturn]] void Refuse(const std::string& what) { throw CommandError("refused: " + what + "; nothing was written"); }
+
+// The text of a value of the open key, nothing when it is absent or not of the type asked.
+template <class Read>
+auto Quietly(Read read) -> std::optional<decltype(read())> {
+  try {
+    return read();
+  } catch (const RegistryError&) {
+    return std::nullopt;
+  }
+}
+
+// Percent-encodes everything but the characters an address may hold as they are.
+std::string AddressPart(const std::string& text) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string encoded;
+  for (const char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (std::isalnum(u) || c == '-' || c == '.' || c == '_' || c == '~') {
+      encoded += c;
+    } else {
+      encoded += '%';
+      encoded += kHex[u >> 4];
+      encoded += kHex[u & 0x0F];
+    }
+  }
+  return encoded;
+}
+
+bool SecretIsSet(ConfigSession& session) { return session.registry.KeyExists(kParentCodeKey); }
+
+std::string NewCode(ConfigSession& session) {
+  std::string secret(kSecretBytes, '\0');
+  if (const std::optional<std::string> failure = session.Platform().random->Fill(secret))
+    Refuse("no secret could be made (" + *failure + ")");
+  const KeySecurity& security = *session.Platform().keySecurity;
+  if (const std::optional<std::string> failure = security.MakeAdminOnly(kParentCodeKey))
+    Refuse("the key " + DisplayKey(kParentCodeKey) + " could not be made for the administrators only (" + *failure +
+           ")");
+  // The secret goes in only once the key is seen to be kept from everyone else.
+  const KeyAccessList list = security.Read(kParentCodeKey);
+  if (list.outcome != KeyAccessList::Outcome::Read)
+    Refuse("the access list of " + DisplayKey(kParentCodeKey) + " could not be read (" + list.failure + ")");
+  if (const std::optional<std::string> open = KeyOpenToOthers(list))
+    Refuse("the key " + DisplayKey(kParentCodeKey) + " is not kept from other users: " + *open);
+  const std::string base32 = EncodeBase32(secret);
+  session.OpenForWriting(kParentCodeKey);
+  const bool hadSecret = session.registry.ValueExists(kSecretValue);
+  session.registry.WriteString(kSecretValue, base32);
+  session.registry.CloseKey();
+  std::string grouped;
+  for (size_t i = 0; i < base32.size(); i += 4) {
+    if (i > 0) grouped.append(" ");
+    grouped.append(base32, i, 4);
+  }
+  return std::string(hadSecret ? "A new parent's code replaces the old one, which no longer works.\n"
+                               : "The parent's code is set up.\n") +
+         "Add it to an authenticator app on your phone: make a QR code of this address, or open it,\n\n  " +
+         AuthenticatorUri(session.Platform().computerName, base32) +
+         "\n\nor type the key by hand as a time-based key (letters and digits, the spaces do not matter):\n\n  " +
+         grouped + "\n\n" +
+         "The app then shows a six-digit code that changes every 30 seconds. A restricted user types it\n"
+         "in \"Ask for more time...\" of the Hourwarden icon; each may get at most " +
+         std::to_string(kDefaultCodeMaxMinutes) + " minutes a day by code\n(hwctl parent-code max USER MINUTES). "
+         "Keep this key secret: whoever has it can make codes.\n";
+}
+
+std::string CodeOff(ConfigSession& session) {
+  if (!SecretIsSet(session)) return "No parent's code was set up.\n";
+  if (!session.registry.DeleteKey(kParentCodeKey))
+    throw CommandError("cannot delete " + DisplayKey(kParentCodeKey) + "; run hwctl as an administrator");
+  return "The parent's code is off: no code is accepted any more.\n";
+}
+
+std::string SetCodeMaximum(ConfigSession& session, const std::string& name, const std::string& minutesArgument) {
+  const std::optional<int32_t> minutes = ParseDecimal32(minutesArgument);
+  if (!minutes || *minutes < 0 || *minutes > kMaxCodeMinutes)
+    Refuse("most minutes a day by code for " + name + ": \"" + minutesArgument + "\" is not a whole number from 0 to " +
+           std::to_string(kMaxCodeMinutes));
+  const StoredUser user = session.RequireUser(name);
+  session.OpenForWriting(UserKeyPath(user.name));
+  session.registry.WriteInteger(kCodeMaxMinutesValue, *minutes);
+  session.registry.CloseKey();
+  if (*minutes == 0) return user.name + " can no longer get time by code.\n";
+  return user.name + " may now get at most " + std::to_string(*minutes) + " minutes a day by code.\n";
+}
+
+// One user's row: the most a day, given today, wrong codes in a row, locked out until.
+std::vector<std::string> UserRow(ConfigSession& session, const std::string& name) {
+  if (!session.registry.OpenKeyReadOnly(UserKeyPath(name))) return {name, "?", "?", "?", "?"};
+  RegistryAccess& registry = session.registry;
+  const auto number = [&](const char* value) { return Quietly([&] { return registry.ReadInteger(value); }); };
+  const auto text = [&](const char* value) { return Quietly([&] { return registry.ReadString(value); }); };
+  const int maximum = number(kCodeMaxMinutesValue).value_or(kDefaultCodeMaxMinutes);
+  CodeRecord record;
+  record.minutesGiven = number(kCodeMinutesValue).value_or(0);
+  record.givenDate = text(kCodeDateValue).value_or("");
+  record.wrongCodes = number(kCodeWrongValue).value_or(0);
+  const std::optional<int32_t> lockedUntil = ParseDecimal32(text(kCodeLockedUntilValue).value_or(""));
+  registry.CloseKey();
+  const std::string today = FormatStoredDate(session.Now());
+  std::string locked = "no";
+  const int64_t utcNow = session.Platform().utcClock->UtcSeconds();
+  if (lockedUntil && *lockedUntil > utcNow)
+    locked = "until " + FormatTimeOfDay(session.Now() + static_cast<double>(*lockedUntil - utcNow + 59) / 86400.0, ":");
+  return {name, std::to_string(maximum), std::to_string(maximum - CodeMinutesLeft(record, maximum, today)),
+          std::to_string(record.wrongCodes), locked};
+}
+
+std::string ShowCode(ConfigSession& session) {
+  std::string text = ParentCodeStatusLine(session);
+  std::vector<std::vector<std::string>> rows = {{"User", "Most a day", "Given today", "Wrong codes", "Locked out"}};
+  for (const StoredUser& user : ReadStoredConfiguration(session.registry).users)
+    rows.push_back(UserRow(session, user.name));
+  if (rows.size() > 1) text += FormatTable(rows);
+  return text;
+}
+
+}  // namespace
+
+std::string AuthenticatorUri(const std::string& computerName, const std::string& base32Secret) {
+  return "otpauth://totp/Hourwarden:" + AddressPart(computerName) + "?secret=" + base32Secret + "&issuer=Hourwarden";
+}
+
+std::string RunParentCodeCommand(ConfigSession& session, const std::vector<std::string>& arguments) {
+  const std::string& what = arguments[0];
+  if (what == "new" && arguments.size() == 1) return NewCode(session);
+  if (what == "off" && arguments.size() == 1) return CodeOff(session);
+  if (what == "show" && arguments.size() == 1) return ShowCode(session);
+  if (what == "max" && arguments.size() == 3) return SetCodeMaximum(session, arguments[1], arguments[2]);
+  throw CommandError("usage: hwctl parent-code new | off | show | max USER MINUTES");
+}
+
+std::string ParentCodeStatusLine(ConfigSession& session) {
+  return SecretIsSet(session) ? "Parent's code: set up (hwctl parent-code show).\n" : "Parent's code: not set up.\n";
+}
+
+std::vector<Problem> FindParentCodeProblems(ConfigSession& session) {
+  std::vector<Problem> problems;
+  if (SecretIsSet(session)) {
+    const KeyAccessList list = session.Platform().keySecurity->Read(kParentCodeKey);
+    if (list.outcome == KeyAccessList::Outcome::Failed)
+      problems.push_back({kProductWhere, "ParentCode", "its access list could not be read (" + list.failure + ")"});
+    if (const std::optional<std::string> open = KeyOpenToOthers(list))
+      problems.push_back({kProductWhere, "ParentCode",
+                          *open + ": the secret can be read or replaced, and codes made with it; run hwctl parent-code new"});
+    if (session.registry.OpenKeyReadOnly(kParentCodeKey)) {
+      const std::optional<std::string> secret = Quietly([&] { return session.registry.ReadString(kSecretValue); });
+      session.registry.CloseKey();
+      const std::optional<std::string> bytes = secret ? DecodeBase32(*secret) : std::nullopt;
+      if (!bytes || bytes->empty())
+        problems.push_back({kProductWhere, "ParentCode\\Secret",
+                            "not a Base32 text: the service accepts no code (hwctl parent-code new)"});
+    }
+  }
+  for (const StoredUser& user : ReadStoredConfiguration(session.registry).users) {
+    if (!session.registry.OpenKeyReadOnly(UserKeyPath(user.name))) continue;
+    if (session.registry.ValueExists(kCodeMaxMinutesValue)) {
+      const std::optional<int32_t> maximum = Quietly([&] { return session.registry.ReadInteger(kCodeMaxMinutesValue); });
+      if (!maximum)
+        problems.push_back({user.name, kCodeMaxMinutesValue,
+                            "not a REG_DWORD: the service takes it as missing, 60 minutes a day by code"});
+      else if (*maximum < 0 || *maximum > kMaxCodeMinutes)
+        problems.push_back({user.name, kCodeMaxMinutesValue,
+                            std::to_string(*maximum) + " is outside 0..1440: the service takes the nearest of them"});
+    }
+    session.registry.CloseKey();
+  }
+  return problems;
+}

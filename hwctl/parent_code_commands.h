@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "hwctl/config_writes.h"
+#include "hwctl/configuration_check.h"
+
+// hwctl parent-code: the parent's code, by which a child gets more time from the session tool
+// with a six-digit code from the parent's authenticator app. The secret never leaves hwctl but
+// once, when it is made.
+
+// parent-code new | off | max USER MINUTES | show.
+std::string RunParentCodeCommand(ConfigSession& session, const std::vector<std::string>& arguments);
+// The otpauth:// address an authenticator app takes the secret (Base32) from, for the computer.
+std::string AuthenticatorUri(const std::string& computerName, const std::string& base32Secret);
+// "Parent's code: set up." or "Parent's code: not set up." for hwctl check.
+std::string ParentCodeStatusLine(ConfigSession& session);
+// What hwctl check finds of the parent's code: a key standard users may read or change, a secret
+// that is no Base32 text, a user's maximum of the wrong type or out of range.
+std::vector<Problem> FindParentCodeProblems(ConfigSession& session);

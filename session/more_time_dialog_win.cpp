@@ -1,0 +1,152 @@
+#include "session/more_time_dialog_win.h"
+
+#include "platform/win_error.h"
+
+namespace {
+
+constexpr char kDialogClass[] = "HourwardenMoreTime";
+// The caption, which the tests of the session tool look for too.
+constexpr char kDialogTitle[] = "Hourwarden: ask for more time";
+constexpr int kWidth = 420;
+constexpr int kHeight = 290;
+constexpr int kMargin = 16;
+constexpr int kLineHeight = 24;
+constexpr int kButtonWidth = 100;
+constexpr int kButtonHeight = 30;
+// The control of the answer, which the tests read.
+constexpr int kAnswerId = 100;
+constexpr int kCodeId = 101;
+constexpr int kFirstChoiceId = 110;
+
+void ReportFailure(const char* call) { OutputDebugStringA(DescribeWindowsFailure(call, GetLastError()).c_str()); }
+
+HWND Child(HWND parent, const char* windowClass, const char* text, DWORD style, int x, int y, int width, int height,
+           int id) {
+  return CreateWindowExA(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+}
+
+}  // namespace
+
+MoreTimeDialog::~MoreTimeDialog() {
+  if (window_ != nullptr) DestroyWindow(window_);
+  if (font_ != nullptr) DeleteObject(font_);
+}
+
+bool MoreTimeDialog::Open(const std::vector<int>& choices, Ask ask) {
+  ask_ = std::move(ask);
+  if (window_ == nullptr && !Create(choices)) return false;
+  SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+  SetForegroundWindow(window_);
+  SetFocus(code_);
+  return true;
+}
+
+bool MoreTimeDialog::Create(const std::vector<int>& choices) {
+  WNDCLASSA windowClass{};
+  if (!GetClassInfoA(GetModuleHandleA(nullptr), kDialogClass, &windowClass)) {
+    windowClass.lpfnWndProc = &MoreTimeDialog::WindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kDialogClass;
+    if (RegisterClassA(&windowClass) == 0) {
+      ReportFailure("RegisterClassA");
+      return false;
+    }
+  }
+  RECT workArea{0, 0, 1024, 768};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+  const int left = workArea.left + (workArea.right - workArea.left - kWidth) / 2;
+  const int top = workArea.top + (workArea.bottom - workArea.top - kHeight) / 2;
+  window_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kDialogClass, kDialogTitle,
+                            WS_POPUP | WS_CAPTION | WS_SYSMENU, left, top, kWidth, kHeight, nullptr, nullptr,
+                            GetModuleHandleA(nullptr), this);
+  if (window_ == nullptr) {
+    ReportFailure("CreateWindowExA");
+    return false;
+  }
+  choices_ = choices;
+  font_ = CreateFontA(-15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Segoe UI");
+  RECT client{};
+  GetClientRect(window_, &client);
+  const int width = client.right - 2 * kMargin;
+  int y = kMargin;
+  Child(window_, "STATIC", "Ask a parent for the code their phone shows now, and type it here:", 0, kMargin, y, width,
+        2 * kLineHeight, -1);
+  y += 2 * kLineHeight + 4;
+  code_ = Child(window_, "EDIT", "", WS_BORDER | WS_TABSTOP | ES_NUMBER | ES_CENTER, kMargin, y, 120, kLineHeight + 4,
+                kCodeId);
+  SendMessageA(code_, EM_SETLIMITTEXT, 6, 0);
+  y += kLineHeight + 16;
+  int x = kMargin;
+  for (size_t i = 0; i < choices_.size(); ++i) {
+    const std::string label = std::to_string(choices_[i]) + " minutes";
+    choiceButtons_.push_back(Child(window_, "BUTTON", label.c_str(),
+                                   BS_AUTORADIOBUTTON | WS_TABSTOP | (i == 0 ? WS_GROUP : 0), x, y, 110, kLineHeight,
+                                   kFirstChoiceId + static_cast<int>(i)));
+    x += 120;
+  }
+  if (!choiceButtons_.empty()) SendMessageA(choiceButtons_.front(), BM_SETCHECK, BST_CHECKED, 0);
+  y += kLineHeight + 12;
+  answer_ = Child(window_, "STATIC", choices_.empty() ? "No more time by code today." : "", 0, kMargin, y, width,
+                  2 * kLineHeight, kAnswerId);
+  const int buttonsTop = client.bottom - kMargin - kButtonHeight;
+  Child(window_, "BUTTON", "Ask", BS_DEFPUSHBUTTON | WS_TABSTOP | (choices_.empty() ? WS_DISABLED : 0),
+                   client.right - 2 * (kButtonWidth + kMargin), buttonsTop, kButtonWidth, kButtonHeight, IDOK);
+  Child(window_, "BUTTON", "Close", WS_TABSTOP, client.right - kButtonWidth - kMargin, buttonsTop, kButtonWidth,
+        kButtonHeight, IDCANCEL);
+  if (font_ != nullptr)
+    for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+      SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  return true;
+}
+
+void MoreTimeDialog::Send() {
+  char code[16] = {};
+  GetWindowTextA(code_, code, sizeof code);
+  int minutes = 0;
+  for (size_t i = 0; i < choiceButtons_.size(); ++i)
+    if (SendMessageA(choiceButtons_[i], BM_GETCHECK, 0, 0) == BST_CHECKED) minutes = choices_[i];
+  if (minutes == 0 || !ask_) return;
+  SetWindowTextA(answer_, "Asking...");
+  UpdateWindow(answer_);
+  SetWindowTextA(answer_, ask_(code, minutes).c_str());
+  SetWindowTextA(code_, "");
+}
+
+LRESULT CALLBACK MoreTimeDialog::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* dialog = reinterpret_cast<MoreTimeDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (dialog != nullptr) {
+    switch (message) {
+      case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+          dialog->Send();
+          return 0;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+          DestroyWindow(window);
+          return 0;
+        }
+        break;
+      case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+      case WM_NCDESTROY:
+        dialog->window_ = nullptr;
+        dialog->code_ = nullptr;
+        dialog->answer_ = nullptr;
+        dialog->choiceButtons_.clear();
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        break;
+      default:
+        break;
+    }
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,82 @@
+#include "settings/key_security_win.h"
+
+#include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
+
+#include "platform/local_memory_win.h"
+#include "platform/win_error.h"
+#include "settings/reg_key_win.h"
+#include "settings/registry_values.h"
+
+static_assert(KEY_QUERY_VALUE == kKeyQueryValueRight && KEY_SET_VALUE == kKeySetValueRight);
+static_assert(KEY_CREATE_SUB_KEY == kKeyCreateSubKeyRight && DELETE == kDeleteRight && GENERIC_READ == kGenericRead);
+
+namespace {
+
+KeyAccessList Failure(const std::string& call, DWORD code) {
+  KeyAccessList list;
+  list.failure = DescribeWindowsFailure(call, code);
+  return list;
+}
+
+std::string KeyName(const std::string& path) {
+  std::string name = PathFromRoot(path);
+  if (!name.empty() && name.back() == '\\') name.pop_back();
+  return name;
+}
+
+}  // namespace
+
+KeyAccessList WindowsKeySecurity::Read(const std::string& path) const {
+  RegKey key;
+  // READ_CONTROL alone: reading the access list needs no right to the values.
+  const LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, KeyName(path).c_str(), 0, READ_CONTROL, key.Receive());
+  if (opened == ERROR_FILE_NOT_FOUND) {
+    KeyAccessList list;
+    list.outcome = KeyAccessList::Outcome::NotFound;
+    return list;
+  }
+  if (opened != ERROR_SUCCESS) return Failure("RegOpenKeyExA", static_cast<DWORD>(opened));
+  PACL dacl = nullptr;
+  LocalMemory descriptor;
+  const DWORD result = GetSecurityInfo(key.Get(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                                       nullptr, descriptor.Receive<void>());
+  if (result != ERROR_SUCCESS) return Failure("GetSecurityInfo", result);
+  KeyAccessList list;
+  list.outcome = KeyAccessList::Outcome::Read;
+  if (dacl == nullptr) {
+    list.noList = true;
+    return list;
+  }
+  for (DWORD index = 0; index < dacl->AceCount; ++index) {
+    void* ace = nullptr;
+    if (!GetAce(dacl, index, &ace)) return Failure("GetAce", GetLastError());
+    const auto* header = static_cast<const ACE_HEADER*>(ace);
+    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE && header->AceType != ACCESS_DENIED_ACE_TYPE) continue;
+    auto* entry = static_cast<ACCESS_ALLOWED_ACE*>(ace);  // both kinds share one layout
+    LocalMemory sidText;
+    if (!ConvertSidToStringSidA(reinterpret_cast<PSID>(&entry->SidStart), sidText.Receive<char>()))
+      return Failure("ConvertSidToStringSidA", GetLastError());
+    list.entries.push_back({header->AceType == ACCESS_ALLOWED_ACE_TYPE, (header->AceFlags & INHERIT_ONLY_ACE) != 0,
+                            static_cast<const char*>(sidText.Get()), entry->Mask});
+  }
+  return list;
+}
+
+std::optional<std::string> WindowsKeySecurity::MakeAdminOnly(const std::string& path) const {
+  LocalMemory descriptor;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kAdminOnlyKeySddl, SDDL_REVISION_1,
+                                                            descriptor.Receive<void>(), nullptr))
+    return DescribeWindowsFailure("ConvertStringSecurityDescriptorToSecurityDescriptorA", GetLastError());
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.Get(), FALSE};
+  RegKey key;
+  LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, KeyName(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                KEY_ALL_ACCESS, &attributes, key.Receive(), nullptr);
+  if (result != ERROR_SUCCESS) return DescribeWindowsFailure("RegCreateKeyExA", static_cast<DWORD>(result));
+  // A key that was there already keeps its old access list through the create: set it outright.
+  result = RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                             descriptor.Get());
+  if (result != ERROR_SUCCESS) return DescribeWindowsFailure("RegSetKeySecurity", static_cast<DWORD>(result));
+  return std::nullopt;
+}

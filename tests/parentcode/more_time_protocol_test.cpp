@@ -1,0 +1,40 @@
+#include "parentcode/more_time_protocol.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(MoreTimeProtocolTest, RefusesEveryRequestThatIsNotExactlyOne) {
+  const std::string tooLong = "more-time code=123456 minutes=30" + std::string(230, ' ');
+  for (const std::string& text :
+       {std::string(""), std::string("more-time"), std::string("more-time code=123456"),
+        std::string("more-time code=123456 minutes=30 user=alice"), std::string("more-time user=alice code=123456 minutes=30"),
+        std::string("more-time code=12345 minutes=30"), std::string("more-time code=1234567 minutes=30"),
+        std::string("more-time code=12345a minutes=30"), std::string("more-time code=123456 minutes=0"),
+        std::string("more-time code=123456 minutes=1441"), std::string("more-time code=123456 minutes=030"),
+        std::string("more-time code=123456 minutes=-5"), std::string("more-time  code=123456 minutes=30"),
+        std::string("more-time code=123456 minutes=30\n\n"), std::string("MORE-TIME code=123456 minutes=30"),
+        std::string("more-time minutes=30 code=123456"), tooLong})
+    EXPECT_FALSE(ParseMoreTimeRequest(text)) << "\"" << text << "\"";
+}
+
+TEST(MoreTimeProtocolTest, ReadsTheRequestItWrites) {
+  const MoreTimeRequest request{"012345", 30};
+  EXPECT_EQ(FormatMoreTimeRequest(request), "more-time code=012345 minutes=30\n");
+  EXPECT_EQ(ParseMoreTimeRequest(FormatMoreTimeRequest(request)), request);
+  EXPECT_EQ(ParseMoreTimeRequest("more-time code=999999 minutes=1440\r\n"), (MoreTimeRequest{"999999", 1440}));
+}
+
+TEST(MoreTimeProtocolTest, EveryAnswerReadsBackAndOthersDoNot) {
+  const MoreTimeAnswer answers[] = {{AnswerKind::kAdded, 30, {}},      {AnswerKind::kWrongCode, 0, {}},
+                                    {AnswerKind::kLockedOut, 0, "21:40"}, {AnswerKind::kDailyMaximum, 60, {}},
+                                    {AnswerKind::kNotRestricted, 0, {}},  {AnswerKind::kNoParentCode, 0, {}},
+                                    {AnswerKind::kTimeNotConfirmed, 0, {}}, {AnswerKind::kRefused, 0, {}},
+                                    {AnswerKind::kUnavailable, 0, {}}};
+  for (const MoreTimeAnswer& answer : answers) EXPECT_EQ(ParseMoreTimeAnswer(FormatMoreTimeAnswer(answer)), answer);
+  EXPECT_EQ(FormatMoreTimeAnswer({AnswerKind::kLockedOut, 0, "21:40"}), "locked 21:40\n");
+  for (const char* text : {"", "added", "added x", "locked 25:00", "locked", "wrong 3", "yes", "added 30 more"})
+    EXPECT_FALSE(ParseMoreTimeAnswer(text)) << text;
+}
+
+}  // namespace
