@@ -6,6 +6,7 @@
 
 #include <utility>
 
+#include "platform/access_entries_win.h"
 #include "platform/local_memory_win.h"
 #include "platform/win_error.h"
 
@@ -57,19 +58,10 @@ FolderAccessList WindowsFolderAccessSource::Read(const std::string& folder) cons
     list.noList = true;
     return list;
   }
-  for (DWORD index = 0; index < dacl->AceCount; ++index) {
-    void* ace = nullptr;
-    if (!GetAce(dacl, index, &ace)) return Failure("GetAce", GetLastError());
-    const auto* header = static_cast<const ACE_HEADER*>(ace);
-    // Object and callback entries name no plain trustee for a folder; only the two plain kinds count.
-    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE && header->AceType != ACCESS_DENIED_ACE_TYPE) continue;
-    // Both kinds share one layout: header, mask, then the SID.
-    auto* entry = static_cast<ACCESS_ALLOWED_ACE*>(ace);
-    LocalMemory sidText;
-    if (!ConvertSidToStringSidA(reinterpret_cast<PSID>(&entry->SidStart), sidText.Receive<char>()))
-      return Failure("ConvertSidToStringSidA", GetLastError());
-    list.entries.push_back({header->AceType == ACCESS_ALLOWED_ACE_TYPE, (header->AceFlags & INHERIT_ONLY_ACE) != 0,
-                            static_cast<const char*>(sidText.Get()), entry->Mask});
+  if (const std::optional<std::string> failure = ReadAccessEntries(*dacl, list.entries)) {
+    list.outcome = FolderAccessList::Outcome::Failed;
+    list.entries.clear();
+    list.failure = *failure;
   }
   return list;
 }

@@ -2,20 +2,7 @@
 
 #include <windows.h>
 
-namespace {
-
-SYSTEMTIME ToSystemTime(const DateTimeParts& p) {
-  SYSTEMTIME st{};
-  st.wYear = static_cast<WORD>(p.year);
-  st.wMonth = static_cast<WORD>(p.month);
-  st.wDay = static_cast<WORD>(p.day);
-  st.wHour = static_cast<WORD>(p.hour);
-  st.wMinute = static_cast<WORD>(p.minute);
-  st.wSecond = static_cast<WORD>(p.second);
-  return st;
-}
-
-}  // namespace
+#include "platform/system_time_win.h"
 
 std::string WindowsRegionalFormat::ShortDate(const DateTimeParts& parts) const {
   const SYSTEMTIME st = ToSystemTime(parts);

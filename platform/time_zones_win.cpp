@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/system_time_win.h"
 #include "platform/win_error.h"
 
 struct WindowsTimeZones::KeptRules {
@@ -45,21 +46,13 @@ ZoneTime WindowsTimeZones::LocalTime(const std::string& zoneKey, const DateTimeP
     rules->year = utc.year;
     kept_ = std::move(rules);
   }
-  SYSTEMTIME universal{};
-  universal.wYear = static_cast<WORD>(utc.year);
-  universal.wMonth = static_cast<WORD>(utc.month);
-  universal.wDay = static_cast<WORD>(utc.day);
-  universal.wHour = static_cast<WORD>(utc.hour);
-  universal.wMinute = static_cast<WORD>(utc.minute);
-  universal.wSecond = static_cast<WORD>(utc.second);
-  universal.wMilliseconds = static_cast<WORD>(utc.millisecond);
+  const SYSTEMTIME universal = ToSystemTime(utc);
   SYSTEMTIME local{};
   if (!SystemTimeToTzSpecificLocalTime(&kept_->rules, &universal, &local)) {
     result.failure = DescribeWindowsFailure("SystemTimeToTzSpecificLocalTime", GetLastError());
     return result;
   }
-  result.local = DateTimeParts{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond,
-                               local.wMilliseconds};
+  result.local = FromSystemTime(local);
   return result;
 }
 

@@ -4,6 +4,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include "platform/access_entries_win.h"
 #include "platform/local_memory_win.h"
 #include "platform/win_error.h"
 #include "settings/reg_key_win.h"
@@ -49,17 +50,10 @@ KeyAccessList WindowsKeySecurity::Read(const std::string& path) const {
     list.noList = true;
     return list;
   }
-  for (DWORD index = 0; index < dacl->AceCount; ++index) {
-    void* ace = nullptr;
-    if (!GetAce(dacl, index, &ace)) return Failure("GetAce", GetLastError());
-    const auto* header = static_cast<const ACE_HEADER*>(ace);
-    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE && header->AceType != ACCESS_DENIED_ACE_TYPE) continue;
-    auto* entry = static_cast<ACCESS_ALLOWED_ACE*>(ace);  // both kinds share one layout
-    LocalMemory sidText;
-    if (!ConvertSidToStringSidA(reinterpret_cast<PSID>(&entry->SidStart), sidText.Receive<char>()))
-      return Failure("ConvertSidToStringSidA", GetLastError());
-    list.entries.push_back({header->AceType == ACCESS_ALLOWED_ACE_TYPE, (header->AceFlags & INHERIT_ONLY_ACE) != 0,
-                            static_cast<const char*>(sidText.Get()), entry->Mask});
+  if (const std::optional<std::string> failure = ReadAccessEntries(*dacl, list.entries)) {
+    list.outcome = KeyAccessList::Outcome::Failed;
+    list.entries.clear();
+    list.failure = *failure;
   }
   return list;
 }
