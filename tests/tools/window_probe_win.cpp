@@ -11,11 +11,39 @@
 //   window_probe click TITLE BUTTON   clicks that button (BM_CLICK)
 //   window_probe settext TITLE ID TEXT  sets the text of the window's child control of the id
 //   window_probe text TITLE ID        prints the text of the window's child control of the id
+//   window_probe showing TEXT     exit 0 when a visible top-level window has a visible child control
+//                                 whose text holds TEXT (windows may share a title; their texts differ)
 
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
+
+namespace {
+
+struct TextSearch {
+  const char* text;
+  bool found = false;
+};
+
+BOOL CALLBACK LookInChild(HWND child, LPARAM parameter) {
+  auto* search = reinterpret_cast<TextSearch*>(parameter);
+  char text[512] = {};
+  DWORD_PTR length = 0;
+  if (IsWindowVisible(child) &&
+      SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                          &length) != 0 &&
+      std::string(text).find(search->text) != std::string::npos)
+    search->found = true;
+  return !search->found;
+}
+
+BOOL CALLBACK LookInWindow(HWND window, LPARAM parameter) {
+  if (IsWindowVisible(window)) EnumChildWindows(window, LookInChild, parameter);
+  return !reinterpret_cast<TextSearch*>(parameter)->found;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 2 && std::string(argv[1]) == "user") {
@@ -58,10 +86,15 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (argc != 3) {
-    std::fprintf(stderr, "usage: window_probe user | find TITLE | topmost TITLE | close TITLE\n");
+    std::fprintf(stderr, "usage: window_probe user | find TITLE | topmost TITLE | close TITLE | showing TEXT\n");
     return 2;
   }
   const std::string command = argv[1];
+  if (command == "showing") {
+    TextSearch search{argv[2]};
+    EnumWindows(LookInWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found ? 0 : 1;
+  }
   HWND window = FindWindowA(nullptr, argv[2]);
   if (window == nullptr) return 1;
   if (command == "find") return 0;
