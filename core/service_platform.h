@@ -13,7 +13,6 @@
 #include "platform/time_zones.h"
 #include "platform/request_server.h"
 #include "platform/timer.h"
-#include "platform/utc_clock.h"
 
 // The platform seams of the subsystems, declared in their own folders: the subsystem that calls
 // one includes its header.
@@ -45,9 +44,8 @@ struct ServicePlatform {
   // The application's exception handling: receives the message of an exception that escapes
   // ServiceCreate or ServiceDestroy, after which construction or destruction goes on.
   std::function<void(const std::string& message)> reportException;
-  // More time by a parent's code: the clock its codes are counted by, their keyed hash, and the
-  // server of the requests (none: no requests are served).
-  UtcClock* utcClock = nullptr;
+  // More time by a parent's code (its codes are counted by the UTC of clock): their keyed hash,
+  // and the server of the requests (none: no requests are served).
   HmacSha1* hmac = nullptr;
   RequestServerFactory makeRequestServer;
 };

@@ -93,7 +93,7 @@ std::string AnswerMoreTimeRequest(ServiceState& service, const std::string& acco
   CodeAttempt attempt;
   attempt.code = request->code;
   attempt.requestedMinutes = request->minutes;
-  attempt.utcSeconds = service.Platform().utcClock->UtcSeconds();
+  attempt.utcSeconds = UnixSeconds(service.Platform().clock->UtcNow());
   attempt.today = today;
   attempt.maxMinutes = ReadCodeMaxMinutes(service, name);
   attempt.spentToday = SpentToday(service, index, today);

@@ -7,7 +7,6 @@
 #include "platform/clock.h"
 #include "platform/time_zones.h"
 #include "platform/random_source.h"
-#include "platform/utc_clock.h"
 #include "settings/key_security.h"
 #include "settings/registry_access.h"
 
@@ -21,11 +20,10 @@ struct HwctlPlatform {
   const Clock* clock = nullptr;
   const FolderAccessSource* folderAccess = nullptr;
   const TimeZones* timeZones = nullptr;
-  // The parent's code: its secret's random bytes and key, the clock of its lock-outs, and the
-  // computer's name for the authenticator app.
+  // The parent's code: its secret's random bytes and key, and the computer's name for the
+  // authenticator app.
   const RandomSource* random = nullptr;
   const KeySecurity* keySecurity = nullptr;
-  const UtcClock* utcClock = nullptr;
   std::string computerName;
 };
 

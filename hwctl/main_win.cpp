@@ -12,7 +12,6 @@
 #include "platform/clock_win.h"
 #include "platform/time_zones_win.h"
 #include "platform/random_source_win.h"
-#include "platform/utc_clock_win.h"
 #include "settings/key_security_win.h"
 #include "settings/registry_access_win.h"
 
@@ -27,10 +26,8 @@ int main(int argc, char** argv) {
   platform.timeZones = &zones;
   CngRandomSource random;
   WindowsKeySecurity keySecurity;
-  WindowsUtcClock utcClock;
   platform.random = &random;
   platform.keySecurity = &keySecurity;
-  platform.utcClock = &utcClock;
   char computer[MAX_COMPUTERNAME_LENGTH + 1];
   DWORD computerLength = sizeof computer;
   if (GetComputerNameA(computer, &computerLength)) platform.computerName.assign(computer, computerLength);

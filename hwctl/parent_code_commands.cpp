@@ -117,7 +117,7 @@ std::vector<std::string> UserRow(ConfigSession& session, const std::string& name
   registry.CloseKey();
   const std::string today = FormatStoredDate(session.Now());
   std::string locked = "no";
-  const int64_t utcNow = session.Platform().utcClock->UtcSeconds();
+  const int64_t utcNow = UnixSeconds(session.Clocks().UtcNow());
   if (lockedUntil && *lockedUntil > utcNow)
     locked = "until " + FormatTimeOfDay(session.Now() + static_cast<double>(*lockedUntil - utcNow + 59) / 86400.0, ":");
   return {name, std::to_string(maximum), std::to_string(maximum - CodeMinutesLeft(record, maximum, today)),

@@ -5,12 +5,11 @@
 #include <ctime>
 
 #include "platform/date_time.h"
+#include "platform/system_time_win.h"
 
 namespace {
 
-double DateTimeOf(const SYSTEMTIME& st) {
-  return EncodeDateTime({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds});
-}
+double DateTimeOf(const SYSTEMTIME& st) { return EncodeDateTime(FromSystemTime(st)); }
 
 }  // namespace
 

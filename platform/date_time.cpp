@@ -63,6 +63,11 @@ double EncodeDateTime(const DateTimeParts& p) {
   return static_cast<double>(days) + static_cast<double>(ms) / static_cast<double>(kMillisecondsPerDay);
 }
 
+int64_t UnixSeconds(double dateTime) {
+  const int64_t ms = std::llround((dateTime + static_cast<double>(kEpochOffsetDays)) * static_cast<double>(kMillisecondsPerDay));
+  return FloorDiv(ms, 1000);
+}
+
 DateTimeParts DecodeDateTime(double dateTime) {
   const int64_t total = std::llround(dateTime * static_cast<double>(kMillisecondsPerDay));
   const int64_t days = FloorDiv(total, kMillisecondsPerDay);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,9 @@ bool IsValidTime(int hour, int minute, int second, int millisecond = 0);
 double EncodeDateTime(const DateTimeParts& parts);
 // The calendar fields of a date-time, rounded to the millisecond.
 DateTimeParts DecodeDateTime(double dateTime);
+// The whole seconds from 1970-01-01 00:00 to the date-time (rounded to the millisecond first), as
+// the one-time codes count UTC.
+int64_t UnixSeconds(double dateTime);
 
 // Day of the week numbered 1 = Sunday, 2 = Monday, ... 7 = Saturday.
 int DayOfWeek(double dateTime);

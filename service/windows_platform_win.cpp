@@ -25,7 +25,6 @@ WindowsServicePlatform::WindowsServicePlatform(std::function<void(const std::str
   platform_.accountControl = &accountControl_;
   platform_.sessionControl = &sessionControl_;
   platform_.reportException = reportException;
-  platform_.utcClock = &utcClock_;
   platform_.hmac = &hmac_;
   platform_.makeRequestServer = [](RequestHandler onRequest, ServerFailureHandler onFailure) -> std::unique_ptr<RequestServer> {
     return std::make_unique<RequestPipeServer>(kMoreTimePipeName, std::move(onRequest), std::move(onFailure));

@@ -12,7 +12,6 @@
 #include "platform/hmac_sha1_win.h"
 #include "platform/regional_format_win.h"
 #include "platform/time_zones_win.h"
-#include "platform/utc_clock_win.h"
 #include "core/service_platform.h"
 #include "timesync/time_sync_win.h"
 
@@ -37,7 +36,6 @@ class WindowsServicePlatform {
   WindowsProcessSource processSource_;
   WindowsAccountControl accountControl_;
   WindowsSessionControl sessionControl_;
-  WindowsUtcClock utcClock_;
   CngHmacSha1 hmac_;
   ServicePlatform platform_;
 };

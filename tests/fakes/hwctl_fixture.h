@@ -8,7 +8,6 @@
 #include "fakes/fake_key_security.h"
 #include "fakes/manual_clock.h"
 #include "fakes/rule_time_zones.h"
-#include "fakes/manual_utc_clock.h"
 #include "hwctl/commands.h"
 #include "settings/in_memory_registry.h"
 
@@ -23,7 +22,6 @@ class HwctlFixture {
     platform.timeZones = &zones;
     platform.random = &random;
     platform.keySecurity = &keySecurity;
-    platform.utcClock = &utcClock;
     platform.computerName = "KIDS PC";
     clock.SetNow({2026, 12, 8, 10, 0, 0, 0});
     folders.SetKeptFromUsers("C:\\Hourwarden");
@@ -50,6 +48,5 @@ class HwctlFixture {
   RuleTimeZones zones;  // the computer's zone is W. Europe Standard Time
   FakeKeySecurity keySecurity{registry};
   CountingRandom random;
-  ManualUtcClock utcClock;
   HwctlPlatform platform;
 };

@@ -16,7 +16,6 @@
 #include "fakes/fake_timer.h"
 #include "fakes/manual_clock.h"
 #include "fakes/rule_time_zones.h"
-#include "fakes/manual_utc_clock.h"
 #include "fakes/platform_hmac.h"
 #include "fakes/temp_dir.h"
 #include "logging/logs.h"
@@ -44,7 +43,6 @@ class ServiceFixture {
     platform.processSource = &processSource;
     platform.accountControl = &accounts;
     platform.sessionControl = &sessions;
-    platform.utcClock = &utcClock;
     platform.hmac = &hmac;
     platform.makeRequestServer = requestServers.Factory();
     platform.reportException = [this](const std::string& message) { reportedExceptions.push_back(message); };
@@ -111,7 +109,6 @@ class ServiceFixture {
   FakeProcessSource processSource;
   FakeAccountControl accounts;
   FakeSessionControl sessions;
-  ManualUtcClock utcClock;
   PlatformHmacSha1 hmac;
   FakeRequestServers requestServers;
   ServicePlatform platform;

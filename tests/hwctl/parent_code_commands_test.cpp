@@ -84,7 +84,7 @@ TEST_F(ParentCodeCommandsTest, ShowTellsEachUsersDayAndLockOut) {
   registry.SetIntegerForTesting(UserKeyPath("alice"), kCodeMinutesValue, 30);
   registry.SetStringForTesting(UserKeyPath("alice"), kCodeDateValue, "08.12.2026");
   registry.SetIntegerForTesting(UserKeyPath("alice"), kCodeWrongValue, 5);
-  registry.SetStringForTesting(UserKeyPath("alice"), kCodeLockedUntilValue, std::to_string(utcClock.seconds + 600));
+  registry.SetStringForTesting(UserKeyPath("alice"), kCodeLockedUntilValue, std::to_string(UnixSeconds(clock.UtcNow()) + 600));
   const std::string output = Hwctl({"parent-code", "show"}).output;
   EXPECT_THAT(output, HasSubstr("Parent's code: set up"));
   EXPECT_THAT(output, ::testing::ContainsRegex("alice +60 +30 +5 +until 10:10"));

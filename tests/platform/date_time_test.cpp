@@ -26,6 +26,19 @@ TEST(DateTimeTest, EncodesDaysSinceTheEpochAndDecodesBack) {
   }
 }
 
+TEST(DateTimeTest, UnixSecondsDropTheFractionEvenAtAStepBoundary) {
+  const struct {
+    DateTimeParts utc;
+    int64_t seconds;
+  } cases[] = {
+      {{1970, 1, 1, 0, 0, 0, 0}, 0},
+      {{2026, 12, 7, 20, 5, 0, 0}, 1'796'673'900},  // a 30-second step begins: not a second early
+      {{2026, 12, 7, 20, 5, 29, 999}, 1'796'673'929},
+      {{1969, 12, 31, 23, 59, 59, 500}, -1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(UnixSeconds(EncodeDateTime(c.utc)), c.seconds) << c.seconds;
+}
+
 TEST(DateTimeTest, WeekdayIndexRunsFromMondayZeroToSundaySix) {
   EXPECT_EQ(DayOfWeek(At(1899, 12, 30)), 7);  // a Saturday
   EXPECT_EQ(DayOfWeek(At(2026, 12, 6)), 1);   // a Sunday

@@ -17,7 +17,8 @@
 #include "parentcode/more_time_protocol.h"
 #include "parentcode/one_time_code.h"
 #include "platform/hmac_sha1_win.h"
-#include "platform/utc_clock_win.h"
+#include "platform/clock_win.h"
+#include "platform/date_time.h"
 #include "session/more_time_client_win.h"
 
 namespace {
@@ -66,7 +67,7 @@ int main(int argc, char** argv) {
   }
   const std::optional<std::string> secret = DecodeBase32(argv[2]);
   if (!secret) return 2;
-  const int64_t step = CodeStep(WindowsUtcClock().UtcSeconds());
+  const int64_t step = CodeStep(UnixSeconds(WindowsClock().UtcNow()));
   if (command == "code") {
     std::printf("%s\n", CodeAt(*secret, step + (argc == 4 ? std::stoi(argv[3]) : 0)).c_str());
     return 0;
