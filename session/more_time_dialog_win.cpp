@@ -1,6 +1,7 @@
 #include "session/more_time_dialog_win.h"
 
 #include "platform/win_error.h"
+#include "session/window_class_win.h"
 
 namespace {
 
@@ -43,18 +44,7 @@ bool MoreTimeDialog::Open(const std::vector<int>& choices, Ask ask) {
 }
 
 bool MoreTimeDialog::Create(const std::vector<int>& choices) {
-  WNDCLASSA windowClass{};
-  if (!GetClassInfoA(GetModuleHandleA(nullptr), kDialogClass, &windowClass)) {
-    windowClass.lpfnWndProc = &MoreTimeDialog::WindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kDialogClass;
-    if (RegisterClassA(&windowClass) == 0) {
-      ReportFailure("RegisterClassA");
-      return false;
-    }
-  }
+  if (!RegisterToolWindowClass(kDialogClass, &MoreTimeDialog::WindowProc, COLOR_BTNFACE)) return false;
   RECT workArea{0, 0, 1024, 768};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
   const int left = workArea.left + (workArea.right - workArea.left - kWidth) / 2;

@@ -1,6 +1,7 @@
 #include "session/notice_window_win.h"
 
 #include "platform/win_error.h"
+#include "session/window_class_win.h"
 
 namespace {
 
@@ -18,19 +19,6 @@ constexpr int kMoreTimeButtonWidth = 180;
 
 void ReportFailure(const char* call) { OutputDebugStringA(DescribeWindowsFailure(call, GetLastError()).c_str()); }
 
-bool RegisterNoticeClass(WNDPROC windowProc) {
-  WNDCLASSA windowClass{};
-  if (GetClassInfoA(GetModuleHandleA(nullptr), kNoticeClass, &windowClass)) return true;
-  windowClass.lpfnWndProc = windowProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  windowClass.lpszClassName = kNoticeClass;
-  if (RegisterClassA(&windowClass) != 0) return true;
-  ReportFailure("RegisterClassA");
-  return false;
-}
-
 }  // namespace
 
 NoticeWindow::~NoticeWindow() {
@@ -39,7 +27,7 @@ NoticeWindow::~NoticeWindow() {
 }
 
 bool NoticeWindow::Create() {
-  if (!RegisterNoticeClass(&NoticeWindow::WindowProc)) return false;
+  if (!RegisterToolWindowClass(kNoticeClass, &NoticeWindow::WindowProc, COLOR_WINDOW)) return false;
   RECT workArea{0, 0, 1024, 768};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
   const int left = workArea.left + (workArea.right - workArea.left - kWidth) / 2;

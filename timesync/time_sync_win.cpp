@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include "platform/system_time_win.h"
 #include "platform/win_error.h"
 #include "settings/time_url.h"
 #include "timesync/time_page.h"
@@ -126,15 +127,8 @@ TimePageResponse WinInetTimePageFetcher::Fetch(const std::string& url) {
 }
 
 std::optional<std::string> WindowsSystemClockSetter::SetSystemTime(const SystemTimeRecord& utc) {
-  SYSTEMTIME time{};
-  time.wYear = static_cast<WORD>(utc.year);
-  time.wMonth = static_cast<WORD>(utc.month);
+  SYSTEMTIME time = ToSystemTime({utc.year, utc.month, utc.day, utc.hour, utc.minute, utc.second, utc.milliseconds});
   time.wDayOfWeek = static_cast<WORD>(utc.dayOfWeek);
-  time.wDay = static_cast<WORD>(utc.day);
-  time.wHour = static_cast<WORD>(utc.hour);
-  time.wMinute = static_cast<WORD>(utc.minute);
-  time.wSecond = static_cast<WORD>(utc.second);
-  time.wMilliseconds = static_cast<WORD>(utc.milliseconds);
   // The system ignores wDayOfWeek; it is filled for completeness. SetSystemTime enables the
   // privilege to set the clock itself for the call.
   if (::SetSystemTime(&time)) return std::nullopt;

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -342,32 +343,50 @@ TEST(ReloadRequestTest, ANonZeroRequestIsReturnedAndResetFirst) {
   }
 }
 
-TEST_F(LoaderTest, AReloadRequestOfTheWrongTypeIsNoRequestButIsConsumed) {
-  registry.SetStringForTesting(kProductKey, "ReadSettings", "1");
-  EXPECT_EQ(CheckReloadRequest(service), 0);
-  EXPECT_EQ(registry.ValueForTesting(kProductKey, "ReadSettings"), IntegerValue(0));
-  EXPECT_EQ(Logged(), (Lines{"ERROR: Registry value \"ReadSettings\" of key " + std::string(kProductKey) +
-                                 ": holds REG_SZ where REG_DWORD was expected; taken as absent",
-                             "ReadSettings=0"}));
-}
-
-TEST_F(LoaderTest, ARequestThatCannotBeResetIsNotHonoured) {
-  registry.SetIntegerForTesting(kProductKey, "ReadSettings", 1);
-  registry.RefuseWritesForTesting(kProductKey);
-  EXPECT_EQ(CheckReloadRequest(service), 0);
-  const Lines logged = Logged();
-  ASSERT_EQ(logged.size(), 3u);
-  EXPECT_EQ(logged[0], "Request to read user settings");
-  EXPECT_THAT(logged[1], ::testing::StartsWith("ERROR: Reload request not reset, so not honoured: "));
-  EXPECT_EQ(logged[2], "ReadSettings=0");
-}
-
-TEST_F(LoaderTest, AProductKeyThatDoesNotOpenForWritingGivesNoRequest) {
-  registry.SetIntegerForTesting(kProductKey, "ReadSettings", 1);
-  registry.SetKeyRightsForTesting(kProductKey, kKeyRead);
-  EXPECT_EQ(CheckReloadRequest(service), 0);
-  EXPECT_EQ(Logged(), (Lines{"ERROR: Not possible to read settings flag"}));
-  EXPECT_EQ(registry.ValueForTesting(kProductKey, "ReadSettings"), IntegerValue(1));
+// A request that is of the wrong type, cannot be reset or sits in a key that does not open for
+// writing is no request: the minute is counted without a reload, and the log says why.
+TEST(ReloadRequestTest, ARequestTheServiceCannotConsumeSafelyIsNoRequest) {
+  const struct {
+    const char* name;
+    std::function<void(InMemoryRegistry&)> plant;
+    std::optional<RegistryValue> storedAfter;
+    Lines linesStart;  // each logged line starts with its line here
+  } cases[] = {
+      {"a string, as reg add stores by default",
+       [](InMemoryRegistry& registry) { registry.SetStringForTesting(kProductKey, "ReadSettings", "1"); },
+       IntegerValue(0),
+       {"ERROR: Registry value \"ReadSettings\" of key " + std::string(kProductKey) +
+            ": holds REG_SZ where REG_DWORD was expected; taken as absent",
+        "ReadSettings=0"}},
+      {"a key that refuses the reset",
+       [](InMemoryRegistry& registry) {
+         registry.SetIntegerForTesting(kProductKey, "ReadSettings", 1);
+         registry.RefuseWritesForTesting(kProductKey);
+       },
+       IntegerValue(1),
+       {"Request to read user settings", "ERROR: Reload request not reset, so not honoured: ", "ReadSettings=0"}},
+      {"a key that opens for reading only",
+       [](InMemoryRegistry& registry) {
+         registry.SetIntegerForTesting(kProductKey, "ReadSettings", 1);
+         registry.SetKeyRightsForTesting(kProductKey, kKeyRead);
+       },
+       IntegerValue(1),
+       {"ERROR: Not possible to read settings flag"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ServiceFixture fixture;
+    THourwarden& service = fixture.Build();
+    service.DebugLines.Clear();
+    fixture.registry.CreateKeyForTesting(kProductKey);
+    c.plant(fixture.registry);
+    EXPECT_EQ(CheckReloadRequest(service), 0);
+    EXPECT_EQ(fixture.registry.ValueForTesting(kProductKey, "ReadSettings"), c.storedAfter);
+    const Lines logged = fixture.BufferedMessages();
+    ASSERT_EQ(logged.size(), c.linesStart.size());
+    for (size_t i = 0; i < logged.size(); ++i) EXPECT_THAT(logged[i], ::testing::StartsWith(c.linesStart[i]));
+    EXPECT_EQ(fixture.registry.OpenKeyCountForTesting(), 0);
+  }
 }
 
 }  // namespace
