@@ -78,21 +78,52 @@ wine_prefix_new "$root/build/windows/wineprefix"
 # tests, never to an account or a session.
 run_gtest windows-unit env WINEDLLOVERRIDES=netapi32,wtsapi32=n wine build/windows/tests/hourwarden_win_tests.exe
 wine_prefix_end
-# hwctl.exe against the real registry, in a prefix of its own.
-run_counted_script hwctl-wine tests/hwctl_wine_test.sh
 
-# The session tool as a program of a user's session, in a prefix of its own.
-run_counted_script session-wine tests/session_wine_test.sh
+# The suites below each run in a Wine prefix of their own and spend most of their time waiting
+# for the service's minute cycles, so up to $HOURWARDEN_TEST_JOBS (default 3) of them run at once.
+# Each keeps its own log; their counts are added in the order they are listed.
+max_jobs="${HOURWARDEN_TEST_JOBS:-3}"
+background=()
+
+# Starts a counted script in the background: start_counted_script NAME COMMAND...
+start_counted_script() {
+  local name="$1"; shift
+  while [ "$(jobs -rp | wc -l)" -ge "$max_jobs" ]; do wait -n 2>/dev/null || true; done
+  ( timeout 900 "$@" >"$logs/$name.log" 2>&1; echo $? >"$logs/$name.status" ) &
+  background+=("$name")
+}
+
+# Waits for every started script and adds their counts, in the order they were started.
+finish_counted_scripts() {
+  wait
+  local name counts
+  for name in "${background[@]}"; do
+    echo "== $name"
+    suite_log="$logs/$name.log"
+    suite_status=$(cat "$logs/$name.status" 2>/dev/null || echo 1)
+    counts=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$suite_log" | tail -1)
+    add_counts "$name" "$(echo "$counts" | grep -oE '^[0-9]+')" \
+      "$(echo "$counts" | grep -oE '[0-9]+ failed' | grep -oE '[0-9]+')" '^FAILED: '
+  done
+}
 
 # hourwarden.exe as an installed service under Wine's service control manager.
-run_counted_script service-e2e tests/e2e/service_e2e_test.sh
+start_counted_script service-e2e tests/e2e/service_e2e_test.sh
 
 # The installer package under Wine's msiexec: install, upgrade, uninstall, in a prefix of its own.
-run_counted_script package-wine tests/package_wine_test.sh
+start_counted_script package-wine tests/package_wine_test.sh
 
 # The time under the service control manager: the administrator's zone, a stop during a fetch
 # that never answers, the https:// check against loopback TLS sites.
-run_counted_script time-e2e tests/e2e/time_check_e2e_test.sh
+start_counted_script time-e2e tests/e2e/time_check_e2e_test.sh
+
+# The session tool as a program of a user's session, in a prefix of its own.
+start_counted_script session-wine tests/session_wine_test.sh
+
+# hwctl.exe against the real registry, in a prefix of its own.
+start_counted_script hwctl-wine tests/hwctl_wine_test.sh
+
+finish_counted_scripts
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
