@@ -165,6 +165,36 @@ TEST_F(ServiceHostTest, AServiceThreadThatCannotBeMadeLeavesNothingBehindForTheC
   EXPECT_EQ(service.RequestLoop(), nullptr);
 }
 
+// A run that a failure ends stops with the service's own exit code, which the service control
+// manager counts as a failure (and restarts the service for); a run that ends as asked has none.
+TEST(ServiceExitCodeTest, AFailedRunStopsWithTheServicesOwnCode) {
+  enum class Fault { kNone, kStart, kExecute, kThread };
+  const struct {
+    Fault fault;
+    uint32_t win32, specific;
+  } cases[] = {{Fault::kStart, 1066, kExitStartFailed},
+               {Fault::kExecute, 1066, kExitExecuteFailed},
+               {Fault::kThread, 1066, kExitExecuteFailed},
+               {Fault::kNone, 0, 0}};
+  for (const auto& c : cases) {
+    FakeHostPlatform host;
+    TService service("Hourwarden");
+    service.AttachHost(&host);
+    service.OnStart = [&](TService*, bool&) {
+      if (c.fault == Fault::kStart) throw std::runtime_error("no settings");
+    };
+    service.OnExecute = [&](TService*) {  // returns at once: the run ends as asked
+      if (c.fault == Fault::kExecute) throw std::runtime_error("no request loop");
+    };
+    host.failThreadStart = c.fault == Fault::kThread;
+    service.Main({"Hourwarden"});
+    const ServiceStatusRecord last = host.Reports().back();
+    EXPECT_EQ(last.currentState, kStopped);
+    EXPECT_EQ(last.win32ExitCode, c.win32) << static_cast<int>(c.fault);
+    EXPECT_EQ(last.serviceSpecificExitCode, c.specific) << static_cast<int>(c.fault);
+  }
+}
+
 TEST_F(ServiceHostTest, AFailedRegistrationLeavesTheServiceUnstarted) {
   host.registrationSucceeds = false;
   service.Main({"Hourwarden"});
