@@ -11,6 +11,7 @@
 #include "service/host_messages.h"
 #include "service/hourwarden.h"
 #include "service/event_sources_win.h"
+#include "service/safe_boot_entries_win.h"
 #include "service/service_application_win.h"
 #include "service/windows_platform_win.h"
 
@@ -36,11 +37,10 @@ int main(int argc, char** argv) {
 
     WindowsServiceManager manager;
     WindowsEventSources eventSources;
+    WindowsSafeBootEntries safeBoot;
     WindowsDialogs dialogs;
     TServiceApplication::Platform applicationPlatform;
-    applicationPlatform.manager = &manager;
-    applicationPlatform.eventSources = &eventSources;
-    applicationPlatform.dialogs = &dialogs;
+    applicationPlatform.installer = {&manager, &eventSources, &safeBoot, &dialogs};
     applicationPlatform.exePath = ExecutablePath();
     applicationPlatform.runServiceMode = [&host, &applicationLog](TServiceApplication& application) {
       RunServiceMode(application, host, applicationLog);
