@@ -77,3 +77,8 @@ void UnblockAllUsers(ServiceState& service) {
   for (int i = 0; i < service.RestrictedUsers.Count(); ++i)
     SetAccountBlocked(service, service.RestrictedUsers[i], false);
 }
+
+void BlockAllUsers(ServiceState& service) {
+  for (int i = 0; i < service.RestrictedUsers.Count(); ++i)
+    SetAccountBlocked(service, service.RestrictedUsers[i], true);
+}

@@ -21,3 +21,6 @@ void CheckLogoffFlags(ServiceState& service);
 void PrepareShutdown(ServiceState& service);
 // Gives the account of every restricted user all logon hours back (the service stops).
 void UnblockAllUsers(ServiceState& service);
+// Takes every logon hour from the account of every restricted user (the system shuts down), so
+// that a boot in which the service does not run, Safe Mode included, leaves them all blocked.
+void BlockAllUsers(ServiceState& service);

@@ -64,6 +64,49 @@ void NoteFlushFailure(ServiceState& service, const std::optional<std::string>& f
   WriteLogAt(service, 1, "ERROR: Not possible to write the log: " + *failure);
 }
 
+// Where the newest whole lines that fit in `keep` bytes of a file of `size` bytes begin: the
+// start of the first line that begins at or after size - keep, found by reading from the byte
+// before it a piece at a time. 0 when the whole file fits; the size when no line begins there.
+std::optional<int64_t> KeptLinesStart(LogFileSystem& files, const std::string& path, int64_t size, int64_t keep) {
+  if (size <= keep) return 0;
+  int64_t offset = size - keep - 1;
+  for (;;) {
+    const std::optional<std::string> piece = files.ReadPiece(path, offset, kTrimPieceSize);
+    if (!piece) return std::nullopt;
+    if (piece->empty()) return size;
+    const size_t lineEnd = piece->find('\n');
+    if (lineEnd != std::string::npos) return offset + static_cast<int64_t>(lineEnd) + 1;
+    offset += static_cast<int64_t>(piece->size());
+  }
+}
+
+// Cuts the log file back to its newest whole lines within `keep` bytes (the caller holds the
+// buffer lock). They are copied to a new file "<file>.trim", created only where nothing of that
+// name exists (a leftover of the service's own is removed first), which takes the old one's place
+// only when it was written whole, so a failure leaves the old file as it was. False when the file
+// cannot be read or replaced.
+bool CutBack(ServiceState& service, const std::string& path, int64_t size, int64_t keep) {
+  LogFileSystem& files = FilesOf(service);
+  const std::optional<int64_t> start = KeptLinesStart(files, path, size, keep);
+  if (!start) return false;
+  const std::string replacement = path + ".trim";
+  LogFileSystem::Creation created = files.CreateNewFileFrom(replacement, path, *start);
+  if (created == LogFileSystem::Creation::kAlreadyExists && files.IsTrustedFile(replacement) &&
+      files.RemoveFile(replacement))
+    created = files.CreateNewFileFrom(replacement, path, *start);
+  if (created != LogFileSystem::Creation::kCreated) return false;
+
+  // A hidden file cannot be replaced on every Windows version; it is hidden again below.
+  if (FileAttributes* attributes = service.Platform().fileAttributes) attributes->Set(path, kFileAttributeNormal);
+  if (files.ReplaceFile(replacement, path)) {
+    files.RemoveFile(replacement);
+    HideFile(service, path);
+    return false;
+  }
+  HideFile(service, path);
+  return true;
+}
+
 }  // namespace
 
 bool LevelAllows(int debugLevel, int threshold) { return debugLevel / threshold != 0; }
@@ -87,7 +130,7 @@ bool FlushLog(ServiceState& service, StringList* buffer, const char* fileName) {
   if (buffer == nullptr || fileName == nullptr) return false;
   // Chosen before the buffers are locked: the choice may write a line of its own.
   const std::optional<std::string> prefix = LogPrefix(service);
-  std::optional<std::string> failure;
+  LogFileSystem::Appended appended;
   std::string path;
   {
     std::lock_guard lock(service.LogBufferMutex());
@@ -100,14 +143,17 @@ bool FlushLog(ServiceState& service, StringList* buffer, const char* fileName) {
       lines.push_back(StampedLine(service, "ERROR: " + std::to_string(dropped) +
                                                " older lines were dropped while the log could not be written"));
     lines.insert(lines.end(), buffer->begin(), buffer->end());
-    failure = FilesOf(service).AppendLines(path, lines);
-    if (!failure) {
+    appended = FilesOf(service).AppendLines(path, lines);
+    if (!appended.failure) {
       buffer->Clear();
       dropped = 0;
     }
+    // Cut back while the service runs, so that no flood of lines can fill the disk before a stop.
+    // Still under the lock: no line can be appended between the copy and the replacement.
+    if (!appended.failure && appended.size > kTrimSize) CutBack(service, path, appended.size, kRunningTrimKeep);
   }
-  NoteFlushFailure(service, failure);
-  if (failure) return false;
+  NoteFlushFailure(service, appended.failure);
+  if (appended.failure) return false;
   HideFile(service, path);
   return true;
 }
@@ -120,38 +166,14 @@ bool FlushLogs(ServiceState& service) {
 bool TrimLog(ServiceState& service, const char* fileName) {
   const std::optional<std::string> prefix = LogPrefix(service);
   if (!prefix) return false;
-  LogFileSystem& files = FilesOf(service);
   const std::string path = *prefix + fileName;
-  const std::optional<int64_t> size = files.FileSize(path);
+  std::lock_guard lock(service.LogBufferMutex());
+  const std::optional<int64_t> size = FilesOf(service).FileSize(path);
   if (!size) return false;
   if (*size < kTrimSize) return true;
-
-  const std::optional<std::vector<std::string>> lines = files.ReadLines(path);
-  if (!lines) return false;
-  const int64_t excess = *size - kTrimSize;
-  int64_t removed = 0;
-  size_t first = 0;
-  while (removed < excess && first < lines->size()) removed += static_cast<int64_t>((*lines)[first++].size());
-
-  // The kept lines go to a new file that nobody else can have prepared: it is created only when
-  // nothing of that name exists, and only a leftover of the service's own is removed first.
-  const std::string replacement = path + ".trim";
-  LogFileSystem::Creation created = files.CreateNewFile(replacement, *lines, first);
-  if (created == LogFileSystem::Creation::kAlreadyExists && files.IsTrustedFile(replacement) &&
-      files.RemoveFile(replacement))
-    created = files.CreateNewFile(replacement, *lines, first);
-  if (created != LogFileSystem::Creation::kCreated) return false;
-
-  // A hidden file cannot be replaced on every Windows version; it is hidden again below.
-  if (FileAttributes* attributes = service.Platform().fileAttributes) attributes->Set(path, kFileAttributeNormal);
-  if (files.ReplaceFile(replacement, path)) {
-    files.RemoveFile(replacement);
-    HideFile(service, path);
-    return false;
-  }
-  HideFile(service, path);
-  return true;
+  return CutBack(service, path, *size, kTrimSize);
 }
+
 bool TrimLogs(ServiceState& service) {
   TrimLog(service, kDebugLogName);
   TrimLog(service, kProcessLogName);

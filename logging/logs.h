@@ -15,6 +15,11 @@ inline constexpr char kDebugLogName[] = "debug.log";
 inline constexpr char kProcessLogName[] = "process.log";
 // A log file that has reached this size is cut back to its newest lines by a trim.
 inline constexpr long long kTrimSize = 1'048'576;
+// What a log that a flush finds over kTrimSize is cut back to: its newest lines within 7/8 of the
+// limit, so that a log in steady use is rewritten once per 128 KiB written, not at every flush.
+inline constexpr long long kRunningTrimKeep = kTrimSize - kTrimSize / 8;
+// The piece of a log file a trim reads or copies at a time; no trim holds more in memory.
+inline constexpr size_t kTrimPieceSize = 64 * 1024;
 // Room of one composed debug-log line.
 inline constexpr size_t kMaxLogLineLength = 1023;
 // Most lines a log buffer holds while its file cannot be written; beyond, the oldest are dropped.
@@ -37,12 +42,14 @@ void AppendProcessEvents(ServiceState& service, const std::vector<std::string>& 
 // Appends every line of the buffer to the log folder's file (LogPrefix + fileName) and empties the
 // buffer. An empty buffer creates no file. When the file cannot be written, or is not to be
 // trusted (a link, another account's file), the buffer keeps its lines, the reason is logged once
-// at level 1 and false is returned. The file is given the hidden attribute.
+// at level 1 and false is returned. The file is given the hidden attribute. A file the append
+// leaves over kTrimSize is cut back to its newest lines within kRunningTrimKeep, as TrimLog cuts.
 bool FlushLog(ServiceState& service, StringList* buffer, const char* fileName);
 // Flushes DebugLines (only when DebugLevel is not 0) and ProcessEvents; the result is that of
 // the process log.
 bool FlushLogs(ServiceState& service);
-// Cuts a log file of at least 1,048,576 bytes back to its newest lines. The kept lines are
+// Cuts a log file of at least 1,048,576 bytes back to its newest whole lines within that size,
+// reading and copying a piece at a time, never the whole file at once. The kept lines are
 // written to a new file "<file>.trim", created only where nothing of that name exists (a
 // leftover of the service's own is removed first), that takes the old one's place only when it
 // was written whole, so a failure leaves the old file as it was. False when the file cannot be

@@ -18,21 +18,29 @@ class LogFileSystem {
  public:
   virtual ~LogFileSystem() = default;
 
+  // What an append gave: why the lines were not all written, or nothing and the file's size
+  // after the append (0 when the size could not be read).
+  struct Appended {
+    std::optional<std::string> failure;
+    int64_t size = 0;
+  };
   // Appends every line, each followed by a line end (CR LF on Windows), to the file, creating it
-  // when missing. An untrusted file is refused before anything is written. Nothing when every
-  // line was written, else why not.
-  virtual std::optional<std::string> AppendLines(const std::string& path, const std::vector<std::string>& lines) = 0;
+  // when missing. An untrusted file is refused before anything is written.
+  virtual Appended AppendLines(const std::string& path, const std::vector<std::string>& lines) = 0;
   // The size of a trusted file in bytes; nothing when it is absent, cannot be opened or is not
   // to be trusted.
   virtual std::optional<int64_t> FileSize(const std::string& path) = 0;
-  // Every line of a trusted file without its line end; nothing when it cannot be read.
-  virtual std::optional<std::vector<std::string>> ReadLines(const std::string& path) = 0;
+  // Up to `count` bytes of a trusted file from `offset` on, fewer at its end; nothing when it
+  // cannot be read.
+  virtual std::optional<std::string> ReadPiece(const std::string& path, int64_t offset, size_t count) = 0;
 
   // What creating a new file gave.
   enum class Creation { kCreated, kAlreadyExists, kFailed };
-  // Creates the file, failing when anything of that name exists already (a file, a folder or a
-  // link), and writes the lines from index `first` on. On kFailed a half-written file is removed.
-  virtual Creation CreateNewFile(const std::string& path, const std::vector<std::string>& lines, size_t first) = 0;
+  // Creates the file `to`, failing when anything of that name exists already (a file, a folder
+  // or a link), and copies into it the bytes of the trusted file `from` from `offset` to its end,
+  // a piece at a time, so that no more than a piece is held in memory. On kFailed a half-written
+  // file is removed; an untrusted `from` gives kFailed before anything is created.
+  virtual Creation CreateNewFileFrom(const std::string& to, const std::string& from, int64_t offset) = 0;
   // True when the file exists and is one to trust, as above.
   virtual bool IsTrustedFile(const std::string& path) = 0;
   // Puts the file at `from` in the place of `to`, replacing what is there. Nothing on success.

@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 
 #include "platform/log_file_system.h"
 
@@ -56,10 +55,28 @@ bool WriteAll(int descriptor, const std::string& text) {
   return true;
 }
 
-std::string Joined(const std::vector<std::string>& lines, size_t first) {
+std::string Joined(const std::vector<std::string>& lines) {
   std::string text;
-  for (size_t i = first; i < lines.size(); ++i) text += lines[i] + "\n";
+  for (const std::string& line : lines) text += line + "\n";
   return text;
+}
+
+// The piece a trim reads and copies at a time.
+constexpr size_t kPieceBytes = 64 * 1024;
+
+// Reads up to `count` bytes at `offset`; fewer at the end of the file, nothing on an error.
+std::optional<std::string> ReadAt(int descriptor, int64_t offset, size_t count) {
+  std::string piece(count, '\0');
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t read = pread(descriptor, piece.data() + done, count - done, static_cast<off_t>(offset + done));
+    if (read < 0 && errno == EINTR) continue;
+    if (read < 0) return std::nullopt;
+    if (read == 0) break;
+    done += static_cast<size_t>(read);
+  }
+  piece.resize(done);
+  return piece;
 }
 
 // The folder without its trailing separator, as the calls take it.
@@ -73,13 +90,14 @@ class PosixLogFileSystem : public LogFileSystem {
  public:
   explicit PosixLogFileSystem(std::string serviceLogFolder) : serviceLogFolder_(std::move(serviceLogFolder)) {}
 
-  std::optional<std::string> AppendLines(const std::string& path, const std::vector<std::string>& lines) override {
+  Appended AppendLines(const std::string& path, const std::vector<std::string>& lines) override {
     // O_NOFOLLOW: a symbolic link in the file's place is refused, never followed.
     Descriptor file(open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
-    if (!file.Valid()) return Failure(path, "open");
-    if (std::optional<std::string> distrust = Distrust(file.Get(), path)) return distrust;
-    if (!WriteAll(file.Get(), Joined(lines, 0))) return Failure(path, "write");
-    return std::nullopt;
+    if (!file.Valid()) return {Failure(path, "open")};
+    if (std::optional<std::string> distrust = Distrust(file.Get(), path)) return {distrust};
+    if (!WriteAll(file.Get(), Joined(lines))) return {Failure(path, "write")};
+    struct stat status {};
+    return {std::nullopt, fstat(file.Get(), &status) == 0 ? static_cast<int64_t>(status.st_size) : 0};
   }
 
   std::optional<int64_t> FileSize(const std::string& path) override {
@@ -89,21 +107,25 @@ class PosixLogFileSystem : public LogFileSystem {
     return static_cast<int64_t>(status.st_size);
   }
 
-  std::optional<std::vector<std::string>> ReadLines(const std::string& path) override {
-    if (!IsTrustedFile(path)) return std::nullopt;
-    std::ifstream in(path);
-    if (!in) return std::nullopt;
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(std::move(line));
-    return lines;
+  std::optional<std::string> ReadPiece(const std::string& path, int64_t offset, size_t count) override {
+    Descriptor file(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!file.Valid() || Distrust(file.Get(), path)) return std::nullopt;
+    return ReadAt(file.Get(), offset, count);
   }
 
-  Creation CreateNewFile(const std::string& path, const std::vector<std::string>& lines, size_t first) override {
+  Creation CreateNewFileFrom(const std::string& to, const std::string& from, int64_t offset) override {
+    Descriptor source(open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!source.Valid() || Distrust(source.Get(), from)) return Creation::kFailed;
     // O_EXCL with O_CREAT fails on anything of that name, a dangling symbolic link included.
-    Descriptor file(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    Descriptor file(open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
     if (!file.Valid()) return errno == EEXIST ? Creation::kAlreadyExists : Creation::kFailed;
-    if (WriteAll(file.Get(), Joined(lines, first))) return Creation::kCreated;
-    unlink(path.c_str());
+    for (;;) {
+      const std::optional<std::string> piece = ReadAt(source.Get(), offset, kPieceBytes);
+      if (!piece || !WriteAll(file.Get(), *piece)) break;
+      if (piece->empty()) return Creation::kCreated;
+      offset += static_cast<int64_t>(piece->size());
+    }
+    unlink(to.c_str());
     return Creation::kFailed;
   }
 

@@ -24,16 +24,26 @@ std::string Failure(const std::string& what, const char* call, DWORD error) {
 }
 
 // Every "\n" becomes "\r\n", as a text-mode write would make it.
-std::string CrLf(const std::vector<std::string>& lines, size_t first) {
+std::string CrLf(const std::vector<std::string>& lines) {
   std::string text;
-  for (size_t i = first; i < lines.size(); ++i) {
-    for (const char c : lines[i]) {
+  for (const std::string& line : lines) {
+    for (const char c : line) {
       if (c == '\n') text += '\r';
       text += c;
     }
     text += "\r\n";
   }
   return text;
+}
+
+// The piece a trim reads and copies at a time.
+constexpr DWORD kPieceBytes = 64 * 1024;
+
+// Moves the file pointer of a synchronous handle to the offset from the start.
+bool SeekTo(HANDLE file, int64_t offset) {
+  LARGE_INTEGER position{};
+  position.QuadPart = offset;
+  return SetFilePointerEx(file, position, nullptr, FILE_BEGIN) != 0;
 }
 
 bool WriteAll(HANDLE file, const std::string& text) {
@@ -79,16 +89,18 @@ class WindowsLogFileSystem : public LogFileSystem {
   explicit WindowsLogFileSystem(std::string serviceLogFolder)
       : serviceLogFolder_(std::move(serviceLogFolder)), ownSid_(OwnAccountSid()) {}
 
-  std::optional<std::string> AppendLines(const std::string& path, const std::vector<std::string>& lines) override {
-    // FILE_APPEND_DATA alone: every write goes to the end. FILE_FLAG_OPEN_REPARSE_POINT: a link in
+  Appended AppendLines(const std::string& path, const std::vector<std::string>& lines) override {
+    // FILE_APPEND_DATA alone: every write goes to the end. FILE_READ_ATTRIBUTES for the file's
+    // information and size, READ_CONTROL for its owner. FILE_FLAG_OPEN_REPARSE_POINT: a link in
     // the file's place is opened itself, never followed, and then refused below.
     UniqueHandle file(CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file) return Failure(path, "CreateFileA", GetLastError());
-    if (std::optional<std::string> distrust = Distrust(file.Get(), path)) return distrust;
-    if (!WriteAll(file.Get(), CrLf(lines, 0))) return Failure(path, "WriteFile", GetLastError());
-    return std::nullopt;
+    if (!file) return {Failure(path, "CreateFileA", GetLastError())};
+    if (std::optional<std::string> distrust = Distrust(file.Get(), path)) return {distrust};
+    if (!WriteAll(file.Get(), CrLf(lines))) return {Failure(path, "WriteFile", GetLastError())};
+    LARGE_INTEGER size{};
+    return {std::nullopt, GetFileSizeEx(file.Get(), &size) ? size.QuadPart : 0};
   }
 
   std::optional<int64_t> FileSize(const std::string& path) override {
@@ -98,43 +110,43 @@ class WindowsLogFileSystem : public LogFileSystem {
     return size.QuadPart;
   }
 
-  std::optional<std::vector<std::string>> ReadLines(const std::string& path) override {
+  std::optional<std::string> ReadPiece(const std::string& path, int64_t offset, size_t count) override {
+    // GENERIC_READ: the data, and the attributes the trust check reads.
     UniqueHandle file = OpenExisting(path, GENERIC_READ | READ_CONTROL);
-    LARGE_INTEGER size{};
-    if (!file || Distrust(file.Get(), path) || !GetFileSizeEx(file.Get(), &size)) return std::nullopt;
-    std::string text(static_cast<size_t>(size.QuadPart), '\0');
+    if (!file || Distrust(file.Get(), path) || !SeekTo(file.Get(), offset)) return std::nullopt;
+    std::string piece(count, '\0');
     size_t done = 0;
-    while (done < text.size()) {
+    while (done < count) {
       DWORD read = 0;
-      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - done, 1u << 20));
-      if (!ReadFile(file.Get(), text.data() + done, chunk, &read, nullptr)) return std::nullopt;
-      if (read == 0) break;
+      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(count - done, kPieceBytes));
+      if (!ReadFile(file.Get(), piece.data() + done, chunk, &read, nullptr)) return std::nullopt;
+      if (read == 0) break;  // the end of the file
       done += read;
     }
-    text.resize(done);
-    std::vector<std::string> lines;
-    for (size_t start = 0; start < text.size();) {
-      size_t end = text.find('\n', start);
-      if (end == std::string::npos) end = text.size();
-      std::string line = text.substr(start, end - start);
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      lines.push_back(std::move(line));
-      start = end + 1;
-    }
-    return lines;
+    piece.resize(done);
+    return piece;
   }
 
-  Creation CreateNewFile(const std::string& path, const std::vector<std::string>& lines, size_t first) override {
+  Creation CreateNewFileFrom(const std::string& to, const std::string& from, int64_t offset) override {
+    UniqueHandle source = OpenExisting(from, GENERIC_READ | READ_CONTROL);
+    if (!source || Distrust(source.Get(), from) || !SeekTo(source.Get(), offset)) return Creation::kFailed;
     // CREATE_NEW fails when anything of that name exists, a link included.
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file(CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
       const DWORD error = GetLastError();
       return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? Creation::kAlreadyExists
                                                                          : Creation::kFailed;
     }
-    if (WriteAll(file.Get(), CrLf(lines, first))) return Creation::kCreated;
+    std::string piece(kPieceBytes, '\0');
+    for (;;) {
+      DWORD read = 0;
+      if (!ReadFile(source.Get(), piece.data(), kPieceBytes, &read, nullptr)) break;
+      if (read == 0) return Creation::kCreated;  // the end of the file: all copied
+      DWORD written = 0;
+      if (!WriteFile(file.Get(), piece.data(), read, &written, nullptr) || written != read) break;
+    }
     file.Reset();
-    DeleteFileA(path.c_str());
+    DeleteFileA(to.c_str());
     return Creation::kFailed;
   }
 

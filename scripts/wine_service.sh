@@ -5,6 +5,9 @@
 #   hw_time_server_stop
 #   hw_reg_add KEY NAME TYPE DATA                     writes one registry value
 #   hw_reg_value KEY NAME                             prints a value's data (empty when absent)
+#   hw_reg_default KEY                                prints the type and data of the key's
+#                                                     default value ("REG_SZ Service"), empty
+#                                                     when absent
 #   hw_sample_configuration USER MINUTES              the sample: USER may use the computer
 #                                                     MINUTES a day, alice is restricted all day,
 #                                                     bob is free; logs in C:\Hourwarden\, the
@@ -42,6 +45,10 @@ hw_reg_add() {
 
 hw_reg_value() {
   wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v name="$2" '$1 == name { $1 = ""; $2 = ""; sub(/^  /, ""); print }'
+}
+
+hw_reg_default() {
+  wine reg query "$1" /ve 2>/dev/null </dev/null | tr -d '\r' | awk '$1 == "(Default)" { $1 = ""; sub(/^ /, ""); print }'
 }
 
 hw_sample_configuration() {

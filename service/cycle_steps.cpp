@@ -19,6 +19,7 @@ CycleSteps ServiceCycleSteps() {
   steps.updateSpentTimes = UpdateSpentTimes;
   steps.evaluateRestrictions = EvaluateRestrictions;
   steps.unblockAllUsers = UnblockAllUsers;
+  steps.blockAllUsers = BlockAllUsers;
   steps.updateProcessList = UpdateProcessList;
   steps.minuteRefresh = MinuteRefresh;
   steps.checkLogoffFlags = CheckLogoffFlags;

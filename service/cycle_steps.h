@@ -17,6 +17,7 @@ struct CycleSteps {
   std::function<int(ServiceState&)> updateSpentTimes;
   std::function<void(ServiceState&)> evaluateRestrictions;
   std::function<void(ServiceState&)> unblockAllUsers;
+  std::function<void(ServiceState&)> blockAllUsers;
   std::function<void(ServiceState&)> updateProcessList;
   std::function<void(ServiceState&)> minuteRefresh;
   std::function<void(ServiceState&)> checkLogoffFlags;

@@ -155,6 +155,10 @@ void THourwarden::ServiceShutdown() {
   stopRequested_ = true;  // the service thread ends after a shutdown even when it fails
   WriteLogAt(*this, 2, "Service shutdown");
   steps_.writeSpentTimes(*this);
+  // Windows goes down, and what starts next may not be this service (Safe Mode, a disabled
+  // service): every restricted account stays blocked until a run of the service decides again,
+  // which holds everyone back until the time is confirmed anyway.
+  steps_.blockAllUsers(*this);
   FlushLogs(*this);
   TrimLogs(*this);
   MonthNames.Clear();

@@ -13,9 +13,7 @@
 class TServiceApplication {
  public:
   struct Platform {
-    ServiceManager* manager = nullptr;
-    EventSources* eventSources = nullptr;
-    Dialogs* dialogs = nullptr;
+    InstallerPlatform installer;  // what an install or uninstall run works on
     std::string exePath;  // the full path of the running executable
     // The run under the service control manager (dispatcher thread and main message loop).
     std::function<void(TServiceApplication&)> runServiceMode;

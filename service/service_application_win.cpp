@@ -59,19 +59,27 @@ uint32_t WindowsServiceManager::CreateServiceEntry(const ServiceInstallation& in
       installation.startName.empty() ? nullptr : installation.startName.c_str(),
       installation.startName.empty() ? nullptr : installation.password.c_str());
   if (service == nullptr) return GetLastError();
-  // Restart after a failure, three times alike (the last action repeats for every later one).
+  // Restart after a failure, three times alike (the last action repeats for every later one). The
+  // handle has SERVICE_CHANGE_CONFIG, and SERVICE_START, which restart actions ask for too.
   SC_ACTION restarts[3];
   for (SC_ACTION& action : restarts) action = {SC_ACTION_RESTART, installation.restartDelayMs};
   SERVICE_FAILURE_ACTIONSA failureActions{};
   failureActions.dwResetPeriod = installation.failureResetSeconds;
   failureActions.cActions = 3;
   failureActions.lpsaActions = restarts;
+  // With the flag, a run that stops with an exit code (a failed start) is restarted as a crash is.
+  // The structure holds no text, so the wide call takes it as it is; a service manager that does
+  // not know the setting at all answers ERROR_INVALID_LEVEL (Wine does; Windows knows it since
+  // Vista), and then the service is restarted after a crash only, as before the setting existed.
+  SERVICE_FAILURE_ACTIONS_FLAG flag{installation.failureActionsOnNonCrashFailures ? TRUE : FALSE};
   DWORD error = 0;
-  if (!ChangeServiceConfig2A(service, SERVICE_CONFIG_FAILURE_ACTIONS, &failureActions)) {
-    // A service without its failure actions is not left behind half installed.
+  if (!ChangeServiceConfig2A(service, SERVICE_CONFIG_FAILURE_ACTIONS, &failureActions))
     error = GetLastError();
-    ::DeleteService(service);
-  }
+  else if (!ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS_FLAG, &flag) &&
+           GetLastError() != ERROR_INVALID_LEVEL)
+    error = GetLastError();
+  // A service without its failure actions is not left behind half installed.
+  if (error != 0) ::DeleteService(service);
   CloseServiceHandle(service);
   return error;
 }

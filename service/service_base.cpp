@@ -39,6 +39,10 @@ ServiceStatusRecord TService::StatusRecord(TCurrentStatus state, uint32_t checkP
     if (AllowStop) record.controlsAccepted |= kServiceAcceptStop;
     if (AllowPause) record.controlsAccepted |= kServiceAcceptPauseContinue;
   }
+  if (ErrCode != 0) {
+    record.win32ExitCode = kErrorServiceSpecificError;
+    record.serviceSpecificExitCode = ErrCode;
+  }
   record.checkPoint = checkPoint;
   record.waitHint = WaitHint;
   return record;
@@ -58,6 +62,7 @@ void TService::LogMessage(const std::string& message) {
 
 void TService::Main(const std::vector<std::string>& args) {
   Params = args;
+  ErrCode = 0;
   if (!host_->RegisterControlHandler(Name, [this](uint32_t code) { Controller(code); })) {
     LogMessage(host_->ErrorText(host_->LastErrorCode()));
     return;
@@ -84,6 +89,7 @@ void TService::Main(const std::vector<std::string>& args) {
     worker.join();
   } catch (...) {
     LogMessage(ServiceFailedOn("execute", CurrentExceptionMessage()));
+    ErrCode = kExitExecuteFailed;
   }
   ReportStatus(TCurrentStatus::csStopped);
 }
@@ -109,6 +115,7 @@ void TServiceThread::Execute() {
     if (!started) return;
   } catch (...) {
     service_.LogMessage(ServiceFailedOn("start", CurrentExceptionMessage()));
+    service_.ErrCode = kExitStartFailed;
     return;
   }
   try {
@@ -120,6 +127,7 @@ void TServiceThread::Execute() {
     ProcessRequests(false);
   } catch (...) {
     service_.LogMessage(ServiceFailedOn("execute", CurrentExceptionMessage()));
+    service_.ErrCode = kExitExecuteFailed;
   }
 }
 

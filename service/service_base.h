@@ -58,6 +58,9 @@ class TService {
   std::string ServiceStartName;  // empty: the local system account
   std::string Password;
   std::vector<std::string> Params;  // the start arguments
+  // The service-specific exit code of the failure that ends the run (kExitStartFailed, ...); when
+  // not 0, every report carries it with ERROR_SERVICE_SPECIFIC_ERROR.
+  uint32_t ErrCode = 0;
 
   // Handler slots.
   TNotifyEvent OnCreate, OnDestroy;

@@ -21,6 +21,18 @@ std::string ErrorTextOf(ServiceManager& manager, uint32_t code) {
   return SystemErrorMessage(code, manager.ErrorText(code));
 }
 
+// Deletes the service, its event sources and its Safe Mode entries, each tried whatever the
+// others gave; the first error, or 0.
+uint32_t RemoveEntries(const TService& service, const InstallerPlatform& platform, const std::string& exePath) {
+  uint32_t error = platform.manager->DeleteServiceEntry(service.Name);
+  const auto note = [&error](uint32_t result) {
+    if (error == 0) error = result;
+  };
+  for (const std::string& source : EventSourceNames(service, exePath)) note(platform.eventSources->RemoveSource(source));
+  note(platform.safeBoot->Remove(service.Name));
+  return error;
+}
+
 }  // namespace
 
 ServiceInstallation InstallationOf(const TService& service, const std::string& exePath) {
@@ -36,6 +48,7 @@ ServiceInstallation InstallationOf(const TService& service, const std::string& e
   installation.password = service.Password;
   installation.restartDelayMs = kRestartDelayMs;
   installation.failureResetSeconds = kFailureResetSeconds;
+  installation.failureActionsOnNonCrashFailures = true;
   return installation;
 }
 
@@ -44,45 +57,47 @@ std::vector<std::string> EventSourceNames(const TService& service, const std::st
   return {service.Name, slash == std::string::npos ? exePath : exePath.substr(slash + 1)};
 }
 
-bool InstallService(TService& service, ServiceManager& manager, EventSources& sources, Dialogs& dialogs,
-                    const std::string& exePath, bool silent) {
+bool InstallService(TService& service, const InstallerPlatform& platform, const std::string& exePath, bool silent) {
+  ServiceManager& manager = *platform.manager;
   bool failed = false;
   {
     OpenManager open(manager);
     if (service.BeforeInstall) service.BeforeInstall(&service);
     uint32_t error = manager.CreateServiceEntry(InstallationOf(service, exePath));
+    const bool created = error == 0;
     for (const std::string& source : EventSourceNames(service, exePath))
-      if (error == 0) error = sources.RegisterSource(source, exePath);
+      if (error == 0) error = platform.eventSources->RegisterSource(source, exePath);
+    if (error == 0) error = platform.safeBoot->Add(service.Name);
     if (error != 0) {
-      dialogs.ShowError(InstallFailedMessage(service.ShownName(), ErrorTextOf(manager, error)));
+      // Nothing is left half installed: what this run made goes again (a service that was there
+      // before, which the create refused, is left alone).
+      if (created) RemoveEntries(service, platform, exePath);
+      platform.dialogs->ShowError(InstallFailedMessage(service.ShownName(), ErrorTextOf(manager, error)));
       failed = true;
     } else if (service.AfterInstall) {
       service.AfterInstall(&service);
     }
   }
-  if (!failed && !silent) dialogs.ShowInformation(kInstalledMessage);
+  if (!failed && !silent) platform.dialogs->ShowInformation(kInstalledMessage);
   return !failed;
 }
 
-bool UninstallService(TService& service, ServiceManager& manager, EventSources& sources, Dialogs& dialogs,
-                      const std::string& exePath, bool silent) {
+bool UninstallService(TService& service, const InstallerPlatform& platform, const std::string& exePath, bool silent) {
+  ServiceManager& manager = *platform.manager;
   bool failed = false;
   {
     OpenManager open(manager);
     if (service.BeforeUninstall) service.BeforeUninstall(&service);
-    uint32_t error = manager.DeleteServiceEntry(service.Name);
-    // The sources go with the service; a source left over from a failed install goes too.
-    for (const std::string& source : EventSourceNames(service, exePath)) {
-      const uint32_t removal = sources.RemoveSource(source);
-      if (error == 0) error = removal;
-    }
+    // The sources and the Safe Mode entries go with the service; those left over from a failed
+    // install go too.
+    const uint32_t error = RemoveEntries(service, platform, exePath);
     if (error != 0) {
-      dialogs.ShowError(UninstallFailedMessage(service.ShownName(), ErrorTextOf(manager, error)));
+      platform.dialogs->ShowError(UninstallFailedMessage(service.ShownName(), ErrorTextOf(manager, error)));
       failed = true;
     } else if (service.AfterUninstall) {
       service.AfterUninstall(&service);
     }
   }
-  if (!failed && !silent) dialogs.ShowInformation(kUninstalledMessage);
+  if (!failed && !silent) platform.dialogs->ShowInformation(kUninstalledMessage);
   return !failed;
 }

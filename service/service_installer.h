@@ -24,6 +24,9 @@ struct ServiceInstallation {
   // no account back.
   uint32_t restartDelayMs = 0;
   uint32_t failureResetSeconds = 0;
+  // The failure-actions flag: the actions follow also a run that stops with an exit code other
+  // than 0 (a failed start), not only a crash.
+  bool failureActionsOnNonCrashFailures = false;
 };
 
 // A crashed service is restarted after 10 s; the failure count starts again after a day.
@@ -66,17 +69,36 @@ class EventSources {
   virtual uint32_t RemoveSource(const std::string& source) = 0;
 };
 
+// The lists of services that Windows starts in Safe Mode: a key named after the service, whose
+// default value is "Service", under HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\SafeBoot
+// in Minimal (Safe Mode) and in Network (Safe Mode with Networking).
+class SafeBootEntries {
+ public:
+  virtual ~SafeBootEntries() = default;
+  // Lists the service in both; 0 on success, else the error code.
+  virtual uint32_t Add(const std::string& service) = 0;
+  // Takes the service off both; 0 on success or when it was not listed, else the error code.
+  virtual uint32_t Remove(const std::string& service) = 0;
+};
+
+// What an install or an uninstall run works on.
+struct InstallerPlatform {
+  ServiceManager* manager = nullptr;
+  EventSources* eventSources = nullptr;
+  SafeBootEntries* safeBoot = nullptr;
+  Dialogs* dialogs = nullptr;
+};
+
 // The sources the program writes under: the service's name and, for the failures outside the
 // service run, the executable's file name (without directory).
 std::vector<std::string> EventSourceNames(const TService& service, const std::string& exePath);
 
 // Installs the service (not started), registers its event sources with the executable as their
-// message file and shows the outcome; "silent" suppresses only the success dialog. A source that
-// cannot be registered fails the install like the service itself. A manager that cannot be
-// opened throws out of here. True on success.
-bool InstallService(TService& service, ServiceManager& manager, EventSources& sources, Dialogs& dialogs,
-                    const std::string& exePath, bool silent);
+// message file, lists it for Safe Mode and shows the outcome; "silent" suppresses only the success
+// dialog. A source or Safe Mode entry that cannot be written fails the install like the service
+// itself, and then whatever this run made is removed again. A manager that cannot be opened
+// throws out of here. True on success.
+bool InstallService(TService& service, const InstallerPlatform& platform, const std::string& exePath, bool silent);
 // Calls the service's BeforeUninstall handler, then deletes the service (a running one is not
-// stopped) and its event sources, and shows the outcome. True on success.
-bool UninstallService(TService& service, ServiceManager& manager, EventSources& sources, Dialogs& dialogs,
-                      const std::string& exePath, bool silent);
+// stopped), its event sources and its Safe Mode entries, and shows the outcome. True on success.
+bool UninstallService(TService& service, const InstallerPlatform& platform, const std::string& exePath, bool silent);

@@ -23,6 +23,13 @@ inline constexpr uint32_t kServiceAcceptPauseContinue = 2;
 inline constexpr uint32_t kServiceAcceptShutdown = 4;
 inline constexpr uint32_t kErrorServiceSpecificError = 1066;
 
+// The service's own exit codes: a run that a handler's failure ends reports SERVICE_STOPPED with
+// ERROR_SERVICE_SPECIFIC_ERROR and one of these, so that the service control manager counts it as
+// a failure and restarts the service (the failure-actions flag is set at installation). The event
+// log holds the failure's message. 0 is a run that ended as asked.
+inline constexpr uint32_t kExitStartFailed = 1;    // the start handler failed
+inline constexpr uint32_t kExitExecuteFailed = 2;  // the run after the start failed, or had no service thread
+
 inline constexpr uint32_t kServiceControlStop = 1;
 inline constexpr uint32_t kServiceControlPause = 2;
 inline constexpr uint32_t kServiceControlContinue = 3;

@@ -174,7 +174,7 @@ TEST_F(BlockingTest, APrivilegeStepThatFailsSaysWhyAtLevelThreeAndFlushesNothing
 }
 
 // The service's own handlers, with the real steps: a start without confirmed time blocks every
-// restricted user; a stop gives every account its hours back, a system shutdown leaves them.
+// restricted user; a stop gives every account its hours back, a system shutdown takes them all.
 class StopAndShutdownTest : public ::testing::Test {
  protected:
   StopAndShutdownTest() {
@@ -198,9 +198,12 @@ TEST_F(StopAndShutdownTest, StopUnblocksEveryRestrictedUser) {
   EXPECT_THAT(fixture.DebugMessages(), Contains("User account successfully unblocked: ann"));
 }
 
-TEST_F(StopAndShutdownTest, ShutdownUnblocksNobody) {
+// What starts after a shutdown may not be the service (Safe Mode, a disabled service): every
+// restricted account goes down blocked.
+TEST_F(StopAndShutdownTest, ShutdownBlocksEveryRestrictedAccount) {
   fixture.service->ServiceShutdown();
-  EXPECT_TRUE(fixture.accounts.calls.empty());
+  EXPECT_THAT(fixture.accounts.Changes(), ElementsAre("blocked ann", "blocked bea"));
+  EXPECT_THAT(fixture.DebugMessages(), Contains("User account successfully blocked: bea"));
 }
 
 }  // namespace

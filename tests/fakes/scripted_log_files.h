@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -7,19 +8,22 @@
 
 // The platform's own log files with two faults a test can switch on: appends that are refused,
 // and folders reported open to standard users (Everyone may create files), as a folder under
-// ProgramData that nobody has locked down would be.
+// ProgramData that nobody has locked down would be. Notes the largest read asked for.
 class ScriptedLogFiles : public LogFileSystem {
  public:
   explicit ScriptedLogFiles(LogFileSystem& real) : real_(real) {}
 
-  std::optional<std::string> AppendLines(const std::string& path, const std::vector<std::string>& lines) override {
-    if (refuseAppends) return path + ": WriteFile failed with error 112";
+  Appended AppendLines(const std::string& path, const std::vector<std::string>& lines) override {
+    if (refuseAppends) return {path + ": WriteFile failed with error 112"};
     return real_.AppendLines(path, lines);
   }
   std::optional<int64_t> FileSize(const std::string& path) override { return real_.FileSize(path); }
-  std::optional<std::vector<std::string>> ReadLines(const std::string& path) override { return real_.ReadLines(path); }
-  Creation CreateNewFile(const std::string& path, const std::vector<std::string>& lines, size_t first) override {
-    return refuseAppends ? Creation::kFailed : real_.CreateNewFile(path, lines, first);
+  std::optional<std::string> ReadPiece(const std::string& path, int64_t offset, size_t count) override {
+    largestRead = std::max(largestRead, count);
+    return real_.ReadPiece(path, offset, count);
+  }
+  Creation CreateNewFileFrom(const std::string& to, const std::string& from, int64_t offset) override {
+    return refuseAppends ? Creation::kFailed : real_.CreateNewFileFrom(to, from, offset);
   }
   bool IsTrustedFile(const std::string& path) override { return real_.IsTrustedFile(path); }
   std::optional<std::string> ReplaceFile(const std::string& from, const std::string& to) override {
@@ -35,6 +39,7 @@ class ScriptedLogFiles : public LogFileSystem {
   std::string ServiceLogFolder() const override { return real_.ServiceLogFolder(); }
 
   bool refuseAppends = false;
+  size_t largestRead = 0;  // the most bytes one read asked for
   std::set<std::string> openFolders;
 
  private:

@@ -145,6 +145,7 @@ class StepRecorder {
     };
     steps.evaluateRestrictions = Recorder("EvaluateRestrictions");
     steps.unblockAllUsers = Recorder("UnblockAllUsers");
+    steps.blockAllUsers = Recorder("BlockAllUsers");
     steps.updateProcessList = Recorder("UpdateProcessList");
     steps.checkLogoffFlags = Recorder("CheckLogoffFlags");
     steps.minuteRefresh = [this](ServiceState& service) {

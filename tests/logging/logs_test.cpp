@@ -6,11 +6,28 @@
 #include <filesystem>
 #include <fstream>
 
+#include "fakes/scripted_log_files.h"
 #include "fakes/service_fixture.h"
 
 namespace {
 
 using ::testing::ElementsAre;
+
+// Writes a file of exactly `size` bytes made of lines of 99 characters and a native line end.
+std::string MakeLog(const std::string& path, long long size) {
+  std::ofstream out(path, std::ios::binary);
+  const std::string lineEnd = kNativeLineEnd;
+  long long written = 0;
+  int number = 0;
+  while (written < size) {
+    std::string line = "line " + std::to_string(number++);
+    const long long room = size - written - static_cast<long long>(lineEnd.size());
+    line.resize(static_cast<size_t>(std::min<long long>(room, 99)), '.');
+    out << line << lineEnd;
+    written += static_cast<long long>(line.size() + lineEnd.size());
+  }
+  return path;
+}
 
 class LogsTest : public ::testing::Test {
  protected:
@@ -21,22 +38,7 @@ class LogsTest : public ::testing::Test {
     service->DebugLines.Clear();  // drop the lines of ServiceCreate
   }
 
-  // Writes a file of exactly `size` bytes made of lines of 99 characters and a native line end.
-  std::string MakeLogOfSize(const std::string& name, long long size) {
-    const std::string path = fixture.dir.File(name);
-    std::ofstream out(path, std::ios::binary);
-    const std::string lineEnd = kNativeLineEnd;
-    long long written = 0;
-    int number = 0;
-    while (written < size) {
-      std::string line = "line " + std::to_string(number++);
-      const long long room = size - written - static_cast<long long>(lineEnd.size());
-      line.resize(static_cast<size_t>(std::min<long long>(room, 99)), '.');
-      out << line << lineEnd;
-      written += static_cast<long long>(line.size() + lineEnd.size());
-    }
-    return path;
-  }
+  std::string MakeLogOfSize(const std::string& name, long long size) { return MakeLog(fixture.dir.File(name), size); }
 
   ServiceFixture fixture;
   THourwarden* service = nullptr;
@@ -177,11 +179,11 @@ TEST_F(LogsTest, TrimOneByteOverTheLimitDropsTheFirstLine) {
   EXPECT_EQ(ReadBytes(path), before.substr(firstLineEnd));
 }
 
-TEST_F(LogsTest, TrimRemovesOldLinesUntilTheExcessIsCoveredNotCountingLineEnds) {
+TEST_F(LogsTest, TrimKeepsTheNewestWholeLinesWithinTheLimit) {
   const std::string path = MakeLogOfSize("debug.log", kTrimSize + 250);
   const std::string before = ReadBytes(path);
   TrimLog(*service, "debug.log");
-  // Lines of 99 characters: 250 bytes of excess take three lines (297 characters).
+  // Lines of 99 characters and their line end: 250 bytes of excess take three lines.
   size_t cut = 0;
   for (int i = 0; i < 3; ++i) cut = before.find('\n', cut) + 1;
   EXPECT_EQ(ReadBytes(path), before.substr(cut));
@@ -200,6 +202,40 @@ TEST_F(LogsTest, TrimOfAMissingFileChangesNothing) {
   EXPECT_FALSE(TrimLog(*service, "debug.log"));
   EXPECT_TRUE(TrimLogs(*service));
   EXPECT_FALSE(std::filesystem::exists(fixture.dir.File("debug.log")));
+}
+
+// A flush that leaves a log over the limit cuts it back to its newest whole lines within 7/8 of
+// the limit, reading a piece at a time however far over the limit the file has grown.
+TEST(FlushTrimTest, AFlushCutsALogOverTheLimitBackToItsNewestLines) {
+  const struct {
+    long long before;
+    bool cut;
+  } cases[] = {{kTrimSize - 200, false}, {kTrimSize - 20, true}, {kTrimSize, true}, {3 * kTrimSize, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.before);
+    ServiceFixture fixture;
+    ScriptedLogFiles scripted(*fixture.logFiles);
+    fixture.platform.logFileSystem = &scripted;
+    THourwarden& service = fixture.Build();
+    service.DebugLines.Clear();
+    const std::string before = ReadBytes(MakeLog(fixture.dir.File("debug.log"), c.before));
+    WriteLog(service, 0, "the newest line");
+    EXPECT_TRUE(FlushLogs(service));
+    const std::string after = fixture.DebugLog();
+    const size_t lastLine = after.rfind('\n', after.size() - 2) + 1;
+    const std::string whole = before + after.substr(lastLine);
+    EXPECT_TRUE(after.ends_with("] the newest line" + std::string(kNativeLineEnd)));
+    if (!c.cut) {
+      EXPECT_EQ(after, whole);
+    } else {
+      EXPECT_LE(static_cast<long long>(after.size()), kRunningTrimKeep);
+      EXPECT_GT(static_cast<long long>(after.size()) + 101, kRunningTrimKeep);  // the next older line would not fit
+      EXPECT_TRUE(whole.ends_with(after) && whole[whole.size() - after.size() - 1] == '\n');  // whole lines
+      EXPECT_EQ(fixture.fileAttributes.Get(fixture.dir.File("debug.log")), kFileAttributeHidden);
+    }
+    EXPECT_LE(scripted.largestRead, kTrimPieceSize);
+    fixture.Destroy();  // its last flush goes through the scripted files, so it goes first
+  }
 }
 
 }  // namespace

@@ -120,7 +120,7 @@ TEST_F(LifecycleTest, StopLeavesItsClosingLinesForTheFlushAtDestruction) {
               ElementsAre("Service stopped", "Service execution stopped", "Service destroyed"));
 }
 
-TEST_F(LifecycleTest, ShutdownWritesFlushesAndEmptiesEveryListWithoutUnblocking) {
+TEST_F(LifecycleTest, ShutdownWritesBlocksEveryoneFlushesAndEmptiesEveryList) {
   THourwarden& service = Build();
   steps.syncResults = {true};
   Start();
@@ -138,7 +138,8 @@ TEST_F(LifecycleTest, ShutdownWritesFlushesAndEmptiesEveryListWithoutUnblocking)
   };
   service.ServiceExecute();
   EXPECT_EQ(steps.Count("UnblockAllUsers"), 0);
-  EXPECT_EQ(steps.calls.back(), "WriteSpentTimes");
+  EXPECT_THAT(std::vector<std::string>(steps.calls.end() - 2, steps.calls.end()),
+              ElementsAre("WriteSpentTimes", "BlockAllUsers"));
   EXPECT_TRUE(service.MonthNames.Empty());
   EXPECT_TRUE(service.RestrictedUsers.Empty());
   EXPECT_TRUE(service.LoggedOnUsers.Empty());
@@ -149,7 +150,7 @@ TEST_F(LifecycleTest, ShutdownWritesFlushesAndEmptiesEveryListWithoutUnblocking)
   EXPECT_TRUE(service.SpentTimes.empty());
   EXPECT_NE(fixture.ProcessLog().find("pending process line"), std::string::npos);
   const std::vector<std::string> flushed = fixture.DebugMessages();
-  EXPECT_EQ(flushed.back(), "step WriteSpentTimes");
+  EXPECT_EQ(flushed.back(), "step BlockAllUsers");
   fixture.Destroy();
   const std::vector<std::string> messages = fixture.DebugMessages();
   EXPECT_THAT(std::vector<std::string>(messages.end() - 2, messages.end()),

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <set>
 #include <thread>
 
 #include "fakes/fake_host_platform.h"
@@ -165,6 +166,36 @@ TEST_F(ServiceHostTest, AServiceThreadThatCannotBeMadeLeavesNothingBehindForTheC
   EXPECT_EQ(service.RequestLoop(), nullptr);
 }
 
+// A run that a failure ends stops with the service's own exit code, which the service control
+// manager counts as a failure (and restarts the service for); a run that ends as asked has none.
+TEST(ServiceExitCodeTest, AFailedRunStopsWithTheServicesOwnCode) {
+  enum class Fault { kNone, kStart, kExecute, kThread };
+  const struct {
+    Fault fault;
+    uint32_t win32, specific;
+  } cases[] = {{Fault::kStart, 1066, kExitStartFailed},
+               {Fault::kExecute, 1066, kExitExecuteFailed},
+               {Fault::kThread, 1066, kExitExecuteFailed},
+               {Fault::kNone, 0, 0}};
+  for (const auto& c : cases) {
+    FakeHostPlatform host;
+    TService service("Hourwarden");
+    service.AttachHost(&host);
+    service.OnStart = [&](TService*, bool&) {
+      if (c.fault == Fault::kStart) throw std::runtime_error("no settings");
+    };
+    service.OnExecute = [&](TService*) {  // returns at once: the run ends as asked
+      if (c.fault == Fault::kExecute) throw std::runtime_error("no request loop");
+    };
+    host.failThreadStart = c.fault == Fault::kThread;
+    service.Main({"Hourwarden"});
+    const ServiceStatusRecord last = host.Reports().back();
+    EXPECT_EQ(last.currentState, kStopped);
+    EXPECT_EQ(last.win32ExitCode, c.win32) << static_cast<int>(c.fault);
+    EXPECT_EQ(last.serviceSpecificExitCode, c.specific) << static_cast<int>(c.fault);
+  }
+}
+
 TEST_F(ServiceHostTest, AFailedRegistrationLeavesTheServiceUnstarted) {
   host.registrationSucceeds = false;
   service.Main({"Hourwarden"});
@@ -301,20 +332,42 @@ class RecordingDialogs : public Dialogs {
   std::vector<std::string> shown;
 };
 
+// An in-memory Safe Mode list: the services listed.
+class FakeSafeBootEntries : public SafeBootEntries {
+ public:
+  uint32_t Add(const std::string& service) override {
+    if (addError != 0) return addError;
+    services.insert(service);
+    return 0;
+  }
+  uint32_t Remove(const std::string& service) override {
+    services.erase(service);
+    return 0;
+  }
+
+  uint32_t addError = 0;
+  std::set<std::string> services;
+};
+
 class InstallerTest : public ::testing::Test {
  protected:
   InstallerTest() {
     service = &fixture.Build();
   }
+  bool Install(const std::string& exe, bool silent) { return InstallService(*service, Platform(), exe, silent); }
+  bool Uninstall(const std::string& exe, bool silent) { return UninstallService(*service, Platform(), exe, silent); }
+  InstallerPlatform Platform() { return {&manager, &sources, &safeBoot, &dialogs}; }
+
   ServiceFixture fixture;
   THourwarden* service;
   FakeServiceManager manager;
   FakeEventSources sources;
+  FakeSafeBootEntries safeBoot;
   RecordingDialogs dialogs;
 };
 
 TEST_F(InstallerTest, InstallPassesTheServiceValuesAndTheFullPath) {
-  InstallService(*service, manager, sources, dialogs, "C:\\Tools\\hourwarden.exe", false);
+  Install("C:\\Tools\\hourwarden.exe", false);
   ASSERT_EQ(manager.created.size(), 1u);
   const ServiceInstallation& values = manager.created[0];
   EXPECT_EQ(values.name, "Hourwarden");
@@ -327,34 +380,50 @@ TEST_F(InstallerTest, InstallPassesTheServiceValuesAndTheFullPath) {
   EXPECT_EQ(values.loadOrderGroup, "");
   EXPECT_EQ(values.restartDelayMs, 10000u);
   EXPECT_EQ(values.failureResetSeconds, 86400u);
+  EXPECT_TRUE(values.failureActionsOnNonCrashFailures);  // a failed start is restarted too
   EXPECT_EQ(manager.closes, 1);
   EXPECT_THAT(dialogs.shown, ElementsAre("Information: Service installed successfully"));
 }
 
 TEST_F(InstallerTest, APathWithABlankIsQuoted) {
-  InstallService(*service, manager, sources, dialogs, "C:\\Program Files\\Hourwarden\\hourwarden.exe", true);
+  Install("C:\\Program Files\\Hourwarden\\hourwarden.exe", true);
   EXPECT_EQ(manager.created[0].binaryPath, "\"C:\\Program Files\\Hourwarden\\hourwarden.exe\"");
   EXPECT_THAT(dialogs.shown, IsEmpty());
 }
 
-TEST_F(InstallerTest, InstallRegistersBothEventSourcesAndUninstallRemovesThem) {
+TEST_F(InstallerTest, InstallRegistersBothEventSourcesAndSafeModeAndUninstallRemovesThem) {
   const std::string exe = "C:\\Program Files\\Hourwarden\\hourwarden.exe";
-  EXPECT_TRUE(InstallService(*service, manager, sources, dialogs, exe, true));
+  EXPECT_TRUE(Install(exe, true));
   EXPECT_THAT(sources.sources, ElementsAre(Pair("Hourwarden", exe), Pair("hourwarden.exe", exe)));
-  EXPECT_TRUE(UninstallService(*service, manager, sources, dialogs, exe, true));
+  EXPECT_THAT(safeBoot.services, ElementsAre("Hourwarden"));
+  EXPECT_TRUE(Uninstall(exe, true));
   EXPECT_THAT(sources.sources, IsEmpty());
+  EXPECT_THAT(safeBoot.services, IsEmpty());
+}
+
+// Whatever fails after the service was created, the run removes what it made; a service that was
+// there before is left alone.
+TEST_F(InstallerTest, AFailedInstallLeavesNothingOfItsOwnBehind) {
+  safeBoot.addError = 5;
+  EXPECT_FALSE(Install("C:\\hourwarden.exe", true));
+  EXPECT_THAT(manager.deleted, ElementsAre("Hourwarden"));
+  EXPECT_THAT(sources.sources, IsEmpty());
+  safeBoot.addError = 0;
+  manager.createError = 1073;  // the service exists already
+  EXPECT_FALSE(Install("C:\\hourwarden.exe", true));
+  EXPECT_THAT(manager.deleted, ElementsAre("Hourwarden"));
 }
 
 TEST_F(InstallerTest, ASourceThatCannotBeRegisteredFailsTheInstall) {
   sources.registerError = 5;
-  EXPECT_FALSE(InstallService(*service, manager, sources, dialogs, "C:\\hourwarden.exe", true));
+  EXPECT_FALSE(Install("C:\\hourwarden.exe", true));
   EXPECT_THAT(dialogs.shown, ElementsAre("Error: Service \"Hourwarden\" failed to install with error: "
                                          "\"System Error.  Code: 5.\r\ntext of 5\""));
 }
 
 TEST_F(InstallerTest, AFailedInstallShowsTheErrorEvenWhenSilent) {
   manager.createError = 1073;
-  EXPECT_FALSE(InstallService(*service, manager, sources, dialogs, "C:\\hourwarden.exe", true));
+  EXPECT_FALSE(Install("C:\\hourwarden.exe", true));
   EXPECT_THAT(dialogs.shown, ElementsAre("Error: Service \"Hourwarden\" failed to install with error: "
                                          "\"System Error.  Code: 1073.\r\ntext of 1073\""));
   EXPECT_EQ(manager.closes, 1);
@@ -362,7 +431,7 @@ TEST_F(InstallerTest, AFailedInstallShowsTheErrorEvenWhenSilent) {
 
 TEST_F(InstallerTest, UninstallClosesTheCompanionToolFirstAndReportsAMissingService) {
   manager.deleteError = 1060;
-  EXPECT_FALSE(UninstallService(*service, manager, sources, dialogs, "C:\\hourwarden.exe", true));
+  EXPECT_FALSE(Uninstall("C:\\hourwarden.exe", true));
   EXPECT_THAT(fixture.companionWindow.requests, ElementsAre("Hourwarden - User loggoff tool"));
   EXPECT_THAT(manager.deleted, ElementsAre("Hourwarden"));
   EXPECT_THAT(dialogs.shown, ElementsAre("Error: Service \"Hourwarden\" failed to uninstall with error: "
@@ -370,14 +439,14 @@ TEST_F(InstallerTest, UninstallClosesTheCompanionToolFirstAndReportsAMissingServ
 }
 
 TEST_F(InstallerTest, ASuccessfulUninstallShowsItsDialogUnlessSilent) {
-  UninstallService(*service, manager, sources, dialogs, "C:\\hourwarden.exe", false);
-  UninstallService(*service, manager, sources, dialogs, "C:\\hourwarden.exe", true);
+  Uninstall("C:\\hourwarden.exe", false);
+  Uninstall("C:\\hourwarden.exe", true);
   EXPECT_THAT(dialogs.shown, ElementsAre("Information: Service uninstalled successfully"));
 }
 
 TEST_F(InstallerTest, AManagerThatCannotBeOpenedFailsOutOfTheRun) {
   manager.openFails = true;
-  EXPECT_THROW(InstallService(*service, manager, sources, dialogs, "C:\\hourwarden.exe", false), std::runtime_error);
+  EXPECT_THROW(Install("C:\\hourwarden.exe", false), std::runtime_error);
   EXPECT_TRUE(manager.created.empty());
   EXPECT_THAT(dialogs.shown, IsEmpty());
 }

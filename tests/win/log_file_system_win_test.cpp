@@ -64,12 +64,15 @@ TEST(WindowsLogFilesTest, AFileOfTheServicesOwnIsTrustedAndAHardLinkIsNot) {
   TempDir dir;
   const std::unique_ptr<LogFileSystem> files = MakeLogFileSystem(dir.File("own\\"));
   const std::string log = dir.File("debug.log");
-  EXPECT_EQ(files->AppendLines(log, {"one", "two"}), std::nullopt);
+  const LogFileSystem::Appended appended = files->AppendLines(log, {"one", "two"});
+  EXPECT_EQ(appended.failure, std::nullopt);
+  EXPECT_EQ(appended.size, 10);
   EXPECT_TRUE(files->IsTrustedFile(log));
-  EXPECT_EQ(files->ReadLines(log), (std::vector<std::string>{"one", "two"}));
+  EXPECT_EQ(files->ReadPiece(log, 5, 100), "two\r\n");
   ASSERT_TRUE(CreateHardLinkA(dir.File("second.log").c_str(), log.c_str(), nullptr));
   EXPECT_FALSE(files->IsTrustedFile(log));
-  EXPECT_NE(files->AppendLines(log, {"three"}), std::nullopt);
+  EXPECT_NE(files->AppendLines(log, {"three"}).failure, std::nullopt);
+  EXPECT_EQ(files->ReadPiece(log, 0, 100), std::nullopt);
 }
 
 TEST(WindowsLogFilesTest, TheDefaultOwnFolderLiesUnderProgramData) {
