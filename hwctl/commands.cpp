@@ -108,8 +108,8 @@ CommandResult RunParentCode(const Invocation& invocation, ConfigSession& session
   const std::vector<std::string>& arguments = invocation.arguments;
   const std::string& what = arguments[0];
   if (!(arguments.size() == 1 && (what == "new" || what == "off" || what == "show")) &&
-      !(arguments.size() == 3 && what == "max"))
-    return {kExitUsage, {}, "hwctl: unknown use of parent-code; usage: hwctl parent-code new | off | show | max USER MINUTES"};
+      !(arguments.size() == 3 && what == "max") && !((arguments.size() == 2 || arguments.size() == 3) && what == "minutes"))
+    return {kExitUsage, {}, std::string("hwctl: unknown use of parent-code; usage: ") + kParentCodeUsage};
   return Output(RunParentCodeCommand(session, arguments));
 }
 
@@ -176,13 +176,16 @@ const Command kCommands[] = {
      "Reads the whole configuration and names each value the service would misread or stop at, with\n"
      "its user and what goes wrong. Exits with 1 when it finds any.\n",
      0, 0, nullptr, RunCheck},
-    {"parent-code", "parent-code new|off|show|max USER MINUTES", "more time by a parent's code from a phone",
-     "new: makes the secret of a parent's code (replacing an older one) and prints it for an\n"
-     "authenticator app, which then shows a six-digit code every 30 seconds; a restricted user types\n"
-     "it in the session tool to get time back, at most 60 minutes a day unless set otherwise.\n"
+    {"parent-code", "parent-code new|off|show|minutes [USER] MINUTES|max USER MINUTES",
+     "more time by a parent's code from a phone",
+     "new: makes the secret of a parent's code (replacing an older one) and prints it as a QR code\n"
+     "and an address for an authenticator app, which then shows a six-digit code every 30 seconds; a\n"
+     "restricted user types it in the session tool to get time back. Each code works once on this PC.\n"
      "off: no code is accepted any more. show: whether one is set up (never the secret), and each\n"
-     "user's maximum, minutes given today and wrong codes. max USER MINUTES: the most minutes a day\n"
-     "by code for the user, 0 to 1440 (0: none).\n",
+     "user's minutes by code, maximum, minutes given today and wrong codes.\n"
+     "minutes [USER] MINUTES: what one code gives, 1 to 1440, for the user or (without USER) for\n"
+     "every user without a setting of their own; 30 unless set. max USER MINUTES: the most minutes a\n"
+     "day by code for the user, 0 to 1440 (0: none); 60 unless set.\n",
      1, 3, nullptr, RunParentCode},
 };
 

@@ -8,12 +8,14 @@
 #include <vector>
 
 #include "hwctl/commands.h"
-#include "platform/folder_access_win.h"
 #include "platform/clock_win.h"
-#include "platform/time_zones_win.h"
+#include "platform/folder_access_win.h"
 #include "platform/random_source_win.h"
+#include "platform/time_zones_win.h"
 #include "settings/key_security_win.h"
 #include "settings/registry_access_win.h"
+
+constexpr UINT kUtf8CodePage = 65001;
 
 int main(int argc, char** argv) {
   WindowsClock clock;
@@ -31,6 +33,9 @@ int main(int argc, char** argv) {
   char computer[MAX_COMPUTERNAME_LENGTH + 1];
   DWORD computerLength = sizeof computer;
   if (GetComputerNameA(computer, &computerLength)) platform.computerName.assign(computer, computerLength);
+  // The console shows bytes in its output code page: UTF-8, or an OEM page with the block
+  // characters at 0xDB, 0xDF and 0xDC.
+  platform.qrGlyphs = GetConsoleOutputCP() == kUtf8CodePage ? Utf8QrGlyphs() : OemQrGlyphs();
 
   const CommandResult result = RunHwctl(std::vector<std::string>(argv + 1, argv + argc), platform);
   std::fputs(result.output.c_str(), stdout);

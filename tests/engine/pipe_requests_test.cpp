@@ -1,11 +1,13 @@
-#include "engine/more_time_grant.h"
+#include "engine/pipe_requests.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "core/version.h"
 #include "fakes/engine_fixture.h"
 #include "parentcode/base32.h"
 #include "parentcode/code_values.h"
+#include "parentcode/more_time_protocol.h"
 #include "parentcode/one_time_code.h"
 
 namespace {
@@ -16,9 +18,9 @@ using ::testing::HasSubstr;
 // alice has used 90 of her 60 minutes and is asked to log off; bob has used 70 of 60. The parent's
 // code is set up with the secret of the RFC test vectors; the UTC clock is at 20:05:00, the local
 // one at 21:05:00.
-class MoreTimeGrantTest : public EngineTest {
+class PipeRequestsTest : public EngineTest {
  protected:
-  MoreTimeGrantTest() {
+  PipeRequestsTest() {
     Restrict("alice", "", "60", {"90", "07.12.2026"});
     Restrict("bob", "", "60", {"70", "07.12.2026"});
     registry.SetIntegerForTesting(User("alice"), "Logoff", 1);
@@ -27,11 +29,13 @@ class MoreTimeGrantTest : public EngineTest {
   }
 
   std::string Code(int64_t stepOffset = 0) const {
-    return *CounterCode(fixture.hmac, kRfcSecret, CodeStep(UnixSeconds(fixture.clock.UtcNow())) + stepOffset).code;
+    return *CounterCode(fixture.hmac, kRfcSecret, Step() + stepOffset).code;
   }
-  std::string Ask(const std::string& account, const std::string& code, int minutes = 30) {
-    return AnswerMoreTimeRequest(service, account, "more-time code=" + code + " minutes=" + std::to_string(minutes));
+  int64_t Step() const { return CodeStep(UnixSeconds(fixture.clock.UtcNow())); }
+  std::string Send(const std::string& account, const std::string& text) {
+    return AnswerClient(service, {ClientRequest::Outcome::kRequest, account, {}, text});
   }
+  std::string Ask(const std::string& account, const std::string& code) { return Send(account, "more-time code=" + code); }
   std::string Spent(int user) const { return (*TableEntry(service.SpentTimes, user))[0]; }
   // Five wrong codes from alice.
   void LockAliceOut() {
@@ -40,61 +44,104 @@ class MoreTimeGrantTest : public EngineTest {
   }
 };
 
-TEST_F(MoreTimeGrantTest, ARightCodeLowersTodaysCountWithdrawsTheLogoffAndIsKept) {
+TEST_F(PipeRequestsTest, ARightCodeLowersTodaysCountWithdrawsTheLogoffAndIsKept) {
   EXPECT_EQ(Ask("ALICE", Code()), "added 30\n") << "the account matches without regard to case";
   EXPECT_EQ(Spent(0), "60");
   EXPECT_EQ(Spent(1), "70");
   EXPECT_EQ(registry.ValueForTesting(User("alice"), "SpentTime"), IntegerValue(60));
   EXPECT_EQ(registry.ValueForTesting(User("alice"), "Logoff"), IntegerValue(0));
-  EXPECT_EQ(registry.ValueForTesting(User("alice"), kCodeMinutesValue), IntegerValue(30));
+  EXPECT_EQ(registry.ValueForTesting(User("alice"), kCodeGivenValue), IntegerValue(30));
   EXPECT_EQ(registry.ValueForTesting(User("alice"), kCodeDateValue), StringValue("07.12.2026"));
-  EXPECT_EQ(registry.ValueForTesting(User("alice"), kCodeLastStepValue),
-            IntegerValue(static_cast<int32_t>(CodeStep(UnixSeconds(fixture.clock.UtcNow())))));
+  EXPECT_EQ(registry.ValueForTesting(kParentCodeKey, kLastStepValue), IntegerValue(static_cast<int32_t>(Step())));
   EXPECT_THAT(Logged(), Contains("Parent's code accepted for alice: 30 minutes given back, spent_time=60"));
 
   service.CodeRecords.clear();  // a new run reads the record from the registry
   EXPECT_EQ(Ask("alice", Code()), "wrong\n") << "a code is taken once, across restarts too";
 }
 
-TEST_F(MoreTimeGrantTest, RefusesWithoutLookingAtTheCodeAndChangesNothing) {
+TEST_F(PipeRequestsTest, ACodeIsTakenOnceOnThePcWhicheverAccountSendsIt) {
+  const std::string code = Code();
+  registry.RefuseWritesForTesting(kParentCodeKey);
+  EXPECT_EQ(Ask("alice", code), "unavailable\n") << "a code whose step cannot be kept is not taken";
+  EXPECT_EQ(Spent(0), "90");
+  registry.RefuseWritesForTesting(kParentCodeKey, false);
+  EXPECT_EQ(Ask("alice", code), "added 30\n");
+  EXPECT_EQ(Ask("bob", code), "wrong\n") << "read out to a sibling, it does not work again";
+  EXPECT_EQ(Ask("bob", Code(-1)), "wrong\n") << "nor does the code of an earlier step";
+  EXPECT_EQ(Spent(1), "70");
+  EXPECT_EQ(Ask("bob", Code(1)), "added 30\n") << "the next step is a new code";
+}
+
+TEST_F(PipeRequestsTest, TheMinutesOfACodeAreTheAdministratorsAndTheDayBoundsThem) {
+  const struct {
+    std::optional<int32_t> user, product;
+    int32_t maximum, spent;
+    const char* answer;
+  } cases[] = {
+      {std::nullopt, std::nullopt, 60, 90, "added 30\n"}, {std::nullopt, 15, 60, 90, "added 15\n"},
+      {20, 15, 60, 90, "added 20\n"},                     {45, std::nullopt, 40, 90, "added 40\n"},
+      {45, std::nullopt, 60, 25, "added 25\n"},           {0, std::nullopt, 60, 90, "added 1\n"},
+      {5000, std::nullopt, 1440, 2000, "added 1440\n"},
+  };
+  for (const auto& c : cases) {
+    registry.DeleteKeyForTesting(User("alice"));
+    if (c.user) registry.SetIntegerForTesting(User("alice"), kCodeMinutesValue, *c.user);
+    if (c.product) registry.SetIntegerForTesting(kProductKey, kCodeMinutesValue, *c.product);
+    if (!c.product) {
+      const std::unique_ptr<RegistryAccess> access = registry.Open();
+      access->OpenKey(kProductKey);
+      access->DeleteValue(kCodeMinutesValue);
+    }
+    registry.SetIntegerForTesting(User("alice"), kCodeMaxMinutesValue, c.maximum);
+    (*TableEntry(service.SpentTimes, 0))[0] = std::to_string(c.spent);
+    service.CodeRecords.clear();
+    fixture.clock.AdvanceSeconds(30);
+    EXPECT_EQ(Ask("alice", Code()), c.answer)
+        << "user " << c.user.value_or(-1) << ", product " << c.product.value_or(-1) << ", max " << c.maximum;
+  }
+}
+
+TEST_F(PipeRequestsTest, RefusesWithoutLookingAtTheCodeAndChangesNothing) {
   const struct {
     const char* what;
-    const char* account;
-    std::string request;
+    ClientRequest request;
     bool timeConfirmed;
     bool secret;
     const char* answer;
   } cases[] = {
-      {"another user's name in it", "alice", "more-time code=" + Code() + " minutes=30 user=bob", true, true,
-       "refused\n"},
-      {"a request over 256 bytes", "alice", "more-time code=" + Code() + " minutes=30" + std::string(300, ' '), true,
+      {"another user's name in it", {ClientRequest::Outcome::kRequest, "alice", {}, "more-time code=1 user=bob"}, true,
        true, "refused\n"},
-      {"from a user who is not restricted", "carol", "more-time code=" + Code() + " minutes=30", true, true,
-       "not-restricted\n"},
-      {"while the time is not confirmed", "alice", "more-time code=" + Code() + " minutes=30", false, true,
-       "unconfirmed\n"},
-      {"with no parent's code set up", "alice", "more-time code=" + Code() + " minutes=30", true, false, "no-code\n"},
+      {"a request over 256 bytes", {ClientRequest::Outcome::kOversized, {}, {}, {}}, true, true, "refused\n"},
+      {"a client that said nothing", {ClientRequest::Outcome::kSilent, {}, {}, {}}, true, true, ""},
+      {"an account not learnt", {ClientRequest::Outcome::kRequest, {}, "OpenThreadToken failed", "status"}, true, true,
+       "refused\n"},
+      {"from a user who is not restricted", {ClientRequest::Outcome::kRequest, "carol", {}, "more-time code=123456"},
+       true, true, "not-restricted\n"},
+      {"while the time is not confirmed", {ClientRequest::Outcome::kRequest, "alice", {}, "more-time code=123456"},
+       false, true, "unconfirmed\n"},
+      {"with no parent's code set up", {ClientRequest::Outcome::kRequest, "alice", {}, "more-time code=123456"}, true,
+       false, "no-code\n"},
   };
   for (const auto& c : cases) {
     service.TimeSynced = c.timeConfirmed;
     if (!c.secret) registry.DeleteKeyForTesting(kParentCodeKey);
-    EXPECT_EQ(AnswerMoreTimeRequest(service, c.account, c.request), c.answer) << c.what;
+    EXPECT_EQ(AnswerClient(service, c.request), c.answer) << c.what;
     EXPECT_EQ(Spent(0), "90") << c.what;
-    EXPECT_EQ(Spent(1), "70") << c.what;
     EXPECT_TRUE(service.CodeRecords.empty()) << c.what;
     EXPECT_EQ(registry.ValueForTesting(User("alice"), "Logoff"), IntegerValue(1)) << c.what;
   }
+  EXPECT_THAT(Logged(), Contains("ERROR: A request of more than 256 bytes to \\\\.\\pipe\\Hourwarden was refused"));
+  EXPECT_THAT(Logged(), Contains("ERROR: OpenThreadToken failed: a request to \\\\.\\pipe\\Hourwarden was refused"));
 }
 
-TEST_F(MoreTimeGrantTest, FiveWrongCodesLockTheUserOutAcrossRestartsAndOnlyThatUser) {
+TEST_F(PipeRequestsTest, FiveWrongCodesLockTheUserOutAcrossRestartsAndOnlyThatUser) {
   LockAliceOut();
   EXPECT_THAT(Logged(), Contains("Parent's code locked out for alice until 21:20 after 5 wrong codes"));
   EXPECT_THAT(Logged(), Contains("Wrong parent's code from alice (4 in a row)"));
-  EXPECT_EQ(registry.ValueForTesting(User("alice"), kCodeLockedUntilValue),
-            StringValue(std::to_string(UnixSeconds(fixture.clock.UtcNow()) + 900)));
   service.CodeRecords.clear();
   EXPECT_EQ(Ask("alice", Code()), "locked 21:20\n");
-  EXPECT_EQ(Spent(0), "90");
+  EXPECT_EQ(Send("alice", kStatusRequest), "status version=" + std::string(kHourwardenVersion) +
+                                               " time=confirmed code=off minutes=0\n");
   EXPECT_EQ(Ask("bob", Code()), "added 30\n") << "the lock-out is alice's alone";
 
   fixture.clock.AdvanceSeconds(900);
@@ -102,19 +149,29 @@ TEST_F(MoreTimeGrantTest, FiveWrongCodesLockTheUserOutAcrossRestartsAndOnlyThatU
   EXPECT_THAT(Logged(), Contains("The parent's code lock-out of alice has ended"));
 }
 
-TEST_F(MoreTimeGrantTest, TheDaysMaximumByCodeHoldsOverSeveralCodes) {
+TEST_F(PipeRequestsTest, StatusSaysWhatACodeGivesTheAskingUserNow) {
   registry.SetIntegerForTesting(User("alice"), kCodeMaxMinutesValue, 45);
-  EXPECT_EQ(Ask("alice", Code(-1)), "added 30\n");
-  EXPECT_EQ(Ask("alice", Code(0)), "added 15\n");
-  EXPECT_EQ(Ask("alice", Code(1)), "maximum 45\n");
-  EXPECT_EQ(Spent(0), "45");
+  const std::string confirmed = "status version=" + std::string(kHourwardenVersion) + " time=confirmed ";
+  EXPECT_EQ(Send("alice", "status"), confirmed + "code=on minutes=30\n");
+  EXPECT_EQ(Ask("alice", Code()), "added 30\n");
+  EXPECT_EQ(Send("alice", "status\r\n"), confirmed + "code=on minutes=15\n") << "15 of the day's 45 are left";
+  EXPECT_EQ(Send("carol", "status"), confirmed + "code=off minutes=0\n");
+  service.TimeSynced = false;
+  registry.DeleteKeyForTesting(kParentCodeKey);
+  EXPECT_EQ(Send("alice", "status"),
+            "status version=" + std::string(kHourwardenVersion) + " time=unconfirmed code=off minutes=0\n");
 }
 
-TEST_F(MoreTimeGrantTest, AMaximumOfTheWrongTypeIsSaidAndTakenAsTheDefault) {
-  registry.SetStringForTesting(User("alice"), kCodeMaxMinutesValue, "90");
-  EXPECT_EQ(Ask("alice", Code(), 60), "added 60\n");
-  EXPECT_THAT(Logged(), Contains(HasSubstr("CodeMaxMinutes")));
-  EXPECT_EQ(Ask("alice", Code(1), 15), "maximum 60\n");
+TEST_F(PipeRequestsTest, TheEarlierVersionsRecordIsReadAndMovedOutOfTheWay) {
+  registry.SetIntegerForTesting(User("alice"), kEarlierLastStepValue, 100);
+  registry.SetIntegerForTesting(User("alice"), kCodeMinutesValue, 20);  // then: the minutes given on CodeDate
+  registry.SetStringForTesting(User("alice"), kCodeDateValue, "07.12.2026");
+  registry.SetIntegerForTesting(kProductKey, kCodeMinutesValue, 35);
+  EXPECT_EQ(Ask("alice", Code()), "added 35\n") << "the product key's minutes, not the old count";
+  EXPECT_EQ(Ask("alice", Code(1)), "added 5\n") << "20 and 35 of the day's 60 were given";
+  EXPECT_EQ(registry.ValueForTesting(User("alice"), kCodeGivenValue), IntegerValue(60));
+  EXPECT_FALSE(registry.ValueForTesting(User("alice"), kCodeMinutesValue));
+  EXPECT_FALSE(registry.ValueForTesting(User("alice"), kEarlierLastStepValue));
 }
 
 }  // namespace
