@@ -5,10 +5,12 @@
 #include "core/version.h"
 #include "hwctl/configuration_check.h"
 #include "hwctl/config_writes.h"
+#include "hwctl/installation_check.h"
 #include "hwctl/parent_code_commands.h"
 #include "hwctl/reports.h"
 #include "hwctl/stored_settings.h"
 #include "hwctl/time_setting.h"
+#include "parentcode/more_time_protocol.h"
 
 namespace {
 
@@ -94,14 +96,24 @@ CommandResult RunTimeZone(const Invocation& invocation, ConfigSession& session) 
   return Output(SetTimeZone(session, name));
 }
 
-CommandResult RunCheck(const Invocation&, ConfigSession& session) {
+CommandResult RunCheck(const Invocation& invocation, ConfigSession& session) {
   const StoredConfiguration configuration = ReadStoredConfiguration(session.registry);
   std::vector<Problem> problems = FindProblems(configuration, session.Folders());
   const ZoneReading zone = ReadZone(session);
   for (const Problem& problem : ZoneProblems(zone)) problems.push_back(problem);
   for (const Problem& problem : FindParentCodeProblems(session)) problems.push_back(problem);
-  return {problems.empty() ? kExitSuccess : kExitRefused, CheckReport(problems, TimeWarnings(configuration.product, zone)) +
-          ParentCodeStatusLine(session), {}};
+  std::vector<Problem> warnings = TimeWarnings(configuration.product, zone);
+  std::string summary;
+  const HwctlPlatform& platform = session.Platform();
+  if (!invocation.flag && platform.services != nullptr && platform.serviceClient != nullptr) {
+    const InstallationFindings installation =
+        CheckInstallation(platform.services->Read(kServiceName), session.registry, *platform.serviceClient);
+    problems.insert(problems.end(), installation.problems.begin(), installation.problems.end());
+    warnings.insert(warnings.end(), installation.warnings.begin(), installation.warnings.end());
+    summary = installation.summary;
+  }
+  return {problems.empty() ? kExitSuccess : kExitRefused,
+          CheckReport(problems, warnings) + ParentCodeStatusLine(session) + summary, {}};
 }
 
 CommandResult RunParentCode(const Invocation& invocation, ConfigSession& session) {
@@ -172,10 +184,13 @@ const Command kCommands[] = {
      "countdown, the service ends every session of the user itself. off: only the session tool in\n"
      "the user's session logs the user off, and a user who ends it stays logged on.\n",
      1, 1, nullptr, RunServiceLogoff},
-    {"check", "check", "find every value the service would misread",
+    {"check", "check [--config-only]", "find every value the service would misread, and check the service",
      "Reads the whole configuration and names each value the service would misread or stop at, with\n"
-     "its user and what goes wrong. Exits with 1 when it finds any.\n",
-     0, 0, nullptr, RunCheck},
+     "its user and what goes wrong. Then checks the installed service: its own process, started\n"
+     "automatically, as LocalSystem, restarted by Windows after every failure (a failed start too),\n"
+     "listed for Safe Mode, running and answering on its pipe. --config-only leaves the service out.\n"
+     "Exits with 1 when it finds any problem.\n",
+     0, 0, "--config-only", RunCheck},
     {"parent-code", "parent-code new|off|show|minutes [USER] MINUTES|max USER MINUTES",
      "more time by a parent's code from a phone",
      "new: makes the secret of a parent's code (replacing an older one) and prints it as a QR code\n"

@@ -6,6 +6,8 @@
 #include "parentcode/qr_code.h"
 #include "platform/folder_access.h"
 #include "platform/clock.h"
+#include "platform/installed_service.h"
+#include "platform/request_client.h"
 #include "platform/time_zones.h"
 #include "platform/random_source.h"
 #include "settings/key_security.h"
@@ -27,6 +29,9 @@ struct HwctlPlatform {
   const KeySecurity* keySecurity = nullptr;
   std::string computerName;
   QrGlyphs qrGlyphs = Utf8QrGlyphs();
+  // The installed service for check: as the service control manager has it, and its pipe.
+  const InstalledServiceSource* services = nullptr;
+  RequestClient* serviceClient = nullptr;
 };
 
 inline constexpr int kExitSuccess = 0;

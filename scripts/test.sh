@@ -123,6 +123,9 @@ start_counted_script session-wine tests/session_wine_test.sh
 # hwctl.exe against the real registry, in a prefix of its own.
 start_counted_script hwctl-wine tests/hwctl_wine_test.sh
 
+# The service's pipe as any program of a session may use or abuse it, in a prefix of its own.
+start_counted_script pipe-e2e tests/e2e/pipe_e2e_test.sh
+
 finish_counted_scripts
 
 echo "$passed passed, $failed failed"
