@@ -7,43 +7,28 @@
 namespace {
 
 TEST(PipeServerCheckTest, TrustsOnlyTheServicesOwnProcessAsLocalSystemInTheServicesSession) {
-  const auto facts = [](auto change) {
-    PipeServerFacts facts;
-    facts.serverProcessId = 1234;
-    facts.serverSession = 0;
-    facts.service = FakeInstalledServices().service;
-    change(facts);
-    return WhyNotTheService(facts, kServicesSession).value_or("trusted");
-  };
   const struct {
-    const char* what;
-    std::string reason;
+    void (*change)(PipeServerFacts&);
+    const char* reason;
   } cases[] = {
-      {"the service", facts([](PipeServerFacts&) {})},
-      {"session unknown", facts([](PipeServerFacts& f) { f.serverSession.reset(); })},
-      {"another process", facts([](PipeServerFacts& f) { f.serverProcessId = 666; })},
-      {"server not learnt", facts([](PipeServerFacts& f) {
-         f.serverProcessId.reset();
-         f.failure = "GetNamedPipeServerProcessId failed with error 5";
-       })},
-      {"service stopped", facts([](PipeServerFacts& f) { f.service.state = 1; })},
-      {"not installed", facts([](PipeServerFacts& f) { f.service.presence = InstalledService::Presence::kNotInstalled; })},
-      {"another account", facts([](PipeServerFacts& f) { f.service.account = ".\\alice"; })},
-      {"a user's session", facts([](PipeServerFacts& f) { f.serverSession = 1; })},
-      {"NT AUTHORITY\\SYSTEM", facts([](PipeServerFacts& f) { f.service.account = "nt authority\\system"; })},
+      {[](PipeServerFacts&) {}, "trusted"},
+      {[](PipeServerFacts& f) { f.serverSession.reset(); }, "trusted"},
+      {[](PipeServerFacts& f) { f.service.account = "nt authority\\system"; }, "trusted"},
+      {[](PipeServerFacts& f) { f.serverProcessId = 666; },
+       "the pipe is served by process 666, not by the service (process 1234)"},
+      {[](PipeServerFacts& f) { f.serverProcessId.reset(), f.failure = "GetNamedPipeServerProcessId failed"; },
+       "the program serving the pipe cannot be told (GetNamedPipeServerProcessId failed)"},
+      {[](PipeServerFacts& f) { f.service.state = 1; }, "the service does not run, so another program serves its pipe"},
+      {[](PipeServerFacts& f) { f.service.presence = InstalledService::Presence::kNotInstalled; },
+       "the service is not installed, so another program serves its pipe"},
+      {[](PipeServerFacts& f) { f.service.account = ".\\alice"; }, "the service runs as .\\alice, not as LocalSystem"},
+      {[](PipeServerFacts& f) { f.serverSession = 1; }, "the pipe is served in session 1, not in the services' session 0"},
   };
-  const char* expected[] = {
-      "trusted",
-      "trusted",
-      "the pipe is served by process 666, not by the service (process 1234)",
-      "the program serving the pipe cannot be told (GetNamedPipeServerProcessId failed with error 5)",
-      "the service does not run, so another program serves its pipe",
-      "the service is not installed, so another program serves its pipe",
-      "the service runs as .\\alice, not as LocalSystem",
-      "the pipe is served in session 1, not in the services' session 0",
-      "trusted",
-  };
-  for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(cases[i].reason, expected[i]) << cases[i].what;
+  for (const auto& c : cases) {
+    PipeServerFacts facts{1234, 0, {}, FakeInstalledServices().service};
+    c.change(facts);
+    EXPECT_EQ(WhyNotTheService(facts, kServicesSession).value_or("trusted"), c.reason);
+  }
 }
 
 }  // namespace
