@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "parentcode/more_time_protocol.h"
 #include "platform/request_server.h"
 #include "platform/unique_handle_win.h"
 
@@ -23,10 +24,10 @@ inline constexpr DWORD kRequestPipeInstances = 4;
 // How long the server waits for the parts of one conversation, and before it tries again to make
 // a pipe it could not make.
 struct RequestPipeTimings {
-  DWORD requestMs = 5000;   // from the connection to the request: a client that sends nothing goes
-  DWORD answerMs = 5000;    // for the rest of a long request, for the answer to be written, and
-                            // then for the client to close
-  DWORD retryMs = 60000;    // between tries to make the pipe, or to connect after a failure
+  DWORD requestMs = kRequestWaitMs;  // from the connection to the request: a silent client goes
+  DWORD answerMs = kRequestWaitMs;   // for the rest of a long request, for the answer to be
+                                     // written, and then for the client to close
+  DWORD retryMs = 60000;             // between tries to make the pipe, or to connect after a failure
 };
 
 // The pipe of the requests to the service: kRequestPipeInstances instances, the first made with
