@@ -89,6 +89,15 @@ class ServiceState {
   // Per restricted user, by the name in lower case: the parent's code record, read from the
   // user's key at the user's first request of a run and stored again after every change.
   std::map<std::string, CodeRecord> CodeRecords;
+  // Lines any program can cause as often as it likes (about the pipe's clients), by kind: each
+  // written at most once a minute, with the number that came meanwhile (logging/counted_lines.h).
+  struct CountedLine {
+    std::optional<uint64_t> writtenAtMs;  // the tick clock when a line of the kind was last written
+    int64_t unwritten = 0;                // lines of the kind since, not written
+    int level = 1;                        // the threshold of the kind's lines
+    std::string text;                     // the latest of them
+  };
+  std::map<std::string, CountedLine> CountedLines;
 
   const ServicePlatform& Platform() const { return platform_; }
   // Held for the whole body of a tick, a stop and a shutdown (and of anything else that works
@@ -97,9 +106,12 @@ class ServiceState {
   // Guards DebugLines and ProcessEvents: appends and flushes come from more than one thread.
   // Always taken inside HandlerMutex, never the other way round.
   std::mutex& LogBufferMutex() { return logBufferMutex_; }
+  // Guards CountedLines; released before a line is written.
+  std::mutex& CountedLinesMutex() { return countedLinesMutex_; }
 
  private:
   ServicePlatform platform_;
   std::mutex handlerMutex_;
   std::mutex logBufferMutex_;
+  std::mutex countedLinesMutex_;
 };

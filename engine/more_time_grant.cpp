@@ -6,6 +6,7 @@
 
 #include "core/service_state.h"
 #include "core/service_time.h"
+#include "core/version.h"
 #include "engine/session_backstop.h"
 #include "logging/logs.h"
 #include "parentcode/code_guard.h"
@@ -64,13 +65,21 @@ void GiveBack(ServiceState& service, int index, int minutes) {
 
 }  // namespace
 
-std::string AnswerMoreTimeRequest(ServiceState& service, const std::string& accountName, const std::string& text) {
+ServiceStatus StatusFor(ServiceState& service, const std::string& accountName) {
+  ServiceStatus status{kHourwardenVersion, service.TimeSynced, false, 0};
+  const int index = service.RestrictedUsers.IndexOf(accountName);
+  if (index < 0 || !ReadParentSecret(service)) return status;
+  const std::string& name = service.RestrictedUsers[index];
+  const CodeRecord& record = RecordOf(service, name);
+  status.codeMinutes = MinutesByCodeNow(record, ReadCodeMaxMinutes(service, name), ReadCodeMinutes(service, name),
+                                        FormatStoredDate(service.CycleNow));
+  status.codeOffered = status.codeMinutes > 0 && record.lockedUntil <= UnixSeconds(service.Platform().clock->UtcNow());
+  if (!status.codeOffered) status.codeMinutes = 0;
+  return status;
+}
+
+std::string AnswerMoreTimeRequest(ServiceState& service, const std::string& accountName, const MoreTimeRequest& request) {
   const std::string from = "More time asked by " + accountName + ": ";
-  const std::optional<MoreTimeRequest> request = ParseMoreTimeRequest(text);
-  if (!request) {
-    WriteLogAt(service, 2, from + "refused, the request is not understood (" + std::to_string(text.size()) + " bytes)");
-    return Answer(AnswerKind::kRefused);
-  }
   if (!service.TimeSynced) {
     // Codes are counted in UTC steps, and the clock is not trusted yet: no code is looked at.
     WriteLogAt(service, 2, from + "refused, the time is not confirmed yet");
@@ -91,12 +100,13 @@ std::string AnswerMoreTimeRequest(ServiceState& service, const std::string& acco
   CodeRecord& record = RecordOf(service, name);
   const std::string today = FormatStoredDate(service.CycleNow);
   CodeAttempt attempt;
-  attempt.code = request->code;
-  attempt.requestedMinutes = request->minutes;
+  attempt.code = request.code;
   attempt.utcSeconds = UnixSeconds(service.Platform().clock->UtcNow());
   attempt.today = today;
   attempt.maxMinutes = ReadCodeMaxMinutes(service, name);
+  attempt.codeMinutes = ReadCodeMinutes(service, name);
   attempt.spentToday = SpentToday(service, index, today);
+  attempt.lastAcceptedStep = ReadMachineCodeStep(service);
   const CodeDecision decision = JudgeCode(*service.Platform().hmac, *secret, record, attempt);
   if (!decision.failure.empty()) {
     WriteLogAt(service, 1, "ERROR: " + from + "the code cannot be checked: " + decision.failure);
@@ -105,7 +115,10 @@ std::string AnswerMoreTimeRequest(ServiceState& service, const std::string& acco
   if (decision.lockEnded) WriteLogAt(service, 2, "The parent's code lock-out of " + name + " has ended");
 
   // Wrong codes count in memory even when the registry refuses them; a right one is taken only
-  // once it is stored, so that it can never be used twice nor the day's maximum be passed.
+  // once its step is the computer's and the user's record is stored, so that it can never be used
+  // twice, by this account or another, nor the day's maximum be passed.
+  if (decision.kind == AnswerKind::kAdded && !WriteMachineCodeStep(service, decision.acceptedStep))
+    return Answer(AnswerKind::kUnavailable);
   const bool stored = decision.record == record || WriteCodeRecord(service, name, decision.record);
   if (decision.kind == AnswerKind::kAdded && !stored) return Answer(AnswerKind::kUnavailable);
   record = decision.record;

@@ -5,10 +5,12 @@
 #include "core/version.h"
 #include "hwctl/configuration_check.h"
 #include "hwctl/config_writes.h"
+#include "hwctl/installation_check.h"
 #include "hwctl/parent_code_commands.h"
 #include "hwctl/reports.h"
 #include "hwctl/stored_settings.h"
 #include "hwctl/time_setting.h"
+#include "parentcode/more_time_protocol.h"
 
 namespace {
 
@@ -94,22 +96,32 @@ CommandResult RunTimeZone(const Invocation& invocation, ConfigSession& session) 
   return Output(SetTimeZone(session, name));
 }
 
-CommandResult RunCheck(const Invocation&, ConfigSession& session) {
+CommandResult RunCheck(const Invocation& invocation, ConfigSession& session) {
   const StoredConfiguration configuration = ReadStoredConfiguration(session.registry);
   std::vector<Problem> problems = FindProblems(configuration, session.Folders());
   const ZoneReading zone = ReadZone(session);
   for (const Problem& problem : ZoneProblems(zone)) problems.push_back(problem);
   for (const Problem& problem : FindParentCodeProblems(session)) problems.push_back(problem);
-  return {problems.empty() ? kExitSuccess : kExitRefused, CheckReport(problems, TimeWarnings(configuration.product, zone)) +
-          ParentCodeStatusLine(session), {}};
+  std::vector<Problem> warnings = TimeWarnings(configuration.product, zone);
+  std::string summary;
+  const HwctlPlatform& platform = session.Platform();
+  if (!invocation.flag && platform.services != nullptr && platform.serviceClient != nullptr) {
+    const InstallationFindings installation =
+        CheckInstallation(platform.services->Read(kServiceName), session.registry, *platform.serviceClient);
+    problems.insert(problems.end(), installation.problems.begin(), installation.problems.end());
+    warnings.insert(warnings.end(), installation.warnings.begin(), installation.warnings.end());
+    summary = installation.summary;
+  }
+  return {problems.empty() ? kExitSuccess : kExitRefused,
+          CheckReport(problems, warnings) + ParentCodeStatusLine(session) + summary, {}};
 }
 
 CommandResult RunParentCode(const Invocation& invocation, ConfigSession& session) {
   const std::vector<std::string>& arguments = invocation.arguments;
   const std::string& what = arguments[0];
   if (!(arguments.size() == 1 && (what == "new" || what == "off" || what == "show")) &&
-      !(arguments.size() == 3 && what == "max"))
-    return {kExitUsage, {}, "hwctl: unknown use of parent-code; usage: hwctl parent-code new | off | show | max USER MINUTES"};
+      !(arguments.size() == 3 && what == "max") && !((arguments.size() == 2 || arguments.size() == 3) && what == "minutes"))
+    return {kExitUsage, {}, std::string("hwctl: unknown use of parent-code; usage: ") + kParentCodeUsage};
   return Output(RunParentCodeCommand(session, arguments));
 }
 
@@ -172,17 +184,23 @@ const Command kCommands[] = {
      "countdown, the service ends every session of the user itself. off: only the session tool in\n"
      "the user's session logs the user off, and a user who ends it stays logged on.\n",
      1, 1, nullptr, RunServiceLogoff},
-    {"check", "check", "find every value the service would misread",
+    {"check", "check [--config-only]", "find every value the service would misread, and check the service",
      "Reads the whole configuration and names each value the service would misread or stop at, with\n"
-     "its user and what goes wrong. Exits with 1 when it finds any.\n",
-     0, 0, nullptr, RunCheck},
-    {"parent-code", "parent-code new|off|show|max USER MINUTES", "more time by a parent's code from a phone",
-     "new: makes the secret of a parent's code (replacing an older one) and prints it for an\n"
-     "authenticator app, which then shows a six-digit code every 30 seconds; a restricted user types\n"
-     "it in the session tool to get time back, at most 60 minutes a day unless set otherwise.\n"
+     "its user and what goes wrong. Then checks the installed service: its own process, started\n"
+     "automatically, as LocalSystem, restarted by Windows after every failure (a failed start too),\n"
+     "listed for Safe Mode, running and answering on its pipe. --config-only leaves the service out.\n"
+     "Exits with 1 when it finds any problem.\n",
+     0, 0, "--config-only", RunCheck},
+    {"parent-code", "parent-code new|off|show|minutes [USER] MINUTES|max USER MINUTES",
+     "more time by a parent's code from a phone",
+     "new: makes the secret of a parent's code (replacing an older one) and prints it as a QR code\n"
+     "and an address for an authenticator app, which then shows a six-digit code every 30 seconds; a\n"
+     "restricted user types it in the session tool to get time back. Each code works once on this PC.\n"
      "off: no code is accepted any more. show: whether one is set up (never the secret), and each\n"
-     "user's maximum, minutes given today and wrong codes. max USER MINUTES: the most minutes a day\n"
-     "by code for the user, 0 to 1440 (0: none).\n",
+     "user's minutes by code, maximum, minutes given today and wrong codes.\n"
+     "minutes [USER] MINUTES: what one code gives, 1 to 1440, for the user or (without USER) for\n"
+     "every user without a setting of their own; 30 unless set. max USER MINUTES: the most minutes a\n"
+     "day by code for the user, 0 to 1440 (0: none); 60 unless set.\n",
      1, 3, nullptr, RunParentCode},
 };
 

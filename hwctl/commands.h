@@ -3,8 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "parentcode/qr_code.h"
 #include "platform/folder_access.h"
 #include "platform/clock.h"
+#include "platform/installed_service.h"
+#include "platform/request_client.h"
 #include "platform/time_zones.h"
 #include "platform/random_source.h"
 #include "settings/key_security.h"
@@ -20,11 +23,15 @@ struct HwctlPlatform {
   const Clock* clock = nullptr;
   const FolderAccessSource* folderAccess = nullptr;
   const TimeZones* timeZones = nullptr;
-  // The parent's code: its secret's random bytes and key, and the computer's name for the
-  // authenticator app.
+  // The parent's code: its secret's random bytes and key, the computer's name for the
+  // authenticator app, and how the console draws the QR code of its address.
   const RandomSource* random = nullptr;
   const KeySecurity* keySecurity = nullptr;
   std::string computerName;
+  QrGlyphs qrGlyphs = Utf8QrGlyphs();
+  // The installed service for check: as the service control manager has it, and its pipe.
+  const InstalledServiceSource* services = nullptr;
+  RequestClient* serviceClient = nullptr;
 };
 
 inline constexpr int kExitSuccess = 0;

@@ -7,13 +7,12 @@
 #include "parentcode/base32.h"
 #include "parentcode/code_guard.h"
 #include "parentcode/code_values.h"
+#include "parentcode/qr_code.h"
 #include "platform/date_time.h"
 #include "settings/key_security.h"
 #include "settings/settings_loader.h"
 
 namespace {
-
-constexpr int kMaxCodeMinutes = 1440;
 
 [[noreturn]] void Refuse(const std::string& what) { throw CommandError("refused: " + what + "; nothing was written"); }
 
@@ -46,6 +45,39 @@ std::string AddressPart(const std::string& text) {
 
 bool SecretIsSet(ConfigSession& session) { return session.registry.KeyExists(kParentCodeKey); }
 
+// The open key's CodeMinutes as the administrator's setting (of an earlier version's user key,
+// none), and whether the key holds that version's record.
+struct CodeMinutesValue {
+  std::optional<int32_t> setting;
+  bool earlierRecord = false;
+  bool wrongType = false;
+};
+CodeMinutesValue ReadCodeMinutesValue(RegistryAccess& registry) {
+  CodeMinutesValue value;
+  value.earlierRecord = registry.ValueExists(kEarlierLastStepValue);
+  const std::optional<int32_t> stored = Quietly([&] { return registry.ReadInteger(kCodeMinutesValue); });
+  value.wrongType = registry.ValueExists(kCodeMinutesValue) && !stored;
+  value.setting = UserCodeMinutesSetting(stored, value.earlierRecord);
+  return value;
+}
+
+// The product key's CodeMinutes, for every user without one of their own.
+std::optional<int32_t> ProductCodeMinutes(ConfigSession& session) {
+  if (!session.registry.OpenKeyReadOnly(kProductKey)) return std::nullopt;
+  const std::optional<int32_t> value = ReadCodeMinutesValue(session.registry).setting;
+  session.registry.CloseKey();
+  return value;
+}
+
+// The QR code of the address, in the console's block characters.
+std::string QrCodeText(const std::string& address, const QrGlyphs& glyphs) {
+  const std::optional<QrCode> code = EncodeQrCode(address);
+  if (!code) return "(The address is too long for a QR code: type the key below.)\n";
+  std::string text;
+  for (const std::string& line : RenderQrCode(*code, glyphs)) text += "  " + line + "\n";
+  return text;
+}
+
 std::string NewCode(ConfigSession& session) {
   std::string secret(kSecretBytes, '\0');
   if (const std::optional<std::string> failure = session.Platform().random->Fill(secret))
@@ -70,16 +102,19 @@ std::string NewCode(ConfigSession& session) {
     if (i > 0) grouped.append(" ");
     grouped.append(base32, i, 4);
   }
+  const std::string address = AuthenticatorUri(session.Platform().computerName, base32);
+  const int minutes = CodeMinutesSetting(std::nullopt, ProductCodeMinutes(session));
   return std::string(hadSecret ? "A new parent's code replaces the old one, which no longer works.\n"
                                : "The parent's code is set up.\n") +
-         "Add it to an authenticator app on your phone: make a QR code of this address, or open it,\n\n  " +
-         AuthenticatorUri(session.Platform().computerName, base32) +
+         "Scan this QR code with an authenticator app on your phone:\n\n" +
+         QrCodeText(address, session.Platform().qrGlyphs) + "\nor open this address on the phone,\n\n  " + address +
          "\n\nor type the key by hand as a time-based key (letters and digits, the spaces do not matter):\n\n  " +
          grouped + "\n\n" +
          "The app then shows a six-digit code that changes every 30 seconds. A restricted user types it\n"
-         "in \"Ask for more time...\" of the Hourwarden icon; each may get at most " +
-         std::to_string(kDefaultCodeMaxMinutes) + " minutes a day by code\n(hwctl parent-code max USER MINUTES). "
-         "Keep this key secret: whoever has it can make codes.\n";
+         "in \"Ask for more time...\" of the Hourwarden icon; a code gives " +
+         std::to_string(minutes) + " minutes (hwctl parent-code minutes [USER] MINUTES),\nat most " +
+         std::to_string(kDefaultCodeMaxMinutes) + " minutes a day (hwctl parent-code max USER MINUTES), and each code "
+         "works once on this PC.\nKeep this key secret: whoever has it can make codes.\n";
 }
 
 std::string CodeOff(ConfigSession& session) {
@@ -87,6 +122,37 @@ std::string CodeOff(ConfigSession& session) {
   if (!session.registry.DeleteKey(kParentCodeKey))
     throw CommandError("cannot delete " + DisplayKey(kParentCodeKey) + "; run hwctl as an administrator");
   return "The parent's code is off: no code is accepted any more.\n";
+}
+
+std::string SetCodeMinutes(ConfigSession& session, const std::optional<std::string>& name,
+                           const std::string& minutesArgument) {
+  const std::optional<int32_t> minutes = ParseDecimal32(minutesArgument);
+  const std::string whose = name ? " for " + *name : "";
+  if (!minutes || *minutes < 1 || *minutes > kMaxCodeMinutes)
+    Refuse("minutes a code gives" + whose + ": \"" + minutesArgument + "\" is not a whole number from 1 to " +
+           std::to_string(kMaxCodeMinutes));
+  if (!name) {
+    session.OpenForWriting(kProductKey);
+    session.registry.WriteInteger(kCodeMinutesValue, *minutes);
+    session.registry.CloseKey();
+    return "A code now gives " + std::to_string(*minutes) + " minutes to every user without a setting of their own.\n";
+  }
+  const StoredUser user = session.RequireUser(*name);
+  session.OpenForWriting(UserKeyPath(user.name));
+  RegistryAccess& registry = session.registry;
+  if (ReadCodeMinutesValue(registry).earlierRecord) {
+    // The earlier version counted the minutes given in CodeMinutes: they move to CodeGiven first.
+    if (!registry.ValueExists(kCodeGivenValue))
+      registry.WriteInteger(kCodeGivenValue, Quietly([&] { return registry.ReadInteger(kCodeMinutesValue); }).value_or(0));
+    if (!registry.DeleteValue(kEarlierLastStepValue)) {
+      registry.CloseKey();
+      throw CommandError("cannot delete " + std::string(kEarlierLastStepValue) + " of " + user.name +
+                         "; run hwctl as an administrator");
+    }
+  }
+  registry.WriteInteger(kCodeMinutesValue, *minutes);
+  registry.CloseKey();
+  return "A code now gives " + user.name + " " + std::to_string(*minutes) + " minutes.\n";
 }
 
 std::string SetCodeMaximum(ConfigSession& session, const std::string& name, const std::string& minutesArgument) {
@@ -102,15 +168,18 @@ std::string SetCodeMaximum(ConfigSession& session, const std::string& name, cons
   return user.name + " may now get at most " + std::to_string(*minutes) + " minutes a day by code.\n";
 }
 
-// One user's row: the most a day, given today, wrong codes in a row, locked out until.
-std::vector<std::string> UserRow(ConfigSession& session, const std::string& name) {
-  if (!session.registry.OpenKeyReadOnly(UserKeyPath(name))) return {name, "?", "?", "?", "?"};
+// One user's row: what a code gives, the most a day, given today, wrong codes in a row, locked
+// out until.
+std::vector<std::string> UserRow(ConfigSession& session, const std::string& name,
+                                 std::optional<int32_t> productMinutes) {
+  if (!session.registry.OpenKeyReadOnly(UserKeyPath(name))) return {name, "?", "?", "?", "?", "?"};
   RegistryAccess& registry = session.registry;
   const auto number = [&](const char* value) { return Quietly([&] { return registry.ReadInteger(value); }); };
   const auto text = [&](const char* value) { return Quietly([&] { return registry.ReadString(value); }); };
   const int maximum = number(kCodeMaxMinutesValue).value_or(kDefaultCodeMaxMinutes);
+  const CodeMinutesValue codeMinutes = ReadCodeMinutesValue(registry);
   CodeRecord record;
-  record.minutesGiven = number(kCodeMinutesValue).value_or(0);
+  record.minutesGiven = StoredMinutesGiven(number(kCodeGivenValue), number(kCodeMinutesValue), codeMinutes.earlierRecord);
   record.givenDate = text(kCodeDateValue).value_or("");
   record.wrongCodes = number(kCodeWrongValue).value_or(0);
   const std::optional<int32_t> lockedUntil = ParseDecimal32(text(kCodeLockedUntilValue).value_or(""));
@@ -120,17 +189,29 @@ std::vector<std::string> UserRow(ConfigSession& session, const std::string& name
   const int64_t utcNow = UnixSeconds(session.Clocks().UtcNow());
   if (lockedUntil && *lockedUntil > utcNow)
     locked = "until " + FormatTimeOfDay(session.Now() + static_cast<double>(*lockedUntil - utcNow + 59) / 86400.0, ":");
-  return {name, std::to_string(maximum), std::to_string(maximum - CodeMinutesLeft(record, maximum, today)),
-          std::to_string(record.wrongCodes), locked};
+  return {name, std::to_string(CodeMinutesSetting(codeMinutes.setting, productMinutes)), std::to_string(maximum),
+          std::to_string(maximum - CodeMinutesLeft(record, maximum, today)), std::to_string(record.wrongCodes), locked};
 }
 
 std::string ShowCode(ConfigSession& session) {
   std::string text = ParentCodeStatusLine(session);
-  std::vector<std::vector<std::string>> rows = {{"User", "Most a day", "Given today", "Wrong codes", "Locked out"}};
+  const std::optional<int32_t> productMinutes = ProductCodeMinutes(session);
+  std::vector<std::vector<std::string>> rows = {
+      {"User", "A code gives", "Most a day", "Given today", "Wrong codes", "Locked out"}};
   for (const StoredUser& user : ReadStoredConfiguration(session.registry).users)
-    rows.push_back(UserRow(session, user.name));
+    rows.push_back(UserRow(session, user.name, productMinutes));
   if (rows.size() > 1) text += FormatTable(rows);
   return text;
+}
+
+// A CodeMinutes the service would misread (an earlier version's count is none).
+void AddCodeMinutesProblem(std::vector<Problem>& problems, const std::string& where, const CodeMinutesValue& value) {
+  if (value.earlierRecord) return;
+  if (value.wrongType)
+    problems.push_back({where, kCodeMinutesValue, "not a REG_DWORD: the service takes it as missing"});
+  else if (value.setting && (*value.setting < 1 || *value.setting > kMaxCodeMinutes))
+    problems.push_back({where, kCodeMinutesValue,
+                        std::to_string(*value.setting) + " is outside 1..1440: the service takes the nearest of them"});
 }
 
 }  // namespace
@@ -145,7 +226,9 @@ std::string RunParentCodeCommand(ConfigSession& session, const std::vector<std::
   if (what == "off" && arguments.size() == 1) return CodeOff(session);
   if (what == "show" && arguments.size() == 1) return ShowCode(session);
   if (what == "max" && arguments.size() == 3) return SetCodeMaximum(session, arguments[1], arguments[2]);
-  throw CommandError("usage: hwctl parent-code new | off | show | max USER MINUTES");
+  if (what == "minutes" && arguments.size() == 2) return SetCodeMinutes(session, std::nullopt, arguments[1]);
+  if (what == "minutes" && arguments.size() == 3) return SetCodeMinutes(session, arguments[1], arguments[2]);
+  throw CommandError("usage: " + std::string(kParentCodeUsage));
 }
 
 std::string ParentCodeStatusLine(ConfigSession& session) {
@@ -170,8 +253,13 @@ std::vector<Problem> FindParentCodeProblems(ConfigSession& session) {
                             "not a Base32 text: the service accepts no code (hwctl parent-code new)"});
     }
   }
+  if (session.registry.OpenKeyReadOnly(kProductKey)) {
+    AddCodeMinutesProblem(problems, kProductWhere, ReadCodeMinutesValue(session.registry));
+    session.registry.CloseKey();
+  }
   for (const StoredUser& user : ReadStoredConfiguration(session.registry).users) {
     if (!session.registry.OpenKeyReadOnly(UserKeyPath(user.name))) continue;
+    AddCodeMinutesProblem(problems, user.name, ReadCodeMinutesValue(session.registry));
     if (session.registry.ValueExists(kCodeMaxMinutesValue)) {
       const std::optional<int32_t> maximum = Quietly([&] { return session.registry.ReadInteger(kCodeMaxMinutesValue); });
       if (!maximum)

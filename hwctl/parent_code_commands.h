@@ -10,12 +10,16 @@
 // with a six-digit code from the parent's authenticator app. The secret never leaves hwctl but
 // once, when it is made.
 
-// parent-code new | off | max USER MINUTES | show.
+inline constexpr char kParentCodeUsage[] =
+    "hwctl parent-code new | off | show | minutes [USER] MINUTES | max USER MINUTES";
+
+// parent-code new | off | show | minutes [USER] MINUTES | max USER MINUTES.
 std::string RunParentCodeCommand(ConfigSession& session, const std::vector<std::string>& arguments);
 // The otpauth:// address an authenticator app takes the secret (Base32) from, for the computer.
 std::string AuthenticatorUri(const std::string& computerName, const std::string& base32Secret);
 // "Parent's code: set up." or "Parent's code: not set up." for hwctl check.
 std::string ParentCodeStatusLine(ConfigSession& session);
 // What hwctl check finds of the parent's code: a key standard users may read or change, a secret
-// that is no Base32 text, a user's maximum of the wrong type or out of range.
+// that is no Base32 text, a user's maximum, or a user's or the product key's minutes a code gives,
+// of the wrong type or out of range.
 std::vector<Problem> FindParentCodeProblems(ConfigSession& session);

@@ -10,12 +10,21 @@ int CodeMinutesLeft(const CodeRecord& record, int maxMinutes, const std::string&
   return std::max(0, maxMinutes - std::max(0, given));
 }
 
-std::vector<int> MinuteChoices(int minutesLeft) {
-  std::vector<int> choices;
-  for (const int minutes : {15, 30, 60})
-    if (minutes <= minutesLeft) choices.push_back(minutes);
-  if (choices.empty() && minutesLeft > 0) choices.push_back(minutesLeft);
-  return choices;
+int CodeMinutesSetting(std::optional<int32_t> userValue, std::optional<int32_t> productValue) {
+  return std::clamp<int32_t>(userValue.value_or(productValue.value_or(kDefaultCodeMinutes)), 1, kMaxCodeMinutes);
+}
+
+int MinutesByCodeNow(const CodeRecord& record, int maxMinutes, int codeMinutes, const std::string& today) {
+  return std::min(codeMinutes, CodeMinutesLeft(record, maxMinutes, today));
+}
+
+std::optional<int32_t> UserCodeMinutesSetting(std::optional<int32_t> codeMinutes, bool earlierRecord) {
+  return earlierRecord ? std::nullopt : codeMinutes;
+}
+
+int32_t StoredMinutesGiven(std::optional<int32_t> codeGiven, std::optional<int32_t> codeMinutes, bool earlierRecord) {
+  if (codeGiven) return *codeGiven;
+  return earlierRecord ? codeMinutes.value_or(0) : 0;
 }
 
 CodeDecision JudgeCode(const HmacSha1& hmac, std::string_view secret, const CodeRecord& before,
@@ -43,7 +52,7 @@ CodeDecision JudgeCode(const HmacSha1& hmac, std::string_view secret, const Code
     return decision;
   }
 
-  const CodeMatch match = MatchCode(hmac, secret, attempt.code, attempt.utcSeconds, record.lastStep);
+  const CodeMatch match = MatchCode(hmac, secret, attempt.code, attempt.utcSeconds, attempt.lastAcceptedStep);
   if (!match.failure.empty()) {
     decision = CodeDecision{};
     decision.record = before;
@@ -63,11 +72,11 @@ CodeDecision JudgeCode(const HmacSha1& hmac, std::string_view secret, const Code
   }
 
   decision.kind = AnswerKind::kAdded;
-  decision.minutesGiven = std::min({attempt.requestedMinutes, left, std::max(0, attempt.spentToday)});
+  decision.minutesGiven = std::min({attempt.codeMinutes, left, std::max(0, attempt.spentToday)});
+  decision.acceptedStep = *match.step;
   if (record.givenDate != attempt.today) record.minutesGiven = 0;
   record.minutesGiven += decision.minutesGiven;
   record.givenDate = attempt.today;
   record.wrongCodes = 0;
-  record.lastStep = *match.step;
   return decision;
 }

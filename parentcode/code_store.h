@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -15,8 +16,16 @@ class ServiceState;
 std::optional<std::string> ReadParentSecret(ServiceState& service);
 // The user's maximum a day by code: "CodeMaxMinutes" within 0..1440, 60 when it is absent.
 int ReadCodeMaxMinutes(ServiceState& service, const std::string& userName);
-// The record kept in the user's key; an empty record for values that are absent (a stored text
-// that is no number is said at level 1 and taken as absent).
+// The minutes one code gives the user: "CodeMinutes" of the user's key, else of the product key,
+// else 30, within 1..1440.
+int ReadCodeMinutes(ServiceState& service, const std::string& userName);
+// The record kept in the user's key (that of the earlier version included); an empty record for
+// values that are absent (a stored text that is no number is said at level 1 and taken as absent).
 CodeRecord ReadCodeRecord(ServiceState& service, const std::string& userName);
-// Stores the record in the user's key; false, said at level 1, when the registry refuses it.
+// Stores the record in the user's key, and moves an earlier version's record out of the way;
+// false, said at level 1, when the registry refuses it.
 bool WriteCodeRecord(ServiceState& service, const std::string& userName, const CodeRecord& record);
+// The step of the last code accepted on this computer; 0 when none is kept.
+int64_t ReadMachineCodeStep(ServiceState& service);
+// Keeps the step beside the secret; false, said at level 1, when the key is gone or refuses it.
+bool WriteMachineCodeStep(ServiceState& service, int64_t step);

@@ -76,20 +76,43 @@ std::optional<std::string_view> Named(std::string_view field, std::string_view n
 
 }  // namespace
 
-std::string FormatMoreTimeRequest(const MoreTimeRequest& request) {
-  return "more-time code=" + request.code + " minutes=" + std::to_string(request.minutes) + "\n";
-}
+std::string FormatMoreTimeRequest(const MoreTimeRequest& request) { return "more-time code=" + request.code + "\n"; }
 
 std::optional<MoreTimeRequest> ParseMoreTimeRequest(std::string_view text) {
   if (text.size() > kMaxRequestBytes) return std::nullopt;
   const auto fields = Fields(WithoutLineEnd(text));
-  if (!fields || fields->size() != 3 || (*fields)[0] != "more-time") return std::nullopt;
+  if (!fields || fields->size() < 2 || fields->size() > 3 || (*fields)[0] != "more-time") return std::nullopt;
   const auto code = Named((*fields)[1], "code");
-  const auto minutesText = Named((*fields)[2], "minutes");
-  if (!code || code->size() != 6 || !AllDigits(*code) || !minutesText) return std::nullopt;
+  if (!code || code->size() != 6 || !AllDigits(*code)) return std::nullopt;
+  if (fields->size() == 3) {
+    const auto minutesText = Named((*fields)[2], "minutes");
+    const std::optional<int> minutes = minutesText ? NumberUpTo(*minutesText, kMaxRequestMinutes) : std::nullopt;
+    if (!minutes || *minutes == 0) return std::nullopt;
+  }
+  return MoreTimeRequest{std::string(*code)};
+}
+
+bool IsStatusRequest(std::string_view text) { return WithoutLineEnd(text) == "status"; }
+
+std::string FormatStatusAnswer(const ServiceStatus& status) {
+  return "status version=" + status.version + " time=" + (status.timeConfirmed ? "confirmed" : "unconfirmed") +
+         " code=" + (status.codeOffered ? "on" : "off") + " minutes=" + std::to_string(status.codeMinutes) + "\n";
+}
+
+std::optional<ServiceStatus> ParseStatusAnswer(std::string_view text) {
+  const auto fields = Fields(WithoutLineEnd(text));
+  if (!fields || fields->size() != 5 || (*fields)[0] != "status") return std::nullopt;
+  const auto version = Named((*fields)[1], "version");
+  const auto time = Named((*fields)[2], "time");
+  const auto code = Named((*fields)[3], "code");
+  const auto minutesText = Named((*fields)[4], "minutes");
+  if (!version || version->size() > 20 || version->find_first_not_of("0123456789.") != std::string_view::npos ||
+      !time || (*time != "confirmed" && *time != "unconfirmed") || !code || (*code != "on" && *code != "off") ||
+      !minutesText)
+    return std::nullopt;
   const std::optional<int> minutes = NumberUpTo(*minutesText, kMaxRequestMinutes);
-  if (!minutes || *minutes == 0) return std::nullopt;
-  return MoreTimeRequest{std::string(*code), *minutes};
+  if (!minutes) return std::nullopt;
+  return ServiceStatus{std::string(*version), *time == "confirmed", *code == "on", *minutes};
 }
 
 std::string FormatMoreTimeAnswer(const MoreTimeAnswer& answer) {

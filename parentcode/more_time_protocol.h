@@ -4,21 +4,27 @@
 #include <string>
 #include <string_view>
 
-// The one request a program of a user's session sends the service for more time by a parent's
-// code, and the service's answer: a line of text each, one request per connection. The request
-// names no account: the service takes the account from the connection itself.
+// The requests a program of a user's session (or hwctl) sends the service, and the service's
+// answers: a line of text each, one request per connection. A request names no account: the
+// service takes the account from the connection itself.
 
-// The service's pipe, reachable only from this computer.
+// The service's pipe, reachable only from this computer, and the name of the service that serves
+// it in the service control manager.
 inline constexpr char kMoreTimePipeName[] = "\\\\.\\pipe\\Hourwarden";
+inline constexpr char kServiceName[] = "Hourwarden";
 // Longer requests are refused unread.
 inline constexpr size_t kMaxRequestBytes = 256;
-// The most minutes one request may ask for.
+// A client that sends nothing for this long after it connected is dropped, and so is one that
+// does not take the answer for as long.
+inline constexpr unsigned kRequestWaitMs = 5000;
+// The most minutes an answer (or the request of an earlier version) names: a whole day.
 inline constexpr int kMaxRequestMinutes = 1440;
 
-// "more-time code=123456 minutes=30": six digits and 1 to 1440 minutes.
+// "more-time code=123456": more time by a parent's code of six digits. The minutes a code gives
+// are the administrator's; a "minutes=N" after the code, which the session tool of an earlier
+// version sends, is read and left unused.
 struct MoreTimeRequest {
   std::string code;
-  int minutes = 0;
 
   bool operator==(const MoreTimeRequest&) const = default;
 };
@@ -27,6 +33,24 @@ std::string FormatMoreTimeRequest(const MoreTimeRequest& request);
 // The request of the text (one line, an optional line end after it); nothing for any other text,
 // one with a field more (a user name, say) included.
 std::optional<MoreTimeRequest> ParseMoreTimeRequest(std::string_view text);
+
+// "status": what the service is, asked by hwctl check and the session tool; it changes nothing.
+inline constexpr char kStatusRequest[] = "status\n";
+// True for the status request (one line, an optional line end after it).
+bool IsStatusRequest(std::string_view text);
+
+// The answer to "status": "status version=1.0.0 time=confirmed code=on minutes=30".
+struct ServiceStatus {
+  std::string version;         // the service's version: digits and dots
+  bool timeConfirmed = false;  // "time=confirmed" or "time=unconfirmed"
+  bool codeOffered = false;    // "code=on": the asking user may get time by a parent's code now
+  int codeMinutes = 0;         // the minutes a code gives that user now (0 with "code=off")
+
+  bool operator==(const ServiceStatus&) const = default;
+};
+std::string FormatStatusAnswer(const ServiceStatus& status);
+// The status of the answer; nothing for any other text.
+std::optional<ServiceStatus> ParseStatusAnswer(std::string_view text);
 
 // What the service answers.
 enum class AnswerKind {

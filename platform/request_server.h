@@ -4,18 +4,33 @@
 #include <memory>
 #include <string>
 
-// A local server of short requests from programs of the users' sessions. Each request arrives
-// with the account it came from, as the platform found it in the client's own token (never a
-// name the client sent), and gets one answer. The server runs on a thread of its own: it is
-// stopped, and that thread joined, when the object is destroyed.
+// A local server of short requests from programs of the users' sessions. It only moves bytes and
+// identities: what it learnt of each connection goes to the handler, whose answer it sends. The
+// server runs on threads of its own: it is stopped, and they are joined, when the object is
+// destroyed.
 class RequestServer {
  public:
   virtual ~RequestServer() = default;
 };
 
-// The answer to one request from the account.
-using RequestHandler = std::function<std::string(const std::string& accountName, const std::string& request)>;
-// Receives what went wrong in the server (the call and its code).
+// What the server learnt of one connection.
+struct ClientRequest {
+  enum class Outcome {
+    kRequest,    // a request came: text holds it
+    kOversized,  // a request longer than the longest there is came; it was not read
+    kSilent,     // the client sent nothing in time and was dropped; no answer goes to it
+  };
+  Outcome outcome = Outcome::kRequest;
+  // The client's account, from its own token (never a name the client sent); empty when it could
+  // not be learnt, and accountFailure then says why (the call and its code).
+  std::string account;
+  std::string accountFailure;
+  std::string text;
+};
+
+// The answer to the connection (ignored for a silent client).
+using RequestHandler = std::function<std::string(const ClientRequest& request)>;
+// Receives what went wrong in the server itself (the call and its code).
 using ServerFailureHandler = std::function<void(const std::string& failure)>;
 // Builds and starts a server; its endpoint exists when the call returns, unless it could not be
 // made (reported to onFailure, and tried again while the server runs).

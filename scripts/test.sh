@@ -126,6 +126,9 @@ start_counted_script hwctl-wine tests/hwctl_wine_test.sh
 # What hourwarden.exe sets up on a PC (the Safe Mode entries) and the trim of a log while it runs.
 start_counted_script host-e2e tests/e2e/host_e2e_test.sh
 
+# The service's pipe as any program of a session may use or abuse it, in a prefix of its own.
+start_counted_script pipe-e2e tests/e2e/pipe_e2e_test.sh
+
 finish_counted_scripts
 
 echo "$passed passed, $failed failed"

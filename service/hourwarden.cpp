@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "core/service_time.h"
-#include "engine/more_time_grant.h"
+#include "engine/pipe_requests.h"
 #include "logging/logs.h"
 #include "parentcode/more_time_protocol.h"
 #include "platform/date_time.h"
@@ -186,10 +186,10 @@ void THourwarden::ServiceBeforeUninstall() {
   if (Platform().companionWindow) Platform().companionWindow->CloseWindowTitled(kCompanionWindowTitle);
 }
 
-std::string THourwarden::MoreTimeRequest(const std::string& accountName, const std::string& request) {
+std::string THourwarden::AnswerPipeClient(const ClientRequest& request) {
   std::lock_guard lock(HandlerMutex());
   if (stopRequested_) return FormatMoreTimeAnswer({AnswerKind::kUnavailable, 0, {}});
-  return AnswerMoreTimeRequest(*this, accountName, request);
+  return AnswerClient(*this, request);
 }
 
 void THourwarden::StartMoreTimeServer() {
@@ -197,7 +197,7 @@ void THourwarden::StartMoreTimeServer() {
   // The failures come from the server's thread, and from this one while a start holds the handler
   // lock: WriteLogAt takes only the log buffer's own lock.
   MoreTimeServer = Platform().makeRequestServer(
-      [this](const std::string& account, const std::string& request) { return MoreTimeRequest(account, request); },
+      [this](const ClientRequest& request) { return AnswerPipeClient(request); },
       [this](const std::string& failure) { WriteLogAt(*this, 1, "ERROR: " + failure); });
 }
 

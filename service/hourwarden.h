@@ -31,9 +31,9 @@ class THourwarden : public TService, public ServiceState {
   void ServiceBeforeUninstall();
   // The handler of every tick of Timer1.
   void Timer1Timer();
-  // The answer to a request for more time from the account, given under HandlerMutex() so that it
-  // never interleaves with a tick, a stop or a shutdown; after a stop, "unavailable".
-  std::string MoreTimeRequest(const std::string& accountName, const std::string& request);
+  // The answer to a client of the pipe (engine/pipe_requests.h), given under HandlerMutex() so
+  // that it never interleaves with a tick, a stop or a shutdown; after a stop, "unavailable".
+  std::string AnswerPipeClient(const ClientRequest& request);
 
   void SetCycleStepsForTesting(CycleSteps steps) { steps_ = std::move(steps); }
 

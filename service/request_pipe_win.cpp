@@ -12,8 +12,10 @@ namespace {
 // The pipe's buffers: the longest request and a byte more, to tell a longer one; and the answer.
 constexpr DWORD kInBufferBytes = kMaxRequestBytes + 1;
 constexpr DWORD kOutBufferBytes = 512;
+// The most of a long request that is read (and dropped) so that its answer can be given.
+constexpr DWORD kMostSkippedBytes = 64 * 1024;
 
-std::string Refused() { return FormatMoreTimeAnswer({AnswerKind::kRefused, 0, {}}); }
+bool Stopped(HANDLE stop) { return WaitForSingleObject(stop, 0) == WAIT_OBJECT_0; }
 
 }  // namespace
 
@@ -25,96 +27,136 @@ RequestPipeServer::RequestPipeServer(std::string pipeName, RequestHandler onRequ
       timings_(timings),
       stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
   if (!stop_) {
-    onFailure_(DescribeWindowsFailure("CreateEventA", GetLastError()) + ": no request for more time is served");
+    onFailure_(DescribeWindowsFailure("CreateEventA", GetLastError()) + ": no request to the service is served");
     return;
   }
-  MakePipe();  // before the service goes on, so that the name is taken
+  MakeInstances();  // before the service goes on, so that the name is taken
   thread_ = std::thread([this] { Run(); });
 }
 
 RequestPipeServer::~RequestPipeServer() {
   if (stop_) SetEvent(stop_.Get());
   if (thread_.joinable()) thread_.join();
+  for (std::thread& thread : instanceThreads_)
+    if (thread.joinable()) thread.join();
 }
 
-bool RequestPipeServer::MakePipe() {
+UniqueHandle RequestPipeServer::MakeInstance(bool first) {
   LocalMemory descriptor;
   if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kRequestPipeSddl, SDDL_REVISION_1,
                                                             descriptor.Receive<void>(), nullptr)) {
     onFailure_(DescribeWindowsFailure("ConvertStringSecurityDescriptorToSecurityDescriptorA", GetLastError()));
-    return false;
+    return UniqueHandle();
   }
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.Get(), FALSE};
-  // FILE_FLAG_FIRST_PIPE_INSTANCE: fails when a pipe of the name exists, made by whoever; one
-  // instance only; PIPE_REJECT_REMOTE_CLIENTS: no client from another computer.
-  pipe_ = UniqueHandle(CreateNamedPipeA(pipeName_.c_str(),
-                                        PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
-                                        PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
-                                        1, kOutBufferBytes, kInBufferBytes, 0, &attributes));
-  if (pipe_) return true;
-  pipe_ = UniqueHandle();
-  onFailure_(DescribeWindowsFailure("CreateNamedPipeA", GetLastError()) + ": the pipe " + pipeName_ +
-             " is not served (another program may have made it first); tried again in a minute");
-  return false;
+  // FILE_FLAG_FIRST_PIPE_INSTANCE (the first only): fails when a pipe of the name exists, made by
+  // whoever; every instance gives the same count of instances, as Windows requires;
+  // PIPE_REJECT_REMOTE_CLIENTS: no client from another computer.
+  UniqueHandle pipe(CreateNamedPipeA(
+      pipeName_.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0),
+      PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, kRequestPipeInstances,
+      kOutBufferBytes, kInBufferBytes, 0, &attributes));
+  if (pipe) return pipe;
+  onFailure_(DescribeWindowsFailure("CreateNamedPipeA", GetLastError()) + ": " +
+             (first ? "the pipe " + pipeName_ +
+                          " is not served (another program may have made it first); tried again in a minute"
+                    : "an instance of the pipe " + pipeName_ + " is left out"));
+  return UniqueHandle();
 }
 
-void RequestPipeServer::Run() {
-  while (WaitForSingleObject(stop_.Get(), 0) != WAIT_OBJECT_0) {
-    if (!pipe_ && !MakePipe()) {
-      WaitForSingleObject(stop_.Get(), timings_.retryMs);
-      continue;
-    }
-    const PipeIo connected = ConnectPipe(pipe_.Get(), INFINITE, stop_.Get());
-    if (connected.outcome == PipeIo::Outcome::kStopped) return;
-    if (connected.outcome != PipeIo::Outcome::kDone) {
-      onFailure_(DescribeWindowsFailure("ConnectNamedPipe", connected.error) + ": the pipe is made again");
-      pipe_.Reset();
-      continue;
-    }
-    const bool goOn = Converse();
-    DisconnectNamedPipe(pipe_.Get());
-    if (!goOn) return;
-  }
-}
-
-bool RequestPipeServer::Converse() {
-  char request[kInBufferBytes];
-  const PipeIo read = ReadPipe(pipe_.Get(), request, sizeof request, timings_.requestMs, stop_.Get());
-  if (read.outcome == PipeIo::Outcome::kTimedOut) {
-    onFailure_("A client of " + pipeName_ + " sent nothing within " + std::to_string(timings_.requestMs / 1000) +
-               " s and was dropped");
-    return true;
-  }
-  if (read.outcome == PipeIo::Outcome::kStopped) return true;
-  std::string answer;
-  if (read.outcome == PipeIo::Outcome::kFailed && read.error == ERROR_MORE_DATA) {
-    answer = Refused();  // longer than any request: not read on, not answered otherwise
-    onFailure_("A request of more than " + std::to_string(kMaxRequestBytes) + " bytes to " + pipeName_ +
-               " was refused");
-  } else if (read.outcome != PipeIo::Outcome::kDone) {
-    return true;  // the client went away
-  } else {
-    std::string account;
-    std::string failure;
-    if (!ClientAccount(account, failure)) return false;
-    if (account.empty()) {
-      onFailure_(failure + ": a request to " + pipeName_ + " was refused");
-      answer = Refused();
-    } else {
-      answer = onRequest_(account, std::string(request, read.bytes));
-    }
-  }
-  const PipeIo written = WritePipe(pipe_.Get(), answer, timings_.answerMs, stop_.Get());
-  if (written.outcome != PipeIo::Outcome::kDone) return true;
-  // The client reads the answer, then closes: wait for that (the read ends with
-  // ERROR_BROKEN_PIPE), since disconnecting first would throw the unread answer away.
-  char rest[1];
-  ReadPipe(pipe_.Get(), rest, sizeof rest, timings_.answerMs, stop_.Get());
+bool RequestPipeServer::MakeInstances() {
+  UniqueHandle first = MakeInstance(true);
+  if (!first) return false;
+  instances_.push_back(std::move(first));
+  for (DWORD i = 1; i < kRequestPipeInstances; ++i)
+    if (UniqueHandle more = MakeInstance(false)) instances_.push_back(std::move(more));
   return true;
 }
 
-bool RequestPipeServer::ClientAccount(std::string& account, std::string& failure) {
-  if (!ImpersonateNamedPipeClient(pipe_.Get())) {
+void RequestPipeServer::Run() {
+  while (instances_.empty() && !Stopped(stop_.Get())) {
+    if (WaitForSingleObject(stop_.Get(), timings_.retryMs) == WAIT_OBJECT_0) return;
+    MakeInstances();
+  }
+  for (UniqueHandle& instance : instances_) instanceThreads_.emplace_back([this, &instance] { Serve(instance); });
+}
+
+void RequestPipeServer::Serve(UniqueHandle& pipe) {
+  while (!Stopped(stop_.Get())) {
+    const PipeIo connected = ConnectPipe(pipe.Get(), INFINITE, stop_.Get());
+    if (connected.outcome == PipeIo::Outcome::kStopped) return;
+    if (connected.outcome != PipeIo::Outcome::kDone) {
+      // ERROR_NO_DATA: a client came and went before the call; nothing to tell.
+      if (connected.error != ERROR_NO_DATA) {
+        onFailure_(DescribeWindowsFailure("ConnectNamedPipe", connected.error) + ": an instance of " + pipeName_ +
+                   " waits a minute");
+        if (WaitForSingleObject(stop_.Get(), timings_.retryMs) == WAIT_OBJECT_0) return;
+      }
+      DisconnectNamedPipe(pipe.Get());
+      continue;
+    }
+    const bool goOn = Converse(pipe.Get());
+    DisconnectNamedPipe(pipe.Get());
+    if (!goOn) {
+      pipe.Reset();
+      return;
+    }
+  }
+}
+
+bool RequestPipeServer::Converse(HANDLE pipe) {
+  char request[kInBufferBytes];
+  const PipeIo read = ReadPipe(pipe, request, sizeof request, timings_.requestMs, stop_.Get());
+  if (read.outcome == PipeIo::Outcome::kStopped) return true;
+  ClientRequest client;
+  if (read.outcome == PipeIo::Outcome::kTimedOut) {
+    client.outcome = ClientRequest::Outcome::kSilent;
+    onRequest_(client);
+    return true;
+  }
+  if (read.outcome == PipeIo::Outcome::kFailed && read.error == ERROR_MORE_DATA) {
+    // Longer than any request: the rest is read only to be dropped, so that the answer reaches
+    // the client; one that does not end is not answered.
+    if (!SkipRestOfMessage(pipe)) return true;
+    client.outcome = ClientRequest::Outcome::kOversized;
+  } else if (read.outcome != PipeIo::Outcome::kDone) {
+    return true;  // the client went away
+  } else {
+    client.text.assign(request, read.bytes);
+    if (!ClientAccount(pipe, client.account, client.accountFailure)) return false;
+  }
+  const std::string answer = onRequest_(client);
+  if (WritePipe(pipe, answer, timings_.answerMs, stop_.Get()).outcome == PipeIo::Outcome::kDone) AwaitClose(pipe);
+  return true;
+}
+
+bool RequestPipeServer::SkipRestOfMessage(HANDLE pipe) {
+  const ULONGLONG deadline = GetTickCount64() + timings_.answerMs;
+  char rest[kInBufferBytes];
+  for (DWORD skipped = 0; skipped < kMostSkippedBytes;) {
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline) return false;
+    const PipeIo read = ReadPipe(pipe, rest, sizeof rest, static_cast<DWORD>(deadline - now), stop_.Get());
+    if (read.outcome == PipeIo::Outcome::kDone) return true;
+    if (read.outcome != PipeIo::Outcome::kFailed || read.error != ERROR_MORE_DATA) return false;
+    skipped += sizeof rest;
+  }
+  return false;
+}
+
+void RequestPipeServer::AwaitClose(HANDLE pipe) {
+  const ULONGLONG deadline = GetTickCount64() + timings_.answerMs;
+  char rest[kInBufferBytes];
+  for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64()) {
+    const PipeIo read = ReadPipe(pipe, rest, sizeof rest, static_cast<DWORD>(deadline - now), stop_.Get());
+    // A read that ends with ERROR_BROKEN_PIPE: the client has closed.
+    if (read.outcome != PipeIo::Outcome::kDone && (read.outcome != PipeIo::Outcome::kFailed || read.error != ERROR_MORE_DATA))
+      return;
+  }
+}
+
+bool RequestPipeServer::ClientAccount(HANDLE pipe, std::string& account, std::string& failure) {
+  if (!ImpersonateNamedPipeClient(pipe)) {
     failure = DescribeWindowsFailure("ImpersonateNamedPipeClient", GetLastError());
     return true;
   }
@@ -125,7 +167,8 @@ bool RequestPipeServer::ClientAccount(std::string& account, std::string& failure
   UniqueHandle token(rawToken);
   if (!RevertToSelf()) {
     // Never go on as the client.
-    onFailure_(DescribeWindowsFailure("RevertToSelf", GetLastError()) + ": the pipe " + pipeName_ + " is closed");
+    onFailure_(DescribeWindowsFailure("RevertToSelf", GetLastError()) + ": an instance of the pipe " + pipeName_ +
+               " is closed");
     return false;
   }
   if (!token) return true;

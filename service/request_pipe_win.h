@@ -4,7 +4,9 @@
 
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "parentcode/more_time_protocol.h"
 #include "platform/request_server.h"
 #include "platform/unique_handle_win.h"
 
@@ -15,18 +17,24 @@
 // access (FA). Nobody else may open it.
 inline constexpr char kRequestPipeSddl[] = "D:P(A;;0x12019b;;;IU)(A;;FA;;;SY)(A;;FA;;;BA)";
 
+// The instances of the pipe, each served by a thread of its own, so that a client that connects
+// and says nothing keeps nobody else out.
+inline constexpr DWORD kRequestPipeInstances = 4;
+
 // How long the server waits for the parts of one conversation, and before it tries again to make
 // a pipe it could not make.
 struct RequestPipeTimings {
-  DWORD requestMs = 5000;   // from the connection to the request: a client that sends nothing goes
-  DWORD answerMs = 5000;    // for the answer to be written, and then for the client to close
-  DWORD retryMs = 60000;    // between tries to make the pipe
+  DWORD requestMs = kRequestWaitMs;  // from the connection to the request: a silent client goes
+  DWORD answerMs = kRequestWaitMs;   // for the rest of a long request, for the answer to be
+                                     // written, and then for the client to close
+  DWORD retryMs = 60000;             // between tries to make the pipe, or to connect after a failure
 };
 
-// The pipe of the requests for more time: one instance, made with FILE_FLAG_FIRST_PIPE_INSTANCE
-// so that the service never serves a pipe another program made first, taking one short request
-// per connection. The account is the client's own, from its token (the thread impersonates the
-// client only to read it). Runs on a thread of its own; the destructor stops it and joins it.
+// The pipe of the requests to the service: kRequestPipeInstances instances, the first made with
+// FILE_FLAG_FIRST_PIPE_INSTANCE so that the service never serves a pipe another program made
+// first, taking one short request per connection. Each connection's request, the client's account
+// (from its token: the thread impersonates the client only to read it) or what went wrong goes to
+// the handler, and its answer back. The destructor stops the threads and joins them.
 class RequestPipeServer : public RequestServer {
  public:
   RequestPipeServer(std::string pipeName, RequestHandler onRequest, ServerFailureHandler onFailure,
@@ -36,19 +44,32 @@ class RequestPipeServer : public RequestServer {
   RequestPipeServer& operator=(const RequestPipeServer&) = delete;
 
  private:
-  bool MakePipe();
+  // Makes every instance; false, reported, when the first cannot be made. An instance after the
+  // first that cannot be made is reported and left out.
+  bool MakeInstances();
+  UniqueHandle MakeInstance(bool first);
+  // Makes the instances again every retryMs until it can, then serves them until the stop.
   void Run();
-  // Serves the client connected now; false when the server must end (it could not stop
+  // The loop of one instance: waits for a client, converses, disconnects.
+  void Serve(UniqueHandle& pipe);
+  // Serves the client connected now; false when the instance must end (it could not stop
   // impersonating the client).
-  bool Converse();
+  bool Converse(HANDLE pipe);
+  // Reads the rest of a message longer than the buffer; false when it does not end within
+  // answerMs and 64 KiB.
+  bool SkipRestOfMessage(HANDLE pipe);
+  // Reads and drops what the client still sends until it closes, at most answerMs: the client
+  // reads the answer, then closes, and disconnecting before would throw the unread answer away.
+  void AwaitClose(HANDLE pipe);
   // The client's account name, or why it is not known; false when RevertToSelf failed.
-  bool ClientAccount(std::string& account, std::string& failure);
+  bool ClientAccount(HANDLE pipe, std::string& account, std::string& failure);
 
   std::string pipeName_;
   RequestHandler onRequest_;
   ServerFailureHandler onFailure_;
   RequestPipeTimings timings_;
   UniqueHandle stop_;
-  UniqueHandle pipe_;
+  std::vector<UniqueHandle> instances_;
+  std::vector<std::thread> instanceThreads_;
   std::thread thread_;
 };

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/service_time.h"
+#include "logging/counted_lines.h"
 #include "logging/logs.h"
 #include "platform/date_time.h"
 #include "service/hourwarden.h"
@@ -56,6 +57,7 @@ void THourwarden::Timer1Timer() {
     steps_.updateProcessList(*this);
     if (TickCount % kMinuteCycleTicks == 0) steps_.checkLogoffFlags(*this);
     steps_.evaluateRestrictions(*this);
+    WriteDueCountedLines(*this);
     FlushLogs(*this);
     return;
   }
@@ -81,5 +83,6 @@ void THourwarden::Timer1Timer() {
     if (stopRequested_) return;
   }
 
+  WriteDueCountedLines(*this);
   FlushLogs(*this);
 }

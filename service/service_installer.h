@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/installation.h"
 #include "platform/dialogs.h"
 #include "service/service_base.h"
 
@@ -29,9 +30,6 @@ struct ServiceInstallation {
   bool failureActionsOnNonCrashFailures = false;
 };
 
-// A crashed service is restarted after 10 s; the failure count starts again after a day.
-inline constexpr uint32_t kRestartDelayMs = 10'000;
-inline constexpr uint32_t kFailureResetSeconds = 86'400;
 // The entries of both event types are of the error type only; the source declares the three
 // basic types (EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE) as the
 // convention is.

@@ -1,6 +1,7 @@
 #include "session/more_time_dialog_win.h"
 
 #include "platform/win_error.h"
+#include "session/session_texts.h"
 #include "session/window_class_win.h"
 
 namespace {
@@ -9,7 +10,7 @@ constexpr char kDialogClass[] = "HourwardenMoreTime";
 // The caption, which the tests of the session tool look for too.
 constexpr char kDialogTitle[] = "Hourwarden: ask for more time";
 constexpr int kWidth = 420;
-constexpr int kHeight = 290;
+constexpr int kHeight = 270;
 constexpr int kMargin = 16;
 constexpr int kLineHeight = 24;
 constexpr int kButtonWidth = 100;
@@ -17,7 +18,8 @@ constexpr int kButtonHeight = 30;
 // The control of the answer, which the tests read.
 constexpr int kAnswerId = 100;
 constexpr int kCodeId = 101;
-constexpr int kFirstChoiceId = 110;
+// The line that says what a code gives.
+constexpr int kGivesId = 102;
 
 void ReportFailure(const char* call) { OutputDebugStringA(DescribeWindowsFailure(call, GetLastError()).c_str()); }
 
@@ -34,16 +36,16 @@ MoreTimeDialog::~MoreTimeDialog() {
   if (font_ != nullptr) DeleteObject(font_);
 }
 
-bool MoreTimeDialog::Open(const std::vector<int>& choices, Ask ask) {
+bool MoreTimeDialog::Open(int minutesByCode, Ask ask) {
   ask_ = std::move(ask);
-  if (window_ == nullptr && !Create(choices)) return false;
+  if (window_ == nullptr && !Create(minutesByCode)) return false;
   SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
   SetForegroundWindow(window_);
   SetFocus(code_);
   return true;
 }
 
-bool MoreTimeDialog::Create(const std::vector<int>& choices) {
+bool MoreTimeDialog::Create(int minutesByCode) {
   if (!RegisterToolWindowClass(kDialogClass, &MoreTimeDialog::WindowProc, COLOR_BTNFACE)) return false;
   RECT workArea{0, 0, 1024, 768};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
@@ -56,35 +58,27 @@ bool MoreTimeDialog::Create(const std::vector<int>& choices) {
     ReportFailure("CreateWindowExA");
     return false;
   }
-  choices_ = choices;
   font_ = CreateFontA(-15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Segoe UI");
   RECT client{};
   GetClientRect(window_, &client);
   const int width = client.right - 2 * kMargin;
   int y = kMargin;
+  const bool offered = minutesByCode > 0;
+  Child(window_, "STATIC", offered ? CodeGivesText(minutesByCode).c_str() : "No more time by code today.", 0, kMargin,
+        y, width, kLineHeight, kGivesId);
+  y += kLineHeight + 4;
   Child(window_, "STATIC", "Ask a parent for the code their phone shows now, and type it here:", 0, kMargin, y, width,
         2 * kLineHeight, -1);
   y += 2 * kLineHeight + 4;
-  code_ = Child(window_, "EDIT", "", WS_BORDER | WS_TABSTOP | ES_NUMBER | ES_CENTER, kMargin, y, 120, kLineHeight + 4,
-                kCodeId);
+  code_ = Child(window_, "EDIT", "", WS_BORDER | WS_TABSTOP | ES_NUMBER | ES_CENTER | (offered ? 0 : WS_DISABLED),
+                kMargin, y, 120, kLineHeight + 4, kCodeId);
   SendMessageA(code_, EM_SETLIMITTEXT, 6, 0);
   y += kLineHeight + 16;
-  int x = kMargin;
-  for (size_t i = 0; i < choices_.size(); ++i) {
-    const std::string label = std::to_string(choices_[i]) + " minutes";
-    choiceButtons_.push_back(Child(window_, "BUTTON", label.c_str(),
-                                   BS_AUTORADIOBUTTON | WS_TABSTOP | (i == 0 ? WS_GROUP : 0), x, y, 110, kLineHeight,
-                                   kFirstChoiceId + static_cast<int>(i)));
-    x += 120;
-  }
-  if (!choiceButtons_.empty()) SendMessageA(choiceButtons_.front(), BM_SETCHECK, BST_CHECKED, 0);
-  y += kLineHeight + 12;
-  answer_ = Child(window_, "STATIC", choices_.empty() ? "No more time by code today." : "", 0, kMargin, y, width,
-                  2 * kLineHeight, kAnswerId);
+  answer_ = Child(window_, "STATIC", "", 0, kMargin, y, width, 2 * kLineHeight, kAnswerId);
   const int buttonsTop = client.bottom - kMargin - kButtonHeight;
-  Child(window_, "BUTTON", "Ask", BS_DEFPUSHBUTTON | WS_TABSTOP | (choices_.empty() ? WS_DISABLED : 0),
-                   client.right - 2 * (kButtonWidth + kMargin), buttonsTop, kButtonWidth, kButtonHeight, IDOK);
+  Child(window_, "BUTTON", "Ask", BS_DEFPUSHBUTTON | WS_TABSTOP | (offered ? 0 : WS_DISABLED),
+        client.right - 2 * (kButtonWidth + kMargin), buttonsTop, kButtonWidth, kButtonHeight, IDOK);
   Child(window_, "BUTTON", "Close", WS_TABSTOP, client.right - kButtonWidth - kMargin, buttonsTop, kButtonWidth,
         kButtonHeight, IDCANCEL);
   if (font_ != nullptr)
@@ -96,13 +90,10 @@ bool MoreTimeDialog::Create(const std::vector<int>& choices) {
 void MoreTimeDialog::Send() {
   char code[16] = {};
   GetWindowTextA(code_, code, sizeof code);
-  int minutes = 0;
-  for (size_t i = 0; i < choiceButtons_.size(); ++i)
-    if (SendMessageA(choiceButtons_[i], BM_GETCHECK, 0, 0) == BST_CHECKED) minutes = choices_[i];
-  if (minutes == 0 || !ask_) return;
+  if (!ask_ || !IsWindowEnabled(code_)) return;
   SetWindowTextA(answer_, "Asking...");
   UpdateWindow(answer_);
-  SetWindowTextA(answer_, ask_(code, minutes).c_str());
+  SetWindowTextA(answer_, ask_(code).c_str());
   SetWindowTextA(code_, "");
 }
 
@@ -131,7 +122,6 @@ LRESULT CALLBACK MoreTimeDialog::WindowProc(HWND window, UINT message, WPARAM wP
         dialog->window_ = nullptr;
         dialog->code_ = nullptr;
         dialog->answer_ = nullptr;
-        dialog->choiceButtons_.clear();
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         break;
       default:

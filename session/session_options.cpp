@@ -34,5 +34,7 @@ SessionCommandLine ParseSessionCommandLine(const std::vector<std::string>& argum
   commandLine.timing.countdownSeconds = NumberSwitch(arguments, "COUNTDOWN", 1, defaults.countdownSeconds, defaults.countdownSeconds);
   commandLine.timing.pollMilliseconds = NumberSwitch(arguments, "POLL", 100, defaults.pollMilliseconds, defaults.pollMilliseconds);
   commandLine.logoffLogForTesting = FindSwitchValue(arguments, "LOGOFFLOGFORTESTING").value_or("");
+  commandLine.servicesSessionForTesting =
+      static_cast<uint32_t>(NumberSwitch(arguments, "SERVICESESSIONFORTESTING", 0, 65535, 0));
   return commandLine;
 }

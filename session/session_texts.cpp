@@ -39,6 +39,8 @@ std::string CountdownText(int secondsLeft) {
          (secondsLeft == 1 ? " second" : " seconds") + ".\nSave your work now!";
 }
 
+std::string CodeGivesText(int minutes) { return "A code gives " + MinutesText(minutes) + "."; }
+
 std::string MoreTimeAnswerText(const std::optional<MoreTimeAnswer>& answer) {
   if (!answer) return "The Hourwarden service gave an answer that is not understood.";
   switch (answer->kind) {

@@ -22,5 +22,10 @@ std::string CountdownText(int secondsLeft);
 std::string MoreTimeAnswerText(const std::optional<MoreTimeAnswer>& answer);
 // What the dialog says when the service cannot be reached.
 inline constexpr char kServiceUnreachableText[] = "The Hourwarden service cannot be reached. Try again in a minute.";
+// What it says when another program than the service serves the pipe: the code is not sent.
+inline constexpr char kNotTheServiceText[] =
+    "Another program pretends to be the Hourwarden service: the code was not sent. Tell a parent.";
+// What the dialog says a code gives: "A code gives 30 minutes."
+std::string CodeGivesText(int minutes);
 // What it says of a code that is not six digits.
 inline constexpr char kCodeOfSixDigitsText[] = "Type the six digits of the code.";

@@ -1,5 +1,6 @@
 #include "session/session_tool.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "parentcode/code_guard.h"
@@ -58,7 +59,7 @@ void SessionTool::Poll(uint64_t nowMs) {
     const TimeLeft timeLeft = ComputeTimeLeft(*values, clock_.Now());
     tip = TrayTipText(timeLeft);
     if (const std::optional<int> mark = warnings_.Update(timeLeft.minutesLeft))
-      desktop_.ShowWarning(WarningText(timeLeft), *mark == 1 && !MoreTimeChoices().empty());
+      desktop_.ShowWarning(WarningText(timeLeft), *mark == 1 && MinutesByCode() > 0);
   }
   if (tip != shownTip_) {
     shownTip_ = tip;
@@ -77,7 +78,7 @@ void SessionTool::AdvanceCountdown(uint64_t nowMs) {
     const int seconds = static_cast<int>((logoffAtMs_ - nowMs + 999) / 1000);
     if (seconds != shownSeconds_) {
       shownSeconds_ = seconds;
-      desktop_.ShowLogoffNotice(CountdownText(seconds), !MoreTimeChoices().empty());
+      desktop_.ShowLogoffNotice(CountdownText(seconds), MinutesByCode() > 0);
     }
     return;
   }
@@ -90,19 +91,21 @@ void SessionTool::AdvanceCountdown(uint64_t nowMs) {
   }
 }
 
-std::vector<int> SessionTool::MoreTimeChoices() const {
-  if (moreTime_ == nullptr || !lastValues_) return {};
+int SessionTool::MinutesByCode() const {
+  if (moreTime_ == nullptr || !lastValues_) return 0;
   CodeRecord given;
-  given.minutesGiven = lastValues_->codeMinutes;
+  given.minutesGiven = lastValues_->codeGiven;
   given.givenDate = lastValues_->codeDate;
-  return MinuteChoices(CodeMinutesLeft(given, lastValues_->codeMaxMinutes, FormatStoredDate(clock_.Now())));
+  return std::max(0, MinutesByCodeNow(given, lastValues_->codeMaxMinutes, lastValues_->codeMinutes,
+                                      FormatStoredDate(clock_.Now())));
 }
 
-std::string SessionTool::AskForMoreTime(const std::string& code, int minutes) {
-  const std::optional<MoreTimeRequest> request = ParseMoreTimeRequest(FormatMoreTimeRequest({code, minutes}));
+std::string SessionTool::AskForMoreTime(const std::string& code) {
+  const std::optional<MoreTimeRequest> request = ParseMoreTimeRequest(FormatMoreTimeRequest({code}));
   if (!request) return kCodeOfSixDigitsText;
   if (moreTime_ == nullptr) return kServiceUnreachableText;
-  const MoreTimeClient::Reply reply = moreTime_->Ask(FormatMoreTimeRequest(*request));
+  const RequestClient::Reply reply = moreTime_->Ask(FormatMoreTimeRequest(*request));
+  if (reply.notTheService) return kNotTheServiceText;
   if (!reply.answer) return kServiceUnreachableText;
   const std::optional<MoreTimeAnswer> answer = ParseMoreTimeAnswer(*reply.answer);
   if (answer && answer->kind == AnswerKind::kAdded && answer->minutes > 0) {

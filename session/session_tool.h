@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "session/more_time_client.h"
+#include "platform/request_client.h"
 #include "session/session_desktop.h"
 #include "session/user_values.h"
 #include "session/warning_schedule.h"
@@ -41,13 +41,13 @@ class SessionTool {
   void Tick();
 
   // The way to the service for more time by a parent's code; none: nothing is offered.
-  void SetMoreTimeClient(MoreTimeClient* client) { moreTime_ = client; }
-  // The minutes the user may ask for now (15, 30, 60 as far as today's maximum by code allows),
-  // from the values of the last poll; none when the user may not ask.
-  std::vector<int> MoreTimeChoices() const;
-  // Sends the code and the minutes to the service and returns its answer in plain words. Minutes
-  // added end a countdown to the logoff (the service has withdrawn the request).
-  std::string AskForMoreTime(const std::string& code, int minutes);
+  void SetMoreTimeClient(RequestClient* client) { moreTime_ = client; }
+  // The minutes a code gives the user now (what the administrator set, as far as today's maximum
+  // by code allows), from the values of the last poll; 0 when the user may not ask.
+  int MinutesByCode() const;
+  // Sends the code to the service and returns its answer in plain words. Minutes added end a
+  // countdown to the logoff (the service has withdrawn the request).
+  std::string AskForMoreTime(const std::string& code);
 
   State CurrentState() const { return state_; }
   const std::string& UserName() const { return userName_; }
@@ -71,6 +71,6 @@ class SessionTool {
   int shownSeconds_ = -1;
   std::string shownTip_;
   WarningSchedule warnings_;
-  MoreTimeClient* moreTime_ = nullptr;
+  RequestClient* moreTime_ = nullptr;
   std::optional<StoredUserValues> lastValues_;
 };

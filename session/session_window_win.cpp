@@ -10,7 +10,8 @@
 #include "platform/win_error.h"
 #include "platform/companion_window.h"
 #include "parentcode/more_time_protocol.h"
-#include "session/more_time_client_win.h"
+#include "platform/installed_service_win.h"
+#include "platform/pipe_client_win.h"
 #include "session/more_time_dialog_win.h"
 #include "session/session_desktop_win.h"
 #include "session/session_tool.h"
@@ -40,8 +41,7 @@ struct WindowContext {
 
 void OpenMoreTimeDialog(WindowContext& context) {
   SessionTool* tool = context.tool;
-  context.dialog->Open(tool->MoreTimeChoices(),
-                       [tool](const std::string& code, int minutes) { return tool->AskForMoreTime(code, minutes); });
+  context.dialog->Open(tool->MinutesByCode(), [tool](const std::string& code) { return tool->AskForMoreTime(code); });
 }
 
 // The tray icon's menu, at the mouse: "Ask for more time...", greyed when no time may be asked for.
@@ -51,7 +51,7 @@ void ShowTrayMenu(HWND window, const WindowContext& context) {
     ReportFailure("CreatePopupMenu");
     return;
   }
-  const UINT state = context.tool->MoreTimeChoices().empty() ? MF_GRAYED : MF_ENABLED;
+  const UINT state = context.tool->MinutesByCode() > 0 ? MF_ENABLED : MF_GRAYED;
   AppendMenuA(menu, MF_STRING | state, kAskForMoreTimeCommand, "Ask for more time...");
   POINT at{};
   GetCursorPos(&at);
@@ -127,7 +127,8 @@ int RunSessionWindow(const std::string& userName, const SessionCommandLine& comm
   WindowsClock clock;
   WindowsSessionDesktop desktop(window, kTrayMessage, commandLine.logoffLogForTesting);
   SessionTool tool(userName, OpenWindowsRegistry, clock, desktop, commandLine.timing);
-  PipeMoreTimeClient moreTime(kMoreTimePipeName);
+  WindowsInstalledServiceSource services;
+  PipeRequestClient moreTime(kMoreTimePipeName, kServiceName, services, commandLine.servicesSessionForTesting);
   tool.SetMoreTimeClient(&moreTime);
   MoreTimeDialog dialog;
   desktop.SetMoreTimeMessage(kAskForMoreTimeMessage, &dialog);

@@ -1,5 +1,6 @@
 #include "session/user_values.h"
 
+#include "parentcode/code_guard.h"
 #include "parentcode/code_values.h"
 #include "settings/settings_loader.h"
 #include "settings/stored_formats.h"
@@ -41,8 +42,17 @@ std::optional<StoredUserValues> ReadStoredUserValues(RegistryAccess& registry, c
   values.timeStamp = ReadStringIfPresent(registry, "TimeStamp");
   values.logoff = ReadIntegerIfPresent(registry, "Logoff").value_or(0);
   values.codeMaxMinutes = ReadIntegerIfPresent(registry, kCodeMaxMinutesValue).value_or(kDefaultCodeMaxMinutes);
-  values.codeMinutes = ReadIntegerIfPresent(registry, kCodeMinutesValue).value_or(0);
+  const bool earlier = registry.ValueExists(kEarlierLastStepValue);
+  const std::optional<int32_t> codeMinutes = ReadIntegerIfPresent(registry, kCodeMinutesValue);
+  values.codeGiven = StoredMinutesGiven(ReadIntegerIfPresent(registry, kCodeGivenValue), codeMinutes, earlier);
   values.codeDate = ReadStringIfPresent(registry, kCodeDateValue).value_or("");
   registry.CloseKey();
+  std::optional<int32_t> userSetting = UserCodeMinutesSetting(codeMinutes, earlier);
+  std::optional<int32_t> productSetting;
+  if (!userSetting && registry.OpenKeyReadOnly(kProductKey)) {
+    productSetting = ReadIntegerIfPresent(registry, kCodeMinutesValue);
+    registry.CloseKey();
+  }
+  values.codeMinutes = CodeMinutesSetting(userSetting, productSetting);
   return values;
 }

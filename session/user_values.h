@@ -20,14 +20,17 @@ struct StoredUserValues {
   std::optional<std::string> timeStamp;
   // "Logoff": any value but 0 asks for the user's logoff; 0 when missing or not a REG_DWORD.
   int32_t logoff = 0;
-  // The parent's code: the most minutes a day by code ("CodeMaxMinutes", 60 when missing), and
-  // those given on a date ("CodeMinutes", "CodeDate"). The tool never reads the secret.
+  // The parent's code: the most minutes a day by code ("CodeMaxMinutes", 60 when missing), the
+  // minutes one code gives ("CodeMinutes" of the user's key, else of the product key, else 30),
+  // and those given on a date ("CodeGiven", "CodeDate"). The tool never reads the secret.
   int32_t codeMaxMinutes = 60;
-  int32_t codeMinutes = 0;
+  int32_t codeMinutes = 30;
+  int32_t codeGiven = 0;
   std::string codeDate;
 };
 
 // The values of the user's key (the restrictions key with the account name appended; the registry
-// matches the name without regard to case), opened read-only. Nothing when the key does not open:
-// the user is not restricted, or may not read it. A value of the wrong type counts as missing.
+// matches the name without regard to case), and the product key's CodeMinutes, opened read-only.
+// Nothing when the user's key does not open: the user is not restricted, or may not read it. A
+// value of the wrong type counts as missing.
 std::optional<StoredUserValues> ReadStoredUserValues(RegistryAccess& registry, const std::string& userName);

@@ -104,6 +104,13 @@ class InMemoryRegistry::Access : public RegistryAccess {
     Store(name, IntegerValue(value));
   }
 
+  bool DeleteValue(const std::string& name) override {
+    std::lock_guard lock(tree_.mutex_);
+    if (!current_ || current_->deleted || !Grants(currentRights_, kKeySetValue) || current_->refuseWrites) return false;
+    current_->values.erase(name);
+    return true;
+  }
+
   void GetKeyNames(StringList& names) override {
     std::lock_guard lock(tree_.mutex_);
     names.Clear();

@@ -49,6 +49,9 @@ class RegistryAccess {
   virtual void WriteString(const std::string& name, const std::string& value) = 0;
   // Stores REG_DWORD; RegistryError when the write is refused.
   virtual void WriteInteger(const std::string& name, int32_t value) = 0;
+  // Deletes the value of the current key; true when it is gone, also when it was absent. False
+  // when no key is open or the key refuses it.
+  virtual bool DeleteValue(const std::string& name) = 0;
   // Empties the list, then appends the name of every direct subkey of the current key in the
   // registry's enumeration order; RegistryError when they cannot all be listed, so that no
   // caller takes a part of the list for the whole.

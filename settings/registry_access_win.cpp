@@ -72,6 +72,12 @@ class WindowsRegistryAccess : public RegistryAccess {
 
   void WriteInteger(const std::string& name, int32_t value) override { Store(name, IntegerValue(value)); }
 
+  bool DeleteValue(const std::string& name) override {
+    if (!current_) return false;
+    const LONG result = RegDeleteValueA(current_.Get(), name.c_str());
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+  }
+
   void GetKeyNames(StringList& names) override {
     names.Clear();
     if (!current_) return;

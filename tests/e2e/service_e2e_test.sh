@@ -90,6 +90,7 @@ spent() { printf '%d' "$(hw_reg_value "$HW_USERS_KEY\\$user" SpentTime)"; }
 ask() { wine "$client" "$@" 2>/dev/null | tr -d '\r'; }
 secret=$(wine "$hwctl" parent-code new 2>/dev/null | tr -d '\r' | grep -oE 'secret=[A-Z2-7]+' | cut -d= -f2)
 check "hwctl parent-code new prints the secret in the authenticator address" test "${#secret}" = 32
+wine "$hwctl" parent-code minutes "$user" 1 >/dev/null 2>&1
 check "its key lets LocalSystem and the Administrators in, nobody else" \
   test "$(wine "$tools/key_probe.exe" sddl "$code_key" 2>/dev/null | tr -d '\r')" = 'D:P(A;;KA;;;SY)(A;;KA;;;BA)'
 check "a program dropped to a standard user's rights cannot read it" \
@@ -102,16 +103,18 @@ check "hwctl check says the code is set up and finds its key sound" \
 # The session tool counts down the logoff the service asks for, and its notice offers more time.
 session_tool="$root/build/windows/session/hourwarden-session.exe"
 tool_log="$work/logoff.log"
-wine "$session_tool" /countdown=60 /poll=200 "/logofflogfortesting=$(winepath -w "$tool_log" 2>/dev/null)" >/dev/null 2>&1 &
+# Wine runs the service in session 1, like every other program.
+wine "$session_tool" /countdown=60 /poll=200 /servicesessionfortesting=1 \
+  "/logofflogfortesting=$(winepath -w "$tool_log" 2>/dev/null)" >/dev/null 2>&1 &
 tool_pid=$!
 check "the logoff notice offers to ask for more time" waits_for 30 wine "$probe" shown Hourwarden "Ask for more time..."
 # The test client asks as the Wine user with the code of this moment, the dialog with the code of
 # the next step (a phone a little ahead), since each step is taken once.
 code_now=$(ask code "$secret")
 before=$(spent)
-answer=$(ask raw "more-time code=$code_now minutes=1")
+answer=$(ask raw "more-time code=$code_now")
 after=$(spent)
-check "a right code from the pipe is answered: 1 minute added" test "$answer" = "added 1"
+check "a right code from the pipe gives the user's 1 minute" test "$answer" = "added 1"
 check "and SpentTime drops by it (a minute cycle may count one meanwhile)" \
   test "$before" -ge 1 -a $((before - after)) -ge 0 -a $((before - after)) -le 1
 echo "   SpentTime $before before, $after after"
@@ -138,17 +141,19 @@ wine "$probe" close "Hourwarden - User loggoff tool" >/dev/null 2>&1
 wait "$tool_pid" 2>/dev/null
 check "a request naming another user is refused" \
   test "$(ask raw "more-time code=$(ask code "$secret") minutes=5 user=alice")" = refused
-check "a request over 256 bytes is refused" test "$(ask raw "$(printf 'x%.0s' $(seq 300))")" = refused
+for length in 257 300 5000; do
+  check "a request of $length bytes is refused" test "$(ask raw "$(printf 'x%.0s' $(seq $length))")" = refused
+done
 check "a client that sends nothing is dropped" test "$(ask silent 15)" = dropped
 check "after 5 s, as the debug log says" waits_for 5 grep -q "sent nothing within 5 s and was dropped" "$app/debug.log"
 # Wrong codes: the used one again, then four more, make five in a row.
-check "a code already taken is not accepted again" test "$(ask raw "more-time code=$code_now minutes=1")" = wrong
-for attempt in 2 3 4; do ask wrong "$secret" 5 >/dev/null; done
-check "the fifth wrong code locks the code out" sh -c "wine '$client' wrong '$secret' 5 2>/dev/null | tr -d '\r' | grep -Eq '^locked [0-9]{2}:[0-9]{2}\$'"
-check "then even the right one" sh -c "wine '$client' ask '$secret' 5 2>/dev/null | tr -d '\r' | grep -q '^locked '"
+check "a code already taken is not accepted again" test "$(ask raw "more-time code=$code_now")" = wrong
+for attempt in 2 3 4; do ask wrong "$secret" >/dev/null; done
+check "the fifth wrong code locks the code out" sh -c "wine '$client' wrong '$secret' 2>/dev/null | tr -d '\r' | grep -Eq '^locked [0-9]{2}:[0-9]{2}\$'"
+check "then even the right one" sh -c "wine '$client' ask '$secret' 2 2>/dev/null | tr -d '\r' | grep -q '^locked '"
 check "the lock-out is logged at level 1" waits_for 5 grep -q "Parent's code locked out for $user until [0-9:]* after 5 wrong codes" "$app/debug.log"
 check "hwctl parent-code show tells the lock-out, not the secret" \
-  sh -c "wine '$hwctl' parent-code show 2>/dev/null | tr -d '\r' | grep -Eq '^$user +60 +[0-9]+ +5 +until ' && ! wine '$hwctl' parent-code show 2>/dev/null | grep -q '$secret'"
+  sh -c "wine '$hwctl' parent-code show 2>/dev/null | tr -d '\r' | grep -Eq '^$user +1 +60 +[0-9]+ +5 +until ' && ! wine '$hwctl' parent-code show 2>/dev/null | grep -q '$secret'"
 
 wine "$hwctl" limit "$user" - - - - - - - >/dev/null 2>&1
 check "hwctl asked for a reload" test "$(hw_reg_value "$HW_PRODUCT_KEY" ReadSettings)" = 0x1

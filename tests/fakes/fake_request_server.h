@@ -19,7 +19,10 @@ class FakeRequestServers {
       owner_.live_ = nullptr;
       ++owner_.stopped;
     }
-    std::string Ask(const std::string& account, const std::string& request) { return handler_(account, request); }
+    std::string Ask(const std::string& account, const std::string& request) {
+      return Send({ClientRequest::Outcome::kRequest, account, {}, request});
+    }
+    std::string Send(const ClientRequest& request) { return handler_(request); }
 
    private:
     FakeRequestServers& owner_;

@@ -23,6 +23,7 @@ class HwctlFixture {
     platform.random = &random;
     platform.keySecurity = &keySecurity;
     platform.computerName = "KIDS PC";
+    platform.qrGlyphs = {"#", "'", ","};
     clock.SetNow({2026, 12, 8, 10, 0, 0, 0});
     folders.SetKeptFromUsers("C:\\Hourwarden");
     folders.SetOpenToUsers("C:\\Users\\Public");

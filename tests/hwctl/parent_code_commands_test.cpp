@@ -39,6 +39,9 @@ TEST_F(ParentCodeCommandsTest, NewStoresTheSecretInAKeyForTheAdministratorsOnlyA
   EXPECT_THAT(result.output,
               HasSubstr("otpauth://totp/Hourwarden:KIDS%20PC?secret=" + ExpectedSecret() + "&issuer=Hourwarden"));
   EXPECT_THAT(result.output, HasSubstr(ExpectedSecret().substr(0, 4) + " " + ExpectedSecret().substr(4, 4)));
+  // The address (92 bytes) in a QR code of version 6: 41 modules and the quiet zone.
+  EXPECT_THAT(result.output, HasSubstr("\n  " + std::string(49, '#') + "\n"));
+  EXPECT_THAT(result.output, HasSubstr("a code gives 30 minutes"));
   EXPECT_THAT(Hwctl({"parent-code", "new"}).output, HasSubstr("replaces the old one"));
   for (const auto& arguments : {std::vector<std::string>{"parent-code", "show"}, {"check"}, {"list"}, {"show", "alice"}})
     EXPECT_THAT(Hwctl(arguments).output, Not(HasSubstr(ExpectedSecret().substr(0, 8))));
@@ -78,16 +81,39 @@ TEST_F(ParentCodeCommandsTest, OffRemovesTheSecretAndMaxSetsAUsersDay) {
     EXPECT_EQ(Hwctl(arguments).exitCode, kExitUsage);
 }
 
+TEST_F(ParentCodeCommandsTest, MinutesSetsWhatACodeGivesForAUserOrForEveryone) {
+  EXPECT_THAT(Hwctl({"parent-code", "minutes", "45"}).output, HasSubstr("A code now gives 45 minutes to every user"));
+  EXPECT_EQ(registry.ValueForTesting(kProductKey, kCodeMinutesValue), IntegerValue(45));
+  EXPECT_THAT(Hwctl({"parent-code", "minutes", "ALICE", "20"}).output, HasSubstr("A code now gives alice 20 minutes"));
+  EXPECT_EQ(registry.ValueForTesting(UserKeyPath("alice"), kCodeMinutesValue), IntegerValue(20));
+  const auto before = Snapshot();
+  for (const auto& arguments : {std::vector<std::string>{"parent-code", "minutes", "0"},
+                                {"parent-code", "minutes", "alice", "1441"}, {"parent-code", "minutes", "bob", "10"},
+                                {"parent-code", "minutes", "x"}})
+    EXPECT_EQ(Hwctl(arguments).exitCode, kExitRefused) << arguments.back();
+  EXPECT_EQ(Snapshot(), before);
+  EXPECT_EQ(Hwctl({"parent-code", "minutes"}).exitCode, kExitUsage);
+
+  // The earlier version's record: its CodeMinutes (the minutes given) moves to CodeGiven first.
+  registry.SetIntegerForTesting(UserKeyPath("alice"), kEarlierLastStepValue, 100);
+  registry.SetIntegerForTesting(UserKeyPath("alice"), kCodeMinutesValue, 25);
+  ASSERT_EQ(Hwctl({"parent-code", "minutes", "alice", "15"}).exitCode, kExitSuccess);
+  EXPECT_EQ(registry.ValueForTesting(UserKeyPath("alice"), kCodeGivenValue), IntegerValue(25));
+  EXPECT_EQ(registry.ValueForTesting(UserKeyPath("alice"), kCodeMinutesValue), IntegerValue(15));
+  EXPECT_FALSE(registry.ValueForTesting(UserKeyPath("alice"), kEarlierLastStepValue));
+}
+
 TEST_F(ParentCodeCommandsTest, ShowTellsEachUsersDayAndLockOut) {
   EXPECT_THAT(Hwctl({"parent-code", "show"}).output, HasSubstr("Parent's code: not set up."));
   ASSERT_EQ(Hwctl({"parent-code", "new"}).exitCode, kExitSuccess);
-  registry.SetIntegerForTesting(UserKeyPath("alice"), kCodeMinutesValue, 30);
+  registry.SetIntegerForTesting(UserKeyPath("alice"), kCodeGivenValue, 30);
+  registry.SetIntegerForTesting(UserKeyPath("alice"), kCodeMinutesValue, 20);
   registry.SetStringForTesting(UserKeyPath("alice"), kCodeDateValue, "08.12.2026");
   registry.SetIntegerForTesting(UserKeyPath("alice"), kCodeWrongValue, 5);
   registry.SetStringForTesting(UserKeyPath("alice"), kCodeLockedUntilValue, std::to_string(UnixSeconds(clock.UtcNow()) + 600));
   const std::string output = Hwctl({"parent-code", "show"}).output;
   EXPECT_THAT(output, HasSubstr("Parent's code: set up"));
-  EXPECT_THAT(output, ::testing::ContainsRegex("alice +60 +30 +5 +until 10:10"));
+  EXPECT_THAT(output, ::testing::ContainsRegex("alice +20 +60 +30 +5 +until 10:10"));
 }
 
 TEST_F(ParentCodeCommandsTest, CheckFlagsASecretOthersCanReadOrThatIsNoBase32) {
@@ -98,11 +124,15 @@ TEST_F(ParentCodeCommandsTest, CheckFlagsASecretOthersCanReadOrThatIsNoBase32) {
                                    {{true, false, kAdministratorsSid, 0xF003F}, {true, false, kUsersSid, 0x20019}}, {}});
   registry.SetStringForTesting(kParentCodeKey, kSecretValue, "not base32!");
   registry.SetStringForTesting(UserKeyPath("alice"), kCodeMaxMinutesValue, "60");
+  registry.SetIntegerForTesting(UserKeyPath("alice"), kCodeMinutesValue, 0);
+  registry.SetStringForTesting(kProductKey, kCodeMinutesValue, "30");
   const CommandResult result = Hwctl({"check"});
   EXPECT_EQ(result.exitCode, kExitRefused);
   EXPECT_THAT(result.output, HasSubstr("Hourwarden: ParentCode: Users (S-1-5-32-545) may read it: the secret can be read"));
   EXPECT_THAT(result.output, HasSubstr("Hourwarden: ParentCode\\Secret: not a Base32 text"));
   EXPECT_THAT(result.output, HasSubstr("alice: CodeMaxMinutes: not a REG_DWORD"));
+  EXPECT_THAT(result.output, HasSubstr("alice: CodeMinutes: 0 is outside 1..1440"));
+  EXPECT_THAT(result.output, HasSubstr("Hourwarden: CodeMinutes: not a REG_DWORD"));
 }
 
 TEST(KeyOpenToOthersTest, NamesWhoBesidesTheSystemAndTheAdministratorsMayReadOrChange) {

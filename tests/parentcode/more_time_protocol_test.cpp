@@ -5,24 +5,25 @@
 namespace {
 
 TEST(MoreTimeProtocolTest, RefusesEveryRequestThatIsNotExactlyOne) {
-  const std::string tooLong = "more-time code=123456 minutes=30" + std::string(230, ' ');
+  const std::string tooLong = "more-time code=123456" + std::string(240, ' ');
   for (const std::string& text :
-       {std::string(""), std::string("more-time"), std::string("more-time code=123456"),
-        std::string("more-time code=123456 minutes=30 user=alice"), std::string("more-time user=alice code=123456 minutes=30"),
-        std::string("more-time code=12345 minutes=30"), std::string("more-time code=1234567 minutes=30"),
-        std::string("more-time code=12345a minutes=30"), std::string("more-time code=123456 minutes=0"),
-        std::string("more-time code=123456 minutes=1441"), std::string("more-time code=123456 minutes=030"),
-        std::string("more-time code=123456 minutes=-5"), std::string("more-time  code=123456 minutes=30"),
-        std::string("more-time code=123456 minutes=30\n\n"), std::string("MORE-TIME code=123456 minutes=30"),
-        std::string("more-time minutes=30 code=123456"), tooLong})
-    EXPECT_FALSE(ParseMoreTimeRequest(text)) << "\"" << text << "\"";
+       {std::string(""), std::string("more-time"), std::string("more-time code=123456 user=alice"),
+        std::string("more-time code=123456 minutes=30 user=alice"), std::string("more-time user=alice code=123456"),
+        std::string("more-time code=12345"), std::string("more-time code=1234567"), std::string("more-time code=12345a"),
+        std::string("more-time code=123456 minutes=0"), std::string("more-time code=123456 minutes=1441"),
+        std::string("more-time code=123456 minutes=030"), std::string("more-time  code=123456"),
+        std::string("more-time code=123456\n\n"), std::string("MORE-TIME code=123456"),
+        std::string("more-time minutes=30 code=123456"), std::string("status now"), tooLong})
+    EXPECT_FALSE(ParseMoreTimeRequest(text) || IsStatusRequest(text)) << "\"" << text << "\"";
 }
 
-TEST(MoreTimeProtocolTest, ReadsTheRequestItWrites) {
-  const MoreTimeRequest request{"012345", 30};
-  EXPECT_EQ(FormatMoreTimeRequest(request), "more-time code=012345 minutes=30\n");
+TEST(MoreTimeProtocolTest, ReadsTheRequestsItWritesAndThoseOfTheEarlierSessionTool) {
+  const MoreTimeRequest request{"012345"};
+  EXPECT_EQ(FormatMoreTimeRequest(request), "more-time code=012345\n");
   EXPECT_EQ(ParseMoreTimeRequest(FormatMoreTimeRequest(request)), request);
-  EXPECT_EQ(ParseMoreTimeRequest("more-time code=999999 minutes=1440\r\n"), (MoreTimeRequest{"999999", 1440}));
+  EXPECT_EQ(ParseMoreTimeRequest("more-time code=999999 minutes=1440\r\n"), (MoreTimeRequest{"999999"}));
+  EXPECT_TRUE(IsStatusRequest(kStatusRequest));
+  EXPECT_TRUE(IsStatusRequest("status"));
 }
 
 TEST(MoreTimeProtocolTest, EveryAnswerReadsBackAndOthersDoNot) {
@@ -35,6 +36,19 @@ TEST(MoreTimeProtocolTest, EveryAnswerReadsBackAndOthersDoNot) {
   EXPECT_EQ(FormatMoreTimeAnswer({AnswerKind::kLockedOut, 0, "21:40"}), "locked 21:40\n");
   for (const char* text : {"", "added", "added x", "locked 25:00", "locked", "wrong 3", "yes", "added 30 more"})
     EXPECT_FALSE(ParseMoreTimeAnswer(text)) << text;
+}
+
+TEST(MoreTimeProtocolTest, TheStatusAnswerReadsBackAndNothingElseDoes) {
+  const ServiceStatus status{"1.0.0", true, true, 30};
+  EXPECT_EQ(FormatStatusAnswer(status), "status version=1.0.0 time=confirmed code=on minutes=30\n");
+  EXPECT_EQ(ParseStatusAnswer(FormatStatusAnswer(status)), status);
+  EXPECT_EQ(ParseStatusAnswer(FormatStatusAnswer({"2.1", false, false, 0})), (ServiceStatus{"2.1", false, false, 0}));
+  for (const char* text : {"status", "status version=1.0.0 time=confirmed code=on", "added 30",
+                           "status version=1.0.0 time=yes code=on minutes=30",
+                           "status version=1.0-beta time=confirmed code=on minutes=30",
+                           "status version=1.0.0 time=confirmed code=on minutes=99999",
+                           "status time=confirmed version=1.0.0 code=on minutes=30"})
+    EXPECT_FALSE(ParseStatusAnswer(text)) << text;
 }
 
 }  // namespace

@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "hwctl/validation.h"
+#include "parentcode/code_guard.h"
+#include "parentcode/code_values.h"
 #include "platform/time_zones.h"
 #include "settings/registry_access.h"
 #include "settings/registry_values.h"
@@ -42,6 +44,10 @@ const ServiceValue kServiceValues[] = {
     {kTimeZoneValue, "text", nullptr, [](const std::string& zone) { return zone.empty() || !ZoneNameProblem(zone); }},
     // hwctl servicelogoff writes 1 (on) or 0 (off).
     {kServiceLogoffValue, "decimal", [](int64_t value) { return value == 0 || value == 1; }, nullptr},
+    // The minutes a parent's code gives: the service takes 1 to 1440 as they are.
+    {kCodeMinutesValue, "decimal",
+     [](int64_t minutes) { return minutes >= 1 && CodeMinutesSetting(static_cast<int32_t>(minutes), std::nullopt) == minutes; },
+     nullptr},
 };
 
 std::string FileText(const std::string& relativePath) {

@@ -25,7 +25,7 @@ class MoreTimeServerTest : public ::testing::Test {
     bool started = true;
     service.ServiceStart(started);
   }
-  std::string Ask() { return fixture.requestServers.Live()->Ask("alice", "more-time code=123456 minutes=30"); }
+  std::string Ask() { return fixture.requestServers.Live()->Ask("alice", "more-time code=123456"); }
 
   ServiceFixture fixture;
   StepRecorder steps;
@@ -44,7 +44,8 @@ TEST_F(MoreTimeServerTest, IsMadeBeforeTheFirstEvaluationAndEndedByAStop) {
   service.ServiceStop(stopped);
   EXPECT_EQ(fixture.requestServers.Live(), nullptr);
   EXPECT_EQ(fixture.requestServers.stopped, 1);
-  EXPECT_EQ(service.MoreTimeRequest("alice", "more-time code=123456 minutes=30"), "unavailable\n")
+  EXPECT_EQ(service.AnswerPipeClient({ClientRequest::Outcome::kRequest, "alice", {}, "more-time code=123456"}),
+            "unavailable\n")
       << "a request that got through before the end finds the service stopped";
 }
 

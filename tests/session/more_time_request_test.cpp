@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "fakes/fake_service_pipe.h"
 #include "fakes/fake_session_desktop.h"
 #include "fakes/manual_clock.h"
 #include "parentcode/code_values.h"
@@ -12,19 +13,6 @@
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
-
-// Records the requests and answers as scripted; no answer stands for a service out of reach.
-class ScriptedMoreTimeClient : public MoreTimeClient {
- public:
-  Reply Ask(const std::string& request) override {
-    requests.push_back(request);
-    if (!answer) return {std::nullopt, "CreateFileA failed with error 2"};
-    return {*answer, {}};
-  }
-  std::optional<std::string> answer = "added 30\n";
-  std::vector<std::string> requests;
-};
 
 // alice's tool on Monday 7 December 2026 at 10:00, 58 of her 60 minutes used.
 class MoreTimeRequestTest : public ::testing::Test {
@@ -34,6 +22,7 @@ class MoreTimeRequestTest : public ::testing::Test {
     Set("DayLimit", "60");
     Set("TimeStamp", "07.12.2026");
     registry.SetIntegerForTesting(UserKeyPath("alice"), "SpentTime", 58);
+    client.answer = "added 30\n";
     tool.SetMoreTimeClient(&client);
   }
   void Set(const std::string& name, const std::string& text) {
@@ -46,31 +35,38 @@ class MoreTimeRequestTest : public ::testing::Test {
   InMemoryRegistry registry;
   ManualClock clock;
   FakeSessionDesktop desktop;
-  ScriptedMoreTimeClient client;
+  ScriptedRequestClient client;
   SessionTool tool{"alice", registry.Opener(), clock, desktop};
 };
 
-TEST_F(MoreTimeRequestTest, OffersTheMinutesLeftOfTodaysMaximumByCode) {
+TEST_F(MoreTimeRequestTest, SaysWhatACodeGivesAsFarAsTodaysMaximumByCodeAllows) {
   const struct {
+    std::optional<int> user, product;
     int maximum;
     int givenToday;
     const char* givenOn;
-    std::vector<int> choices;
+    int minutes;
   } cases[] = {
-      {60, 0, "", {15, 30, 60}},          {60, 30, "07.12.2026", {15, 30}}, {60, 50, "07.12.2026", {10}},
-      {60, 60, "07.12.2026", {}},         {60, 60, "06.12.2026", {15, 30, 60}}, {0, 0, "", {}},
+      {std::nullopt, std::nullopt, 60, 0, "", 30}, {std::nullopt, 45, 60, 0, "", 45},
+      {20, 45, 60, 0, "", 20},                     {std::nullopt, std::nullopt, 60, 50, "07.12.2026", 10},
+      {60, std::nullopt, 60, 60, "07.12.2026", 0}, {60, std::nullopt, 60, 60, "06.12.2026", 60},
+      {30, std::nullopt, 0, 0, "", 0},
   };
   for (const auto& c : cases) {
+    registry.DeleteKeyForTesting(UserKeyPath("alice"));
+    Set("DayLimit", "60");
+    if (c.user) SetNumber(kCodeMinutesValue, *c.user);
+    registry.SetIntegerForTesting(kProductKey, kCodeMinutesValue, c.product.value_or(30));
     SetNumber(kCodeMaxMinutesValue, c.maximum);
-    SetNumber(kCodeMinutesValue, c.givenToday);
+    SetNumber(kCodeGivenValue, c.givenToday);
     Set(kCodeDateValue, c.givenOn);
     desktop.nowMs += 10'000;
     tool.Tick();
-    EXPECT_EQ(tool.MoreTimeChoices(), c.choices) << c.maximum << " a day, " << c.givenToday << " given on " << c.givenOn;
+    EXPECT_EQ(tool.MinutesByCode(), c.minutes) << c.maximum << " a day, " << c.givenToday << " given on " << c.givenOn;
   }
   SessionTool withoutService{"alice", registry.Opener(), clock, desktop};
   withoutService.Tick();
-  EXPECT_THAT(withoutService.MoreTimeChoices(), IsEmpty()) << "no way to the service, nothing offered";
+  EXPECT_EQ(withoutService.MinutesByCode(), 0) << "no way to the service, nothing offered";
 }
 
 TEST_F(MoreTimeRequestTest, TheOneMinuteWarningAndTheCountdownOfferMoreTime) {
@@ -91,16 +87,16 @@ TEST_F(MoreTimeRequestTest, AddedMinutesEndTheCountdownAndAWrongCodeDoesNot) {
   tool.Tick();
   ASSERT_EQ(tool.CurrentState(), SessionTool::State::kCountingDown);
   client.answer = "wrong\n";
-  EXPECT_EQ(tool.AskForMoreTime("123456", 30), "Code not accepted");
+  EXPECT_EQ(tool.AskForMoreTime("123456"), "Code not accepted");
   EXPECT_EQ(tool.CurrentState(), SessionTool::State::kCountingDown);
 
   client.answer = "added 30\n";
   SetNumber("Logoff", 0);  // the service withdraws the request before it answers
   SetNumber("SpentTime", 29);
-  EXPECT_EQ(tool.AskForMoreTime("123456", 30), "30 minutes added");
+  EXPECT_EQ(tool.AskForMoreTime("123456"), "30 minutes added");
   EXPECT_EQ(tool.CurrentState(), SessionTool::State::kWatching);
   EXPECT_FALSE(desktop.noticeShown);
-  EXPECT_EQ(client.requests.back(), "more-time code=123456 minutes=30\n");
+  EXPECT_EQ(client.requests.back(), "more-time code=123456\n");
   desktop.nowMs += 120'000;
   tool.Tick();
   EXPECT_EQ(desktop.logoffRequests, 0);
@@ -120,10 +116,12 @@ TEST_F(MoreTimeRequestTest, SaysEveryAnswerInPlainWords) {
   };
   for (const auto& [answer, text] : cases) {
     client.answer = answer;
-    EXPECT_EQ(tool.AskForMoreTime("654321", 15), text);
+    EXPECT_EQ(tool.AskForMoreTime("654321"), text);
   }
+  client.notTheService = true;
+  EXPECT_EQ(tool.AskForMoreTime("654321"), kNotTheServiceText);
   const size_t sent = client.requests.size();
-  for (const char* code : {"12345", "1234567", "12a456", ""}) EXPECT_EQ(tool.AskForMoreTime(code, 15), kCodeOfSixDigitsText);
+  for (const char* code : {"12345", "1234567", "12a456", ""}) EXPECT_EQ(tool.AskForMoreTime(code), kCodeOfSixDigitsText);
   EXPECT_EQ(client.requests.size(), sent) << "a code that is not six digits is not sent";
 }
 

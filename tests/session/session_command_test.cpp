@@ -31,8 +31,10 @@ TEST(SessionCommandLineTest, TimingSwitchesCanOnlyMakeTheToolStricter) {
   }
 }
 
-TEST(SessionCommandLineTest, TheLogoffLogIsOnlyUsedWhenGiven) {
+TEST(SessionCommandLineTest, TheTestHooksAreOnlyUsedWhenGiven) {
   EXPECT_EQ(ParseSessionCommandLine({"/poll=200"}).logoffLogForTesting, "");
+  EXPECT_EQ(ParseSessionCommandLine({"/poll=200"}).servicesSessionForTesting, 0u);
+  EXPECT_EQ(ParseSessionCommandLine({"/ServiceSessionForTesting=1"}).servicesSessionForTesting, 1u);
   EXPECT_EQ(ParseSessionCommandLine({"/LogoffLogForTesting=C:\\a b\\log=1.txt"}).logoffLogForTesting,
             "C:\\a b\\log=1.txt");
 }

@@ -37,6 +37,14 @@ TEST_F(UserValuesTest, ReadsEveryValueTheServiceJudgesBy) {
   EXPECT_EQ(values->spentTime, 42);
   EXPECT_EQ(values->timeStamp, "07.12.2026");
   EXPECT_EQ(values->logoff, 1);
+  EXPECT_EQ(values->codeMinutes, 30);
+
+  // The record of the version before the computer's step: its CodeMinutes counted minutes given.
+  registry.SetIntegerForTesting(key, "CodeLastStep", 100);
+  registry.SetIntegerForTesting(key, "CodeMinutes", 20);
+  registry.SetIntegerForTesting(kProductKey, "CodeMinutes", 45);
+  EXPECT_EQ(Read("alice")->codeGiven, 20);
+  EXPECT_EQ(Read("alice")->codeMinutes, 45);
 }
 
 TEST_F(UserValuesTest, TheFirstMissingDayEndsTheFilters) {

@@ -49,9 +49,13 @@ TYPED_TEST_P(RegistryAccessSuite, ReadWriteOpenCreatesTheKeyWithItsMissingParent
 
   EXPECT_TRUE(this->backend.Exists(this->Key("Parent")));
   EXPECT_EQ(this->backend.Stored(this->Key("Parent\\Child"), "Logoff"), IntegerValue(1));
-  // Opening an existing key read-write keeps what it holds.
+  // Opening an existing key read-write keeps what it holds; a value deleted (by any case of its
+  // name) is gone, and deleting it again finds it gone.
   ASSERT_TRUE(registry->OpenKey(this->Key("Parent\\Child")));
   EXPECT_EQ(registry->ReadInteger("Logoff"), 1);
+  EXPECT_TRUE(registry->DeleteValue("LOGOFF"));
+  EXPECT_TRUE(registry->DeleteValue("Logoff"));
+  EXPECT_FALSE(this->backend.Stored(this->Key("Parent\\Child"), "Logoff").has_value());
 }
 
 TYPED_TEST_P(RegistryAccessSuite, ExistenceTestAndReadOnlyOpenNeverCreate) {
@@ -215,6 +219,7 @@ TYPED_TEST_P(RegistryAccessSuite, WritesThroughAReadOnlyOpenAreRefused) {
   EXPECT_NE(message.find(this->Key("User")), std::string::npos) << message;
   EXPECT_NE(message.find("Logoff"), std::string::npos) << message;
   EXPECT_NE(this->ErrorOf([&] { registry->WriteString("TimeStamp", "x"); }), "(no RegistryError)");
+  EXPECT_FALSE(registry->DeleteValue("Logoff"));
   EXPECT_EQ(this->backend.Stored(this->Key("User"), "Logoff"), IntegerValue(1));
   EXPECT_FALSE(this->backend.Stored(this->Key("User"), "TimeStamp").has_value());
 }
@@ -232,6 +237,7 @@ TYPED_TEST_P(RegistryAccessSuite, WithNoKeyOpenNothingIsReadAndWritesAreRefused)
   EXPECT_EQ(registry->ReadString("Name"), "");
   EXPECT_NE(this->ErrorOf([&] { registry->ReadInteger("Name"); }), "(no RegistryError)");
   EXPECT_NE(this->ErrorOf([&] { registry->WriteInteger("Name", 1); }), "(no RegistryError)");
+  EXPECT_FALSE(registry->DeleteValue("Name"));
   EXPECT_EQ(this->backend.Stored(this->Key("User"), "Name"), StringValue("a"));
 }
 

@@ -1,25 +1,36 @@
-// A console client of the service's pipe for the Wine tests, asking as the account it runs as:
-//   more_time_client code BASE32 [OFFSET]   prints the code of the secret for this moment (or of the
-//                                           step OFFSET steps later)
-//   more_time_client ask BASE32 MINUTES [OFFSET]  asks for the minutes with that code (or the code of
-//                                           the step OFFSET steps later); prints the answer
-//   more_time_client wrong BASE32 MINUTES   asks with a code of no step near this moment
-//   more_time_client raw TEXT               sends the text as it is; prints the answer
-//   more_time_client silent SECONDS         connects, sends nothing; prints "dropped" when the
-//                                           service ends the connection within the seconds
+// A console client of the service's pipe for the Wine tests, asking as the account it runs as. It
+// trusts the pipe only when the service Hourwarden serves it, in this program's own session (Wine
+// runs every program in one session).
+//   more_time_client code BASE32 [OFFSET]  prints the code of the secret for this moment (or of the
+//                                          step OFFSET steps later)
+//   more_time_client ask BASE32 [OFFSET]   asks with that code; prints the answer
+//   more_time_client wrong BASE32          asks with a code of no step near this moment
+//   more_time_client raw TEXT              sends the text as it is; prints the answer
+//   more_time_client status COUNT          asks "status" COUNT times; prints the last answer and
+//                                          "longest N ms", the longest wait for an answer
+//   more_time_client silent SECONDS        connects, sends nothing; prints "dropped" when the
+//                                          service ends the connection within the seconds
+//   more_time_client squat SECONDS         keeps taking the pipe and saying nothing for the seconds
+//   more_time_client flood SECONDS         sends requests of 1000 bytes for the seconds; prints
+//                                          "sent N"
+//   more_time_client serve SECONDS         makes the pipe itself, as a program of a session could
+//                                          while the service restarts; prints each request it gets
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
 #include "parentcode/base32.h"
 #include "parentcode/more_time_protocol.h"
 #include "parentcode/one_time_code.h"
-#include "platform/hmac_sha1_win.h"
 #include "platform/clock_win.h"
 #include "platform/date_time.h"
-#include "session/more_time_client_win.h"
+#include "platform/hmac_sha1_win.h"
+#include "platform/installed_service_win.h"
+#include "platform/pipe_client_win.h"
+#include "platform/pipe_io_win.h"
 
 namespace {
 
@@ -33,14 +44,78 @@ std::string CodeAt(const std::string& secret, int64_t step) {
   return *code.code;
 }
 
+RequestClient::Reply Send(const std::string& request) {
+  DWORD session = 0;
+  ProcessIdToSessionId(GetCurrentProcessId(), &session);
+  WindowsInstalledServiceSource services;
+  return PipeRequestClient(kMoreTimePipeName, kServiceName, services, session).Ask(request);
+}
+
 int Ask(const std::string& request) {
-  PipeMoreTimeClient client(kMoreTimePipeName);
-  const MoreTimeClient::Reply reply = client.Ask(request);
+  const RequestClient::Reply reply = Send(request);
   if (!reply.answer) {
-    std::printf("unreachable: %s\n", reply.failure.c_str());
+    std::printf("%s: %s\n", reply.notTheService ? "untrusted" : "unreachable", reply.failure.c_str());
     return 1;
   }
   std::fputs(reply.answer->c_str(), stdout);
+  return 0;
+}
+
+ULONGLONG EndAfter(const char* seconds) { return GetTickCount64() + 1000ull * std::stoi(seconds); }
+
+HANDLE Connect() {
+  return CreateFileA(kMoreTimePipeName, GENERIC_READ | FILE_WRITE_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+// Holds a connection without a word until the service drops it, then takes the pipe again.
+int Squat(ULONGLONG end) {
+  while (GetTickCount64() < end) {
+    HANDLE pipe = Connect();
+    DWORD available = 0;
+    while (pipe != INVALID_HANDLE_VALUE && GetTickCount64() < end &&
+           PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr))
+      Sleep(50);
+    if (pipe != INVALID_HANDLE_VALUE) CloseHandle(pipe);
+    else Sleep(20);
+  }
+  return 0;
+}
+
+int Flood(ULONGLONG end) {
+  const std::string request(1000, 'x');
+  int sent = 0;
+  while (GetTickCount64() < end) {
+    HANDLE pipe = Connect();
+    if (pipe == INVALID_HANDLE_VALUE) {
+      WaitNamedPipeA(kMoreTimePipeName, 100);
+      continue;
+    }
+    DWORD written = 0;
+    if (WriteFile(pipe, request.data(), static_cast<DWORD>(request.size()), &written, nullptr)) ++sent;
+    CloseHandle(pipe);
+  }
+  std::printf("sent %d\n", sent);
+  return 0;
+}
+
+int Serve(ULONGLONG end) {
+  HANDLE pipe = CreateNamedPipeA(kMoreTimePipeName, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                 PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE, 1, 512, 512, 0, nullptr);
+  if (pipe == INVALID_HANDLE_VALUE) return 1;
+  std::printf("serving\n");
+  std::fflush(stdout);
+  while (GetTickCount64() < end) {
+    if (ConnectPipe(pipe, static_cast<DWORD>(end - GetTickCount64()), nullptr).outcome != PipeIo::Outcome::kDone) break;
+    char request[512];
+    const PipeIo read = ReadPipe(pipe, request, sizeof request, 2000, nullptr);
+    if (read.outcome == PipeIo::Outcome::kDone) {
+      std::printf("got: %s\n", std::string(request, read.bytes).c_str());
+      std::fflush(stdout);
+      WritePipe(pipe, "added 60\n", 2000, nullptr);
+    }
+    DisconnectNamedPipe(pipe);
+  }
+  CloseHandle(pipe);
   return 0;
 }
 
@@ -49,10 +124,26 @@ int Ask(const std::string& request) {
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "raw" && argc == 3) return Ask(argv[2]);
+  if (command == "squat" && argc == 3) return Squat(EndAfter(argv[2]));
+  if (command == "flood" && argc == 3) return Flood(EndAfter(argv[2]));
+  if (command == "serve" && argc == 3) return Serve(EndAfter(argv[2]));
+  if (command == "status" && argc == 3) {
+    long long longest = 0;
+    RequestClient::Reply reply;
+    for (int i = 0; i < std::stoi(argv[2]); ++i) {
+      const auto start = std::chrono::steady_clock::now();
+      reply = Send(kStatusRequest);
+      const auto took = std::chrono::steady_clock::now() - start;
+      longest = std::max<long long>(longest, std::chrono::duration_cast<std::chrono::milliseconds>(took).count());
+      if (!reply.answer) break;
+    }
+    std::printf("%slongest %lld ms\n", reply.answer ? reply.answer->c_str() : (reply.failure + "\n").c_str(), longest);
+    return reply.answer ? 0 : 1;
+  }
   if (command == "silent" && argc == 3) {
-    HANDLE pipe = CreateFileA(kMoreTimePipeName, GENERIC_READ | FILE_WRITE_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE pipe = Connect();
     if (pipe == INVALID_HANDLE_VALUE) return 1;
-    const ULONGLONG end = GetTickCount64() + 1000ull * std::stoi(argv[2]);
+    const ULONGLONG end = EndAfter(argv[2]);
     DWORD available = 0;
     // The service's end goes away: PeekNamedPipe then fails with a broken pipe.
     while (GetTickCount64() < end && PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) Sleep(100);
@@ -62,19 +153,18 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc < 3) {
-    std::fprintf(stderr, "usage: more_time_client code|ask|wrong BASE32 [MINUTES] | raw TEXT | silent SECONDS\n");
+    std::fprintf(stderr, "usage: more_time_client code|ask|wrong BASE32 [OFFSET] | raw TEXT | status COUNT | "
+                         "silent|squat|flood|serve SECONDS\n");
     return 2;
   }
   const std::optional<std::string> secret = DecodeBase32(argv[2]);
   if (!secret) return 2;
-  const int64_t step = CodeStep(UnixSeconds(WindowsClock().UtcNow()));
+  const int64_t step = CodeStep(UnixSeconds(WindowsClock().UtcNow())) + (argc == 4 ? std::stoi(argv[3]) : 0);
   if (command == "code") {
-    std::printf("%s\n", CodeAt(*secret, step + (argc == 4 ? std::stoi(argv[3]) : 0)).c_str());
+    std::printf("%s\n", CodeAt(*secret, step).c_str());
     return 0;
   }
-  if (argc != 4 && argc != 5) return 2;
-  const int minutes = std::stoi(argv[3]);
-  std::string code = CodeAt(*secret, step + (argc == 5 ? std::stoi(argv[4]) : 0));
+  std::string code = CodeAt(*secret, step);
   if (command == "wrong") {
     // A code that none of the steps near now has.
     for (int candidate = 0;; ++candidate) {
@@ -89,5 +179,5 @@ int main(int argc, char** argv) {
   } else if (command != "ask") {
     return 2;
   }
-  return Ask(FormatMoreTimeRequest({code, minutes}));
+  return Ask(FormatMoreTimeRequest({code}));
 }

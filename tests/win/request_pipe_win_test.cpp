@@ -7,9 +7,9 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/pipe_client_win.h"
 #include "platform/random_source_win.h"
 #include "service/request_pipe_win.h"
-#include "session/more_time_client_win.h"
 
 namespace {
 
@@ -24,62 +24,103 @@ std::string ThisAccount() {
   return GetUserNameA(name, &size) ? name : "";
 }
 
+DWORD ThisSession() {
+  DWORD session = 0;
+  ProcessIdToSessionId(GetCurrentProcessId(), &session);
+  return session;
+}
+
+// The service as this test process, running as LocalSystem: the pipe's server is the service.
+class ThisProcessAsService : public InstalledServiceSource {
+ public:
+  InstalledService Read(const std::string&) const override {
+    InstalledService service;
+    service.presence = InstalledService::Presence::kInstalled;
+    service.account = "LocalSystem";
+    service.state = kRunningServiceState;
+    service.processId = processId;
+    return service;
+  }
+  uint32_t processId = GetCurrentProcessId();
+};
+
 // A pipe server on a test name with short waits, recording what reaches the service's side.
 class RequestPipeTest : public ::testing::Test {
  protected:
-  std::unique_ptr<RequestPipeServer> Serve(const char* name = kPipe) {
+  std::unique_ptr<RequestPipeServer> Serve() {
     return std::make_unique<RequestPipeServer>(
-        name,
-        [this](const std::string& account, const std::string& request) {
+        kPipe,
+        [this](const ClientRequest& request) {
           std::lock_guard lock(mutex);
-          requests.push_back(account + "|" + request);
-          return std::string("added 30\n");
+          seen.push_back(std::to_string(static_cast<int>(request.outcome)) + "|" + request.account + "|" + request.text);
+          return std::string(request.outcome == ClientRequest::Outcome::kRequest ? "added 30\n" : "refused\n");
         },
         [this](const std::string& failure) {
           std::lock_guard lock(mutex);
           failures.push_back(failure);
         },
-        RequestPipeTimings{300, 2000, 60000});
+        RequestPipeTimings{400, 2000, 60000});
   }
-  std::vector<std::string> Failures() {
+  std::vector<std::string> Seen() {
     std::lock_guard lock(mutex);
-    return failures;
+    return seen;
+  }
+  RequestClient::Reply Ask(const std::string& request) {
+    return PipeRequestClient(kPipe, "Hourwarden", services, ThisSession()).Ask(request);
+  }
+  // A client that connects and says nothing until it is closed.
+  static HANDLE Squat() {
+    return CreateFileA(kPipe, GENERIC_READ | FILE_WRITE_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   }
 
+  ThisProcessAsService services;
   std::mutex mutex;
-  std::vector<std::string> requests;
+  std::vector<std::string> seen;
   std::vector<std::string> failures;
 };
 
 TEST_F(RequestPipeTest, AnswersEachRequestWithTheAccountOfTheClientsToken) {
   const auto server = Serve();
-  PipeMoreTimeClient client(kPipe);
   for (int i = 0; i < 2; ++i) {
-    const MoreTimeClient::Reply reply = client.Ask("more-time code=123456 minutes=30\n");
+    const RequestClient::Reply reply = Ask("more-time code=123456\n");
     EXPECT_EQ(reply.answer, "added 30\n") << reply.failure;
   }
-  EXPECT_EQ(requests, std::vector<std::string>(2, ThisAccount() + "|more-time code=123456 minutes=30\n"));
+  EXPECT_EQ(Seen(), std::vector<std::string>(2, "0|" + ThisAccount() + "|more-time code=123456\n"));
 }
 
-TEST_F(RequestPipeTest, NeverServesAPipeAnotherProgramMadeFirst) {
+TEST_F(RequestPipeTest, NeverServesAPipeAnotherProgramMadeFirstNorSendsToOne) {
   const auto first = Serve();
   const auto second = Serve();
-  EXPECT_THAT(Failures(), Contains(HasSubstr("CreateNamedPipeA failed with error")));
-  EXPECT_EQ(PipeMoreTimeClient(kPipe).Ask("more-time code=123456 minutes=30").answer, "added 30\n");
+  EXPECT_THAT(failures, Contains(HasSubstr("CreateNamedPipeA failed with error")));
+  EXPECT_EQ(Ask("status").answer, "added 30\n");
+  services.processId = GetCurrentProcessId() + 4;  // the service runs elsewhere: this process squats
+  const RequestClient::Reply reply = Ask("more-time code=123456");
+  EXPECT_TRUE(reply.notTheService);
+  EXPECT_THAT(reply.failure, HasSubstr("not by the service"));
+  EXPECT_EQ(Seen().size(), 1u) << "the code never reached the squatting server";
 }
 
-TEST_F(RequestPipeTest, DropsASilentClientAndRefusesALongRequestUnanswered) {
+TEST_F(RequestPipeTest, SilentClientsOnEveryOtherInstanceKeepNobodyOut) {
   const auto server = Serve();
-  HANDLE silent = CreateFileA(kPipe, GENERIC_READ | FILE_WRITE_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(silent, INVALID_HANDLE_VALUE);
-  std::this_thread::sleep_for(std::chrono::milliseconds(800));
-  EXPECT_THAT(Failures(), Contains(HasSubstr("sent nothing within 0 s and was dropped")));
-  CloseHandle(silent);
+  std::vector<HANDLE> squatters;
+  for (DWORD i = 0; i + 1 < kRequestPipeInstances; ++i) squatters.push_back(Squat());
+  for (HANDLE squatter : squatters) ASSERT_NE(squatter, INVALID_HANDLE_VALUE);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Ask("status").answer, "added 30\n");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  EXPECT_THAT(Seen(), Contains("2||")) << "the silent ones are dropped and told to the handler";
+  for (HANDLE squatter : squatters) CloseHandle(squatter);
+}
 
-  EXPECT_EQ(PipeMoreTimeClient(kPipe).Ask(std::string(300, 'x')).answer, "refused\n");
-  EXPECT_THAT(Failures(), Contains(HasSubstr("A request of more than 256 bytes")));
-  EXPECT_TRUE(requests.empty());
-  EXPECT_EQ(PipeMoreTimeClient(kPipe).Ask("more-time code=123456 minutes=30").answer, "added 30\n");
+TEST_F(RequestPipeTest, ALongRequestIsReadToItsEndAndRefusedEveryTime) {
+  const auto server = Serve();
+  for (const size_t length : {258u, 300u, 5000u, 20000u}) {
+    const RequestClient::Reply reply = Ask(std::string(length, 'x'));
+    EXPECT_EQ(reply.answer, "refused\n") << length << " bytes: " << reply.failure;
+  }
+  EXPECT_THAT(Seen(), Contains("1||"));
+  EXPECT_EQ(Ask("status").answer, "added 30\n");
 }
 
 TEST_F(RequestPipeTest, StopsAndJoinsWhileWaitingForAClient) {
@@ -87,7 +128,7 @@ TEST_F(RequestPipeTest, StopsAndJoinsWhileWaitingForAClient) {
   const auto start = std::chrono::steady_clock::now();
   server.reset();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-  const MoreTimeClient::Reply reply = PipeMoreTimeClient(kPipe).Ask("more-time code=123456 minutes=30");
+  const RequestClient::Reply reply = Ask("status");
   EXPECT_FALSE(reply.answer);
   EXPECT_THAT(reply.failure, HasSubstr("CreateFileA failed with error 2"));
 }

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/installed_service.h"
+
+// Whether the program serving a pipe is the service. Any program of a user's session can make a
+// pipe of the service's name while the service does not hold it (during a restart, say); a client
+// that sends something it must not show anyone else (a parent's code) first makes sure.
+
+// The session of the services.
+inline constexpr uint32_t kServicesSession = 0;
+
+// What a client learnt of the program serving the pipe it opened.
+struct PipeServerFacts {
+  std::optional<uint32_t> serverProcessId;  // nothing: it could not be learnt (failure says why)
+  std::optional<uint32_t> serverSession;    // nothing: it could not be learnt
+  std::string failure;
+  InstalledService service;  // the service as the service control manager has it
+};
+
+// Why the pipe's server is not the service, in words for the user; nothing when it is: the
+// process the service control manager runs the service in, as LocalSystem, in the services'
+// session (0; a test under Wine, where every program shares one session, names that one). The
+// process is what counts: only an administrator can make the service control manager run a
+// program as the service, and a session that cannot be learnt leaves it to the process.
+std::optional<std::string> WhyNotTheService(const PipeServerFacts& facts, uint32_t servicesSession);
