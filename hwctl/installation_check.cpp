@@ -8,10 +8,10 @@ namespace {
 
 constexpr char kNotHeldBack[] = "no restricted account is held back";
 
-void CheckSafeModeEntry(InstallationFindings& findings, RegistryAccess& registry, const char* path,
+void CheckSafeModeEntry(InstallationFindings& findings, RegistryAccess& registry, const char* list,
                         const char* name, const char* mode) {
   std::string value;
-  if (registry.OpenKeyReadOnly(path)) {
+  if (registry.OpenKeyReadOnly(SafeModeEntryKey(list, kServiceName))) {
     try {
       value = registry.ReadString("");
     } catch (const RegistryError&) {
@@ -102,8 +102,8 @@ InstallationFindings CheckInstallation(const InstalledService& service, Registry
       break;
   }
   CheckConfiguration(findings, service);
-  CheckSafeModeEntry(findings, registry, kSafeModeMinimalKey, "SafeBoot\\Minimal", "Safe Mode");
-  CheckSafeModeEntry(findings, registry, kSafeModeNetworkKey, "SafeBoot\\Network", "Safe Mode with Networking");
+  CheckSafeModeEntry(findings, registry, kSafeModeMinimalList, "SafeBoot\\Minimal", "Safe Mode");
+  CheckSafeModeEntry(findings, registry, kSafeModeNetworkList, "SafeBoot\\Network", "Safe Mode with Networking");
   if (service.state != kRunningServiceState) {
     findings.problems.push_back(
         {kServiceWhere, "State", "not running, so " + std::string(kNotHeldBack) + " (net start Hourwarden)"});

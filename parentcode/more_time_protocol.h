@@ -4,14 +4,14 @@
 #include <string>
 #include <string_view>
 
+#include "core/installation.h"
+
 // The requests a program of a user's session (or hwctl) sends the service, and the service's
 // answers: a line of text each, one request per connection. A request names no account: the
 // service takes the account from the connection itself.
 
-// The service's pipe, reachable only from this computer, and the name of the service that serves
-// it in the service control manager.
+// The service's pipe, reachable only from this computer; the service of kServiceName serves it.
 inline constexpr char kMoreTimePipeName[] = "\\\\.\\pipe\\Hourwarden";
-inline constexpr char kServiceName[] = "Hourwarden";
 // Longer requests are refused unread.
 inline constexpr size_t kMaxRequestBytes = 256;
 // A client that sends nothing for this long after it connected is dropped, and so is one that

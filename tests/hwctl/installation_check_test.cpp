@@ -15,7 +15,8 @@ using ::testing::HasSubstr;
 // A PC with the service installed as it should be, running, listed for Safe Mode and answering.
 struct ServicePc : HwctlFixture {
   ServicePc() {
-    for (const char* key : {kSafeModeMinimalKey, kSafeModeNetworkKey}) registry.SetStringForTesting(key, "", "Service");
+    for (const char* list : {kSafeModeMinimalList, kSafeModeNetworkList})
+      registry.SetStringForTesting(SafeModeEntryKey(list, kServiceName), "", "Service");
     client.answer = "status version=" + std::string(kHourwardenVersion) + " time=confirmed code=off minutes=0\n";
   }
   InstallationFindings Check() {
@@ -67,7 +68,7 @@ TEST_F(InstallationCheckTest, NamesWhatIsNotAsItShouldBe) {
          t.services.service.failureActionsFlagFailure = "QueryServiceConfig2A failed with error 124";
        },
        "FailureActionsFlag: could not be read (QueryServiceConfig2A failed with error 124)"},
-      {"no Safe Mode entry", [](auto& t) { t.registry.DeleteKeyForTesting(kSafeModeMinimalKey); },
+      {"no Safe Mode entry", [](auto& t) { t.registry.DeleteKeyForTesting(SafeModeEntryKey(kSafeModeMinimalList, kServiceName)); },
        "SafeBoot\\Minimal: no entry whose default value is \"Service\": the service does not start in Safe Mode"},
       {"stopped", [](auto& t) { t.services.service.state = 1; }, "State: not running, so no restricted account"},
       {"silent", [](auto& t) { t.client.answer.reset(); }, "Pipe: no status on \\\\.\\pipe\\Hourwarden (CreateFileA failed"},
