@@ -79,6 +79,10 @@ std::vector<Problem> FindUserProblems(const StoredUser& user) {
                         "\"" + user.timeStamp.text + "\" is not a date dd.mm.yyyy: the minutes are counted from 0 again"});
   AddTypeProblem(problems, user.name, "Logoff", user.logoff.typeError,
                  "the service takes it as no logoff request");
+  AddTypeProblem(problems, user.name, kSpentDaysValue, user.spentDays.typeError,
+                 "the service takes it as missing: only the count of TimeStamp's date is kept");
+  for (const std::string& problem : LedgerProblems(user))
+    problems.push_back({user.name, kSpentDaysValue, problem + ": the service takes it as missing"});
   return problems;
 }
 

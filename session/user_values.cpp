@@ -2,47 +2,15 @@
 
 #include "parentcode/code_values.h"
 #include "settings/settings_loader.h"
-#include "settings/stored_formats.h"
+#include "settings/value_reads.h"
 
-namespace {
-
-// A value of the wrong type counts as missing here, so that it cannot hide the other values (the
-// logoff request above all).
-std::optional<std::string> ReadStringIfPresent(RegistryAccess& registry, const std::string& name) {
-  try {
-    if (registry.ValueExists(name)) return registry.ReadString(name);
-  } catch (const RegistryError&) {
-  }
-  return std::nullopt;
-}
-
-std::optional<int32_t> ReadIntegerIfPresent(RegistryAccess& registry, const std::string& name) {
-  try {
-    if (registry.ValueExists(name)) return registry.ReadInteger(name);
-  } catch (const RegistryError&) {
-  }
-  return std::nullopt;
-}
-
-}  // namespace
-
-std::optional<StoredUserValues> ReadStoredUserValues(RegistryAccess& registry, const std::string& userName) {
+std::optional<SessionUserValues> ReadSessionUserValues(RegistryAccess& registry, const std::string& userName) {
   if (!registry.OpenKeyReadOnly(UserKeyPath(userName))) return std::nullopt;
-  StoredUserValues values;
-  // The service's gap rule: the first missing filter ends the week's list.
-  for (int day = 0;; ++day) {
-    std::optional<std::string> filter = ReadStringIfPresent(registry, DayValueName(day));
-    if (!filter) break;
-    values.dayFilters.Add(std::move(*filter));
-  }
-  while (values.dayFilters.Count() < kDaysInWeek) values.dayFilters.Add("");
-  values.dayLimit = ReadStringIfPresent(registry, "DayLimit");
-  values.spentTime = ReadIntegerIfPresent(registry, "SpentTime");
-  values.timeStamp = ReadStringIfPresent(registry, "TimeStamp");
-  values.logoff = ReadIntegerIfPresent(registry, "Logoff").value_or(0);
-  values.codeMaxMinutes = ReadIntegerIfPresent(registry, kCodeMaxMinutesValue).value_or(kDefaultCodeMaxMinutes);
-  values.codeMinutes = ReadIntegerIfPresent(registry, kCodeMinutesValue).value_or(0);
-  values.codeDate = ReadStringIfPresent(registry, kCodeDateValue).value_or("");
+  SessionUserValues values;
+  values.user = ReadUserValues(registry);
+  values.codeMaxMinutes = FindNumber(registry, kCodeMaxMinutesValue).Usable().value_or(kDefaultCodeMaxMinutes);
+  values.codeMinutes = FindNumber(registry, kCodeMinutesValue).Usable().value_or(0);
+  values.codeDate = FindText(registry, kCodeDateValue).Usable().value_or("");
   registry.CloseKey();
   return values;
 }
