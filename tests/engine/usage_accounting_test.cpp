@@ -68,11 +68,15 @@ TEST_F(AccountingTest, EachRecordIsCountedAndDatedByItsOwnState) {
        {"Next day - reseting spent times", "spent time=0 date=07.12.2026"}},
       {"date without leading zero", true, StringList{"5", "7.12.2026"}, {"0", "07.12.2026"}, 2,
        {"Next day - reseting spent times", "spent time=0 date=07.12.2026"}},
-      // A count written while the clock was ahead keeps its minutes: going back gives no new day.
-      {"dated tomorrow", true, StringList{"5", "08.12.2026"}, {"6", "07.12.2026"}, 2,
-       {"Spent time of alice is dated 08.12.2026, after today; it is kept for today", "spent time=6 date=07.12.2026"}},
-      {"dated a year ahead", false, StringList{"61", "07.12.2027"}, {"61", "07.12.2026"}, 1,
-       {"Spent time of alice is dated 07.12.2027, after today; it is kept for today", "spent time=61 date=07.12.2026"}},
+      // A count of a later date (the clock went back before it) goes on: going back gives no new day.
+      {"dated tomorrow", true, StringList{"5", "08.12.2026"}, {"6", "08.12.2026"}, 1,
+       {"The clock went back to 07.12.2026, before 08.12.2026 counted for alice: its minutes are counted on "
+        "08.12.2026 (5 so far)",
+        "spent time=6 date=08.12.2026"}},
+      {"dated a year ahead", false, StringList{"61", "07.12.2027"}, {"61", "07.12.2027"}, 0,
+       {"The clock went back to 07.12.2026, before 07.12.2027 counted for alice: its minutes are counted on "
+        "07.12.2027 (61 so far)",
+        "spent time=61 date=07.12.2027"}},
       {"dated on a day that does not exist", false, StringList{"5", "31.02.2027"}, {"0", "07.12.2026"}, 1,
        {"Next day - reseting spent times", "spent time=0 date=07.12.2026"}},
       {"count at the 32-bit limit", true, StringList{"2147483647", "07.12.2026"}, {"2147483647", "07.12.2026"}, 1,
@@ -89,6 +93,7 @@ TEST_F(AccountingTest, EachRecordIsCountedAndDatedByItsOwnState) {
     SCOPED_TRACE(c.name);
     service.RestrictedUsers = StringList{"alice"};
     service.SpentTimes.clear();
+    service.SpentDays.clear();
     if (c.record) service.SpentTimes.emplace_back(*c.record);
     service.LoggedOnUsers = c.loggedOn ? StringList{"ALICE"} : StringList{"bob"};
     service.DebugLines.Clear();
@@ -161,6 +166,84 @@ TEST_F(AccountingTest, AReloadRequestReplacesTheTablesAndCountsNoMinute) {
   EXPECT_EQ(registry.ValueForTesting(User("carol"), "Logoff"), IntegerValue(1));
   EXPECT_THAT(Logged(), Not(Contains("Updating spent time for user: alice")));
   EXPECT_THAT(Logged(), Not(Contains("Updating spent time for user: carol")));
+}
+
+// A child's trips with the clock or the zone, minute by minute: each step takes the cycle to a
+// date and counts the minutes alice is logged on; the record after it is what the service keeps.
+// Each date's allowance is spent once, whatever the order the dates come in.
+TEST_F(AccountingTest, ATripToAnotherDateAndBackFindsEachDatesCountAgain) {
+  struct Step {
+    DateTimeParts at;
+    int minutes;
+    StringList record;
+  };
+  // The 62 days up to 7 December counted but 1 December: the computer was off that day.
+  std::vector<std::string> full;
+  for (int32_t date = *LedgerDate("07.10.2026"); date < *LedgerDate("07.12.2026"); ++date)
+    if (LedgerDateText(date) != "01.12.2026") full.push_back(LedgerDateText(date) + "=10");
+  const struct {
+    const char* what;
+    std::vector<std::string> ledger;
+    std::vector<Step> steps;
+    std::string firstLine;  // of the ledger at the end
+    size_t lines;
+  } cases[] = {
+      {"to tomorrow and back, then tomorrow comes",
+       {},
+       {{{2026, 12, 8, 0, 30}, 2, {"1", "08.12.2026"}},  // a new day: its first minute is not counted
+        {{2026, 12, 7, 22, 30}, 1, {"62", "07.12.2026"}},
+        {{2026, 12, 8, 9, 0}, 1, {"2", "08.12.2026"}}},
+       "07.12.2026=62",
+       2},
+      {"to yesterday and back",
+       {},
+       {{{2026, 12, 6, 22, 0}, 1, {"62", "07.12.2026"}}, {{2026, 12, 7, 10, 0}, 1, {"63", "07.12.2026"}}},
+       "07.12.2026=63",
+       1},
+      {"to a day counted before and back",
+       {"06.12.2026=20"},
+       {{{2026, 12, 6, 22, 0}, 1, {"21", "06.12.2026"}}, {{2026, 12, 7, 10, 0}, 1, {"62", "07.12.2026"}}},
+       "06.12.2026=21",
+       2},
+      {"to a date missing from a full ledger", full, {{{2026, 12, 1, 10, 0}, 1, {"62", "07.12.2026"}}},
+       "07.10.2026=10", 61},
+      {"a new day after a full ledger drops its oldest date", full, {{{2026, 12, 8, 10, 0}, 1, {"0", "08.12.2026"}}},
+       "08.10.2026=10", 61},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    service.RestrictedUsers = StringList{"alice"};
+    service.SpentTimes = {StringList{"61", "07.12.2026"}};
+    service.SpentDays = {ParseLedger(c.ledger).ledger};
+    service.LoggedOnUsers = StringList{"alice"};
+    for (const Step& step : c.steps) {
+      SetCycle(step.at);
+      for (int minute = 0; minute < step.minutes; ++minute) UpdateSpentTimes(service);
+      EXPECT_EQ(*TableEntry(service.SpentTimes, 0), step.record) << LedgerDateText(*LedgerDate(step.record[1]));
+    }
+    const std::vector<std::string> lines = LedgerLines(service.SpentDays[0]);
+    EXPECT_EQ(lines.front(), c.firstLine);
+    EXPECT_EQ(lines.size(), c.lines);
+  }
+}
+
+// The debug log says once per change that the clock went back, and again after it came forward.
+TEST_F(AccountingTest, AClockGoneBackIsSaidOncePerChange) {
+  Restrict("alice", "", "60", {"61", "07.12.2026"});
+  const auto wentBack = [&] {
+    int lines = 0;
+    for (const std::string& line : Logged()) lines += line.rfind("The clock went back to ", 0) == 0 ? 1 : 0;
+    return lines;
+  };
+  const DateTimeParts steps[] = {{2026, 12, 6, 22, 0}, {2026, 12, 6, 22, 1}, {2026, 12, 5, 22, 0},
+                                 {2026, 12, 7, 9, 0},  {2026, 12, 6, 22, 0}, {2026, 12, 6, 22, 1}};
+  for (const DateTimeParts& at : steps) {
+    SetCycle(at);
+    UpdateSpentTimes(service);
+  }
+  EXPECT_EQ(wentBack(), 3);
+  EXPECT_THAT(Logged(), Contains("The clock went back to 05.12.2026, before 07.12.2026 counted for alice: its minutes "
+                                 "are counted on 07.12.2026 (61 so far)"));
 }
 
 }  // namespace

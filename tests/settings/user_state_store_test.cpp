@@ -106,6 +106,51 @@ TEST_F(StoreTest, AValueOfTheWrongTypeIsTakenAsAbsentForItsUserOnly) {
                                  ": holds REG_SZ where REG_DWORD was expected; taken as absent"));
 }
 
+// The ledger comes with the current count on its date; a ledger of the wrong type or a bad line is
+// reported and taken as absent, and the count of TimeStamp's date still comes from SpentTime.
+TEST_F(StoreTest, TheLedgerIsReadWithTheCurrentCountAndItsFaultsAreTakenAsAbsent) {
+  const std::string wrongType = "ERROR: Registry value \"SpentDays\" of key " + User("alice") +
+                                ": holds REG_SZ where REG_MULTI_SZ was expected; taken as absent";
+  const struct {
+    const char* name;
+    std::optional<RegistryValue> stored;
+    std::vector<std::string> ledger;
+    Lines errors;
+  } cases[] = {
+      {"lines", MultiStringValue("", "", {"06.12.2026=20", "08.12.2026=3"}), {"06.12.2026=20", "08.12.2026=42"}, {}},
+      {"a bad line", MultiStringValue("", "", {"06.12.2026=20", "yesterday=5"}), {"06.12.2026=20", "08.12.2026=42"},
+       {"ERROR: The line \"yesterday=5\" of SpentDays of alice is no date=minutes of its own; taken as absent"}},
+      {"of the wrong type", StringValue("06.12.2026=20"), {"08.12.2026=42"}, {wrongType}},
+      {"absent, as before the ledger", std::nullopt, {"08.12.2026=42"}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    service.RestrictedUsers = StringList{"alice"};
+    registry.SetIntegerForTesting(User("alice"), "SpentTime", 42);
+    registry.SetStringForTesting(User("alice"), "TimeStamp", "08.12.2026");
+    if (c.stored) registry.SetValueForTesting(User("alice"), "SpentDays", *c.stored);
+    service.DebugLines.Clear();
+    ReadSpentTimes(service);
+    EXPECT_EQ(*TableEntry(service.SpentTimes, 0), (StringList{"42", "08.12.2026"}));
+    ASSERT_EQ(service.SpentDays.size(), 1u);
+    EXPECT_EQ(LedgerLines(service.SpentDays[0]), c.ledger);
+    for (const std::string& error : c.errors) EXPECT_THAT(Logged(), Contains(error));
+    registry.DeleteKeyForTesting(User("alice"));
+  }
+}
+
+TEST_F(StoreTest, TheLedgerIsWrittenWithTheCountOnItsDateAndPruned) {
+  Restrict({"alice"});
+  service.SpentTimes.emplace_back(StringList{"42", "08.12.2026"});
+  service.SpentDays.push_back(ParseLedger({"01.10.2026=5", "07.12.2026=61", "08.12.2026=1"}).ledger);
+  WriteSpentTimes(service);
+  EXPECT_EQ(registry.ValueForTesting(User("alice"), "SpentDays"),
+            MultiStringValue("", "", {"07.12.2026=61", "08.12.2026=42"}));
+  ReadSpentTimes(service);
+  EXPECT_EQ(LedgerLines(service.SpentDays[0]), (std::vector<std::string>{"07.12.2026=61", "08.12.2026=42"}));
+  EXPECT_EQ(*TableEntry(service.SpentTimes, 0), (StringList{"42", "08.12.2026"}));
+}
+
 TEST_F(StoreTest, WithNoRestrictedUsersTheTableEmptiesAndNoKeyIsTouched) {
   service.SpentTimes.emplace_back(StringList{"5", "07.12.2026"});
   ReadSpentTimes(service);
@@ -139,7 +184,7 @@ TEST_F(StoreTest, AMissingOrMisshapenEntryWritesNothing) {
 
   WriteSpentTimes(service);
 
-  EXPECT_EQ(registry.ValueNamesForTesting(User("ann")), (std::vector<std::string>{"SpentTime", "TimeStamp"}));
+  EXPECT_EQ(registry.ValueNamesForTesting(User("ann")), (std::vector<std::string>{"SpentDays", "SpentTime", "TimeStamp"}));
   EXPECT_TRUE(registry.KeyExistsForTesting(User("bea")));
   EXPECT_TRUE(registry.ValueNamesForTesting(User("bea")).empty());
   EXPECT_TRUE(registry.KeyExistsForTesting(User("cid")));
@@ -212,7 +257,7 @@ TEST_F(StoreTest, AUserKeyDeletedWhileRunningIsRecreatedByTheNextWrite) {
 
   (*TableEntry(service.SpentTimes, 0)) = StringList{"1", "08.12.2026"};
   WriteSpentTimes(service);
-  EXPECT_THAT(registry.ValueNamesForTesting(User("alice")), testing::ElementsAre("SpentTime", "TimeStamp"));
+  EXPECT_THAT(registry.ValueNamesForTesting(User("alice")), testing::ElementsAre("SpentDays", "SpentTime", "TimeStamp"));
   EXPECT_EQ(registry.ValueForTesting(User("alice"), "SpentTime"), IntegerValue(1));
   registry.DeleteKeyForTesting(User("alice"));
   EXPECT_TRUE(WriteLogoffFlag(service, "alice", 1));
@@ -312,7 +357,7 @@ TEST_F(StoreTest, TheServiceLoadsAtStartAndAtStopWritesEveryUserItLoaded) {
   (*TableEntry(service.SpentTimes, 1))[0] = "13";
   bool stopped = false;
   service.ServiceStop(stopped);
-  EXPECT_THAT(registry.ValueNamesForTesting(User("alice")), testing::ElementsAre("SpentTime", "TimeStamp"));
+  EXPECT_THAT(registry.ValueNamesForTesting(User("alice")), testing::ElementsAre("SpentDays", "SpentTime", "TimeStamp"));
   EXPECT_EQ(registry.ValueForTesting(User("bob"), "SpentTime"), IntegerValue(13));
   EXPECT_THAT(fixture.DebugMessages(), Contains("Writing spent times for user:bob"));
 }
