@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
 #include "platform/date_time.h"
 
@@ -25,6 +26,10 @@ std::optional<int32_t> LedgerDate(std::string_view text) {
 }
 
 std::string LedgerDateText(int32_t date) { return FormatStoredDate(date); }
+
+int32_t LedgerDateOf(double dateTime) {
+  return LedgerDate(FormatStoredDate(dateTime)).value_or(static_cast<int32_t>(std::floor(dateTime)));
+}
 
 LedgerReading ParseLedger(const std::vector<std::string>& lines) {
   LedgerReading reading;

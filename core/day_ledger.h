@@ -53,6 +53,8 @@ struct CountingDay {
 std::optional<int32_t> LedgerDate(std::string_view text);
 // The "dd.mm.yyyy" of a date.
 std::string LedgerDateText(int32_t date);
+// The date of a date-time (days since 1899-12-30, local): the one its "dd.mm.yyyy" names.
+int32_t LedgerDateOf(double dateTime);
 
 // Reads the lines of a stored ledger. Of two lines of one date the larger count is kept.
 LedgerReading ParseLedger(const std::vector<std::string>& lines);

@@ -41,9 +41,7 @@ void NoteClockBack(ServiceState& service, const std::string& name, const DayLedg
 }
 
 // The date of CycleNow.
-int32_t CycleDate(const ServiceState& service) {
-  return LedgerDate(FormatStoredDate(service.CycleNow)).value_or(static_cast<int32_t>(service.CycleNow));
-}
+int32_t CycleDate(const ServiceState& service) { return LedgerDateOf(service.CycleNow); }
 
 // The record's count; nothing for a record of another shape or a count that is no number.
 std::optional<int32_t> RecordCount(ServiceState& service, int index) {

@@ -152,7 +152,7 @@ std::string GrantTime(ConfigSession& session, const std::string& name, const std
   // The count the service is adding to now, lowered on its date in SpentTime and in the ledger.
   const double now = session.Now();
   DayLedger ledger = LedgerOf(user, now).ledger;
-  const CountingDay day = DayToCount(ledger, static_cast<int32_t>(now));
+  const CountingDay day = DayToCount(ledger, LedgerDateOf(now));
   if (day.minutes <= 0) return user.name + " has no minutes counted today: there is nothing to give back.\n";
   const int32_t given = LowerCount(ledger, day.date, *minutes.value);
   const int32_t left = ledger.minutes[day.date];

@@ -72,7 +72,7 @@ std::string RecentDaysText(const StoredUser& user, double now) {
   constexpr int32_t kShownDays = 14;
   const std::string heading = "Minutes counted, last " + std::to_string(kShownDays) + " days:";
   const DayLedger ledger = LedgerOf(user, now).ledger;
-  const auto today = static_cast<int32_t>(now);
+  const int32_t today = LedgerDateOf(now);
   std::vector<std::vector<std::string>> rows = {{"Date", "Minutes"}};
   for (auto day = ledger.minutes.lower_bound(today - (kShownDays - 1)); day != ledger.minutes.end(); ++day) {
     rows.push_back({ShortWeekdayName(WeekdayIndex(day->first)) + " " + LedgerDateText(day->first),

@@ -47,7 +47,7 @@ LedgerReading LedgerOf(const UserValues& values, double emptyStampMeans) {
 }
 
 CountingDay CountingDayOf(const UserValues& values, double today) {
-  return DayToCount(LedgerOf(values, today).ledger, static_cast<int32_t>(today));
+  return DayToCount(LedgerOf(values, today).ledger, LedgerDateOf(today));
 }
 
 std::optional<int32_t> AllowanceOn(const UserValues& values, int32_t date) {
