@@ -77,8 +77,7 @@ RegistryValue MultiStringValue(const std::string& keyPath, const std::string& va
     value.data += text;
     value.data.push_back('\0');
   }
-  value.data.push_back('\0');
-  if (strings.empty()) value.data.push_back('\0');
+  value.data.push_back('\0');  // the empty string that ends the list, alone for an empty one
   return value;
 }
 

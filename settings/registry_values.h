@@ -70,8 +70,8 @@ std::vector<std::string> StringsOfValue(const std::string& keyPath, const std::s
 
 // REG_SZ holding the text and its terminating NUL.
 RegistryValue StringValue(const std::string& text);
-// REG_MULTI_SZ holding each string with its NUL and the NUL that ends the list (two NULs for no
-// string at all); a ValueError naming the key path and value for an empty string or one holding a
+// REG_MULTI_SZ holding each string with its NUL and the NUL that ends the list (that NUL alone
+// for no string at all); a ValueError naming the key path and value for an empty string or one holding a
 // NUL, which would end the list early.
 RegistryValue MultiStringValue(const std::string& keyPath, const std::string& valueName,
                                const std::vector<std::string>& strings);
