@@ -132,6 +132,14 @@ TEST_F(ReportsTest, CheckFindsEveryKindOfMisreadValue) {
        "alice: Day1 (Tuesday): missing, so the service reads no later day and never applies Day2"},
       {"Day7", [](HwctlFixture& f) { f.registry.SetStringForTesting(User("alice"), "Day7", ""); },
        "alice: Day7: no weekday uses it"},
+      {"ledger line that is no date and count",
+       [](HwctlFixture& f) {
+         f.registry.SetValueForTesting(User("alice"), "SpentDays", MultiStringValue("", "", {"07.12.2026=5", "yesterday=5"}));
+       },
+       "alice: SpentDays: the line \"yesterday=5\" is no dd.mm.yyyy=minutes of a date of its own: the service takes "
+       "it as missing"},
+      {"ledger of the wrong type", [](HwctlFixture& f) { f.registry.SetStringForTesting(User("alice"), "SpentDays", "x"); },
+       "alice: SpentDays: holds REG_SZ where REG_MULTI_SZ was expected: the service takes it as missing"},
       {"time stamp in another form", [](HwctlFixture& f) { f.registry.SetStringForTesting(User("alice"), "TimeStamp", "8.12.2026"); },
        "alice: TimeStamp: \"8.12.2026\" is not a date dd.mm.yyyy"},
       {"empty Path", [](HwctlFixture& f) { f.registry.SetStringForTesting(kProductKey, "Path", ""); },
