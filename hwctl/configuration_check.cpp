@@ -10,7 +10,8 @@ namespace {
 constexpr char kDayTakenAsMissing[] =
     "the service takes it as missing, so this day and the days after it have no restricted period";
 constexpr char kLimitTakenAsMissing[] = "the service takes it as missing, so every day allows the whole day";
-constexpr char kSpentTakenAsMissing[] = "the service takes it as missing, so the minutes are counted from 0 again";
+constexpr char kSpentTakenAsMissing[] =
+    "the service takes it as missing, so the day's minutes come from SpentDays or are counted from 0 again";
 
 // The reason in a registry type error, without the value and key it names first.
 std::string TypeReason(const std::string& message) {

@@ -58,6 +58,9 @@ void ReadSpentTimes(ServiceState& service) {
         WriteLogAt(service, 1, "ERROR: The line \"" + line + "\" of " + kSpentDaysValue + " of " + name +
                                    " is no date=minutes of its own; taken as absent");
       ledger = std::move(reading.ledger);
+      // The count of the date comes from the ledger when SpentTime could not give it: none is lost.
+      if (const std::optional<int32_t> day = LedgerDate(date); day && ledger.minutes.count(*day) != 0)
+        minutes = ledger.minutes[*day];
     } else {
       WriteLogAt(service, 3, "ERROR: Not possible to open " + UserKeyPath(name));
     }

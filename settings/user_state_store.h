@@ -15,8 +15,9 @@ class ServiceState;
 
 // Rebuilds SpentTimes from the registry, one entry of two texts (minutes, "dd.mm.yyyy" or empty)
 // per restricted user, and SpentDays, the ledger with that count on its date. An empty TimeStamp
-// stands for the cycle date; a missing one leaves the date empty. Lines of the ledger that are no
-// "dd.mm.yyyy=N" are logged at level 1 and taken as absent.
+// stands for the cycle date; a missing one leaves the date empty. A SpentTime that is missing or
+// of the wrong type leaves the ledger's count of the date standing. Lines of the ledger that are
+// no "dd.mm.yyyy=N" are logged at level 1 and taken as absent.
 void ReadSpentTimes(ServiceState& service);
 // Writes every entry of SpentTimes to its user's key, with the user's ledger (holding that count
 // on its date, pruned to 62 days); a refused write of one user is logged at level 1 and the count

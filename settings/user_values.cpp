@@ -39,10 +39,10 @@ int32_t LogoffOf(const UserValues& values) { return values.logoff.Usable().value
 
 LedgerReading LedgerOf(const UserValues& values, double emptyStampMeans) {
   LedgerReading reading = ParseLedger(values.spentDays.Usable().value_or(std::vector<std::string>{}));
-  if (const std::optional<std::string> stamp = values.timeStamp.Usable()) {
-    const std::string date = stamp->empty() ? FormatStoredDate(emptyStampMeans) : *stamp;
-    TakeCount(reading.ledger, date, values.spentTime.Usable().value_or(0));
-  }
+  const std::optional<std::string> stamp = values.timeStamp.Usable();
+  const std::optional<int32_t> spent = values.spentTime.Usable();
+  // A SpentTime that cannot be read leaves the ledger's count of its date standing.
+  if (stamp && spent) TakeCount(reading.ledger, stamp->empty() ? FormatStoredDate(emptyStampMeans) : *stamp, *spent);
   return reading;
 }
 

@@ -85,10 +85,13 @@ TEST_F(ReportsTest, ShowGivesTheWeekWithTodayMarked) {
   EXPECT_THAT(Hwctl({"show", "dave"}).output, HasSubstr("Minutes counted, last 14 days: none\n"));
 }
 
-// The service takes a value of the wrong type as missing, and so does the report.
+// The service takes a value of the wrong type as missing, and so does the report: the day's count
+// is then the ledger's, or none.
 TEST_F(ReportsTest, AValueOfTheWrongTypeShowsAsMissing) {
   ThreeUsers();
   registry.SetStringForTesting(User("alice"), "SpentTime", "30");
+  EXPECT_THAT(Hwctl({"list"}).output, HasSubstr("alice  60         20     40       no"));
+  registry.SetStringForTesting(User("alice"), "SpentDays", "08.12.2026=20");
   EXPECT_THAT(Hwctl({"list"}).output, HasSubstr("alice  60         0      60       no"));
   EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("? Registry value \"SpentTime\""));
 }

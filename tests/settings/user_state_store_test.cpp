@@ -116,22 +116,26 @@ TEST_F(StoreTest, TheLedgerIsReadWithTheCurrentCountAndItsFaultsAreTakenAsAbsent
     std::optional<RegistryValue> stored;
     std::vector<std::string> ledger;
     Lines errors;
+    RegistryValue spentTime = IntegerValue(42);
+    const char* minutes = "42";
   } cases[] = {
       {"lines", MultiStringValue("", "", {"06.12.2026=20", "08.12.2026=3"}), {"06.12.2026=20", "08.12.2026=42"}, {}},
       {"a bad line", MultiStringValue("", "", {"06.12.2026=20", "yesterday=5"}), {"06.12.2026=20", "08.12.2026=42"},
        {"ERROR: The line \"yesterday=5\" of SpentDays of alice is no date=minutes of its own; taken as absent"}},
       {"of the wrong type", StringValue("06.12.2026=20"), {"08.12.2026=42"}, {wrongType}},
       {"absent, as before the ledger", std::nullopt, {"08.12.2026=42"}, {}},
+      {"SpentTime of the wrong type: the ledger's count stands", MultiStringValue("", "", {"08.12.2026=30"}),
+       {"08.12.2026=30"}, {}, StringValue("42"), "30"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     service.RestrictedUsers = StringList{"alice"};
-    registry.SetIntegerForTesting(User("alice"), "SpentTime", 42);
+    registry.SetValueForTesting(User("alice"), "SpentTime", c.spentTime);
     registry.SetStringForTesting(User("alice"), "TimeStamp", "08.12.2026");
     if (c.stored) registry.SetValueForTesting(User("alice"), "SpentDays", *c.stored);
     service.DebugLines.Clear();
     ReadSpentTimes(service);
-    EXPECT_EQ(*TableEntry(service.SpentTimes, 0), (StringList{"42", "08.12.2026"}));
+    EXPECT_EQ(*TableEntry(service.SpentTimes, 0), (StringList{c.minutes, "08.12.2026"}));
     ASSERT_EQ(service.SpentDays.size(), 1u);
     EXPECT_EQ(LedgerLines(service.SpentDays[0]), c.ledger);
     for (const std::string& error : c.errors) EXPECT_THAT(Logged(), Contains(error));
