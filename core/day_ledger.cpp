@@ -65,6 +65,12 @@ void PruneLedger(DayLedger& ledger) {
   ledger.minutes.erase(ledger.minutes.begin(), ledger.minutes.lower_bound(latest - (kLedgerDays - 1)));
 }
 
+void PutCount(DayLedger& ledger, int32_t date, int32_t minutes) {
+  ledger.minutes[date] = minutes;
+  PruneLedger(ledger);
+  ledger.minutes[date] = minutes;
+}
+
 void TakeCount(DayLedger& ledger, std::string_view dateText, int32_t minutes) {
   if (const std::optional<int32_t> date = LedgerDate(dateText)) ledger.minutes[*date] = minutes;
 }

@@ -64,6 +64,9 @@ std::vector<std::string> LedgerLines(const DayLedger& ledger);
 // the clock's: a clock set back keeps every count, and a ledger that lost its latest date keeps
 // the ones before it.
 void PruneLedger(DayLedger& ledger);
+// Puts the minutes on the date and prunes the ledger, keeping that date however far it lies before
+// a latest date far ahead: the count being added to is never dropped.
+void PutCount(DayLedger& ledger, int32_t date, int32_t minutes);
 // Puts the count on its date: the current count ("SpentTime" with "TimeStamp") is newer than the
 // ledger's line of its date. Nothing for a date text that is no date.
 void TakeCount(DayLedger& ledger, std::string_view dateText, int32_t minutes);

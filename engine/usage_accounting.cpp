@@ -100,8 +100,7 @@ int UpdateSpentTimes(ServiceState& service) {
       if (day.as != CountedAs::kNewDay && spent < std::numeric_limits<int32_t>::max()) ++spent;
       ++changes;
     }
-    ledger.minutes[day.date] = spent;
-    PruneLedger(ledger);
+    PutCount(ledger, day.date, spent);
     (*record)[0] = std::to_string(spent);
     (*record)[1] = dayText;
     WriteLogAt(service, 3, "spent time=" + std::to_string(spent) + " date=" + dayText);

@@ -156,7 +156,7 @@ std::string GrantTime(ConfigSession& session, const std::string& name, const std
   if (day.minutes <= 0) return user.name + " has no minutes counted today: there is nothing to give back.\n";
   const int32_t given = LowerCount(ledger, day.date, *minutes.value);
   const int32_t left = ledger.minutes[day.date];
-  PruneLedger(ledger);
+  PutCount(ledger, day.date, left);
   session.OpenForWriting(UserKeyPath(user.name));
   session.registry.WriteInteger("SpentTime", left);
   session.registry.WriteString("TimeStamp", LedgerDateText(day.date));

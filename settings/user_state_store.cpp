@@ -95,8 +95,10 @@ void WriteSpentTimes(ServiceState& service) {
         registry->WriteString("TimeStamp", (*entry)[1]);
         // The ledger always holds the current count on its date, so the two never disagree.
         DayLedger ledger = static_cast<size_t>(i) < service.SpentDays.size() ? service.SpentDays[i] : DayLedger{};
-        TakeCount(ledger, (*entry)[1], minutes);
-        PruneLedger(ledger);
+        if (const std::optional<int32_t> date = LedgerDate((*entry)[1]))
+          PutCount(ledger, *date, minutes);
+        else
+          PruneLedger(ledger);
         registry->WriteMultiString(kSpentDaysValue, LedgerLines(ledger));
         WriteLogAt(service, 3, "spent_time=" + (*entry)[0] + "  date=" + (*entry)[1]);
       } catch (const RegistryError& error) {

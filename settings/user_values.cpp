@@ -40,9 +40,12 @@ int32_t LogoffOf(const UserValues& values) { return values.logoff.Usable().value
 LedgerReading LedgerOf(const UserValues& values, double emptyStampMeans) {
   LedgerReading reading = ParseLedger(values.spentDays.Usable().value_or(std::vector<std::string>{}));
   const std::optional<std::string> stamp = values.timeStamp.Usable();
-  const std::optional<int32_t> spent = values.spentTime.Usable();
-  // A SpentTime that cannot be read leaves the ledger's count of its date standing.
-  if (stamp && spent) TakeCount(reading.ledger, stamp->empty() ? FormatStoredDate(emptyStampMeans) : *stamp, *spent);
+  if (!stamp) return reading;
+  const std::string date = stamp->empty() ? FormatStoredDate(emptyStampMeans) : *stamp;
+  if (const std::optional<int32_t> spent = values.spentTime.Usable())
+    TakeCount(reading.ledger, date, *spent);
+  else if (const std::optional<int32_t> day = LedgerDate(date))
+    reading.ledger.minutes.emplace(*day, 0);  // the ledger's count of the date stands, else none
   return reading;
 }
 

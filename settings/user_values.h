@@ -40,7 +40,7 @@ StringList DayLimitsOf(const UserValues& values);
 int32_t LogoffOf(const UserValues& values);
 // The ledger: the lines of SpentDays with the current count (SpentTime) on its date (TimeStamp,
 // when it is a date; an empty one stands for the date emptyStampMeans), and the lines taken as
-// absent. Without a SpentTime the ledger's line of that date stands.
+// absent. Without a SpentTime the ledger's line of that date stands, or the date counts 0.
 LedgerReading LedgerOf(const UserValues& values, double emptyStampMeans);
 // The date a minute of the date today counts on and the minutes counted on it so far, as the
 // service's day test finds them (a TimeStamp left empty stands for today).
