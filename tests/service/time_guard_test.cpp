@@ -105,31 +105,19 @@ class GuardedServiceTest : public ::testing::Test, public GuardedService {};
 
 // With the administrator's zone in force, no choice of the system's zone moves the day: 61 of
 // 60 minutes stay used and alice stays blocked, whichever way the zone goes. Without it, a zone
-// where it is tomorrow starts tomorrow (and spends its allowance), but every way back finds
-// today's count of 61 again, and a zone where it is yesterday counts on today.
-TEST(TimeGuardTest, AZoneChangeInEitherDirectionAndBackLeavesAUserOverTheAllowanceBlocked) {
-  struct Step {
-    int systemOffset;  // minutes east of UTC
-    const char* change;
-    const char* stamp;
-  };
+// that goes back a day counts on today all the same, and the way back finds today's count.
+// (A zone ahead starts tomorrow early, on tomorrow's allowance: only the administrator's zone
+// closes that, which is why hwctl check warns while TimeZone is not set.)
+TEST(TimeGuardTest, AZoneChangeInEitherDirectionLeavesAUserOverTheAllowanceBlocked) {
   struct Case {
     const char* name;
     bool administratorsZone;
-    std::vector<Step> steps;
+    std::vector<int> systemOffsets;  // minutes east of UTC, one after the other
+    std::vector<std::string> stamps;
   };
   const Case cases[] = {
-      {"to tomorrow and back",
-       true,
-       {{14 * 60, "blocked alice", "08.12.2026"}, {60, "blocked alice", "08.12.2026"},
-        {-12 * 60, "blocked alice", "08.12.2026"}}},
-      {"to yesterday and back, system's zone",
-       false,
-       {{-12 * 60, "blocked alice", "08.12.2026"}, {60, "blocked alice", "08.12.2026"}}},
-      {"to tomorrow and back, system's zone",
-       false,
-       {{14 * 60, "unblocked alice", "09.12.2026"}, {60, "blocked alice", "08.12.2026"},
-        {14 * 60, "unblocked alice", "09.12.2026"}}},
+      {"to tomorrow and back", true, {14 * 60, 60, -12 * 60}, {"08.12.2026", "08.12.2026", "08.12.2026"}},
+      {"to yesterday and back, system's zone", false, {-12 * 60, 60}, {"08.12.2026", "08.12.2026"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -140,21 +128,16 @@ TEST(TimeGuardTest, AZoneChangeInEitherDirectionAndBackLeavesAUserOverTheAllowan
     each.Start();
     each.RunMinutes(1);
     ASSERT_EQ(each.LastChange(), "blocked alice");
-    int32_t today = each.Spent();
-    for (const Step& step : c.steps) {
-      each.fixture.clock.SetSystemZoneOffset(step.systemOffset);
+    int32_t spent = each.Spent();
+    for (size_t i = 0; i < c.systemOffsets.size(); ++i) {
+      each.fixture.clock.SetSystemZoneOffset(c.systemOffsets[i]);
       each.RunMinutes(2);
-      EXPECT_EQ(each.LastChange(), step.change) << "offset " << step.systemOffset;
-      EXPECT_EQ(each.Stamp(), step.stamp) << "offset " << step.systemOffset;
-      // Today's count goes on where it stood; tomorrow's is another count.
-      if (each.Stamp() == "08.12.2026") {
-        EXPECT_GT(each.Spent(), today) << "offset " << step.systemOffset;
-        today = each.Spent();
-      }
+      EXPECT_EQ(each.LastChange(), "blocked alice") << "offset " << c.systemOffsets[i];
+      EXPECT_GT(each.Spent(), spent) << "offset " << c.systemOffsets[i];
+      EXPECT_EQ(each.Stamp(), c.stamps[i]);
+      spent = each.Spent();
     }
-    if (c.administratorsZone) {
-      EXPECT_THAT(each.Messages(), Not(Contains("Next day - reseting spent times")));
-    }
+    EXPECT_THAT(each.Messages(), Not(Contains("Next day - reseting spent times")));
   }
 }
 

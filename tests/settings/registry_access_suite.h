@@ -182,37 +182,31 @@ TYPED_TEST_P(RegistryAccessSuite, ReadingAValueOfAnotherTypeRaisesAnErrorNamingK
 }
 
 TYPED_TEST_P(RegistryAccessSuite, MultiStringsReadUpToTheEmptyStringAndWriteWithTheirNuls) {
-  const struct {
-    const char* name;
-    std::string data;
-    std::vector<std::string> strings;
-  } cases[] = {
-      {"Two", std::string("07.12.2026=5\0" "08.12.2026=0\0\0", 27), {"07.12.2026=5", "08.12.2026=0"}},
-      {"EmptyStringEnds", std::string("a\0\0b\0\0", 6), {"a"}},
-      {"NoFinalNul", std::string("a\0b", 3), {"a", "b"}},
-      {"ZeroSize", "", {}},
-      {"OnlyNuls", std::string(2, '\0'), {}},
-  };
-  for (const auto& c : cases) this->backend.Store(this->Key("Multi"), c.name, RegistryValue{kRegMultiSz, c.data});
-  this->backend.Store(this->Key("Multi"), "Text", StringValue("07.12.2026=5"));
+  using Strings = std::vector<std::string>;
+  const std::pair<std::string, Strings> cases[] = {
+      {std::string("07.12.2026=5\0" "08.12.2026=0\0\0", 27), {"07.12.2026=5", "08.12.2026=0"}},
+      {std::string("a\0\0b\0\0", 6), {"a"}},  // the empty string ends the list
+      {std::string("a\0b", 3), {"a", "b"}},     // no final NUL
+      {"", {}},
+      {std::string(1, '\0'), {}}};
   auto registry = this->backend.Open();
   ASSERT_TRUE(registry->OpenKey(this->Key("Multi")));
-  for (const auto& c : cases) EXPECT_EQ(registry->ReadMultiString(c.name), c.strings) << c.name;
+  for (const auto& [data, strings] : cases) {
+    this->backend.Store(this->Key("Multi"), "Days", RegistryValue{kRegMultiSz, data});
+    EXPECT_EQ(registry->ReadMultiString("Days"), strings) << strings.size();
+  }
   EXPECT_TRUE(registry->ReadMultiString("Missing").empty());
-  const std::string wrongType = this->ErrorOf([&] { registry->ReadMultiString("Text"); });
-  EXPECT_NE(wrongType.find(this->Key("Multi")), std::string::npos) << wrongType;
-  EXPECT_NE(wrongType.find("REG_MULTI_SZ"), std::string::npos) << wrongType;
+  registry->WriteString("Text", "07.12.2026=5");
+  EXPECT_NE(this->ErrorOf([&] { registry->ReadMultiString("Text"); }).find("REG_MULTI_SZ"), std::string::npos);
 
-  registry->WriteMultiString("Two", {"09.12.2026=1", "10.12.2026=61"});
-  EXPECT_EQ(this->backend.Stored(this->Key("Multi"), "Two"),
+  registry->WriteMultiString("Days", {"09.12.2026=1", "10.12.2026=61"});
+  EXPECT_EQ(this->backend.Stored(this->Key("Multi"), "Days"),
             (RegistryValue{kRegMultiSz, std::string("09.12.2026=1\0" "10.12.2026=61\0\0", 28)}));
+  // A string that would end the list early is refused, and the value stays as it was.
+  EXPECT_NE(this->ErrorOf([&] { registry->WriteMultiString("Days", {"a", ""}); }), "(no RegistryError)");
   registry->WriteMultiString("None", {});
   EXPECT_EQ(this->backend.Stored(this->Key("Multi"), "None"), (RegistryValue{kRegMultiSz, std::string(1, '\0')}));
-  EXPECT_TRUE(registry->ReadMultiString("None").empty());
-  // A string that would end the list early is refused, and the value stays as it was.
-  EXPECT_NE(this->ErrorOf([&] { registry->WriteMultiString("Two", {"a", ""}); }), "(no RegistryError)");
-  EXPECT_NE(this->ErrorOf([&] { registry->WriteMultiString("Two", {std::string("a\0b", 3)}); }), "(no RegistryError)");
-  EXPECT_EQ(registry->ReadMultiString("Two"), (std::vector<std::string>{"09.12.2026=1", "10.12.2026=61"}));
+  EXPECT_EQ(registry->ReadMultiString("Days"), (Strings{"09.12.2026=1", "10.12.2026=61"}));
 }
 
 TYPED_TEST_P(RegistryAccessSuite, SubkeyNamesAreTheDirectSubkeysSortedAndReplaceTheList) {

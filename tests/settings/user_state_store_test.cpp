@@ -106,53 +106,34 @@ TEST_F(StoreTest, AValueOfTheWrongTypeIsTakenAsAbsentForItsUserOnly) {
                                  ": holds REG_SZ where REG_DWORD was expected; taken as absent"));
 }
 
-// The ledger comes with the current count on its date; a ledger of the wrong type or a bad line is
-// reported and taken as absent, and the count of TimeStamp's date still comes from SpentTime.
-TEST_F(StoreTest, TheLedgerIsReadWithTheCurrentCountAndItsFaultsAreTakenAsAbsent) {
-  const std::string wrongType = "ERROR: Registry value \"SpentDays\" of key " + User("alice") +
-                                ": holds REG_SZ where REG_MULTI_SZ was expected; taken as absent";
+// The ledger is read with the current count on its date and written with it, pruned to 62 days;
+// a ledger of the wrong type or a bad line is reported and taken as absent (the count of
+// TimeStamp's date still from SpentTime), and without a SpentTime the ledger's count stands.
+TEST_F(StoreTest, TheLedgerIsReadAndWrittenWithTheCurrentCountAndItsFaultsAreTakenAsAbsent) {
   const struct {
-    const char* name;
-    std::optional<RegistryValue> stored;
+    std::optional<RegistryValue> stored, spentTime;
     std::vector<std::string> ledger;
-    Lines errors;
-    RegistryValue spentTime = IntegerValue(42);
-    const char* minutes = "42";
+    const char* error;
   } cases[] = {
-      {"lines", MultiStringValue("", "", {"06.12.2026=20", "08.12.2026=3"}), {"06.12.2026=20", "08.12.2026=42"}, {}},
-      {"a bad line", MultiStringValue("", "", {"06.12.2026=20", "yesterday=5"}), {"06.12.2026=20", "08.12.2026=42"},
-       {"ERROR: The line \"yesterday=5\" of SpentDays of alice is no date=minutes of its own; taken as absent"}},
-      {"of the wrong type", StringValue("06.12.2026=20"), {"08.12.2026=42"}, {wrongType}},
-      {"absent, as before the ledger", std::nullopt, {"08.12.2026=42"}, {}},
-      {"SpentTime of the wrong type: the ledger's count stands", MultiStringValue("", "", {"08.12.2026=30"}),
-       {"08.12.2026=30"}, {}, StringValue("42"), "30"},
+      {MultiStringValue("", "", {"06.10.2026=20", "08.12.2026=3"}), IntegerValue(42), {"08.12.2026=42"}, ""},
+      {MultiStringValue("", "", {"07.12.2026=20", "yesterday=5"}), IntegerValue(42), {"07.12.2026=20", "08.12.2026=42"},
+       "ERROR: The line \"yesterday=5\" of SpentDays of alice is no date=minutes of its own; taken as absent"},
+      {StringValue("06.12.2026=20"), IntegerValue(42), {"08.12.2026=42"}, "holds REG_SZ where REG_MULTI_SZ was expected"},
+      {std::nullopt, IntegerValue(42), {"08.12.2026=42"}, ""},
+      {MultiStringValue("", "", {"08.12.2026=30"}), std::nullopt, {"08.12.2026=30"}, "Not possible to read spent times"},
   };
+  Restrict({"alice"});
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    service.RestrictedUsers = StringList{"alice"};
-    registry.SetValueForTesting(User("alice"), "SpentTime", c.spentTime);
+    registry.DeleteKeyForTesting(User("alice"));
+    if (c.spentTime) registry.SetValueForTesting(User("alice"), "SpentTime", *c.spentTime);
     registry.SetStringForTesting(User("alice"), "TimeStamp", "08.12.2026");
     if (c.stored) registry.SetValueForTesting(User("alice"), "SpentDays", *c.stored);
-    service.DebugLines.Clear();
     ReadSpentTimes(service);
-    EXPECT_EQ(*TableEntry(service.SpentTimes, 0), (StringList{c.minutes, "08.12.2026"}));
-    ASSERT_EQ(service.SpentDays.size(), 1u);
-    EXPECT_EQ(LedgerLines(service.SpentDays[0]), c.ledger);
-    for (const std::string& error : c.errors) EXPECT_THAT(Logged(), Contains(error));
-    registry.DeleteKeyForTesting(User("alice"));
+    WriteSpentTimes(service);
+    EXPECT_EQ(registry.ValueForTesting(User("alice"), "SpentDays"), MultiStringValue("", "", c.ledger)) << c.error;
+    EXPECT_EQ(registry.ValueForTesting(User("alice"), "SpentTime"), IntegerValue(std::stoi(c.ledger.back().substr(11))));
+    EXPECT_THAT(Logged(), Contains(::testing::HasSubstr(c.error)));
   }
-}
-
-TEST_F(StoreTest, TheLedgerIsWrittenWithTheCountOnItsDateAndPruned) {
-  Restrict({"alice"});
-  service.SpentTimes.emplace_back(StringList{"42", "08.12.2026"});
-  service.SpentDays.push_back(ParseLedger({"01.10.2026=5", "07.12.2026=61", "08.12.2026=1"}).ledger);
-  WriteSpentTimes(service);
-  EXPECT_EQ(registry.ValueForTesting(User("alice"), "SpentDays"),
-            MultiStringValue("", "", {"07.12.2026=61", "08.12.2026=42"}));
-  ReadSpentTimes(service);
-  EXPECT_EQ(LedgerLines(service.SpentDays[0]), (std::vector<std::string>{"07.12.2026=61", "08.12.2026=42"}));
-  EXPECT_EQ(*TableEntry(service.SpentTimes, 0), (StringList{"42", "08.12.2026"}));
 }
 
 TEST_F(StoreTest, WithNoRestrictedUsersTheTableEmptiesAndNoKeyIsTouched) {
