@@ -89,8 +89,10 @@ check "TimeZone set to the computer's zone" \
   sh -c "test -n \"\$(wine reg query 'HKLM\\SOFTWARE\\Qorvex\\Hourwarden' /v TimeZone </dev/null 2>/dev/null | grep REG_SZ)\" &&
     ! wine '$program_dir/hwctl.exe' check </dev/null 2>/dev/null | grep -q 'warning: .*TimeZone'"
 spent_is_one() { [ "$(hw_reg_value "$HW_USERS_KEY\\$user" SpentTime)" = 0x1 ]; }
-# Setting Path asked for a reload, which takes the first minute: the second one is counted.
-check "a minute counted for the logged-on user" waits_for 150 spent_is_one
+# Setting Path asked for a reload, which takes the first minute; the second starts the user's
+# first day at 0 (the minute that runs into a new day is not counted): the third one is counted,
+# some 180 s after the start.
+check "a minute counted for the logged-on user" waits_for 240 spent_is_one
 check "the debug log written in the log folder" grep -q "Executing service" "$WINEPREFIX/drive_c/ProgramData/Hourwarden/debug.log"
 hwctl_version=$(wine "$program_dir/hwctl.exe" --version 2>/dev/null </dev/null | tr -d '\r')
 check "hwctl --version names the package's version" test "$hwctl_version" = "hwctl (Hourwarden) $version"
