@@ -7,8 +7,11 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/code_record.h"
+#include "core/day_ledger.h"
 #include "core/known_processes.h"
 #include "core/service_platform.h"
 #include "platform/request_server.h"
@@ -41,6 +44,9 @@ class ServiceState {
   StringListTable DayFilters;     // per user: seven or more day filters, Monday first
   StringListTable DayLimits;      // per user: seven or more allowances in minutes, Monday first
   StringListTable SpentTimes;     // per user: minutes spent and the "dd.mm.yyyy" they belong to
+  // Per user, same index: the minutes of every date counted in the last 62 days. A user past its
+  // end has an empty ledger (it then holds only the count of SpentTimes).
+  std::vector<DayLedger> SpentDays;
   double CycleNow = 0;            // local date-time taken at the start of the cycle
   int32_t LastCycleClock = 0;     // calendar seconds at the end of the last minute cycle
   int32_t CycleClock = 0;         // calendar seconds at the start of this minute cycle
@@ -56,6 +62,9 @@ class ServiceState {
   // Per restricted user: the minutes in a row at which the user was found still logged on against
   // a raised logoff request. Kept in memory only.
   std::map<std::string, int> StillLoggedMinutes;
+  // Per restricted user: the date of the clock and the user's latest counted date after it for
+  // which the debug log last said that the clock went back, so that it says so once per change.
+  std::map<std::string, std::pair<int32_t, int32_t>> ClockBackNoted;
 
   // Where the logs are written and what could not be written.
   struct LogOutputState {

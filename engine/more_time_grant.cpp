@@ -8,11 +8,11 @@
 #include "core/service_time.h"
 #include "core/version.h"
 #include "engine/session_backstop.h"
+#include "engine/usage_accounting.h"
 #include "logging/logs.h"
 #include "parentcode/code_guard.h"
 #include "parentcode/code_store.h"
 #include "platform/date_time.h"
-#include "settings/stored_formats.h"
 #include "settings/user_state_store.h"
 
 namespace {
@@ -37,13 +37,6 @@ CodeRecord& RecordOf(ServiceState& service, const std::string& userName) {
   return found->second;
 }
 
-// The minutes counted for the user today; 0 for a record of another day or one that is no number.
-int SpentToday(ServiceState& service, int index, const std::string& today) {
-  const StringList* record = TableEntry(service.SpentTimes, index);
-  if (record == nullptr || record->Count() != 2 || (*record)[1] != today) return 0;
-  return ParseDecimal32((*record)[0]).value_or(0);
-}
-
 // The "HH:MM" of the UTC second in the service's zone, rounded up to the minute: the lock has ended by then.
 std::string LocalMinuteOf(ServiceState& service, int64_t utcSecond, int64_t utcNow) {
   const double local = ServiceLocalNow(service) + static_cast<double>(utcSecond - utcNow) / kSecondsPerDay;
@@ -53,14 +46,13 @@ std::string LocalMinuteOf(ServiceState& service, int64_t utcSecond, int64_t utcN
 // Gives the minutes back: today's count lowered in memory and in the registry, the logoff request
 // withdrawn and the minutes still logged on against it forgotten.
 void GiveBack(ServiceState& service, int index, int minutes) {
-  StringList& record = *TableEntry(service.SpentTimes, index);  // SpentToday found it well-formed
   const std::string& name = service.RestrictedUsers[index];
-  record[0] = std::to_string(ParseDecimal32(record[0]).value_or(0) - minutes);
+  LowerCurrentCount(service, index, minutes);
   WriteSpentTimes(service);
   WriteLogoffFlag(service, name, 0);
   NoteStillLogged(service, name, false);
   WriteLogAt(service, 1, "Parent's code accepted for " + name + ": " + std::to_string(minutes) +
-                             " minutes given back, spent_time=" + record[0]);
+                             " minutes given back, spent_time=" + (*TableEntry(service.SpentTimes, index))[0]);
 }
 
 }  // namespace
@@ -105,7 +97,9 @@ std::string AnswerMoreTimeRequest(ServiceState& service, const std::string& acco
   attempt.today = today;
   attempt.maxMinutes = ReadCodeMaxMinutes(service, name);
   attempt.codeMinutes = ReadCodeMinutes(service, name);
-  attempt.spentToday = SpentToday(service, index, today);
+  // The minutes of the date the user's minutes count on now: a code gives back from that count.
+  const std::optional<CountingDay> current = CurrentCount(service, index);
+  attempt.spentToday = current ? current->minutes : 0;
   attempt.lastAcceptedStep = ReadMachineCodeStep(service);
   const CodeDecision decision = JudgeCode(*service.Platform().hmac, *secret, record, attempt);
   if (!decision.failure.empty()) {

@@ -79,7 +79,11 @@ int CheckTimeLimit(ServiceState& service, const std::string& userName) {
   const bool wellShaped = record != nullptr && record->Count() == 2;
   const std::optional<int32_t> spent = wellShaped ? ParseDecimal32((*record)[0]) : std::nullopt;
   const bool recordAbsent = record == nullptr || (wellShaped && !spent);
-  const std::string* allowanceText = TodaysEntry(service.DayLimits, userIndex, service.DayIndex);
+  // The allowance of the date the count belongs to: the clock's, unless it went back before the
+  // latest date counted, whose count then goes on (engine/usage_accounting.h) under its own allowance.
+  const std::optional<double> countDate = wellShaped ? ParseStoredDate((*record)[1]) : std::nullopt;
+  const int allowanceDay = countDate ? WeekdayIndex(*countDate) : service.DayIndex;
+  const std::string* allowanceText = TodaysEntry(service.DayLimits, userIndex, allowanceDay);
   const std::optional<int32_t> allowance = allowanceText ? ParseDecimal32(*allowanceText) : std::nullopt;
 
   if (spent && allowance) {

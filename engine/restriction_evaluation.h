@@ -18,6 +18,7 @@ int CountRestrictions(ServiceState& service, const std::string& userName);
 // 1 when the time of day of CycleNow lies in one of the user's restricted periods of DayIndex,
 // else 0 (also for a name that is not restricted).
 int CheckTimeFilter(ServiceState& service, const std::string& userName);
-// 1 when the user's spent minutes exceed the allowance of DayIndex, else 0 (also for a name that
-// is not restricted, and when either number is missing or not a decimal integer).
+// 1 when the user's spent minutes exceed the allowance of the weekday of their date (DayIndex when
+// the record holds no date), else 0 (also for a name that is not restricted, and when either
+// number is missing or not a decimal integer).
 int CheckTimeLimit(ServiceState& service, const std::string& userName);

@@ -2,8 +2,9 @@
 // (fuzzed_registry.h): the service's start (LoadSettings, ReadSpentTimes), then one minute (the
 // logoff requests, the reload request, the count written back). No exception leaves a step; the
 // tables hold one entry per restricted user of the right shape; each value is read as stored,
-// and a value of the wrong type as an absent one; a written count reads back unchanged; hwctl's
-// reading of the same tree agrees with the service's.
+// and a value of the wrong type as an absent one; every ledger holds its user's count on its
+// date; a written count and ledger read back unchanged; hwctl's reading of the same tree agrees
+// with the service's.
 
 #include <optional>
 #include <string>
@@ -20,6 +21,7 @@
 #include "platform/regional_format.h"
 #include "settings/stored_formats.h"
 #include "settings/user_state_store.h"
+#include "settings/user_values.h"
 
 namespace {
 
@@ -54,6 +56,10 @@ class Reference {
     for (size_t i = 0; i < 4; ++i) bits |= uint32_t{static_cast<unsigned char>(value->data[i])} << (8 * i);
     return static_cast<int32_t>(bits);
   }
+  bool IsStrings(const std::string& path, const std::string& name) const {
+    const std::optional<RegistryValue> value = registry_.ValueForTesting(path, name);
+    return value && value->type == kRegMultiSz;
+  }
   bool Present(const std::string& path, const std::string& name) const {
     return registry_.ValueForTesting(path, name).has_value();
   }
@@ -69,6 +75,17 @@ class Reference {
 };
 
 std::string Detail(const ServiceState& service, int user) { return "user " + service.RestrictedUsers[user]; }
+
+// The user's ledger holds the user's count on its date, when that is a date.
+void CheckLedgerHoldsTheCount(const ServiceState& service, int i) {
+  const StringList* entry = TableEntry(service.SpentTimes, i);
+  const DayLedger& ledger = service.SpentDays[static_cast<size_t>(i)];
+  const std::optional<int32_t> date = entry && entry->Count() == 2 ? LedgerDate((*entry)[1]) : std::nullopt;
+  if (!date) return;
+  const auto found = ledger.minutes.find(*date);
+  Require(found != ledger.minutes.end() && std::to_string(found->second) == (*entry)[0],
+          "the ledger holds the count on its date", Detail(service, i));
+}
 
 void CheckProduct(const ServiceState& service, const Reference& stored, int32_t levelBefore,
                   const std::string& pathBefore) {
@@ -124,30 +141,25 @@ void CheckSettings(const ServiceState& service, const Reference& stored, InMemor
 }
 
 void CheckSpentTimes(const ServiceState& service, const Reference& stored) {
-  Require(static_cast<int>(service.SpentTimes.size()) == service.RestrictedUsers.Count(),
-          "SpentTimes holds one entry per restricted user");
+  Require(static_cast<int>(service.SpentTimes.size()) == service.RestrictedUsers.Count() &&
+              service.SpentDays.size() == service.SpentTimes.size(),
+          "SpentTimes and SpentDays hold one entry per restricted user");
   for (int i = 0; i < service.RestrictedUsers.Count(); ++i) {
     const StringList* entry = TableEntry(service.SpentTimes, i);
     Require(entry != nullptr && entry->Count() == 2, "every SpentTimes entry holds two texts", Detail(service, i));
     const std::string path = UserKeyPath(service.RestrictedUsers[i]);
     StringList expected{"0", ""};
     if (stored.OpensReadOnly(path, false)) {
-      expected[0] = std::to_string(stored.Number(path, "SpentTime").value_or(0));
       const std::optional<std::string> date = stored.Text(path, "TimeStamp");
       expected[1] = date && date->empty() ? FormatStoredDate(service.CycleNow) : date.value_or("");
+      // Without a SpentTime the ledger's count of the date, which the ledger's check below covers.
+      const std::optional<int32_t> spent = stored.Number(path, "SpentTime");
+      expected[0] = spent ? std::to_string(*spent) : (*entry)[0];
     }
     Require(*entry == expected, "SpentTime and TimeStamp are read as stored, absent when of the wrong type",
             Detail(service, i));
+    CheckLedgerHoldsTheCount(service, i);
   }
-}
-
-// Whether the service's day test keeps a count of the stored date for today: today's, and a later
-// one (written while the clock was ahead).
-bool CountsForToday(const std::string& stored, const std::string& today) {
-  if (stored == today) return true;
-  const std::optional<double> storedDay = ParseStoredDate(stored);
-  const std::optional<double> todayDay = ParseStoredDate(today);
-  return storedDay && todayDay && *storedDay > *todayDay;
 }
 
 // hwctl reads the same tree as the service does, and its check names every value of the wrong
@@ -158,7 +170,6 @@ void CheckHwctlAgrees(const ServiceState& service, const Reference& stored, InMe
   FindProblems(configuration, folders);
   Require(static_cast<int>(configuration.users.size()) == service.RestrictedUsers.Count(),
           "hwctl finds the restricted users the service finds");
-  const std::string today = FormatStoredDate(service.CycleNow);
   for (int i = 0; i < service.RestrictedUsers.Count(); ++i) {
     const StoredUser& user = configuration.users[static_cast<size_t>(i)];
     Require(user.name == service.RestrictedUsers[i], "hwctl lists the users in the service's order");
@@ -172,10 +183,11 @@ void CheckHwctlAgrees(const ServiceState& service, const Reference& stored, InMe
       for (int day = 0; day < kDaysInWeek; ++day)
         Require((*effective)[day] == (*TableEntry(service.DayLimits, i))[day], "hwctl's allowances are the service's",
                 user.name);
-    const StringList& spent = *TableEntry(service.SpentTimes, i);
-    if (const std::optional<int32_t> minutes = MinutesSpentOn(user, today))
-      Require(std::to_string(*minutes) == (CountsForToday(spent[1], today) ? spent[0] : "0"),
-              "hwctl's minutes of today are the service's", user.name);
+    const CountingDay hwctlDay = CountingDayOf(user, service.CycleNow);
+    const CountingDay serviceDay =
+        DayToCount(service.SpentDays[static_cast<size_t>(i)], LedgerDateOf(service.CycleNow));
+    Require(hwctlDay.date == serviceDay.date && hwctlDay.minutes == serviceDay.minutes,
+            "hwctl's date and minutes counted on now are the service's", user.name);
 
     if (!FindUserProblems(user).empty()) continue;
     const std::string path = UserKeyPath(user.name);
@@ -187,6 +199,9 @@ void CheckHwctlAgrees(const ServiceState& service, const Reference& stored, InMe
     for (const char* name : {"SpentTime", "Logoff"})
       Require(!stored.Present(path, name) || stored.Number(path, name), "check names a number of the wrong type",
               user.name);
+    Require(ParseLedger(user.spentDays.strings).badLines.empty() &&
+                (!stored.Present(path, kSpentDaysValue) || stored.IsStrings(path, kSpentDaysValue)),
+            "check names a ledger of the wrong type and every bad line of it", user.name);
   }
 }
 
@@ -245,10 +260,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   UpdateSpentTimes(service);
   Guarded("no exception escapes WriteSpentTimes", [&] { WriteSpentTimes(service); });
   const StringListTable written = service.SpentTimes;
+  const std::vector<DayLedger> writtenDays = service.SpentDays;
+  for (int i = 0; i < service.RestrictedUsers.Count(); ++i) {
+    CheckLedgerHoldsTheCount(service, i);
+    const DayLedger& ledger = writtenDays[static_cast<size_t>(i)];
+    for (const auto& [date, minutes] : ledger.minutes)
+      Require(ledger.minutes.rbegin()->first - date < kLedgerDays || LedgerDateText(date) == (*TableEntry(written, i))[1],
+              "a counted ledger keeps the 62 days up to its latest date and the date counted on", Detail(service, i));
+  }
   Guarded("no exception escapes ReadSpentTimes", [&] { ReadSpentTimes(service); });
   for (int i = 0; i < service.RestrictedUsers.Count(); ++i)
     if (stored.OpensReadWrite(UserKeyPath(service.RestrictedUsers[i])))
-      Require(service.SpentTimes[static_cast<size_t>(i)] == written[static_cast<size_t>(i)],
-              "a written count reads back unchanged", Detail(service, i));
+      Require(service.SpentTimes[static_cast<size_t>(i)] == written[static_cast<size_t>(i)] &&
+                  service.SpentDays[static_cast<size_t>(i)] == writtenDays[static_cast<size_t>(i)],
+              "a written count and ledger read back unchanged", Detail(service, i));
   return 0;
 }

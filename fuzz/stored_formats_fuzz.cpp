@@ -1,12 +1,14 @@
-// The stored formats: the space split of day filters and allowances, and the 32-bit decimal
-// parse of minute counts, against plain reference readings. (Stored dates have no parser: the
-// service compares them as text with the date it formats itself.)
+// The stored formats: the space split of day filters and allowances, the 32-bit decimal parse of
+// minute counts, against plain reference readings, and the ledger of days read from the input's
+// lines: what it writes reads back as itself, pruning keeps the latest 62 days, and the date a
+// minute counts on follows the ledger's rules.
 
 #include <cstdint>
 #include <limits>
 #include <optional>
 #include <string>
 
+#include "core/day_ledger.h"
 #include "fuzz_support.h"
 #include "settings/stored_formats.h"
 
@@ -55,6 +57,29 @@ void CheckDecimal(std::string_view text) {
           text);
 }
 
+void CheckLedger(std::string_view text) {
+  std::vector<std::string> lines;
+  for (const std::string_view line : Split(text, '\n', 200)) lines.emplace_back(line);
+  DayLedger ledger = ParseLedger(lines).ledger;
+  const LedgerReading again = ParseLedger(LedgerLines(ledger));
+  Require(again.badLines.empty() && again.ledger == ledger, "the lines a ledger writes read back as itself");
+  const DayLedger before = ledger;
+  PruneLedger(ledger);
+  for (const auto& [date, minutes] : before.minutes)
+    Require(ledger.minutes.count(date) == (before.minutes.rbegin()->first - date < kLedgerDays ? 1u : 0u),
+            "pruning keeps exactly the 62 days up to the latest date");
+  // Today: the first line's date moved by the first byte. Its count goes on, a later date is new,
+  // an earlier one not counted goes on the latest date.
+  const int32_t today = (before.minutes.empty() ? 46000 : before.minutes.begin()->first) +
+                        (text.empty() ? 0 : static_cast<unsigned char>(text[0]) % 200 - 100);
+  const CountingDay day = DayToCount(before, today);
+  const bool counted = before.minutes.count(today) == 1;
+  const bool later = before.minutes.empty() || today > before.minutes.rbegin()->first;
+  const int32_t expectedDate = counted || later ? today : before.minutes.rbegin()->first;
+  Require(day.date == expectedDate && day.minutes == (counted || !later ? before.minutes.at(expectedDate) : 0),
+          "a minute counts on the date the ledger's rules give");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -62,6 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckSplit(text);
   CheckDecimal(text);
   for (const std::string& piece : SplitAtSpaces(text)) CheckDecimal(piece);
+  CheckLedger(text);
 
   // What the writers store, std::to_string of a number, reads back as that number.
   if (size >= 4) {

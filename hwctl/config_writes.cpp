@@ -149,22 +149,23 @@ std::string GrantTime(ConfigSession& session, const std::string& name, const std
   if (!minutes.value) Refuse("extra time for " + name + ": " + minutes.refusal);
   const StoredUser user = session.RequireUser(name);
   RequireReadable(user);
-  const std::string today = FormatStoredDate(session.Now());
-  const std::optional<int32_t> spent = MinutesSpentOn(user, today);
-  if (!spent) {
-    const std::string& error = user.spentTime.typeError.empty() ? user.timeStamp.typeError : user.spentTime.typeError;
-    Refuse("the counted minutes of " + user.name + " cannot be read (" + error + ")");
-  }
-  if (*spent <= 0) return user.name + " has no minutes counted today: there is nothing to give back.\n";
-  const int32_t given = std::min<int32_t>(*spent, *minutes.value);
+  // The count the service is adding to now, lowered on its date in SpentTime and in the ledger.
+  const double now = session.Now();
+  DayLedger ledger = LedgerOf(user, now).ledger;
+  const CountingDay day = DayToCount(ledger, LedgerDateOf(now));
+  if (day.minutes <= 0) return user.name + " has no minutes counted today: there is nothing to give back.\n";
+  const int32_t given = LowerCount(ledger, day.date, *minutes.value);
+  const int32_t left = ledger.minutes[day.date];
+  PutCount(ledger, day.date, left);
   session.OpenForWriting(UserKeyPath(user.name));
-  session.registry.WriteInteger("SpentTime", *spent - given);
-  session.registry.WriteString("TimeStamp", today);
+  session.registry.WriteInteger("SpentTime", left);
+  session.registry.WriteString("TimeStamp", LedgerDateText(day.date));
+  session.registry.WriteMultiString(kSpentDaysValue, LedgerLines(ledger));
   session.registry.CloseKey();
   session.RequestReload();
   std::string text = user.name + ": " + std::to_string(given) + " minutes given back";
-  if (given < *minutes.value) text += " (only " + std::to_string(*spent) + " were counted today)";
-  return text + "; " + std::to_string(*spent - given) + " minutes now counted today.\n" + kAppliedAtNextMinute;
+  if (given < *minutes.value) text += " (only " + std::to_string(day.minutes) + " were counted today)";
+  return text + "; " + std::to_string(left) + " minutes now counted today.\n" + kAppliedAtNextMinute;
 }
 
 std::string SetDebugLevel(ConfigSession& session, const std::string& levelArgument) {

@@ -10,7 +10,8 @@ namespace {
 constexpr char kDayTakenAsMissing[] =
     "the service takes it as missing, so this day and the days after it have no restricted period";
 constexpr char kLimitTakenAsMissing[] = "the service takes it as missing, so every day allows the whole day";
-constexpr char kSpentTakenAsMissing[] = "the service takes it as missing, so the minutes are counted from 0 again";
+constexpr char kSpentTakenAsMissing[] =
+    "the service takes it as missing, so the day's minutes come from SpentDays or are counted from 0 again";
 
 // The reason in a registry type error, without the value and key it names first.
 std::string TypeReason(const std::string& message) {
@@ -79,6 +80,10 @@ std::vector<Problem> FindUserProblems(const StoredUser& user) {
                         "\"" + user.timeStamp.text + "\" is not a date dd.mm.yyyy: the minutes are counted from 0 again"});
   AddTypeProblem(problems, user.name, "Logoff", user.logoff.typeError,
                  "the service takes it as no logoff request");
+  AddTypeProblem(problems, user.name, kSpentDaysValue, user.spentDays.typeError,
+                 "the service takes it as missing: only the count of TimeStamp's date is kept");
+  for (const std::string& problem : LedgerProblems(user))
+    problems.push_back({user.name, kSpentDaysValue, problem + ": the service takes it as missing"});
   return problems;
 }
 

@@ -41,9 +41,11 @@ std::string Heading(double now) {
 std::vector<std::string> UserRow(const StoredUser& user, double now) {
   if (!user.readable) return {user.name, kUnknown, kUnknown, kUnknown, kUnknown, kUnknown, kUnknown};
   const int today = WeekdayIndex(now);
-  const auto limits = EffectiveLimits(user);
-  const std::optional<int32_t> allowance = limits ? Allowance((*limits)[today]) : std::nullopt;
-  const std::optional<int32_t> spent = MinutesSpentOn(user, FormatStoredDate(now));
+  // The minutes of the date they count on now, against that date's allowance, as the service
+  // counts them: the clock's date, or the latest one counted when the clock went back before it.
+  const CountingDay counting = CountingDayOf(user, now);
+  const std::optional<int32_t> allowance = AllowanceOn(user, counting.date);
+  const std::optional<int32_t> spent = counting.minutes;
   std::string restrictedNow = kUnknown;
   std::string nextPeriod = kUnknown;
   if (const auto filters = EffectiveFilters(user)) {
@@ -61,6 +63,24 @@ std::vector<std::string> UserRow(const StoredUser& user, double now) {
           restrictedNow,
           nextPeriod,
           LogoffText(user.logoff)};
+}
+
+// The minutes counted on each date of the last 14 days that was counted (a day missing: the
+// computer was off), then on every date after today: minutes counted while the clock was ahead,
+// which that day continues.
+std::string RecentDaysText(const StoredUser& user, double now) {
+  constexpr int32_t kShownDays = 14;
+  const std::string heading = "Minutes counted, last " + std::to_string(kShownDays) + " days:";
+  const DayLedger ledger = LedgerOf(user, now).ledger;
+  const int32_t today = LedgerDateOf(now);
+  std::vector<std::vector<std::string>> rows = {{"Date", "Minutes"}};
+  for (auto day = ledger.minutes.lower_bound(today - (kShownDays - 1)); day != ledger.minutes.end(); ++day) {
+    rows.push_back({ShortWeekdayName(WeekdayIndex(day->first)) + " " + LedgerDateText(day->first),
+                    std::to_string(day->second)});
+    if (day->first == today) rows.back().push_back("today");
+    if (day->first > today) rows.back().push_back("after today: counted while the clock was ahead");
+  }
+  return rows.size() == 1 ? heading + " none\n" : heading + "\n" + FormatTable(rows);
 }
 
 std::string PeriodsText(const std::string& filter) {
@@ -133,6 +153,7 @@ std::string ShowReport(const StoredUser& user, double now, const std::string& zo
   const std::vector<std::string> row = UserRow(user, now);
   text += "* Today: " + row[2] + " minutes spent, left " + row[3] + "; restricted now: " + row[4] +
           "; next period: " + row[5] + "; logoff request: " + row[6] + "\n";
+  text += RecentDaysText(user, now);
   if (const std::optional<std::string> error = FirstTypeError(user)) text += "? " + *error + "\n";
   if (!FindUserProblems(user).empty()) text += std::string("Note: ") + kSeeCheck + ".\n";
   return text;

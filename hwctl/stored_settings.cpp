@@ -6,42 +6,13 @@
 
 namespace {
 
-StoredText ReadText(RegistryAccess& registry, const std::string& name) {
-  StoredText found;
-  if (!registry.ValueExists(name)) return found;
-  found.present = true;
-  try {
-    found.text = registry.ReadString(name);
-  } catch (const RegistryError& error) {
-    found.typeError = error.what();
-  }
-  return found;
-}
-
-StoredNumber ReadNumber(RegistryAccess& registry, const std::string& name) {
-  StoredNumber found;
-  if (!registry.ValueExists(name)) return found;
-  found.present = true;
-  try {
-    found.number = registry.ReadInteger(name);
-  } catch (const RegistryError& error) {
-    found.typeError = error.what();
-  }
-  return found;
-}
-
 // Reads the user's key, which the caller has found among the subkeys.
 StoredUser ReadUserKey(RegistryAccess& registry, const std::string& name) {
   StoredUser user;
   user.name = name;
   if (!registry.OpenKeyReadOnly(UserKeyPath(name))) return user;
   user.readable = true;
-  for (int day = 0; day < kDaysInWeek; ++day) user.days[day] = ReadText(registry, DayValueName(day));
-  user.day7 = ReadText(registry, DayValueName(kDaysInWeek));
-  user.dayLimit = ReadText(registry, "DayLimit");
-  user.spentTime = ReadNumber(registry, "SpentTime");
-  user.timeStamp = ReadText(registry, "TimeStamp");
-  user.logoff = ReadNumber(registry, "Logoff");
+  static_cast<UserValues&>(user) = ReadUserValues(registry);
   registry.CloseKey();
   return user;
 }
@@ -69,12 +40,12 @@ StoredConfiguration ReadStoredConfiguration(RegistryAccess& registry) {
   product.keyExists = registry.KeyExists(kProductKey);
   if (product.keyExists && registry.OpenKeyReadOnly(kProductKey)) {
     product.readable = true;
-    product.debug = ReadNumber(registry, "Debug");
-    product.path = ReadText(registry, "Path");
-    product.readSettings = ReadNumber(registry, "ReadSettings");
-    product.timeUrl = ReadText(registry, "TimeUrl");
-    product.serviceLogoff = ReadNumber(registry, kServiceLogoffValue);
-    product.timeZone = ReadText(registry, kTimeZoneValue);
+    product.debug = FindNumber(registry, "Debug");
+    product.path = FindText(registry, "Path");
+    product.readSettings = FindNumber(registry, "ReadSettings");
+    product.timeUrl = FindText(registry, "TimeUrl");
+    product.serviceLogoff = FindNumber(registry, kServiceLogoffValue);
+    product.timeZone = FindText(registry, kTimeZoneValue);
     registry.CloseKey();
   }
   configuration.restrictionsKeyExists = registry.KeyExists(kRestrictionsKey);
@@ -88,7 +59,7 @@ StoredConfiguration ReadStoredConfiguration(RegistryAccess& registry) {
 
 StoredText ReadStoredTimeZone(RegistryAccess& registry) {
   if (!registry.KeyExists(kProductKey) || !registry.OpenKeyReadOnly(kProductKey)) return {};
-  StoredText found = ReadText(registry, kTimeZoneValue);
+  StoredText found = FindText(registry, kTimeZoneValue);
   registry.CloseKey();
   return found;
 }
@@ -107,37 +78,28 @@ std::optional<std::string> FirstTypeError(const StoredUser& user) {
     if (!day.typeError.empty()) return day.typeError;
   }
   for (const std::string* error : {&user.day7.typeError, &user.dayLimit.typeError, &user.spentTime.typeError,
-                                   &user.timeStamp.typeError, &user.logoff.typeError})
+                                   &user.timeStamp.typeError, &user.logoff.typeError, &user.spentDays.typeError})
     if (!error->empty()) return *error;
   return std::nullopt;
 }
 
 std::optional<std::array<std::string, kDaysInWeek>> EffectiveFilters(const StoredUser& user) {
-  std::array<std::string, kDaysInWeek> filters;
-  for (int day = 0; day < kDaysInWeek; ++day) {
-    const StoredText& value = user.days[day];
-    // A missing day, and one of the wrong type, which the service takes as missing: this day and
-    // every later one get the empty filter.
-    if (!value.present || !value.typeError.empty()) break;
-    filters[day] = value.text;
-  }
-  return filters;
+  const StringList filters = DayFiltersOf(user);
+  std::array<std::string, kDaysInWeek> week;
+  for (int day = 0; day < kDaysInWeek; ++day) week[day] = filters[day];
+  return week;
 }
 
 std::optional<std::array<std::string, kDaysInWeek>> EffectiveLimits(const StoredUser& user) {
-  const StringList numbers = SplitAtSpaces(user.dayLimit.text);
-  std::array<std::string, kDaysInWeek> limits;
-  for (int day = 0; day < kDaysInWeek; ++day) limits[day] = day < numbers.Count() ? numbers[day] : kWholeDayMinutes;
-  return limits;
+  const StringList limits = DayLimitsOf(user);
+  std::array<std::string, kDaysInWeek> week;
+  for (int day = 0; day < kDaysInWeek; ++day) week[day] = limits[day];
+  return week;
 }
 
-std::optional<int32_t> MinutesSpentOn(const StoredUser& user, const std::string& date) {
-  // A value of the wrong type is taken as missing, as the service takes it: no date, no minutes.
-  if (!user.timeStamp.present || !user.timeStamp.typeError.empty()) return 0;
-  if (!user.spentTime.typeError.empty()) return 0;
-  const std::optional<double> stamp = ParseStoredDate(user.timeStamp.text);
-  const std::optional<double> day = ParseStoredDate(date);
-  const bool laterDay = stamp && day && *stamp > *day;
-  if (!user.timeStamp.text.empty() && user.timeStamp.text != date && !laterDay) return 0;
-  return user.spentTime.present ? user.spentTime.number : 0;
+std::vector<std::string> LedgerProblems(const StoredUser& user) {
+  std::vector<std::string> problems;
+  for (const std::string& line : ParseLedger(user.spentDays.Usable().value_or(std::vector<std::string>{})).badLines)
+    problems.push_back("the line \"" + line + "\" is no dd.mm.yyyy=minutes of a date of its own");
+  return problems;
 }

@@ -8,34 +8,16 @@
 
 #include "settings/registry_access.h"
 #include "settings/stored_formats.h"
+#include "settings/user_values.h"
+#include "settings/value_reads.h"
 
 // The configuration as the registry holds it, values of the wrong type included, and what the
 // service makes of it (it takes such a value as missing).
 
-// A string value as found: absent, its text, or the registry's complaint about its type.
-struct StoredText {
-  bool present = false;
-  std::string text;
-  std::string typeError;  // not empty: the value exists but is not a string value
-};
-
-// An integer (REG_DWORD) value as found.
-struct StoredNumber {
-  bool present = false;
-  int32_t number = 0;
-  std::string typeError;  // not empty: the value exists but is not a REG_DWORD
-};
-
-// One restricted user's key.
-struct StoredUser {
+// One restricted user's key: its values as found (settings/user_values.h).
+struct StoredUser : UserValues {
   std::string name;       // the key's name, as the registry spells it
   bool readable = false;  // the key opened read-only
-  std::array<StoredText, kDaysInWeek> days;  // Day0 (Monday) .. Day6 (Sunday)
-  StoredText day7;                           // read after an unbroken Day0..Day6, used by no weekday
-  StoredText dayLimit;
-  StoredNumber spentTime;
-  StoredText timeStamp;
-  StoredNumber logoff;
 };
 
 // The product key's values.
@@ -85,8 +67,5 @@ std::optional<std::array<std::string, kDaysInWeek>> EffectiveFilters(const Store
 // The seven allowance texts the service reads from DayLimit, "1440" for every missing one.
 // A DayLimit that is not a string value gives 1440 for every day.
 std::optional<std::array<std::string, kDaysInWeek>> EffectiveLimits(const StoredUser& user);
-// The minutes counted on the day of the date text "dd.mm.yyyy": SpentTime when TimeStamp holds
-// that date, a later one (the service keeps such a count for today) or is empty; 0 for an
-// earlier date, any other text or no TimeStamp (the service starts the day from 0). A value of
-// the wrong type counts as missing.
-std::optional<int32_t> MinutesSpentOn(const StoredUser& user, const std::string& date);
+// The lines of SpentDays the service takes as absent, each with why; none when it is absent.
+std::vector<std::string> LedgerProblems(const StoredUser& user);

@@ -117,6 +117,9 @@ start_counted_script package-wine tests/package_wine_test.sh
 # that never answers, the https:// check against loopback TLS sites.
 start_counted_script time-e2e tests/e2e/time_check_e2e_test.sh
 
+# The days counted: a round trip through a zone of another date finds the day's count again.
+start_counted_script day-ledger-e2e tests/e2e/day_ledger_e2e_test.sh
+
 # The session tool as a program of a user's session, in a prefix of its own.
 start_counted_script session-wine tests/session_wine_test.sh
 

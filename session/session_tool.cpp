@@ -43,20 +43,20 @@ void SessionTool::Tick() {
 
 void SessionTool::Poll(uint64_t nowMs) {
   lastPollMs_ = nowMs;
-  std::optional<StoredUserValues> values;
+  std::optional<SessionUserValues> values;
   if (openRegistry_) {
-    if (std::unique_ptr<RegistryAccess> registry = openRegistry_()) values = ReadStoredUserValues(*registry, userName_);
+    if (std::unique_ptr<RegistryAccess> registry = openRegistry_()) values = ReadSessionUserValues(*registry, userName_);
   }
   lastValues_ = values;
   std::string tip;
   if (!values) {
     // Not a restricted user (or the key cannot be read): nothing to show, nothing to do.
     warnings_.Reset();
-  } else if (values->logoff != 0) {
+  } else if (LogoffOf(values->user) != 0) {
     StartCountdown(nowMs);
     return;
   } else {
-    const TimeLeft timeLeft = ComputeTimeLeft(*values, clock_.Now());
+    const TimeLeft timeLeft = ComputeTimeLeft(values->user, clock_.Now());
     tip = TrayTipText(timeLeft);
     if (const std::optional<int> mark = warnings_.Update(timeLeft.minutesLeft))
       desktop_.ShowWarning(WarningText(timeLeft), *mark == 1 && MinutesByCode() > 0);

@@ -72,5 +72,5 @@ class SessionTool {
   std::string shownTip_;
   WarningSchedule warnings_;
   RequestClient* moreTime_ = nullptr;
-  std::optional<StoredUserValues> lastValues_;
+  std::optional<SessionUserValues> lastValues_;
 };

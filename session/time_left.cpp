@@ -11,12 +11,6 @@ namespace {
 
 constexpr int kMinutesPerDay = 24 * 60;
 
-// The weekday's filter; a list too short for it (never so when read from the registry) has none.
-const std::string& FilterOf(const StoredUserValues& values, int weekday) {
-  static const std::string kNoFilter;
-  return weekday < values.dayFilters.Count() ? values.dayFilters[weekday] : kNoFilter;
-}
-
 // The minute of the day as the service renders the time of day.
 std::string MinuteText(int minuteOfDay) {
   return FilterTimeText(EncodeDateTime({1899, 12, 30, minuteOfDay / 60, minuteOfDay % 60}));
@@ -30,30 +24,19 @@ int ClampToInt(int64_t value) {
 
 }  // namespace
 
-int SpentToday(const StoredUserValues& values, double now) {
-  if (!values.timeStamp) return 0;
-  if (!values.timeStamp->empty() && *values.timeStamp != FormatStoredDate(now)) return 0;
-  return values.spentTime.value_or(0);
-}
-
-std::optional<int> AllowanceToday(const StoredUserValues& values, double now) {
-  const int weekday = WeekdayIndex(now);
-  const StringList pieces = SplitAtSpaces(values.dayLimit.value_or(""));
-  if (weekday >= pieces.Count()) return ParseDecimal32(kWholeDayMinutes);
-  return ParseDecimal32(pieces[weekday]);
-}
-
-TimeLeft ComputeTimeLeft(const StoredUserValues& values, double now) {
+TimeLeft ComputeTimeLeft(const UserValues& values, double now) {
   TimeLeft result;
   const int weekday = WeekdayIndex(now);
   const DateTimeParts parts = DecodeDateTime(now);
   const int nowMinute = parts.hour * 60 + parts.minute;
   const int minutesToMidnight = kMinutesPerDay - nowMinute;
-  const std::string& todayFilter = FilterOf(values, weekday);
+  const StringList filters = DayFiltersOf(values);
+  const std::string& todayFilter = filters[weekday];
 
   const bool restrictedNow = WalkDayFilter(todayFilter, FilterTimeText(now)).restricted;
-  if (const std::optional<int> allowance = AllowanceToday(values, now))
-    result.allowanceLeft = ClampToInt(static_cast<int64_t>(*allowance) - SpentToday(values, now));
+  const CountingDay counting = CountingDayOf(values, now);
+  if (const std::optional<int32_t> allowance = AllowanceOn(values, counting.date))
+    result.allowanceLeft = ClampToInt(static_cast<int64_t>(*allowance) - counting.minutes);
   const bool overAllowance = result.allowanceLeft && *result.allowanceLeft < 0;
 
   // The filter's times are compared as texts, so odd filters (descending times, hours without a
@@ -69,7 +52,7 @@ TimeLeft ComputeTimeLeft(const StoredUserValues& values, double now) {
   // A period that starts with tomorrow's first minute follows on from today without a break.
   if (!restrictedNow && !result.minutesToRestriction) {
     std::string midnight = MinuteText(0);
-    if (WalkDayFilter(FilterOf(values, (weekday + 1) % kDaysInWeek), midnight).restricted) {
+    if (WalkDayFilter(filters[(weekday + 1) % kDaysInWeek], midnight).restricted) {
       result.minutesToRestriction = minutesToMidnight;
       result.restrictionStart = std::move(midnight);
     }

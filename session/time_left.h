@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "session/user_values.h"
+#include "settings/user_values.h"
 
 // How long a restricted user who stays logged on may go on today, judged by the service's own
 // rules from the values it keeps in the registry: once a minute the service holds a user back when
@@ -32,15 +32,7 @@ struct TimeLeft {
   HoldReason reason = HoldReason::kNone;
 };
 
-// The minutes counted for today: "SpentTime" when "TimeStamp" is today's date as "dd.mm.yyyy" (an
-// empty "TimeStamp" stands for today, as the service reads it); else 0, since the service starts a
-// new day's count afresh.
-int SpentToday(const StoredUserValues& values, double now);
-
-// Today's allowance: the weekday's piece of "DayLimit" split at spaces, 1440 when the text is
-// missing or has fewer pieces; nothing when that piece is not a decimal integer, which the
-// service never finds exceeded.
-std::optional<int> AllowanceToday(const StoredUserValues& values, double now);
-
-// Judges the user at the local date-time now, comparing the filters as the service does.
-TimeLeft ComputeTimeLeft(const StoredUserValues& values, double now);
+// Judges the user at the local date-time now, comparing the filters as the service does. The
+// minutes spent are those of the date the service counts them on now, against that date's
+// allowance (settings/user_values.h).
+TimeLeft ComputeTimeLeft(const UserValues& values, double now);

@@ -4,22 +4,14 @@
 #include <optional>
 #include <string>
 
-#include "platform/string_list.h"
 #include "settings/registry_access.h"
+#include "settings/user_values.h"
 
 // What the registry holds for one restricted user, as the session tool reads it: the values the
-// service judges the user by, and the user's logoff request. The tool only ever reads them.
-struct StoredUserValues {
-  // "Day0", "Day1", ... up to the first missing name, then empty filters up to Sunday.
-  StringList dayFilters;
-  // The text of "DayLimit"; nothing when it is missing or not a string.
-  std::optional<std::string> dayLimit;
-  // "SpentTime"; nothing when it is missing or not a REG_DWORD.
-  std::optional<int32_t> spentTime;
-  // "TimeStamp"; nothing when it is missing or not a string.
-  std::optional<std::string> timeStamp;
-  // "Logoff": any value but 0 asks for the user's logoff; 0 when missing or not a REG_DWORD.
-  int32_t logoff = 0;
+// service judges the user by (settings/user_values.h) and the parent's code. The tool only ever
+// reads them.
+struct SessionUserValues {
+  UserValues user;
   // The parent's code: the most minutes a day by code ("CodeMaxMinutes", 60 when missing), the
   // minutes one code gives ("CodeMinutes" of the user's key, else of the product key, else 30),
   // and those given on a date ("CodeGiven", "CodeDate"). The tool never reads the secret.
@@ -33,4 +25,4 @@ struct StoredUserValues {
 // matches the name without regard to case), and the product key's CodeMinutes, opened read-only.
 // Nothing when the user's key does not open: the user is not restricted, or may not read it. A
 // value of the wrong type counts as missing.
-std::optional<StoredUserValues> ReadStoredUserValues(RegistryAccess& registry, const std::string& userName);
+std::optional<SessionUserValues> ReadSessionUserValues(RegistryAccess& registry, const std::string& userName);

@@ -94,9 +94,19 @@ class InMemoryRegistry::Access : public RegistryAccess {
     return IntegerOfValue(currentPath_, name, Query(name));
   }
 
+  std::vector<std::string> ReadMultiString(const std::string& name) override {
+    std::lock_guard lock(tree_.mutex_);
+    return StringsOfValue(currentPath_, name, Query(name));
+  }
+
   void WriteString(const std::string& name, const std::string& value) override {
     std::lock_guard lock(tree_.mutex_);
     Store(name, StringValue(value));
+  }
+
+  void WriteMultiString(const std::string& name, const std::vector<std::string>& strings) override {
+    std::lock_guard lock(tree_.mutex_);
+    Store(name, MultiStringValue(currentPath_, name, strings));
   }
 
   void WriteInteger(const std::string& name, int32_t value) override {

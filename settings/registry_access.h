@@ -5,6 +5,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "core/registry_opener.h"
 #include "platform/string_list.h"
@@ -45,8 +46,15 @@ class RegistryAccess {
   virtual std::string ReadString(const std::string& name) = 0;
   // The value of a REG_DWORD value; RegistryError when it is missing or of another type or size.
   virtual int32_t ReadInteger(const std::string& name) = 0;
+  // The strings of a REG_MULTI_SZ value in order, up to the empty string that ends them (a last
+  // string without its NUL included); none for a missing or zero-size value; RegistryError for
+  // another type.
+  virtual std::vector<std::string> ReadMultiString(const std::string& name) = 0;
   // Stores REG_SZ with its terminating NUL; RegistryError when the write is refused.
   virtual void WriteString(const std::string& name, const std::string& value) = 0;
+  // Stores REG_MULTI_SZ: each string with its NUL, then the NUL that ends the list; RegistryError
+  // when the write is refused or a string is empty or holds a NUL (it would end the list early).
+  virtual void WriteMultiString(const std::string& name, const std::vector<std::string>& strings) = 0;
   // Stores REG_DWORD; RegistryError when the write is refused.
   virtual void WriteInteger(const std::string& name, int32_t value) = 0;
   // Deletes the value of the current key; true when it is gone, also when it was absent. False

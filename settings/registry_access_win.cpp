@@ -68,7 +68,15 @@ class WindowsRegistryAccess : public RegistryAccess {
 
   int32_t ReadInteger(const std::string& name) override { return IntegerOfValue(currentPath_, name, Query(name)); }
 
+  std::vector<std::string> ReadMultiString(const std::string& name) override {
+    return StringsOfValue(currentPath_, name, Query(name));
+  }
+
   void WriteString(const std::string& name, const std::string& value) override { Store(name, StringValue(value)); }
+
+  void WriteMultiString(const std::string& name, const std::vector<std::string>& strings) override {
+    Store(name, MultiStringValue(currentPath_, name, strings));
+  }
 
   void WriteInteger(const std::string& name, int32_t value) override { Store(name, IntegerValue(value)); }
 

@@ -1,5 +1,7 @@
 #include "settings/registry_values.h"
 
+#include <algorithm>
+
 std::string RegistryTypeName(uint32_t type) {
   switch (type) {
     case kRegNone: return "REG_NONE";
@@ -45,9 +47,37 @@ int32_t IntegerOfValue(const std::string& keyPath, const std::string& valueName,
   return static_cast<int32_t>(bits);
 }
 
+std::vector<std::string> StringsOfValue(const std::string& keyPath, const std::string& valueName,
+                                        const std::optional<RegistryValue>& value) {
+  if (!value) return {};
+  if (value->type != kRegMultiSz)
+    throw ValueError(keyPath, valueName, "holds " + RegistryTypeName(value->type) + " where REG_MULTI_SZ was expected");
+  std::vector<std::string> strings;
+  for (size_t start = 0; start < value->data.size();) {
+    const size_t end = std::min(value->data.find('\0', start), value->data.size());
+    if (end == start) break;  // the empty string that ends the list
+    strings.push_back(value->data.substr(start, end - start));
+    start = end + 1;
+  }
+  return strings;
+}
+
 RegistryValue StringValue(const std::string& text) {
   RegistryValue value{kRegSz, text};
   value.data.push_back('\0');
+  return value;
+}
+
+RegistryValue MultiStringValue(const std::string& keyPath, const std::string& valueName,
+                               const std::vector<std::string>& strings) {
+  RegistryValue value{kRegMultiSz, {}};
+  for (const std::string& text : strings) {
+    if (text.empty() || text.find('\0') != std::string::npos)
+      throw ValueError(keyPath, valueName, "write refused: an empty string or one holding a NUL ends a REG_MULTI_SZ");
+    value.data += text;
+    value.data.push_back('\0');
+  }
+  value.data.push_back('\0');  // the empty string that ends the list, alone for an empty one
   return value;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "settings/registry_access.h"
 
@@ -62,8 +63,18 @@ std::string TextOfValue(const std::string& keyPath, const std::string& valueName
 int32_t IntegerOfValue(const std::string& keyPath, const std::string& valueName,
                        const std::optional<RegistryValue>& value);
 
+// The strings of a REG_MULTI_SZ value up to the empty string that ends them; none for a missing
+// value or one of zero size; a ValueError for another type.
+std::vector<std::string> StringsOfValue(const std::string& keyPath, const std::string& valueName,
+                                        const std::optional<RegistryValue>& value);
+
 // REG_SZ holding the text and its terminating NUL.
 RegistryValue StringValue(const std::string& text);
+// REG_MULTI_SZ holding each string with its NUL and the NUL that ends the list (that NUL alone
+// for no string at all); a ValueError naming the key path and value for an empty string or one holding a
+// NUL, which would end the list early.
+RegistryValue MultiStringValue(const std::string& keyPath, const std::string& valueName,
+                               const std::vector<std::string>& strings);
 // REG_DWORD holding the number in the registry's (little-endian) byte order.
 RegistryValue IntegerValue(int32_t number);
 

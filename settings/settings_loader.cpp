@@ -7,6 +7,7 @@
 #include "platform/date_time.h"
 #include "platform/time_zones.h"
 #include "settings/stored_formats.h"
+#include "settings/user_values.h"
 #include "settings/value_reads.h"
 
 std::string UserKeyPath(const std::string& userName) { return kRestrictionsKey + userName; }
@@ -43,9 +44,10 @@ void LoadSettingsSteps(ServiceState& service) {
   for (const std::string& name : service.RestrictedUsers) {
     if (registry->OpenKeyReadOnly(UserKeyPath(name))) {
       WriteLogAt(service, 2, "Reading settings for user:" + name);
-      ReadDayFilters(service, *registry);
-      ReadDayLimits(service, *registry);
+      const UserValues values = ReadUserValues(*registry);
       registry->CloseKey();
+      ReadDayFilters(service, values);
+      ReadDayLimits(service, values);
     } else {
       WriteLogAt(service, 1, "ERROR: Unable to read settings for user:" + name);
       service.DayFilters.emplace_back();
@@ -148,33 +150,27 @@ void LoadTimeZone(ServiceState& service) {
   registry->CloseKey();
 }
 
-void ReadDayFilters(ServiceState& service, RegistryAccess& registry) {
-  StringList filters;
-  int day = 0;
+void ReadDayFilters(ServiceState& service, const UserValues& values) {
+  StringList filters = DayFiltersOf(values);
+  const int read = DaysBeforeGap(values);
+  for (int day = 0; day < read; ++day) WriteLogAt(service, 3, DayValueName(day) + "=" + filters[day]);
   // A filter of another type counts as a missing one, and the missing one ends the days read.
-  for (std::optional<std::string> filter; (filter = ReadTextValue(service, registry, DayValueName(day))); ++day) {
-    WriteLogAt(service, 3, DayValueName(day) + "=" + *filter);
-    filters.Add(std::move(*filter));
-  }
-  for (; day < kDaysInWeek; ++day) {
-    filters.Add("");
-    WriteLogAt(service, 3, "Filling empty day: " + std::to_string(day));
-  }
+  if (read < kDaysInWeek) ReportTypeError(service, values.days[read].typeError);
+  if (read == kDaysInWeek) ReportTypeError(service, values.day7.typeError);
+  for (int day = read; day < kDaysInWeek; ++day) WriteLogAt(service, 3, "Filling empty day: " + std::to_string(day));
   service.DayFilters.emplace_back(std::move(filters));
 }
 
-void ReadDayLimits(ServiceState& service, RegistryAccess& registry) {
-  StringList limits;
-  if (const std::optional<std::string> text = ReadTextValue(service, registry, "DayLimit")) {
+void ReadDayLimits(ServiceState& service, const UserValues& values) {
+  ReportTypeError(service, values.dayLimit.typeError);
+  StringList limits = DayLimitsOf(values);
+  const std::optional<std::string> text = values.dayLimit.Usable();
+  if (text)
     WriteLogAt(service, 3, "DayLimits: " + *text);
-    limits = SplitAtSpaces(*text);
-  } else {
+  else
     WriteLogAt(service, 1, "Unable to read user max day times");
-  }
-  for (int day = limits.Count(); day < kDaysInWeek; ++day) {
-    limits.Add(kWholeDayMinutes);
+  for (int day = SplitAtSpaces(text.value_or("")).Count(); day < kDaysInWeek; ++day)
     WriteLogAt(service, 3, "Filling max day time for empty day: " + std::to_string(day));
-  }
   service.DayLimits.emplace_back(std::move(limits));
 }
 

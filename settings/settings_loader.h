@@ -7,6 +7,7 @@
 #include "settings/registry_access.h"
 
 class ServiceState;
+struct UserValues;
 
 // The product key's values the loader reads: the debug level (REG_DWORD) and the folder of the
 // logs (REG_SZ, ending in a backslash).
@@ -59,9 +60,9 @@ void ReadTimeZone(ServiceState& service, RegistryAccess& registry);
 // service's first lines are stamped in the administrator's zone already. Nothing changes when
 // there is no registry to open or no product key.
 void LoadTimeZone(ServiceState& service);
-// Appends the day filters of the open user key to DayFilters: "Day0", "Day1", ... up to the first
+// Appends the day filters of a user's values to DayFilters: "Day0", "Day1", ... up to the first
 // missing name, then empty filters up to Sunday.
-void ReadDayFilters(ServiceState& service, RegistryAccess& registry);
-// Appends the allowances of the open user key to DayLimits: the space-separated pieces of
+void ReadDayFilters(ServiceState& service, const UserValues& values);
+// Appends the allowances of a user's values to DayLimits: the space-separated pieces of
 // "DayLimit", then "1440" up to Sunday.
-void ReadDayLimits(ServiceState& service, RegistryAccess& registry);
+void ReadDayLimits(ServiceState& service, const UserValues& values);

@@ -6,6 +6,7 @@
 #include "settings/registry_values.h"
 #include "settings/settings_loader.h"
 #include "settings/stored_formats.h"
+#include "settings/user_values.h"
 #include "settings/value_reads.h"
 
 namespace {
@@ -30,30 +31,45 @@ bool OpenExistingUserKey(RegistryAccess& registry, const std::string& keyPath) {
 
 void ReadSpentTimes(ServiceState& service) {
   const std::unique_ptr<RegistryAccess> registry = OpenServiceRegistry(service);
-  // The new table replaces the old one only when it is whole: one record for every user.
+  // The new tables replace the old ones only when they are whole: one record for every user.
   StringListTable spentTimes;
+  std::vector<DayLedger> spentDays;
   for (const std::string& name : service.RestrictedUsers) {
     WriteLogAt(service, 2, "Reading timestamp and spent time for user:" + name);
     int32_t minutes = 0;
     std::string date;
+    DayLedger ledger;
     if (registry->OpenKeyReadOnly(UserKeyPath(name))) {
-      if (const std::optional<int32_t> stored = ReadIntegerValue(service, *registry, "SpentTime"))
+      const UserValues values = ReadUserValues(*registry);
+      registry->CloseKey();
+      ReportTypeError(service, values.spentTime.typeError);
+      if (const std::optional<int32_t> stored = values.spentTime.Usable())
         minutes = *stored;
       else
         WriteLogAt(service, 2, "ERROR: Not possible to read spent times");
-      if (std::optional<std::string> stamp = ReadTextValue(service, *registry, "TimeStamp")) {
-        date = stamp->empty() ? FormatStoredDate(service.CycleNow) : std::move(*stamp);
-      } else {
+      ReportTypeError(service, values.timeStamp.typeError);
+      if (const std::optional<std::string> stamp = values.timeStamp.Usable())
+        date = stamp->empty() ? FormatStoredDate(service.CycleNow) : *stamp;
+      else
         WriteLogAt(service, 2, "ERROR: Not possible to read timestamp");
-      }
-      registry->CloseKey();
+      ReportTypeError(service, values.spentDays.typeError);
+      LedgerReading reading = LedgerOf(values, service.CycleNow);
+      for (const std::string& line : reading.badLines)
+        WriteLogAt(service, 1, "ERROR: The line \"" + line + "\" of " + kSpentDaysValue + " of " + name +
+                                   " is no date=minutes of its own; taken as absent");
+      ledger = std::move(reading.ledger);
+      // The count of the date comes from the ledger when SpentTime could not give it: none is lost.
+      if (const std::optional<int32_t> day = LedgerDate(date); day && ledger.minutes.count(*day) != 0)
+        minutes = ledger.minutes[*day];
     } else {
       WriteLogAt(service, 3, "ERROR: Not possible to open " + UserKeyPath(name));
     }
     WriteLogAt(service, 3, "spent_time=" + std::to_string(minutes) + " date=" + date);
     spentTimes.emplace_back(StringList{std::to_string(minutes), date});
+    spentDays.push_back(std::move(ledger));
   }
   service.SpentTimes = std::move(spentTimes);
+  service.SpentDays = std::move(spentDays);
 }
 
 void WriteSpentTimes(ServiceState& service) {
@@ -74,8 +90,16 @@ void WriteSpentTimes(ServiceState& service) {
       // A refused write (or a count that is no number) loses nothing: the count stays in memory
       // and the next write tries again; the users after this one are still written.
       try {
-        registry->WriteInteger("SpentTime", DecimalForValue((*entry)[0], keyPath, "SpentTime"));
+        const int32_t minutes = DecimalForValue((*entry)[0], keyPath, "SpentTime");
+        registry->WriteInteger("SpentTime", minutes);
         registry->WriteString("TimeStamp", (*entry)[1]);
+        // The ledger always holds the current count on its date, so the two never disagree.
+        DayLedger ledger = static_cast<size_t>(i) < service.SpentDays.size() ? service.SpentDays[i] : DayLedger{};
+        if (const std::optional<int32_t> date = LedgerDate((*entry)[1]))
+          PutCount(ledger, *date, minutes);
+        else
+          PruneLedger(ledger);
+        registry->WriteMultiString(kSpentDaysValue, LedgerLines(ledger));
         WriteLogAt(service, 3, "spent_time=" + (*entry)[0] + "  date=" + (*entry)[1]);
       } catch (const RegistryError& error) {
         WriteLogAt(service, 1, "ERROR: Not possible to write spent times for " + name + ": " + error.what());

@@ -9,6 +9,7 @@
 #include "parentcode/code_values.h"
 #include "parentcode/more_time_protocol.h"
 #include "parentcode/one_time_code.h"
+#include "settings/registry_values.h"
 
 namespace {
 
@@ -57,6 +58,17 @@ TEST_F(PipeRequestsTest, ARightCodeLowersTodaysCountWithdrawsTheLogoffAndIsKept)
 
   service.CodeRecords.clear();  // a new run reads the record from the registry
   EXPECT_EQ(Ask("alice", Code()), "wrong\n") << "a code is taken once, across restarts too";
+}
+
+// While the clock is behind the count of tomorrow, a code gives back from that count, lowered on
+// its date in memory, in SpentTime and in the ledger.
+TEST_F(PipeRequestsTest, ARightCodeLowersTheCountOfTheDateTheMinutesCountOn) {
+  *TableEntry(service.SpentTimes, 0) = StringList{"90", "08.12.2026"};
+  service.SpentDays = {ParseLedger({"06.12.2026=5"}).ledger};
+  ASSERT_EQ(Ask("alice", Code()), "added 30\n");
+  EXPECT_EQ(*TableEntry(service.SpentTimes, 0), (StringList{"60", "08.12.2026"}));
+  EXPECT_EQ(registry.ValueForTesting(User("alice"), "SpentTime"), IntegerValue(60));
+  EXPECT_EQ(registry.ValueForTesting(User("alice"), "SpentDays"), MultiStringValue("", "", {"06.12.2026=5", "08.12.2026=60"}));
 }
 
 TEST_F(PipeRequestsTest, ACodeIsTakenOnceOnThePcWhicheverAccountSendsIt) {

@@ -48,10 +48,21 @@ TEST_F(AliceOnMondayEvening, BeforeItSheIsUnblockedAndNoRequestIsRaised) {
 
 TEST_F(AliceOnMondayEvening, TheFilterAndAllowanceOfTheCycleWeekdayApply) {
   SetCycle({2026, 12, 8, 21, 5, 0, 0});  // Tuesday: no period, the whole day
+  (*TableEntry(service.SpentTimes, 0))[1] = "08.12.2026";
   EvaluateRestrictions(service);
   EXPECT_THAT(Logged(), Contains("current_time=21:05 day_of_week=1"));
   EXPECT_THAT(Logged(), Contains("Spent time=30 Max time=1440"));
   EXPECT_THAT(accounts.Changes(), ElementsAre("unblocked alice"));
+}
+
+// With the clock gone back to Sunday, Monday's count goes on, held against Monday's allowance,
+// not against the whole day of Sunday.
+TEST_F(AliceOnMondayEvening, ACountIsHeldAgainstTheAllowanceOfItsOwnDate) {
+  (*TableEntry(service.SpentTimes, 0))[0] = "61";
+  SetCycle({2026, 12, 6, 20, 0, 0, 0});
+  EvaluateRestrictions(service);
+  EXPECT_THAT(Logged(), Contains("Spent time=61 Max time=60"));
+  EXPECT_THAT(accounts.Changes(), ElementsAre("blocked alice"));
 }
 
 TEST_F(EvaluationTest, EveryPassSetsEveryAccountAndRaisesRequestsOnlyForLoggedOnUsers) {

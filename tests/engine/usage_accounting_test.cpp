@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "engine/restriction_evaluation.h"
@@ -68,11 +69,13 @@ TEST_F(AccountingTest, EachRecordIsCountedAndDatedByItsOwnState) {
        {"Next day - reseting spent times", "spent time=0 date=07.12.2026"}},
       {"date without leading zero", true, StringList{"5", "7.12.2026"}, {"0", "07.12.2026"}, 2,
        {"Next day - reseting spent times", "spent time=0 date=07.12.2026"}},
-      // A count written while the clock was ahead keeps its minutes: going back gives no new day.
-      {"dated tomorrow", true, StringList{"5", "08.12.2026"}, {"6", "07.12.2026"}, 2,
-       {"Spent time of alice is dated 08.12.2026, after today; it is kept for today", "spent time=6 date=07.12.2026"}},
-      {"dated a year ahead", false, StringList{"61", "07.12.2027"}, {"61", "07.12.2026"}, 1,
-       {"Spent time of alice is dated 07.12.2027, after today; it is kept for today", "spent time=61 date=07.12.2026"}},
+      // A count of a later date (the clock went back before it) goes on: going back gives no new day.
+      {"dated tomorrow", true, StringList{"5", "08.12.2026"}, {"6", "08.12.2026"}, 1,
+       {"The clock went back to 07.12.2026, before 08.12.2026 counted for alice: its minutes are counted on "
+        "08.12.2026 (5 so far)", "spent time=6 date=08.12.2026"}},
+      {"dated a year ahead", false, StringList{"61", "07.12.2027"}, {"61", "07.12.2027"}, 0,
+       {"The clock went back to 07.12.2026, before 07.12.2027 counted for alice: its minutes are counted on "
+        "07.12.2027 (61 so far)", "spent time=61 date=07.12.2027"}},
       {"dated on a day that does not exist", false, StringList{"5", "31.02.2027"}, {"0", "07.12.2026"}, 1,
        {"Next day - reseting spent times", "spent time=0 date=07.12.2026"}},
       {"count at the 32-bit limit", true, StringList{"2147483647", "07.12.2026"}, {"2147483647", "07.12.2026"}, 1,
@@ -89,6 +92,7 @@ TEST_F(AccountingTest, EachRecordIsCountedAndDatedByItsOwnState) {
     SCOPED_TRACE(c.name);
     service.RestrictedUsers = StringList{"alice"};
     service.SpentTimes.clear();
+    service.SpentDays.clear();
     if (c.record) service.SpentTimes.emplace_back(*c.record);
     service.LoggedOnUsers = c.loggedOn ? StringList{"ALICE"} : StringList{"bob"};
     service.DebugLines.Clear();
@@ -161,6 +165,52 @@ TEST_F(AccountingTest, AReloadRequestReplacesTheTablesAndCountsNoMinute) {
   EXPECT_EQ(registry.ValueForTesting(User("carol"), "Logoff"), IntegerValue(1));
   EXPECT_THAT(Logged(), Not(Contains("Updating spent time for user: alice")));
   EXPECT_THAT(Logged(), Not(Contains("Updating spent time for user: carol")));
+}
+
+// A child's trips with the clock or the zone: each step takes the cycle to a date (at 10:00) and
+// counts the minutes alice is logged on; the record after it is what the service keeps. Each
+// date's allowance is spent once, whatever order the dates come in, and the debug log says that
+// the clock went back once per change.
+TEST_F(AccountingTest, ATripToAnotherDateAndBackFindsEachDatesCountAgain) {
+  struct Step {
+    int day, minutes;  // of December 2026
+    StringList record;
+  };
+  std::vector<std::string> full;  // the 62 days up to 7 December but 1 December (the PC was off)
+  for (int32_t date = *LedgerDate("07.10.2026"); date < *LedgerDate("07.12.2026"); ++date)
+    if (LedgerDateText(date) != "01.12.2026") full.push_back(LedgerDateText(date) + "=10");
+  const struct {
+    const char* what;
+    std::vector<std::string> ledger;
+    std::vector<Step> steps;
+    std::string firstLine;  // of the ledger at the end
+    long saidBack;
+  } cases[] = {
+      // A new day's first minute is not counted.
+      {"to tomorrow and back, then tomorrow comes", {}, {{8, 2, {"1", "08.12.2026"}}, {7, 1, {"62", "07.12.2026"}},
+                                                          {8, 1, {"2", "08.12.2026"}}}, "07.12.2026=62", 1},
+      {"to yesterday and back, twice", {}, {{6, 1, {"62", "07.12.2026"}}, {6, 1, {"63", "07.12.2026"}},
+        {5, 1, {"64", "07.12.2026"}}, {7, 1, {"65", "07.12.2026"}}, {6, 1, {"66", "07.12.2026"}}}, "07.12.2026=66", 3},
+      {"to a date missing from a full ledger", full, {{1, 1, {"62", "07.12.2026"}}}, "07.10.2026=10", 1},
+      {"a new day drops the oldest date of a full ledger", full, {{8, 1, {"0", "08.12.2026"}}}, "08.10.2026=10", 0},
+  };
+  for (const auto& c : cases) {
+    service.RestrictedUsers = StringList{"alice"};
+    service.SpentTimes = {StringList{"61", "07.12.2026"}};
+    service.SpentDays = {ParseLedger(c.ledger).ledger};
+    service.LoggedOnUsers = StringList{"alice"};
+    service.DebugLines.Clear();
+    for (const Step& step : c.steps) {
+      SetCycle({2026, 12, step.day, 10, 0, 0, 0});
+      for (int minute = 0; minute < step.minutes; ++minute) UpdateSpentTimes(service);
+      EXPECT_EQ(*TableEntry(service.SpentTimes, 0), step.record) << c.what << ", " << step.day << " December";
+    }
+    EXPECT_EQ(LedgerLines(service.SpentDays[0]).front(), c.firstLine) << c.what;
+    const Lines logged = Logged();
+    EXPECT_EQ(std::count_if(logged.begin(), logged.end(), [](const std::string& line) {
+                return line.rfind("The clock went back", 0) == 0;
+              }), c.saidBack) << c.what;
+  }
 }
 
 }  // namespace

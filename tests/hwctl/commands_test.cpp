@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/hwctl_fixture.h"
+#include "settings/registry_values.h"
 #include "settings/settings_loader.h"
 
 namespace {
@@ -99,6 +100,33 @@ TEST_F(CommandsTest, GrantLowersTodaysCountNeverBelowZero) {
   ASSERT_EQ(Hwctl({"grant", "alice", "15"}).exitCode, kExitSuccess);
   EXPECT_EQ(Value(User("alice"), "SpentTime"), IntegerValue(25));
   EXPECT_EQ(Value(User("alice"), "TimeStamp"), StringValue("08.12.2026"));
+}
+
+// The count the service adds to now (today's, or the latest date's while the clock shows a day
+// before it that was not counted) is lowered on its date in SpentTime and in the ledger alike.
+TEST_F(CommandsTest, GrantLowersTheCountOfTheDateTheServiceCountsOnInBothPlaces) {
+  using Lines = std::vector<std::string>;
+  const struct {
+    int32_t spent;
+    const char* stamp;
+    Lines ledger;
+    int32_t spentAfter;
+    const char* stampAfter;
+    Lines ledgerAfter;
+  } cases[] = {
+      {50, "08.12.2026", {"07.12.2026=61"}, 30, "08.12.2026", {"07.12.2026=61", "08.12.2026=30"}},
+      {5, "09.12.2026", {"08.12.2026=61"}, 41, "08.12.2026", {"08.12.2026=41", "09.12.2026=5"}},  // back from tomorrow
+      {25, "09.12.2026", {}, 5, "09.12.2026", {"09.12.2026=5"}},  // the clock behind tomorrow's count
+  };
+  for (const auto& c : cases) {
+    registry.SetIntegerForTesting(User("alice"), "SpentTime", c.spent);
+    registry.SetStringForTesting(User("alice"), "TimeStamp", c.stamp);
+    registry.SetValueForTesting(User("alice"), "SpentDays", MultiStringValue("", "", c.ledger));
+    ASSERT_EQ(Hwctl({"grant", "alice", "20"}).exitCode, kExitSuccess);
+    EXPECT_EQ(Value(User("alice"), "SpentTime"), IntegerValue(c.spentAfter)) << c.stamp;
+    EXPECT_EQ(Value(User("alice"), "TimeStamp"), StringValue(c.stampAfter)) << c.stamp;
+    EXPECT_EQ(Value(User("alice"), "SpentDays"), MultiStringValue("", "", c.ledgerAfter)) << c.stamp;
+  }
 }
 
 TEST_F(CommandsTest, GrantOnAnotherDaysCountChangesNothing) {

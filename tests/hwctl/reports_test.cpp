@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "fakes/hwctl_fixture.h"
+#include "settings/registry_values.h"
 #include "settings/settings_loader.h"
 
 namespace {
@@ -23,6 +24,8 @@ class ReportsTest : public ::testing::Test, protected HwctlFixture {
     ASSERT_EQ(Hwctl({"periods", "alice", "tue", "21:00-24:00"}).exitCode, kExitSuccess);
     registry.SetIntegerForTesting(User("alice"), "SpentTime", 30);
     registry.SetStringForTesting(User("alice"), "TimeStamp", "08.12.2026");
+    registry.SetValueForTesting(User("alice"), "SpentDays",
+                                MultiStringValue("", "", {"24.11.2026=90", "07.12.2026=45", "08.12.2026=20", "09.12.2026=5"}));
     for (int day = 0; day < 7; ++day) registry.SetStringForTesting(User("bob"), "Day" + std::to_string(day), "08:00 12:00");
     registry.SetIntegerForTesting(User("bob"), "SpentTime", 500);
     registry.SetStringForTesting(User("bob"), "TimeStamp", "07.12.2026");  // yesterday's count
@@ -68,16 +71,25 @@ TEST_F(ReportsTest, ShowGivesTheWeekWithTodayMarked) {
             "Saturday   unlimited  none\n"
             "Sunday     unlimited  none\n"
             "* Today: 30 minutes spent, left 30; restricted now: no; next period: 21:00; logoff request: no\n"
+            "Minutes counted, last 14 days:\n"
+            "Date            Minutes\n"
+            "Mon 07.12.2026  45\n"
+            "Tue 08.12.2026  30       today\n"
+            "Wed 09.12.2026  5        after today: counted while the clock was ahead\n"
             "Sessions left open against the logoff request: ended by the service (ServiceLogoff on).\n");
   const std::string carol = Hwctl({"show", "carol"}).output;
   EXPECT_THAT(carol, HasSubstr("Monday     30         \"8:00 9:00\" (misread)\n"));
   EXPECT_THAT(carol, HasSubstr("Note: some values are misread"));
+  EXPECT_THAT(carol, HasSubstr("Minutes counted, last 14 days:\nDate            Minutes\nTue 08.12.2026  45       today\n"));
 }
 
-// The service takes a value of the wrong type as missing, and so does the report.
+// The service takes a value of the wrong type as missing, and so does the report: the day's count
+// is then the ledger's, or none.
 TEST_F(ReportsTest, AValueOfTheWrongTypeShowsAsMissing) {
   ThreeUsers();
   registry.SetStringForTesting(User("alice"), "SpentTime", "30");
+  EXPECT_THAT(Hwctl({"list"}).output, HasSubstr("alice  60         20     40       no"));
+  registry.SetStringForTesting(User("alice"), "SpentDays", "08.12.2026=20");
   EXPECT_THAT(Hwctl({"list"}).output, HasSubstr("alice  60         0      60       no"));
   EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("? Registry value \"SpentTime\""));
 }
@@ -121,6 +133,14 @@ TEST_F(ReportsTest, CheckFindsEveryKindOfMisreadValue) {
        "alice: Day1 (Tuesday): missing, so the service reads no later day and never applies Day2"},
       {"Day7", [](HwctlFixture& f) { f.registry.SetStringForTesting(User("alice"), "Day7", ""); },
        "alice: Day7: no weekday uses it"},
+      {"ledger line that is no date and count",
+       [](HwctlFixture& f) {
+         f.registry.SetValueForTesting(User("alice"), "SpentDays", MultiStringValue("", "", {"07.12.2026=5", "yesterday=5"}));
+       },
+       "alice: SpentDays: the line \"yesterday=5\" is no dd.mm.yyyy=minutes of a date of its own: the service takes "
+       "it as missing"},
+      {"ledger of the wrong type", [](HwctlFixture& f) { f.registry.SetStringForTesting(User("alice"), "SpentDays", "x"); },
+       "alice: SpentDays: holds REG_SZ where REG_MULTI_SZ was expected: the service takes it as missing"},
       {"time stamp in another form", [](HwctlFixture& f) { f.registry.SetStringForTesting(User("alice"), "TimeStamp", "8.12.2026"); },
        "alice: TimeStamp: \"8.12.2026\" is not a date dd.mm.yyyy"},
       {"empty Path", [](HwctlFixture& f) { f.registry.SetStringForTesting(kProductKey, "Path", ""); },

@@ -17,18 +17,20 @@ double MondayAt(int hour, int minute, int second = 0) { return EncodeDateTime({2
 
 struct UserSetup {
   std::string monday;
-  std::string tuesday;
+  std::optional<std::string> tuesday;
   std::optional<std::string> dayLimit;
   std::optional<int32_t> spent;
   std::optional<std::string> stamp = "07.12.2026";
 };
 
-StoredUserValues ValuesOf(const UserSetup& setup) {
-  StoredUserValues values;
-  values.dayFilters = {setup.monday, setup.tuesday, "", "", "", "", ""};
-  values.dayLimit = setup.dayLimit;
-  values.spentTime = setup.spent;
-  values.timeStamp = setup.stamp;
+StoredText Text(const std::optional<std::string>& text) { return {text.has_value(), text.value_or(""), ""}; }
+
+UserValues ValuesOf(const UserSetup& setup) {
+  UserValues values;
+  values.days = {Text(setup.monday), Text(setup.tuesday), Text(""), Text(""), Text(""), Text(""), Text("")};
+  values.dayLimit = Text(setup.dayLimit);
+  values.spentTime = {setup.spent.has_value(), setup.spent.value_or(0), ""};
+  values.timeStamp = Text(setup.stamp);
   return values;
 }
 
@@ -72,25 +74,26 @@ TEST(TimeLeftTest, TheSoonerOfAllowanceAndRestrictedPeriodEndsTheDay) {
   }
 }
 
-TEST(TimeLeftTest, SpentMinutesCountOnlyForTheDayOfTheirStamp) {
+// The minutes of the date the service counts them on now, against that date's allowance.
+TEST(TimeLeftTest, SpentMinutesCountOnTheDateTheServiceCountsThemOn) {
   const struct {
     const char* what;
     std::optional<int32_t> spent;
     std::optional<std::string> stamp;
-    int spentToday;
+    std::vector<std::string> ledger;
+    std::optional<int> left;
   } cases[] = {
-      {"today", 50, "07.12.2026", 50},
-      {"yesterday: a new day", 50, "06.12.2026", 0},
-      {"a later day", 50, "08.12.2026", 0},
-      {"today without leading zero", 50, "7.12.2026", 0},
-      {"stamp missing", 50, kNone, 0},
-      {"empty stamp stands for today", 50, "", 50},
-      {"spent time missing", kNone, "07.12.2026", 0},
+      {"today", 50, "07.12.2026", {}, 10},
+      {"yesterday: a new day", 50, "06.12.2026", {}, 60},
+      {"tomorrow: the clock went back, tomorrow's count goes on", 50, "08.12.2026", {}, 1390},
+      {"back from tomorrow: today's count is there again", 5, "08.12.2026", {"07.12.2026=61"}, -1},
+      {"stamp missing", 50, kNone, {}, 60},
+      {"empty stamp stands for today", 50, "", {}, 10},
   };
   for (const auto& c : cases) {
-    const StoredUserValues values = ValuesOf({"", "", "60", c.spent, c.stamp});
-    EXPECT_EQ(SpentToday(values, MondayAt(10, 0)), c.spentToday) << c.what;
-    EXPECT_EQ(ComputeTimeLeft(values, MondayAt(10, 0)).allowanceLeft, 60 - c.spentToday) << c.what;
+    UserValues values = ValuesOf({"", "", "60 1440", c.spent, c.stamp});
+    values.spentDays = {!c.ledger.empty(), c.ledger, ""};
+    EXPECT_EQ(ComputeTimeLeft(values, MondayAt(10, 0)).allowanceLeft, c.left) << c.what;
   }
 }
 
@@ -107,10 +110,11 @@ TEST(TimeLeftTest, TodaysAllowanceFollowsTheServicesReading) {
       {"60 +30", 60, kNone},
       {"-5", -5, 1440},
   };
+  const auto monday = static_cast<int32_t>(MondayAt(10, 0));
   for (const auto& c : cases) {
-    const StoredUserValues values = ValuesOf({"", "", c.limit, 0});
-    EXPECT_EQ(AllowanceToday(values, MondayAt(10, 0)), c.monday) << c.limit;
-    EXPECT_EQ(AllowanceToday(values, MondayAt(10, 0) + 1), c.tuesday) << c.limit;
+    const UserValues values = ValuesOf({"", "", c.limit, 0});
+    EXPECT_EQ(AllowanceOn(values, monday), c.monday) << c.limit;
+    EXPECT_EQ(AllowanceOn(values, monday + 1), c.tuesday) << c.limit;
   }
   // An allowance the service cannot count with is never found exceeded.
   const TimeLeft left = ComputeTimeLeft(ValuesOf({"", "", "abc", 5000}), MondayAt(10, 0));
@@ -145,11 +149,11 @@ TEST(TimeLeftTest, UnusualFiltersRestrictExactlyWhereTheServicesWalkDoes) {
   }
 }
 
-TEST(TimeLeftTest, AFilterListShorterThanTheWeekRestrictsNothing) {
-  StoredUserValues values;
-  values.dayFilters = {"00:00 24:00"};  // Monday only
+TEST(TimeLeftTest, TheDaysAfterAMissingOneRestrictNothing) {
+  UserValues values = ValuesOf({"00:00 24:00", kNone, "", 0});
+  values.days[2] = Text("00:00 24:00");  // after the gap: never read
   EXPECT_TRUE(ComputeTimeLeft(values, MondayAt(10, 0)).heldBackNow);
-  EXPECT_FALSE(ComputeTimeLeft(values, MondayAt(10, 0) + 1).heldBackNow);
+  EXPECT_FALSE(ComputeTimeLeft(values, MondayAt(10, 0) + 2).heldBackNow);
 }
 
 }  // namespace

@@ -12,11 +12,15 @@ class UserValuesTest : public ::testing::Test {
  protected:
   ~UserValuesTest() override { EXPECT_EQ(registry.OpenKeyCountForTesting(), 0); }
 
-  std::optional<StoredUserValues> Read(const std::string& user) {
+  std::optional<SessionUserValues> ReadSession(const std::string& user) {
     std::unique_ptr<RegistryAccess> access = registry.Open();
-    std::optional<StoredUserValues> values = ReadStoredUserValues(*access, user);
+    std::optional<SessionUserValues> values = ReadSessionUserValues(*access, user);
     EXPECT_EQ(registry.OpenKeyCountForTesting(), 0) << "the key stays open";
     return values;
+  }
+  std::optional<UserValues> Read(const std::string& user) {
+    const std::optional<SessionUserValues> values = ReadSession(user);
+    return values ? std::optional<UserValues>(values->user) : std::nullopt;
   }
 
   const std::string key = UserKeyPath("alice");
@@ -30,48 +34,50 @@ TEST_F(UserValuesTest, ReadsEveryValueTheServiceJudgesBy) {
   registry.SetIntegerForTesting(key, "SpentTime", 42);
   registry.SetStringForTesting(key, "TimeStamp", "07.12.2026");
   registry.SetIntegerForTesting(key, "Logoff", 1);
-  const std::optional<StoredUserValues> values = Read("Alice");
+  registry.SetValueForTesting(key, "SpentDays", MultiStringValue("", "", {"06.12.2026=30"}));
+  const std::optional<UserValues> values = Read("Alice");
   ASSERT_TRUE(values.has_value());
-  EXPECT_EQ(values->dayFilters, (StringList{"08:00 12:00", "", "", "", "", "", ""}));
-  EXPECT_EQ(values->dayLimit, "60 90");
-  EXPECT_EQ(values->spentTime, 42);
-  EXPECT_EQ(values->timeStamp, "07.12.2026");
-  EXPECT_EQ(values->logoff, 1);
-  EXPECT_EQ(values->codeMinutes, 30);
+  EXPECT_EQ(DayFiltersOf(*values), (StringList{"08:00 12:00", "", "", "", "", "", ""}));
+  EXPECT_EQ(DayLimitsOf(*values), (StringList{"60", "90", "1440", "1440", "1440", "1440", "1440"}));
+  EXPECT_EQ(LedgerLines(LedgerOf(*values, 0).ledger), (std::vector<std::string>{"06.12.2026=30", "07.12.2026=42"}));
+  EXPECT_EQ(LogoffOf(*values), 1);
+  EXPECT_EQ(ReadSession("alice")->codeMinutes, 30);
 
   // The record of the version before the computer's step: its CodeMinutes counted minutes given.
   registry.SetIntegerForTesting(key, "CodeLastStep", 100);
   registry.SetIntegerForTesting(key, "CodeMinutes", 20);
   registry.SetIntegerForTesting(kProductKey, "CodeMinutes", 45);
-  EXPECT_EQ(Read("alice")->codeGiven, 20);
-  EXPECT_EQ(Read("alice")->codeMinutes, 45);
+  EXPECT_EQ(ReadSession("alice")->codeGiven, 20);
+  EXPECT_EQ(ReadSession("alice")->codeMinutes, 45);
 }
 
 TEST_F(UserValuesTest, TheFirstMissingDayEndsTheFilters) {
   for (const char* name : {"Day0", "Day1", "Day3", "Day4"}) registry.SetStringForTesting(key, name, name);
-  EXPECT_EQ(Read("alice")->dayFilters, (StringList{"Day0", "Day1", "", "", "", "", ""}));
+  EXPECT_EQ(DayFiltersOf(*Read("alice")), (StringList{"Day0", "Day1", "", "", "", "", ""}));
   for (int day = 0; day <= 7; ++day) registry.SetStringForTesting(key, "Day" + std::to_string(day), "x");
-  EXPECT_EQ(Read("alice")->dayFilters.Count(), 8);
+  EXPECT_EQ(DayFiltersOf(*Read("alice")).Count(), 8);
 }
 
 TEST_F(UserValuesTest, MissingValuesAndValuesOfTheWrongTypeCountAsMissing) {
   registry.CreateKeyForTesting(key);
-  const std::optional<StoredUserValues> empty = Read("alice");
+  const std::optional<UserValues> empty = Read("alice");
   ASSERT_TRUE(empty.has_value());
-  EXPECT_EQ(empty->dayFilters, (StringList{"", "", "", "", "", "", ""}));
-  EXPECT_FALSE(empty->dayLimit || empty->spentTime || empty->timeStamp);
-  EXPECT_EQ(empty->logoff, 0);
+  EXPECT_EQ(DayFiltersOf(*empty), (StringList{"", "", "", "", "", "", ""}));
+  EXPECT_FALSE(empty->dayLimit.present || empty->spentTime.present || empty->timeStamp.present);
+  EXPECT_EQ(LogoffOf(*empty), 0);
 
   registry.SetStringForTesting(key, "Day0", "08:00 12:00");
   registry.SetIntegerForTesting(key, "DayLimit", 60);
   registry.SetStringForTesting(key, "SpentTime", "42");
   registry.SetValueForTesting(key, "Logoff", {kRegBinary, "\x01"});
   registry.SetValueForTesting(key, "TimeStamp", {kRegMultiSz, std::string("07.12.2026\0\0", 12)});
-  const std::optional<StoredUserValues> wrong = Read("alice");
+  registry.SetStringForTesting(key, "SpentDays", "07.12.2026=61");
+  const std::optional<UserValues> wrong = Read("alice");
   ASSERT_TRUE(wrong.has_value());
-  EXPECT_EQ(wrong->dayFilters[0], "08:00 12:00");
-  EXPECT_FALSE(wrong->dayLimit || wrong->spentTime || wrong->timeStamp);
-  EXPECT_EQ(wrong->logoff, 0);
+  EXPECT_EQ(DayFiltersOf(*wrong)[0], "08:00 12:00");
+  EXPECT_EQ(DayLimitsOf(*wrong)[0], "1440");
+  EXPECT_TRUE(LedgerOf(*wrong, 0).ledger.minutes.empty());
+  EXPECT_EQ(LogoffOf(*wrong), 0);
 }
 
 TEST_F(UserValuesTest, AKeyThatIsAbsentOrUnreadableGivesNothingAndIsNotCreated) {
@@ -84,7 +90,7 @@ TEST_F(UserValuesTest, AKeyThatIsAbsentOrUnreadableGivesNothingAndIsNotCreated) 
 
   // A key that grants a standard user no more than reading its values is enough.
   registry.SetKeyRightsForTesting(key, kKeyQueryValue);
-  EXPECT_EQ(Read("alice")->logoff, 1);
+  EXPECT_EQ(LogoffOf(*Read("alice")), 1);
 }
 
 }  // namespace

@@ -185,6 +185,34 @@ TYPED_TEST_P(RegistryAccessSuite, ReadingAValueOfAnotherTypeRaisesAnErrorNamingK
   EXPECT_NE(missing.find("missing"), std::string::npos) << missing;
 }
 
+TYPED_TEST_P(RegistryAccessSuite, MultiStringsReadUpToTheEmptyStringAndWriteWithTheirNuls) {
+  using Strings = std::vector<std::string>;
+  const std::pair<std::string, Strings> cases[] = {
+      {std::string("07.12.2026=5\0" "08.12.2026=0\0\0", 27), {"07.12.2026=5", "08.12.2026=0"}},
+      {std::string("a\0\0b\0\0", 6), {"a"}},  // the empty string ends the list
+      {std::string("a\0b", 3), {"a", "b"}},     // no final NUL
+      {"", {}},
+      {std::string(1, '\0'), {}}};
+  auto registry = this->backend.Open();
+  ASSERT_TRUE(registry->OpenKey(this->Key("Multi")));
+  for (const auto& [data, strings] : cases) {
+    this->backend.Store(this->Key("Multi"), "Days", RegistryValue{kRegMultiSz, data});
+    EXPECT_EQ(registry->ReadMultiString("Days"), strings) << strings.size();
+  }
+  EXPECT_TRUE(registry->ReadMultiString("Missing").empty());
+  registry->WriteString("Text", "07.12.2026=5");
+  EXPECT_NE(this->ErrorOf([&] { registry->ReadMultiString("Text"); }).find("REG_MULTI_SZ"), std::string::npos);
+
+  registry->WriteMultiString("Days", {"09.12.2026=1", "10.12.2026=61"});
+  EXPECT_EQ(this->backend.Stored(this->Key("Multi"), "Days"),
+            (RegistryValue{kRegMultiSz, std::string("09.12.2026=1\0" "10.12.2026=61\0\0", 28)}));
+  // A string that would end the list early is refused, and the value stays as it was.
+  EXPECT_NE(this->ErrorOf([&] { registry->WriteMultiString("Days", {"a", ""}); }), "(no RegistryError)");
+  registry->WriteMultiString("None", {});
+  EXPECT_EQ(this->backend.Stored(this->Key("Multi"), "None"), (RegistryValue{kRegMultiSz, std::string(1, '\0')}));
+  EXPECT_EQ(registry->ReadMultiString("Days"), (Strings{"09.12.2026=1", "10.12.2026=61"}));
+}
+
 TYPED_TEST_P(RegistryAccessSuite, SubkeyNamesAreTheDirectSubkeysSortedAndReplaceTheList) {
   for (const char* name : {"carol", "Bob", "alice"}) this->backend.Store(this->Key(std::string("R\\") + name), "x", IntegerValue(0));
   this->backend.Store(this->Key("R\\Bob\\Nested"), "x", IntegerValue(0));
@@ -281,6 +309,7 @@ REGISTER_TYPED_TEST_SUITE_P(RegistryAccessSuite, ReadWriteOpenCreatesTheKeyWithI
                             ExistenceTestLeavesTheCurrentKeyAndAFailedOpenKeepsIt, KeyAndValueNamesIgnoreLetterCase,
                             WritesStoreRegSzWithItsNulAndRegDword, ReadsBothStringTypesUpToTheFirstNulUnexpanded,
                             ReadingAValueOfAnotherTypeRaisesAnErrorNamingKeyAndValue,
+                            MultiStringsReadUpToTheEmptyStringAndWriteWithTheirNuls,
                             SubkeyNamesAreTheDirectSubkeysSortedAndReplaceTheList,
                             WritesThroughAReadOnlyOpenAreRefused, WithNoKeyOpenNothingIsReadAndWritesAreRefused,
                             AKeyDeletedWhileOpenRefusesWritesAndAnotherOpenRecreatesIt,

@@ -106,6 +106,36 @@ TEST_F(StoreTest, AValueOfTheWrongTypeIsTakenAsAbsentForItsUserOnly) {
                                  ": holds REG_SZ where REG_DWORD was expected; taken as absent"));
 }
 
+// The ledger is read with the current count on its date and written with it, pruned to 62 days;
+// a ledger of the wrong type or a bad line is reported and taken as absent (the count of
+// TimeStamp's date still from SpentTime), and without a SpentTime the ledger's count stands.
+TEST_F(StoreTest, TheLedgerIsReadAndWrittenWithTheCurrentCountAndItsFaultsAreTakenAsAbsent) {
+  const struct {
+    std::optional<RegistryValue> stored, spentTime;
+    std::vector<std::string> ledger;
+    const char* error;
+  } cases[] = {
+      {MultiStringValue("", "", {"06.10.2026=20", "08.12.2026=3"}), IntegerValue(42), {"08.12.2026=42"}, ""},
+      {MultiStringValue("", "", {"07.12.2026=20", "yesterday=5"}), IntegerValue(42), {"07.12.2026=20", "08.12.2026=42"},
+       "ERROR: The line \"yesterday=5\" of SpentDays of alice is no date=minutes of its own; taken as absent"},
+      {StringValue("06.12.2026=20"), IntegerValue(42), {"08.12.2026=42"}, "holds REG_SZ where REG_MULTI_SZ was expected"},
+      {std::nullopt, IntegerValue(42), {"08.12.2026=42"}, ""},
+      {MultiStringValue("", "", {"08.12.2026=30"}), std::nullopt, {"08.12.2026=30"}, "Not possible to read spent times"},
+  };
+  Restrict({"alice"});
+  for (const auto& c : cases) {
+    registry.DeleteKeyForTesting(User("alice"));
+    if (c.spentTime) registry.SetValueForTesting(User("alice"), "SpentTime", *c.spentTime);
+    registry.SetStringForTesting(User("alice"), "TimeStamp", "08.12.2026");
+    if (c.stored) registry.SetValueForTesting(User("alice"), "SpentDays", *c.stored);
+    ReadSpentTimes(service);
+    WriteSpentTimes(service);
+    EXPECT_EQ(registry.ValueForTesting(User("alice"), "SpentDays"), MultiStringValue("", "", c.ledger)) << c.error;
+    EXPECT_EQ(registry.ValueForTesting(User("alice"), "SpentTime"), IntegerValue(std::stoi(c.ledger.back().substr(11))));
+    EXPECT_THAT(Logged(), Contains(::testing::HasSubstr(c.error)));
+  }
+}
+
 TEST_F(StoreTest, WithNoRestrictedUsersTheTableEmptiesAndNoKeyIsTouched) {
   service.SpentTimes.emplace_back(StringList{"5", "07.12.2026"});
   ReadSpentTimes(service);
@@ -139,7 +169,7 @@ TEST_F(StoreTest, AMissingOrMisshapenEntryWritesNothing) {
 
   WriteSpentTimes(service);
 
-  EXPECT_EQ(registry.ValueNamesForTesting(User("ann")), (std::vector<std::string>{"SpentTime", "TimeStamp"}));
+  EXPECT_EQ(registry.ValueNamesForTesting(User("ann")), (std::vector<std::string>{"SpentDays", "SpentTime", "TimeStamp"}));
   EXPECT_TRUE(registry.KeyExistsForTesting(User("bea")));
   EXPECT_TRUE(registry.ValueNamesForTesting(User("bea")).empty());
   EXPECT_TRUE(registry.KeyExistsForTesting(User("cid")));
@@ -212,7 +242,7 @@ TEST_F(StoreTest, AUserKeyDeletedWhileRunningIsRecreatedByTheNextWrite) {
 
   (*TableEntry(service.SpentTimes, 0)) = StringList{"1", "08.12.2026"};
   WriteSpentTimes(service);
-  EXPECT_THAT(registry.ValueNamesForTesting(User("alice")), testing::ElementsAre("SpentTime", "TimeStamp"));
+  EXPECT_THAT(registry.ValueNamesForTesting(User("alice")), testing::ElementsAre("SpentDays", "SpentTime", "TimeStamp"));
   EXPECT_EQ(registry.ValueForTesting(User("alice"), "SpentTime"), IntegerValue(1));
   registry.DeleteKeyForTesting(User("alice"));
   EXPECT_TRUE(WriteLogoffFlag(service, "alice", 1));
@@ -312,7 +342,7 @@ TEST_F(StoreTest, TheServiceLoadsAtStartAndAtStopWritesEveryUserItLoaded) {
   (*TableEntry(service.SpentTimes, 1))[0] = "13";
   bool stopped = false;
   service.ServiceStop(stopped);
-  EXPECT_THAT(registry.ValueNamesForTesting(User("alice")), testing::ElementsAre("SpentTime", "TimeStamp"));
+  EXPECT_THAT(registry.ValueNamesForTesting(User("alice")), testing::ElementsAre("SpentDays", "SpentTime", "TimeStamp"));
   EXPECT_EQ(registry.ValueForTesting(User("bob"), "SpentTime"), IntegerValue(13));
   EXPECT_THAT(fixture.DebugMessages(), Contains("Writing spent times for user:bob"));
 }
