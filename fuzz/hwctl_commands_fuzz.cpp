@@ -84,7 +84,7 @@ class ServiceSide {
   }
 
   std::string Today() const { return FormatStoredDate(service.CycleNow); }
-  std::optional<std::string> TimeUrl() { return TimePageUrl(service); }
+  TimeSources TimeUrl() { return TimeSourcesOfService(service); }
 
  private:
   static ServicePlatform PlatformOf(HwctlFixture& hwctl, FixedRegionalFormat& format) {
@@ -209,8 +209,16 @@ void CheckCarriedOut(const std::vector<std::string>& words, const Reading& befor
     Require(!folder.empty() && after.appPath == (folder.back() == '\\' ? folder : folder + "\\"),
             "the logs go to the folder given", line);
   } else if (command == "timeurl") {
-    Require(service.TimeUrl() == (words[1] == "default" ? kDefaultTimeUrl : words[1]),
-            "the service asks the time page given", line);
+    // The addresses given, each word split at its blanks as the value is.
+    std::string value;
+    for (size_t i = 1; i < words.size(); ++i) value += words[i] + " ";
+    const TimeSources given = TimeSourcesOf(value);
+    const TimeSources asked = service.TimeUrl();
+    if (words.size() == 2 && words[1] == "default")
+      Require(asked == TimeSourcesOf(""), "the service asks its default addresses", line);
+    else
+      Require(asked.trustClock == given.trustClock && asked.urls == given.urls,
+              "the service asks the time pages given, in order, or trusts the clock for none", line);
   }
 }
 
