@@ -11,11 +11,6 @@
 // The optional REG_SZ value of the product key that holds the time pages' addresses: one or more,
 // separated by blanks, tried in order until one gives the time; or "none".
 inline constexpr char kTimeUrlValue[] = "TimeUrl";
-// The URL used when TimeUrl is absent or empty: the one Windows itself asks over plain HTTP to
-// learn whether a network reaches the internet (it answers 200 with the text "Microsoft Connect
-// Test"), so every network that does lets the request through. It serves no time page: its
-// answer's Date header gives the time. An https:// TimeUrl is the hardened setting.
-inline constexpr char kDefaultTimeUrl[] = "http://www.msftconnecttest.com/connecttest.txt";
 // The TimeUrl that asks no site at all: the computer's clock is taken as it is.
 inline constexpr char kTimeUrlNone[] = "none";
 // The addresses asked when TimeUrl is absent or empty, in this order: the front pages of three
