@@ -7,19 +7,18 @@
 
 #include "core/service_platform.h"
 
-// The service's worker threads in tests: by default the work runs at once on the calling thread,
-// so a time check has finished when it has started; Threaded() gives each work a thread of its
-// own, as on Windows, joined when the fixture goes.
+// The service's worker threads in tests: by default a work runs at once on the calling thread (a
+// time check has finished when it has started); after Threaded(), on a thread of its own, as on
+// Windows, joined by Join() or when the fixture goes.
 class TestWorkers {
  public:
   ~TestWorkers() { Join(); }
-  // Waits for every thread started so far.
+  void Threaded() { threaded_ = true; }
   void Join() {
     std::lock_guard lock(mutex_);
     for (std::thread& thread : threads_) thread.join();
     threads_.clear();
   }
-  void Threaded() { threaded_ = true; }
   WorkerRunner Runner() {
     return [this](std::function<void()> work) {
       if (!threaded_) return work();

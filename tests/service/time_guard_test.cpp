@@ -300,7 +300,6 @@ TEST_F(GuardedServiceTest, NeitherTheStartNorATickNorAStopWaitsForTheSite) {
   std::promise<void> answer;
   std::shared_future<void> answered = answer.get_future().share();
   std::atomic<int> fetches{0};
-  fixture.clock.MoveClockSeconds(3600);  // so that an answer taken would set the clock
   fixture.timePageFetcher.Serve("", HttpDate(trueUtc));
   fixture.timePageFetcher.onFetch = [&] {
     ++fetches;
@@ -322,31 +321,6 @@ TEST_F(GuardedServiceTest, NeitherTheStartNorATickNorAStopWaitsForTheSite) {
   RunMinutes(1);
   EXPECT_EQ(LastChange(), "unblocked alice");
   EXPECT_FALSE(service->TimeSynced);
-  EXPECT_TRUE(fixture.clockSetter.records.empty());
-}
-
-// Once the check that kept the ticks waiting ends, the next tick takes its answer: the clock is
-// set, the count goes on, and alice is free at the next minute.
-TEST_F(GuardedServiceTest, ATickTakesTheAnswerOfACheckThatEnded) {
-  Restrict("1440", "", 0, "08.12.2026");
-  fixture.workers.Threaded();
-  std::promise<void> answer;
-  std::shared_future<void> answered = answer.get_future().share();
-  fixture.clock.MoveClockSeconds(3600);
-  fixture.timePageFetcher.Serve("", HttpDate(trueUtc));
-  fixture.timePageFetcher.onFetch = [&] { answered.wait(); };
-  THourwarden& service = Start();
-  RunTicks(20);
-  EXPECT_FALSE(service.TimeSynced);
-  EXPECT_EQ(LastChange(), "blocked alice");
-  answer.set_value();
-  fixture.workers.Join();
-  RunTicks(1);
-  EXPECT_TRUE(service.TimeSynced);
-  EXPECT_EQ(fixture.clockSetter.records.size(), 1u);
-  RunMinutes(1);
-  EXPECT_EQ(LastChange(), "unblocked alice");
-  EXPECT_EQ(Spent(), 1);
 }
 
 }  // namespace

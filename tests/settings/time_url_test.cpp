@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <iterator>
-#include <string>
 #include <vector>
 
 namespace {
@@ -76,9 +75,6 @@ TEST(TimeSourcesTest, ReadsTheAddressesOfAValue) {
       {"https://a.example/ none", {false, {"https://a.example/", "none"}}},
   };
   for (const auto& c : cases) EXPECT_EQ(TimeSourcesOf(c.value), c.sources) << '"' << c.value << '"';
-  for (const std::string& url : defaults) EXPECT_TRUE(ParseTimeUrl(url).parts->secure) << url;
-  EXPECT_EQ(PlainHttpTimeUrls("https://a.example/ http://b.example/ HTTP://c.example/ ftp://d.example/"),
-            (std::vector<std::string>{"http://b.example/", "HTTP://c.example/"}));
 }
 
 }  // namespace
