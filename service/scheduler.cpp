@@ -2,8 +2,8 @@
 
 #include <cstdint>
 #include <optional>
-#include <utility>
 #include <string>
+#include <utility>
 
 #include "core/service_time.h"
 #include "logging/logs.h"
