@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "core/registry_opener.h"
@@ -22,6 +23,11 @@ class SessionControl;     // engine/session_control.h
 class TimePageFetcher;    // timesync/time_sync_platform.h
 class SystemClockSetter;  // timesync/time_sync_platform.h
 
+// Runs work on a thread of its own that nobody waits for: a stop never joins it, and at the end of
+// the process a thread still running is abandoned, so the work owns everything it touches. May
+// throw when no thread can be made.
+using WorkerRunner = std::function<void(std::function<void()> work)>;
+
 // The platform the service works through: the Windows implementations in the service, fakes in
 // the tests. The objects are owned by whoever builds the service object and outlive it.
 struct ServicePlatform {
@@ -33,7 +39,10 @@ struct ServicePlatform {
   ProcessSource* processSource = nullptr;
   TimerFactory makeTimer;
   RegistryOpener openRegistry;
-  TimePageFetcher* timePageFetcher = nullptr;
+  // Shared with the time checks under way, which may outlive the service object.
+  std::shared_ptr<TimePageFetcher> timePageFetcher;
+  // Where the time checks run (none: no check can run).
+  WorkerRunner runWorker;
   SystemClockSetter* systemClockSetter = nullptr;
   TimeZones* timeZones = nullptr;
   // When the executable was built, UTC, days since 1899-12-30; 0 when unknown. An internet time

@@ -84,7 +84,7 @@ class ServiceSide {
   }
 
   std::string Today() const { return FormatStoredDate(service.CycleNow); }
-  std::optional<std::string> TimeUrl() { return TimePageUrl(service); }
+  TimeSources TimeUrl() { return TimeSourcesOfService(service); }
 
  private:
   static ServicePlatform PlatformOf(HwctlFixture& hwctl, FixedRegionalFormat& format) {
@@ -209,8 +209,11 @@ void CheckCarriedOut(const std::vector<std::string>& words, const Reading& befor
     Require(!folder.empty() && after.appPath == (folder.back() == '\\' ? folder : folder + "\\"),
             "the logs go to the folder given", line);
   } else if (command == "timeurl") {
-    Require(service.TimeUrl() == (words[1] == "default" ? kDefaultTimeUrl : words[1]),
-            "the service asks the time page given", line);
+    // The addresses given, in order (each word split at its blanks, as the value is), or none.
+    std::string value;
+    for (size_t i = 1; i < words.size(); ++i) value += words[i] + " ";
+    Require(service.TimeUrl() == TimeSourcesOf(words.size() == 2 && words[1] == "default" ? "" : value),
+            "the service asks the time pages given, the default ones or none", line);
   }
 }
 

@@ -154,15 +154,20 @@ void CheckPathAndUrl(std::string_view text) {
             "the logs of an accepted Path lie in that folder, unexpanded", text);
   }
   if (!TimeUrlProblem(text)) {
-    const std::string lower = Lower(text);
-    const size_t host = lower.rfind("http://", 0) == 0 ? 7 : lower.rfind("https://", 0) == 0 ? 8 : 0;
-    Require(host != 0 && host < text.size() && text[host] != '/', "an accepted TimeUrl is an http address with a host",
-            text);
-    for (const char c : text) Require(static_cast<unsigned char>(c) > 0x20, "an accepted TimeUrl holds no blank", text);
-    const ParsedTimeUrl parsed = ParseTimeUrl(text);
-    Require(parsed.parts && !parsed.parts->host.empty() && parsed.parts->port >= 1 && parsed.parts->port <= 65535 &&
-                !parsed.parts->path.empty() && parsed.parts->path.front() == '/',
-            "an accepted TimeUrl has a host, a port and a path for the fetch", text);
+    // Every word between blanks is an address the fetch can use, unless the value is "none".
+    const TimeSources sources = TimeSourcesOf(text);
+    for (const std::string& word : sources.urls) {
+      const std::string lower = Lower(word);
+      const size_t host = lower.rfind("http://", 0) == 0 ? 7 : lower.rfind("https://", 0) == 0 ? 8 : 0;
+      Require(host != 0 && host < word.size() && word[host] != '/', "an accepted TimeUrl word is an http address with a host",
+              text);
+      for (const char c : word) Require(static_cast<unsigned char>(c) > 0x20, "an accepted TimeUrl word holds no blank", text);
+      const ParsedTimeUrl parsed = ParseTimeUrl(word);
+      Require(parsed.parts && !parsed.parts->host.empty() && parsed.parts->port >= 1 && parsed.parts->port <= 65535 &&
+                  !parsed.parts->path.empty() && parsed.parts->path.front() == '/',
+              "an accepted TimeUrl word has a host, a port and a path for the fetch", text);
+    }
+    Require(sources.trustClock != !sources.urls.empty(), "an accepted TimeUrl asks addresses or trusts the clock", text);
   }
 }
 

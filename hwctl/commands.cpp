@@ -87,7 +87,7 @@ CommandResult RunPath(const Invocation& invocation, ConfigSession& session) {
 }
 
 CommandResult RunTimeUrl(const Invocation& invocation, ConfigSession& session) {
-  return Output(SetTimeUrl(session, invocation.arguments[0]));
+  return Output(SetTimeUrl(session, invocation.arguments));
 }
 
 CommandResult RunTimeZone(const Invocation& invocation, ConfigSession& session) {
@@ -168,11 +168,13 @@ const Command kCommands[] = {
      "to it; a trailing backslash is added when missing. --create makes a missing folder, which\n"
      "only LocalSystem and the Administrators may then use.\n",
      1, 1, "--create", RunPath},
-    {"timeurl", "timeurl URL", "set the page the service reads the time from",
-     "Sets TimeUrl, an http:// or https:// address whose answer carries the time; \"default\" returns\n"
-     "to the built-in address. The service uses it from its next time check. An https:// address is\n"
-     "the hardened setting: over plain HTTP any network (a phone's hotspot) can answer with its own date.\n",
-     1, 1, nullptr, RunTimeUrl},
+    {"timeurl", "timeurl URL [URL...]|none|default", "set the pages the service reads the time from",
+     "Sets TimeUrl: https:// or http:// addresses whose answers carry the time, asked in order until\n"
+     "one answers. \"default\" returns to the built-in https:// addresses of Microsoft, Google and\n"
+     "Cloudflare. \"none\" asks no site and trusts the computer's clock, for a PC without internet:\n"
+     "whoever can set the firmware's clock can then move the days. Over plain http:// any network (a\n"
+     "phone's hotspot) can answer with its own date. The service uses it from its next time check.\n",
+     1, kAnyNumber, nullptr, RunTimeUrl},
     {"timezone", "timezone NAME|current|none", "set the time zone the service keeps its days in",
      "Sets TimeZone, the zone in which the service takes every date and time, so that a user who\n"
      "changes the computer's zone gains nothing. NAME is a zone as Windows names it (tzutil /l lists\n"

@@ -7,6 +7,7 @@
 #include "hwctl/validation.h"
 #include "platform/date_time.h"
 #include "settings/settings_loader.h"
+#include "settings/time_url.h"
 
 namespace {
 
@@ -209,14 +210,22 @@ std::string SetLogFolder(ConfigSession& session, const std::string& folder, bool
          kAppliedAtNextMinute;
 }
 
-std::string SetTimeUrl(ConfigSession& session, const std::string& url) {
-  const bool useDefault = url == "default";
-  if (!useDefault)
-    if (const std::optional<std::string> problem = TimeUrlProblem(url)) Refuse("TimeUrl: " + *problem);
+std::string SetTimeUrl(ConfigSession& session, const std::vector<std::string>& arguments) {
+  std::string value;
+  for (const std::string& argument : arguments) value += (value.empty() ? "" : " ") + argument;
+  const bool useDefault = value == "default";
+  if (useDefault) value.clear();
+  if (const std::optional<std::string> problem = TimeUrlProblem(value)) Refuse("TimeUrl: " + *problem);
   session.OpenForWriting(kProductKey);
-  session.registry.WriteString("TimeUrl", useDefault ? "" : url);
+  session.registry.WriteString(kTimeUrlValue, value);
   session.registry.CloseKey();
-  return (useDefault ? std::string("TimeUrl is now empty: the service uses its built-in address")
-                     : "TimeUrl is now " + url) +
-         ".\nThe service uses it from its next time check.\n";
+  std::string said;
+  if (useDefault)
+    said = "TimeUrl is now empty: the service asks its built-in https:// addresses";
+  else if (TimeSourcesOf(value).trustClock)
+    said = "TimeUrl is now none: the service trusts the computer's clock without asking any site, so whoever can "
+           "set the firmware's clock can move the days";
+  else
+    said = "TimeUrl is now " + value;
+  return said + ".\nThe service uses it from its next time check.\n";
 }

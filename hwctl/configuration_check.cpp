@@ -134,12 +134,12 @@ std::vector<Problem> FindProblems(const StoredConfiguration& configuration, cons
                         "0: the service never ends a session itself, so a user who ends the session tool or "
                         "cancels the sign-out stays logged on (hwctl servicelogoff on)"});
   AddTypeProblem(problems, kProductWhere, "TimeUrl", product.timeUrl.typeError,
-                 "the service takes it as missing and asks its built-in time page");
+                 "the service takes it as missing and asks its built-in https:// addresses");
   AddTypeProblem(problems, kProductWhere, "TimeZone", product.timeZone.typeError,
                  "the service takes it as missing and keeps its days in the computer's zone");
   if (product.timeUrl.present && product.timeUrl.typeError.empty() && !product.timeUrl.text.empty())
     if (const std::optional<std::string> problem = TimeUrlProblem(product.timeUrl.text))
-      problems.push_back({kProductWhere, "TimeUrl", *problem + ": every internet time check fails"});
+      problems.push_back({kProductWhere, "TimeUrl", *problem + ": no time check gets an answer from it"});
   if (configuration.restrictionsKeyExists && !configuration.restrictionsReadable)
     problems.push_back({kProductWhere, "Time_restrictions", "cannot be read: no user is restricted"});
   for (const StoredUser& user : configuration.users) {

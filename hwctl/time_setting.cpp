@@ -65,12 +65,15 @@ std::vector<Problem> TimeWarnings(const StoredProduct& product, const ZoneReadin
                             "): the days and restricted periods follow " + zone.stored.text +
                             ", the clock on the screen does not"});
 
-  const bool urlSet = product.timeUrl.present && product.timeUrl.typeError.empty() && !product.timeUrl.text.empty();
-  const std::string url = urlSet ? product.timeUrl.text : kDefaultTimeUrl;
-  const ParsedTimeUrl parsed = ParseTimeUrl(url);
-  if (parsed.parts && !parsed.parts->secure)
-    warnings.push_back({kProductWhere, "TimeUrl",
-                        "the time comes over plain HTTP (" + url +
+  const std::string url = product.timeUrl.typeError.empty() ? product.timeUrl.text : "";
+  if (TimeSourcesOf(url).trustClock)
+    warnings.push_back({kProductWhere, kTimeUrlValue,
+                        "none: the service trusts the computer's clock without asking any site, so whoever can set "
+                        "the firmware's clock (or start the PC from another system) can move the days; standard "
+                        "users cannot set the clock in Windows"});
+  for (const std::string& plain : PlainHttpTimeUrls(url))
+    warnings.push_back({kProductWhere, kTimeUrlValue,
+                        "the time comes over plain HTTP (" + plain +
                             "), so a network a child controls, such as a phone's hotspot, can set the date; an "
                             "https:// address is the hardened setting: hwctl timeurl https://..."});
   return warnings;

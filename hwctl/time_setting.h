@@ -24,8 +24,8 @@ std::string ZoneLine(const ZoneReading& zone);
 // What the service would misread: a TimeZone that names no zone of this computer.
 std::vector<Problem> ZoneProblems(const ZoneReading& zone);
 // What a child could use: no TimeZone (the computer's zone, which standard users may change), a
-// TimeZone that is not the computer's zone (the screen's clock shows other hours), a time page
-// fetched over plain HTTP.
+// TimeZone that is not the computer's zone (the screen's clock shows other hours), each time page
+// fetched over plain HTTP, a TimeUrl of none (the computer's clock trusted as it is).
 std::vector<Problem> TimeWarnings(const StoredProduct& product, const ZoneReading& zone);
 
 // timezone NAME|current|none: the zone's key name as Windows lists them, the computer's zone as

@@ -202,9 +202,11 @@ std::vector<std::string> PathProblems(std::string_view path) {
   return problems;
 }
 
-std::optional<std::string> TimeUrlProblem(std::string_view url) {
-  // The service's own reading of the address, so hwctl accepts exactly what it can fetch.
-  const ParsedTimeUrl parsed = ParseTimeUrl(url);
-  if (!parsed.parts) return parsed.problem;
-  return std::nullopt;
+std::optional<std::string> TimeUrlProblem(std::string_view value) {
+  // The service's own reading of the addresses, so hwctl accepts exactly what it can fetch.
+  const std::vector<std::string> problems = TimeUrlValueProblems(value);
+  if (problems.empty()) return std::nullopt;
+  std::string text;
+  for (const std::string& problem : problems) text += (text.empty() ? "" : "; ") + problem;
+  return text;
 }

@@ -71,5 +71,6 @@ std::optional<std::string> UserNameProblem(std::string_view name);
 // What is wrong with the text of Path, the folder the logs go to: empty, not a full path, a
 // %reference% that is never expanded, no trailing backslash.
 std::vector<std::string> PathProblems(std::string_view path);
-// Why the text cannot be the time page's URL, or nothing.
-std::optional<std::string> TimeUrlProblem(std::string_view url);
+// Why the text cannot be the TimeUrl value (an address the service cannot fetch, each one named),
+// or nothing: the addresses separated by blanks, "none", or the empty value.
+std::optional<std::string> TimeUrlProblem(std::string_view value);

@@ -120,6 +120,10 @@ start_counted_script time-e2e tests/e2e/time_check_e2e_test.sh
 # The days counted: a round trip through a zone of another date finds the day's count again.
 start_counted_script day-ledger-e2e tests/e2e/day_ledger_e2e_test.sh
 
+# A time site that answers one byte every 4 s: the start does not wait, the users are held back and
+# the stop is quick.
+start_counted_script slow-network tests/e2e/slow_network_e2e_test.sh
+
 # The session tool as a program of a user's session, in a prefix of its own.
 start_counted_script session-wine tests/session_wine_test.sh
 

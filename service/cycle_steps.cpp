@@ -10,9 +10,8 @@
 
 CycleSteps ServiceCycleSteps() {
   CycleSteps steps;
-  steps.syncInternetTime = [](ServiceState& service, const TimePageFetch& fetch) {
-    return SyncInternetTime(service, fetch);
-  };
+  steps.startTimeCheck = StartTimeCheck;
+  steps.syncInternetTime = SyncInternetTime;
   steps.loadSettings = LoadSettings;
   steps.readSpentTimes = ReadSpentTimes;
   steps.writeSpentTimes = WriteSpentTimes;

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
-#include "timesync/time_sync.h"
+#include "timesync/time_check.h"
 
 class ServiceState;
 
@@ -10,7 +11,10 @@ class ServiceState;
 // service runs the real operations; the handlers' and the scheduler's own tests put recorders in
 // their place to check the order and timing of the calls apart from the subsystems.
 struct CycleSteps {
-  std::function<bool(ServiceState&, const TimePageFetch&)> syncInternetTime;
+  // Starts a check of the time, never waiting for it (StartTimeCheck).
+  std::function<std::shared_ptr<PendingTimeCheck>(ServiceState&)> startTimeCheck;
+  // Acts on a finished check; true when the time is confirmed (SyncInternetTime).
+  std::function<bool(ServiceState&, const TimeCheckResult&)> syncInternetTime;
   std::function<void(ServiceState&)> loadSettings;
   std::function<void(ServiceState&)> readSpentTimes;
   std::function<void(ServiceState&)> writeSpentTimes;

@@ -97,14 +97,18 @@ void THourwarden::ServiceStart(bool& Started) {
   // First of all, so that no other program can take the pipe's name; its requests wait for the
   // lock, which is held until the start is done.
   StartMoreTimeServer();
-  TimeSynced = steps_.syncInternetTime(*this, {});  // no stop can come before the start ends
+  // The check runs on a thread of its own: the start never waits for a site, and until a tick
+  // takes a result that confirms the time every restricted user is held back.
+  timeCheck_.reset();
+  ticksToTimeCheck_ = kTimeCheckRetryTicks;
+  TimeSynced = CheckTime().value_or(false);
   TickCount = 0;
   CycleNow = ServiceLocalNow(*this);
   DayIndex = WeekdayIndex(CycleNow);
   steps_.loadSettings(*this);
   steps_.readSpentTimes(*this);
   // A clock that is not confirmed may show any day: the day test waits for the first confirmed
-  // time (THourwarden::CheckTimeUnlocked), so no count is reset on a wrong date.
+  // time (THourwarden::UnconfirmedTick), so no count is reset on a wrong date.
   DayTestPending = !TimeSynced;
   if (TimeSynced) steps_.updateSpentTimes(*this);
   steps_.evaluateRestrictions(*this);

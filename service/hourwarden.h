@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "core/service_state.h"
 #include "service/cycle_steps.h"
@@ -40,18 +41,25 @@ class THourwarden : public TService, public ServiceState {
  private:
   explicit THourwarden(const ServicePlatform& platform);
   void ReportException(const char* where);
-  // A time check of a tick (service/time_checks.cpp). Its fetch runs with the tick's hold of
-  // HandlerMutex() released and the answer is taken under it again, so a stop never waits for a
-  // site that is slow to answer. The first confirmed time runs the start's day test that waited
-  // for it. False when the check failed or a stop began during the fetch (stopRequested_).
-  bool CheckTimeUnlocked(std::unique_lock<std::mutex>& lock);
+  // The time checks (service/time_checks.cpp). One runs at a time, on a thread of its own, and no
+  // handler ever waits for it: the ticks take its result, under the handler lock, once it is there.
+  // Starts a check unless one is under way, and takes its result at once when it is already there
+  // (TimeUrl none). Nothing while the check runs.
+  std::optional<bool> CheckTime();
+  // The result of the check under way once it has finished, acted on: true when the time is
+  // confirmed. Nothing while the check runs or when none is under way.
+  std::optional<bool> TakeTimeCheck();
+  // The unsynchronised ticks: every restricted user is held back until a check confirms the time,
+  // a new check 30 seconds after a failed one. The first confirmed time runs the start's day test
+  // that waited for it.
+  void UnconfirmedTick();
   // The minute cycle's check that the clock still keeps step with the confirmed time. When it
   // does not, the minute counts nothing: the time is unconfirmed, the restricted users are held
-  // back, and the unsynchronised ticks check the time again. True when the clock keeps step.
+  // back, and the next tick checks the time again. True when the clock keeps step.
   bool ConfirmedTimeStillHolds();
   // The check of a confirmed time every few hours, which holds nobody back while it runs; one
   // that fails leaves the time confirmed and is made again a little later.
-  void RecheckTimeWhenDue(std::unique_lock<std::mutex>& lock);
+  void RecheckTimeWhenDue();
 
   // Makes the pipe of the requests for more time, when the platform has one and it is not made yet.
   void StartMoreTimeServer();
@@ -60,6 +68,12 @@ class THourwarden : public TService, public ServiceState {
   void StopMoreTimeServer();
 
   CycleSteps steps_;
+  // The time check under way, shared with its thread; none between checks.
+  std::shared_ptr<PendingTimeCheck> timeCheck_;
+  // Unsynchronised ticks, without a check under way, until the next check starts.
+  int32_t ticksToTimeCheck_ = 0;
+  // A new check 30 seconds after a failed one, and the held-back users looked at as often.
+  static constexpr int32_t kTimeCheckRetryTicks = 15;
   // Ticks run on the main thread, ServiceStop and ServiceShutdown on the service thread, and
   // all of them work on the same fields. Each of the three holds HandlerMutex() for its whole
   // body, so a tick never interleaves with a stop or a shutdown: a tick that falls due while one

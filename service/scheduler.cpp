@@ -1,17 +1,19 @@
 // Timer1Timer: the 2000 ms tick that drives all periodic work of the service.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "core/service_time.h"
 #include "logging/counted_lines.h"
 #include "logging/logs.h"
 #include "platform/date_time.h"
 #include "service/hourwarden.h"
+#include "timesync/time_confirmation.h"
 
 namespace {
 
-constexpr int kSyncRetryTicks = 15;
 constexpr int kMinuteCycleTicks = 30;
 constexpr float kNominalCycleSeconds = 60.0f;
 
@@ -33,35 +35,19 @@ void THourwarden::Timer1Timer() {
     WriteLogAt(*this, 3, "Timer thread already running");
     return;
   }
-  std::unique_lock lock(HandlerMutex());
+  std::lock_guard lock(HandlerMutex());
   if (stopRequested_) return;
 
   TickCount = TickCount + 1;
   BusyFlag busy(CycleBusy);
 
   if (!TimeSynced) {
-    if (TickCount % kSyncRetryTicks != 0) return;
-    WriteLogAt(*this, 3, "Synchronization with internet time");
-    TimeSynced = CheckTimeUnlocked(lock);
-    if (stopRequested_) return;  // the stop came during the fetch and has done its work
-    if (TimeSynced) {
-      TickCount = 0;
-      return;
-    }
-    // Every restricted user is held back now, so one who is logged on must be asked to log off
-    // and, when the request goes unheeded, logged off: the census says who is logged on, and once
-    // a minute the requests are followed up as in a minute cycle. The logs are written too, as
-    // nothing else would write them while the time stays unconfirmed.
-    CycleNow = ServiceLocalNow(*this);
-    DayIndex = WeekdayIndex(CycleNow);
-    steps_.updateProcessList(*this);
-    if (TickCount % kMinuteCycleTicks == 0) steps_.checkLogoffFlags(*this);
-    steps_.evaluateRestrictions(*this);
-    WriteDueCountedLines(*this);
-    FlushLogs(*this);
+    UnconfirmedTick();
     return;
   }
 
+  // A check of the confirmed time that failed leaves it confirmed, and is made again later.
+  if (TakeTimeCheck() == false) PostponeTimeRecheck(*this);
   CycleNow = ServiceLocalNow(*this);
   DayIndex = WeekdayIndex(CycleNow);
   steps_.updateProcessList(*this);
@@ -79,10 +65,48 @@ void THourwarden::Timer1Timer() {
       steps_.evaluateRestrictions(*this);
     }
     LastCycleClock = CycleClock;
-    RecheckTimeWhenDue(lock);
-    if (stopRequested_) return;
+    RecheckTimeWhenDue();
   }
 
+  WriteDueCountedLines(*this);
+  FlushLogs(*this);
+}
+
+void THourwarden::UnconfirmedTick() {
+  std::optional<bool> confirmed = TakeTimeCheck();
+  if (!confirmed && !timeCheck_ && --ticksToTimeCheck_ <= 0) {
+    WriteLogAt(*this, 3, "Synchronization with internet time");
+    confirmed = CheckTime();
+  }
+  if (confirmed == true) {
+    TimeSynced = true;
+    TickCount = 0;
+    if (DayTestPending) {
+      DayTestPending = false;
+      CycleNow = ServiceLocalNow(*this);
+      DayIndex = WeekdayIndex(CycleNow);
+      // The start's day test runs as at the start, before any census: the users the unconfirmed
+      // ticks found logged on must not make it count a minute that the next minute cycle counts
+      // again. (Should it fail, the next census finds them again.)
+      StringList loggedOn;
+      std::swap(loggedOn, LoggedOnUsers);
+      steps_.updateSpentTimes(*this);
+      std::swap(loggedOn, LoggedOnUsers);
+    }
+    return;
+  }
+  if (confirmed == false) ticksToTimeCheck_ = kTimeCheckRetryTicks;
+  // Every restricted user is held back, so one who is logged on must be asked to log off and,
+  // when the request goes unheeded, logged off: on the first tick, after each failed check and
+  // every 30 seconds however long a check takes, the census says who is logged on and the users
+  // are evaluated; once a minute the requests are followed up as in a minute cycle. The logs are
+  // written too, as nothing else would write them while the time stays unconfirmed.
+  if (confirmed != false && TickCount != 1 && TickCount % kTimeCheckRetryTicks != 0) return;
+  CycleNow = ServiceLocalNow(*this);
+  DayIndex = WeekdayIndex(CycleNow);
+  steps_.updateProcessList(*this);
+  if (TickCount % kMinuteCycleTicks == 0) steps_.checkLogoffFlags(*this);
+  steps_.evaluateRestrictions(*this);
   WriteDueCountedLines(*this);
   FlushLogs(*this);
 }

@@ -1,43 +1,33 @@
-// The time checks of the ticks: confirming the time outside the handler lock, and holding on to a
-// confirmed time only while the clock keeps step with it.
+// The time checks of the service: one at a time on a thread of its own, its result taken by the
+// ticks; and a confirmed time held on to only while the clock keeps step with it.
 
-#include <optional>
-#include <string>
-
-#include "core/service_time.h"
 #include "logging/logs.h"
-#include "platform/date_time.h"
 #include "service/hourwarden.h"
 #include "timesync/time_confirmation.h"
-#include "timesync/time_sync.h"
 
-bool THourwarden::CheckTimeUnlocked(std::unique_lock<std::mutex>& lock) {
-  const TimePageFetch fetchUnlocked = [this, &lock](const std::string& url) -> std::optional<FetchedTimePage> {
-    lock.unlock();
-    FetchedTimePage fetched = FetchTimePage(Platform(), url);
-    lock.lock();
-    if (stopRequested_) return std::nullopt;
-    return fetched;
-  };
-  const bool confirmed = steps_.syncInternetTime(*this, fetchUnlocked) && !stopRequested_;
-  if (confirmed && DayTestPending) {
-    DayTestPending = false;
-    CycleNow = ServiceLocalNow(*this);
-    DayIndex = WeekdayIndex(CycleNow);
-    steps_.updateSpentTimes(*this);
-  }
-  return confirmed;
+std::optional<bool> THourwarden::CheckTime() {
+  if (!timeCheck_) timeCheck_ = steps_.startTimeCheck(*this);
+  return TakeTimeCheck();
+}
+
+std::optional<bool> THourwarden::TakeTimeCheck() {
+  if (!timeCheck_) return std::nullopt;
+  std::optional<TimeCheckResult> result = timeCheck_->Take();
+  if (!result) return std::nullopt;
+  timeCheck_.reset();
+  return steps_.syncInternetTime(*this, *result);
 }
 
 bool THourwarden::ConfirmedTimeStillHolds() {
   if (ConfirmedTimeBelievable(*this)) return true;
-  TimeSynced = false;  // the unsynchronised branch checks the time within the next 15 ticks
+  TimeSynced = false;
+  ticksToTimeCheck_ = 1;  // the next tick checks the time, unless a check is under way already
   steps_.evaluateRestrictions(*this);
   return false;
 }
 
-void THourwarden::RecheckTimeWhenDue(std::unique_lock<std::mutex>& lock) {
-  if (!TimeSynced || !TimeRecheckDue(*this)) return;
+void THourwarden::RecheckTimeWhenDue() {
+  if (!TimeSynced || timeCheck_ || !TimeRecheckDue(*this)) return;
   WriteLogAt(*this, 3, "Checking the confirmed time with internet time");
-  if (!CheckTimeUnlocked(lock) && !stopRequested_) PostponeTimeRecheck(*this);
+  if (CheckTime() == false) PostponeTimeRecheck(*this);
 }

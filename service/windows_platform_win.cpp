@@ -1,6 +1,7 @@
 #include "service/windows_platform_win.h"
 
 #include <memory>
+#include <thread>
 
 #include "parentcode/more_time_protocol.h"
 #include "platform/log_file_system_win.h"
@@ -17,7 +18,10 @@ WindowsServicePlatform::WindowsServicePlatform(std::function<void(const std::str
   platform_.logFileSystem = logFileSystem_.get();
   platform_.companionWindow = &companionWindow_;
   platform_.openRegistry = OpenWindowsRegistry;
-  platform_.timePageFetcher = &timePageFetcher_;
+  platform_.timePageFetcher = timePageFetcher_;
+  // The time checks: a thread each, never joined; one still running at the end of the process
+  // is ended with it.
+  platform_.runWorker = [](std::function<void()> work) { std::thread(std::move(work)).detach(); };
   platform_.systemClockSetter = &systemClockSetter_;
   platform_.timeZones = &timeZones_;
   platform_.buildTimeUtc = ExecutableBuildTimeUtc();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "census/process_source_win.h"
@@ -30,7 +31,7 @@ class WindowsServicePlatform {
   WindowsFileAttributes fileAttributes_;
   std::unique_ptr<LogFileSystem> logFileSystem_;
   WindowsCompanionWindow companionWindow_;
-  WinInetTimePageFetcher timePageFetcher_;
+  std::shared_ptr<WinHttpTimePageFetcher> timePageFetcher_ = std::make_shared<WinHttpTimePageFetcher>();
   WindowsSystemClockSetter systemClockSetter_;
   WindowsTimeZones timeZones_;
   WindowsProcessSource processSource_;

@@ -1,5 +1,6 @@
 #include "settings/time_url.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace {
@@ -18,6 +19,19 @@ std::string Quoted(std::string_view text) {
 }
 
 ParsedTimeUrl Refused(std::string_view url, const std::string& why) { return {std::nullopt, Quoted(url) + " " + why}; }
+
+std::vector<std::string> Words(std::string_view value) {
+  std::vector<std::string> words;
+  size_t start = 0;
+  while (start < value.size()) {
+    const size_t end = std::min(value.find_first_of(" \t", start), value.size());
+    if (end > start) words.emplace_back(value.substr(start, end - start));
+    start = end + 1;
+  }
+  return words;
+}
+
+bool IsNone(const std::vector<std::string>& words) { return words.size() == 1 && Lower(words[0]) == kTimeUrlNone; }
 
 }  // namespace
 
@@ -79,4 +93,32 @@ ParsedTimeUrl ParseTimeUrl(std::string_view url) {
     parts.port = port;
   }
   return {std::move(parts), {}};
+}
+
+TimeSources TimeSourcesOf(std::string_view value) {
+  TimeSources sources;
+  sources.urls = Words(value);
+  if (IsNone(sources.urls)) {
+    sources.trustClock = true;
+    sources.urls.clear();
+  } else if (sources.urls.empty()) {
+    sources.urls.assign(std::begin(kDefaultTimeUrls), std::end(kDefaultTimeUrls));
+  }
+  return sources;
+}
+
+std::vector<std::string> TimeUrlValueProblems(std::string_view value) {
+  const std::vector<std::string> words = Words(value);
+  std::vector<std::string> problems;
+  if (IsNone(words)) return problems;
+  for (const std::string& word : words)
+    if (const ParsedTimeUrl parsed = ParseTimeUrl(word); !parsed.parts) problems.push_back(parsed.problem);
+  return problems;
+}
+
+std::vector<std::string> PlainHttpTimeUrls(std::string_view value) {
+  std::vector<std::string> plain;
+  for (const std::string& word : Words(value))
+    if (const ParsedTimeUrl parsed = ParseTimeUrl(word); parsed.parts && !parsed.parts->secure) plain.push_back(word);
+  return plain;
 }

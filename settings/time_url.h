@@ -3,17 +3,40 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The rules of the TimeUrl value, shared by the service, which fetches it, and the configuration
 // tool, which checks it before writing it.
 
-// The optional REG_SZ value of the product key that holds the time page's URL.
+// The optional REG_SZ value of the product key that holds the time pages' addresses: one or more,
+// separated by blanks, tried in order until one gives the time; or "none".
 inline constexpr char kTimeUrlValue[] = "TimeUrl";
-// The URL used when TimeUrl is absent or empty: the one Windows itself asks over plain HTTP to
-// learn whether a network reaches the internet (it answers 200 with the text "Microsoft Connect
-// Test"), so every network that does lets the request through. It serves no time page: its
-// answer's Date header gives the time. An https:// TimeUrl is the hardened setting.
-inline constexpr char kDefaultTimeUrl[] = "http://www.msftconnecttest.com/connecttest.txt";
+// The TimeUrl that asks no site at all: the computer's clock is taken as it is.
+inline constexpr char kTimeUrlNone[] = "none";
+// The addresses asked when TimeUrl is absent or empty, in this order: the front pages of three
+// sites that home, school and office networks reach (a filter that let none of them through would
+// stop most of the web), run by three companies on networks of their own, so one that is down or
+// blocked leaves two. Each answers over TLS with a certificate from a root Windows trusts, and
+// every answer carries a Date header, a redirection's included.
+inline constexpr const char* kDefaultTimeUrls[] = {"https://www.microsoft.com/", "https://www.google.com/",
+                                                   "https://www.cloudflare.com/"};
+
+// What the service asks for the time: the addresses, in order, or nobody.
+struct TimeSources {
+  bool trustClock = false;        // TimeUrl is "none": the computer's clock is confirmed as it is
+  std::vector<std::string> urls;  // otherwise the addresses to try, in order
+  bool operator==(const TimeSources&) const = default;
+};
+
+// The sources a TimeUrl value names: "none" (in any letter case, alone) trusts the clock; else
+// the words between blanks (spaces or tabs), in order, each one an address as written; a value
+// without a word, the default addresses.
+TimeSources TimeSourcesOf(std::string_view value);
+// Why the addresses of a TimeUrl value cannot all be fetched: every word ParseTimeUrl refuses, in
+// order ("none" among addresses is such a word). Empty for an empty value and for "none".
+std::vector<std::string> TimeUrlValueProblems(std::string_view value);
+// The words of a TimeUrl value that are plain http:// addresses, which any network can answer.
+std::vector<std::string> PlainHttpTimeUrls(std::string_view value);
 
 // The parts of a time page's address.
 struct TimeUrlParts {

@@ -1,6 +1,5 @@
 #include "timesync/time_sync.h"
 
-#include <algorithm>
 #include <memory>
 
 #include "core/service_state.h"
@@ -9,112 +8,103 @@
 #include "platform/regional_format.h"
 #include "settings/registry_access.h"
 #include "settings/value_reads.h"
-#include "timesync/http_date.h"
 #include "timesync/time_confirmation.h"
-#include "timesync/time_page.h"
 
 namespace {
 
-bool IsSuccess(int status) { return status >= 200 && status <= 299; }
-bool IsRedirection(int status) { return status >= 300 && status <= 399; }
+constexpr double kMillisecondsPerDay = 86'400'000;
 
-}  // namespace
-
-std::string TimePageUrl(ServiceState& service) {
-  std::string url;
-  if (const RegistryOpener& openRegistry = service.Platform().openRegistry) {
-    std::unique_ptr<RegistryAccess> registry = openRegistry();
-    if (registry && registry->OpenKeyReadOnly(kProductKey))
-      url = ReadTextValue(service, *registry, kTimeUrlValue).value_or("");
-  }
-  return url.empty() ? std::string(kDefaultTimeUrl) : url;
+// The failure of an address as the debug log shows it: the failure, and the address when the
+// failure does not name it already.
+std::string FailureOf(const AddressAnswer& answer) {
+  const std::string& failure = answer.response.failure;
+  if (answer.url.empty() || failure.find(answer.url) != std::string::npos) return failure;
+  return failure + " (" + answer.url + ")";
 }
 
-AnswerTime TimeOfAnswer(const TimePageResponse& response, const StringList& monthNames, double referenceUtc,
-                        double buildTimeUtc) {
-  AnswerTime answer;
-  const int status = response.statusCode;
-  if (!IsSuccess(status) && !IsRedirection(status)) {
-    answer.refusal = "ERROR: The time site answered with status " + std::to_string(status) + ", which gives no time";
-    return answer;
-  }
-  std::optional<DateTimeParts> utc;
-  const std::optional<PageTimeText> page = status == 200 ? ScanTimePage(response.body) : std::nullopt;
-  if (page)
-    utc = PageUtcTime(*page, monthNames, DecodeDateTime(referenceUtc));
-  else
-    utc = ParseHttpDate(response.dateHeader);
-  if (!utc) return answer;
-
-  const double time = EncodeDateTime(*utc);
-  if (buildTimeUtc != 0 && time < buildTimeUtc - kBuildTimeMarginDays) {
-    answer.refusal = "ERROR: The internet time " + FormatLogTimestamp(time, ":") +
-                     " UTC lies more than 48 hours before this program was built (" +
-                     FormatLogTimestamp(buildTimeUtc, ":") + " UTC), so it is not used";
-    answer.level = 1;
-    return answer;
-  }
-  answer.utc = time;
-  return answer;
-}
-
-FetchedTimePage FetchTimePage(const ServicePlatform& platform, const std::string& url) {
-  FetchedTimePage fetched;
-  fetched.response = platform.timePageFetcher->Fetch(url);
-  fetched.readUtc = platform.clock->UtcNow();
-  fetched.readTick = platform.clock->TickMilliseconds();
-  return fetched;
-}
-
-bool SyncInternetTime(ServiceState& service, const TimePageFetch& fetch) {
-  const ServicePlatform& platform = service.Platform();
-  if (platform.timePageFetcher == nullptr || platform.systemClockSetter == nullptr) {
-    WriteLogAt(service, 1, "ERROR:Internet connection not set");
-    return false;
-  }
-  const std::string url = TimePageUrl(service);
-  const std::optional<FetchedTimePage> fetched = fetch ? fetch(url) : FetchTimePage(platform, url);
-  if (!fetched) return false;
-  const TimePageResponse& response = fetched->response;
-  switch (response.outcome) {
+// Logs why an address gave no time, as the messages of a failed check have it.
+void LogFailedAnswer(ServiceState& service, const AddressAnswer& answer) {
+  switch (answer.response.outcome) {
     case TimePageResponse::Outcome::NoInternetHandle:
       WriteLogAt(service, 1, "ERROR:Internet connection not set");
-      WriteLogAt(service, 1, response.failure);
-      return false;
+      if (!answer.response.failure.empty()) WriteLogAt(service, 1, FailureOf(answer));
+      break;
     case TimePageResponse::Outcome::NotReached:
       WriteLogAt(service, 2, "ERROR:Not possible to connect to time site");
-      WriteLogAt(service, 2, response.failure);
-      return false;
+      WriteLogAt(service, 2, FailureOf(answer));
+      break;
     case TimePageResponse::Outcome::ReadFailed:
-      return false;
+      break;
     case TimePageResponse::Outcome::Read:
+      if (!answer.time.refusal.empty()) WriteLogAt(service, answer.time.level, answer.time.refusal);
       break;
   }
+}
 
-  // A clock set back to before the build still finds the page's year.
-  const double reference = std::max(fetched->readUtc, platform.buildTimeUtc);
-  const AnswerTime answer = TimeOfAnswer(response, service.MonthNames, reference, platform.buildTimeUtc);
-  if (!answer.utc) {
-    if (!answer.refusal.empty()) WriteLogAt(service, answer.level, answer.refusal);
-    return false;
-  }
-
+// Confirms the time of an answer: the clock as it is when it shows the answer's time, else the
+// clock set to it. False when the clock cannot be set.
+bool ConfirmAnswer(ServiceState& service, const TimePageResponse& response, double answerUtc) {
+  const ServicePlatform& platform = service.Platform();
   const RegionalFormat& format = *platform.regionalFormat;
-  if (FormatGeneralDateTime(format, fetched->readUtc) == FormatGeneralDateTime(format, *answer.utc)) {
-    ConfirmTime(service, fetched->readUtc, fetched->readTick);
+  if (FormatGeneralDateTime(format, response.readUtc) == FormatGeneralDateTime(format, answerUtc)) {
+    ConfirmTime(service, response.readUtc, response.readTick);
     return true;
   }
+  // The answer came a moment ago (the tick that takes it may come up to two seconds later): the
+  // time set is the answer's plus the time since, by the tick count that nobody can set.
+  const uint64_t tick = platform.clock->TickMilliseconds();
+  const double utc = answerUtc + static_cast<double>(tick - response.readTick) / kMillisecondsPerDay;
   WriteLogAt(service, 2,
-             "Updating date and time. Internet time=" + FormatGeneralDateTime(format, ServiceLocalTime(service, *answer.utc)));
+             "Updating date and time. Internet time=" + FormatGeneralDateTime(format, ServiceLocalTime(service, utc)));
   if (const std::optional<std::string> failure =
-          platform.systemClockSetter->SetSystemTime(ToSystemTimeRecord(DecodeDateTime(*answer.utc)))) {
+          platform.systemClockSetter->SetSystemTime(ToSystemTimeRecord(DecodeDateTime(utc)))) {
     // The clock still shows the time that disagreed, so it stays unconfirmed.
     WriteLogAt(service, 2, "ERROR:Not possible to set date and time");
     WriteLogAt(service, 2, *failure);
     return false;
   }
-  ConfirmTime(service, *answer.utc, fetched->readTick);
+  ConfirmTime(service, utc, tick);
   return true;
+}
+
+}  // namespace
+
+TimeSources TimeSourcesOfService(ServiceState& service) {
+  std::string value;
+  if (const RegistryOpener& openRegistry = service.Platform().openRegistry) {
+    std::unique_ptr<RegistryAccess> registry = openRegistry();
+    if (registry && registry->OpenKeyReadOnly(kProductKey))
+      value = ReadTextValue(service, *registry, kTimeUrlValue).value_or("");
+  }
+  return TimeSourcesOf(value);
+}
+
+std::shared_ptr<PendingTimeCheck> StartTimeCheck(ServiceState& service) {
+  const ServicePlatform& platform = service.Platform();
+  // Without a clock setter no answer could be acted on: the check fails at once, like one
+  // without a fetcher or a runner.
+  if (platform.systemClockSetter == nullptr) return LaunchTimeCheck({}, {});
+  const TimeSources sources = TimeSourcesOfService(service);
+  if (sources.trustClock) {
+    auto trusted = std::make_shared<PendingTimeCheck>();
+    trusted->Finish({true, {}});
+    return trusted;
+  }
+  return LaunchTimeCheck({sources.urls, service.MonthNames, platform.buildTimeUtc, platform.timePageFetcher},
+                         platform.runWorker);
+}
+
+bool SyncInternetTime(ServiceState& service, const TimeCheckResult& result) {
+  const Clock& clock = *service.Platform().clock;
+  if (result.trustClock) {
+    ConfirmTime(service, clock.UtcNow(), clock.TickMilliseconds());
+    return true;
+  }
+  for (const AddressAnswer& answer : result.answers) {
+    if (answer.time.utc) return ConfirmAnswer(service, answer.response, *answer.time.utc);
+    LogFailedAnswer(service, answer);
+  }
+  return false;
 }
 
 SystemTimeRecord ToSystemTimeRecord(const DateTimeParts& utc) {

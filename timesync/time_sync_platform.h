@@ -11,9 +11,10 @@
 struct TimePageResponse {
   enum class Outcome {
     Read,              // the answer came and the one read succeeded; the fields below hold it
-    NoInternetHandle,  // the internet handle could not be opened
-    NotReached,        // the address could not be used, or the site not reached (or not trusted)
-    ReadFailed,        // the read failed
+    NoInternetHandle,  // the internet session could not be opened
+    NotReached,        // the address could not be used, the site not reached (or not trusted), or
+                       // it sent no complete answer before the deadline
+    ReadFailed,        // the read failed, or did not end before the deadline
   };
   Outcome outcome = Outcome::Read;
   // For a failed outcome: the call that failed and its error code.
@@ -24,15 +25,25 @@ struct TimePageResponse {
   std::string body;
   // The value of the response's Date header as sent; empty when it has none.
   std::string dateHeader;
+  // The moment the fetch ended, right after the read: the UTC clock (days since 1899-12-30) and
+  // the tick count (milliseconds).
+  double readUtc = 0;
+  uint64_t readTick = 0;
 };
 
-// Fetches the time page.
+// How long one address may take, whatever the site sends: 30 seconds.
+inline constexpr uint32_t kTimePageDeadlineMs = 30'000;
+
+// Fetches the time page. The time check calls it on a thread of its own, which may outlive the
+// service object: an implementation keeps nothing of the service's and is shared (owned) by
+// every check that uses it.
 class TimePageFetcher {
  public:
   virtual ~TimePageFetcher() = default;
   // Opens the http:// or https:// address (fetched from the server, not from a cache, no
   // redirection followed, an https:// site's certificate checked), reads once and closes every
-  // handle before returning. Gives up on a site that does not answer in time.
+  // handle before returning. Gives up on a site that has not answered within kTimePageDeadlineMs,
+  // however slowly it keeps sending.
   virtual TimePageResponse Fetch(const std::string& url) = 0;
 };
 

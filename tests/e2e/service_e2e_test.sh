@@ -204,9 +204,9 @@ hw_reg_add "$HW_PRODUCT_KEY" Path REG_SZ 'C:\OpenLogs\'
 own_log="$WINEPREFIX/drive_c/ProgramData/Hourwarden/Logs/debug.log"
 (cd "$app" && wine hourwarden.exe /install /silent)
 wine net start Hourwarden >/dev/null 2>&1
-# Only a synchronised tick flushes the debug log, so its first lines show the clock was confirmed.
-check "clock confirmed from the Date header" waits_for 20 grep -q "Executing service" "$own_log"
-check "no unconfirmed-time block" sh -c "! grep -q 'inet_connected=0' '$own_log'"
+# The start's day test waits for the first confirmed time.
+check "clock confirmed from the Date header" waits_for 20 grep -q "Updating spent time for user" "$own_log"
+check "at the first check" sh -c "! grep -q 'Not possible to connect to time site\\|gives no time' '$own_log'"
 check "the open Path is refused for the logs" test ! -e "$WINEPREFIX/drive_c/OpenLogs/debug.log"
 check "the debug log says where the logs went and why" grep -q "The logs go to .*ProgramData.*standard users can write to it" "$own_log"
 wine net stop Hourwarden >/dev/null 2>&1

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """A time site on loopback that never answers.
 
-The first connection is closed at once, so the service's start gives up on the site quickly and
-reaches running; every later connection is taken and held open without a word, and a line is
+The first connection is closed at once, so the check of the service's start fails quickly and the
+one held is a tick's; every later connection is taken and held open without a word, and a line is
 appended to --held-file for each, so a test knows when a time check is waiting on the site. The
 port (chosen by the system) is written to --port-file. Only 127.0.0.1 is ever bound.
 """

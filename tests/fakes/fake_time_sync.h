@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -9,13 +10,20 @@
 #include "fakes/manual_clock.h"
 #include "timesync/time_sync_platform.h"
 
-// A time page fetch that answers with a set response and records the URLs asked for.
+// A time page fetch that answers with a set response, or the one set for its address, and
+// records the URLs asked for; the moment of the read comes from the clock.
 class FakeTimePageFetcher : public TimePageFetcher {
  public:
   TimePageResponse Fetch(const std::string& url) override {
     urls.push_back(url);
     if (onFetch) onFetch();
-    return response;
+    const auto own = responses.find(url);
+    TimePageResponse answer = own != responses.end() ? own->second : response;
+    if (clock != nullptr) {
+      answer.readUtc = clock->UtcNow();
+      answer.readTick = clock->TickMilliseconds();
+    }
+    return answer;
   }
 
   // The one read returns the body; the response carries the status and the Date header (none
@@ -34,7 +42,9 @@ class FakeTimePageFetcher : public TimePageFetcher {
   }
 
   TimePageResponse response;
+  std::map<std::string, TimePageResponse> responses;  // by address, before `response`
   std::vector<std::string> urls;
+  const Clock* clock = nullptr;
   // Runs inside every fetch, for tests that look at the state the fetch starts in.
   std::function<void()> onFetch;
 };

@@ -2,7 +2,7 @@
 
 // A one-shot HTTP server on 127.0.0.1 for the tests of the Windows internet fetch: it listens at a
 // port the system picks, answers the first request with a canned response (or, as a site that
-// hangs, never answers it) and records the request.
+// hangs, never answers it, or sends it one byte every 200 ms) and records the request.
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -15,9 +15,9 @@
 
 class LoopbackHttpServer {
  public:
-  static constexpr bool kNeverAnswers = false;
+  enum Manner { kAnswers, kNeverAnswers, kTrickles };
 
-  explicit LoopbackHttpServer(std::string response, bool answers = true) : answers_(answers) {
+  explicit LoopbackHttpServer(std::string response, Manner manner = kAnswers) : manner_(manner) {
     WSADATA data;
     started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
     listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -79,9 +79,10 @@ class LoopbackHttpServer {
         if (received <= 0) break;
         request.append(buffer, static_cast<size_t>(received));
       }
-      if (!answers_) {
-        // Keeps the connection open and silent until the server is destroyed.
-        while (!stop_) Sleep(20);
+      if (manner_ != kAnswers) {
+        // Keeps the connection open until the server is destroyed, silent or sending a byte at a time.
+        for (size_t sent = 0; !stop_; Sleep(manner_ == kTrickles ? 200 : 20))
+          if (manner_ == kTrickles && sent < response.size()) send(client, &response[sent++], 1, 0);
         closesocket(client);
         break;
       }
@@ -96,7 +97,7 @@ class LoopbackHttpServer {
     requestPromise_.set_value(request);
   }
 
-  bool answers_ = true;
+  Manner manner_ = kAnswers;
   bool started_ = false;
   SOCKET listener_ = INVALID_SOCKET;
   int port_ = 0;

@@ -18,11 +18,13 @@
 #include "fakes/rule_time_zones.h"
 #include "fakes/platform_hmac.h"
 #include "fakes/temp_dir.h"
+#include "fakes/test_workers.h"
 #include "logging/logs.h"
 #include "platform/regional_format.h"
 #include "service/hourwarden.h"
 #include "settings/in_memory_registry.h"
 #include "timesync/time_confirmation.h"
+#include "timesync/time_sync.h"
 
 // A service object on fakes, writing its logs into a temporary directory.
 class ServiceFixture {
@@ -36,7 +38,9 @@ class ServiceFixture {
     platform.logFileSystem = logFiles.get();
     platform.companionWindow = &companionWindow;
     platform.openRegistry = registry.Opener();
-    platform.timePageFetcher = &timePageFetcher;
+    platform.timePageFetcher = sharedFetcher;
+    timePageFetcher.clock = &clock;
+    platform.runWorker = workers.Runner();
     platform.systemClockSetter = &clockSetter;
     platform.timeZones = &timeZones;
     clockSetter.clock = &clock;
@@ -64,6 +68,12 @@ class ServiceFixture {
     service = THourwarden::Create(platform);
     service->AppPath = dir.Prefix();
     return *service;
+  }
+  // One whole time check of the service on the calling thread (the workers run inline): started,
+  // and its result acted on. False also when the check had not finished.
+  bool CheckTime() {
+    const std::optional<TimeCheckResult> result = StartTimeCheck(*service)->Take();
+    return result && SyncInternetTime(*service, *result);
   }
   // Destroys the service object (ServiceDestroy runs).
   void Destroy() { service.reset(); }
@@ -103,7 +113,8 @@ class ServiceFixture {
   std::unique_ptr<LogFileSystem> logFiles = MakeLogFileSystem(dir.File("service-logs") + kSeparator);
   FakeCompanionWindow companionWindow;
   InMemoryRegistry registry;  // every access object of the service works on this one tree
-  FakeTimePageFetcher timePageFetcher;
+  std::shared_ptr<FakeTimePageFetcher> sharedFetcher = std::make_shared<FakeTimePageFetcher>();
+  FakeTimePageFetcher& timePageFetcher = *sharedFetcher;
   RecordingClockSetter clockSetter;
   RuleTimeZones timeZones;
   FakeProcessSource processSource;
@@ -115,19 +126,31 @@ class ServiceFixture {
   std::vector<std::string> reportedExceptions;
   int timerInterval = 0;
   std::unique_ptr<THourwarden> service;
+  TestWorkers workers;  // last, so that the threads of a test end before anything else goes
 
  private:
   FakeTimer* timer_ = nullptr;
 };
 
-// Cycle steps that record the order of calls; the synchronisation results come from a queue
-// (false once the queue is empty), and a success confirms the clock's time as it is. Each step
-// also writes a debug line named after it, so the tests can see where in the log the steps ran.
+// Cycle steps that record the order of calls; a time check has finished when it starts unless
+// holdTimeChecks is set (then it waits in heldChecks for the test to finish it); the
+// synchronisation results come from a queue (false once the queue is empty), and a success
+// confirms the clock's time as it is. Each step also writes a debug line named after it, so the
+// tests can see where in the log the steps ran.
 class StepRecorder {
  public:
   CycleSteps Steps() {
     CycleSteps steps;
-    steps.syncInternetTime = [this](ServiceState& service, const TimePageFetch&) {
+    steps.startTimeCheck = [this](ServiceState& service) {
+      Recorder("StartTimeCheck")(service);
+      auto check = std::make_shared<PendingTimeCheck>();
+      if (holdTimeChecks)
+        heldChecks.push_back(check);
+      else
+        check->Finish({});
+      return check;
+    };
+    steps.syncInternetTime = [this](ServiceState& service, const TimeCheckResult&) {
       Recorder("SyncInternetTime")(service);
       if (syncResults.empty()) return false;
       const bool result = syncResults.front();
@@ -163,6 +186,8 @@ class StepRecorder {
 
   std::vector<std::string> calls;
   std::deque<bool> syncResults;
+  bool holdTimeChecks = false;
+  std::vector<std::shared_ptr<PendingTimeCheck>> heldChecks;
   bool throwInMinuteRefresh = false;
 
  private:

@@ -166,6 +166,10 @@ TEST_F(CommandsTest, ProductValuesAndTheReloadRequest) {
   registry.SetIntegerForTesting(kProductKey, "ReadSettings", 0);
   ASSERT_EQ(Hwctl({"timeurl", "http://127.0.0.1:8080/cgi-bin/timer.pl"}).exitCode, kExitSuccess);
   EXPECT_EQ(Value(kProductKey, "TimeUrl"), StringValue("http://127.0.0.1:8080/cgi-bin/timer.pl"));
+  ASSERT_EQ(Hwctl({"timeurl", "https://a.example/", "http://b.example/"}).exitCode, kExitSuccess);
+  EXPECT_EQ(Value(kProductKey, "TimeUrl"), StringValue("https://a.example/ http://b.example/"));
+  ASSERT_EQ(Hwctl({"timeurl", "none"}).exitCode, kExitSuccess);
+  EXPECT_EQ(Value(kProductKey, "TimeUrl"), StringValue("none"));
   ASSERT_EQ(Hwctl({"timeurl", "default"}).exitCode, kExitSuccess);
   EXPECT_EQ(Value(kProductKey, "TimeUrl"), StringValue(""));
   EXPECT_EQ(ReloadRequest(), IntegerValue(0));
@@ -223,6 +227,8 @@ TEST_F(CommandsTest, RefusedCommandsWriteNothing) {
       {{"path", "Logs", "--create"}, "Path: \"Logs\\\" is not a full folder path"},
       {{"timeurl", "ftp://time.example.net/"}, "TimeUrl: \"ftp://time.example.net/\" is not an http:// or https://"},
       {{"timeurl", "https://time.example.net:0/"}, "TimeUrl: \"https://time.example.net:0/\" has a port that is not"},
+      {{"timeurl", "https://a.example/", "none"}, "TimeUrl: \"none\" is not an http:// or https://"},
+      {{"timeurl", "default", "https://a.example/"}, "TimeUrl: \"default\" is not an http:// or https://"},
       {{"timezone", "Mars", "Standard", "Time"}, "TimeZone: \"Mars Standard Time\" is not a time zone of this computer"},
       {{"timezone", "..\\Tokyo Standard Time"}, "TimeZone: \"..\\Tokyo Standard Time\" is not a time zone"},
   };

@@ -188,7 +188,7 @@ TEST_F(ReportsTest, CheckOfACleanConfigurationFindsNothing) {
 }
 
 // What a child could use is a warning, not a problem: check still exits with 0 for it.
-TEST_F(ReportsTest, CheckWarnsOfAZoneUsersMayChangeAndOfTheTimeOverPlainHttp) {
+TEST_F(ReportsTest, CheckWarnsOfAZoneUsersMayChangeOfTheTimeOverPlainHttpAndOfATrustedClock) {
   const std::string noZone =
       "warning: Hourwarden: TimeZone: not set: the service keeps its days and restricted periods in the computer's "
       "zone (W. Europe Standard Time), which standard users may change to reach another day; hwctl timezone current "
@@ -206,9 +206,14 @@ TEST_F(ReportsTest, CheckWarnsOfAZoneUsersMayChangeAndOfTheTimeOverPlainHttp) {
     std::vector<std::vector<std::string>> commands;
     std::string warnings;
   } cases[] = {
-      {"nothing set", {}, noZone + plainHttp("http://www.msftconnecttest.com/connecttest.txt")},
-      {"zone emptied, http address", {{"timezone", "none"}, {"timeurl", "http://time.example.net/"}},
-       noZone + plainHttp("http://time.example.net/")},
+      {"nothing set: the https:// defaults", {}, noZone},
+      {"zone emptied, an http address among others",
+       {{"timezone", "none"}, {"timeurl", "https://a.example/", "http://time.example.net/", "HTTP://b.example/"}},
+       noZone + plainHttp("http://time.example.net/") + plainHttp("HTTP://b.example/")},
+      {"the clock trusted", {{"timezone", "current"}, {"timeurl", "none"}},
+       "warning: Hourwarden: TimeUrl: none: the service trusts the computer's clock without asking any site, so "
+       "whoever can set the firmware's clock (or start the PC from another system) can move the days; standard users "
+       "cannot set the clock in Windows\n"},
       {"another zone", {{"timezone", "Tokyo", "Standard", "Time"}, {"timeurl", "https://time.example.net/"}}, otherZone},
       {"the computer's zone, in other letters", {{"timezone", "w. europe standard time"}, {"timeurl", "HTTPS://t.example/"}}, ""},
   };

@@ -126,10 +126,13 @@ TEST(NamesAndAddressesTest, UserNamesPathsAndTimeUrls) {
   EXPECT_THAT(PathProblems("C:\\Hourwarden\\"), ElementsAre());
   EXPECT_THAT(PathProblems("\\\\server\\logs\\"), ElementsAre());
 
-  for (const char* bad : {"ftp://time.example.net/", "http://", "http:///timer.pl", "http://a b/", "time.example.net"})
+  for (const char* bad : {"ftp://time.example.net/", "http://", "http:///timer.pl", "time.example.net",
+                          "https://a.example/ none", "none none"})
     EXPECT_TRUE(TimeUrlProblem(bad).has_value()) << bad;
-  EXPECT_FALSE(TimeUrlProblem("http://127.0.0.1:8080/cgi-bin/timer.pl").has_value());
-  EXPECT_FALSE(TimeUrlProblem("HTTPS://time.example.net/").has_value());
+  EXPECT_EQ(TimeUrlProblem("http:// https://a.example/ x"),
+            "\"http://\" names no host; \"x\" is not an http:// or https:// address");
+  for (const char* good : {"http://127.0.0.1:8080/cgi-bin/timer.pl", "HTTPS://time.example.net/  http://a/b", "None", ""})
+    EXPECT_FALSE(TimeUrlProblem(good).has_value()) << good;
 }
 
 }  // namespace

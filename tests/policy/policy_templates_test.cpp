@@ -40,7 +40,7 @@ struct ServiceValue {
 const ServiceValue kServiceValues[] = {
     {kDebugValue, "decimal", [](int64_t level) { return DebugLevelOfArgument(std::to_string(level)).value.has_value(); }, nullptr},
     {kPathValue, "text", nullptr, [](const std::string& path) { return PathProblems(path).empty(); }},
-    {kTimeUrlValue, "text", nullptr, [](const std::string& url) { return url.empty() || !TimeUrlProblem(url); }},
+    {kTimeUrlValue, "text", nullptr, [](const std::string& value) { return !TimeUrlProblem(value); }},
     {kTimeZoneValue, "text", nullptr, [](const std::string& zone) { return zone.empty() || !ZoneNameProblem(zone); }},
     // hwctl servicelogoff writes 1 (on) or 0 (off).
     {kServiceLogoffValue, "decimal", [](int64_t value) { return value == 0 || value == 1; }, nullptr},
@@ -164,6 +164,14 @@ TEST_F(PolicyTemplatesTest, TheEnglishTextsHoldEveryStringAndPresentationAndThei
   for (const Policy& policy : policies)
     for (const Element& element : policy.elements) elementIds.insert(element.attributes.at("id"));
   EXPECT_EQ(boxes, elementIds) << "every element has its box";
+}
+
+// The explanation of TimeUrl names the addresses the service asks when it is empty.
+TEST_F(PolicyTemplatesTest, TheTimePagesExplainedAreTheServicesDefaults) {
+  const size_t help = adml.find("<string id=\"TimeUrl_Help\">");
+  ASSERT_NE(help, std::string::npos);
+  const std::string text = adml.substr(help, adml.find("</string>", help) - help);
+  for (const char* url : kDefaultTimeUrls) EXPECT_NE(text.find(url), std::string::npos) << url;
 }
 
 }  // namespace

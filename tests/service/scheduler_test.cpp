@@ -115,23 +115,50 @@ TEST_F(SchedulerTest, TocksLineOnlyAtLevelFour) {
   EXPECT_EQ(Lines("Tocks synchronization:-1"), 1);
 }
 
-// After each failed retry the census says who is logged on, so that the held-back users who are
-// get the logoff request; once a minute the requests are followed up; the lines are written.
+// Unsynchronised, on the first tick and after each failed check the census says who is logged
+// on, so that the held-back users who are get the logoff request; once a minute the requests are
+// followed up; the lines are written. A new check starts 15 ticks after a failed one.
 TEST_F(SchedulerTest, UnsynchronisedTicksRetryEveryFifteenAndHoldTheLoggedOnBackAfterEachFailure) {
   THourwarden& service = fixture.Build();
   service.SetCycleStepsForTesting(steps.Steps());
   bool started = true;
-  service.ServiceStart(started);  // the sync of the start fails
+  service.ServiceStart(started);  // the check of the start fails
   ASSERT_FALSE(service.TimeSynced);
   steps.calls.clear();
   for (int tick = 1; tick <= 45; ++tick) service.Timer1Timer();
   EXPECT_THAT(steps.calls,
-              ElementsAre("SyncInternetTime", "UpdateProcessList", "EvaluateRestrictions", "SyncInternetTime",
-                          "UpdateProcessList", "CheckLogoffFlags", "EvaluateRestrictions", "SyncInternetTime",
-                          "UpdateProcessList", "EvaluateRestrictions"));
+              ElementsAre("UpdateProcessList", "EvaluateRestrictions", "StartTimeCheck", "SyncInternetTime",
+                          "UpdateProcessList", "EvaluateRestrictions", "StartTimeCheck", "SyncInternetTime",
+                          "UpdateProcessList", "CheckLogoffFlags", "EvaluateRestrictions", "StartTimeCheck",
+                          "SyncInternetTime", "UpdateProcessList", "EvaluateRestrictions"));
   EXPECT_EQ(service.TickCount, 45);
   EXPECT_TRUE(std::filesystem::exists(fixture.dir.File("debug.log")));
   EXPECT_EQ(Lines("Synchronization with internet time"), 3);
+}
+
+// A check that takes long holds nothing up: the users stay held back every 15 ticks, no second
+// check starts beside it, its result is taken on the first tick after it finished, and the next
+// check comes 15 ticks after that failure.
+TEST_F(SchedulerTest, ASlowCheckIsTakenWhenItEndsWhileTheTicksHoldTheUsersBack) {
+  THourwarden& service = fixture.Build();
+  steps.holdTimeChecks = true;
+  service.SetCycleStepsForTesting(steps.Steps());
+  bool started = true;
+  service.ServiceStart(started);
+  steps.calls.clear();
+  for (int tick = 1; tick <= 40; ++tick) service.Timer1Timer();
+  EXPECT_EQ(steps.Count("StartTimeCheck") + steps.Count("SyncInternetTime"), 0);
+  EXPECT_EQ(steps.Count("EvaluateRestrictions"), 3);  // ticks 1, 15 and 30
+  EXPECT_EQ(steps.Count("CheckLogoffFlags"), 1);
+  ASSERT_EQ(steps.heldChecks.size(), 1u);
+  steps.heldChecks[0]->Finish({});
+  steps.calls.clear();
+  service.Timer1Timer();
+  EXPECT_THAT(steps.calls, ElementsAre("SyncInternetTime", "UpdateProcessList", "EvaluateRestrictions"));
+  for (int tick = 1; tick <= 14; ++tick) service.Timer1Timer();
+  EXPECT_EQ(steps.heldChecks.size(), 1u);
+  service.Timer1Timer();
+  EXPECT_EQ(steps.heldChecks.size(), 2u);
 }
 
 // The start's day test waited for this first confirmed time, and runs with it.
@@ -143,7 +170,8 @@ TEST_F(SchedulerTest, ASyncSucceedingOnTickFifteenRunsTheStartsDayTestAndSwitche
   service.ServiceStart(started);
   steps.calls.clear();
   for (int tick = 1; tick <= 15; ++tick) service.Timer1Timer();
-  EXPECT_THAT(steps.calls, ElementsAre("SyncInternetTime", "UpdateSpentTimes"));
+  EXPECT_THAT(steps.calls, ElementsAre("UpdateProcessList", "EvaluateRestrictions", "StartTimeCheck",
+                                       "SyncInternetTime", "UpdateSpentTimes"));
   EXPECT_FALSE(service.DayTestPending);
   EXPECT_TRUE(service.TimeSynced);
   EXPECT_EQ(service.TickCount, 0);

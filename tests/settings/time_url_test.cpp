@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <vector>
+
 namespace {
 
 TEST(ParseTimeUrlTest, RefusesWhatCannotBeFetchedFirst) {
@@ -52,6 +55,26 @@ TEST(ParseTimeUrlTest, SplitsHostPortAndPath) {
     ASSERT_TRUE(parsed.parts.has_value()) << parsed.problem;
     EXPECT_EQ(*parsed.parts, c.parts);
   }
+}
+
+// A TimeUrl value: addresses between blanks in order, "none" alone, or the https:// defaults.
+TEST(TimeSourcesTest, ReadsTheAddressesOfAValue) {
+  const std::vector<std::string> defaults(std::begin(kDefaultTimeUrls), std::end(kDefaultTimeUrls));
+  const struct {
+    const char* value;
+    TimeSources sources;
+  } cases[] = {
+      {"", {false, defaults}},
+      {" \t ", {false, defaults}},
+      {"none", {true, {}}},
+      {" None\t", {true, {}}},
+      {"none none", {false, {"none", "none"}}},
+      {"https://a.example/", {false, {"https://a.example/"}}},
+      {"\thttps://a.example/  http://b.example/x\thttps://c.example/ ",
+       {false, {"https://a.example/", "http://b.example/x", "https://c.example/"}}},
+      {"https://a.example/ none", {false, {"https://a.example/", "none"}}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TimeSourcesOf(c.value), c.sources) << '"' << c.value << '"';
 }
 
 }  // namespace

@@ -23,10 +23,20 @@ const std::string kHeader = "Tue, 08 Dec 2026 17:18:19 GMT";
 const SystemTimeRecord kPageRecord{2026, 12, 2, 8, 3, 34, 30, 0};
 const SystemTimeRecord kHeaderRecord{2026, 12, 2, 8, 17, 18, 19, 0};
 
+const std::string kSite = "https://time.example.net/";
+
+// The service asking one site (TimeUrl), with the lines of its construction dropped.
+THourwarden& AskingOneSite(ServiceFixture& fixture) {
+  fixture.registry.SetStringForTesting(kProductKey, "TimeUrl", kSite);
+  THourwarden& service = fixture.Build();
+  service.DebugLines.Clear();
+  return service;
+}
+
 class TimeSyncTest : public testing::Test {
  protected:
   THourwarden& Build(int debugLevel = 2) {
-    THourwarden& service = fixture.Build();
+    THourwarden& service = AskingOneSite(fixture);
     service.DebugLines.Clear();
     service.DebugLevel = debugLevel;
     return service;
@@ -56,11 +66,11 @@ TEST_F(TimeSyncTest, SetsTheSystemClockToThePageTimeInUtc) {
     local.clock.SetSystemZoneOffset(c.systemOffset);
     local.clock.SetUtc({2026, 12, 8, 9, 0, 0, 0});
     local.timePageFetcher.Serve(kExamplePage);
-    THourwarden& service = local.Build();
+    THourwarden& service = AskingOneSite(local);
     service.TimeZone = c.timeZone;
     service.DebugLines.Clear();
 
-    EXPECT_TRUE(SyncInternetTime(service));
+    EXPECT_TRUE(local.CheckTime());
     EXPECT_THAT(local.clockSetter.records, ElementsAre(kPageRecord));
     EXPECT_THAT(local.BufferedMessages(), ElementsAre(c.message));
     // The time set is the confirmed one, with the tick count of the read.
@@ -74,7 +84,7 @@ TEST_F(TimeSyncTest, LeavesAClockThatAgreesAloneAndConfirmsIt) {
   fixture.clock.SetUtc({2026, 12, 8, 3, 34, 30, 0});
   fixture.timePageFetcher.Serve(kExamplePage);
   THourwarden& service = Build(4);
-  EXPECT_TRUE(SyncInternetTime(service));
+  EXPECT_TRUE(fixture.CheckTime());
   EXPECT_TRUE(Records().empty());
   EXPECT_TRUE(fixture.BufferedMessages().empty());
   EXPECT_EQ(service.LastConfirmedTime.utc, fixture.clock.UtcNow());
@@ -84,7 +94,7 @@ TEST_F(TimeSyncTest, TakesThePageYearAcrossNewYear) {
   fixture.clock.SetUtc({2027, 1, 1, 0, 10, 0, 0});
   fixture.timePageFetcher.Serve("<PRE>\n<BR>Dec. 31, 23:30:00 UTC");
   THourwarden& service = Build();
-  EXPECT_TRUE(SyncInternetTime(service));
+  EXPECT_TRUE(fixture.CheckTime());
   EXPECT_THAT(Records(), ElementsAre(SystemTimeRecord{2026, 12, 4, 31, 23, 30, 0, 0}));
 }
 
@@ -99,8 +109,8 @@ TEST_F(TimeSyncTest, TakesTheDateHeaderWhenThereIsNoPage) {
     ServiceFixture local;
     local.clock.SetNow({2025, 1, 2, 10, 0, 0, 0});  // wrong by a year: the header carries its own
     local.timePageFetcher.Serve(c.body, kHeader);
-    THourwarden& service = local.Build();
-    EXPECT_TRUE(SyncInternetTime(service));
+    THourwarden& service = AskingOneSite(local);
+    EXPECT_TRUE(local.CheckTime());
     EXPECT_THAT(local.clockSetter.records, ElementsAre(kHeaderRecord));
   }
 }
@@ -122,10 +132,10 @@ TEST_F(TimeSyncTest, TakesTheTimeOnlyFromAnswersOfTheRightStatus) {
     SCOPED_TRACE(c.status);
     ServiceFixture local;
     local.timePageFetcher.Serve(c.body, kHeader, c.status);
-    THourwarden& service = local.Build();
+    THourwarden& service = AskingOneSite(local);
     service.DebugLevel = 2;
     service.DebugLines.Clear();
-    EXPECT_EQ(SyncInternetTime(service), c.record.has_value());
+    EXPECT_EQ(local.CheckTime(), c.record.has_value());
     if (c.record) {
       EXPECT_THAT(local.clockSetter.records, ElementsAre(*c.record));
     } else {
@@ -157,10 +167,10 @@ TEST_F(TimeSyncTest, RefusesATimeMoreThanTwoDaysBeforeTheBuild) {
     ServiceFixture local;
     local.platform.buildTimeUtc = c.buildTime;
     local.timePageFetcher.Serve("", c.header);
-    THourwarden& service = local.Build();
+    THourwarden& service = AskingOneSite(local);
     service.DebugLevel = 1;
     service.DebugLines.Clear();
-    EXPECT_EQ(SyncInternetTime(service), c.accepted);
+    EXPECT_EQ(local.CheckTime(), c.accepted);
     EXPECT_EQ(local.clockSetter.records.size(), c.accepted ? 1u : 0u);
     if (!c.accepted) {
       EXPECT_THAT(local.BufferedMessages(),
@@ -176,7 +186,7 @@ TEST_F(TimeSyncTest, AClockBehindTheBuildTakesThePageYearFromTheBuild) {
   fixture.clock.SetUtc({2020, 6, 1, 8, 0, 0, 0});
   fixture.timePageFetcher.Serve(kExamplePage);
   THourwarden& service = Build();
-  EXPECT_TRUE(SyncInternetTime(service));
+  EXPECT_TRUE(fixture.CheckTime());
   EXPECT_THAT(Records(), ElementsAre(kPageRecord));
 }
 
@@ -198,9 +208,9 @@ TEST_F(TimeSyncTest, FailsWithNeitherPageNorDateAndLeavesTheClock) {
     SCOPED_TRACE(c.name);
     ServiceFixture local;
     local.timePageFetcher.Serve(c.body, c.header);
-    THourwarden& service = local.Build();
+    THourwarden& service = AskingOneSite(local);
     service.DebugLines.Clear();
-    EXPECT_FALSE(SyncInternetTime(service));
+    EXPECT_FALSE(local.CheckTime());
     EXPECT_TRUE(local.clockSetter.records.empty());
     EXPECT_TRUE(local.BufferedMessages().empty());
   }
@@ -215,21 +225,21 @@ TEST_F(TimeSyncTest, FailedFetchesLogAtTheirLevels) {
     std::vector<std::string> messages;
   };
   const Case cases[] = {
-      {"no internet handle", TimePageResponse::Outcome::NoInternetHandle, "InternetOpenA failed with error 2: x", 0,
-       {"ERROR:Internet connection not set", "InternetOpenA failed with error 2: x"}},
-      {"site not reached", TimePageResponse::Outcome::NotReached, "HttpSendRequestA failed with error 12029: ", 1,
-       {"ERROR:Not possible to connect to time site", "HttpSendRequestA failed with error 12029: "}},
-      {"read failed", TimePageResponse::Outcome::ReadFailed, "InternetReadFile failed with error 12002: ", 4, {}},
+      {"no internet session", TimePageResponse::Outcome::NoInternetHandle, "WinHttpOpen failed with error 2: x", 0,
+       {"ERROR:Internet connection not set", "WinHttpOpen failed with error 2: x (" + kSite + ")"}},
+      {"site not reached", TimePageResponse::Outcome::NotReached, "WinHttpSendRequest failed with error 12029: ", 1,
+       {"ERROR:Not possible to connect to time site", "WinHttpSendRequest failed with error 12029:  (" + kSite + ")"}},
+      {"read failed", TimePageResponse::Outcome::ReadFailed, "WinHttpReadData failed with error 12002: ", 4, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     for (int level : {c.quietLevel, c.quietLevel + 1}) {
       ServiceFixture local;
       local.timePageFetcher.Fail(c.outcome, c.failure);
-      THourwarden& service = local.Build();
+      THourwarden& service = AskingOneSite(local);
       service.DebugLines.Clear();
       service.DebugLevel = level;
-      EXPECT_FALSE(SyncInternetTime(service));
+      EXPECT_FALSE(local.CheckTime());
       EXPECT_TRUE(local.clockSetter.records.empty());
       const bool quiet = level == c.quietLevel || c.messages.empty();
       EXPECT_EQ(local.BufferedMessages(), quiet ? std::vector<std::string>{} : c.messages) << "level " << level;
@@ -241,7 +251,7 @@ TEST_F(TimeSyncTest, AClockThatCannotBeSetStaysUnconfirmed) {
   fixture.timePageFetcher.Serve(kExamplePage);
   fixture.clockSetter.failure = "SetSystemTime failed with error 1314: ";
   THourwarden& service = Build();
-  EXPECT_FALSE(SyncInternetTime(service));
+  EXPECT_FALSE(fixture.CheckTime());
   EXPECT_EQ(service.LastConfirmedTime.tick, 0u);
   EXPECT_THAT(fixture.BufferedMessages(),
               ElementsAre("Updating date and time. Internet time=08.12.2026 04:34:30",
@@ -251,80 +261,82 @@ TEST_F(TimeSyncTest, AClockThatCannotBeSetStaysUnconfirmed) {
 TEST_F(TimeSyncTest, UpdateMessageNeedsLevelTwo) {
   fixture.timePageFetcher.Serve(kExamplePage);
   THourwarden& service = Build(1);
-  EXPECT_TRUE(SyncInternetTime(service));
+  EXPECT_TRUE(fixture.CheckTime());
   EXPECT_EQ(Records().size(), 1u);
   EXPECT_TRUE(fixture.BufferedMessages().empty());
 }
 
-TEST_F(TimeSyncTest, TheServiceStepsRunTheSynchronisation) {
+// The addresses are asked in order until one gives the time; each one that gave none is logged
+// with its address, and those after the one that answered are never asked.
+TEST_F(TimeSyncTest, AsksTheAddressesInOrderUntilOneGivesTheTime) {
+  THourwarden& service = Build();
+  fixture.registry.SetStringForTesting(kProductKey, "TimeUrl", " https://a.example/ http://b.example/\thttps://c.example/  https://d.example/");
+  FakeTimePageFetcher& fetcher = fixture.timePageFetcher;
+  fetcher.responses["https://a.example/"].outcome = TimePageResponse::Outcome::NotReached;
+  fetcher.responses["https://a.example/"].failure = "WinHttpSendRequest failed with error 12007: name";
+  fetcher.responses["http://b.example/"].statusCode = 404;
+  fetcher.Serve(kExamplePage);
+  EXPECT_TRUE(fixture.CheckTime());
+  EXPECT_THAT(fetcher.urls, ElementsAre("https://a.example/", "http://b.example/", "https://c.example/"));
+  EXPECT_THAT(Records(), ElementsAre(kPageRecord));
+  EXPECT_THAT(fixture.BufferedMessages(),
+              ElementsAre("ERROR:Not possible to connect to time site",
+                          "WinHttpSendRequest failed with error 12007: name (https://a.example/)",
+                          "ERROR: The time site answered with status 404, which gives no time",
+                          "Updating date and time. Internet time=08.12.2026 04:34:30"));
+  EXPECT_EQ(service.LastConfirmedTime.tick, fixture.clock.TickMilliseconds());
+}
+
+// An answer taken a while after it came sets the clock to its time plus the time since, by the
+// tick count.
+TEST_F(TimeSyncTest, TheClockSetAfterTheAnswerCameRunsOnByTheTimeSince) {
   fixture.timePageFetcher.Serve(kExamplePage);
   THourwarden& service = Build();
-  EXPECT_TRUE(ServiceCycleSteps().syncInternetTime(service, {}));
-  EXPECT_EQ(Records().size(), 1u);
+  const std::optional<TimeCheckResult> result = StartTimeCheck(service)->Take();
+  fixture.clock.AdvanceSeconds(2);
+  EXPECT_TRUE(SyncInternetTime(service, *result));
+  EXPECT_THAT(Records(), ElementsAre(SystemTimeRecord{2026, 12, 2, 8, 3, 34, 32, 0}));
+  EXPECT_EQ(service.LastConfirmedTime.tick, fixture.clock.TickMilliseconds());
 }
 
-// The caller's fetch gives the answer; a fetch that gives nothing (the service stopping) ends
-// the check without a word and without touching the clock.
-TEST_F(TimeSyncTest, ACallersFetchThatGivesNothingEndsTheCheck) {
+// TimeUrl "none" asks nobody: the computer's clock is confirmed as it is, whatever it shows.
+TEST_F(TimeSyncTest, NoneTrustsTheClockWithoutAsking) {
   THourwarden& service = Build(4);
-  std::vector<std::string> asked;
-  FetchedTimePage fetched;
-  fetched.response.body = kExamplePage;
-  fetched.readUtc = fixture.clock.UtcNow();
-  fetched.readTick = 1234;
-  EXPECT_TRUE(SyncInternetTime(service, [&](const std::string& url) -> std::optional<FetchedTimePage> {
-    asked.push_back(url);
-    return fetched;
-  }));
-  EXPECT_EQ(service.LastConfirmedTime.tick, 1234u);
-  EXPECT_FALSE(SyncInternetTime(service, [](const std::string&) { return std::nullopt; }));
-  EXPECT_THAT(asked, ElementsAre(kDefaultTimeUrl));
+  fixture.clock.SetUtc({2031, 1, 2, 3, 4, 5, 0});
+  fixture.registry.SetStringForTesting(kProductKey, "TimeUrl", "none");
+  EXPECT_TRUE(fixture.CheckTime());
   EXPECT_TRUE(fixture.timePageFetcher.urls.empty());
-  EXPECT_EQ(Records().size(), 1u);
+  EXPECT_TRUE(Records().empty());
+  EXPECT_EQ(service.LastConfirmedTime.utc, fixture.clock.UtcNow());
+  EXPECT_TRUE(fixture.BufferedMessages().empty());
 }
 
-// The URL comes from the TimeUrl value on every call, through a read-only access that is closed
-// before the fetch starts.
-TEST_F(TimeSyncTest, ReadsTheUrlFromTimeUrlEveryCall) {
+// The addresses come from the TimeUrl value at every check, through a read-only access that is
+// closed before the fetch starts; the default ones when it is empty, of the wrong type, or absent
+// with its key.
+TEST_F(TimeSyncTest, ReadsTheAddressesFromTimeUrlAtEveryCheck) {
   InMemoryRegistry& registry = fixture.registry;
-  fixture.timePageFetcher.Serve(kNoPage);
+  fixture.timePageFetcher.Serve(kExamplePage);
   int keysOpenDuringFetch = -1;
   fixture.timePageFetcher.onFetch = [&] { keysOpenDuringFetch = registry.OpenKeyCountForTesting(); };
-  THourwarden& service = Build();
-
+  Build(1);
   registry.SetStringForTesting(kProductKey, "TimeUrl", "http://127.0.0.1:8080/cgi-bin/timer.pl");
-  SyncInternetTime(service);
+  EXPECT_TRUE(fixture.CheckTime());
   EXPECT_EQ(keysOpenDuringFetch, 0);
-  registry.SetStringForTesting(kProductKey, "TimeUrl", "");
-  SyncInternetTime(service);
+  registry.SetStringForTesting(kProductKey, "TimeUrl", " ");
+  EXPECT_TRUE(fixture.CheckTime());
+  registry.SetIntegerForTesting(kProductKey, "TimeUrl", 5);
+  EXPECT_TRUE(fixture.CheckTime());
   registry.DeleteKeyForTesting(kProductKey);
-  registry.CreateKeyForTesting(kProductKey);
-  SyncInternetTime(service);
-  registry.DeleteKeyForTesting(kProductKey);
-  SyncInternetTime(service);
+  EXPECT_TRUE(fixture.CheckTime());
+  const std::string microsoft = kDefaultTimeUrls[0];
   EXPECT_THAT(fixture.timePageFetcher.urls,
-              ElementsAre("http://127.0.0.1:8080/cgi-bin/timer.pl", kDefaultTimeUrl, kDefaultTimeUrl, kDefaultTimeUrl));
+              ElementsAre("http://127.0.0.1:8080/cgi-bin/timer.pl", microsoft, microsoft, microsoft));
   EXPECT_EQ(registry.OpenKeyCountForTesting(), 0);
   EXPECT_FALSE(registry.KeyExistsForTesting(kProductKey));  // the read creates nothing
-}
-
-TEST_F(TimeSyncTest, ANumericTimeUrlIsReportedAndTakenAsMissing) {
-  fixture.registry.SetIntegerForTesting(kProductKey, "TimeUrl", 5);
-  fixture.timePageFetcher.Serve(kExamplePage);
-  THourwarden& service = Build(1);
-  SyncInternetTime(service);
-  EXPECT_THAT(fixture.timePageFetcher.urls, ElementsAre(kDefaultTimeUrl));
-  EXPECT_EQ(fixture.registry.OpenKeyCountForTesting(), 0);
   ASSERT_FALSE(fixture.BufferedMessages().empty());
   EXPECT_THAT(fixture.BufferedMessages()[0], StartsWith("ERROR: Registry value \"TimeUrl\""));
   EXPECT_THAT(fixture.BufferedMessages()[0], HasSubstr("taken as absent"));
-}
-
-TEST_F(TimeSyncTest, WithoutARegistryTheDefaultUrlIsUsed) {
-  fixture.platform.openRegistry = nullptr;
-  THourwarden& service = Build();
-  SyncInternetTime(service);
-  EXPECT_THAT(fixture.timePageFetcher.urls, ElementsAre(kDefaultTimeUrl));
 }
 
 }  // namespace
