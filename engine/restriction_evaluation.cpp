@@ -5,6 +5,7 @@
 
 #include "engine/account_blocking.h"
 #include "engine/day_filter.h"
+#include "engine/session_backstop.h"
 #include "logging/logs.h"
 #include "platform/date_time.h"
 #include "core/service_state.h"
@@ -21,9 +22,7 @@ const std::string* TodaysEntry(const StringListTable& table, int userIndex, int 
   return &(*days)[dayIndex];
 }
 
-}  // namespace
-
-void EvaluateRestrictions(ServiceState& service) {
+void Evaluate(ServiceState& service, bool withdrawFreeUsersRequests) {
   for (int i = 0; i < service.RestrictedUsers.Count(); ++i) {
     const std::string name = service.RestrictedUsers[i];
     WriteLogAt(service, 3, "FILTER: " + name);
@@ -38,12 +37,23 @@ void EvaluateRestrictions(ServiceState& service) {
 
     if (disableCount == 0) {
       SetAccountBlocked(service, name, false);
+      if (withdrawFreeUsersRequests && ReadLogoffFlag(service, name) != 0) {
+        WriteLogAt(service, 1, "Logoff request withdrawn for " + name + ": the time is confirmed and the user is free");
+        WriteLogoffFlag(service, name, 0);
+        NoteStillLogged(service, name, false);
+      }
       continue;
     }
     SetAccountBlocked(service, name, true);
     if (logoffPosition > 0 && !WriteLogoffFlag(service, name, 1)) PrepareShutdown(service);
   }
 }
+
+}  // namespace
+
+void EvaluateRestrictions(ServiceState& service) { Evaluate(service, false); }
+
+void EvaluateAtConfirmedTime(ServiceState& service) { Evaluate(service, true); }
 
 int CountRestrictions(ServiceState& service, const std::string& userName) {
   const int filter = CheckTimeFilter(service, userName);

@@ -12,6 +12,11 @@ class ServiceState;
 // the user owns a running process, the logoff request is raised (PrepareShutdown when it cannot
 // be written); every other account is unblocked.
 void EvaluateRestrictions(ServiceState& service);
+// The pass made when the time has just been confirmed: as EvaluateRestrictions, and the logoff
+// request of every user it finds free is withdrawn (with the minutes still logged on against it),
+// since only the unconfirmed time can have raised it: a check that takes a few seconds at a start
+// must not end anybody's session.
+void EvaluateAtConfirmedTime(ServiceState& service);
 // CheckTimeFilter plus CheckTimeLimit for the user (0, 1 or 2); both checks always run, the
 // filter first.
 int CountRestrictions(ServiceState& service, const std::string& userName);

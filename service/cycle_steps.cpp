@@ -17,6 +17,7 @@ CycleSteps ServiceCycleSteps() {
   steps.writeSpentTimes = WriteSpentTimes;
   steps.updateSpentTimes = UpdateSpentTimes;
   steps.evaluateRestrictions = EvaluateRestrictions;
+  steps.evaluateAtConfirmedTime = EvaluateAtConfirmedTime;
   steps.unblockAllUsers = UnblockAllUsers;
   steps.blockAllUsers = BlockAllUsers;
   steps.updateProcessList = UpdateProcessList;

@@ -20,6 +20,8 @@ struct CycleSteps {
   std::function<void(ServiceState&)> writeSpentTimes;
   std::function<int(ServiceState&)> updateSpentTimes;
   std::function<void(ServiceState&)> evaluateRestrictions;
+  // The evaluation when a check has just confirmed the time (EvaluateAtConfirmedTime).
+  std::function<void(ServiceState&)> evaluateAtConfirmedTime;
   std::function<void(ServiceState&)> unblockAllUsers;
   std::function<void(ServiceState&)> blockAllUsers;
   std::function<void(ServiceState&)> updateProcessList;

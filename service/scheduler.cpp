@@ -81,10 +81,10 @@ void THourwarden::UnconfirmedTick() {
   if (confirmed == true) {
     TimeSynced = true;
     TickCount = 0;
+    CycleNow = ServiceLocalNow(*this);
+    DayIndex = WeekdayIndex(CycleNow);
     if (DayTestPending) {
       DayTestPending = false;
-      CycleNow = ServiceLocalNow(*this);
-      DayIndex = WeekdayIndex(CycleNow);
       // The start's day test runs as at the start, before any census: the users the unconfirmed
       // ticks found logged on must not make it count a minute that the next minute cycle counts
       // again. (Should it fail, the next census finds them again.)
@@ -93,6 +93,9 @@ void THourwarden::UnconfirmedTick() {
       steps_.updateSpentTimes(*this);
       std::swap(loggedOn, LoggedOnUsers);
     }
+    // The users are judged at once by the confirmed time, not a minute later: a free user gets the
+    // logon hours back, and the logoff request that the unconfirmed time alone raised is withdrawn.
+    steps_.evaluateAtConfirmedTime(*this);
     return;
   }
   if (confirmed == false) ticksToTimeCheck_ = kTimeCheckRetryTicks;

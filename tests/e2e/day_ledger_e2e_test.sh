@@ -76,7 +76,7 @@ in_zone $other_zone
 other_day=$(date +%d.%m.%Y)
 echo "   $first_zone: $first_day, $other_zone: $other_day"
 check "the service counts a new day there" run_service "spent time=0 date=$other_day"
-check "and lets the user go on with it" last_hours ff
+check "and lets the user go on with it" waits_for 10 last_hours ff
 stop_service
 check "the stop writes that day's count" test "$(hw_reg_value "$(user_key)" TimeStamp)" = "$other_day"
 check "and keeps the first day's 61 minutes" sh -c "wine reg query '$(user_key)' /v SpentDays | grep -q '$first_day=61'"

@@ -96,6 +96,22 @@ TEST_F(EvaluationTest, WithoutConfirmedTimeEveryoneIsBlocked) {
   EXPECT_EQ(registry.SubkeyNamesForTesting(kRestrictionsKey), std::vector<std::string>{"cid"});
 }
 
+// The unconfirmed time asked both to log off; once it is confirmed, only bea, who is over her
+// allowance, is still asked, and cid's request and minutes against it are forgotten.
+TEST_F(EvaluationTest, AtTheConfirmedTimeAFreeUsersRequestIsWithdrawn) {
+  Restrict("bea", "", "0", {"5", "07.12.2026"});
+  Restrict("cid", "", "1440");
+  service.LoggedOnUsers = StringList{"bea", "cid"};
+  for (const char* name : {"bea", "cid"}) registry.SetIntegerForTesting(User(name), "Logoff", 1);
+  service.StillLoggedMinutes["cid"] = 1;
+  EvaluateAtConfirmedTime(service);
+  EXPECT_THAT(accounts.Changes(), ElementsAre("blocked bea", "unblocked cid"));
+  EXPECT_EQ(registry.ValueForTesting(User("bea"), "Logoff"), IntegerValue(1));
+  EXPECT_EQ(registry.ValueForTesting(User("cid"), "Logoff"), IntegerValue(0));
+  EXPECT_FALSE(service.StillLoggedMinutes.contains("cid"));
+  EXPECT_THAT(Logged(), Contains("Logoff request withdrawn for cid: the time is confirmed and the user is free"));
+}
+
 TEST_F(EvaluationTest, ARequestThatCannotBeWrittenLeadsToThePrivilegeStepAndThePassGoesOn) {
   Restrict("ann", "00:00 24:00", "1440");
   Restrict("bea", "00:00 24:00", "1440");

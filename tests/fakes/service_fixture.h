@@ -167,6 +167,7 @@ class StepRecorder {
       return 0;
     };
     steps.evaluateRestrictions = Recorder("EvaluateRestrictions");
+    steps.evaluateAtConfirmedTime = Recorder("EvaluateAtConfirmedTime");
     steps.unblockAllUsers = Recorder("UnblockAllUsers");
     steps.blockAllUsers = Recorder("BlockAllUsers");
     steps.updateProcessList = Recorder("UpdateProcessList");

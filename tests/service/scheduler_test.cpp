@@ -162,7 +162,7 @@ TEST_F(SchedulerTest, ASlowCheckIsTakenWhenItEndsWhileTheTicksHoldTheUsersBack) 
 }
 
 // The start's day test waited for this first confirmed time, and runs with it.
-TEST_F(SchedulerTest, ASyncSucceedingOnTickFifteenRunsTheStartsDayTestAndSwitchesToTheSynchronisedBranch) {
+TEST_F(SchedulerTest, ASyncSucceedingOnTickFifteenRunsTheStartsDayTestJudgesTheUsersAndSwitchesToTheSynchronisedBranch) {
   THourwarden& service = fixture.Build();
   service.SetCycleStepsForTesting(steps.Steps());
   steps.syncResults = {false, true};
@@ -171,7 +171,7 @@ TEST_F(SchedulerTest, ASyncSucceedingOnTickFifteenRunsTheStartsDayTestAndSwitche
   steps.calls.clear();
   for (int tick = 1; tick <= 15; ++tick) service.Timer1Timer();
   EXPECT_THAT(steps.calls, ElementsAre("UpdateProcessList", "EvaluateRestrictions", "StartTimeCheck",
-                                       "SyncInternetTime", "UpdateSpentTimes"));
+                                       "SyncInternetTime", "UpdateSpentTimes", "EvaluateAtConfirmedTime"));
   EXPECT_FALSE(service.DayTestPending);
   EXPECT_TRUE(service.TimeSynced);
   EXPECT_EQ(service.TickCount, 0);

@@ -93,7 +93,7 @@ TEST_F(TimeSyncTest, LeavesAClockThatAgreesAloneAndConfirmsIt) {
 TEST_F(TimeSyncTest, TakesThePageYearAcrossNewYear) {
   fixture.clock.SetUtc({2027, 1, 1, 0, 10, 0, 0});
   fixture.timePageFetcher.Serve("<PRE>\n<BR>Dec. 31, 23:30:00 UTC");
-  THourwarden& service = Build();
+  Build();
   EXPECT_TRUE(fixture.CheckTime());
   EXPECT_THAT(Records(), ElementsAre(SystemTimeRecord{2026, 12, 4, 31, 23, 30, 0, 0}));
 }
@@ -109,7 +109,7 @@ TEST_F(TimeSyncTest, TakesTheDateHeaderWhenThereIsNoPage) {
     ServiceFixture local;
     local.clock.SetNow({2025, 1, 2, 10, 0, 0, 0});  // wrong by a year: the header carries its own
     local.timePageFetcher.Serve(c.body, kHeader);
-    THourwarden& service = AskingOneSite(local);
+    AskingOneSite(local);
     EXPECT_TRUE(local.CheckTime());
     EXPECT_THAT(local.clockSetter.records, ElementsAre(kHeaderRecord));
   }
@@ -185,7 +185,7 @@ TEST_F(TimeSyncTest, AClockBehindTheBuildTakesThePageYearFromTheBuild) {
   fixture.platform.buildTimeUtc = EncodeDateTime({2026, 11, 30, 12, 0, 0, 0});
   fixture.clock.SetUtc({2020, 6, 1, 8, 0, 0, 0});
   fixture.timePageFetcher.Serve(kExamplePage);
-  THourwarden& service = Build();
+  Build();
   EXPECT_TRUE(fixture.CheckTime());
   EXPECT_THAT(Records(), ElementsAre(kPageRecord));
 }
@@ -260,7 +260,7 @@ TEST_F(TimeSyncTest, AClockThatCannotBeSetStaysUnconfirmed) {
 
 TEST_F(TimeSyncTest, UpdateMessageNeedsLevelTwo) {
   fixture.timePageFetcher.Serve(kExamplePage);
-  THourwarden& service = Build(1);
+  Build(1);
   EXPECT_TRUE(fixture.CheckTime());
   EXPECT_EQ(Records().size(), 1u);
   EXPECT_TRUE(fixture.BufferedMessages().empty());
