@@ -47,6 +47,9 @@ sources_key='HKLM\System\CurrentControlSet\Services\EventLog\Application'
 run_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
 safe_boot_keys=('HKLM\System\CurrentControlSet\Control\SafeBoot\Minimal\Hourwarden'
                 'HKLM\System\CurrentControlSet\Control\SafeBoot\Network\Hourwarden')
+# Wine's reg.exe now and then prints nothing while three suites share the machine; the entry is
+# asked for again rather than taken as missing.
+safe_boot_entry_is_service() { test "$(hw_reg_default "$1")" = 'REG_SZ Service'; }
 no_safe_boot_entry() { for key in "${safe_boot_keys[@]}"; do key_exists "$key" && return 1; done; return 0; }
 # One field of a table of the built package, by the row's key: table_field MSI TABLE KEY NUMBER.
 table_field() {
@@ -101,7 +104,7 @@ for source in Hourwarden hourwarden.exe; do
   check "event source $source: its types" test "$(hw_reg_value "$sources_key\\$source" TypesSupported)" = 0x7
 done
 for key in "${safe_boot_keys[@]}"; do
-  check "started in Safe Mode: ${key##*SafeBoot\\}" test "$(hw_reg_default "$key")" = 'REG_SZ Service'
+  check "started in Safe Mode: ${key##*SafeBoot\\}" waits_for 5 safe_boot_entry_is_service "$key"
 done
 check "Path set to the log folder, with its backslash" test "$(hw_reg_value "$HW_PRODUCT_KEY" Path)" = 'C:\ProgramData\Hourwarden\'
 check "the log folder made" test -d "$WINEPREFIX/drive_c/ProgramData/Hourwarden"

@@ -43,7 +43,7 @@ TEST_F(WindowsTimeSyncTest, SetsTheClockFromTheTimePage) {
   LoopbackHttpServer server(
       LoopbackHttpServer::Response("200 OK", "Date: Tue, 08 Dec 2026 17:18:19 GMT\r\n", kTimerPage));
   ASSERT_NE(server.Port(), 0);
-  THourwarden& service = Build(server.Url("/cgi-bin/timer.pl"));
+  Build(server.Url("/cgi-bin/timer.pl"));
 
   EXPECT_TRUE(fixture.CheckTime());
   EXPECT_THAT(fixture.clockSetter.records, ElementsAre(SystemTimeRecord{2026, 12, 2, 8, 3, 34, 30, 0}));
@@ -63,7 +63,7 @@ TEST_F(WindowsTimeSyncTest, TakesTheDateHeaderOfARedirectionButNotOfAnError) {
         LoopbackHttpServer::Response(c.status, "Date: Tue, 08 Dec 2026 17:18:19 GMT\r\n", "<HTML>elsewhere</HTML>"));
     ASSERT_NE(server.Port(), 0);
     fixture.clockSetter.records.clear();
-    THourwarden& service = Build(server.Url("/cgi-bin/timer.pl"));
+    Build(server.Url("/cgi-bin/timer.pl"));
     EXPECT_EQ(fixture.CheckTime(), c.confirmed);
     EXPECT_EQ(fixture.clockSetter.records.size(), c.confirmed ? 1u : 0u);
     fixture.Destroy();
@@ -76,7 +76,7 @@ TEST_F(WindowsTimeSyncTest, ASiteThatIsNotThereIsLoggedWithTheCall) {
     LoopbackHttpServer closed(LoopbackHttpServer::Response("200 OK", "", ""));
     port = closed.Port();
   }  // nothing listens at the port any more
-  THourwarden& service = Build("http://127.0.0.1:" + std::to_string(port) + "/cgi-bin/timer.pl");
+  Build("http://127.0.0.1:" + std::to_string(port) + "/cgi-bin/timer.pl");
 
   EXPECT_FALSE(fixture.CheckTime());
   EXPECT_TRUE(fixture.clockSetter.records.empty());
