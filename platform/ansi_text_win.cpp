@@ -1,0 +1,18 @@
+#include "platform/ansi_text_win.h"
+
+#include <windows.h>
+
+#include <climits>
+
+std::string ToAnsiText(std::wstring_view text) {
+  if (text.empty() || text.size() > INT_MAX) return {};
+  // With an explicit length the call neither reads nor writes a terminating null; asked with no
+  // buffer, it gives the bytes the text needs.
+  const int wide = static_cast<int>(text.size());
+  const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return {};
+  std::string ansi(static_cast<size_t>(size), '\0');
+  const int written = WideCharToMultiByte(CP_ACP, 0, text.data(), wide, ansi.data(), size, nullptr, nullptr);
+  ansi.resize(written > 0 ? static_cast<size_t>(written) : 0);
+  return ansi;
+}
