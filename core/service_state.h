@@ -7,10 +7,12 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/code_record.h"
 #include "core/known_processes.h"
 #include "core/service_platform.h"
+#include "core/session_presence.h"
 #include "platform/request_server.h"
 #include "platform/string_list.h"
 #include "platform/timer.h"
@@ -28,6 +30,9 @@ class ServiceState {
   std::unique_ptr<Timer> Timer1;  // 2000 ms, enabled only while ServiceExecute runs
   std::string AppPath;            // prefix of the log file names
   StringList LoggedOnUsers;       // distinct owners of the running processes
+  // Per entry of LoggedOnUsers: the distinct sessions its processes run in, as the census found
+  // them (kUnknownSession for a process whose session the system did not give).
+  std::vector<std::vector<uint32_t>> LoggedOnSessions;
   int32_t DebugLevel = 3;
   bool TimeSynced = false;        // the time is confirmed (false again while a moved clock is checked)
   StringList MonthNames;          // "Jan" .. "Dec"
@@ -35,6 +40,7 @@ class ServiceState {
   StringList PreviousProcesses;
   KnownProcessTable KnownProcesses;  // what the census learnt of each process when it first saw it
   KnownOwnerTable KnownOwners;       // the account names of the owners of KnownProcesses
+  KnownSessionUserTable KnownSessionUsers;  // the users of the sessions of unreadable processes
   StringList ProcessEvents;       // pending lines of process.log
   StringList DebugLines;          // pending lines of debug.log
   StringList RestrictedUsers;
