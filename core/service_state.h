@@ -59,6 +59,13 @@ class ServiceState {
   // The product value ServiceLogoff: the service ends the sessions of a user who stays logged on
   // against the logoff request. On unless the value is 0.
   bool ServiceLogoff = true;
+  // The product value CountLockedSessions: a minute counts for a user who owns a running process,
+  // whatever the user's sessions are doing. Off (the value 0 only): it counts only while the user
+  // uses the computer (SessionPresences).
+  bool CountLockedSessions = true;
+  // Per user with a session or a running process: the sessions the user is in and what each is
+  // doing, learnt at every minute cycle before the minute is counted.
+  SessionPresenceTable SessionPresences;
   // Per restricted user: the minutes in a row at which the user was found still logged on against
   // a raised logoff request. Kept in memory only.
   std::map<std::string, int> StillLoggedMinutes;
