@@ -75,6 +75,7 @@ StoredConfiguration ReadStoredConfiguration(RegistryAccess& registry) {
     product.timeUrl = ReadText(registry, "TimeUrl");
     product.serviceLogoff = ReadNumber(registry, kServiceLogoffValue);
     product.timeZone = ReadText(registry, kTimeZoneValue);
+    product.countLockedSessions = ReadNumber(registry, kCountLockedSessionsValue);
     registry.CloseKey();
   }
   configuration.restrictionsKeyExists = registry.KeyExists(kRestrictionsKey);

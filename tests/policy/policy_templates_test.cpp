@@ -42,6 +42,8 @@ const ServiceValue kServiceValues[] = {
     {kTimeZoneValue, "text", nullptr, [](const std::string& zone) { return zone.empty() || !ZoneNameProblem(zone); }},
     // hwctl servicelogoff writes 1 (on) or 0 (off).
     {kServiceLogoffValue, "decimal", [](int64_t value) { return value == 0 || value == 1; }, nullptr},
+    // hwctl countlocked writes 1 (on) or 0 (off).
+    {kCountLockedSessionsValue, "decimal", [](int64_t value) { return value == 0 || value == 1; }, nullptr},
 };
 
 std::string FileText(const std::string& relativePath) {
