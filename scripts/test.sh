@@ -117,6 +117,10 @@ start_counted_script package-wine tests/package_wine_test.sh
 # that never answers, the https:// check against loopback TLS sites.
 start_counted_script time-e2e tests/e2e/time_check_e2e_test.sh
 
+# The minutes of a locked screen under the service control manager, counted or not as
+# CountLockedSessions says, with the recording wtsapi32.dll reporting the console locked.
+start_counted_script locked-e2e tests/e2e/locked_session_e2e_test.sh
+
 # The session tool as a program of a user's session, in a prefix of its own.
 start_counted_script session-wine tests/session_wine_test.sh
 
