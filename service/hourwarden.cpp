@@ -170,6 +170,7 @@ void THourwarden::ServiceShutdown() {
   CurrentProcesses.Clear();
   PreviousProcesses.Clear();
   LoggedOnUsers.Clear();
+  LoggedOnSessions.clear();
 }
 
 void THourwarden::ServiceDestroy() {
