@@ -136,57 +136,47 @@ TEST_F(SnapshotCensusTest, WithoutASnapshotEveryProcessIsQueriedOnEveryTickAndTh
 
 struct UnreadableCase {
   R result;
-  const char* line;  // of process 16, counted for kid, the user of its session
+  uint32_t session;  // 1: kid's; 0: without a user; 3: its user cannot be read
+  const char* line;  // of process 16; empty when it belongs to nobody
+  const char* message;
 };
 
 class UnreadableOwnerTest : public SnapshotCensusTest, public ::testing::WithParamInterface<UnreadableCase> {};
 
 // A process whose owner cannot be read is counted for the user of its session, with the
-// executable's name from the snapshot and the path as far as it was read; a user all of whose
-// processes refuse is logged on through them.
+// executable's name from the snapshot and the path as far as it was read (so a user all of whose
+// processes refuse is logged on through them); in a session without a readable user it belongs to
+// nobody. The session's user is asked once while the process runs.
 TEST_P(UnreadableOwnerTest, IsCountedForTheUserOfItsSession) {
+  const UnreadableCase& c = GetParam();
   run.fixture.sessions.Add(0, "");
   run.fixture.sessions.Add(1, "kid");
-  source.SetFailingProcess(16, GetParam().result, kFailure, "game.exe", "\\Device\\game.exe");
-  source.SetProcess(20, "SYSTEM", "csrss.exe", "c");
+  source.SetFailingProcess(16, c.result, kFailure, "game.exe", "\\Device\\game.exe");
+  source.SetSession(16, c.session);
   run.Tick();
   run.Tick();
-  EXPECT_THAT(service.CurrentProcesses.Items(), ElementsAre(GetParam().line, "20 | SYSTEM | csrss.exe | c "));
-  EXPECT_THAT(service.LoggedOnUsers.Items(), ElementsAre("kid", "SYSTEM"));
-  EXPECT_THAT(service.LoggedOnSessions, ElementsAre(ElementsAre(1u), ElementsAre(1u)));
-  EXPECT_THAT(run.messages, Contains("Process 16 of session 1 counted for kid, the session's user: its owner cannot be read"));
-  EXPECT_THAT(run.fixture.sessions.userLookups, ElementsAre(1u));  // remembered while process 16 runs
+  const bool nobody = *c.line == '\0';
+  EXPECT_EQ(service.CurrentProcesses.Items(), nobody ? std::vector<std::string>{} : std::vector<std::string>{c.line});
+  EXPECT_EQ(service.LoggedOnUsers.Items(), nobody ? std::vector<std::string>{} : std::vector<std::string>{"kid"});
+  EXPECT_THAT(run.messages, Contains(std::string("Process 16 of session ") + std::to_string(c.session) + c.message));
+  EXPECT_EQ(run.fixture.sessions.userLookups.size(), nobody ? 2u : 1u);
 }
+
+const char kCounted[] = " counted for kid, the session's user: its owner cannot be read";
+const char kPath[] = "16 | kid | game.exe | \\Device\\game.exe ";
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, UnreadableOwnerTest,
-    ::testing::Values(UnreadableCase{R::kOpenProcessFailed, "16 | kid | game.exe |  "},
-                      UnreadableCase{R::kOpenTokenFailed, "16 | kid | game.exe | \\Device\\game.exe "},
-                      UnreadableCase{R::kTokenSizeFailed, "16 | kid | game.exe | \\Device\\game.exe "},
-                      UnreadableCase{R::kReadTokenUserFailed, "16 | kid | game.exe | \\Device\\game.exe "},
-                      UnreadableCase{R::kLookupAccountFailed, "16 | kid | game.exe | \\Device\\game.exe "}));
-
-// Nobody owns an unreadable process of a session without a user, or of one whose user cannot be
-// read; the debug log says so from level 3.
-TEST_F(SnapshotCensusTest, AProcessOfASessionWithoutAReadableUserBelongsToNobody) {
-  run.fixture.sessions.Add(0, "");
-  source.SetFailingProcess(8, R::kOpenTokenFailed, kFailure, "a.exe", "p");
-  source.SetSession(8, 0);
-  source.SetFailingProcess(12, R::kOpenTokenFailed, kFailure, "b.exe", "q");
-  run.fixture.sessions.userFailure = "WTSQuerySessionInformationW failed with error 5: Access is denied.";
-  service.DebugLevel = 3;
-  run.Tick();
-  EXPECT_THAT(service.CurrentProcesses.Items(), IsEmpty());
-  EXPECT_THAT(service.LoggedOnUsers.Items(), IsEmpty());
-  EXPECT_THAT(run.messages,
-              ElementsAre("ERROR:Not possible to open token", kFailure,
-                          "Process 8 of session 0 belongs to nobody: its owner cannot be read and neither can the "
-                          "session's user (WTSQuerySessionInformationW failed with error 5: Access is denied.)",
-                          "ERROR:Not possible to open token", kFailure,
-                          "Process 12 of session 1 belongs to nobody: its owner cannot be read and neither can the "
-                          "session's user (WTSQuerySessionInformationW failed with error 5: Access is denied.)"));
-  EXPECT_THAT(run.fixture.sessions.userLookups, ElementsAre(0u, 1u));  // once per session and census
-}
+    ::testing::Values(UnreadableCase{R::kOpenProcessFailed, 1, "16 | kid | game.exe |  ", kCounted},
+                      UnreadableCase{R::kOpenTokenFailed, 1, kPath, kCounted},
+                      UnreadableCase{R::kTokenSizeFailed, 1, kPath, kCounted},
+                      UnreadableCase{R::kReadTokenUserFailed, 1, kPath, kCounted},
+                      UnreadableCase{R::kLookupAccountFailed, 1, kPath, kCounted},
+                      UnreadableCase{R::kOpenTokenFailed, 0, "",
+                                     " belongs to nobody: its owner cannot be read and the session has no user"},
+                      UnreadableCase{R::kOpenTokenFailed, 3, "",
+                                     " belongs to nobody: its owner cannot be read and neither can the session's "
+                                     "user (WTSQuerySessionInformationW failed with error 7022)"}));
 
 // A session's user is asked again when the process that vouched for it has ended, since the
 // session's id may have gone to another; a session without a user (a logon screen) is asked on
@@ -239,7 +229,6 @@ struct Row {
   const char* owner;
   const char* moduleName;
   const char* imagePath;
-  uint32_t session = 1;  // 0: the services' session, without a user; 1: kid's; 3: its user cannot be read
 };
 
 struct Tick {
@@ -249,56 +238,52 @@ struct Tick {
 
 const char kNotepad[] = "\\Device\\HarddiskVolume1\\Windows\\System32\\notepad.exe";
 const char kSvchost[] = "\\Device\\HarddiskVolume1\\Windows\\System32\\svchost.exe";
-const char kGame[] = "\\Device\\HarddiskVolume2\\Games\\game.exe";
 
-// A system's table over eight ticks: processes that start, end, refuse to be opened or to show
-// their owner (counted for the user of their session, or for nobody), have their id given again
-// (with the same program and with another), owners in other letter case, and a tick on which the
-// processes cannot be listed.
+// A system's table over ten ticks: processes that start, end, refuse to show their owner (counted
+// for the user of their session), have their id given again (with the same program and with
+// another), owners in other letter case, and a tick on which the processes cannot be listed.
 const std::vector<Tick> kScript = {
-    {{{0, 0, R::kComplete, "", "", "", 0},
-      {4, 1, R::kComplete, "SYSTEM", "svchost.exe", kSvchost, 0},
+    {{{0, 0, R::kComplete, "", "", ""},
+      {4, 1, R::kComplete, "SYSTEM", "svchost.exe", kSvchost},
       {8, 2, R::kComplete, "alice", "notepad.exe", kNotepad},
-      {12, 3, R::kOpenProcessFailed, "", "lsass.exe", "", 0},
-      {16, 4, R::kOpenTokenFailed, "", "game.exe", kGame},
+      {12, 3, R::kOpenProcessFailed, "", "", ""},
+      {16, 4, R::kOpenTokenFailed, "", "", ""},
       {20, 5, R::kComplete, "ALICE", "cmd.exe", "p"},
       {24, 6, R::kLookupAccountFailed, "", "x.exe", "p"},
-      {28, 7, R::kTokenSizeFailed, "", "y.exe", "q", 3}}},
-    {{{0, 0, R::kComplete, "", "", "", 0},
-      {4, 1, R::kComplete, "SYSTEM", "svchost.exe", kSvchost, 0},
-      {12, 3, R::kOpenProcessFailed, "", "lsass.exe", "", 0},
-      {16, 4, R::kOpenTokenFailed, "", "game.exe", kGame},
+      {28, 7, R::kTokenSizeFailed, "", "", ""}}},
+    {{{0, 0, R::kComplete, "", "", ""},
+      {4, 1, R::kComplete, "SYSTEM", "svchost.exe", kSvchost},
+      {12, 3, R::kOpenProcessFailed, "", "", ""},
+      {16, 19, R::kComplete, "bob", "game.exe", "\\Device\\HarddiskVolume2\\Games\\game.exe"},
       {20, 5, R::kComplete, "ALICE", "cmd.exe", "p"},
       {24, 6, R::kLookupAccountFailed, "", "x.exe", "p"},
       {36, 8, R::kComplete, "carol", "a.exe", "p"}}},
-    {{{4, 1, R::kComplete, "SYSTEM", "svchost.exe", kSvchost, 0},
+    {{{4, 1, R::kComplete, "SYSTEM", "svchost.exe", kSvchost},
       {8, 9, R::kComplete, "dave", "notepad.exe", kNotepad},
-      {16, 19, R::kComplete, "bob", "game.exe", kGame},
+      {16, 19, R::kComplete, "bob", "game.exe", "\\Device\\HarddiskVolume2\\Games\\game.exe"},
       {20, 10, R::kComplete, "alice", "CMD.EXE", "P"},
       {36, 11, R::kComplete, "carol", "a.exe", "p"},
-      {40, 12, R::kReadTokenUserFailed, "", "z.exe", "r"},
-      {44, 13, R::kOpenTokenFailed, "", "w.exe", "s", 0}}},
+      {40, 12, R::kReadTokenUserFailed, "", "", ""},
+      {44, 13, R::kOpenTokenFailed, "", "", ""}}},
     {{}, true},
-    {{{4, 1, R::kComplete, "SYSTEM", "svchost.exe", kSvchost, 0},
+    {{{4, 1, R::kComplete, "SYSTEM", "svchost.exe", kSvchost},
       {36, 11, R::kComplete, "carol", "a.exe", "p"},
       {44, 20, R::kComplete, "Carol", "b.exe", "q"},
       {48, 14, R::kComplete, "erin", "c.exe", "r"}}},
-    {{{4, 1, R::kComplete, "SYSTEM", "svchost.exe", kSvchost, 0},
+    {{{4, 1, R::kComplete, "SYSTEM", "svchost.exe", kSvchost},
       {36, 11, R::kComplete, "carol", "a.exe", "p"},
       {48, 15, R::kComplete, "erin", "d.exe", "r"},
-      {12, 16, R::kOpenProcessFailed, "", "lsass.exe", "", 0},
+      {12, 16, R::kOpenProcessFailed, "", "", ""},
       {8, 17, R::kComplete, "alice", "notepad.exe", kNotepad}}},
     {{}},
-    {{{8, 17, R::kComplete, "alice", "notepad.exe", kNotepad}, {4, 18, R::kComplete, "SYSTEM", "svchost.exe", kSvchost, 0}}},
+    {{{8, 17, R::kComplete, "alice", "notepad.exe", kNotepad}, {4, 18, R::kComplete, "SYSTEM", "svchost.exe", kSvchost}}},
 };
 
 void Load(FakeProcessSource& source, const Tick& tick) {
   source.RemoveAll();
   source.failEnumeration = tick.listingFails;
-  for (const Row& row : tick.rows) {
+  for (const Row& row : tick.rows)
     source.SetProcessAt(row.id, row.started, row.result, row.owner, row.moduleName, row.imagePath, kFailure);
-    source.SetSession(row.id, row.session);
-  }
 }
 
 std::vector<std::string> WithoutNotice(std::vector<std::string> messages) {
@@ -307,19 +292,16 @@ std::vector<std::string> WithoutNotice(std::vector<std::string> messages) {
 }
 
 // The census from snapshots writes what the census of one process after the other writes, tick
-// by tick and line by line: the lists, the process log and every debug message. (Only a process
-// that cannot be opened at all would differ, were its session to have a user: the snapshot still
-// names its executable.)
+// by tick and line by line: the lists, the process log and every debug message. (A process that
+// cannot be opened at all differs when the snapshot names its executable, which the other census
+// cannot learn.)
 TEST(CensusEquivalenceTest, TheSnapshotCensusGivesEveryLineOfTheOneByOneCensus) {
   for (const int level : {2, 4}) {
     SCOPED_TRACE(level);
     CensusRun fromSnapshot(true);
     CensusRun oneByOne(false);
     fromSnapshot.service.DebugLevel = oneByOne.service.DebugLevel = level;
-    for (CensusRun* run : {&fromSnapshot, &oneByOne}) {
-      run->fixture.sessions.Add(0, "");
-      run->fixture.sessions.Add(1, "kid");
-    }
+    for (CensusRun* run : {&fromSnapshot, &oneByOne}) run->fixture.sessions.Add(1, "kid");
     for (size_t i = 0; i < kScript.size(); ++i) {
       SCOPED_TRACE(i + 1);
       Load(fromSnapshot.source, kScript[i]);

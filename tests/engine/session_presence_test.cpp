@@ -75,27 +75,20 @@ TEST_F(PresenceTest, SessionsThatCannotBeListedCountEveryMinuteAndSaySo) {
                                  "computer: WTSEnumerateSessionsW failed with error 1717"));
 }
 
-// CountLockedSessions as the registry holds it: absent, 1 and any value but 0 count every minute;
-// only 0 leaves a locked minute uncounted.
+// CountLockedSessions as the registry holds it: absent, 1, any other number and a value of the
+// wrong type ("0" as a string) count every minute; only 0 leaves a locked minute uncounted.
 TEST_F(PresenceTest, TheSettingTurnsTheRuleOnOnlyWhenItHoldsZero) {
-  const struct {
-    const char* what;
-    std::optional<int32_t> value;
-    bool text = false;  // stored as a string, the wrong type
-    bool counted;
-  } cases[] = {{"absent", std::nullopt, false, true},
-               {"0", 0, false, false},
-               {"1", 1, false, true},
-               {"2", 2, false, true},
-               {"\"0\" as a string", 0, true, true}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+  const std::vector<std::pair<std::optional<RegistryValue>, bool>> cases = {
+      {std::nullopt, true}, {IntegerValue(0), false}, {IntegerValue(1), true}, {IntegerValue(2), true},
+      {StringValue("0"), true}};
+  for (size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(i);
+    const auto& [value, counted] = cases[i];
     registry.CreateKeyForTesting(kProductKey);
-    if (c.value && c.text) registry.SetStringForTesting(kProductKey, kCountLockedSessionsValue, "0");
-    if (c.value && !c.text) registry.SetIntegerForTesting(kProductKey, kCountLockedSessionsValue, *c.value);
+    if (value) registry.SetValueForTesting(kProductKey, kCountLockedSessionsValue, *value);
     ASSERT_TRUE(LoadSettings(service));
     service.LoggedOnUsers = StringList{"kid"};
-    EXPECT_EQ(Counted({Session(1, "kid", kActive, kLocked)}, {1}), c.counted);
+    EXPECT_EQ(Counted({Session(1, "kid", kActive, kLocked)}, {1}), counted);
     registry.DeleteKeyForTesting(kProductKey);
   }
 }

@@ -8,19 +8,16 @@
 #include "platform/session_control.h"
 
 // Sessions held in memory; every logoff asked for is recorded, and fails for the ids given a
-// failure text. A session's user cannot be read when the session is not held, or when the user
-// lookups fail.
+// failure text. A session's user cannot be read when the session is not held.
 class FakeSessionControl : public SessionControl {
  public:
   std::optional<std::string> ListSessions(std::vector<UserSession>& listed) override {
-    ++listings;
     if (listFailure) return listFailure;
     listed = sessions;
     return std::nullopt;
   }
   std::optional<std::string> FindSessionUser(uint32_t sessionId, std::string& userName) override {
     userLookups.push_back(sessionId);
-    if (userFailure) return userFailure;
     for (const UserSession& session : sessions) {
       if (session.id != sessionId) continue;
       userName = session.userName;
@@ -43,9 +40,7 @@ class FakeSessionControl : public SessionControl {
 
   std::vector<UserSession> sessions;
   std::optional<std::string> listFailure;
-  std::optional<std::string> userFailure;
   std::map<uint32_t, std::string> failures;
   std::vector<uint32_t> loggedOff;    // the ids asked to log off, in order
   std::vector<uint32_t> userLookups;  // the sessions whose user was asked for, in order
-  int listings = 0;
 };

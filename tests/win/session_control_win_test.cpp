@@ -71,18 +71,14 @@ TEST(WindowsSessionControlTest, ListsWhetherEachSessionIsActiveLockedOrDisconnec
     EXPECT_EQ(sessions[0].lock, SessionLock::kUnknown);
     EXPECT_EQ(sessions[1].connection, c.connection);
     EXPECT_EQ(sessions[1].lock, c.lock);
-    EXPECT_EQ(sessions[1].stateFailure.empty(), c.stateRead) << sessions[1].stateFailure;
-    if (!c.stateRead) {
-      EXPECT_NE(sessions[1].stateFailure.find("failed with error 5"), std::string::npos);
-    }
+    EXPECT_EQ(sessions[1].stateFailure.find("WTSSessionInfoEx) failed with error 5") == std::string::npos, c.stateRead)
+        << sessions[1].stateFailure;
   }
   DeleteFileA(ConsoleStateFile().c_str());
 
-  std::string user = "stale";
-  EXPECT_EQ(control.FindSessionUser(0, user), std::nullopt);
-  EXPECT_EQ(user, "");
-  EXPECT_EQ(control.FindSessionUser(2, user), std::nullopt);
-  EXPECT_EQ(user, "someoneelse");
+  std::string services = "stale", other;
+  EXPECT_TRUE(!control.FindSessionUser(0, services) && !control.FindSessionUser(2, other));
+  EXPECT_EQ(services + "|" + other, "|someoneelse");
 }
 
 }  // namespace

@@ -34,11 +34,9 @@ typedef struct {
   ULONG session_id;
   int session_state;
   LONG session_flags;
-  WCHAR station_name[33];
-  WCHAR user_name[21];
-  WCHAR domain_name[18];
-  LARGE_INTEGER logon_time, connect_time, disconnect_time, last_input_time, current_time;
-  DWORD incoming_bytes, outgoing_bytes, incoming_frames, outgoing_frames, incoming_compressed, outgoing_compressed;
+  WCHAR station_name[33], user_name[21], domain_name[18];
+  LARGE_INTEGER times[5];  /* logon, connect, disconnect, last input, now */
+  DWORD counters[6];       /* bytes, frames and compressed bytes in and out */
 } SessionInfoExLevel1;
 typedef struct {
   DWORD level;
@@ -83,9 +81,7 @@ static void console_state(char* word, DWORD size) {
   if (!ReadFile(file, word, size - 1, &got, NULL)) got = 0;
   CloseHandle(file);
   word[got] = '\0';
-  for (DWORD i = 0; i < got; ++i) {
-    if (word[i] == '\r' || word[i] == '\n' || word[i] == ' ') word[i] = '\0';
-  }
+  for (DWORD i = 0; i < got; ++i) word[i] = word[i] == '\r' || word[i] == '\n' || word[i] == ' ' ? '\0' : word[i];
 }
 
 static void record_logoff(DWORD session, BOOL wait) {
@@ -131,12 +127,9 @@ BOOL WINAPI WTSEnumerateSessionsW(HANDLE server, DWORD reserved, DWORD version, 
 
 /* The extended information of a session, as the console's state file has it for session 1. */
 static BOOL session_info_ex(DWORD session, LPWSTR* buffer, DWORD* bytes) {
-  char state[32];
-  if (session == 1) {
-    console_state(state, sizeof state);
-  } else {
-    lstrcpyA(state, session == 0 ? "disconnected" : "unlocked");
-  }
+  char state[32] = "unlocked";
+  if (session == 0) lstrcpyA(state, "disconnected");
+  if (session == 1) console_state(state, sizeof state);
   if (lstrcmpA(state, "unreadable") == 0) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
@@ -146,11 +139,8 @@ static BOOL session_info_ex(DWORD session, LPWSTR* buffer, DWORD* bytes) {
   info->level = 1;
   info->data.session_id = session;
   info->data.session_state = lstrcmpA(state, "disconnected") == 0 ? WTS_DISCONNECTED : WTS_ACTIVE;
-  const BOOL locked = lstrcmpA(state, "locked") == 0;
-  const BOOL swapped = !IsWindows8OrGreater();
-  info->data.session_flags = session == 0                ? SESSIONSTATE_UNKNOWN
-                             : (locked != 0) != (swapped != 0) ? SESSIONSTATE_LOCK
-                                                           : SESSIONSTATE_UNLOCK;
+  const BOOL locked = lstrcmpA(state, "locked") == 0, swapped = !IsWindows8OrGreater();
+  info->data.session_flags = session == 0 ? SESSIONSTATE_UNKNOWN : locked != swapped ? SESSIONSTATE_LOCK : SESSIONSTATE_UNLOCK;
   DWORD size = 21;
   if (session == 1) GetUserNameW(info->data.user_name, &size);
   if (session == 2) lstrcpyW(info->data.user_name, L"someoneelse");
