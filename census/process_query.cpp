@@ -24,7 +24,6 @@ StepMessage MessageFor(ProcessQueryResult result, uint32_t pid) {
       return {3, "ERROR:Not possible to read user account structure from token"};
     case ProcessQueryResult::kLookupAccountFailed:
       return {2, "ERROR:Not possible to get account name"};
-    case ProcessQueryResult::kTokenSizeFailed:
     case ProcessQueryResult::kComplete:
       break;
   }

@@ -12,7 +12,6 @@ enum class ProcessQueryResult {
   kComplete,
   kOpenProcessFailed,     // the process cannot be opened for a limited query
   kOpenTokenFailed,       // its access token cannot be opened for query
-  kTokenSizeFailed,       // the size of the token's user information cannot be learnt
   kReadTokenUserFailed,   // the token's user information cannot be read
   kLookupAccountFailed,   // the user's security identifier has no account name
 };

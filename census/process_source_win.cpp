@@ -11,21 +11,6 @@
 
 namespace {
 
-// Owns a block of GlobalAlloc and frees it on every path.
-class UniqueGlobal {
- public:
-  explicit UniqueGlobal(HGLOBAL block) : block_(block) {}
-  ~UniqueGlobal() {
-    if (block_ != nullptr) GlobalFree(block_);
-  }
-  UniqueGlobal(const UniqueGlobal&) = delete;
-  UniqueGlobal& operator=(const UniqueGlobal&) = delete;
-  void* Get() const { return block_; }
-
- private:
-  HGLOBAL block_;
-};
-
 // Notes the failed call with the thread's last error and returns the step's result.
 ProcessQueryResult Failed(ProcessDetails& details, ProcessQueryResult result, const char* call) {
   const DWORD error = GetLastError();
@@ -52,17 +37,17 @@ ProcessQueryResult ReadOwner(HANDLE process, ProcessDetails& details) {
   if (!OpenProcessToken(process, TOKEN_QUERY, token.Receive()))
     return Failed(details, ProcessQueryResult::kOpenTokenFailed, "OpenProcessToken");
 
-  // Asked with no buffer, the call fails with ERROR_INSUFFICIENT_BUFFER and gives the size.
+  // Room for the user of any token, as the kernel's SE_TOKEN_USER has it: the TOKEN_USER and the
+  // longest security identifier, so that one call reads it.
+  struct {
+    TOKEN_USER user;
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+  } user;
   DWORD userBytes = 0;
-  if (!GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &userBytes) &&
-      GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-    return Failed(details, ProcessQueryResult::kTokenSizeFailed, "GetTokenInformation");
-  UniqueGlobal user(GlobalAlloc(GMEM_ZEROINIT, userBytes));
-  if (user.Get() == nullptr) return Failed(details, ProcessQueryResult::kReadTokenUserFailed, "GlobalAlloc");
-  if (!GetTokenInformation(token.Get(), TokenUser, user.Get(), userBytes, &userBytes))
+  if (!GetTokenInformation(token.Get(), TokenUser, &user, sizeof user, &userBytes))
     return Failed(details, ProcessQueryResult::kReadTokenUserFailed, "GetTokenInformation");
 
-  const PSID sid = static_cast<TOKEN_USER*>(user.Get())->User.Sid;
+  const PSID sid = user.user.User.Sid;
   details.ownerSid.assign(static_cast<const char*>(sid), GetLengthSid(sid));
   return ProcessQueryResult::kComplete;
 }

@@ -222,7 +222,6 @@ INSTANTIATE_TEST_SUITE_P(
     Steps, QueryStepTest,
     ::testing::Values(StepCase{ProcessQueryResult::kOpenProcessFailed, 4, "ERROR:Not possible to open process:1234"},
                       StepCase{ProcessQueryResult::kOpenTokenFailed, 3, "ERROR:Not possible to open token"},
-                      StepCase{ProcessQueryResult::kTokenSizeFailed, 0, ""},
                       StepCase{ProcessQueryResult::kReadTokenUserFailed, 3,
                                "ERROR:Not possible to read user account structure from token"},
                       StepCase{ProcessQueryResult::kLookupAccountFailed, 2, "ERROR:Not possible to get account name"}));

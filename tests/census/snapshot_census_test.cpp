@@ -119,7 +119,7 @@ TEST_P(FailedStepTest, AFailedProcessIsAskedOnceAndGivesItsMessagesOnEveryTick) 
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, FailedStepTest,
-                         ::testing::Values(R::kOpenProcessFailed, R::kOpenTokenFailed, R::kTokenSizeFailed,
+                         ::testing::Values(R::kOpenProcessFailed, R::kOpenTokenFailed,
                                            R::kReadTokenUserFailed, R::kLookupAccountFailed));
 
 TEST_F(SnapshotCensusTest, WithoutASnapshotEveryProcessIsQueriedOnEveryTickAndTheDebugLogSaysWhy) {
@@ -169,7 +169,6 @@ INSTANTIATE_TEST_SUITE_P(
     Steps, UnreadableOwnerTest,
     ::testing::Values(UnreadableCase{R::kOpenProcessFailed, 1, "16 | kid | game.exe |  ", kCounted},
                       UnreadableCase{R::kOpenTokenFailed, 1, kPath, kCounted},
-                      UnreadableCase{R::kTokenSizeFailed, 1, kPath, kCounted},
                       UnreadableCase{R::kReadTokenUserFailed, 1, kPath, kCounted},
                       UnreadableCase{R::kLookupAccountFailed, 1, kPath, kCounted},
                       UnreadableCase{R::kOpenTokenFailed, 0, "",
@@ -250,7 +249,7 @@ const std::vector<Tick> kScript = {
       {16, 4, R::kOpenTokenFailed, "", "", ""},
       {20, 5, R::kComplete, "ALICE", "cmd.exe", "p"},
       {24, 6, R::kLookupAccountFailed, "", "x.exe", "p"},
-      {28, 7, R::kTokenSizeFailed, "", "", ""}}},
+      {28, 7, R::kReadTokenUserFailed, "", "", ""}}},
     {{{0, 0, R::kComplete, "", "", ""},
       {4, 1, R::kComplete, "SYSTEM", "svchost.exe", kSvchost},
       {12, 3, R::kOpenProcessFailed, "", "", ""},
