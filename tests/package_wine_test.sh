@@ -91,8 +91,9 @@ check "TimeZone set to the computer's zone" \
 check "CountLockedSessions set to 0: a locked screen uses up no time" \
   test "$(hw_reg_value "$HW_PRODUCT_KEY" CountLockedSessions)" = 0x0
 spent_is_one() { [ "$(hw_reg_value "$HW_USERS_KEY\\$user" SpentTime)" = 0x1 ]; }
-# Setting Path asked for a reload, which takes the first minute: the second one is counted.
-check "a minute counted for the logged-on user" waits_for 150 spent_is_one
+# Setting Path asked for a reload, which takes the first minute and reads the imported user's count
+# again, without a TimeStamp: the second minute starts the day afresh, and the third is counted.
+check "a minute counted for the logged-on user" waits_for 210 spent_is_one
 check "the debug log written in the log folder" grep -q "Executing service" "$WINEPREFIX/drive_c/ProgramData/Hourwarden/debug.log"
 hwctl_version=$(wine "$program_dir/hwctl.exe" --version 2>/dev/null </dev/null | tr -d '\r')
 check "hwctl --version names the package's version" test "$hwctl_version" = "hwctl (Hourwarden) $version"
