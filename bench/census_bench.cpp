@@ -53,7 +53,7 @@ void BM_CensusTick(benchmark::State& state) {
   state.counters["processes"] = processes;
 }
 
-// The tick of a busy machine: 1024 processes (the most one census considers), 10 of them changed.
+// The tick of a busy machine: 1024 processes, 10 of them changed.
 // The smaller sizes show how the cost grows with the number of processes.
 BENCHMARK(BM_CensusTick)
     ->ArgNames({"processes", "changes", "snapshot"})

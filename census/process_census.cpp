@@ -8,6 +8,7 @@
 #include "census/process_changes.h"
 #include "census/process_query.h"
 #include "census/process_source.h"
+#include "census/session_owners.h"
 #include "census/snapshot_census.h"
 #include "core/service_state.h"
 #include "logging/logs.h"
@@ -41,12 +42,13 @@ bool ListOneByOne(ServiceState& service, ProcessSource& source) {
   CensusLists lists(service);
   std::vector<uint32_t> ids;
   if (!source.EnumerateProcessIds(ids)) return false;
-  if (ids.size() > kProcessIdTableSize) ids.resize(kProcessIdTableSize);
+  SessionOwners sessionOwners(service, nullptr);
   std::string owner, moduleName, imagePath;
+  uint32_t sessionId = kUnknownSession;
   for (const uint32_t pid : ids) {
     if (pid == 0) continue;  // the idle process: no query, no message
-    if (!GetProcessInfo(service, pid, owner, moduleName, imagePath)) continue;
-    lists.Add(ComposeProcessLine(pid, owner, moduleName, imagePath), owner);
+    if (!GetProcessInfo(service, sessionOwners, pid, owner, moduleName, imagePath, sessionId)) continue;
+    lists.Add(ComposeProcessLine(pid, owner, moduleName, imagePath), owner, sessionId);
   }
   return true;
 }
@@ -68,30 +70,36 @@ std::string ComposeProcessLine(uint32_t pid, const std::string& owner, const std
   return line;
 }
 
-bool GetProcessInfo(ServiceState& service, uint32_t pid, std::string& owner, std::string& moduleName,
-                    std::string& imagePath) {
+bool GetProcessInfo(ServiceState& service, SessionOwners& sessionOwners, uint32_t pid, std::string& owner,
+                    std::string& moduleName, std::string& imagePath, uint32_t& sessionId) {
   owner.clear();
+  moduleName.clear();
+  imagePath.clear();
+  sessionId = kUnknownSession;
   ProcessSource* source = service.Platform().processSource;
   if (source == nullptr) return false;
   ProcessDetails details;
   const ProcessQueryResult result = source->QueryProcess(pid, details);
   ProcessAnswer answer = AnswerQuery(*source, result, details, nullptr);
-  if (answer.result != ProcessQueryResult::kComplete) {
-    const StepMessage message = MessageFor(answer.result, pid);
-    WriteStepMessage(service, message.threshold, message.text, answer.failure);
-    return false;
-  }
-  owner = std::move(answer.owner);
   moduleName = std::move(answer.moduleName);
   imagePath = std::move(answer.imagePath);
-  return true;
+  // A session the system does not give counts as outside every session.
+  std::string sessionFailure;
+  if (!source->FindProcessSession(pid, sessionId, sessionFailure)) sessionId = kUnknownSession;
+  if (answer.result == ProcessQueryResult::kComplete) {
+    owner = std::move(answer.owner);
+    return true;
+  }
+  const StepMessage message = MessageFor(answer.result, pid);
+  WriteStepMessage(service, message.threshold, message.text, answer.failure);
+  owner = sessionOwners.OwnerOf(pid, sessionId, {pid, 0});
+  return !owner.empty();
 }
 
 void UpdateProcessList(ServiceState& service) {
   ProcessSource* source = service.Platform().processSource;
   if (source == nullptr) {
-    service.CurrentProcesses.Clear();
-    service.LoggedOnUsers.Clear();
+    CensusLists empty(service);
     return;
   }
   std::vector<SnapshotProcess> snapshot;

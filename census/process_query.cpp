@@ -18,15 +18,12 @@ StepMessage MessageFor(ProcessQueryResult result, uint32_t pid) {
   switch (result) {
     case ProcessQueryResult::kOpenProcessFailed:
       return {4, "ERROR:Not possible to open process:" + std::to_string(pid)};
-    case ProcessQueryResult::kReadModulesFailed:
-      return {3, "ERROR:Not possible to read process modules:" + std::to_string(pid)};
     case ProcessQueryResult::kOpenTokenFailed:
       return {3, "ERROR:Not possible to open token"};
     case ProcessQueryResult::kReadTokenUserFailed:
       return {3, "ERROR:Not possible to read user account structure from token"};
     case ProcessQueryResult::kLookupAccountFailed:
       return {2, "ERROR:Not possible to get account name"};
-    case ProcessQueryResult::kTokenSizeFailed:
     case ProcessQueryResult::kComplete:
       break;
   }
@@ -44,6 +41,10 @@ ProcessAnswer AnswerQuery(ProcessSource& source, ProcessQueryResult result, Proc
                           KnownOwnerTable* owners) {
   ProcessAnswer answer;
   answer.result = result;
+  answer.moduleName = std::move(details.moduleName);
+  answer.imagePath = std::move(details.imagePath);
+  CutTo(answer.moduleName, kModuleNameWidth);
+  CutTo(answer.imagePath, kImagePathWidth);
   if (answer.result != ProcessQueryResult::kComplete) {
     answer.failure = std::move(details.failure);
     return answer;
@@ -62,11 +63,7 @@ ProcessAnswer AnswerQuery(ProcessSource& source, ProcessQueryResult result, Proc
     answer.owner.clear();
     return answer;
   }
-  answer.moduleName = std::move(details.moduleName);
-  answer.imagePath = std::move(details.imagePath);
   answer.ownerSid = std::move(details.ownerSid);
   CutTo(answer.owner, kOwnerNameWidth);
-  CutTo(answer.moduleName, kModuleNameWidth);
-  CutTo(answer.imagePath, kImagePathWidth);
   return answer;
 }

@@ -27,15 +27,14 @@ void WriteStepMessage(ServiceState& service, int threshold, std::string_view mes
 struct ProcessAnswer {
   ProcessQueryResult result = ProcessQueryResult::kComplete;
   std::string owner;       // on kComplete: cut to kOwnerNameWidth
-  std::string moduleName;  // on kComplete: cut to kModuleNameWidth
-  std::string imagePath;   // on kComplete: cut to kImagePathWidth
+  std::string moduleName;  // as far as it was read, cut to kModuleNameWidth
+  std::string imagePath;   // as far as it was read, cut to kImagePathWidth
   std::string ownerSid;    // on kComplete
   std::string failure;     // otherwise: the failed call and its error
 };
 
-// Completes the query of one process (result and details from QueryProcess or QueryNewProcess)
-// with the account name of its owner. The name comes from owners when that table holds the
-// owner's security identifier, and a name looked up is added to it; without a table every owner
-// is looked up.
+// Completes the query of one process (result and details from QueryProcess) with the account
+// name of its owner. The name comes from owners when that table holds the owner's security
+// identifier, and a name looked up is added to it; without a table every owner is looked up.
 ProcessAnswer AnswerQuery(ProcessSource& source, ProcessQueryResult result, ProcessDetails& details,
                           KnownOwnerTable* owners);

@@ -4,8 +4,10 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
+#include "platform/ansi_text_win.h"
 #include "platform/win_error.h"
 
 namespace {
@@ -17,6 +19,18 @@ constexpr long kStatusInfoLengthMismatch = static_cast<long>(0xC0000004);
 // Room for some 500 processes with their threads, grown when the system needs more.
 constexpr size_t kFirstBufferBytes = 512 * 1024;
 constexpr size_t kMostBufferBytes = 64 * 1024 * 1024;
+
+// The executable's name of an entry: a counted text that the call places inside the bytes it
+// filled. A text that would lie outside them is not read, and the name stays empty (as for the
+// idle process, which has none).
+std::string ImageNameOf(const UNICODE_STRING& name, const unsigned char* bytes, size_t filled) {
+  const auto start = reinterpret_cast<uintptr_t>(name.Buffer);
+  const auto first = reinterpret_cast<uintptr_t>(bytes);
+  if (name.Buffer == nullptr || name.Length == 0 || start < first || start - first > filled ||
+      name.Length > filled - (start - first) || start % alignof(wchar_t) != 0)
+    return {};
+  return ToAnsiText({name.Buffer, name.Length / sizeof(wchar_t)});
+}
 
 template <typename Call>
 Call Resolve(HMODULE module, const char* name) {
@@ -86,7 +100,8 @@ bool SystemProcessSnapshot::Take(std::vector<SnapshotProcess>& processes, std::s
     SYSTEM_PROCESS_INFORMATION entry;
     std::memcpy(&entry, bytes + offset, sizeof entry);
     processes.push_back({static_cast<uint32_t>(reinterpret_cast<ULONG_PTR>(entry.UniqueProcessId)),
-                         static_cast<int64_t>(entry.CreateTime.QuadPart)});
+                         static_cast<int64_t>(entry.CreateTime.QuadPart), entry.SessionId,
+                         ImageNameOf(entry.ImageName, bytes, filled)});
     if (entry.NextEntryOffset == 0) return true;
     offset += entry.NextEntryOffset;
   }

@@ -17,7 +17,8 @@ class SystemProcessSnapshot {
   static SystemProcessSnapshot ForTesting(const char* callName, size_t firstBufferBytes) {
     return SystemProcessSnapshot(callName, firstBufferBytes);
   }
-  // Replaces processes with the id and creation time of every process, in the system's order.
+  // Replaces processes with the id, creation time, session and executable's name of every
+  // process, in the system's order.
   // False when the call is missing or fails; failure then names the call and its error.
   bool Take(std::vector<SnapshotProcess>& processes, std::string& failure);
 

@@ -5,23 +5,20 @@
 #include <string>
 #include <vector>
 
-// Room of the process id table: one census considers at most this many ids.
-inline constexpr size_t kProcessIdTableSize = 1024;
+#include "core/session_presence.h"
 
-// How a query of one process ended: complete, or the step at which it stopped.
+// How a query of one process ended: complete, or the step at which its owner could not be read.
 enum class ProcessQueryResult {
   kComplete,
-  kOpenProcessFailed,     // the process cannot be opened for query and memory read
-  kReadModulesFailed,     // its first module (the main executable) cannot be read
+  kOpenProcessFailed,     // the process cannot be opened for a limited query
   kOpenTokenFailed,       // its access token cannot be opened for query
-  kTokenSizeFailed,       // the size of the token's user information cannot be learnt
   kReadTokenUserFailed,   // the token's user information cannot be read
   kLookupAccountFailed,   // the user's security identifier has no account name
 };
 
 // What a query learns of one process.
 struct ProcessDetails {
-  std::string moduleName;  // base name of the main executable; empty when it cannot be read
+  std::string moduleName;  // file name of the main executable, from its image path; empty when unknown
   std::string imagePath;   // image path in device form (\Device\...); empty when it cannot be read
   std::string ownerSid;    // the security identifier of the process's user, in its binary form
   std::string failure;     // after a failed step: the system call and its error code
@@ -32,27 +29,31 @@ struct ProcessDetails {
 // which has another creation time.
 struct SnapshotProcess {
   uint32_t id = 0;
-  int64_t creationTime = 0;  // the system's time stamp, in its own units
+  int64_t creationTime = 0;               // the system's time stamp, in its own units
+  uint32_t sessionId = kUnknownSession;   // the session the process runs in
+  std::string imageName;                  // the file name of its executable, as the system keeps it
 };
 
-// The operating system's list of running processes, with owner, module and image path.
+// The operating system's list of running processes, with owner, executable and session. Nothing
+// here reads a process's own memory: the answers come from the system's records of the process.
 class ProcessSource {
  public:
   virtual ~ProcessSource() = default;
-  // Replaces ids with the ids of the running processes in the order the system lists them, at
-  // most kProcessIdTableSize of them; false when the system cannot list them.
+  // Replaces ids with the ids of every running process, in the order the system lists them;
+  // false when the system cannot list them.
   virtual bool EnumerateProcessIds(std::vector<uint32_t>& ids) = 0;
   // Replaces processes with every running process, in the order in which EnumerateProcessIds
   // lists them, from one snapshot of the system. False when the system gives no snapshot;
   // failure then names the call and its error.
   virtual bool TakeSnapshot(std::vector<SnapshotProcess>& processes, std::string& failure) = 0;
-  // Queries one process up to its owner's security identifier. On kComplete, moduleName,
-  // imagePath and ownerSid describe it; on any other result, failure describes the call that
-  // failed and the other fields carry nothing. kLookupAccountFailed is never returned here.
+  // Queries one process up to its owner's security identifier. moduleName and imagePath are
+  // filled as far as they could be read whatever the result; on kComplete ownerSid is too, and on
+  // any other result failure describes the call that failed. kLookupAccountFailed is never
+  // returned here.
   virtual ProcessQueryResult QueryProcess(uint32_t processId, ProcessDetails& details) = 0;
-  // Queries a process the census sees for the first time: the same outcome, details and failure
-  // as QueryProcess, with fewer calls where the system allows.
-  virtual ProcessQueryResult QueryNewProcess(uint32_t processId, ProcessDetails& details) = 0;
+  // The session a process runs in, for a census without a snapshot. False when the system cannot
+  // say; failure then names the call and its error.
+  virtual bool FindProcessSession(uint32_t processId, uint32_t& sessionId, std::string& failure) = 0;
   // Looks up the account name (without the domain) of a security identifier on the local
   // machine. False when it has none; failure then names the call and its error.
   virtual bool FindAccountName(const std::string& sid, std::string& account, std::string& failure) = 0;

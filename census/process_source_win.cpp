@@ -4,27 +4,12 @@
 #include <psapi.h>
 
 #include <cstring>
-#include <utility>
 
+#include "platform/ansi_text_win.h"
 #include "platform/unique_handle_win.h"
 #include "platform/win_error.h"
 
 namespace {
-
-// Owns a block of GlobalAlloc and frees it on every path.
-class UniqueGlobal {
- public:
-  explicit UniqueGlobal(HGLOBAL block) : block_(block) {}
-  ~UniqueGlobal() {
-    if (block_ != nullptr) GlobalFree(block_);
-  }
-  UniqueGlobal(const UniqueGlobal&) = delete;
-  UniqueGlobal& operator=(const UniqueGlobal&) = delete;
-  void* Get() const { return block_; }
-
- private:
-  HGLOBAL block_;
-};
 
 // Notes the failed call with the thread's last error and returns the step's result.
 ProcessQueryResult Failed(ProcessDetails& details, ProcessQueryResult result, const char* call) {
@@ -33,60 +18,38 @@ ProcessQueryResult Failed(ProcessDetails& details, ProcessQueryResult result, co
   return result;
 }
 
-// PROCESS_QUERY_INFORMATION | PROCESS_VM_READ (0x0410): enough for the module list, the image
-// path and the token; the handle is not inherited.
-HANDLE OpenForQuery(uint32_t processId) {
-  return OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+// The longest path the system gives, in characters, with its terminating null.
+constexpr DWORD kMostPathCharacters = 32768;
+// Room for the ids of this many processes at first; doubled while the system fills all of it.
+constexpr size_t kFirstIdRoom = 1024;
+constexpr size_t kMostIdRoom = size_t{1} << 22;
+
+// The file name at the end of a path.
+std::string FileNameOf(const std::string& path) {
+  const size_t separator = path.find_last_of('\\');
+  return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
-// Reads the base name of the main executable through the module list, as the census always has.
-ProcessQueryResult ReadModuleName(HANDLE process, ProcessDetails& details) {
-  // Room for one module handle: the first module listed is the main executable.
-  HMODULE mainModule = nullptr;
-  DWORD moduleBytes = 0;
-  if (!EnumProcessModules(process, &mainModule, sizeof mainModule, &moduleBytes))
-    return Failed(details, ProcessQueryResult::kReadModulesFailed, "EnumProcessModules");
-  // The number of characters copied, 0 on failure, which leaves the name empty.
-  char moduleName[1024];
-  const DWORD moduleLength = GetModuleBaseNameA(process, mainModule, moduleName, sizeof moduleName);
-  details.moduleName.assign(moduleName, moduleLength);
-  return ProcessQueryResult::kComplete;
-}
-
-// The steps after the module name: the image path and the owner's security identifier.
-ProcessQueryResult ReadPathAndOwner(HANDLE process, ProcessDetails& details) {
-  // The number of characters copied, 0 on failure, which leaves the path empty.
-  char imagePath[2048];
-  const DWORD pathLength = GetProcessImageFileNameA(process, imagePath, sizeof imagePath);
-
+// The owner's security identifier from the process's token.
+ProcessQueryResult ReadOwner(HANDLE process, ProcessDetails& details) {
   UniqueHandle token;
+  // TOKEN_QUERY on a handle with PROCESS_QUERY_LIMITED_INFORMATION, which is all the call needs.
   if (!OpenProcessToken(process, TOKEN_QUERY, token.Receive()))
     return Failed(details, ProcessQueryResult::kOpenTokenFailed, "OpenProcessToken");
 
-  // Asked with no buffer, the call fails with ERROR_INSUFFICIENT_BUFFER and gives the size.
+  // Room for the user of any token, as the kernel's SE_TOKEN_USER has it: the TOKEN_USER and the
+  // longest security identifier, so that one call reads it.
+  struct {
+    TOKEN_USER user;
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+  } user;
   DWORD userBytes = 0;
-  if (!GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &userBytes) &&
-      GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-    return Failed(details, ProcessQueryResult::kTokenSizeFailed, "GetTokenInformation");
-  UniqueGlobal user(GlobalAlloc(GMEM_ZEROINIT, userBytes));
-  if (user.Get() == nullptr) return Failed(details, ProcessQueryResult::kReadTokenUserFailed, "GlobalAlloc");
-  if (!GetTokenInformation(token.Get(), TokenUser, user.Get(), userBytes, &userBytes))
+  if (!GetTokenInformation(token.Get(), TokenUser, &user, sizeof user, &userBytes))
     return Failed(details, ProcessQueryResult::kReadTokenUserFailed, "GetTokenInformation");
 
-  const PSID sid = static_cast<TOKEN_USER*>(user.Get())->User.Sid;
+  const PSID sid = user.user.User.Sid;
   details.ownerSid.assign(static_cast<const char*>(sid), GetLengthSid(sid));
-  details.imagePath.assign(imagePath, pathLength);
   return ProcessQueryResult::kComplete;
-}
-
-// Ends a query that stopped at a step: only the failure is kept.
-ProcessQueryResult Stopped(ProcessQueryResult result, ProcessDetails& details) {
-  if (result != ProcessQueryResult::kComplete) {
-    std::string failure = std::move(details.failure);
-    details = ProcessDetails{};
-    details.failure = std::move(failure);
-  }
-  return result;
 }
 
 }  // namespace
@@ -96,38 +59,45 @@ bool WindowsProcessSource::TakeSnapshot(std::vector<SnapshotProcess>& processes,
 }
 
 bool WindowsProcessSource::EnumerateProcessIds(std::vector<uint32_t>& ids) {
-  DWORD table[kProcessIdTableSize];
-  DWORD bytes = 0;
-  if (!EnumProcesses(table, sizeof table, &bytes)) return false;
-  ids.assign(table, table + bytes / sizeof(DWORD));
-  return true;
+  // The call does not say when the room was too small: a full room is asked again with more.
+  std::vector<DWORD> table(kFirstIdRoom);
+  for (;;) {
+    const DWORD roomBytes = static_cast<DWORD>(table.size() * sizeof(DWORD));
+    DWORD bytes = 0;
+    if (!EnumProcesses(table.data(), roomBytes, &bytes)) return false;
+    if (bytes < roomBytes || table.size() >= kMostIdRoom) {
+      ids.assign(table.begin(), table.begin() + bytes / sizeof(DWORD));
+      return true;
+    }
+    table.resize(table.size() * 2);
+  }
 }
 
 ProcessQueryResult WindowsProcessSource::QueryProcess(uint32_t processId, ProcessDetails& details) {
   details = ProcessDetails{};
-  UniqueHandle process(OpenForQuery(processId));
+  // PROCESS_QUERY_LIMITED_INFORMATION: the image path and the token, granted for more processes
+  // than the full query right (protected ones too); the handle is not inherited.
+  UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
   if (!process) return Failed(details, ProcessQueryResult::kOpenProcessFailed, "OpenProcess");
-  ProcessQueryResult result = ReadModuleName(process.Get(), details);
-  if (result == ProcessQueryResult::kComplete) result = ReadPathAndOwner(process.Get(), details);
-  return Stopped(result, details);
+  // PROCESS_NAME_NATIVE: the device form (\Device\HarddiskVolume1\...), as the kernel recorded
+  // the executable when the process was made. A failure leaves the path and the name empty.
+  pathBuffer_.resize(kMostPathCharacters);
+  DWORD length = kMostPathCharacters;
+  if (QueryFullProcessImageNameW(process.Get(), PROCESS_NAME_NATIVE, pathBuffer_.data(), &length)) {
+    details.imagePath = ToAnsiText({pathBuffer_.data(), length});
+    details.moduleName = FileNameOf(details.imagePath);
+  }
+  return ReadOwner(process.Get(), details);
 }
 
-ProcessQueryResult WindowsProcessSource::QueryNewProcess(uint32_t processId, ProcessDetails& details) {
-  details = ProcessDetails{};
-  UniqueHandle process(OpenForQuery(processId));
-  if (!process) return Failed(details, ProcessQueryResult::kOpenProcessFailed, "OpenProcess");
-  // Without a module the call names the main executable, the first module of the list, and
-  // spares the listing of every module (most of the cost of a query). Where it fails the list
-  // is read as QueryProcess reads it, so that the outcome and its message stay the same.
-  char moduleName[1024];
-  const DWORD moduleLength = GetModuleBaseNameA(process.Get(), nullptr, moduleName, sizeof moduleName);
-  ProcessQueryResult result = ProcessQueryResult::kComplete;
-  if (moduleLength != 0)
-    details.moduleName.assign(moduleName, moduleLength);
-  else
-    result = ReadModuleName(process.Get(), details);
-  if (result == ProcessQueryResult::kComplete) result = ReadPathAndOwner(process.Get(), details);
-  return Stopped(result, details);
+bool WindowsProcessSource::FindProcessSession(uint32_t processId, uint32_t& sessionId, std::string& failure) {
+  DWORD session = 0;
+  if (!ProcessIdToSessionId(processId, &session)) {
+    failure = DescribeWindowsFailure("ProcessIdToSessionId", GetLastError());
+    return false;
+  }
+  sessionId = session;
+  return true;
 }
 
 bool WindowsProcessSource::FindAccountName(const std::string& sid, std::string& account, std::string& failure) {

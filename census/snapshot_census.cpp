@@ -1,6 +1,5 @@
 #include "census/snapshot_census.h"
 
-#include <algorithm>
 #include <string_view>
 #include <unordered_set>
 #include <utility>
@@ -8,28 +7,37 @@
 #include "census/census_lists.h"
 #include "census/process_census.h"
 #include "census/process_query.h"
+#include "census/session_owners.h"
 #include "core/service_state.h"
 
 namespace {
 
-// Queries a process seen for the first time. True when what was learnt holds for the life of the
-// process: every answer, or a process that cannot be opened.
-bool Learn(ServiceState& service, ProcessSource& source, uint32_t pid, KnownProcess& known) {
+// Queries a process seen for the first time. What it learns holds for the life of the process:
+// the line of a process whose owner was read, or else its executable and the reason its owner
+// could not be read.
+KnownProcess Learn(ServiceState& service, ProcessSource& source, const SnapshotProcess& process) {
   ProcessDetails details;
-  const ProcessQueryResult result = source.QueryNewProcess(pid, details);
+  const ProcessQueryResult result = source.QueryProcess(process.id, details);
   ProcessAnswer answer = AnswerQuery(source, result, details, &service.KnownOwners);
+  // The snapshot names the executable as the system recorded it, whether or not the process
+  // could be opened.
+  std::string moduleName = process.imageName;
+  if (moduleName.size() > kModuleNameWidth) moduleName.resize(kModuleNameWidth);
+  KnownProcess known;
   if (answer.result == ProcessQueryResult::kComplete) {
-    known.listed = true;
-    known.line = ComposeProcessLine(pid, answer.owner, answer.moduleName, answer.imagePath);
+    known.ownerRead = true;
+    known.line = ComposeProcessLine(process.id, answer.owner, moduleName, answer.imagePath);
     known.owner = std::move(answer.owner);
     known.ownerSid = std::move(answer.ownerSid);
-    return true;
+    return known;
   }
-  StepMessage message = MessageFor(answer.result, pid);
+  StepMessage message = MessageFor(answer.result, process.id);
+  known.moduleName = std::move(moduleName);
+  known.imagePath = std::move(answer.imagePath);
   known.messageThreshold = message.threshold;
   known.message = std::move(message.text);
   known.failure = std::move(answer.failure);
-  return answer.result == ProcessQueryResult::kOpenProcessFailed;
+  return known;
 }
 
 // Forgets the owners that no remembered process has: an account renamed meanwhile is looked up
@@ -37,7 +45,7 @@ bool Learn(ServiceState& service, ProcessSource& source, uint32_t pid, KnownProc
 void ForgetUnusedOwners(ServiceState& service) {
   std::unordered_set<std::string_view> used;
   for (const auto& [key, known] : service.KnownProcesses) {
-    if (known.listed) used.insert(known.ownerSid);
+    if (known.ownerRead) used.insert(known.ownerSid);
   }
   std::erase_if(service.KnownOwners, [&](const auto& owner) { return !used.contains(owner.first); });
 }
@@ -46,27 +54,27 @@ void ForgetUnusedOwners(ServiceState& service) {
 
 void ListFromSnapshot(ServiceState& service, ProcessSource& source, const std::vector<SnapshotProcess>& snapshot) {
   CensusLists lists(service);
-  const size_t considered = std::min(snapshot.size(), kProcessIdTableSize);
+  SessionOwners sessionOwners(service, &service.KnownSessionUsers);
+  sessionOwners.ForgetEnded(snapshot);
   // The processes of this census take their entries along; what stays behind has ended.
   KnownProcessTable known;
-  known.reserve(considered);
-  for (size_t i = 0; i < considered; ++i) {
-    const uint32_t pid = snapshot[i].id;
-    if (pid == 0) continue;  // the idle process: no query, no message
-    const ProcessKey key{pid, snapshot[i].creationTime};
+  known.reserve(snapshot.size());
+  for (const SnapshotProcess& entry : snapshot) {
+    if (entry.id == 0) continue;  // the idle process: no query, no message
+    const ProcessKey key{entry.id, entry.creationTime};
     const KnownProcess* process = nullptr;
-    KnownProcess learnt;
-    if (auto remembered = service.KnownProcesses.extract(key)) {
+    if (auto remembered = service.KnownProcesses.extract(key))
       process = &known.insert(std::move(remembered)).position->second;
-    } else if (Learn(service, source, pid, learnt)) {
-      process = &known.emplace(key, std::move(learnt)).first->second;
-    } else {
-      process = &learnt;
-    }
-    if (process->listed)
-      lists.Add(process->line, process->owner);
     else
-      WriteStepMessage(service, process->messageThreshold, process->message, process->failure);
+      process = &known.emplace(key, Learn(service, source, entry)).first->second;
+    if (process->ownerRead) {
+      lists.Add(process->line, process->owner, entry.sessionId);
+      continue;
+    }
+    WriteStepMessage(service, process->messageThreshold, process->message, process->failure);
+    const std::string owner = sessionOwners.OwnerOf(entry.id, entry.sessionId, key);
+    if (!owner.empty())
+      lists.Add(ComposeProcessLine(entry.id, owner, process->moduleName, process->imagePath), owner, entry.sessionId);
   }
   service.KnownProcesses = std::move(known);
   ForgetUnusedOwners(service);

@@ -19,7 +19,7 @@
 // one includes its header.
 class ProcessSource;      // census/process_source.h
 class AccountControl;     // engine/account_control.h
-class SessionControl;     // engine/session_control.h
+class SessionControl;     // platform/session_control.h
 class TimePageFetcher;    // timesync/time_sync_platform.h
 class SystemClockSetter;  // timesync/time_sync_platform.h
 

@@ -14,6 +14,7 @@
 #include "core/day_ledger.h"
 #include "core/known_processes.h"
 #include "core/service_platform.h"
+#include "core/session_presence.h"
 #include "platform/request_server.h"
 #include "platform/string_list.h"
 #include "platform/timer.h"
@@ -31,6 +32,9 @@ class ServiceState {
   std::unique_ptr<Timer> Timer1;  // 2000 ms, enabled only while ServiceExecute runs
   std::string AppPath;            // prefix of the log file names
   StringList LoggedOnUsers;       // distinct owners of the running processes
+  // Per entry of LoggedOnUsers: the distinct sessions its processes run in, as the census found
+  // them (kUnknownSession for a process whose session the system did not give).
+  std::vector<std::vector<uint32_t>> LoggedOnSessions;
   int32_t DebugLevel = 3;
   bool TimeSynced = false;        // the time is confirmed (false again while a moved clock is checked)
   StringList MonthNames;          // "Jan" .. "Dec"
@@ -38,6 +42,7 @@ class ServiceState {
   StringList PreviousProcesses;
   KnownProcessTable KnownProcesses;  // what the census learnt of each process when it first saw it
   KnownOwnerTable KnownOwners;       // the account names of the owners of KnownProcesses
+  KnownSessionUserTable KnownSessionUsers;  // the users of the sessions of unreadable processes
   StringList ProcessEvents;       // pending lines of process.log
   StringList DebugLines;          // pending lines of debug.log
   StringList RestrictedUsers;
@@ -59,6 +64,13 @@ class ServiceState {
   // The product value ServiceLogoff: the service ends the sessions of a user who stays logged on
   // against the logoff request. On unless the value is 0.
   bool ServiceLogoff = true;
+  // The product value CountLockedSessions: a minute counts for a user who owns a running process,
+  // whatever the user's sessions are doing. Off (the value 0 only): it counts only while the user
+  // uses the computer (SessionPresences).
+  bool CountLockedSessions = true;
+  // Per user with a session or a running process: the sessions the user is in and what each is
+  // doing, learnt at every minute cycle before the minute is counted.
+  SessionPresenceTable SessionPresences;
   // Per restricted user: the minutes in a row at which the user was found still logged on against
   // a raised logoff request. Kept in memory only.
   std::map<std::string, int> StillLoggedMinutes;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/service_state.h"
-#include "engine/session_control.h"
+#include "platform/session_control.h"
 #include "logging/logs.h"
 
 namespace {

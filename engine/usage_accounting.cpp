@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/account_blocking.h"
+#include "engine/session_presence.h"
 #include "logging/logs.h"
 #include "platform/date_time.h"
 #include "core/service_state.h"
@@ -74,8 +75,8 @@ int UpdateSpentTimes(ServiceState& service) {
   int changes = 0;
   for (int i = 0; i < service.RestrictedUsers.Count(); ++i) {
     const std::string& name = service.RestrictedUsers[i];
-    const bool loggedOn = service.LoggedOnUsers.IndexOf(name) >= 0;
     WriteLogAt(service, 3, "Updating spent time for user: " + name);
+    const bool loggedOn = MinuteCountsFor(service, name);
 
     StringList* record = TableEntry(service.SpentTimes, i);
     const std::optional<int32_t> stored = RecordCount(service, i);
@@ -109,6 +110,7 @@ int UpdateSpentTimes(ServiceState& service) {
 }
 
 void MinuteRefresh(ServiceState& service) {
+  LearnSessionPresence(service);
   CheckLogoffFlags(service);
   const bool reloadRequested = CheckReloadRequest(service) != 0;
   // A load that fails keeps the settings and counts of before, and this minute is counted with

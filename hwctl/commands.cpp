@@ -36,17 +36,24 @@ constexpr size_t kAnyNumber = static_cast<size_t>(-1);
 CommandResult Output(std::string text) { return {kExitSuccess, std::move(text), {}}; }
 
 CommandResult RunList(const Invocation&, ConfigSession& session) {
-  return Output(ListReport(ReadStoredConfiguration(session.registry), session.Now(), ZoneLine(ReadZone(session))));
+  const StoredConfiguration configuration = ReadStoredConfiguration(session.registry);
+  return Output(ListReport(configuration, session.Now(), ZoneLine(ReadZone(session))) +
+                CountLockedLine(configuration.product));
 }
 
 CommandResult RunShow(const Invocation& invocation, ConfigSession& session) {
   const StoredUser user = session.RequireUser(invocation.arguments[0]);
-  return Output(ShowReport(user, session.Now(), ZoneLine(ReadZone(session))) +
-                ServiceLogoffLine(ReadStoredConfiguration(session.registry).product));
+  const StoredProduct product = ReadStoredConfiguration(session.registry).product;
+  return Output(ShowReport(user, session.Now(), ZoneLine(ReadZone(session))) + ServiceLogoffLine(product) +
+                CountLockedLine(product));
 }
 
 CommandResult RunServiceLogoff(const Invocation& invocation, ConfigSession& session) {
   return Output(SetServiceLogoff(session, invocation.arguments[0]));
+}
+
+CommandResult RunCountLocked(const Invocation& invocation, ConfigSession& session) {
+  return Output(SetCountLockedSessions(session, invocation.arguments[0]));
 }
 
 CommandResult RunAdd(const Invocation& invocation, ConfigSession& session) {
@@ -186,6 +193,12 @@ const Command kCommands[] = {
      "countdown, the service ends every session of the user itself. off: only the session tool in\n"
      "the user's session logs the user off, and a user who ends it stays logged on.\n",
      1, 1, nullptr, RunServiceLogoff},
+    {"countlocked", "countlocked on|off", "whether a locked or disconnected session uses up time",
+     "on (what the service does without the value): a minute counts whenever the user has a program\n"
+     "running, also while the screen is locked or the session switched away from. off (the installer's\n"
+     "setting): a minute counts only while one of the user's sessions is active and unlocked, or while\n"
+     "the user runs programs outside every session.\n",
+     1, 1, nullptr, RunCountLocked},
     {"check", "check [--config-only]", "find every value the service would misread, and check the service",
      "Reads the whole configuration and names each value the service would misread or stop at, with\n"
      "its user and what goes wrong. Then checks the installed service: its own process, started\n"

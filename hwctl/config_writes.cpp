@@ -191,6 +191,18 @@ std::string SetServiceLogoff(ConfigSession& session, const std::string& setting)
                                std::string(kAppliedAtNextMinute);
 }
 
+std::string SetCountLockedSessions(ConfigSession& session, const std::string& setting) {
+  if (setting != "on" && setting != "off") Refuse("CountLockedSessions: \"" + setting + "\" is neither on nor off");
+  session.OpenForWriting(kProductKey);
+  session.registry.WriteInteger(kCountLockedSessionsValue, setting == "on" ? 1 : 0);
+  session.registry.CloseKey();
+  session.RequestReload();
+  return (setting == "on" ? std::string("Every minute with a program running now counts, the screen locked or not.\n")
+                          : std::string("A minute now counts only while a session of the user is in use, not while "
+                                        "the screen is locked or the session switched away from.\n")) +
+         kAppliedAtNextMinute;
+}
+
 std::string SetLogFolder(ConfigSession& session, const std::string& folder, bool create) {
   const std::string path = !folder.empty() && folder.back() != '\\' ? folder + "\\" : folder;
   const std::vector<std::string> problems = PathProblems(path);

@@ -133,6 +133,8 @@ std::vector<Problem> FindProblems(const StoredConfiguration& configuration, cons
     problems.push_back({kProductWhere, kServiceLogoffValue,
                         "0: the service never ends a session itself, so a user who ends the session tool or "
                         "cancels the sign-out stays logged on (hwctl servicelogoff on)"});
+  AddTypeProblem(problems, kProductWhere, kCountLockedSessionsValue, product.countLockedSessions.typeError,
+                 "the service takes it as missing and counts the minutes of locked sessions");
   AddTypeProblem(problems, kProductWhere, "TimeUrl", product.timeUrl.typeError,
                  "the service takes it as missing and asks its built-in https:// addresses");
   AddTypeProblem(problems, kProductWhere, "TimeZone", product.timeZone.typeError,

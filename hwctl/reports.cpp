@@ -165,6 +165,12 @@ std::string ServiceLogoffLine(const StoredProduct& product) {
              : "Sessions left open against the logoff request: left open (ServiceLogoff off).\n";
 }
 
+std::string CountLockedLine(const StoredProduct& product) {
+  return CountsLockedSessions(product)
+             ? "Minutes of a locked or disconnected session: counted (CountLockedSessions on).\n"
+             : "Minutes of a locked or disconnected session: not counted (CountLockedSessions off).\n";
+}
+
 std::string CheckReport(const std::vector<Problem>& problems, const std::vector<Problem>& warnings) {
   std::string text;
   if (problems.empty()) text = "No problems found: the service reads every value as it is meant.\n";

@@ -46,6 +46,7 @@ StoredConfiguration ReadStoredConfiguration(RegistryAccess& registry) {
     product.timeUrl = FindText(registry, "TimeUrl");
     product.serviceLogoff = FindNumber(registry, kServiceLogoffValue);
     product.timeZone = FindText(registry, kTimeZoneValue);
+    product.countLockedSessions = FindNumber(registry, kCountLockedSessionsValue);
     registry.CloseKey();
   }
   configuration.restrictionsKeyExists = registry.KeyExists(kRestrictionsKey);

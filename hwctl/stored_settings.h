@@ -30,6 +30,7 @@ struct StoredProduct {
   StoredText timeUrl;
   StoredNumber serviceLogoff;
   StoredText timeZone;
+  StoredNumber countLockedSessions;
 };
 
 // Whether the service ends the sessions of a user who stays logged on against the logoff request:
@@ -37,6 +38,13 @@ struct StoredProduct {
 inline bool ServiceEndsSessions(const StoredProduct& product) {
   return !(product.serviceLogoff.present && product.serviceLogoff.typeError.empty() &&
            product.serviceLogoff.number == 0);
+}
+
+// Whether the service counts the minutes of locked and disconnected sessions: unless
+// CountLockedSessions holds 0.
+inline bool CountsLockedSessions(const StoredProduct& product) {
+  return !(product.countLockedSessions.present && product.countLockedSessions.typeError.empty() &&
+           product.countLockedSessions.number == 0);
 }
 
 struct StoredConfiguration {

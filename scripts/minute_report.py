@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Reads the service's debug log and writes what it decided as a report: for every decision, one
 line per restricted user with the minutes used of the day's allowance, whether a restricted period
-runs, and what the service did (blocked or free, logoff requested). The per-minute detail it reads
-is written from Debug level 3 on.
+runs, and what the service did (blocked or free, logoff requested), and a line for each minute not
+counted because the user's screen was locked. The per-minute detail it reads is written from Debug
+level 3 on.
 
 usage: minute_report.py DEBUG_LOG [--follow SECONDS]
 With --follow it reports the log as it grows, for that many seconds.
@@ -38,6 +39,9 @@ class MinuteReport:
                          "used": None, "allowance": None, "logged_on": False, "held": False}
         elif self.user is not None and self.decided(text):
             self.user = None
+        elif match := re.fullmatch(r"Minute not counted for (\S+): every session locked or disconnected", text):
+            self.emit_line(clock, f"-- {match.group(1)}: this minute not counted, the screen locked or the session "
+                                  "switched away from")
         elif match := re.fullmatch(r"Ending session (\d+) of (\S+): .*", text):
             self.emit_line(clock, f"-- the service ends session {match.group(1)} of {match.group(2)}, "
                                   "still logged on against the logoff request")

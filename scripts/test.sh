@@ -124,6 +124,10 @@ start_counted_script day-ledger-e2e tests/e2e/day_ledger_e2e_test.sh
 # the stop is quick.
 start_counted_script slow-network tests/e2e/slow_network_e2e_test.sh
 
+# The minutes of a locked screen under the service control manager, counted or not as
+# CountLockedSessions says, with the recording wtsapi32.dll reporting the console locked.
+start_counted_script locked-e2e tests/e2e/locked_session_e2e_test.sh
+
 # The session tool as a program of a user's session, in a prefix of its own.
 start_counted_script session-wine tests/session_wine_test.sh
 

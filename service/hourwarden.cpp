@@ -178,6 +178,7 @@ void THourwarden::ServiceShutdown() {
   CurrentProcesses.Clear();
   PreviousProcesses.Clear();
   LoggedOnUsers.Clear();
+  LoggedOnSessions.clear();
 }
 
 void THourwarden::ServiceDestroy() {

@@ -6,7 +6,7 @@
 
 #include "census/process_source_win.h"
 #include "engine/account_control_win.h"
-#include "engine/session_control_win.h"
+#include "platform/session_control_win.h"
 #include "platform/clock_win.h"
 #include "platform/companion_window_win.h"
 #include "platform/file_attributes_win.h"

@@ -29,6 +29,7 @@ void LoadSettingsSteps(ServiceState& service) {
     ReadDebugLevel(service, *registry);
     ReadAppPath(service, *registry);
     ReadServiceLogoff(service, *registry);
+    ReadCountLockedSessions(service, *registry);
     ReadTimeZone(service, *registry);
     registry->CloseKey();
   }
@@ -64,6 +65,7 @@ bool LoadSettings(ServiceState& service) {
   const int32_t debugLevel = service.DebugLevel;
   const std::string appPath = service.AppPath;
   const bool serviceLogoff = service.ServiceLogoff;
+  const bool countLockedSessions = service.CountLockedSessions;
   const std::string timeZone = service.TimeZone;
   StringList users = service.RestrictedUsers;
   StringListTable filters = service.DayFilters;
@@ -74,6 +76,7 @@ bool LoadSettings(ServiceState& service) {
     service.DebugLevel = debugLevel;
     service.AppPath = appPath;
     service.ServiceLogoff = serviceLogoff;
+    service.CountLockedSessions = countLockedSessions;
     service.TimeZone = timeZone;
     service.RestrictedUsers = std::move(users);
     service.DayFilters = std::move(filters);
@@ -117,6 +120,14 @@ void ReadServiceLogoff(ServiceState& service, RegistryAccess& registry) {
   // Anything but a stored 0 keeps it on: a mistyped value must not let a session stay open.
   service.ServiceLogoff = ReadIntegerValue(service, registry, kServiceLogoffValue).value_or(1) != 0;
   WriteLogAt(service, 2, std::string("Sessions ended by the service: ") + (service.ServiceLogoff ? "yes" : "no"));
+}
+
+void ReadCountLockedSessions(ServiceState& service, RegistryAccess& registry) {
+  // Anything but a stored 0 counts every minute with a running program: a mistyped value must
+  // not let minutes go uncounted.
+  service.CountLockedSessions = ReadIntegerValue(service, registry, kCountLockedSessionsValue).value_or(1) != 0;
+  WriteLogAt(service, 2, std::string("Minutes of locked and disconnected sessions counted: ") +
+                             (service.CountLockedSessions ? "yes" : "no"));
 }
 
 void ReadTimeZone(ServiceState& service, RegistryAccess& registry) {

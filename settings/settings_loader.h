@@ -24,6 +24,9 @@ inline constexpr char kReadSettingsValue[] = "ReadSettings";
 // The value that lets the service end the sessions of a user who stays logged on against the
 // logoff request (REG_DWORD; absent or anything but 0: on).
 inline constexpr char kServiceLogoffValue[] = "ServiceLogoff";
+// The value that has the minutes of locked and disconnected sessions counted (REG_DWORD; absent or
+// anything but 0: counted; 0: a minute counts only while the user uses the computer).
+inline constexpr char kCountLockedSessionsValue[] = "CountLockedSessions";
 // The optional REG_SZ value of the product key with the key name of the administrator's time
 // zone ("W. Europe Standard Time").
 inline constexpr char kTimeZoneValue[] = "TimeZone";
@@ -52,6 +55,8 @@ void ReadDebugLevel(ServiceState& service, RegistryAccess& registry);
 void ReadAppPath(ServiceState& service, RegistryAccess& registry);
 // ServiceLogoff from "ServiceLogoff" of the open product key: off only when it holds 0.
 void ReadServiceLogoff(ServiceState& service, RegistryAccess& registry);
+// CountLockedSessions from "CountLockedSessions" of the open product key: off only when it holds 0.
+void ReadCountLockedSessions(ServiceState& service, RegistryAccess& registry);
 // TimeZone from "TimeZone" of the open product key: the name when it is a zone of this computer;
 // empty (the system's zone) when the value is missing or empty, and, with a level-1 message,
 // when it names no zone here.

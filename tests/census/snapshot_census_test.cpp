@@ -64,7 +64,6 @@ TEST_F(SnapshotCensusTest, ANewProcessIsQueriedOnceAndItsOwnerLookedUpOnce) {
   run.Tick();
   run.Tick();
   EXPECT_THAT(source.queried, ElementsAre(8, 12, 16));
-  EXPECT_EQ(source.newProcessQueries, 3);
   EXPECT_THAT(source.lookedUp, ElementsAre("sid:alice"));
   EXPECT_THAT(service.CurrentProcesses.Items(), ElementsAre("8 | alice | a.exe | p ", "12 | alice | b.exe | p ",
                                                             "16 | alice | c.exe | p "));
@@ -100,39 +99,28 @@ TEST_F(SnapshotCensusTest, AnIdGivenToAnotherProcessIsQueriedAgain) {
                                       "X[08.12.2026 10:00:06] | 8 | alice | a.exe | p "));
 }
 
-struct FailedStepCase {
-  R result;
-  int queries;                        // in three ticks
-  std::vector<std::string> messages;  // of every tick, at debug level 4
-};
+class FailedStepTest : public SnapshotCensusTest, public ::testing::WithParamInterface<R> {};
 
-class FailedStepTest : public SnapshotCensusTest, public ::testing::WithParamInterface<FailedStepCase> {};
-
-// A process that cannot be opened stays so for its life and is asked once; a later step can fail
-// for a moment (a process caught while it starts has no module list yet) and is asked again. Both
-// give their messages on every tick.
-TEST_P(FailedStepTest, AFailedProcessGivesItsMessagesOnEveryTick) {
-  const FailedStepCase& c = GetParam();
-  source.SetFailingProcess(12, c.result, kFailure);
+// A process whose owner cannot be read stays so for its life and is asked once, but gives its
+// messages on every tick (here no session's user can be read: it belongs to nobody).
+TEST_P(FailedStepTest, AFailedProcessIsAskedOnceAndGivesItsMessagesOnEveryTick) {
+  source.SetFailingProcess(12, GetParam(), kFailure);
+  std::vector<std::string> first;
   for (int tick = 1; tick <= 3; ++tick) {
     SCOPED_TRACE(tick);
     run.Tick();
-    EXPECT_EQ(run.messages, c.messages);
+    if (tick == 1) first = run.messages;
+    EXPECT_EQ(run.messages, first);
     EXPECT_THAT(service.CurrentProcesses.Items(), IsEmpty());
   }
-  EXPECT_EQ(source.queried.size(), static_cast<size_t>(c.queries));
+  EXPECT_THAT(first, Contains(::testing::StartsWith("Process 12 of session 1 belongs to nobody: its owner cannot be "
+                                                    "read and neither can the session's user")));
+  EXPECT_EQ(source.queried.size(), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Steps, FailedStepTest,
-    ::testing::Values(
-        FailedStepCase{R::kOpenProcessFailed, 1, {"ERROR:Not possible to open process:12", kFailure}},
-        FailedStepCase{R::kReadModulesFailed, 3, {"ERROR:Not possible to read process modules:12", kFailure}},
-        FailedStepCase{R::kOpenTokenFailed, 3, {"ERROR:Not possible to open token", kFailure}},
-        FailedStepCase{R::kTokenSizeFailed, 3, {}},
-        FailedStepCase{R::kReadTokenUserFailed, 3,
-                       {"ERROR:Not possible to read user account structure from token", kFailure}},
-        FailedStepCase{R::kLookupAccountFailed, 3, {"ERROR:Not possible to get account name", kFailure}}));
+INSTANTIATE_TEST_SUITE_P(Steps, FailedStepTest,
+                         ::testing::Values(R::kOpenProcessFailed, R::kOpenTokenFailed,
+                                           R::kReadTokenUserFailed, R::kLookupAccountFailed));
 
 TEST_F(SnapshotCensusTest, WithoutASnapshotEveryProcessIsQueriedOnEveryTickAndTheDebugLogSaysWhy) {
   source.SetProcess(8, "alice", "a.exe", "p");
@@ -140,33 +128,94 @@ TEST_F(SnapshotCensusTest, WithoutASnapshotEveryProcessIsQueriedOnEveryTickAndTh
   source.snapshotAvailable = false;
   run.Tick();
   run.Tick();
-  EXPECT_THAT(source.queried, ElementsAre(8, 8, 8));
-  EXPECT_EQ(source.newProcessQueries, 1);  // the census from the snapshot asked first
+  EXPECT_THAT(source.queried, ElementsAre(8, 8, 8));  // the census from the snapshot asked first
   EXPECT_THAT(run.messages, ElementsAre(std::string(kNoSnapshot) + "NtQuerySystemInformation failed with error 1"));
   EXPECT_THAT(service.CurrentProcesses.Items(), ElementsAre("8 | alice | a.exe | p "));
   EXPECT_THAT(run.events, IsEmpty());
 }
 
-class IdTableTest : public ::testing::TestWithParam<bool> {};
+struct UnreadableCase {
+  R result;
+  uint32_t session;  // 1: kid's; 0: without a user; 3: its user cannot be read
+  const char* line;  // of process 16; empty when it belongs to nobody
+  const char* message;
+};
 
-// Both censuses consider what a table of 1024 ids holds, the idle process's id 0 among them.
-TEST_P(IdTableTest, OnlyTheFirst1024IdsAreConsideredTheIdle0AmongThem) {
-  CensusRun run(GetParam());
-  run.source.SetIdOnly(0);
-  for (uint32_t id = 1; id <= 1100; ++id) run.source.SetProcess(id * 4, "alice", "a.exe", "p");
+class UnreadableOwnerTest : public SnapshotCensusTest, public ::testing::WithParamInterface<UnreadableCase> {};
+
+// A process whose owner cannot be read is counted for the user of its session, with the
+// executable's name from the snapshot and the path as far as it was read (so a user all of whose
+// processes refuse is logged on through them); in a session without a readable user it belongs to
+// nobody. The session's user is asked once while the process runs.
+TEST_P(UnreadableOwnerTest, IsCountedForTheUserOfItsSession) {
+  const UnreadableCase& c = GetParam();
+  run.fixture.sessions.Add(0, "");
+  run.fixture.sessions.Add(1, "kid");
+  source.SetFailingProcess(16, c.result, kFailure, "game.exe", "\\Device\\game.exe");
+  source.SetSession(16, c.session);
   run.Tick();
-  ASSERT_EQ(run.source.queried.size(), 1023u);
-  EXPECT_EQ(run.source.queried.back(), 1023u * 4);
-  EXPECT_THAT(run.source.queried, Not(Contains(0u)));
-  EXPECT_EQ(run.service.CurrentProcesses.Count(), 1023);
-  // A process that moves into the table when one before it ends is queried then.
-  run.source.RemoveProcess(4);
   run.Tick();
-  EXPECT_EQ(run.service.CurrentProcesses.Count(), 1023);
-  EXPECT_EQ(run.source.queried.back(), 1024u * 4);
+  const bool nobody = *c.line == '\0';
+  EXPECT_EQ(service.CurrentProcesses.Items(), nobody ? std::vector<std::string>{} : std::vector<std::string>{c.line});
+  EXPECT_EQ(service.LoggedOnUsers.Items(), nobody ? std::vector<std::string>{} : std::vector<std::string>{"kid"});
+  EXPECT_THAT(run.messages, Contains(std::string("Process 16 of session ") + std::to_string(c.session) + c.message));
+  EXPECT_EQ(run.fixture.sessions.userLookups.size(), nobody ? 2u : 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Censuses, IdTableTest, ::testing::Values(true, false),
+const char kCounted[] = " counted for kid, the session's user: its owner cannot be read";
+const char kPath[] = "16 | kid | game.exe | \\Device\\game.exe ";
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, UnreadableOwnerTest,
+    ::testing::Values(UnreadableCase{R::kOpenProcessFailed, 1, "16 | kid | game.exe |  ", kCounted},
+                      UnreadableCase{R::kOpenTokenFailed, 1, kPath, kCounted},
+                      UnreadableCase{R::kReadTokenUserFailed, 1, kPath, kCounted},
+                      UnreadableCase{R::kLookupAccountFailed, 1, kPath, kCounted},
+                      UnreadableCase{R::kOpenTokenFailed, 0, "",
+                                     " belongs to nobody: its owner cannot be read and the session has no user"},
+                      UnreadableCase{R::kOpenTokenFailed, 3, "",
+                                     " belongs to nobody: its owner cannot be read and neither can the session's "
+                                     "user (WTSQuerySessionInformationW failed with error 7022)"}));
+
+// A session's user is asked again when the process that vouched for it has ended, since the
+// session's id may have gone to another; a session without a user (a logon screen) is asked on
+// every census, so that the user who logs on there is found.
+TEST_F(SnapshotCensusTest, ASessionsUserIsAskedAgainWhenItsProcessEndsOrItHadNone) {
+  run.fixture.sessions.Add(1, "");
+  source.SetFailingProcess(8, R::kOpenTokenFailed, kFailure, "a.exe", "p");
+  run.Tick();
+  EXPECT_THAT(service.LoggedOnUsers.Items(), IsEmpty());
+  run.fixture.sessions.sessions[0].userName = "kid";
+  run.Tick();
+  EXPECT_THAT(run.events, ElementsAre("O[08.12.2026 10:00:04] | 8 | kid | a.exe | p "));
+  source.SetFailingProcess(12, R::kOpenTokenFailed, kFailure, "b.exe", "q");
+  run.Tick();
+  EXPECT_THAT(service.CurrentProcesses.Items(), ElementsAre("8 | kid | a.exe | p ", "12 | kid | b.exe | q "));
+  // kid logs off, and bob's new session is given the same id.
+  source.RemoveAll();
+  run.fixture.sessions.sessions[0].userName = "bob";
+  source.SetFailingProcess(16, R::kOpenTokenFailed, kFailure, "c.exe", "r");
+  run.Tick();
+  EXPECT_THAT(service.CurrentProcesses.Items(), ElementsAre("16 | bob | c.exe | r "));
+  EXPECT_THAT(run.fixture.sessions.userLookups, ElementsAre(1u, 1u, 1u));
+}
+
+class CensusKindTest : public ::testing::TestWithParam<bool> {};
+
+// Both censuses consider every process the system lists, however many; only the idle process's
+// id 0 is skipped.
+TEST_P(CensusKindTest, EveryProcessIsConsideredHoweverMany) {
+  CensusRun run(GetParam());
+  run.source.SetIdOnly(0);
+  for (uint32_t id = 1; id <= 1500; ++id) run.source.SetProcess(id * 4, "alice", "a.exe", "p");
+  run.Tick();
+  EXPECT_EQ(run.source.queried.size(), 1500u);
+  EXPECT_THAT(run.source.queried, Not(Contains(0u)));
+  EXPECT_EQ(run.service.CurrentProcesses.Count(), 1500);
+  EXPECT_EQ(run.service.CurrentProcesses[1499], "6000 | alice | a.exe | p ");
+}
+
+INSTANTIATE_TEST_SUITE_P(Censuses, CensusKindTest, ::testing::Values(true, false),
                          [](const ::testing::TestParamInfo<bool>& info) {
                            return std::string(info.param ? "FromSnapshot" : "OneByOne");
                          });
@@ -189,28 +238,28 @@ struct Tick {
 const char kNotepad[] = "\\Device\\HarddiskVolume1\\Windows\\System32\\notepad.exe";
 const char kSvchost[] = "\\Device\\HarddiskVolume1\\Windows\\System32\\svchost.exe";
 
-// A system's table over ten ticks: processes that start, end, answer late, refuse, have their id
-// given again (with the same program and with another), owners in other letter case, and a tick
-// on which the processes cannot be listed.
+// A system's table over ten ticks: processes that start, end, refuse to show their owner (counted
+// for the user of their session), have their id given again (with the same program and with
+// another), owners in other letter case, and a tick on which the processes cannot be listed.
 const std::vector<Tick> kScript = {
     {{{0, 0, R::kComplete, "", "", ""},
       {4, 1, R::kComplete, "SYSTEM", "svchost.exe", kSvchost},
       {8, 2, R::kComplete, "alice", "notepad.exe", kNotepad},
       {12, 3, R::kOpenProcessFailed, "", "", ""},
-      {16, 4, R::kReadModulesFailed, "", "", ""},
+      {16, 4, R::kOpenTokenFailed, "", "", ""},
       {20, 5, R::kComplete, "ALICE", "cmd.exe", "p"},
       {24, 6, R::kLookupAccountFailed, "", "x.exe", "p"},
-      {28, 7, R::kTokenSizeFailed, "", "", ""}}},
+      {28, 7, R::kReadTokenUserFailed, "", "", ""}}},
     {{{0, 0, R::kComplete, "", "", ""},
       {4, 1, R::kComplete, "SYSTEM", "svchost.exe", kSvchost},
       {12, 3, R::kOpenProcessFailed, "", "", ""},
-      {16, 4, R::kComplete, "bob", "game.exe", "\\Device\\HarddiskVolume2\\Games\\game.exe"},
+      {16, 19, R::kComplete, "bob", "game.exe", "\\Device\\HarddiskVolume2\\Games\\game.exe"},
       {20, 5, R::kComplete, "ALICE", "cmd.exe", "p"},
       {24, 6, R::kLookupAccountFailed, "", "x.exe", "p"},
       {36, 8, R::kComplete, "carol", "a.exe", "p"}}},
     {{{4, 1, R::kComplete, "SYSTEM", "svchost.exe", kSvchost},
       {8, 9, R::kComplete, "dave", "notepad.exe", kNotepad},
-      {16, 4, R::kComplete, "bob", "game.exe", "\\Device\\HarddiskVolume2\\Games\\game.exe"},
+      {16, 19, R::kComplete, "bob", "game.exe", "\\Device\\HarddiskVolume2\\Games\\game.exe"},
       {20, 10, R::kComplete, "alice", "CMD.EXE", "P"},
       {36, 11, R::kComplete, "carol", "a.exe", "p"},
       {40, 12, R::kReadTokenUserFailed, "", "", ""},
@@ -218,7 +267,7 @@ const std::vector<Tick> kScript = {
     {{}, true},
     {{{4, 1, R::kComplete, "SYSTEM", "svchost.exe", kSvchost},
       {36, 11, R::kComplete, "carol", "a.exe", "p"},
-      {44, 13, R::kComplete, "Carol", "b.exe", "q"},
+      {44, 20, R::kComplete, "Carol", "b.exe", "q"},
       {48, 14, R::kComplete, "erin", "c.exe", "r"}}},
     {{{4, 1, R::kComplete, "SYSTEM", "svchost.exe", kSvchost},
       {36, 11, R::kComplete, "carol", "a.exe", "p"},
@@ -242,13 +291,16 @@ std::vector<std::string> WithoutNotice(std::vector<std::string> messages) {
 }
 
 // The census from snapshots writes what the census of one process after the other writes, tick
-// by tick and line by line: the lists, the process log and every debug message.
+// by tick and line by line: the lists, the process log and every debug message. (A process that
+// cannot be opened at all differs when the snapshot names its executable, which the other census
+// cannot learn.)
 TEST(CensusEquivalenceTest, TheSnapshotCensusGivesEveryLineOfTheOneByOneCensus) {
   for (const int level : {2, 4}) {
     SCOPED_TRACE(level);
     CensusRun fromSnapshot(true);
     CensusRun oneByOne(false);
     fromSnapshot.service.DebugLevel = oneByOne.service.DebugLevel = level;
+    for (CensusRun* run : {&fromSnapshot, &oneByOne}) run->fixture.sessions.Add(1, "kid");
     for (size_t i = 0; i < kScript.size(); ++i) {
       SCOPED_TRACE(i + 1);
       Load(fromSnapshot.source, kScript[i]);
@@ -257,6 +309,7 @@ TEST(CensusEquivalenceTest, TheSnapshotCensusGivesEveryLineOfTheOneByOneCensus) 
       oneByOne.Tick();
       EXPECT_EQ(fromSnapshot.service.CurrentProcesses, oneByOne.service.CurrentProcesses);
       EXPECT_EQ(fromSnapshot.service.LoggedOnUsers, oneByOne.service.LoggedOnUsers);
+      EXPECT_EQ(fromSnapshot.service.LoggedOnSessions, oneByOne.service.LoggedOnSessions);
       EXPECT_EQ(fromSnapshot.service.PreviousProcesses, oneByOne.service.PreviousProcesses);
       EXPECT_EQ(fromSnapshot.events, oneByOne.events);
       // A census without a snapshot says so first; the messages after that line are the same.

@@ -22,7 +22,7 @@ class BackstopTest : public EngineTest {
   BackstopTest() {
     Restrict("alice", "", "60");
     Restrict("carol", "", "60");
-    fixture.sessions.sessions = {{0, "", ""}, {3, "Alice", "PC"}, {4, "bob", "PC"}, {5, "carol", "PC"}};
+    for (const auto& [id, user] : {std::pair{0, ""}, {3, "Alice"}, {4, "bob"}, {5, "carol"}}) fixture.sessions.Add(id, user);
   }
 
   struct Minute {
@@ -106,7 +106,8 @@ TEST_F(BackstopTest, SessionsThatCannotBeListedOrFoundAreSaid) {
   FollowUp({{"alice", {true, true}}});
   EXPECT_THAT(All(), Contains(HasSubstr("ERROR: Not possible to list the sessions to end those of alice")));
   fixture.sessions.listFailure.reset();
-  fixture.sessions.sessions = {{4, "bob", "PC"}};
+  fixture.sessions.sessions.clear();
+  fixture.sessions.Add(4, "bob");
   FollowUp({{"alice", {true, true}}});
   EXPECT_THAT(All(), Contains("No session of alice to end: the user's programs run outside a session"));
   EXPECT_THAT(Ended(), IsEmpty());

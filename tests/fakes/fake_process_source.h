@@ -8,12 +8,12 @@
 
 #include "census/process_source.h"
 
-// Running processes held in memory, listed in the order they were added. Unlike the system it
-// lists every id it holds, more than the id table's room if the test adds them, so the census's
-// own limit shows. Ids listed without a process (SetIdOnly) cannot be opened. Setting a process
+// Running processes held in memory, listed in the order they were added, each in session 1 unless
+// set otherwise. Ids listed without a process (SetIdOnly) cannot be opened. Setting a process
 // under an id starts another process there, with a creation time of its own, as when the system
 // gives an id again. An owner's security identifier is "sid:" and the name, except for a process
-// whose account lookup is to fail.
+// whose account lookup is to fail. A process that cannot be opened still has its executable's
+// name in the snapshot; one whose owner cannot be read also answers its name and path.
 class FakeProcessSource : public ProcessSource {
  public:
   bool EnumerateProcessIds(std::vector<uint32_t>& ids) override {
@@ -32,7 +32,10 @@ class FakeProcessSource : public ProcessSource {
     processes.clear();
     for (const uint32_t id : ids_) {
       const auto found = processes_.find(id);
-      processes.push_back({id, found == processes_.end() ? 0 : found->second.creationTime});
+      if (found == processes_.end())
+        processes.push_back({id, 0, 0, {}});
+      else
+        processes.push_back({id, found->second.creationTime, found->second.sessionId, found->second.moduleName});
     }
     return true;
   }
@@ -41,14 +44,14 @@ class FakeProcessSource : public ProcessSource {
     queried.push_back(processId);
     details = {};
     const auto found = processes_.find(processId);
-    if (found == processes_.end()) {
-      details.failure = "OpenProcess failed with error 87";
+    if (found == processes_.end() || found->second.result == ProcessQueryResult::kOpenProcessFailed) {
+      details.failure = found == processes_.end() ? "OpenProcess failed with error 87" : found->second.failure;
       return ProcessQueryResult::kOpenProcessFailed;
     }
     const Entry& entry = found->second;
+    details.moduleName = entry.moduleName;
+    details.imagePath = entry.imagePath;
     if (entry.result == ProcessQueryResult::kComplete || entry.result == ProcessQueryResult::kLookupAccountFailed) {
-      details.moduleName = entry.moduleName;
-      details.imagePath = entry.imagePath;
       details.ownerSid = entry.result == ProcessQueryResult::kComplete ? "sid:" + entry.owner : "unknown:" + entry.failure;
       return ProcessQueryResult::kComplete;
     }
@@ -56,9 +59,14 @@ class FakeProcessSource : public ProcessSource {
     return entry.result;
   }
 
-  ProcessQueryResult QueryNewProcess(uint32_t processId, ProcessDetails& details) override {
-    ++newProcessQueries;
-    return QueryProcess(processId, details);
+  bool FindProcessSession(uint32_t processId, uint32_t& sessionId, std::string& failure) override {
+    const auto found = processes_.find(processId);
+    if (found == processes_.end() || found->second.sessionId == kUnknownSession) {
+      failure = "ProcessIdToSessionId failed with error 87";
+      return false;
+    }
+    sessionId = found->second.sessionId;
+    return true;
   }
 
   bool FindAccountName(const std::string& sid, std::string& account, std::string& failure) override {
@@ -76,17 +84,21 @@ class FakeProcessSource : public ProcessSource {
     SetProcessAt(id, ++lastCreationTime_, ProcessQueryResult::kComplete, std::move(owner), std::move(moduleName),
                  std::move(imagePath));
   }
-  // Starts a process whose query stops at the step of `result`, reporting `failure` as its cause.
-  void SetFailingProcess(uint32_t id, ProcessQueryResult result, std::string failure = "QueryCall failed with error 5") {
-    SetProcessAt(id, ++lastCreationTime_, result, {}, {}, {}, std::move(failure));
+  // Starts a process whose owner cannot be read: its query stops at the step of `result`,
+  // reporting `failure` as its cause.
+  void SetFailingProcess(uint32_t id, ProcessQueryResult result, std::string failure = "QueryCall failed with error 5",
+                         std::string moduleName = {}, std::string imagePath = {}) {
+    SetProcessAt(id, ++lastCreationTime_, result, {}, std::move(moduleName), std::move(imagePath), std::move(failure));
   }
+  // Moves the process under the id to another session (kUnknownSession: the system does not say).
+  void SetSession(uint32_t id, uint32_t sessionId) { processes_.at(id).sessionId = sessionId; }
   // Places a process with the given creation time under the id, listed at the end when the id is
   // new. For kLookupAccountFailed the module and path are answered and the owner's lookup fails.
   void SetProcessAt(uint32_t id, int64_t creationTime, ProcessQueryResult result, std::string owner,
                     std::string moduleName, std::string imagePath, std::string failure = "QueryCall failed with error 5") {
     SetIdOnly(id);
     processes_[id] = {creationTime, result, std::move(owner), std::move(moduleName), std::move(imagePath),
-                      std::move(failure)};
+                      std::move(failure), 1};
   }
   // Lists an id that has no process behind it.
   void SetIdOnly(uint32_t id) {
@@ -105,8 +117,7 @@ class FakeProcessSource : public ProcessSource {
   bool snapshotAvailable = true;   // false: the system gives no snapshot, the ids can be listed
   int enumerations = 0;
   int snapshots = 0;
-  std::vector<uint32_t> queried;    // ids asked about by either query, in order
-  int newProcessQueries = 0;       // how many of them by QueryNewProcess
+  std::vector<uint32_t> queried;    // ids queried, in order
   std::vector<std::string> lookedUp;  // security identifiers asked about, in order
 
  private:
@@ -117,6 +128,7 @@ class FakeProcessSource : public ProcessSource {
     std::string moduleName;
     std::string imagePath;
     std::string failure;
+    uint32_t sessionId = 1;
   };
 
   std::vector<uint32_t> ids_;

@@ -161,6 +161,14 @@ TEST_F(CommandsTest, ProductValuesAndTheReloadRequest) {
   EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("left open (ServiceLogoff off)"));
   ASSERT_EQ(Hwctl({"servicelogoff", "on"}).exitCode, kExitSuccess);
   EXPECT_EQ(Value(kProductKey, "ServiceLogoff"), IntegerValue(1));
+  ASSERT_EQ(Hwctl({"countlocked", "off"}).exitCode, kExitSuccess);
+  EXPECT_EQ(Value(kProductKey, "CountLockedSessions"), IntegerValue(0));
+  EXPECT_THAT(Hwctl({"list"}).output, HasSubstr("session: not counted (CountLockedSessions off)"));
+  ASSERT_EQ(Hwctl({"countlocked", "on"}).exitCode, kExitSuccess);
+  EXPECT_EQ(Value(kProductKey, "CountLockedSessions"), IntegerValue(1));
+  registry.SetStringForTesting(kProductKey, "CountLockedSessions", "0");
+  EXPECT_THAT(Hwctl({"check"}).output, HasSubstr("Hourwarden: CountLockedSessions: holds REG_SZ where REG_DWORD was expected"));
+  EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("session: counted (CountLockedSessions on)"));
 
   // The time page's address is read at every time check: no reload is asked for.
   registry.SetIntegerForTesting(kProductKey, "ReadSettings", 0);
@@ -220,6 +228,7 @@ TEST_F(CommandsTest, RefusedCommandsWriteNothing) {
       {{"remove", "bob", "--yes"}, "bob is not a restricted user"},
       {{"debug", "7"}, "Debug: \"7\" is not a debug level"},
       {{"servicelogoff", "yes"}, "ServiceLogoff: \"yes\" is neither on nor off"},
+      {{"countlocked", "0"}, "CountLockedSessions: \"0\" is neither on nor off"},
       {{"path", "Logs"}, "Path: \"Logs\\\" is not a full folder path"},
       {{"path", "C:\\Missing\\"}, "the folder C:\\Missing\\ does not exist"},
       {{"path", "C:\\Users\\Public"}, "standard users can write to C:\\Users\\Public\\ (Users (S-1-5-32-545) may create"},
@@ -312,7 +321,7 @@ TEST_F(CommandsTest, EveryCommandHasItsHelpWhateverElseIsGiven) {
   const auto before = Snapshot();
   for (const char* name :
        {"list", "show", "add", "remove", "limit", "periods", "grant", "reload", "debug", "path", "timeurl", "timezone",
-        "servicelogoff", "check",
+        "servicelogoff", "countlocked", "check",
         "parent-code"}) {
     SCOPED_TRACE(name);
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{

@@ -49,12 +49,14 @@ TEST_F(ReportsTest, ListShowsEachUsersDayAsTheServiceSeesIt) {
             "bob    unlimited  0      -        until 12:00     Wed 08:00    requested\n"
             "carol  30         45     0, over  no              none         no\n"
             "carol: some values are misread; hwctl check names them.\n"
-            "A reload is pending: the service applies the settings at its next minute.\n");
+            "A reload is pending: the service applies the settings at its next minute.\n"
+            "Minutes of a locked or disconnected session: counted (CountLockedSessions on).\n");
 }
 
 TEST_F(ReportsTest, ListWithoutUsersSaysHowToAddOne) {
   EXPECT_EQ(Hwctl({"list"}).output, "Tuesday 08.12.2026 10:00\n" "Time zone: the computer's (W. Europe Standard Time), which users may change; hwctl timezone current fixes it\n"
-                                    "No restricted users. Add one with: hwctl add USER\n");
+                                    "No restricted users. Add one with: hwctl add USER\n"
+                                    "Minutes of a locked or disconnected session: counted (CountLockedSessions on).\n");
 }
 
 TEST_F(ReportsTest, ShowGivesTheWeekWithTodayMarked) {
@@ -76,7 +78,8 @@ TEST_F(ReportsTest, ShowGivesTheWeekWithTodayMarked) {
             "Mon 07.12.2026  45\n"
             "Tue 08.12.2026  30       today\n"
             "Wed 09.12.2026  5        after today: counted while the clock was ahead\n"
-            "Sessions left open against the logoff request: ended by the service (ServiceLogoff on).\n");
+            "Sessions left open against the logoff request: ended by the service (ServiceLogoff on).\n"
+            "Minutes of a locked or disconnected session: counted (CountLockedSessions on).\n");
   const std::string carol = Hwctl({"show", "carol"}).output;
   EXPECT_THAT(carol, HasSubstr("Monday     30         \"8:00 9:00\" (misread)\n"));
   EXPECT_THAT(carol, HasSubstr("Note: some values are misread"));

@@ -48,6 +48,8 @@ const ServiceValue kServiceValues[] = {
     {kCodeMinutesValue, "decimal",
      [](int64_t minutes) { return minutes >= 1 && CodeMinutesSetting(static_cast<int32_t>(minutes), std::nullopt) == minutes; },
      nullptr},
+    // hwctl countlocked writes 1 (on) or 0 (off).
+    {kCountLockedSessionsValue, "decimal", [](int64_t value) { return value == 0 || value == 1; }, nullptr},
 };
 
 std::string FileText(const std::string& relativePath) {

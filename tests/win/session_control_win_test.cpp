@@ -1,4 +1,4 @@
-#include "engine/session_control_win.h"
+#include "platform/session_control_win.h"
 
 #include <windows.h>
 
@@ -10,6 +10,12 @@
 #include "platform/module_path_win.h"
 
 namespace {
+
+// The file beside the tests in which the recording wtsapi32.dll reads the console's state.
+std::string ConsoleStateFile() {
+  const std::string exe = ExecutablePath();
+  return exe.substr(0, exe.find_last_of('\\') + 1) + "wtsapi32_console.txt";
+}
 
 // Under Wine the recording wtsapi32.dll beside the tests answers (WINEDLLOVERRIDES=wtsapi32=n):
 // session 0 without a user, session 1 of this account, session 2 of someone else.
@@ -37,6 +43,42 @@ TEST(WindowsSessionControlTest, ListsTheSessionsWithTheirUsersAndAsksForTheLogof
   std::ostringstream calls;
   calls << std::ifstream(log).rdbuf();
   EXPECT_EQ(calls.str(), "logoff session=1 wait=0\nlogoff session=2 wait=0\n");
+}
+
+// The extended information of each session gives its connection and lock, and a session whose
+// information cannot be read is listed as active with its lock unknown and the failed call.
+TEST(WindowsSessionControlTest, ListsWhetherEachSessionIsActiveLockedOrDisconnected) {
+  const struct {
+    const char* console;  // the recorder's word for session 1; nullptr: no file
+    SessionConnection connection;
+    SessionLock lock;
+    bool stateRead;
+  } cases[] = {
+      {nullptr, SessionConnection::kActive, SessionLock::kUnlocked, true},
+      {"locked", SessionConnection::kActive, SessionLock::kLocked, true},
+      {"disconnected", SessionConnection::kDisconnected, SessionLock::kUnlocked, true},
+      {"unreadable", SessionConnection::kActive, SessionLock::kUnknown, false},
+  };
+  WindowsSessionControl control;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.console ? c.console : "no file");
+    DeleteFileA(ConsoleStateFile().c_str());
+    if (c.console) std::ofstream(ConsoleStateFile()) << c.console << "\n";
+    std::vector<UserSession> sessions;
+    ASSERT_EQ(control.ListSessions(sessions), std::nullopt);
+    ASSERT_EQ(sessions.size(), 3u);
+    EXPECT_EQ(sessions[0].connection, SessionConnection::kDisconnected);
+    EXPECT_EQ(sessions[0].lock, SessionLock::kUnknown);
+    EXPECT_EQ(sessions[1].connection, c.connection);
+    EXPECT_EQ(sessions[1].lock, c.lock);
+    EXPECT_EQ(sessions[1].stateFailure.find("WTSSessionInfoEx) failed with error 5") == std::string::npos, c.stateRead)
+        << sessions[1].stateFailure;
+  }
+  DeleteFileA(ConsoleStateFile().c_str());
+
+  std::string services = "stale", other;
+  EXPECT_TRUE(!control.FindSessionUser(0, services) && !control.FindSessionUser(2, other));
+  EXPECT_EQ(services + "|" + other, "|someoneelse");
 }
 
 }  // namespace

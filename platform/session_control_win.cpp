@@ -1,0 +1,144 @@
+#include "platform/session_control_win.h"
+
+#include <windows.h>
+#include <versionhelpers.h>
+#include <wtsapi32.h>
+
+#include <cstddef>
+#include <cwchar>
+
+#include "platform/ansi_text_win.h"
+#include "platform/win_error.h"
+
+namespace {
+
+// The extended session information (WTSSessionInfoEx, level 1), which MinGW's headers lack; only
+// the fields up to SessionFlags are read.
+constexpr WTS_INFO_CLASS kSessionInfoEx = static_cast<WTS_INFO_CLASS>(25);
+struct SessionInfoExLevel1 {
+  ULONG SessionId;
+  WTS_CONNECTSTATE_CLASS SessionState;
+  LONG SessionFlags;  // WTS_SESSIONSTATE_LOCK (0), WTS_SESSIONSTATE_UNLOCK (1) or WTS_SESSIONSTATE_UNKNOWN (-1)
+  WCHAR WinStationName[WINSTATIONNAME_LENGTH + 1];
+  WCHAR UserName[USERNAME_LENGTH + 1];
+  WCHAR DomainName[DOMAIN_LENGTH + 1];
+  LARGE_INTEGER LogonTime;
+  LARGE_INTEGER ConnectTime;
+  LARGE_INTEGER DisconnectTime;
+  LARGE_INTEGER LastInputTime;
+  LARGE_INTEGER CurrentTime;
+  DWORD IncomingBytes;
+  DWORD OutgoingBytes;
+  DWORD IncomingFrames;
+  DWORD OutgoingFrames;
+  DWORD IncomingCompressedBytes;
+  DWORD OutgoingCompressedBytes;
+};
+struct SessionInfoEx {
+  DWORD Level;  // 1: Data holds the level-1 fields
+  SessionInfoExLevel1 Data;
+};
+constexpr LONG kSessionStateLock = 0;
+constexpr LONG kSessionStateUnlock = 1;
+
+// Frees what a WTS call handed out, on every path.
+class WtsMemory {
+ public:
+  WtsMemory() = default;
+  ~WtsMemory() {
+    if (memory_ != nullptr) WTSFreeMemory(memory_);
+  }
+  WtsMemory(const WtsMemory&) = delete;
+  WtsMemory& operator=(const WtsMemory&) = delete;
+  template <class T>
+  T** Receive() {
+    return reinterpret_cast<T**>(&memory_);
+  }
+  template <class T>
+  T* Get() const {
+    return static_cast<T*>(memory_);
+  }
+
+ private:
+  void* memory_ = nullptr;
+};
+
+// One text of the session's information in the ANSI code page; nothing when it was read, else
+// the failed call.
+std::optional<std::string> SessionText(DWORD sessionId, WTS_INFO_CLASS what, std::string& text) {
+  text.clear();
+  WtsMemory answer;
+  DWORD bytes = 0;
+  if (!WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, sessionId, what, answer.Receive<wchar_t>(), &bytes))
+    return DescribeWindowsFailure("WTSQuerySessionInformationW", GetLastError());
+  // The answer is a null-terminated text of at most the bytes returned.
+  const wchar_t* wide = answer.Get<wchar_t>();
+  if (wide != nullptr) text = ToAnsiText({wide, wcsnlen(wide, bytes / sizeof(wchar_t))});
+  return std::nullopt;
+}
+
+// Reads whether the session is active and locked into it; a state that cannot be read leaves it
+// active with its lock unknown and says why.
+void ReadSessionState(UserSession& session, bool lockFlagsSwapped) {
+  WtsMemory answer;
+  DWORD bytes = 0;
+  if (!WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, session.id, kSessionInfoEx,
+                                   answer.Receive<wchar_t>(), &bytes)) {
+    session.stateFailure = DescribeWindowsFailure("WTSQuerySessionInformationW(WTSSessionInfoEx)", GetLastError());
+    return;
+  }
+  const auto* info = reinterpret_cast<const SessionInfoEx*>(answer.Get<wchar_t>());
+  constexpr size_t kNeeded = offsetof(SessionInfoEx, Data) + offsetof(SessionInfoExLevel1, SessionFlags) + sizeof(LONG);
+  if (info == nullptr || bytes < kNeeded || info->Level != 1) {
+    session.stateFailure = "WTSQuerySessionInformationW(WTSSessionInfoEx) gave " + std::to_string(bytes) +
+                           " bytes, not the level-1 information";
+    return;
+  }
+  if (info->Data.SessionState == WTSActive)
+    session.connection = SessionConnection::kActive;
+  else if (info->Data.SessionState == WTSDisconnected)
+    session.connection = SessionConnection::kDisconnected;
+  else
+    session.connection = SessionConnection::kOther;
+  const LONG locked = lockFlagsSwapped ? kSessionStateUnlock : kSessionStateLock;
+  const LONG unlocked = lockFlagsSwapped ? kSessionStateLock : kSessionStateUnlock;
+  if (info->Data.SessionFlags == locked)
+    session.lock = SessionLock::kLocked;
+  else if (info->Data.SessionFlags == unlocked)
+    session.lock = SessionLock::kUnlocked;
+}
+
+}  // namespace
+
+// IsWindows8OrGreater answers rightly without the application's manifest naming Windows 8.1 or
+// later (only the checks for those versions need it).
+WindowsSessionControl::WindowsSessionControl() : lockFlagsSwapped_(!IsWindows8OrGreater()) {}
+
+std::optional<std::string> WindowsSessionControl::ListSessions(std::vector<UserSession>& sessions) {
+  sessions.clear();
+  WtsMemory list;
+  DWORD count = 0;
+  // Reserved 0 and version 1, as the call requires.
+  if (!WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, list.Receive<WTS_SESSION_INFOW>(), &count))
+    return DescribeWindowsFailure("WTSEnumerateSessionsW", GetLastError());
+  for (DWORD i = 0; i < count; ++i) {
+    UserSession session;
+    session.id = list.Get<WTS_SESSION_INFOW>()[i].SessionId;
+    // A name that cannot be read is left empty, as for a session without a user.
+    SessionText(session.id, WTSUserName, session.userName);
+    SessionText(session.id, WTSDomainName, session.domain);
+    ReadSessionState(session, lockFlagsSwapped_);
+    sessions.push_back(std::move(session));
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> WindowsSessionControl::FindSessionUser(uint32_t sessionId, std::string& userName) {
+  return SessionText(sessionId, WTSUserName, userName);
+}
+
+std::optional<std::string> WindowsSessionControl::LogOffSession(uint32_t sessionId) {
+  // FALSE: return once the logoff is under way, so the minute cycle is not held up.
+  if (WTSLogoffSession(WTS_CURRENT_SERVER_HANDLE, sessionId, FALSE)) return std::nullopt;
+  return DescribeWindowsFailure("WTSLogoffSession", GetLastError());
+}
