@@ -99,29 +99,6 @@ TEST_F(SnapshotCensusTest, AnIdGivenToAnotherProcessIsQueriedAgain) {
                                       "X[08.12.2026 10:00:06] | 8 | alice | a.exe | p "));
 }
 
-class FailedStepTest : public SnapshotCensusTest, public ::testing::WithParamInterface<R> {};
-
-// A process whose owner cannot be read stays so for its life and is asked once, but gives its
-// messages on every tick (here no session's user can be read: it belongs to nobody).
-TEST_P(FailedStepTest, AFailedProcessIsAskedOnceAndGivesItsMessagesOnEveryTick) {
-  source.SetFailingProcess(12, GetParam(), kFailure);
-  std::vector<std::string> first;
-  for (int tick = 1; tick <= 3; ++tick) {
-    SCOPED_TRACE(tick);
-    run.Tick();
-    if (tick == 1) first = run.messages;
-    EXPECT_EQ(run.messages, first);
-    EXPECT_THAT(service.CurrentProcesses.Items(), IsEmpty());
-  }
-  EXPECT_THAT(first, Contains(::testing::StartsWith("Process 12 of session 1 belongs to nobody: its owner cannot be "
-                                                    "read and neither can the session's user")));
-  EXPECT_EQ(source.queried.size(), 1u);
-}
-
-INSTANTIATE_TEST_SUITE_P(Steps, FailedStepTest,
-                         ::testing::Values(R::kOpenProcessFailed, R::kOpenTokenFailed,
-                                           R::kReadTokenUserFailed, R::kLookupAccountFailed));
-
 TEST_F(SnapshotCensusTest, WithoutASnapshotEveryProcessIsQueriedOnEveryTickAndTheDebugLogSaysWhy) {
   source.SetProcess(8, "alice", "a.exe", "p");
   run.Tick();
@@ -146,7 +123,8 @@ class UnreadableOwnerTest : public SnapshotCensusTest, public ::testing::WithPar
 // A process whose owner cannot be read is counted for the user of its session, with the
 // executable's name from the snapshot and the path as far as it was read (so a user all of whose
 // processes refuse is logged on through them); in a session without a readable user it belongs to
-// nobody. The session's user is asked once while the process runs.
+// nobody. The process is queried once, the session's user once while the process runs, and both
+// messages come again on every tick.
 TEST_P(UnreadableOwnerTest, IsCountedForTheUserOfItsSession) {
   const UnreadableCase& c = GetParam();
   run.fixture.sessions.Add(0, "");
@@ -159,6 +137,8 @@ TEST_P(UnreadableOwnerTest, IsCountedForTheUserOfItsSession) {
   EXPECT_EQ(service.CurrentProcesses.Items(), nobody ? std::vector<std::string>{} : std::vector<std::string>{c.line});
   EXPECT_EQ(service.LoggedOnUsers.Items(), nobody ? std::vector<std::string>{} : std::vector<std::string>{"kid"});
   EXPECT_THAT(run.messages, Contains(std::string("Process 16 of session ") + std::to_string(c.session) + c.message));
+  EXPECT_THAT(run.messages, Contains(kFailure));
+  EXPECT_EQ(source.queried.size(), 1u);
   EXPECT_EQ(run.fixture.sessions.userLookups.size(), nobody ? 2u : 1u);
 }
 
