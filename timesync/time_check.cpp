@@ -91,6 +91,9 @@ std::shared_ptr<PendingTimeCheck> LaunchTimeCheck(TimeCheckRequest request, cons
         pending->Finish(RunTimeCheck(request));
       } catch (const std::exception& error) {
         pending->Finish(FailedCheck(std::string("The time check failed: ") + error.what()));
+      } catch (...) {
+        // A throw of another kind would end the whole service on this thread.
+        pending->Finish(FailedCheck("The time check failed with an exception of an unknown kind"));
       }
     });
   } catch (const std::exception& error) {

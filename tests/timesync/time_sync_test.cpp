@@ -7,6 +7,7 @@
 
 #include "fakes/service_fixture.h"
 #include "service/cycle_steps.h"
+#include "timesync/time_check.h"
 #include "timesync/time_confirmation.h"
 #include "timesync/time_sync.h"
 
@@ -337,6 +338,21 @@ TEST_F(TimeSyncTest, ReadsTheAddressesFromTimeUrlAtEveryCheck) {
   ASSERT_FALSE(fixture.BufferedMessages().empty());
   EXPECT_THAT(fixture.BufferedMessages()[0], StartsWith("ERROR: Registry value \"TimeUrl\""));
   EXPECT_THAT(fixture.BufferedMessages()[0], HasSubstr("taken as absent"));
+}
+
+// Whatever a site's answer makes the fetch throw, the check ends as a failed one instead of
+// ending the service on the check's thread.
+TEST(TimeCheckThreadTest, AThrowOfAnyKindEndsTheCheckAsFailed) {
+  struct ThrowingFetcher : TimePageFetcher {
+    TimePageResponse Fetch(const std::string&) override { throw 42; }
+  };
+  TimeCheckRequest request;
+  request.urls = {"https://time.example/"};
+  request.fetcher = std::make_shared<ThrowingFetcher>();
+  const auto pending = LaunchTimeCheck(request, [](std::function<void()> work) { work(); });
+  const std::optional<TimeCheckResult> result = pending->Take();
+  ASSERT_TRUE(result && result->answers.size() == 1);
+  EXPECT_EQ(result->answers[0].response.failure, "The time check failed with an exception of an unknown kind");
 }
 
 }  // namespace
