@@ -3,6 +3,7 @@
 #include <exception>
 #include <stdexcept>
 
+#include "core/installation.h"
 #include "core/service_time.h"
 #include "engine/pipe_requests.h"
 #include "logging/logs.h"
@@ -29,8 +30,8 @@ class FlagReset {
 }  // namespace
 
 THourwarden::THourwarden(const ServicePlatform& platform)
-    : TService("Hourwarden"), ServiceState(platform), steps_(ServiceCycleSteps()) {
-  DisplayName = "Hourwarden";
+    : TService(kServiceName), ServiceState(platform), steps_(ServiceCycleSteps()) {
+  DisplayName = kServiceName;
   AllowPause = false;
   WaitHint = 2000;
   OnCreate = [this](TService*) { ServiceCreate(); };
