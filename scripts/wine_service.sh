@@ -14,6 +14,14 @@
 #                                                     time page at HW_TIME_URL
 #   hw_install_files DIR                              copies hourwarden.exe (and, for tests, the
 #                                                     recording netapi32.dll) into DIR
+#   hw_e2e_prefix DIR                                 a fresh DIR (sets work) holding a new Wine
+#                                                     prefix with the service's files in
+#                                                     C:\Hourwarden (sets app; user: the Wine
+#                                                     user); the prefix and the time page end
+#                                                     with the script
+#   hw_running, hw_stopped                            true while the service is in that state
+#   hw_service_process                                true while a hourwarden.exe of this prefix
+#                                                     runs (it may outlive the service's stop)
 #
 # Wine has no account API, so the service runs with the test-only netapi32.dll beside it, which
 # records every NetUserSetInfo call in DIR/netapi32_calls.log, and with the test-only
@@ -45,6 +53,27 @@ hw_reg_add() {
 
 hw_reg_value() {
   wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v name="$2" '$1 == name { $1 = ""; $2 = ""; sub(/^  /, ""); print }'
+}
+
+hw_e2e_prefix() {
+  work="$1"
+  rm -rf "$work" && mkdir -p "$work"
+  trap 'hw_time_server_stop; wine_prefix_end' EXIT
+  wine_prefix_new "$work/prefix"
+  app="$WINEPREFIX/drive_c/Hourwarden"
+  hw_install_files "$app"
+  user=$(wine cmd /c echo %USERNAME% 2>/dev/null </dev/null | tr -d '\r')
+}
+
+hw_running() { wine sc query Hourwarden </dev/null | grep -q RUNNING; }
+hw_stopped() { wine sc query Hourwarden </dev/null | grep -q STOPPED; }
+hw_service_process() {
+  local process
+  for process in /proc/[0-9]*; do
+    grep -qa 'hourwarden.exe' "$process/cmdline" 2>/dev/null &&
+      tr '\0' '\n' <"$process/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  return 1
 }
 
 hw_reg_default() {

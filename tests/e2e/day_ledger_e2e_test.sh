@@ -20,18 +20,6 @@ finish() {
   wine_prefix_end
 }
 trap finish EXIT
-not() { ! "$@"; }
-running() { wine sc query Hourwarden | grep -q RUNNING; }
-stopped() { wine sc query Hourwarden | grep -q STOPPED; }
-# True while a hourwarden.exe of this prefix runs (the service's process may outlive its stop).
-service_process() {
-  local process
-  for process in /proc/[0-9]*; do
-    grep -qa 'hourwarden.exe' "$process/cmdline" 2>/dev/null &&
-      tr '\0' '\n' <"$process/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
-  done
-  return 1
-}
 # Ends every program of the prefix and serves it again with the zone: in_zone ZONE
 in_zone() {
   wine_prefix_end
@@ -42,12 +30,12 @@ in_zone() {
 run_service() {
   rm -f "$log"
   wine net start Hourwarden >/dev/null 2>&1
-  waits_for 20 running && waits_for 60 grep -q "$1" "$log"
+  waits_for 20 hw_running && waits_for 60 grep -q "$1" "$log"
 }
 stop_service() {
   wine net stop Hourwarden >/dev/null 2>&1
-  waits_for 20 stopped
-  waits_for 30 not service_process
+  waits_for 20 hw_stopped
+  waits_for 30 not hw_service_process
 }
 # The hours of the user's last logon-hours change: none or all.
 last_hours() {

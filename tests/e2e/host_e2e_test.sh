@@ -9,19 +9,8 @@ root="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$root/scripts/wine_env.sh"
 source "$root/scripts/wine_service.sh"
 
-work="$root/build/windows/host-e2e"
 source "$root/tests/checks.sh"
-finish() {
-  hw_time_server_stop
-  wine_prefix_end
-}
-trap finish EXIT
-
-rm -rf "$work" && mkdir -p "$work"
-wine_prefix_new "$work/prefix"
-app="$WINEPREFIX/drive_c/Hourwarden"
-hw_install_files "$app"
-user=$(wine cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r')
+hw_e2e_prefix "$root/build/windows/host-e2e"
 hw_time_server_start "$work"
 hw_sample_configuration "$user" 1440
 safe_boot_keys=('HKLM\System\CurrentControlSet\Control\SafeBoot\Minimal\Hourwarden'

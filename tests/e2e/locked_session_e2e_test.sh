@@ -10,22 +10,11 @@ root="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$root/scripts/wine_env.sh"
 source "$root/scripts/wine_service.sh"
 
-work="$root/build/windows/e2e-locked"
 source "$root/tests/checks.sh"
-finish() {
-  hw_time_server_stop
-  wine_prefix_end
-}
-trap finish EXIT
-
-rm -rf "$work" && mkdir -p "$work"
-wine_prefix_new "$work/prefix"
-app="$WINEPREFIX/drive_c/Hourwarden"
-hw_install_files "$app"
+hw_e2e_prefix "$root/build/windows/e2e-locked"
 log="$app/debug.log"
 console="$app/wtsapi32_console.txt"  # read by the recording wtsapi32.dll at every call
 hwctl="$root/build/windows/hwctl/hwctl.exe"
-user=$(wine cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r')
 
 spent() { hw_reg_value "$HW_USERS_KEY\\$user" SpentTime; }
 spent_is() { [ "$(spent)" = "$1" ]; }

@@ -8,21 +8,10 @@ root="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$root/scripts/wine_env.sh"
 source "$root/scripts/wine_service.sh"
 
-work="$root/build/windows/pipe-e2e"
 source "$root/tests/checks.sh"
-finish() {
-  hw_time_server_stop
-  wine_prefix_end
-}
-trap finish EXIT
-
-rm -rf "$work" && mkdir -p "$work"
-wine_prefix_new "$work/prefix"
-app="$WINEPREFIX/drive_c/Hourwarden"
-hw_install_files "$app"
+hw_e2e_prefix "$root/build/windows/pipe-e2e"
 hwctl="$root/build/windows/hwctl/hwctl.exe"
 client="$root/build/windows/tests/more_time_client.exe"
-user=$(wine cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r')
 log="$app/debug.log"
 # Wine runs the service in session 1, like every other program: hwctl is told so.
 export HOURWARDEN_SERVICES_SESSION_FOR_TESTING=1
@@ -32,7 +21,9 @@ hw_sample_configuration "$user" 1440
 hw_reg_add "$HW_PRODUCT_KEY" Debug REG_DWORD 2
 (cd "$app" && wine hourwarden.exe /install /silent)
 wine net start Hourwarden >/dev/null 2>&1
-check "service running with its time confirmed" waits_for 30 grep -q "Executing service" "$log"
+# The time is checked on a thread of its own after the start, and the user, free all day, is
+# unblocked only once it is confirmed (wall-clock time: a loaded machine runs Wine's services slowly).
+check "service running with its time confirmed" within 90 grep -q "successfully unblocked: $user" "$log"
 
 echo "== hwctl check asks the service for its status"
 wine "$hwctl" check >"$work/check.out" 2>&1 </dev/null
@@ -49,7 +40,7 @@ echo "   $(tr -d '\r' <"$work/status.out" | tr '\n' ' ')"
 check "another client gets every answer" grep -q '^status version=' "$work/status.out"
 check "each within 3 s" test "${longest:-99999}" -lt 3000
 check "the silent client is dropped after 5 s, as the debug log says" \
-  waits_for 15 grep -q "sent nothing within 5 s and was dropped" "$log"
+  within 60 grep -q "sent nothing within 5 s and was dropped" "$log"
 kill "$squatter" 2>/dev/null; wait "$squatter" 2>/dev/null
 
 echo "== a flood of oversized requests for 20 s"

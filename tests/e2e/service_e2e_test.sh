@@ -7,22 +7,11 @@ root="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$root/scripts/wine_env.sh"
 source "$root/scripts/wine_service.sh"
 
-work="$root/build/windows/e2e"
 source "$root/tests/checks.sh"
-finish() {
-  hw_time_server_stop
-  wine_prefix_end
-}
-trap finish EXIT
-
-rm -rf "$work" && mkdir -p "$work"
-wine_prefix_new "$work/prefix"
-app="$WINEPREFIX/drive_c/Hourwarden"
-hw_install_files "$app"
+hw_e2e_prefix "$root/build/windows/e2e"
 calls="$app/netapi32_calls.log"  # written by the recording netapi32.dll
 none=$(printf '00%.0s' $(seq 21))
 all=$(printf 'ff%.0s' $(seq 21))
-user=$(wine cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r')
 today=$(date +%d.%m.%Y)
 
 # --- The configuration: the Wine user (who owns every running program) with no allowance, alice

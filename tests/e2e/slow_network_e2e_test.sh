@@ -18,19 +18,7 @@ finish() {
   wine_prefix_end
 }
 trap finish EXIT
-not() { ! "$@"; }
-running() { wine sc query Hourwarden | grep -q RUNNING; }
-stopped() { wine sc query Hourwarden | grep -q STOPPED; }
 ms_since() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
-# True while a hourwarden.exe of this prefix runs (the service's process may outlive its stop).
-service_process() {
-  local process
-  for process in /proc/[0-9]*; do
-    grep -qa 'hourwarden.exe' "$process/cmdline" 2>/dev/null &&
-      tr '\0' '\n' <"$process/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
-  done
-  return 1
-}
 # Starts a loopback site of the test, sending a byte every $1 seconds (0: never); sets site_url.
 start_site() {
   rm -f "$work/site-port"
@@ -44,7 +32,7 @@ timed_start() {
   local begin
   begin=$(date +%s%N)
   wine net start Hourwarden >/dev/null 2>&1
-  waits_for 30 running
+  waits_for 30 hw_running
   ms_since "$begin"
 }
 
@@ -70,8 +58,8 @@ echo "   net start saw the service running after $start_ms ms"
 check "running within 5 s of net start" test "$start_ms" -lt 5000
 check "its time check waits on the site meanwhile" waits_for 10 grep -q "taken 1" "$work/site-0.log"
 wine net stop Hourwarden >/dev/null 2>&1
-waits_for 20 stopped
-waits_for 30 not service_process
+waits_for 20 hw_stopped
+waits_for 30 not hw_service_process
 
 echo "== a site that sends one byte every 4 seconds"
 rm -f "$log" "$calls" "$sessions"
@@ -97,13 +85,13 @@ check "the user was never given the hours back" not grep -q "user=$user level=10
 calls_before=$(wc -l <"$calls")
 stop_begin=$(date +%s%N)
 wine net stop Hourwarden >/dev/null 2>&1
-waits_for 30 stopped
+waits_for 30 hw_stopped
 stop_ms=$(ms_since "$stop_begin")
 echo "   the stop took $stop_ms ms"
 check "the stop ends within 20 s" test "$stop_ms" -lt 20000
 unblocked_after_stop() { tail -n +"$((calls_before + 1))" "$calls" | grep -c "hours=$all\$"; }
 check "and gives every restricted user the hours back" test "$(unblocked_after_stop)" -ge 3
-check "the process ends, its check abandoned" waits_for 30 not service_process
+check "the process ends, its check abandoned" waits_for 30 not hw_service_process
 check "its last lines written" grep -q "Service destroyed" "$log"
 (cd "$app" && timeout 60 wine hourwarden.exe /uninstall /silent)
 

@@ -25,18 +25,6 @@ finish() {
   wine_prefix_end
 }
 trap finish EXIT
-not() { ! "$@"; }
-running() { wine sc query Hourwarden | grep -q RUNNING; }
-stopped() { wine sc query Hourwarden | grep -q STOPPED; }
-# True while a hourwarden.exe of this prefix runs (the service's process may outlive its stop).
-service_process() {
-  local process
-  for process in /proc/[0-9]*; do
-    grep -qa 'hourwarden.exe' "$process/cmdline" 2>/dev/null &&
-      tr '\0' '\n' <"$process/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
-  done
-  return 1
-}
 # Installs or uninstalls; a message box (an error) would wait for ever, so the run is given a minute.
 setup_service() { (cd "$app" && timeout 60 wine hourwarden.exe "$1" /silent); }
 
@@ -75,7 +63,7 @@ hw_sample_configuration "$user" 0
 hw_reg_add "$HW_PRODUCT_KEY" TimeZone REG_SZ "Tokyo Standard Time"
 setup_service /install
 wine net start Hourwarden >/dev/null 2>&1
-check "service running" waits_for 20 running
+check "service running" waits_for 20 hw_running
 # The start's day test waits for the first confirmed time (wall-clock time: a loaded machine starts
 # Wine's services slowly).
 check "time confirmed and the log flushed" within 90 grep -q "Updating spent time for user" "$log"
@@ -90,8 +78,8 @@ check "hwctl check finds the system's zone is Pacific and warns" \
 wine "$hwctl" list >"$work/list.out" 2>&1 </dev/null
 check "hwctl list counts the day in Tokyo" grep -q "^[A-Za-z]* $(TZ=Asia/Tokyo date +%d.%m.%Y) " "$work/list.out"
 wine net stop Hourwarden >/dev/null 2>&1
-check "service stopped" waits_for 10 stopped
-waits_for 30 not service_process
+check "service stopped" waits_for 10 hw_stopped
+waits_for 30 not hw_service_process
 setup_service /uninstall
 hw_time_server_stop
 
@@ -102,24 +90,24 @@ for _ in $(seq 50); do [ -s "$work/silent-port" ] && break; sleep 0.1; done
 hw_reg_add "$HW_PRODUCT_KEY" TimeUrl REG_SZ "http://127.0.0.1:$(cat "$work/silent-port")/"
 setup_service /install
 wine net start Hourwarden >/dev/null 2>&1
-check "service running" waits_for 20 running
+check "service running" waits_for 20 hw_running
 check "a tick's time check waits on the site" waits_for 60 test -s "$work/held"
 calls_before=$(wc -l < "$calls")
 stop_begin=$(date +%s%N)
 wine net stop Hourwarden >/dev/null 2>&1
-waits_for 30 stopped
+waits_for 30 hw_stopped
 stop_ms=$(( ($(date +%s%N) - stop_begin) / 1000000 ))
 echo "   the stop took $stop_ms ms"
 check "the stop completes within the 5 s the service manager waits at a shutdown" test "$stop_ms" -lt 5000
-check "the service is stopped" stopped
+check "the service is stopped" hw_stopped
 blocked_after_stop() { tail -n +"$((calls_before + 1))" "$calls" | grep -c "hours=$(printf '00%.0s' $(seq 21))\$"; }
 unblocked_after_stop() { tail -n +"$((calls_before + 1))" "$calls" | grep -c "hours=$(printf 'ff%.0s' $(seq 21))\$"; }
 check "every restricted user unblocked at the stop" test "$(unblocked_after_stop)" -ge 3
-check "the process ends once the fetch gives up" waits_for 40 not service_process
+check "the process ends once the fetch gives up" waits_for 40 not hw_service_process
 echo "   it ended $(( ($(date +%s%N) - stop_begin) / 1000000 )) ms after the stop began"
 check "its last lines written" grep -q "Service destroyed" "$log"
 check "nobody blocked again after the stop" test "$(blocked_after_stop)" -eq 0
-waits_for 30 not service_process
+waits_for 30 not hw_service_process
 setup_service /uninstall
 
 echo "== https:// with a certificate from a CA the prefix trusts"
@@ -198,8 +186,8 @@ wine net start Hourwarden >/dev/null 2>&1
 check "the service confirms the time over https" waits_for 30 grep -q "Updating spent time for user" "$log"
 check "at its first check" sh -c "! grep -q 'Not possible to connect to time site' '$log'"
 wine net stop Hourwarden >/dev/null 2>&1
-waits_for 10 stopped
-waits_for 30 not service_process
+waits_for 10 hw_stopped
+waits_for 30 not hw_service_process
 setup_service /uninstall
 
 echo "$passed passed, $failed failed"
