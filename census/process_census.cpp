@@ -55,21 +55,6 @@ bool ListOneByOne(ServiceState& service, ProcessSource& source) {
 
 }  // namespace
 
-std::string ComposeProcessLine(uint32_t pid, const std::string& owner, const std::string& moduleName,
-                               const std::string& imagePath) {
-  std::string line = std::to_string(pid);
-  line.reserve(line.size() + owner.size() + moduleName.size() + imagePath.size() + 10);
-  line += " | ";
-  line += owner;
-  line += " | ";
-  line += moduleName;
-  line += " | ";
-  line += imagePath;
-  line += ' ';
-  if (line.size() > kProcessLineWidth) line.resize(kProcessLineWidth);
-  return line;
-}
-
 bool GetProcessInfo(ServiceState& service, SessionOwners& sessionOwners, uint32_t pid, std::string& owner,
                     std::string& moduleName, std::string& imagePath, uint32_t& sessionId) {
   owner.clear();

@@ -4,14 +4,11 @@
 #include <cstdint>
 #include <string>
 
+#include "census/process_query.h"
+
 class ServiceState;
 class SessionOwners;
 
-// Widths of the census's texts; longer texts are cut to them.
-inline constexpr size_t kOwnerNameWidth = 99;
-inline constexpr size_t kModuleNameWidth = 99;
-inline constexpr size_t kImagePathWidth = 1023;
-inline constexpr size_t kProcessLineWidth = 1023;
 
 // Runs one census of the running processes: rebuilds CurrentProcesses (one process line per
 // process counted for an owner, in the system's order), LoggedOnUsers (their distinct owners) and
@@ -33,6 +30,3 @@ void UpdateProcessList(ServiceState& service);
 bool GetProcessInfo(ServiceState& service, SessionOwners& sessionOwners, uint32_t pid, std::string& owner,
                     std::string& moduleName, std::string& imagePath, uint32_t& sessionId);
 
-// The process line "pid | owner | module | path " (with the trailing blank), cut to its width.
-std::string ComposeProcessLine(uint32_t pid, const std::string& owner, const std::string& moduleName,
-                               const std::string& imagePath);

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "census/process_census.h"
 #include "core/service_state.h"
 #include "logging/logs.h"
 
@@ -66,4 +65,19 @@ ProcessAnswer AnswerQuery(ProcessSource& source, ProcessQueryResult result, Proc
   answer.ownerSid = std::move(details.ownerSid);
   CutTo(answer.owner, kOwnerNameWidth);
   return answer;
+}
+
+std::string ComposeProcessLine(uint32_t pid, const std::string& owner, const std::string& moduleName,
+                               const std::string& imagePath) {
+  std::string line = std::to_string(pid);
+  line.reserve(line.size() + owner.size() + moduleName.size() + imagePath.size() + 10);
+  line += " | ";
+  line += owner;
+  line += " | ";
+  line += moduleName;
+  line += " | ";
+  line += imagePath;
+  line += ' ';
+  if (line.size() > kProcessLineWidth) line.resize(kProcessLineWidth);
+  return line;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -8,6 +9,12 @@
 #include "core/known_processes.h"
 
 class ServiceState;
+
+// Widths of the census's texts; longer texts are cut to them.
+inline constexpr size_t kOwnerNameWidth = 99;
+inline constexpr size_t kModuleNameWidth = 99;
+inline constexpr size_t kImagePathWidth = 1023;
+inline constexpr size_t kProcessLineWidth = 1023;
 
 // The message of a failed query step and the debug level from which it is written; threshold 0
 // for a step that fails without a message.
@@ -38,3 +45,7 @@ struct ProcessAnswer {
 // identifier, and a name looked up is added to it; without a table every owner is looked up.
 ProcessAnswer AnswerQuery(ProcessSource& source, ProcessQueryResult result, ProcessDetails& details,
                           KnownOwnerTable* owners);
+
+// The process line "pid | owner | module | path " (with the trailing blank), cut to its width.
+std::string ComposeProcessLine(uint32_t pid, const std::string& owner, const std::string& moduleName,
+                               const std::string& imagePath);

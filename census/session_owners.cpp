@@ -2,7 +2,7 @@
 
 #include <unordered_set>
 
-#include "census/process_census.h"
+#include "census/process_query.h"
 #include "core/service_state.h"
 #include "logging/logs.h"
 #include "platform/session_control.h"

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "census/census_lists.h"
-#include "census/process_census.h"
 #include "census/process_query.h"
 #include "census/session_owners.h"
 #include "core/service_state.h"

@@ -3,16 +3,9 @@
 #include <stdexcept>
 
 #include "core/service_state.h"
-#include "logging/logs.h"
 #include "platform/folder_access.h"
 
 namespace {
-
-LogFileSystem& FilesOf(ServiceState& service) {
-  LogFileSystem* files = service.Platform().logFileSystem;
-  if (files == nullptr) throw std::logic_error("The service platform has no log file system");
-  return *files;
-}
 
 // Why the folder must not take the logs; nothing when it may.
 std::optional<std::string> Refusal(const FolderAccessList& list) {
@@ -32,32 +25,35 @@ std::optional<std::string> Refusal(const FolderAccessList& list) {
 
 }  // namespace
 
+LogFileSystem& FilesOf(ServiceState& service) {
+  LogFileSystem* files = service.Platform().logFileSystem;
+  if (files == nullptr) throw std::logic_error("The service platform has no log file system");
+  return *files;
+}
+
 std::string FolderOfPrefix(const std::string& prefix) {
   const size_t separator = prefix.find_last_of("\\/");
   return separator == std::string::npos ? "." : prefix.substr(0, separator + 1);
 }
 
-std::optional<std::string> LogPrefix(ServiceState& service) {
+LogPlace ChooseLogPlace(ServiceState& service) {
   ServiceState::LogOutputState& output = service.LogOutput;
-  if (output.chosenFor && *output.chosenFor == service.AppPath) return output.prefix;
+  if (output.chosenFor && *output.chosenFor == service.AppPath) return {output.prefix, std::nullopt};
   output.chosenFor = service.AppPath;
   output.prefix = service.AppPath;
 
   LogFileSystem& files = FilesOf(service);
   const std::string folder = FolderOfPrefix(service.AppPath);
   const std::optional<std::string> refusal = Refusal(files.ReadFolderAccess(folder));
-  if (!refusal) return output.prefix;
+  if (!refusal) return {output.prefix, std::nullopt};
 
   const std::string own = files.ServiceLogFolder();
   if (const std::optional<std::string> failure = files.PrepareServiceLogFolder()) {
     output.prefix.reset();
-    WriteLogAt(service, 1,
-               "ERROR: The logs are not written: the folder " + folder + " of Path is refused, " + *refusal +
-                   ", and the service's own folder " + own + " cannot be used: " + *failure);
-  } else {
-    output.prefix = own;
-    WriteLogAt(service, 1, "ERROR: The logs go to " + own + " instead: the folder " + folder + " of Path is refused, " +
-                               *refusal);
+    return {output.prefix, "ERROR: The logs are not written: the folder " + folder + " of Path is refused, " +
+                               *refusal + ", and the service's own folder " + own + " cannot be used: " + *failure};
   }
-  return output.prefix;
+  output.prefix = own;
+  return {output.prefix,
+          "ERROR: The logs go to " + own + " instead: the folder " + folder + " of Path is refused, " + *refusal};
 }

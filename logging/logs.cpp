@@ -19,10 +19,11 @@ void HideFile(ServiceState& service, const std::string& path) {
   if (current && (*current & kFileAttributeHidden) == 0) attributes->Set(path, kFileAttributeHidden);
 }
 
-LogFileSystem& FilesOf(ServiceState& service) {
-  LogFileSystem* files = service.Platform().logFileSystem;
-  if (files == nullptr) throw std::logic_error("The service platform has no log file system");
-  return *files;
+// The prefix of the log files; a choice made now against a refused AppPath is logged.
+std::optional<std::string> LogPrefix(ServiceState& service) {
+  LogPlace place = ChooseLogPlace(service);
+  if (place.notice) WriteLogAt(service, 1, *place.notice);
+  return place.prefix;
 }
 
 // The count of lines dropped from the buffer while it was full.
