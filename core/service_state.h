@@ -85,6 +85,7 @@ class ServiceState {
     int64_t droppedDebugLines = 0;         // dropped from a full DebugLines since the last write
     int64_t droppedProcessEvents = 0;      // the same for ProcessEvents
     std::string lastFailure;               // why the last flush failed, logged once
+    std::string lastTrimFailure;           // why the last cut-back failed, logged once
   };
   LogOutputState LogOutput;
 

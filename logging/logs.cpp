@@ -53,16 +53,16 @@ std::string StampedLine(ServiceState& service, std::string_view text) {
   return line;
 }
 
-// Says once, at level 1, why the logs cannot be written, and nothing more while the reason stays.
-void NoteFlushFailure(ServiceState& service, const std::optional<std::string>& failure) {
-  std::string& last = service.LogOutput.lastFailure;
+// Says once, at level 1, why a log could not be written (or cut back), and nothing more while the
+// reason stays; `last` holds the reason said last, emptied by a success.
+void NoteOnce(ServiceState& service, std::string& last, const char* what, const std::optional<std::string>& failure) {
   if (!failure) {
     last.clear();
     return;
   }
   if (*failure == last) return;
   last = *failure;
-  WriteLogAt(service, 1, "ERROR: Not possible to write the log: " + *failure);
+  WriteLogAt(service, 1, std::string("ERROR: Not possible to ") + what + ": " + *failure);
 }
 
 // Where the newest whole lines that fit in `keep` bytes of a file of `size` bytes begin: the
@@ -84,28 +84,27 @@ std::optional<int64_t> KeptLinesStart(LogFileSystem& files, const std::string& p
 // Cuts the log file back to its newest whole lines within `keep` bytes (the caller holds the
 // buffer lock). They are copied to a new file "<file>.trim", created only where nothing of that
 // name exists (a leftover of the service's own is removed first), which takes the old one's place
-// only when it was written whole, so a failure leaves the old file as it was. False when the file
-// cannot be read or replaced.
-bool CutBack(ServiceState& service, const std::string& path, int64_t size, int64_t keep) {
+// only when it was written whole, so a failure leaves the old file as it was. Gives why the file
+// could not be read or replaced; nothing when it was cut back.
+std::optional<std::string> CutBack(ServiceState& service, const std::string& path, int64_t size, int64_t keep) {
   LogFileSystem& files = FilesOf(service);
   const std::optional<int64_t> start = KeptLinesStart(files, path, size, keep);
-  if (!start) return false;
+  if (!start) return path + " could not be read to cut it back";
   const std::string replacement = path + ".trim";
   LogFileSystem::Creation created = files.CreateNewFileFrom(replacement, path, *start);
   if (created == LogFileSystem::Creation::kAlreadyExists && files.IsTrustedFile(replacement) &&
       files.RemoveFile(replacement))
     created = files.CreateNewFileFrom(replacement, path, *start);
-  if (created != LogFileSystem::Creation::kCreated) return false;
+  if (created == LogFileSystem::Creation::kAlreadyExists)
+    return replacement + " is in the way and is not the service's own";
+  if (created != LogFileSystem::Creation::kCreated) return replacement + " could not be written";
 
   // A hidden file cannot be replaced on every Windows version; it is hidden again below.
   if (FileAttributes* attributes = service.Platform().fileAttributes) attributes->Set(path, kFileAttributeNormal);
-  if (files.ReplaceFile(replacement, path)) {
-    files.RemoveFile(replacement);
-    HideFile(service, path);
-    return false;
-  }
+  const std::optional<std::string> replaceFailure = files.ReplaceFile(replacement, path);
+  if (replaceFailure) files.RemoveFile(replacement);
   HideFile(service, path);
-  return true;
+  return replaceFailure;
 }
 
 }  // namespace
@@ -132,6 +131,7 @@ bool FlushLog(ServiceState& service, StringList* buffer, const char* fileName) {
   // Chosen before the buffers are locked: the choice may write a line of its own.
   const std::optional<std::string> prefix = LogPrefix(service);
   LogFileSystem::Appended appended;
+  std::optional<std::string> cutFailure;
   std::string path;
   {
     std::lock_guard lock(service.LogBufferMutex());
@@ -151,9 +151,12 @@ bool FlushLog(ServiceState& service, StringList* buffer, const char* fileName) {
     }
     // Cut back while the service runs, so that no flood of lines can fill the disk before a stop.
     // Still under the lock: no line can be appended between the copy and the replacement.
-    if (!appended.failure && appended.size > kTrimSize) CutBack(service, path, appended.size, kRunningTrimKeep);
+    if (!appended.failure && appended.size > kTrimSize)
+      cutFailure = CutBack(service, path, appended.size, kRunningTrimKeep);
   }
-  NoteFlushFailure(service, appended.failure);
+  if (!appended.failure && appended.size > kTrimSize)
+    NoteOnce(service, service.LogOutput.lastTrimFailure, "cut the log back", cutFailure);
+  NoteOnce(service, service.LogOutput.lastFailure, "write the log", appended.failure);
   if (appended.failure) return false;
   HideFile(service, path);
   return true;
@@ -168,11 +171,16 @@ bool TrimLog(ServiceState& service, const char* fileName) {
   const std::optional<std::string> prefix = LogPrefix(service);
   if (!prefix) return false;
   const std::string path = *prefix + fileName;
-  std::lock_guard lock(service.LogBufferMutex());
-  const std::optional<int64_t> size = FilesOf(service).FileSize(path);
-  if (!size) return false;
-  if (*size < kTrimSize) return true;
-  return CutBack(service, path, *size, kTrimSize);
+  std::optional<std::string> failure;
+  {
+    std::lock_guard lock(service.LogBufferMutex());
+    const std::optional<int64_t> size = FilesOf(service).FileSize(path);
+    if (!size) return false;
+    if (*size < kTrimSize) return true;
+    failure = CutBack(service, path, *size, kTrimSize);
+  }
+  NoteOnce(service, service.LogOutput.lastTrimFailure, "cut the log back", failure);
+  return !failure;
 }
 
 bool TrimLogs(ServiceState& service) {

@@ -53,7 +53,8 @@ bool FlushLogs(ServiceState& service);
 // written to a new file "<file>.trim", created only where nothing of that name exists (a
 // leftover of the service's own is removed first), that takes the old one's place only when it
 // was written whole, so a failure leaves the old file as it was. False when the file cannot be
-// read or replaced.
+// read or replaced; the reason is logged once at level 1 (as for a cut-back at a flush), and again
+// only when it changes or after a cut-back that worked.
 bool TrimLog(ServiceState& service, const char* fileName);
 // Trims debug.log, then process.log; always true.
 bool TrimLogs(ServiceState& service);

@@ -195,7 +195,11 @@ TEST_F(LogsTest, AFailedTrimRewriteKeepsEveryLineOfTheOldFile) {
   // A directory where the new file would be written makes the rewrite fail.
   std::filesystem::create_directory(path + ".trim");
   EXPECT_FALSE(TrimLog(*service, "debug.log"));
+  EXPECT_FALSE(TrimLog(*service, "debug.log"));
   EXPECT_EQ(ReadBytes(path), before);
+  // The reason is said once while it stays.
+  EXPECT_THAT(fixture.BufferedMessages(), ElementsAre(testing::MatchesRegex(
+                                              "ERROR: Not possible to cut the log back: .*debug.log.trim .*")));
 }
 
 TEST_F(LogsTest, TrimOfAMissingFileChangesNothing) {
