@@ -6,6 +6,7 @@
 // date; a written count and ledger read back unchanged; hwctl's reading of the same tree agrees
 // with the service's.
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -154,7 +155,8 @@ void CheckSpentTimes(const ServiceState& service, const Reference& stored) {
       expected[1] = date && date->empty() ? FormatStoredDate(service.CycleNow) : date.value_or("");
       // Without a SpentTime the ledger's count of the date, which the ledger's check below covers.
       const std::optional<int32_t> spent = stored.Number(path, "SpentTime");
-      expected[0] = spent ? std::to_string(*spent) : (*entry)[0];
+      // A count below 0 as 0.
+      expected[0] = spent ? std::to_string(std::max(*spent, 0)) : (*entry)[0];
     }
     Require(*entry == expected, "SpentTime and TimeStamp are read as stored, absent when of the wrong type",
             Detail(service, i));

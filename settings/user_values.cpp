@@ -8,6 +8,9 @@ UserValues ReadUserValues(RegistryAccess& registry) {
   values.day7 = FindText(registry, DayValueName(kDaysInWeek));
   values.dayLimit = FindText(registry, "DayLimit");
   values.spentTime = FindNumber(registry, "SpentTime");
+  // No day has fewer than no minutes: a count below 0 (a REG_DWORD over 0x7FFFFFFF) would give
+  // minutes beyond the allowance, and no ledger line can hold it.
+  if (values.spentTime.number < 0) values.spentTime.number = 0;
   values.timeStamp = FindText(registry, "TimeStamp");
   values.logoff = FindNumber(registry, "Logoff");
   values.spentDays = FindStrings(registry, kSpentDaysValue);
