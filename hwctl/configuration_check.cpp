@@ -135,6 +135,13 @@ std::vector<Problem> FindProblems(const StoredConfiguration& configuration, cons
                         "cancels the sign-out stays logged on (hwctl servicelogoff on)"});
   AddTypeProblem(problems, kProductWhere, kCountLockedSessionsValue, product.countLockedSessions.typeError,
                  "the service takes it as missing and counts the minutes of locked sessions");
+  AddTypeProblem(problems, kProductWhere, kEndSessionValue, product.endSession.typeError,
+                 "the service takes it as missing and logs sessions off");
+  if (product.endSession.present && product.endSession.typeError.empty() && !product.endSession.text.empty() &&
+      !SameText(product.endSession.text, kEndSessionLock) && !SameText(product.endSession.text, kEndSessionLogoff))
+    problems.push_back({kProductWhere, kEndSessionValue,
+                        "\"" + product.endSession.text + "\" is neither lock nor logoff: the service logs sessions "
+                        "off (hwctl endsession lock|logoff)"});
   AddTypeProblem(problems, kProductWhere, "TimeUrl", product.timeUrl.typeError,
                  "the service takes it as missing and asks its built-in https:// addresses");
   AddTypeProblem(problems, kProductWhere, "TimeZone", product.timeZone.typeError,
