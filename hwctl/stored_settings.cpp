@@ -53,6 +53,7 @@ StoredConfiguration ReadStoredConfiguration(RegistryAccess& registry) {
     product.timeZone = FindText(registry, kTimeZoneValue);
     product.countLockedSessions = FindNumber(registry, kCountLockedSessionsValue);
     product.endSession = FindText(registry, kEndSessionValue);
+    product.graceMinutes = FindNumber(registry, kGraceMinutesValue);
     registry.CloseKey();
   }
   configuration.restrictionsKeyExists = registry.KeyExists(kRestrictionsKey);

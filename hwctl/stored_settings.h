@@ -32,6 +32,7 @@ struct StoredProduct {
   StoredText timeZone;
   StoredNumber countLockedSessions;
   StoredText endSession;
+  StoredNumber graceMinutes;
 };
 
 // Whether the service ends the sessions of a user who stays logged on against the logoff request:

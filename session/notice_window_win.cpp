@@ -119,6 +119,13 @@ LRESULT CALLBACK NoticeWindow::WindowProc(HWND window, UINT message, WPARAM wPar
           return 0;
         }
         break;
+      case WM_CTLCOLORSTATIC:
+        // The text on the window's own ground, not on the grey of a dialog.
+        if (reinterpret_cast<HWND>(lParam) == notice->text_) {
+          SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
+          return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+        }
+        break;
       case WM_CLOSE:
         // Closing only hides the notice; the countdown ignores the request.
         if (notice->closable_) notice->Hide();

@@ -18,6 +18,14 @@ constexpr DWORD kLogoffReason = SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OT
 
 void ReportFailure(const char* call, DWORD code) { OutputDebugStringA(DescribeWindowsFailure(call, code).c_str()); }
 
+// The program's own icon (resource 1) at the small icon size, else the system's information icon.
+// Both are shared (LR_SHARED): never destroyed.
+HICON TrayIcon() {
+  auto* icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  return icon != nullptr ? icon : LoadIconA(nullptr, IDI_INFORMATION);
+}
+
 }  // namespace
 
 WindowsSessionDesktop::WindowsSessionDesktop(HWND window, UINT trayMessage, std::string logoffLogForTesting)
@@ -37,7 +45,7 @@ bool WindowsSessionDesktop::NotifyTray(DWORD action) {
   if (action != NIM_DELETE) {
     data.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
     data.uCallbackMessage = trayMessage_;
-    data.hIcon = LoadIconA(nullptr, IDI_INFORMATION);  // a shared system icon: never destroyed
+    data.hIcon = TrayIcon();
     lstrcpynA(data.szTip, tip_.c_str(), sizeof data.szTip);
   }
   if (Shell_NotifyIconA(action, &data)) return true;

@@ -175,6 +175,8 @@ TEST_F(CommandsTest, ProductValuesAndTheReloadRequest) {
   EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("locked, its programs stay open (EndSession lock)"));
   registry.SetStringForTesting(kProductKey, "EndSession", "lokc");
   EXPECT_THAT(Hwctl({"check"}).output, HasSubstr("Hourwarden: EndSession: \"lokc\" is neither lock nor logoff"));
+  registry.SetIntegerForTesting(kProductKey, "GraceMinutes", 45);
+  EXPECT_THAT(Hwctl({"check"}).output, HasSubstr("Hourwarden: GraceMinutes: 45 is not 0 to 30: the service gives 30"));
 
   // The time page's address is read at every time check: no reload is asked for.
   registry.SetIntegerForTesting(kProductKey, "ReadSettings", 0);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/save_grace.h"
 #include "hwctl/validation.h"
 #include "parentcode/code_guard.h"
 #include "parentcode/code_values.h"
@@ -51,6 +52,8 @@ const ServiceValue kServiceValues[] = {
      nullptr},
     // hwctl countlocked writes 1 (on) or 0 (off).
     {kCountLockedSessionsValue, "decimal", [](int64_t value) { return value == 0 || value == 1; }, nullptr},
+    // The service takes 0 to kMaxGraceMinutes as they are.
+    {kGraceMinutesValue, "decimal", [](int64_t minutes) { return minutes >= 0 && minutes <= kMaxGraceMinutes; }, nullptr},
     // hwctl endsession writes one of the two words.
     {kEndSessionValue, "enum", nullptr,
      [](const std::string& word) { return word == kEndSessionLock || word == kEndSessionLogoff; }},
