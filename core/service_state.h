@@ -68,6 +68,15 @@ class ServiceState {
   // whatever the user's sessions are doing. Off (the value 0 only): it counts only while the user
   // uses the computer (SessionPresences).
   bool CountLockedSessions = true;
+  // The product value EndSession: "lock" keeps the sessions of a held-back user, locked by the
+  // session tool or disconnected by the service, with their programs open; otherwise (absent,
+  // "logoff" or any other text) they are logged off.
+  bool EndSessionLock = false;
+  // The product value GraceMinutes: the minutes the grace to save one's work gives, once a day
+  // (engine/save_grace.h); 5 when absent, 0: none.
+  int32_t GraceMinutes = 5;
+  // Per restricted user given the grace in this run: the tick count until which it runs.
+  std::map<std::string, uint64_t> GraceUntil;
   // Per user with a session or a running process: the sessions the user is in and what each is
   // doing, learnt at every minute cycle before the minute is counted.
   SessionPresenceTable SessionPresences;

@@ -39,7 +39,9 @@ void CheckLogoffFlags(ServiceState& service) {
   int stillLogged = 0;
   for (int i = 0; i < service.RestrictedUsers.Count(); ++i) {
     const std::string name = service.RestrictedUsers[i];
-    const bool loggedOn = service.LoggedOnUsers.IndexOf(name) >= 0;
+    // A user whose sessions are all locked or disconnected under EndSession lock is where the
+    // request meant to bring the user: not still logged on against it.
+    const bool loggedOn = service.LoggedOnUsers.IndexOf(name) >= 0 && !KeptAwayByLock(service, name);
     const bool raised = ReadLogoffFlag(service, name) != 0;
     const bool endSessions = NoteStillLogged(service, name, raised && loggedOn);
     if (!raised) continue;

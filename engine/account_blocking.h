@@ -14,7 +14,8 @@ void SetAccountBlocked(ServiceState& service, const std::string& userName, bool 
 // Follows up the logoff requests: clears every raised one ("Logoff" not 0) and, when at least one
 // of those users still owns a running process, runs PrepareShutdown once after the last user. A
 // user still logged on against the request for the second minute in a row has every session
-// ended by the service (when ServiceLogoff is on).
+// ended (or, with EndSession lock, disconnected) by the service (when ServiceLogoff is on). A
+// user kept away by the lock (KeptAwayByLock) is not still logged on.
 void CheckLogoffFlags(ServiceState& service);
 // Enables the shutdown privilege in the service's own token; once enabled, says so and flushes
 // the logs. Requests no shutdown: the machine and the service keep running.

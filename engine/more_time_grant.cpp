@@ -1,5 +1,7 @@
 #include "engine/more_time_grant.h"
 
+#include "engine/save_grace.h"
+
 #include <cctype>
 #include <cmath>
 #include <optional>
@@ -58,7 +60,7 @@ void GiveBack(ServiceState& service, int index, int minutes) {
 }  // namespace
 
 ServiceStatus StatusFor(ServiceState& service, const std::string& accountName) {
-  ServiceStatus status{kHourwardenVersion, service.TimeSynced, false, 0};
+  ServiceStatus status{kHourwardenVersion, service.TimeSynced, false, 0, GraceMinutesFor(service, accountName)};
   const int index = service.RestrictedUsers.IndexOf(accountName);
   if (index < 0 || !ReadParentSecret(service)) return status;
   const std::string& name = service.RestrictedUsers[index];

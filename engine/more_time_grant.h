@@ -17,6 +17,7 @@ class ServiceState;
 
 // The answer line to the request from the account.
 std::string AnswerMoreTimeRequest(ServiceState& service, const std::string& accountName, const MoreTimeRequest& request);
-// The answer to "status" for the account: the version, whether the time is confirmed, and whether
-// and for how many minutes a code would give the account time now (not while it is locked out).
+// The answer to "status" for the account: the version, whether the time is confirmed, whether
+// and for how many minutes a code would give the account time now (not while it is locked out),
+// and the minutes of the grace to save one's work it may still ask for today.
 ServiceStatus StatusFor(ServiceState& service, const std::string& accountName);

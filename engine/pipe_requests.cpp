@@ -1,6 +1,7 @@
 #include "engine/pipe_requests.h"
 
 #include "engine/more_time_grant.h"
+#include "engine/save_grace.h"
 #include "logging/counted_lines.h"
 #include "parentcode/more_time_protocol.h"
 
@@ -32,6 +33,7 @@ std::string AnswerClient(ServiceState& service, const ClientRequest& request) {
     return Refused();
   }
   if (IsStatusRequest(request.text)) return FormatStatusAnswer(StatusFor(service, request.account));
+  if (IsGraceRequest(request.text)) return AnswerGraceRequest(service, request.account);
   const std::optional<MoreTimeRequest> moreTime = ParseMoreTimeRequest(request.text);
   if (!moreTime) {
     WriteCountedLine(service, "not-understood", 2,

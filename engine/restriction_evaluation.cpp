@@ -5,6 +5,7 @@
 
 #include "engine/account_blocking.h"
 #include "engine/day_filter.h"
+#include "engine/save_grace.h"
 #include "engine/session_backstop.h"
 #include "logging/logs.h"
 #include "platform/date_time.h"
@@ -45,7 +46,16 @@ void Evaluate(ServiceState& service, bool withdrawFreeUsersRequests) {
       continue;
     }
     SetAccountBlocked(service, name, true);
-    if (logoffPosition > 0 && !WriteLogoffFlag(service, name, 1)) PrepareShutdown(service);
+    if (logoffPosition == 0) continue;
+    if (KeptAwayByLock(service, name)) {
+      WriteLogAt(service, 3, "No logoff request for " + name + ": every session locked or disconnected");
+      continue;
+    }
+    if (InGrace(service, name)) {
+      WriteLogAt(service, 3, "No logoff request for " + name + ": the grace to save the work runs");
+      continue;
+    }
+    if (!WriteLogoffFlag(service, name, 1)) PrepareShutdown(service);
   }
 }
 

@@ -10,7 +10,8 @@ class ServiceState;
 
 // One pass over RestrictedUsers in list order: a held-back user's account is blocked and, when
 // the user owns a running process, the logoff request is raised (PrepareShutdown when it cannot
-// be written); every other account is unblocked.
+// be written), unless EndSession lock keeps the user away already (KeptAwayByLock) or the user's
+// grace to save the work runs (InGrace); every other account is unblocked.
 void EvaluateRestrictions(ServiceState& service);
 // The pass made when the time has just been confirmed: as EvaluateRestrictions, and the logoff
 // request of every user it finds free is withdrawn (with the minutes still logged on against it),

@@ -17,6 +17,29 @@ std::string SessionName(const UserSession& session) {
          (session.domain.empty() ? session.userName : session.domain + "\\" + session.userName);
 }
 
+// Disconnects an active session of a held-back user; one already disconnected, or in another state
+// of its station, is left alone.
+// True when it is disconnected now.
+bool DisconnectSession(ServiceState& service, SessionControl& control, const UserSession& session) {
+  if (session.connection != SessionConnection::kActive) return true;
+  if (const std::optional<std::string> failure = control.DisconnectSession(session.id)) {
+    WriteLogAt(service, 1, "ERROR: Not possible to disconnect " + SessionName(session) + ": " + *failure);
+    return false;
+  }
+  WriteLogAt(service, 1, "Disconnecting " + SessionName(session) +
+                             ": still in use against the logoff request; its programs stay open");
+  return true;
+}
+
+// Every session of the user is disconnected now: the rest of the minute judges the user by it.
+void NoteAllDisconnected(ServiceState& service, const std::string& userName) {
+  for (SessionPresence& presence : service.SessionPresences) {
+    if (!SameText(presence.user, userName)) continue;
+    presence.disconnectedSessions += presence.activeSessions + presence.lockedSessions;
+    presence.activeSessions = presence.lockedSessions = 0;
+  }
+}
+
 }  // namespace
 
 bool NoteStillLogged(ServiceState& service, const std::string& userName, bool stillLogged) {
@@ -41,15 +64,25 @@ void EndSessionsOf(ServiceState& service, const std::string& userName) {
     WriteLogAt(service, 1, "ERROR: Not possible to list the sessions to end those of " + userName + ": " + *failure);
     return;
   }
-  bool found = false;
+  bool found = false, allDisconnected = true;
   for (const UserSession& session : sessions) {
     if (session.userName.empty() || !SameText(session.userName, userName)) continue;
     found = true;
-    if (const std::optional<std::string> failure = control->LogOffSession(session.id))
+    if (service.EndSessionLock)
+      allDisconnected = DisconnectSession(service, *control, session) && allDisconnected;
+    else if (const std::optional<std::string> failure = control->LogOffSession(session.id))
       WriteLogAt(service, 1, "ERROR: Not possible to end " + SessionName(session) + ": " + *failure);
     else
       WriteLogAt(service, 1, "Ending " + SessionName(session) + ": still logged on against the logoff request");
   }
   if (!found)
     WriteLogAt(service, 1, "No session of " + userName + " to end: the user's programs run outside a session");
+  else if (service.EndSessionLock && allDisconnected)
+    NoteAllDisconnected(service, userName);
+}
+
+bool KeptAwayByLock(const ServiceState& service, const std::string& userName) {
+  if (!service.EndSessionLock) return false;
+  const SessionPresence* presence = FindPresence(service.SessionPresences, userName);
+  return presence != nullptr && presence->Away();
 }

@@ -19,4 +19,12 @@ bool NoteStillLogged(ServiceState& service, const std::string& userName, bool st
 void ForgetUnrestrictedCounts(ServiceState& service);
 // Ends every session of the user (the user name compared without regard to case), saying at
 // level 1 which session was ended and which could not be, with the failed call and its code.
+// With EndSessionLock the sessions are kept: each active one is disconnected instead (a
+// disconnected one is left as it is), so its programs keep running until the user may log on
+// again.
 void EndSessionsOf(ServiceState& service, const std::string& userName);
+// Whether a held-back user is done with for now: with EndSessionLock, the user is in sessions
+// and every one of them is locked or disconnected (SessionPresences of the minute), with no
+// program outside them. Nothing is then asked of the user and no session is touched; a session
+// active and unlocked again makes it false, and the request and the backstop follow as at first.
+bool KeptAwayByLock(const ServiceState& service, const std::string& userName);

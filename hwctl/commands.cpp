@@ -44,12 +44,16 @@ CommandResult RunList(const Invocation&, ConfigSession& session) {
 CommandResult RunShow(const Invocation& invocation, ConfigSession& session) {
   const StoredUser user = session.RequireUser(invocation.arguments[0]);
   const StoredProduct product = ReadStoredConfiguration(session.registry).product;
-  return Output(ShowReport(user, session.Now(), ZoneLine(ReadZone(session))) + ServiceLogoffLine(product) +
-                CountLockedLine(product));
+  return Output(ShowReport(user, session.Now(), ZoneLine(ReadZone(session))) + EndSessionLine(product) +
+                ServiceLogoffLine(product) + CountLockedLine(product));
 }
 
 CommandResult RunServiceLogoff(const Invocation& invocation, ConfigSession& session) {
   return Output(SetServiceLogoff(session, invocation.arguments[0]));
+}
+
+CommandResult RunEndSession(const Invocation& invocation, ConfigSession& session) {
+  return Output(SetEndSession(session, invocation.arguments[0]));
 }
 
 CommandResult RunCountLocked(const Invocation& invocation, ConfigSession& session) {
@@ -193,6 +197,12 @@ const Command kCommands[] = {
      "countdown, the service ends every session of the user itself. off: only the session tool in\n"
      "the user's session logs the user off, and a user who ends it stays logged on.\n",
      1, 1, nullptr, RunServiceLogoff},
+    {"endsession", "endsession lock|logoff", "whether a held-back user's session is locked or signed out",
+     "lock (the installer's setting): when the time is up the session tool locks the screen, and the\n"
+     "service disconnects a session still in use two minutes later; the programs stay open, with\n"
+     "their memory in use, until the user may log on again. logoff (what the service does without the\n"
+     "value): the user is signed out and unsaved work is lost.\n",
+     1, 1, nullptr, RunEndSession},
     {"countlocked", "countlocked on|off", "whether a locked or disconnected session uses up time",
      "on (what the service does without the value): a minute counts whenever the user has a program\n"
      "running, also while the screen is locked or the session switched away from. off (the installer's\n"

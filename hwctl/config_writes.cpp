@@ -191,6 +191,19 @@ std::string SetServiceLogoff(ConfigSession& session, const std::string& setting)
                                std::string(kAppliedAtNextMinute);
 }
 
+std::string SetEndSession(ConfigSession& session, const std::string& setting) {
+  if (setting != kEndSessionLock && setting != kEndSessionLogoff)
+    Refuse("EndSession: \"" + setting + "\" is neither lock nor logoff");
+  session.OpenForWriting(kProductKey);
+  session.registry.WriteString(kEndSessionValue, setting);
+  session.registry.CloseKey();
+  session.RequestReload();
+  return (setting == kEndSessionLock
+              ? std::string("When the time is up the session is now locked and its programs stay open.\n")
+              : std::string("When the time is up the user is now signed out; unsaved work is lost.\n")) +
+         kAppliedAtNextMinute;
+}
+
 std::string SetCountLockedSessions(ConfigSession& session, const std::string& setting) {
   if (setting != "on" && setting != "off") Refuse("CountLockedSessions: \"" + setting + "\" is neither on nor off");
   session.OpenForWriting(kProductKey);

@@ -71,6 +71,8 @@ std::string SetDebugLevel(ConfigSession& session, const std::string& levelArgume
 std::string SetLogFolder(ConfigSession& session, const std::string& folder, bool create);
 // servicelogoff on|off: ServiceLogoff 1 or 0.
 std::string SetServiceLogoff(ConfigSession& session, const std::string& setting);
+// endsession lock|logoff: EndSession "lock" or "logoff".
+std::string SetEndSession(ConfigSession& session, const std::string& setting);
 // countlocked on|off: CountLockedSessions 1 or 0.
 std::string SetCountLockedSessions(ConfigSession& session, const std::string& setting);
 // timeurl URL [URL...] (the addresses, tried in order), "none" (the computer's clock trusted), or

@@ -1,5 +1,6 @@
 #include "hwctl/configuration_check.h"
 
+#include "engine/save_grace.h"
 #include "hwctl/validation.h"
 #include "platform/date_time.h"
 #include "settings/settings_loader.h"
@@ -135,6 +136,19 @@ std::vector<Problem> FindProblems(const StoredConfiguration& configuration, cons
                         "cancels the sign-out stays logged on (hwctl servicelogoff on)"});
   AddTypeProblem(problems, kProductWhere, kCountLockedSessionsValue, product.countLockedSessions.typeError,
                  "the service takes it as missing and counts the minutes of locked sessions");
+  AddTypeProblem(problems, kProductWhere, kEndSessionValue, product.endSession.typeError,
+                 "the service takes it as missing and logs sessions off");
+  if (product.endSession.present && product.endSession.typeError.empty() && !product.endSession.text.empty() &&
+      !SameText(product.endSession.text, kEndSessionLock) && !SameText(product.endSession.text, kEndSessionLogoff))
+    problems.push_back({kProductWhere, kEndSessionValue,
+                        "\"" + product.endSession.text + "\" is neither lock nor logoff: the service logs sessions "
+                        "off (hwctl endsession lock|logoff)"});
+  AddTypeProblem(problems, kProductWhere, kGraceMinutesValue, product.graceMinutes.typeError,
+                 "the service takes it as missing: 5 minutes to save the work");
+  if (const std::optional<int32_t> grace = product.graceMinutes.Usable(); grace && (*grace < 0 || *grace > kMaxGraceMinutes))
+    problems.push_back({kProductWhere, kGraceMinutesValue,
+                        std::to_string(*grace) + " is not 0 to " + std::to_string(kMaxGraceMinutes) + ": the service gives " +
+                            (*grace < 0 ? "none" : std::to_string(kMaxGraceMinutes))});
   AddTypeProblem(problems, kProductWhere, "TimeUrl", product.timeUrl.typeError,
                  "the service takes it as missing and asks its built-in https:// addresses");
   AddTypeProblem(problems, kProductWhere, "TimeZone", product.timeZone.typeError,

@@ -165,6 +165,12 @@ std::string ServiceLogoffLine(const StoredProduct& product) {
              : "Sessions left open against the logoff request: left open (ServiceLogoff off).\n";
 }
 
+std::string EndSessionLine(const StoredProduct& product) {
+  return EndSessionLocks(product)
+             ? "When the time is up: the session is locked, its programs stay open (EndSession lock).\n"
+             : "When the time is up: the user is signed out, unsaved work is lost (EndSession logoff).\n";
+}
+
 std::string CountLockedLine(const StoredProduct& product) {
   return CountsLockedSessions(product)
              ? "Minutes of a locked or disconnected session: counted (CountLockedSessions on).\n"

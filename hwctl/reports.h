@@ -22,6 +22,8 @@ std::string ListReport(const StoredConfiguration& configuration, double now, con
 std::string ShowReport(const StoredUser& user, double now, const std::string& zoneLine);
 // Whether the service ends sessions left open against the logoff request, in one line.
 std::string ServiceLogoffLine(const StoredProduct& product);
+// What happens to a held-back user's session, in one line.
+std::string EndSessionLine(const StoredProduct& product);
 // Whether the minutes of a locked or disconnected session count, in one line.
 std::string CountLockedLine(const StoredProduct& product);
 // One line per problem, "where: value: rule", and a closing count; then one line per warning,

@@ -34,6 +34,11 @@ std::string DisplayKey(const std::string& path) {
   return display;
 }
 
+bool EndSessionLocks(const StoredProduct& product) {
+  return product.endSession.present && product.endSession.typeError.empty() &&
+         SameText(product.endSession.text, kEndSessionLock);
+}
+
 StoredConfiguration ReadStoredConfiguration(RegistryAccess& registry) {
   StoredConfiguration configuration;
   StoredProduct& product = configuration.product;
@@ -47,6 +52,8 @@ StoredConfiguration ReadStoredConfiguration(RegistryAccess& registry) {
     product.serviceLogoff = FindNumber(registry, kServiceLogoffValue);
     product.timeZone = FindText(registry, kTimeZoneValue);
     product.countLockedSessions = FindNumber(registry, kCountLockedSessionsValue);
+    product.endSession = FindText(registry, kEndSessionValue);
+    product.graceMinutes = FindNumber(registry, kGraceMinutesValue);
     registry.CloseKey();
   }
   configuration.restrictionsKeyExists = registry.KeyExists(kRestrictionsKey);

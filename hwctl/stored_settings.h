@@ -31,6 +31,8 @@ struct StoredProduct {
   StoredNumber serviceLogoff;
   StoredText timeZone;
   StoredNumber countLockedSessions;
+  StoredText endSession;
+  StoredNumber graceMinutes;
 };
 
 // Whether the service ends the sessions of a user who stays logged on against the logoff request:
@@ -46,6 +48,10 @@ inline bool CountsLockedSessions(const StoredProduct& product) {
   return !(product.countLockedSessions.present && product.countLockedSessions.typeError.empty() &&
            product.countLockedSessions.number == 0);
 }
+
+// Whether the service keeps a held-back user's sessions, locked or disconnected: only when
+// EndSession is a string holding "lock" (in any letter case).
+bool EndSessionLocks(const StoredProduct& product);
 
 struct StoredConfiguration {
   StoredProduct product;

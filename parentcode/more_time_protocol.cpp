@@ -13,7 +13,7 @@ struct Word {
   bool time;    // followed by "HH:MM"
 };
 
-constexpr std::array<Word, 9> kWords = {{
+constexpr std::array<Word, 11> kWords = {{
     {AnswerKind::kAdded, "added", true, false},
     {AnswerKind::kWrongCode, "wrong", false, false},
     {AnswerKind::kLockedOut, "locked", false, true},
@@ -23,6 +23,8 @@ constexpr std::array<Word, 9> kWords = {{
     {AnswerKind::kTimeNotConfirmed, "unconfirmed", false, false},
     {AnswerKind::kRefused, "refused", false, false},
     {AnswerKind::kUnavailable, "unavailable", false, false},
+    {AnswerKind::kGrace, "grace", true, false},
+    {AnswerKind::kGraceUsed, "grace-used", false, false},
 }};
 
 // The text without one line end at its end.
@@ -94,14 +96,18 @@ std::optional<MoreTimeRequest> ParseMoreTimeRequest(std::string_view text) {
 
 bool IsStatusRequest(std::string_view text) { return WithoutLineEnd(text) == "status"; }
 
+bool IsGraceRequest(std::string_view text) { return WithoutLineEnd(text) == "grace"; }
+
 std::string FormatStatusAnswer(const ServiceStatus& status) {
   return "status version=" + status.version + " time=" + (status.timeConfirmed ? "confirmed" : "unconfirmed") +
-         " code=" + (status.codeOffered ? "on" : "off") + " minutes=" + std::to_string(status.codeMinutes) + "\n";
+         " code=" + (status.codeOffered ? "on" : "off") + " minutes=" + std::to_string(status.codeMinutes) +
+         " grace=" + std::to_string(status.graceMinutes) + "\n";
 }
 
 std::optional<ServiceStatus> ParseStatusAnswer(std::string_view text) {
   const auto fields = Fields(WithoutLineEnd(text));
-  if (!fields || fields->size() != 5 || (*fields)[0] != "status") return std::nullopt;
+  // The grace field came later: an answer without it offers none.
+  if (!fields || fields->size() < 5 || fields->size() > 6 || (*fields)[0] != "status") return std::nullopt;
   const auto version = Named((*fields)[1], "version");
   const auto time = Named((*fields)[2], "time");
   const auto code = Named((*fields)[3], "code");
@@ -112,7 +118,13 @@ std::optional<ServiceStatus> ParseStatusAnswer(std::string_view text) {
     return std::nullopt;
   const std::optional<int> minutes = NumberUpTo(*minutesText, kMaxRequestMinutes);
   if (!minutes) return std::nullopt;
-  return ServiceStatus{std::string(*version), *time == "confirmed", *code == "on", *minutes};
+  std::optional<int> grace = 0;
+  if (fields->size() == 6) {
+    const auto graceText = Named((*fields)[5], "grace");
+    grace = graceText ? NumberUpTo(*graceText, kMaxRequestMinutes) : std::nullopt;
+    if (!grace) return std::nullopt;
+  }
+  return ServiceStatus{std::string(*version), *time == "confirmed", *code == "on", *minutes, *grace};
 }
 
 std::string FormatMoreTimeAnswer(const MoreTimeAnswer& answer) {

@@ -39,12 +39,18 @@ inline constexpr char kStatusRequest[] = "status\n";
 // True for the status request (one line, an optional line end after it).
 bool IsStatusRequest(std::string_view text);
 
-// The answer to "status": "status version=1.0.0 time=confirmed code=on minutes=30".
+// "grace": the day's minutes to save one's work before the session ends, once a day.
+inline constexpr char kGraceRequest[] = "grace\n";
+// True for the grace request (one line, an optional line end after it).
+bool IsGraceRequest(std::string_view text);
+
+// The answer to "status": "status version=1.0.0 time=confirmed code=on minutes=30 grace=5".
 struct ServiceStatus {
   std::string version;         // the service's version: digits and dots
   bool timeConfirmed = false;  // "time=confirmed" or "time=unconfirmed"
   bool codeOffered = false;    // "code=on": the asking user may get time by a parent's code now
   int codeMinutes = 0;         // the minutes a code gives that user now (0 with "code=off")
+  int graceMinutes = 0;        // the minutes the grace gives that user now; 0: used today, or none
 
   bool operator==(const ServiceStatus&) const = default;
 };
@@ -63,11 +69,13 @@ enum class AnswerKind {
   kTimeNotConfirmed,  // "unconfirmed": the service has not confirmed the time yet
   kRefused,           // "refused": the request was not understood
   kUnavailable,       // "unavailable": the service cannot decide now (it stops, or fails)
+  kGrace,             // "grace N": the request is held back N minutes, to save one's work
+  kGraceUsed,         // "grace-used": the day's grace is used, or there is none
 };
 
 struct MoreTimeAnswer {
   AnswerKind kind = AnswerKind::kUnavailable;
-  int minutes = 0;    // kAdded: given back; kDailyMaximum: the day's maximum
+  int minutes = 0;    // kAdded: given back; kDailyMaximum: the day's maximum; kGrace: held back
   std::string until;  // kLockedOut: "HH:MM"
 
   bool operator==(const MoreTimeAnswer&) const = default;

@@ -41,4 +41,7 @@ class SessionControl {
   // Logs the session off without waiting for it to end; nothing when asked, else the failed call
   // and its error code.
   virtual std::optional<std::string> LogOffSession(uint32_t sessionId) = 0;
+  // Disconnects the session without ending it: its programs keep running, and its user finds them
+  // again at the next logon. Nothing when asked, else the failed call and its error code.
+  virtual std::optional<std::string> DisconnectSession(uint32_t sessionId) = 0;
 };

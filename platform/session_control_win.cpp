@@ -142,3 +142,11 @@ std::optional<std::string> WindowsSessionControl::LogOffSession(uint32_t session
   if (WTSLogoffSession(WTS_CURRENT_SERVER_HANDLE, sessionId, FALSE)) return std::nullopt;
   return DescribeWindowsFailure("WTSLogoffSession", GetLastError());
 }
+
+std::optional<std::string> WindowsSessionControl::DisconnectSession(uint32_t sessionId) {
+  // LocalSystem holds the Disconnect permission on every session. FALSE: return at once. A locked
+  // session stays locked; its user reconnects to it at the next logon, which the account's logon
+  // hours refuse while the user is held back.
+  if (WTSDisconnectSession(WTS_CURRENT_SERVER_HANDLE, sessionId, FALSE)) return std::nullopt;
+  return DescribeWindowsFailure("WTSDisconnectSession", GetLastError());
+}

@@ -128,6 +128,10 @@ start_counted_script slow-network tests/e2e/slow_network_e2e_test.sh
 # CountLockedSessions says, with the recording wtsapi32.dll reporting the console locked.
 start_counted_script locked-e2e tests/e2e/locked_session_e2e_test.sh
 
+# EndSession lock under the service control manager: the held-back user's session disconnected,
+# left alone while locked, disconnected again once unlocked, with the recording wtsapi32.dll.
+start_counted_script end-session-e2e tests/e2e/end_session_e2e_test.sh
+
 # The session tool as a program of a user's session, in a prefix of its own.
 start_counted_script session-wine tests/session_wine_test.sh
 

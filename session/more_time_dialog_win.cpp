@@ -1,18 +1,24 @@
 #include "session/more_time_dialog_win.h"
 
+#include <algorithm>
+
+#include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 #include "session/session_texts.h"
+#include "session/ui_font_win.h"
 #include "session/window_class_win.h"
 
 namespace {
 
-constexpr char kDialogClass[] = "HourwardenMoreTime";
+constexpr wchar_t kDialogClass[] = L"HourwardenMoreTime";
 // The caption, which the tests of the session tool look for too.
-constexpr char kDialogTitle[] = "Hourwarden: ask for more time";
-constexpr int kWidth = 420;
-constexpr int kHeight = 270;
+constexpr wchar_t kDialogTitle[] = L"Hourwarden: ask for more time";
+// The layout at 96 dots per inch, scaled to the screen's.
+constexpr int kWidth = 440;
+constexpr int kHeight = 280;
 constexpr int kMargin = 16;
 constexpr int kLineHeight = 24;
+constexpr int kIconSize = 32;
 constexpr int kButtonWidth = 100;
 constexpr int kButtonHeight = 30;
 // The control of the answer, which the tests read.
@@ -20,13 +26,17 @@ constexpr int kAnswerId = 100;
 constexpr int kCodeId = 101;
 // The line that says what a code gives.
 constexpr int kGivesId = 102;
+constexpr int kAnswerIconId = 103;
+constexpr COLORREF kAcceptedColour = RGB(0, 110, 0);
+constexpr COLORREF kRefusedColour = RGB(170, 0, 0);
 
 void ReportFailure(const char* call) { OutputDebugStringA(DescribeWindowsFailure(call, GetLastError()).c_str()); }
 
-HWND Child(HWND parent, const char* windowClass, const char* text, DWORD style, int x, int y, int width, int height,
-           int id) {
-  return CreateWindowExA(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+HWND Child(HWND parent, const wchar_t* windowClass, const std::string& text, DWORD style, int x, int y, int width,
+           int height, int id) {
+  return CreateWindowExW(0, windowClass, WideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style, x, y, width,
+                         height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                         nullptr);
 }
 
 }  // namespace
@@ -36,73 +46,91 @@ MoreTimeDialog::~MoreTimeDialog() {
   if (font_ != nullptr) DeleteObject(font_);
 }
 
-bool MoreTimeDialog::Open(int minutesByCode, Ask ask) {
+bool MoreTimeDialog::Open(int minutesByCode, Ask ask, HWND above) {
   ask_ = std::move(ask);
-  if (window_ == nullptr && !Create(minutesByCode)) return false;
+  if (window_ == nullptr && !Create(minutesByCode, above)) return false;
   SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
   SetForegroundWindow(window_);
   SetFocus(code_);
   return true;
 }
 
-bool MoreTimeDialog::Create(int minutesByCode) {
+bool MoreTimeDialog::CodeBeingTyped() const {
+  return window_ != nullptr && code_ != nullptr && IsWindowEnabled(code_) && GetWindowTextLengthW(code_) > 0;
+}
+
+bool MoreTimeDialog::Create(int minutesByCode, HWND above) {
   if (!RegisterToolWindowClass(kDialogClass, &MoreTimeDialog::WindowProc, COLOR_BTNFACE)) return false;
   RECT workArea{0, 0, 1024, 768};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-  const int left = workArea.left + (workArea.right - workArea.left - kWidth) / 2;
-  const int top = workArea.top + (workArea.bottom - workArea.top - kHeight) / 2;
-  window_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kDialogClass, kDialogTitle,
-                            WS_POPUP | WS_CAPTION | WS_SYSMENU, left, top, kWidth, kHeight, nullptr, nullptr,
-                            GetModuleHandleA(nullptr), this);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
+  const int width = ScaledPixels(kWidth), height = ScaledPixels(kHeight), margin = ScaledPixels(kMargin);
+  const int left = workArea.left + (workArea.right - workArea.left - width) / 2;
+  int top = workArea.top + (workArea.bottom - workArea.top - height) / 2;
+  // Below the countdown, so that its seconds stay in sight, as far as the screen allows.
+  RECT aboveRect{};
+  if (above != nullptr && IsWindowVisible(above) && GetWindowRect(above, &aboveRect))
+    top = std::min<int>(aboveRect.bottom + margin / 2, workArea.bottom - height);
+  window_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kDialogClass, kDialogTitle,
+                            WS_POPUP | WS_CAPTION | WS_SYSMENU, left, top, width, height, nullptr, nullptr,
+                            GetModuleHandleW(nullptr), this);
   if (window_ == nullptr) {
-    ReportFailure("CreateWindowExA");
+    ReportFailure("CreateWindowExW");
     return false;
   }
-  font_ = CreateFontA(-15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Segoe UI");
+  font_ = CreateMessageFont(FontSize::kText);
   RECT client{};
   GetClientRect(window_, &client);
-  const int width = client.right - 2 * kMargin;
-  int y = kMargin;
+  const int line = ScaledPixels(kLineHeight), inner = client.right - 2 * margin;
+  int y = margin;
   const bool offered = minutesByCode > 0;
-  Child(window_, "STATIC", offered ? CodeGivesText(minutesByCode).c_str() : "No more time by code today.", 0, kMargin,
-        y, width, kLineHeight, kGivesId);
-  y += kLineHeight + 4;
-  Child(window_, "STATIC", "Ask a parent for the code their phone shows now, and type it here:", 0, kMargin, y, width,
-        2 * kLineHeight, -1);
-  y += 2 * kLineHeight + 4;
-  code_ = Child(window_, "EDIT", "", WS_BORDER | WS_TABSTOP | ES_NUMBER | ES_CENTER | (offered ? 0 : WS_DISABLED),
-                kMargin, y, 120, kLineHeight + 4, kCodeId);
-  SendMessageA(code_, EM_SETLIMITTEXT, 6, 0);
-  y += kLineHeight + 16;
-  answer_ = Child(window_, "STATIC", "", 0, kMargin, y, width, 2 * kLineHeight, kAnswerId);
-  const int buttonsTop = client.bottom - kMargin - kButtonHeight;
-  Child(window_, "BUTTON", "Ask", BS_DEFPUSHBUTTON | WS_TABSTOP | (offered ? 0 : WS_DISABLED),
-        client.right - 2 * (kButtonWidth + kMargin), buttonsTop, kButtonWidth, kButtonHeight, IDOK);
-  Child(window_, "BUTTON", "Close", WS_TABSTOP, client.right - kButtonWidth - kMargin, buttonsTop, kButtonWidth,
-        kButtonHeight, IDCANCEL);
-  if (font_ != nullptr)
-    for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
-      SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  Child(window_, L"STATIC", offered ? CodeGivesText(minutesByCode) : "No parent's code can be used now.", 0, margin, y,
+        inner, line, kGivesId);
+  y += line + margin / 4;
+  Child(window_, L"STATIC", "Ask a parent for the code on their phone, and type it here:", 0, margin, y, inner,
+        2 * line, -1);
+  y += 2 * line + margin / 4;
+  code_ = Child(window_, L"EDIT", "", WS_BORDER | WS_TABSTOP | ES_NUMBER | ES_CENTER | (offered ? 0 : WS_DISABLED),
+                margin, y, ScaledPixels(120), line + ScaledPixels(4), kCodeId);
+  SendMessageW(code_, EM_SETLIMITTEXT, 6, 0);
+  y += line + margin;
+  const int icon = ScaledPixels(kIconSize);
+  answerIcon_ = Child(window_, L"STATIC", "", SS_ICON, margin, y, icon, icon, kAnswerIconId);
+  ShowWindow(answerIcon_, SW_HIDE);
+  answer_ = Child(window_, L"STATIC", "", 0, 2 * margin + icon, y, inner - icon - margin, 2 * line, kAnswerId);
+  const int buttonWidth = ScaledPixels(kButtonWidth), buttonHeight = ScaledPixels(kButtonHeight);
+  const int buttonsTop = client.bottom - margin - buttonHeight;
+  Child(window_, L"BUTTON", "Ask", BS_DEFPUSHBUTTON | WS_TABSTOP | (offered ? 0 : WS_DISABLED),
+        client.right - 2 * (buttonWidth + margin), buttonsTop, buttonWidth, buttonHeight, IDOK);
+  Child(window_, L"BUTTON", "Close", WS_TABSTOP, client.right - buttonWidth - margin, buttonsTop, buttonWidth,
+        buttonHeight, IDCANCEL);
+  for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   return true;
 }
 
 void MoreTimeDialog::Send() {
-  char code[16] = {};
-  GetWindowTextA(code_, code, sizeof code);
+  wchar_t code[16] = {};
+  GetWindowTextW(code_, code, 16);
   if (!ask_ || !IsWindowEnabled(code_)) return;
-  SetWindowTextA(answer_, "Asking...");
+  ShowWindow(answerIcon_, SW_HIDE);
+  SetWindowTextW(answer_, L"Asking...");
   UpdateWindow(answer_);
-  SetWindowTextA(answer_, ask_(code).c_str());
-  SetWindowTextA(code_, "");
+  const Answer answer = ask_(Utf8FromWide(code));
+  accepted_ = answer.accepted;
+  // Shared system icons: never destroyed.
+  SendMessageW(answerIcon_, STM_SETICON,
+               reinterpret_cast<WPARAM>(LoadIconA(nullptr, answer.accepted ? IDI_INFORMATION : IDI_ERROR)), 0);
+  ShowWindow(answerIcon_, SW_SHOWNA);
+  SetWindowTextW(answer_, WideFromUtf8(answer.text).c_str());
+  if (!answer.keepCode) SetWindowTextW(code_, L"");
 }
 
 LRESULT CALLBACK MoreTimeDialog::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
-  auto* dialog = reinterpret_cast<MoreTimeDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  auto* dialog = reinterpret_cast<MoreTimeDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (dialog != nullptr) {
     switch (message) {
       case WM_COMMAND:
@@ -115,6 +143,15 @@ LRESULT CALLBACK MoreTimeDialog::WindowProc(HWND window, UINT message, WPARAM wP
           return 0;
         }
         break;
+      case WM_CTLCOLORSTATIC:
+        // The answer in green when the code was accepted, in red otherwise.
+        if (reinterpret_cast<HWND>(lParam) == dialog->answer_) {
+          HDC context = reinterpret_cast<HDC>(wParam);
+          SetTextColor(context, dialog->accepted_ ? kAcceptedColour : kRefusedColour);
+          SetBkColor(context, GetSysColor(COLOR_BTNFACE));
+          return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        break;
       case WM_CLOSE:
         DestroyWindow(window);
         return 0;
@@ -122,11 +159,12 @@ LRESULT CALLBACK MoreTimeDialog::WindowProc(HWND window, UINT message, WPARAM wP
         dialog->window_ = nullptr;
         dialog->code_ = nullptr;
         dialog->answer_ = nullptr;
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        dialog->answerIcon_ = nullptr;
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         break;
       default:
         break;
     }
   }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -4,9 +4,9 @@
 
 #include <string>
 
-// A topmost window with a short text in a large font, above every other window of the desktop. A
-// closable notice has an OK button and closes on request; one that is not closable stays until
-// the program hides it.
+// A topmost window with a short text in the large size of the message font, above every other
+// window of the desktop. A closable notice has an OK button and closes on request; one that is not
+// closable stays until the program hides it.
 class NoticeWindow {
  public:
   explicit NoticeWindow(bool closable) : closable_(closable) {}
@@ -14,14 +14,15 @@ class NoticeWindow {
   NoticeWindow(const NoticeWindow&) = delete;
   NoticeWindow& operator=(const NoticeWindow&) = delete;
 
-  // Shows the text (creating the window on first use) without taking the keyboard focus from the
-  // user's work, with the button "Ask for more time..." when offerMoreTime; false when the window
-  // could not be created.
-  bool Show(const std::string& text, bool offerMoreTime = false);
-  // Where the button "Ask for more time..." posts its message.
-  void SetMoreTimeTarget(HWND target, UINT message) {
-    moreTimeTarget_ = target;
-    moreTimeMessage_ = message;
+  // Shows the UTF-8 text (creating the window on first use) without taking the keyboard focus
+  // from the user's work, with the button "Ask for more time..." when offerMoreTime and "I need
+  // to save my work" when offerGrace; false when the window could not be created.
+  bool Show(const std::string& text, bool offerMoreTime = false, bool offerGrace = false);
+  // Where the buttons post their messages: "Ask for more time..." and "I need to save my work".
+  void SetButtonTarget(HWND target, UINT moreTimeMessage, UINT graceMessage) {
+    target_ = target;
+    moreTimeMessage_ = moreTimeMessage;
+    graceMessage_ = graceMessage;
   }
   void Hide();
   HWND Handle() const { return window_; }
@@ -34,7 +35,10 @@ class NoticeWindow {
   HWND window_ = nullptr;
   HWND text_ = nullptr;
   HWND moreTime_ = nullptr;
+  HWND grace_ = nullptr;
+  HFONT largeFont_ = nullptr;
   HFONT font_ = nullptr;
-  HWND moreTimeTarget_ = nullptr;
+  HWND target_ = nullptr;
   UINT moreTimeMessage_ = 0;
+  UINT graceMessage_ = 0;
 };

@@ -16,11 +16,16 @@ class SessionDesktop {
   // Shows a warning in a topmost window the user closes; with offerMoreTime it also has the
   // button "Ask for more time...".
   virtual void ShowWarning(const std::string& text, bool offerMoreTime) = 0;
-  // Shows, or brings up to date, the topmost notice of the coming logoff, with the button
-  // "Ask for more time..." when offerMoreTime.
-  virtual void ShowLogoffNotice(const std::string& text, bool offerMoreTime) = 0;
-  // Takes the notice of the logoff away: the countdown has ended without one.
+  // Shows, or brings up to date, the topmost notice of the coming end of the session, with the
+  // button "Ask for more time..." when offerMoreTime and "I need to save my work" when offerGrace.
+  virtual void ShowLogoffNotice(const std::string& text, bool offerMoreTime, bool offerGrace) = 0;
+  // Takes the notice of the end away: the countdown has ended, with or without the end.
   virtual void HideLogoffNotice() = 0;
+  // Whether the user is typing a parent's code: the dialog is open with digits in its box.
+  virtual bool CodeBeingTyped() = 0;
   // Asks the system to end the user's session; false when the request failed.
   virtual bool LogOff() = 0;
+  // Asks the system to lock the session's screen, its programs left running; false when the
+  // request failed.
+  virtual bool Lock() = 0;
 };

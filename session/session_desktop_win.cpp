@@ -18,6 +18,14 @@ constexpr DWORD kLogoffReason = SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OT
 
 void ReportFailure(const char* call, DWORD code) { OutputDebugStringA(DescribeWindowsFailure(call, code).c_str()); }
 
+// The program's own icon (resource 1) at the small icon size, else the system's information icon.
+// Both are shared (LR_SHARED): never destroyed.
+HICON TrayIcon() {
+  auto* icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  return icon != nullptr ? icon : LoadIconA(nullptr, IDI_INFORMATION);
+}
+
 }  // namespace
 
 WindowsSessionDesktop::WindowsSessionDesktop(HWND window, UINT trayMessage, std::string logoffLogForTesting)
@@ -37,7 +45,7 @@ bool WindowsSessionDesktop::NotifyTray(DWORD action) {
   if (action != NIM_DELETE) {
     data.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
     data.uCallbackMessage = trayMessage_;
-    data.hIcon = LoadIconA(nullptr, IDI_INFORMATION);  // a shared system icon: never destroyed
+    data.hIcon = TrayIcon();
     lstrcpynA(data.szTip, tip_.c_str(), sizeof data.szTip);
   }
   if (Shell_NotifyIconA(action, &data)) return true;
@@ -66,11 +74,13 @@ void WindowsSessionDesktop::ShowWarning(const std::string& text, bool offerMoreT
   KeepDialogAbove();
 }
 
-void WindowsSessionDesktop::ShowLogoffNotice(const std::string& text, bool offerMoreTime) {
+void WindowsSessionDesktop::ShowLogoffNotice(const std::string& text, bool offerMoreTime, bool offerGrace) {
   warning_.Hide();
-  logoffNotice_.Show(text, offerMoreTime);
+  logoffNotice_.Show(text, offerMoreTime, offerGrace);
   KeepDialogAbove();
 }
+
+bool WindowsSessionDesktop::CodeBeingTyped() { return dialog_ != nullptr && dialog_->CodeBeingTyped(); }
 
 void WindowsSessionDesktop::HideLogoffNotice() { logoffNotice_.Hide(); }
 
@@ -79,19 +89,30 @@ void WindowsSessionDesktop::KeepDialogAbove() {
     SetWindowPos(dialog_->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void WindowsSessionDesktop::SetMoreTimeMessage(UINT message, const MoreTimeDialog* dialog) {
+void WindowsSessionDesktop::SetButtonMessages(UINT moreTimeMessage, UINT graceMessage, const MoreTimeDialog* dialog) {
   dialog_ = dialog;
-  warning_.SetMoreTimeTarget(window_, message);
-  logoffNotice_.SetMoreTimeTarget(window_, message);
+  warning_.SetButtonTarget(window_, moreTimeMessage, graceMessage);
+  logoffNotice_.SetButtonTarget(window_, moreTimeMessage, graceMessage);
+}
+
+bool WindowsSessionDesktop::RecordForTesting(const char* call) const {
+  std::ofstream log(logoffLogForTesting_, std::ios::app);
+  log << call << "\n";
+  return static_cast<bool>(log.flush());
 }
 
 bool WindowsSessionDesktop::LogOff() {
-  if (!logoffLogForTesting_.empty()) {
-    std::ofstream log(logoffLogForTesting_, std::ios::app);
-    log << "ExitWindowsEx(EWX_LOGOFF | EWX_FORCEIFHUNG)\n";
-    return static_cast<bool>(log.flush());
-  }
+  if (!logoffLogForTesting_.empty()) return RecordForTesting("ExitWindowsEx(EWX_LOGOFF | EWX_FORCEIFHUNG)");
   if (ExitWindowsEx(kLogoffFlags, kLogoffReason)) return true;
   ReportFailure("ExitWindowsEx", GetLastError());
+  return false;
+}
+
+bool WindowsSessionDesktop::Lock() {
+  if (!logoffLogForTesting_.empty()) return RecordForTesting("LockWorkStation()");
+  // Asynchronous: success says the lock was started, not that the screen is locked; the service
+  // learns that from the session's state and disconnects a session that stays in use.
+  if (LockWorkStation()) return true;
+  ReportFailure("LockWorkStation", GetLastError());
   return false;
 }

@@ -1,10 +1,22 @@
 #include "session/session_texts.h"
 
+#include "platform/date_time.h"
+
 namespace {
 
-constexpr char kSaveYourWork[] = "Please save your work now: you will be logged off.";
+// U+00A0, the no-break space, in UTF-8.
+constexpr char kNoBreak[] = "\xC2\xA0";
 
-std::string MinutesText(int minutes) { return std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes"); }
+std::string MinutesText(int minutes) { return std::to_string(minutes) + kNoBreak + (minutes == 1 ? "minute" : "minutes"); }
+std::string SecondsText(int seconds) { return std::to_string(seconds) + kNoBreak + (seconds == 1 ? "second" : "seconds"); }
+
+// What the end does, after "the computer will" or "The computer will".
+const char* EndVerb(SessionEnd end) { return end == SessionEnd::kLock ? "lock" : "sign you out"; }
+// What the user does about it.
+const char* EndAdvice(SessionEnd end) {
+  return end == SessionEnd::kLock ? "Your games and homework stay open until you may use it again."
+                                  : "Save your game or homework now.";
+}
 
 }  // namespace
 
@@ -22,21 +34,27 @@ std::string TrayTipText(const TimeLeft& timeLeft) {
   return tip;
 }
 
-std::string WarningText(const TimeLeft& timeLeft) {
+std::string WarningText(const TimeLeft& timeLeft, double now, SessionEnd end) {
   const int minutes = timeLeft.minutesLeft.value_or(0);
-  if (timeLeft.reason == HoldReason::kRestrictedPeriod) {
-    if (timeLeft.heldBackNow || minutes == 0)
-      return std::string("The computer may not be used at this time.\n") + kSaveYourWork;
-    return "The computer may not be used from " + timeLeft.restrictionStart + " on, in " + MinutesText(minutes) +
-           ".\n" + kSaveYourWork;
-  }
-  if (timeLeft.heldBackNow || minutes == 0) return std::string("Your computer time for today is used up.\n") + kSaveYourWork;
-  return "Your computer time for today ends in " + MinutesText(minutes) + ".\n" + kSaveYourWork;
+  if (timeLeft.heldBackNow || minutes <= 0)
+    return std::string("Computer time is over for now.\nThe computer will ") + EndVerb(end) + " soon. " + EndAdvice(end);
+  const std::string at = FormatTimeOfDay(now + minutes / 1440.0, ":");  // minutes in a day
+  return "At " + at + " the computer will " + EndVerb(end) + ".\nThat is in " + MinutesText(minutes) + ". " +
+         EndAdvice(end);
 }
 
-std::string CountdownText(int secondsLeft) {
-  return "Your computer time is over.\nYou will be logged off in " + std::to_string(secondsLeft) +
-         (secondsLeft == 1 ? " second" : " seconds") + ".\nSave your work now!";
+std::string CountdownText(int secondsLeft, SessionEnd end) {
+  return std::string("Computer time is over.\nThe computer will ") + EndVerb(end) + " in " + SecondsText(secondsLeft) +
+         ".\n" + EndAdvice(end);
+}
+
+std::string TypingWaitText(int secondsLeft, SessionEnd end) {
+  return "Type the code now.\nThe computer waits " + SecondsText(secondsLeft) + " more, then it will " +
+         EndVerb(end) + ".";
+}
+
+std::string GraceText(const std::string& until, SessionEnd end) {
+  return "You have until " + until + " to save your work.\nThen the computer will " + EndVerb(end) + ".";
 }
 
 std::string CodeGivesText(int minutes) { return "A code gives " + MinutesText(minutes) + "."; }
@@ -48,7 +66,7 @@ std::string MoreTimeAnswerText(const std::optional<MoreTimeAnswer>& answer) {
       if (answer->minutes == 0) return "Code accepted, but no minutes are counted today: there is nothing to add.";
       return MinutesText(answer->minutes) + " added";
     case AnswerKind::kWrongCode:
-      return "Code not accepted";
+      return "That code did not work. Check the code on the phone and try again.";
     case AnswerKind::kLockedOut:
       return "Too many wrong codes: try again after " + answer->until;
     case AnswerKind::kDailyMaximum:
@@ -61,6 +79,10 @@ std::string MoreTimeAnswerText(const std::optional<MoreTimeAnswer>& answer) {
       return "The computer's clock is not confirmed yet. Try again in a minute.";
     case AnswerKind::kRefused:
       return "The request was not understood.";
+    case AnswerKind::kGrace:
+      return MinutesText(answer->minutes) + " to save your work";
+    case AnswerKind::kGraceUsed:
+      return "The extra minutes to save your work are used up for today.";
     case AnswerKind::kUnavailable:
       break;
   }

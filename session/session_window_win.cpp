@@ -22,8 +22,9 @@ namespace {
 constexpr char kWindowClass[] = "HourwardenSessionTool";
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kTrayMessage = WM_APP + 1;
-// Posted by the notices' button "Ask for more time...".
+// Posted by the notices' buttons "Ask for more time..." and "I need to save my work".
 constexpr UINT kAskForMoreTimeMessage = WM_APP + 2;
+constexpr UINT kAskForGraceMessage = WM_APP + 3;
 // The tray menu's item "Ask for more time...".
 constexpr UINT kAskForMoreTimeCommand = 1;
 // The timer fires at least once a second, so the countdown shows every second.
@@ -41,7 +42,16 @@ struct WindowContext {
 
 void OpenMoreTimeDialog(WindowContext& context) {
   SessionTool* tool = context.tool;
-  context.dialog->Open(tool->MinutesByCode(), [tool](const std::string& code) { return tool->AskForMoreTime(code); });
+  tool->RefreshServiceStatus();
+  const auto ask = [tool](const std::string& code) {
+    MoreTimeDialog::Answer answer;
+    answer.text = tool->AskForMoreTime(code);
+    answer.accepted = tool->LastAnswerGaveTime();
+    // Nothing reached the service: the digits stay, to be sent again or completed.
+    answer.keepCode = answer.text == kCodeOfSixDigitsText || answer.text == kServiceUnreachableText;
+    return answer;
+  };
+  context.dialog->Open(tool->MinutesByCode(), ask, context.desktop->CountdownWindow());
 }
 
 // The tray icon's menu, at the mouse: "Ask for more time...", greyed when no time may be asked for.
@@ -51,6 +61,7 @@ void ShowTrayMenu(HWND window, const WindowContext& context) {
     ReportFailure("CreatePopupMenu");
     return;
   }
+  context.tool->RefreshServiceStatus();
   const UINT state = context.tool->MinutesByCode() > 0 ? MF_ENABLED : MF_GRAYED;
   AppendMenuA(menu, MF_STRING | state, kAskForMoreTimeCommand, "Ask for more time...");
   POINT at{};
@@ -79,6 +90,9 @@ LRESULT CALLBACK SessionWindowProc(HWND window, UINT message, WPARAM wParam, LPA
       return 0;
     case kAskForMoreTimeMessage:
       if (context != nullptr) OpenMoreTimeDialog(*context);
+      return 0;
+    case kAskForGraceMessage:
+      if (context != nullptr) context->tool->AskForGrace();
       return 0;
     case WM_COMMAND:
       if (context != nullptr && LOWORD(wParam) == kAskForMoreTimeCommand) OpenMoreTimeDialog(*context);
@@ -131,7 +145,7 @@ int RunSessionWindow(const std::string& userName, const SessionCommandLine& comm
   PipeRequestClient moreTime(kMoreTimePipeName, kServiceName, services, commandLine.servicesSessionForTesting);
   tool.SetMoreTimeClient(&moreTime);
   MoreTimeDialog dialog;
-  desktop.SetMoreTimeMessage(kAskForMoreTimeMessage, &dialog);
+  desktop.SetButtonMessages(kAskForMoreTimeMessage, kAskForGraceMessage, &dialog);
   WindowContext context{&tool, &desktop, RegisterWindowMessageA("TaskbarCreated"), &dialog};
   SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&context));
 
@@ -144,11 +158,11 @@ int RunSessionWindow(const std::string& userName, const SessionCommandLine& comm
   PostMessageA(window, WM_TIMER, kTimerId, 0);  // the first poll at once
 
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     // Tab, Enter and Escape move about and answer in the dialog.
-    if (dialog.Handle() != nullptr && IsDialogMessageA(dialog.Handle(), &message)) continue;
+    if (dialog.Handle() != nullptr && IsDialogMessageW(dialog.Handle(), &message)) continue;
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
   if (IsWindow(window)) DestroyWindow(window);
   return 0;

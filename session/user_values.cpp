@@ -17,8 +17,9 @@ std::optional<SessionUserValues> ReadSessionUserValues(RegistryAccess& registry,
   registry.CloseKey();
   std::optional<int32_t> userSetting = UserCodeMinutesSetting(codeMinutes, earlier);
   std::optional<int32_t> productSetting;
-  if (!userSetting && registry.OpenKeyReadOnly(kProductKey)) {
-    productSetting = FindNumber(registry, kCodeMinutesValue).Usable();
+  if (registry.OpenKeyReadOnly(kProductKey)) {
+    if (!userSetting) productSetting = FindNumber(registry, kCodeMinutesValue).Usable();
+    values.endSessionLock = SameText(FindText(registry, kEndSessionValue).Usable().value_or(""), kEndSessionLock);
     registry.CloseKey();
   }
   values.codeMinutes = CodeMinutesSetting(userSetting, productSetting);

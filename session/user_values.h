@@ -19,10 +19,13 @@ struct SessionUserValues {
   int32_t codeMinutes = 30;
   int32_t codeGiven = 0;
   std::string codeDate;
+  // The product key's EndSession holds "lock": the session is locked when the time is up.
+  bool endSessionLock = false;
 };
 
 // The values of the user's key (the restrictions key with the account name appended; the registry
-// matches the name without regard to case), and the product key's CodeMinutes, opened read-only.
+// matches the name without regard to case), and the product key's CodeMinutes and EndSession,
+// opened read-only.
 // Nothing when the user's key does not open: the user is not restricted, or may not read it. A
 // value of the wrong type counts as missing.
 std::optional<SessionUserValues> ReadSessionUserValues(RegistryAccess& registry, const std::string& userName);

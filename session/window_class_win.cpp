@@ -2,15 +2,15 @@
 
 #include "platform/win_error.h"
 
-bool RegisterToolWindowClass(const char* className, WNDPROC windowProc, int backgroundColor) {
-  WNDCLASSA windowClass{};
-  if (GetClassInfoA(GetModuleHandleA(nullptr), className, &windowClass)) return true;
+bool RegisterToolWindowClass(const wchar_t* className, WNDPROC windowProc, int backgroundColor) {
+  WNDCLASSW windowClass{};
+  if (GetClassInfoW(GetModuleHandleW(nullptr), className, &windowClass)) return true;
   windowClass.lpfnWndProc = windowProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hInstance = GetModuleHandleW(nullptr);
   windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(backgroundColor + 1));
   windowClass.lpszClassName = className;
-  if (RegisterClassA(&windowClass) != 0) return true;
-  OutputDebugStringA(DescribeWindowsFailure("RegisterClassA", GetLastError()).c_str());
+  if (RegisterClassW(&windowClass) != 0) return true;
+  OutputDebugStringA(DescribeWindowsFailure("RegisterClassW", GetLastError()).c_str());
   return false;
 }

@@ -1,5 +1,6 @@
 #include "settings/settings_loader.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "logging/logs.h"
@@ -30,6 +31,8 @@ void LoadSettingsSteps(ServiceState& service) {
     ReadAppPath(service, *registry);
     ReadServiceLogoff(service, *registry);
     ReadCountLockedSessions(service, *registry);
+    ReadEndSession(service, *registry);
+    ReadGraceMinutes(service, *registry);
     ReadTimeZone(service, *registry);
     registry->CloseKey();
   }
@@ -66,6 +69,8 @@ bool LoadSettings(ServiceState& service) {
   const std::string appPath = service.AppPath;
   const bool serviceLogoff = service.ServiceLogoff;
   const bool countLockedSessions = service.CountLockedSessions;
+  const bool endSessionLock = service.EndSessionLock;
+  const int32_t graceMinutes = service.GraceMinutes;
   const std::string timeZone = service.TimeZone;
   StringList users = service.RestrictedUsers;
   StringListTable filters = service.DayFilters;
@@ -77,6 +82,8 @@ bool LoadSettings(ServiceState& service) {
     service.AppPath = appPath;
     service.ServiceLogoff = serviceLogoff;
     service.CountLockedSessions = countLockedSessions;
+    service.EndSessionLock = endSessionLock;
+    service.GraceMinutes = graceMinutes;
     service.TimeZone = timeZone;
     service.RestrictedUsers = std::move(users);
     service.DayFilters = std::move(filters);
@@ -128,6 +135,21 @@ void ReadCountLockedSessions(ServiceState& service, RegistryAccess& registry) {
   service.CountLockedSessions = ReadIntegerValue(service, registry, kCountLockedSessionsValue).value_or(1) != 0;
   WriteLogAt(service, 2, std::string("Minutes of locked and disconnected sessions counted: ") +
                              (service.CountLockedSessions ? "yes" : "no"));
+}
+
+void ReadEndSession(ServiceState& service, RegistryAccess& registry) {
+  const std::string setting = ReadTextValue(service, registry, kEndSessionValue).value_or("");
+  service.EndSessionLock = SameText(setting, kEndSessionLock);
+  // An unknown word ends sessions as without the value: both hold the limit, and logging off is
+  // what the service did before the value existed.
+  if (!setting.empty() && !service.EndSessionLock && !SameText(setting, kEndSessionLogoff))
+    WriteLogAt(service, 1, "ERROR: EndSession \"" + setting + "\" is neither lock nor logoff; sessions are logged off");
+  WriteLogAt(service, 2, std::string("Sessions of held-back users: ") + (service.EndSessionLock ? "locked" : "logged off"));
+}
+
+void ReadGraceMinutes(ServiceState& service, RegistryAccess& registry) {
+  service.GraceMinutes = std::max<int32_t>(0, ReadIntegerValue(service, registry, kGraceMinutesValue).value_or(kDefaultGraceMinutes));
+  WriteLogAt(service, 2, "Minutes to save the work, once a day: " + std::to_string(service.GraceMinutes));
 }
 
 void ReadTimeZone(ServiceState& service, RegistryAccess& registry) {

@@ -27,6 +27,14 @@ inline constexpr char kServiceLogoffValue[] = "ServiceLogoff";
 // The value that has the minutes of locked and disconnected sessions counted (REG_DWORD; absent or
 // anything but 0: counted; 0: a minute counts only while the user uses the computer).
 inline constexpr char kCountLockedSessionsValue[] = "CountLockedSessions";
+// How the session of a held-back user ends (REG_SZ): "lock" keeps it, locked or disconnected;
+// absent or "logoff" logs it off. Any other text logs it off too, and the debug log says so.
+inline constexpr char kEndSessionValue[] = "EndSession";
+inline constexpr char kEndSessionLock[] = "lock";
+inline constexpr char kEndSessionLogoff[] = "logoff";
+// The minutes of the grace to save one's work, once a day (REG_DWORD; absent: 5; 0: none).
+inline constexpr char kGraceMinutesValue[] = "GraceMinutes";
+inline constexpr int32_t kDefaultGraceMinutes = 5;
 // The optional REG_SZ value of the product key with the key name of the administrator's time
 // zone ("W. Europe Standard Time").
 inline constexpr char kTimeZoneValue[] = "TimeZone";
@@ -57,6 +65,11 @@ void ReadAppPath(ServiceState& service, RegistryAccess& registry);
 void ReadServiceLogoff(ServiceState& service, RegistryAccess& registry);
 // CountLockedSessions from "CountLockedSessions" of the open product key: off only when it holds 0.
 void ReadCountLockedSessions(ServiceState& service, RegistryAccess& registry);
+// EndSessionLock from "EndSession" of the open product key: on only for "lock" (in any case).
+void ReadEndSession(ServiceState& service, RegistryAccess& registry);
+// GraceMinutes from "GraceMinutes" of the open product key: kDefaultGraceMinutes when missing; a
+// negative number counts as 0 (none).
+void ReadGraceMinutes(ServiceState& service, RegistryAccess& registry);
 // TimeZone from "TimeZone" of the open product key: the name when it is a zone of this computer;
 // empty (the system's zone) when the value is missing or empty, and, with a level-1 message,
 // when it names no zone here.

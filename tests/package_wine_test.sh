@@ -114,6 +114,8 @@ check "TimeZone set to the computer's zone" \
     ! wine '$program_dir/hwctl.exe' check </dev/null 2>/dev/null | grep -q 'warning: .*TimeZone'"
 check "CountLockedSessions set to 0: a locked screen uses up no time" \
   test "$(hw_reg_value "$HW_PRODUCT_KEY" CountLockedSessions)" = 0x0
+check "EndSession set to lock: the session is kept when the time is up" \
+  test "$(hw_reg_value "$HW_PRODUCT_KEY" EndSession)" = lock
 spent_counted() { [ $(( $(hw_reg_value "$HW_USERS_KEY\\$user" SpentTime) + 0 )) -ge 1 ]; }
 # Setting Path asked for a reload, which takes the first minute; the reload reads the count back
 # without the date the start took (the start writes nothing), so the second minute starts the

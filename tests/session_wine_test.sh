@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The session tool under Wine, in a throw-away prefix: it installs its start at logon, runs one
 # instance per session with its window titled as the service's uninstall expects, turns a raised
-# logoff request into a logoff (recorded by the test hook instead of ending the Wine session) even
-# when the request is cleared during the countdown, ignores users without a key, and closes when
-# the service is uninstalled. Ends with "N passed, M failed".
+# request into a sign-out, or a lock with EndSession lock (recorded by the test hook instead of
+# ending or locking the Wine session), closes the countdown when the request is withdrawn, offers
+# no parent's code the service does not offer, ignores users without a key, and closes when the
+# service is uninstalled. Ends with "N passed, M failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -80,37 +81,34 @@ check "the first instance keeps running" kill -0 "$tool_pid"
 sleep 1
 check "no logoff while the request is not raised" test ! -e "$log"
 
-# The tray menu's "Ask for more time..." (its command posted as the menu would) opens the dialog,
-# which says what a code gives (the administrator's minutes, as far as today's maximum by code
-# allows), asks only for the code, and says so when the service is out of reach.
+# The tray menu's "Ask for more time..." (its command posted as the menu would) opens the dialog;
+# with no service to say a parent's code is set up, it offers none.
 dialog="Hourwarden: ask for more time"
 dialog_open() { w "$probe" topmost "$dialog"; }
 gives() { w "$probe" text "$dialog" 102 | tr -d '\r'; }
 w "$probe" command "$title" 1
 check "the tray menu's item opens the dialog" wait_for 10 dialog_open
-check "it says a code gives 30 minutes" test "$(gives)" = "A code gives 30 minutes."
-w "$probe" settext "$dialog" 101 123456
-w "$probe" click "$dialog" Ask
-answer_is() { [ "$(w "$probe" text "$dialog" 100 | tr -d '\r')" = "$1" ]; }
-check "with no service it says the service cannot be reached" \
-  wait_for 15 answer_is "The Hourwarden service cannot be reached. Try again in a minute."
+check "without the service it offers no code" test "$(gives)" = "No parent's code can be used now."
 w "$probe" close "$dialog"
-w reg add "$key" /v CodeMaxMinutes /t REG_DWORD /d 20 /f >/dev/null
-sleep 1
-w "$probe" command "$title" 1
-wait_for 10 dialog_open
-check "with 20 minutes a day by code a code gives 20" test "$(gives)" = "A code gives 20 minutes."
-w "$probe" close "$dialog"
-w reg delete "$key" /v CodeMaxMinutes /f >/dev/null
 
-# The request is raised, seen, and cleared again within the countdown.
+# The request is raised, seen, and withdrawn within the countdown: the countdown and its notice end.
+showing() { w "$probe" showing "$1"; }
+not_showing() { ! w "$probe" showing "$1"; }
 w reg add "$key" /v Logoff /t REG_DWORD /d 1 /f >/dev/null
-check "a raised request shows the topmost logoff notice" wait_for 10 notice_on_top
+check "a raised request shows the topmost countdown" wait_for 10 notice_on_top
+check "which says the computer will sign the user out" showing "The computer will sign you out in"
+check "and offers no more time without a parent's code" sh -c "! timeout 60 wine '$probe' shown Hourwarden 'Ask for more time...' 2>/dev/null"
 w reg add "$key" /v Logoff /t REG_DWORD /d 0 /f >/dev/null
-check "the request was cleared before the countdown ran out" test ! -e "$log"
-check "the logoff follows the countdown all the same" wait_for 15 exists "$log"
+check "a withdrawn request closes the countdown" wait_for 5 not_showing "The computer will sign you out in"
+sleep 6
+check "and nothing is signed out" test ! -e "$log"
+
+# A request that stands: the sign-out follows the countdown, and the notice goes.
+w reg add "$key" /v Logoff /t REG_DWORD /d 1 /f >/dev/null
+check "the sign-out follows the countdown" wait_for 15 exists "$log"
 sleep 1
-check "the logoff is asked for once" test "$(grep -c 'EWX_LOGOFF' "$log" 2>/dev/null)" = 1
+check "the sign-out is asked for once" test "$(grep -c 'EWX_LOGOFF' "$log" 2>/dev/null)" = 1
+check "the countdown is gone once it is asked for" not_showing "The computer will sign you out in"
 
 # The logoff did not end the session (a cancelled sign-out): 30 s later, the request raised again,
 # the tool counts down and asks again.
@@ -118,6 +116,17 @@ w reg add "$key" /v Logoff /t REG_DWORD /d 1 /f >/dev/null
 asked_twice() { [ "$(grep -c 'EWX_LOGOFF' "$log" 2>/dev/null)" = 2 ]; }
 check "a logoff that did not end the session is asked for again" wait_for 50 asked_twice
 w reg add "$key" /v Logoff /t REG_DWORD /d 0 /f >/dev/null
+
+# With EndSession lock the countdown says so and LockWorkStation is called instead.
+w reg add 'HKLM\SOFTWARE\Qorvex\Hourwarden' /v EndSession /t REG_SZ /d lock /f >/dev/null
+sleep 32  # the settle time of the last sign-out
+w reg add "$key" /v Logoff /t REG_DWORD /d 1 /f >/dev/null
+check "with EndSession lock the countdown says the computer will lock" wait_for 10 showing "The computer will lock in"
+locked() { grep -q 'LockWorkStation()' "$log"; }
+check "and the screen is locked, not signed out" wait_for 15 locked
+check "no sign-out came with it" test "$(grep -c 'EWX_LOGOFF' "$log" 2>/dev/null)" = 2
+w reg add "$key" /v Logoff /t REG_DWORD /d 0 /f >/dev/null
+w reg delete 'HKLM\SOFTWARE\Qorvex\Hourwarden' /v EndSession /f >/dev/null
 
 # The service's uninstall finds the window and sends WM_CLOSE.
 check "the service uninstalls" in_work w "$service" /uninstall /silent

@@ -109,19 +109,22 @@ check "and SpentTime drops by it (a minute cycle may count one meanwhile)" \
 echo "   SpentTime $before before, $after after"
 check "the service logs it" waits_for 5 grep -q "Parent's code accepted for $user: 1 minutes given back" "$app/debug.log"
 
+# The withdrawn request ended the countdown; the user, still over, is asked again at a later minute.
+check "the countdown ends with the withdrawn request, and comes back while the user is over" \
+  waits_for 100 wine "$probe" showing "The computer will sign you out in"
 wine "$probe" click Hourwarden "Ask for more time..." >/dev/null 2>&1
 dialog="Hourwarden: ask for more time"
 check "the notice's button opens the dialog" waits_for 10 wine "$probe" topmost "$dialog"
-check "while the countdown runs" wine "$probe" showing "You will be logged off in"
+check "while the countdown runs" wine "$probe" showing "The computer will sign you out in"
 wine "$probe" settext "$dialog" 101 "$(ask code "$secret" 1)" >/dev/null 2>&1
 before=$(spent)
 wine "$probe" click "$dialog" Ask >/dev/null 2>&1
 dialog_answer() { wine "$probe" text "$dialog" 100 2>/dev/null | tr -d '\r'; }
-check "the dialog says the minutes were added" waits_for 20 sh -c "wine '$probe' text '$dialog' 100 2>/dev/null | grep -Eq '^[0-9]+ minutes? added'"
+check "the dialog says the minutes were added" waits_for 20 sh -c "wine '$probe' text '$dialog' 100 2>/dev/null | LC_ALL=C grep -Eq '^[0-9]+[^a-z]+minutes? added'"
 echo "   dialog: $(dialog_answer) (SpentTime was $before, now $(spent))"
 # The warning of the time left may come up instead (it shares the notice's title): look for the
 # countdown's own words.
-countdown_gone() { ! wine "$probe" showing "You will be logged off in"; }
+countdown_gone() { ! wine "$probe" showing "The computer will sign you out in"; }
 check "and the countdown has ended" waits_for 5 countdown_gone
 wine "$probe" close "$dialog" >/dev/null 2>&1
 sleep 2

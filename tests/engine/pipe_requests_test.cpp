@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "core/version.h"
+#include "engine/restriction_evaluation.h"
+#include "engine/save_grace.h"
 #include "fakes/engine_fixture.h"
 #include "parentcode/base32.h"
 #include "parentcode/code_values.h"
@@ -132,7 +134,7 @@ TEST_F(PipeRequestsTest, FiveWrongCodesLockTheUserOutAcrossRestartsAndOnlyThatUs
   service.CodeRecords.clear();
   EXPECT_EQ(Ask("alice", Code()), "locked 21:20\n");
   EXPECT_EQ(Send("alice", kStatusRequest), "status version=" + std::string(kHourwardenVersion) +
-                                               " time=confirmed code=off minutes=0\n");
+                                               " time=confirmed code=off minutes=0 grace=5\n");
   EXPECT_EQ(Ask("bob", Code()), "added 30\n") << "the lock-out is alice's alone";
 
   fixture.clock.AdvanceSeconds(900);
@@ -143,14 +145,14 @@ TEST_F(PipeRequestsTest, FiveWrongCodesLockTheUserOutAcrossRestartsAndOnlyThatUs
 TEST_F(PipeRequestsTest, StatusSaysWhatACodeGivesTheAskingUserNow) {
   registry.SetIntegerForTesting(User("alice"), kCodeMaxMinutesValue, 45);
   const std::string confirmed = "status version=" + std::string(kHourwardenVersion) + " time=confirmed ";
-  EXPECT_EQ(Send("alice", "status"), confirmed + "code=on minutes=30\n");
+  EXPECT_EQ(Send("alice", "status"), confirmed + "code=on minutes=30 grace=5\n");
   EXPECT_EQ(Ask("alice", Code()), "added 30\n");
-  EXPECT_EQ(Send("alice", "status\r\n"), confirmed + "code=on minutes=15\n") << "15 of the day's 45 are left";
-  EXPECT_EQ(Send("carol", "status"), confirmed + "code=off minutes=0\n");
+  EXPECT_EQ(Send("alice", "status\r\n"), confirmed + "code=on minutes=15 grace=5\n") << "15 of the day's 45 are left";
+  EXPECT_EQ(Send("carol", "status"), confirmed + "code=off minutes=0 grace=0\n");
   service.TimeSynced = false;
   registry.DeleteKeyForTesting(kParentCodeKey);
   EXPECT_EQ(Send("alice", "status"),
-            "status version=" + std::string(kHourwardenVersion) + " time=unconfirmed code=off minutes=0\n");
+            "status version=" + std::string(kHourwardenVersion) + " time=unconfirmed code=off minutes=0 grace=0\n");
 }
 
 TEST_F(PipeRequestsTest, TheEarlierVersionsRecordIsReadAndMovedOutOfTheWay) {
@@ -163,6 +165,37 @@ TEST_F(PipeRequestsTest, TheEarlierVersionsRecordIsReadAndMovedOutOfTheWay) {
   EXPECT_EQ(registry.ValueForTesting(User("alice"), kCodeGivenValue), IntegerValue(60));
   EXPECT_FALSE(registry.ValueForTesting(User("alice"), kCodeMinutesValue));
   EXPECT_FALSE(registry.ValueForTesting(User("alice"), kEarlierLastStepValue));
+}
+
+// The grace to save the work: given once a day (its date stored first), it withdraws alice's
+// request and holds back a new one for its minutes; the next day it is offered again.
+TEST_F(PipeRequestsTest, TheGraceIsGivenOnceADayAndHoldsTheRequestBackForItsMinutes) {
+  EXPECT_EQ(GraceOffered(5, "", "07.12.2026"), 5);
+  EXPECT_EQ(GraceOffered(5, "07.12.2026", "07.12.2026"), 0);
+  EXPECT_EQ(GraceOffered(5, "06.12.2026", "07.12.2026"), 5);
+  EXPECT_EQ(GraceOffered(0, "", "07.12.2026"), 0);
+  EXPECT_EQ(GraceOffered(500, "", "07.12.2026"), kMaxGraceMinutes);
+
+  service.LoggedOnUsers = StringList{"alice"};
+  EXPECT_EQ(Send("alice", "grace\n"), "grace 5\n");
+  EXPECT_EQ(registry.ValueForTesting(User("alice"), "GraceDate"), StringValue("07.12.2026"));
+  EXPECT_EQ(registry.ValueForTesting(User("alice"), "Logoff"), IntegerValue(0));
+  EXPECT_EQ(Send("alice", "grace"), "grace-used\n");
+  EXPECT_THAT(Send("alice", "status"), HasSubstr(" grace=0\n"));
+  for (int minute = 0; minute < 5; ++minute) {
+    EvaluateRestrictions(service);
+    EXPECT_EQ(registry.ValueForTesting(User("alice"), "Logoff"), IntegerValue(0)) << minute;
+    fixture.clock.AdvanceSeconds(60);
+  }
+  EvaluateRestrictions(service);
+  EXPECT_EQ(registry.ValueForTesting(User("alice"), "Logoff"), IntegerValue(1));
+  EXPECT_THAT(Logged(), Contains(HasSubstr("Grace to save the work asked by alice: 5 minutes given, once for 07.12.2026")));
+
+  SetCycle({2026, 12, 8, 21, 5, 0, 0});
+  EXPECT_THAT(Send("alice", "status"), HasSubstr(" grace=5\n"));
+  EXPECT_EQ(Send("carol", "grace"), "not-restricted\n");
+  service.TimeSynced = false;
+  EXPECT_EQ(Send("alice", "grace"), "unconfirmed\n");
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/account_blocking.h"
+#include "engine/restriction_evaluation.h"
+#include "engine/session_presence.h"
 #include "fakes/engine_fixture.h"
 #include "settings/registry_values.h"
 
@@ -118,6 +120,112 @@ TEST_F(BackstopTest, TheCountsOfUsersNoLongerRestrictedAreForgotten) {
   service.RestrictedUsers = StringList{"carol"};
   FollowUp({});
   EXPECT_EQ(service.StillLoggedMinutes.count("alice"), 0u);
+}
+
+// kid is held back all evening (allowance 0, 5 minutes spent) with programs in sessions 1 and 3
+// (and 0, the services' session, where given); each minute runs as the cycle runs it: the
+// sessions learnt, the requests followed up, the users judged.
+class EndSessionTest : public EngineTest {
+ protected:
+  EndSessionTest() {
+    Restrict("kid", "", "0", {"5", "07.12.2026"});
+    service.LoggedOnUsers = StringList{"kid"};
+    service.CountLockedSessions = false;
+  }
+  // One minute with kid's sessions as given: the ids of the sessions kid's programs run in, and
+  // each listed session's state. Returns whether the request stands after it.
+  bool Minute(const std::vector<UserSession>& sessions, std::vector<uint32_t> programsIn = {1, 3}) {
+    fixture.sessions.sessions = sessions;
+    service.LoggedOnSessions = {std::move(programsIn)};
+    LearnSessionPresence(service);
+    CheckLogoffFlags(service);
+    EvaluateRestrictions(service);
+    return registry.ValueForTesting(User("kid"), "Logoff") == IntegerValue(1);
+  }
+  static UserSession Kid(uint32_t id, SessionLock lock, SessionConnection connection = SessionConnection::kActive) {
+    return {id, "kid", "PC", connection, lock, {}};
+  }
+};
+
+TEST_F(EndSessionTest, LockDisconnectsActiveSessionsAndLeavesLockedOnesAlone) {
+  constexpr auto kOpen = SessionLock::kUnlocked, kShut = SessionLock::kLocked;
+  const UserSession gone = Kid(1, kShut, SessionConnection::kDisconnected);
+  const struct {
+    const char* what;
+    bool lock;
+    std::vector<UserSession> sessions;
+    std::vector<uint32_t> programsIn;
+    bool requested;
+    std::vector<uint32_t> loggedOff, disconnected;  // after three minutes
+  } cases[] = {
+      {"logoff, active", false, {Kid(1, kOpen)}, {1}, true, {1}, {}},
+      {"logoff, locked: logged off all the same", false, {Kid(1, kShut)}, {1}, true, {1}, {}},
+      {"lock, active: disconnected at the third minute, and not asked then", true, {Kid(1, kOpen)}, {1}, false, {}, {1}},
+      {"lock, locked: done", true, {Kid(1, kShut)}, {1}, false, {}, {}},
+      {"lock, disconnected: done", true, {gone}, {1}, false, {}, {}},
+      {"lock, one of two unlocked again: both active ones disconnected", true, {Kid(1, kShut), Kid(3, kOpen)},
+       {1, 3}, false, {}, {1, 3}},
+      {"lock, the other one disconnected: left as it is", true, {Kid(1, kOpen), Kid(3, kShut, SessionConnection::kDisconnected)},
+       {1, 3}, false, {}, {1}},
+      {"lock, locked with a program in session 0: still in use", true, {Kid(1, kShut)}, {1, 0}, true, {}, {1}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    service.EndSessionLock = c.lock;
+    fixture.sessions.loggedOff.clear();
+    fixture.sessions.disconnected.clear();
+    service.StillLoggedMinutes.clear();
+    registry.DeleteKeyForTesting(User("kid"));
+    bool requested = false;
+    for (int minute = 0; minute < 3; ++minute) requested = Minute(c.sessions, c.programsIn);
+    EXPECT_EQ(requested, c.requested);
+    EXPECT_EQ(fixture.sessions.loggedOff, c.loggedOff);
+    EXPECT_EQ(fixture.sessions.disconnected, c.disconnected);
+  }
+  registry.DeleteKeyForTesting(User("kid"));
+}
+
+// A session unlocked again while kid is held back is asked again and, two minutes later,
+// disconnected again; locked or disconnected meanwhile, it is left alone and nothing is asked.
+TEST_F(EndSessionTest, ASessionUnlockedAgainIsDisconnectedAgainTwoMinutesLater) {
+  service.EndSessionLock = true;
+  const UserSession open = Kid(1, SessionLock::kUnlocked), locked = Kid(1, SessionLock::kLocked),
+                    gone = Kid(1, SessionLock::kLocked, SessionConnection::kDisconnected);
+  const struct {
+    UserSession session;
+    bool requested;
+    size_t disconnections;
+  } minutes[] = {{open, true, 0},   {open, true, 0},   {open, false, 1}, {gone, false, 1}, {locked, false, 1},
+                 {open, true, 1},   {open, true, 1},   {open, false, 2}, {locked, false, 2}};
+  for (size_t i = 0; i < std::size(minutes); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(Minute({minutes[i].session}, {1}), minutes[i].requested);
+    EXPECT_EQ(fixture.sessions.disconnected.size(), minutes[i].disconnections);
+  }
+  EXPECT_THAT(fixture.sessions.loggedOff, IsEmpty());
+  Lines logged = fixture.DebugMessages();  // the privilege step flushed the first lines
+  for (const std::string& line : Logged()) logged.push_back(line);
+  EXPECT_THAT(logged, Contains("Disconnecting session 1 of PC\\kid: still in use against the logoff request; "
+                               "its programs stay open"));
+  EXPECT_THAT(Logged(), Contains("No logoff request for kid: every session locked or disconnected"));
+  registry.DeleteKeyForTesting(User("kid"));
+}
+
+// EndSession as the registry holds it: only "lock", in any case, keeps the sessions; an unknown
+// word logs off, as without the value, and says so.
+TEST_F(EndSessionTest, OnlyLockKeepsTheSessions) {
+  const std::vector<std::pair<std::optional<RegistryValue>, bool>> cases = {
+      {std::nullopt, false}, {StringValue("lock"), true}, {StringValue("LOCK"), true},
+      {StringValue("logoff"), false}, {StringValue("lokc"), false}, {IntegerValue(1), false}};
+  for (size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(i);
+    registry.CreateKeyForTesting(kProductKey);
+    if (cases[i].first) registry.SetValueForTesting(kProductKey, kEndSessionValue, *cases[i].first);
+    ASSERT_TRUE(LoadSettings(service));
+    EXPECT_EQ(service.EndSessionLock, cases[i].second);
+    registry.DeleteKeyForTesting(kProductKey);
+  }
+  EXPECT_THAT(Logged(), Contains("ERROR: EndSession \"lokc\" is neither lock nor logoff; sessions are logged off"));
 }
 
 }  // namespace

@@ -37,10 +37,13 @@ class ScriptedRequestClient : public RequestClient {
   Reply Ask(const std::string& request) override {
     requests.push_back(request);
     if (notTheService) return {std::nullopt, "the pipe is served by process 7", true};
-    if (!answer) return {std::nullopt, "CreateFileA failed with error 2", false};
-    return {*answer, {}, false};
+    const std::optional<std::string>& given = request == "status\n" && statusAnswer ? statusAnswer : answer;
+    if (!given) return {std::nullopt, "CreateFileA failed with error 2", false};
+    return {*given, {}, false};
   }
   std::optional<std::string> answer;
+  // The answer to "status" when set, else answer.
+  std::optional<std::string> statusAnswer;
   bool notTheService = false;
   std::vector<std::string> requests;
 };

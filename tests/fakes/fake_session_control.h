@@ -7,7 +7,7 @@
 
 #include "platform/session_control.h"
 
-// Sessions held in memory; every logoff asked for is recorded, and fails for the ids given a
+// Sessions held in memory; every logoff and disconnection asked for is recorded, and fails for the ids given a
 // failure text. A session's user cannot be read when the session is not held.
 class FakeSessionControl : public SessionControl {
  public:
@@ -32,6 +32,13 @@ class FakeSessionControl : public SessionControl {
     return std::nullopt;
   }
 
+  std::optional<std::string> DisconnectSession(uint32_t sessionId) override {
+    disconnected.push_back(sessionId);
+    const auto failure = failures.find(sessionId);
+    if (failure != failures.end()) return failure->second;
+    return std::nullopt;
+  }
+
   // Adds a session of the user in the given state.
   void Add(uint32_t id, std::string userName, SessionConnection connection = SessionConnection::kActive,
            SessionLock lock = SessionLock::kUnlocked) {
@@ -42,5 +49,6 @@ class FakeSessionControl : public SessionControl {
   std::optional<std::string> listFailure;
   std::map<uint32_t, std::string> failures;
   std::vector<uint32_t> loggedOff;    // the ids asked to log off, in order
+  std::vector<uint32_t> disconnected; // the ids asked to disconnect, in order
   std::vector<uint32_t> userLookups;  // the sessions whose user was asked for, in order
 };

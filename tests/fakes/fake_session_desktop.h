@@ -16,24 +16,33 @@ class FakeSessionDesktop : public SessionDesktop {
     warnings.push_back(text);
     warningOffers.push_back(offerMoreTime);
   }
-  void ShowLogoffNotice(const std::string& text, bool offerMoreTime) override {
+  void ShowLogoffNotice(const std::string& text, bool offerMoreTime, bool offerGrace) override {
     notices.push_back(text);
     noticeOffers.push_back(offerMoreTime);
+    graceOffers.push_back(offerGrace);
     noticeShown = true;
   }
   void HideLogoffNotice() override { noticeShown = false; }
+  bool CodeBeingTyped() override { return typing; }
   bool LogOff() override {
     ++logoffRequests;
+    return logoffSucceeds;
+  }
+  bool Lock() override {
+    ++lockRequests;
     return logoffSucceeds;
   }
 
   uint64_t nowMs = 1'000'000;
   bool logoffSucceeds = true;
   int logoffRequests = 0;
+  int lockRequests = 0;
+  bool typing = false;
   std::vector<std::string> tips;
   std::vector<std::string> warnings;
   std::vector<std::string> notices;
   std::vector<bool> warningOffers;  // whether each warning offered "Ask for more time..."
   std::vector<bool> noticeOffers;
+  std::vector<bool> graceOffers;  // whether each notice offered "I need to save my work"
   bool noticeShown = false;
 };

@@ -169,6 +169,14 @@ TEST_F(CommandsTest, ProductValuesAndTheReloadRequest) {
   registry.SetStringForTesting(kProductKey, "CountLockedSessions", "0");
   EXPECT_THAT(Hwctl({"check"}).output, HasSubstr("Hourwarden: CountLockedSessions: holds REG_SZ where REG_DWORD was expected"));
   EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("session: counted (CountLockedSessions on)"));
+  EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("signed out, unsaved work is lost (EndSession logoff)"));
+  ASSERT_EQ(Hwctl({"endsession", "lock"}).exitCode, kExitSuccess);
+  EXPECT_EQ(Value(kProductKey, "EndSession"), StringValue("lock"));
+  EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("locked, its programs stay open (EndSession lock)"));
+  registry.SetStringForTesting(kProductKey, "EndSession", "lokc");
+  EXPECT_THAT(Hwctl({"check"}).output, HasSubstr("Hourwarden: EndSession: \"lokc\" is neither lock nor logoff"));
+  registry.SetIntegerForTesting(kProductKey, "GraceMinutes", 45);
+  EXPECT_THAT(Hwctl({"check"}).output, HasSubstr("Hourwarden: GraceMinutes: 45 is not 0 to 30: the service gives 30"));
 
   // The time page's address is read at every time check: no reload is asked for.
   registry.SetIntegerForTesting(kProductKey, "ReadSettings", 0);
@@ -229,6 +237,7 @@ TEST_F(CommandsTest, RefusedCommandsWriteNothing) {
       {{"debug", "7"}, "Debug: \"7\" is not a debug level"},
       {{"servicelogoff", "yes"}, "ServiceLogoff: \"yes\" is neither on nor off"},
       {{"countlocked", "0"}, "CountLockedSessions: \"0\" is neither on nor off"},
+      {{"endsession", "Lock"}, "EndSession: \"Lock\" is neither lock nor logoff"},
       {{"path", "Logs"}, "Path: \"Logs\\\" is not a full folder path"},
       {{"path", "C:\\Missing\\"}, "the folder C:\\Missing\\ does not exist"},
       {{"path", "C:\\Users\\Public"}, "standard users can write to C:\\Users\\Public\\ (Users (S-1-5-32-545) may create"},
@@ -321,7 +330,7 @@ TEST_F(CommandsTest, EveryCommandHasItsHelpWhateverElseIsGiven) {
   const auto before = Snapshot();
   for (const char* name :
        {"list", "show", "add", "remove", "limit", "periods", "grant", "reload", "debug", "path", "timeurl", "timezone",
-        "servicelogoff", "countlocked", "check",
+        "servicelogoff", "endsession", "countlocked", "check",
         "parent-code"}) {
     SCOPED_TRACE(name);
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{

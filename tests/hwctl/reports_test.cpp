@@ -78,6 +78,7 @@ TEST_F(ReportsTest, ShowGivesTheWeekWithTodayMarked) {
             "Mon 07.12.2026  45\n"
             "Tue 08.12.2026  30       today\n"
             "Wed 09.12.2026  5        after today: counted while the clock was ahead\n"
+            "When the time is up: the user is signed out, unsaved work is lost (EndSession logoff).\n"
             "Sessions left open against the logoff request: ended by the service (ServiceLogoff on).\n"
             "Minutes of a locked or disconnected session: counted (CountLockedSessions on).\n");
   const std::string carol = Hwctl({"show", "carol"}).output;

@@ -39,15 +39,19 @@ TEST(MoreTimeProtocolTest, EveryAnswerReadsBackAndOthersDoNot) {
 }
 
 TEST(MoreTimeProtocolTest, TheStatusAnswerReadsBackAndNothingElseDoes) {
-  const ServiceStatus status{"1.0.0", true, true, 30};
-  EXPECT_EQ(FormatStatusAnswer(status), "status version=1.0.0 time=confirmed code=on minutes=30\n");
+  const ServiceStatus status{"1.0.0", true, true, 30, 5};
+  EXPECT_EQ(FormatStatusAnswer(status), "status version=1.0.0 time=confirmed code=on minutes=30 grace=5\n");
+  EXPECT_EQ(ParseStatusAnswer("status version=1.0.0 time=confirmed code=on minutes=30"),
+            (ServiceStatus{"1.0.0", true, true, 30, 0}))
+      << "an answer without the grace offers none";
   EXPECT_EQ(ParseStatusAnswer(FormatStatusAnswer(status)), status);
   EXPECT_EQ(ParseStatusAnswer(FormatStatusAnswer({"2.1", false, false, 0})), (ServiceStatus{"2.1", false, false, 0}));
   for (const char* text : {"status", "status version=1.0.0 time=confirmed code=on", "added 30",
                            "status version=1.0.0 time=yes code=on minutes=30",
                            "status version=1.0-beta time=confirmed code=on minutes=30",
                            "status version=1.0.0 time=confirmed code=on minutes=99999",
-                           "status time=confirmed version=1.0.0 code=on minutes=30"})
+                           "status time=confirmed version=1.0.0 code=on minutes=30",
+                           "status version=1.0.0 time=confirmed code=on minutes=30 grace=x"})
     EXPECT_FALSE(ParseStatusAnswer(text)) << text;
 }
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/save_grace.h"
 #include "hwctl/validation.h"
 #include "parentcode/code_guard.h"
 #include "parentcode/code_values.h"
@@ -30,7 +31,8 @@ namespace {
 // decimal element must stay within the numbers, a text's default must be a text it takes.
 struct ServiceValue {
   const char* name;
-  const char* element;  // the template element that writes the value's type: "decimal" REG_DWORD, "text" REG_SZ
+  // The template element that writes the value's type: "decimal" REG_DWORD, "text" or "enum" REG_SZ.
+  const char* element;
   std::function<bool(int64_t)> takesNumber;
   std::function<bool(const std::string&)> takesText;
 };
@@ -50,6 +52,11 @@ const ServiceValue kServiceValues[] = {
      nullptr},
     // hwctl countlocked writes 1 (on) or 0 (off).
     {kCountLockedSessionsValue, "decimal", [](int64_t value) { return value == 0 || value == 1; }, nullptr},
+    // The service takes 0 to kMaxGraceMinutes as they are.
+    {kGraceMinutesValue, "decimal", [](int64_t minutes) { return minutes >= 0 && minutes <= kMaxGraceMinutes; }, nullptr},
+    // hwctl endsession writes one of the two words.
+    {kEndSessionValue, "enum", nullptr,
+     [](const std::string& word) { return word == kEndSessionLock || word == kEndSessionLogoff; }},
 };
 
 std::string FileText(const std::string& relativePath) {
@@ -76,6 +83,7 @@ struct Element {
 struct Policy {
   std::map<std::string, std::string> attributes;
   std::vector<Element> elements;
+  std::string body;
 };
 
 std::vector<Policy> PoliciesOf(const std::string& admx) {
@@ -83,8 +91,8 @@ std::vector<Policy> PoliciesOf(const std::string& admx) {
   static const std::regex kPolicy(R"re(<policy\s([^>]*)>([\s\S]*?)</policy>)re");
   static const std::regex kElement(R"re(<(decimal|text|enum|boolean|list|multiText)\s([^>]*?)/?>)re");
   for (auto it = std::sregex_iterator(admx.begin(), admx.end(), kPolicy); it != std::sregex_iterator(); ++it) {
-    Policy policy{Attributes((*it)[1]), {}};
-    const std::string body = (*it)[2];
+    Policy policy{Attributes((*it)[1]), {}, (*it)[2]};
+    const std::string& body = policy.body;
     for (auto e = std::sregex_iterator(body.begin(), body.end(), kElement); e != std::sregex_iterator(); ++e)
       policy.elements.push_back({(*e)[1], Attributes((*e)[2])});
     policies.push_back(std::move(policy));
@@ -132,6 +140,11 @@ TEST_F(PolicyTemplatesTest, EveryValueWrittenIsOneTheServiceReadsWithItsTypeAndR
         EXPECT_TRUE(value->takesNumber(min) && value->takesNumber(max)) << name << ": the range is wider";
         EXPECT_FALSE(value->takesNumber(min - 1) || value->takesNumber(max + 1)) << name << ": the range is narrower";
       }
+      static const std::regex kItem("<string>([^<]*)</string>");
+      if (element.kind == "enum") {
+        for (auto it = std::sregex_iterator(policy.body.begin(), policy.body.end(), kItem); it != std::sregex_iterator(); ++it)
+          EXPECT_TRUE(value->takesText((*it)[1])) << name << ": " << (*it)[1];
+      }
     }
   }
   std::set<std::string> settings;
@@ -145,7 +158,7 @@ TEST_F(PolicyTemplatesTest, TheEnglishTextsHoldEveryStringAndPresentationAndThei
     const std::string opening = "<" + std::string((*it)[1]) + " id=\"" + std::string((*it)[2]) + "\"";
     EXPECT_NE(adml.find(opening), std::string::npos) << "missing " << (*it)[0];
   }
-  static const std::regex kBox(R"re(<(decimalTextBox|textBox) refId="([^"]+)"([^>]*)>([\s\S]*?)</\1>)re");
+  static const std::regex kBox(R"re(<(decimalTextBox|textBox|dropdownList) refId="([^"]+)"([^>]*)>([\s\S]*?)</\1>)re");
   std::set<std::string> boxes;
   for (auto it = std::sregex_iterator(adml.begin(), adml.end(), kBox); it != std::sregex_iterator(); ++it) {
     const std::string id = (*it)[2];
@@ -153,7 +166,7 @@ TEST_F(PolicyTemplatesTest, TheEnglishTextsHoldEveryStringAndPresentationAndThei
     const ServiceValue* value = ServiceValueNamed(id);
     ASSERT_NE(value, nullptr) << id;
     const std::map<std::string, std::string> attributes = Attributes((*it)[3]);
-    if (attributes.count("defaultValue")) {
+    if (attributes.count("defaultValue") && value->takesNumber) {
       EXPECT_TRUE(value->takesNumber(std::stoll(attributes.at("defaultValue")))) << id;
     }
     std::smatch text;

@@ -42,39 +42,100 @@ class SessionToolTest : public ::testing::Test {
   SessionTool tool{"alice", registry.Opener(), clock, desktop};
 };
 
-TEST_F(SessionToolTest, ALogoffRequestSeenOnceEndsTheSessionAfterTheCountdownEvenWhenCleared) {
+// The countdown and the end as EndSession says: signed out without it, for "logoff" and for an
+// unknown word; locked for "lock". The notice goes once the end is asked for.
+TEST_F(SessionToolTest, CountsDownAndSignsOutOrLocksAsEndSessionSays) {
+  const struct {
+    const char* setting;  // nullptr: empty, as without the value
+    const char* first;
+    const char* last;
+    bool locks;
+  } cases[] = {
+      {nullptr, "will sign you out in 60\xC2\xA0seconds.\nSave your game or homework now.", "in 1\xC2\xA0second.", false},
+      {"logoff", "will sign you out in 60\xC2\xA0seconds.", "in 1\xC2\xA0second.", false},
+      {"lock", "will lock in 60\xC2\xA0seconds.\nYour games and homework stay open", "lock in 1\xC2\xA0second.", true},
+      {"sleep", "will sign you out in 60\xC2\xA0seconds.", "in 1\xC2\xA0second.", false},
+  };
   SetValue("alice", "Logoff", 1);
-  tool.Tick();
-  EXPECT_EQ(tool.CurrentState(), SessionTool::State::kCountingDown);
-  SetValue("alice", "Logoff", 0);  // the service clears the request at its next minute
-
-  RunFor(59);
-  EXPECT_EQ(desktop.logoffRequests, 0);
-  ASSERT_EQ(desktop.notices.size(), 60u);  // one per second, from 60 down to 1
-  EXPECT_THAT(desktop.notices.front(), HasSubstr("logged off in 60 seconds"));
-  EXPECT_THAT(desktop.notices.back(), HasSubstr("logged off in 1 second."));
-
-  RunFor(1);
-  EXPECT_EQ(desktop.logoffRequests, 1);
-  EXPECT_EQ(tool.CurrentState(), SessionTool::State::kLoggedOff);
-  RunFor(120);
-  EXPECT_EQ(desktop.logoffRequests, 1);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.setting ? c.setting : "none");
+    registry.SetStringForTesting(kProductKey, "EndSession", c.setting ? c.setting : "");
+    FakeSessionDesktop screen;
+    SessionTool caseTool{"alice", registry.Opener(), clock, screen};
+    caseTool.Tick();
+    for (int second = 0; second < 59; ++second) {
+      screen.nowMs += 1000;
+      caseTool.Tick();
+    }
+    EXPECT_EQ(screen.logoffRequests + screen.lockRequests, 0);
+    ASSERT_EQ(screen.notices.size(), 60u);  // one per second, from 60 down to 1
+    EXPECT_THAT(screen.notices.front(), HasSubstr(c.first));
+    EXPECT_THAT(screen.notices.back(), HasSubstr(c.last));
+    screen.nowMs += 1000;
+    caseTool.Tick();
+    EXPECT_EQ(screen.lockRequests, c.locks ? 1 : 0);
+    EXPECT_EQ(screen.logoffRequests, c.locks ? 0 : 1);
+    EXPECT_EQ(caseTool.CurrentState(), SessionTool::State::kEnded);
+    EXPECT_FALSE(screen.noticeShown);
+  }
 }
 
-// A cancelled sign-out leaves the tool running: 30 s later, the request still raised, it counts
-// down again and asks again.
-TEST_F(SessionToolTest, ALogoffThatDidNotEndTheSessionIsAskedForAgain) {
+// The service clears the request and raises it again within one minute's work: a request gone
+// at one poll goes on counting down; gone at two in a row, the countdown and its notice end.
+TEST_F(SessionToolTest, ARequestGoneAtTwoPollsInARowEndsTheCountdown) {
+  SetValue("alice", "Logoff", 1);
+  tool.Tick();
+  SetValue("alice", "Logoff", 0);
+  RunFor(5);
+  SetValue("alice", "Logoff", 1);
+  RunFor(5);
+  EXPECT_EQ(tool.CurrentState(), SessionTool::State::kCountingDown);
+  SetValue("alice", "Logoff", 0);
+  RunFor(9);
+  EXPECT_EQ(tool.CurrentState(), SessionTool::State::kCountingDown);
+  RunFor(1);
+  EXPECT_EQ(tool.CurrentState(), SessionTool::State::kWatching);
+  EXPECT_FALSE(desktop.noticeShown);
+  RunFor(120);
+  EXPECT_EQ(desktop.logoffRequests, 0);
+}
+
+// A cancelled sign-out leaves the tool running, its notice gone: 30 s later, the request still
+// raised, it counts down again and asks again. After a lock it waits 90 s.
+TEST_F(SessionToolTest, AnEndThatDidNotEndTheSessionIsAskedForAgain) {
   SetValue("alice", "Logoff", 1);
   tool.Tick();
   RunFor(60);
   ASSERT_EQ(desktop.logoffRequests, 1);
+  EXPECT_FALSE(desktop.noticeShown);
   RunFor(29);
-  EXPECT_EQ(tool.CurrentState(), SessionTool::State::kLoggedOff);
+  EXPECT_EQ(tool.CurrentState(), SessionTool::State::kEnded);
   RunFor(1);
   EXPECT_EQ(tool.CurrentState(), SessionTool::State::kCountingDown);
-  EXPECT_THAT(desktop.notices.back(), HasSubstr("logged off in 60 seconds"));
+  EXPECT_THAT(desktop.notices.back(), HasSubstr("sign you out in 60"));
   RunFor(60);
   EXPECT_EQ(desktop.logoffRequests, 2);
+  registry.SetStringForTesting(kProductKey, "EndSession", "lock");
+  RunFor(30);
+  RunFor(60);
+  ASSERT_EQ(desktop.lockRequests, 1);
+  RunFor(89);
+  EXPECT_EQ(tool.CurrentState(), SessionTool::State::kEnded);
+  RunFor(1);
+  EXPECT_EQ(tool.CurrentState(), SessionTool::State::kCountingDown);
+}
+
+// While a parent's code is typed the end waits, saying so, for 30 s at most.
+TEST_F(SessionToolTest, TheEndWaitsUpTo30SecondsWhileACodeIsTyped) {
+  SetValue("alice", "Logoff", 1);
+  tool.Tick();
+  desktop.typing = true;
+  RunFor(60 + 29);
+  EXPECT_EQ(desktop.logoffRequests, 0);
+  EXPECT_THAT(desktop.notices.back(), HasSubstr("Type the code now.\nThe computer waits 1\xC2\xA0second more"));
+  RunFor(1);
+  EXPECT_EQ(desktop.logoffRequests, 1);
+  desktop.typing = false;
 }
 
 TEST_F(SessionToolTest, AnyNonZeroRequestCountsAndTheNameMatchesWithoutRegardToCase) {
@@ -105,7 +166,7 @@ TEST_F(SessionToolTest, AFailedLogoffIsTriedAgainAtEveryPoll) {
   desktop.logoffSucceeds = true;
   RunFor(30);
   EXPECT_EQ(desktop.logoffRequests, 3);
-  EXPECT_EQ(tool.CurrentState(), SessionTool::State::kLoggedOff);
+  EXPECT_EQ(tool.CurrentState(), SessionTool::State::kEnded);
 }
 
 TEST_F(SessionToolTest, AUserWithoutAKeySeesNothingAndIsNeverLoggedOff) {
@@ -128,8 +189,10 @@ TEST_F(SessionToolTest, WarnsOnceEachAt15And5And1MinutesAsTheServiceCountsTheAll
     SetValue("alice", "SpentTime", spent);  // the service's count of this minute
     RunFor(60);
   }
-  EXPECT_THAT(desktop.warnings, ElementsAre(HasSubstr("ends in 15 minutes"), HasSubstr("ends in 5 minutes"),
-                                            HasSubstr("ends in 1 minute.")));
+  // 15 minutes left at 10:05, as the service counts: the end at 10:20.
+  EXPECT_THAT(desktop.warnings,
+              ElementsAre(AllOf(HasSubstr("At 10:20 the computer will sign you out."), HasSubstr("in 15\xC2\xA0minutes.")),
+                          HasSubstr("in 5\xC2\xA0minutes."), HasSubstr("in 1\xC2\xA0minute.")));
   EXPECT_THAT(desktop.tips.front(), HasSubstr("20 min left today"));
   EXPECT_THAT(desktop.tips.back(), HasSubstr("0 min left today"));
   EXPECT_EQ(desktop.tips.size(), 21u);  // only changes reach the tray
@@ -142,8 +205,8 @@ TEST_F(SessionToolTest, WarnsOfTheComingRestrictedPeriodWithItsStart) {
   tool.Tick();
   RunFor(20 * 60);
   EXPECT_THAT(desktop.warnings,
-              ElementsAre(AllOf(HasSubstr("from 21:00 on"), HasSubstr("15 minutes")), HasSubstr("5 minutes"),
-                          HasSubstr("1 minute.")));
+              ElementsAre(AllOf(HasSubstr("At 21:00 the computer"), HasSubstr("15\xC2\xA0minutes")),
+                          HasSubstr("At 21:00"), HasSubstr("1\xC2\xA0minute.")));
   EXPECT_THAT(desktop.tips.back(), HasSubstr("no computer time left"));
 }
 

@@ -56,7 +56,8 @@ TEST_F(LoaderTest, LoadsTheProductKeyAndEveryUserWithTheirLinesInOrder) {
   EXPECT_EQ(service.RestrictedUsers, (StringList{"alice"}));
   EXPECT_EQ(Logged(), Join({{"Filter configuration cleared", "Debug level set to:3", "Application path:C:\\App",
                              "Sessions ended by the service: yes",
-                             "Minutes of locked and disconnected sessions counted: yes",
+                             "Minutes of locked and disconnected sessions counted: yes", "Sessions of held-back users: logged off",
+                             "Minutes to save the work, once a day: 5",
                              "Reading settings for user:alice", "Day0=12:00 13:00", "Day1="},
                             FillLines("Filling empty day: ", 2),
                             {"DayLimits: 60 90"},
@@ -140,7 +141,8 @@ TEST_F(DebugLevelTest, MissingAtTheFirstLoadSetsTwoAfterTheClearingLine) {
   EXPECT_EQ(service.DebugLevel, 2);
   EXPECT_EQ(Logged(), (Lines{"Filter configuration cleared", "ERROR: Debug level not in registry. Set to 2",
                              "ERROR: Application path not set", "Sessions ended by the service: yes",
-                             "Minutes of locked and disconnected sessions counted: yes",
+                             "Minutes of locked and disconnected sessions counted: yes", "Sessions of held-back users: logged off",
+                             "Minutes to save the work, once a day: 5",
                              "Reading settings for user:alice",
                              "Unable to read user max day times", "ERROR: Unable to read settings for user:bob"}));
 }

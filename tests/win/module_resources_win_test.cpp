@@ -72,4 +72,20 @@ TEST(ModuleResourcesTest, EveryProgramCarriesTheProductVersion) {
   }
 }
 
+// The session tool's manifest asks for the common controls 6 and per-monitor DPI awareness, and
+// its icon, which the tray shows, is its own.
+TEST(ModuleResourcesTest, TheSessionToolCarriesItsManifestAndIcon) {
+  HMODULE module = LoadLibraryExA(BuiltProgram("session\\hourwarden-session.exe").c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(module, nullptr) << GetLastError();
+  HRSRC manifest = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
+  ASSERT_NE(manifest, nullptr);
+  const std::string text(static_cast<const char*>(LockResource(LoadResource(module, manifest))),
+                         SizeofResource(module, manifest));
+  for (const char* wanted : {"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", ">PerMonitorV2, PerMonitor<", ">true/pm<"})
+    EXPECT_NE(text.find(wanted), std::string::npos) << wanted;
+  EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(14)), nullptr) << "RT_GROUP_ICON 1";
+  FreeLibrary(module);
+}
+
 }  // namespace

@@ -40,9 +40,15 @@ TEST(WindowsSessionControlTest, ListsTheSessionsWithTheirUsersAndAsksForTheLogof
   const std::optional<std::string> refused = control.LogOffSession(2);
   ASSERT_TRUE(refused.has_value());
   EXPECT_NE(refused->find("WTSLogoffSession failed with error 5"), std::string::npos) << *refused;
+  EXPECT_EQ(control.DisconnectSession(1), std::nullopt);
+  const std::optional<std::string> notDisconnected = control.DisconnectSession(2);
+  ASSERT_TRUE(notDisconnected.has_value());
+  EXPECT_NE(notDisconnected->find("WTSDisconnectSession failed with error 5"), std::string::npos);
+  DeleteFileA(ConsoleStateFile().c_str());  // the recorder marked session 1 disconnected
   std::ostringstream calls;
   calls << std::ifstream(log).rdbuf();
-  EXPECT_EQ(calls.str(), "logoff session=1 wait=0\nlogoff session=2 wait=0\n");
+  EXPECT_EQ(calls.str(), "logoff session=1 wait=0\nlogoff session=2 wait=0\ndisconnect session=1 wait=0\n"
+                         "disconnect session=2 wait=0\n");
 }
 
 // The extended information of each session gives its connection and lock, and a session whose

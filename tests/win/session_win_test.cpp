@@ -33,16 +33,17 @@ TEST(WindowsStartupRegistryTest, StoresTheCommandAsAStringAndRemovesIt) {
   EXPECT_EQ(registry.RemoveStartupCommand(kTestValue), 0u) << "removing an absent entry is no failure";
 }
 
-TEST(WindowsSessionDesktopTest, TheTestHookRecordsEachLogoffInsteadOfEndingTheSession) {
+TEST(WindowsSessionDesktopTest, TheTestHookRecordsEachLogoffAndLockInsteadOfMakingThem) {
   TempDir dir;
   const std::string log = dir.File("logoff.log");
   WindowsSessionDesktop desktop(nullptr, WM_APP + 1, log);
   EXPECT_TRUE(desktop.LogOff());
-  EXPECT_TRUE(desktop.LogOff());
+  EXPECT_TRUE(desktop.Lock());
   EXPECT_EQ(ReadBytes(log), "ExitWindowsEx(EWX_LOGOFF | EWX_FORCEIFHUNG)" + std::string(kNativeLineEnd) +
-                                "ExitWindowsEx(EWX_LOGOFF | EWX_FORCEIFHUNG)" + kNativeLineEnd);
+                                "LockWorkStation()" + kNativeLineEnd);
   WindowsSessionDesktop unwritable(nullptr, WM_APP + 1, dir.File("no such dir\\logoff.log"));
   EXPECT_FALSE(unwritable.LogOff());
+  EXPECT_FALSE(unwritable.Lock());
 }
 
 bool IsTopmostAndVisible(HWND window) {

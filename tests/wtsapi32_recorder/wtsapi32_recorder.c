@@ -5,8 +5,9 @@
  * beside the executable with a DllOverrides entry for wtsapi32; never installed with the product.
  *
  * The log is "wtsapi32_calls.log" beside this DLL; a line reads
- *   logoff session=ID wait=0|1
- * A logoff of session 2 fails with ERROR_ACCESS_DENIED.
+ *   logoff session=ID wait=0|1    or    disconnect session=ID wait=0|1
+ * A logoff or disconnection of session 2 fails with ERROR_ACCESS_DENIED. A disconnection of
+ * session 1 writes "disconnected" into the console's state file, as Windows would then report it.
  *
  * The extended information of a session (WTSSessionInfoEx) gives session 0 disconnected and
  * session 2 active and unlocked. Session 1, the console, is as the test names it in the file
@@ -84,17 +85,22 @@ static void console_state(char* word, DWORD size) {
   for (DWORD i = 0; i < got; ++i) word[i] = word[i] == '\r' || word[i] == '\n' || word[i] == ' ' ? '\0' : word[i];
 }
 
-static void record_logoff(DWORD session, BOOL wait) {
+/* Writes the text to the file beside this DLL: appended, or in place of what it held. */
+static void write_beside(const char* file_name, const char* text, int size, BOOL append) {
   char path[MAX_PATH * 2];
-  if (!path_beside(path, sizeof path, LOG_FILE_NAME)) return;
-  char line[64];
-  const int size = wsprintfA(line, "logoff session=%lu wait=%d\n", (unsigned long)session, wait ? 1 : 0);
-  HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, NULL);
+  if (!path_beside(path, sizeof path, file_name)) return;
+  HANDLE file = CreateFileA(path, append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            NULL, append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
   if (file == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
-  WriteFile(file, line, (DWORD)size, &written, NULL);
+  WriteFile(file, text, (DWORD)size, &written, NULL);
   CloseHandle(file);
+}
+
+static void record_call(const char* what, DWORD session, BOOL wait) {
+  char line[64];
+  const int size = wsprintfA(line, "%s session=%lu wait=%d\n", what, (unsigned long)session, wait ? 1 : 0);
+  write_beside(LOG_FILE_NAME, line, size, TRUE);
 }
 
 /* A copy of the text in memory that WTSFreeMemory releases. */
@@ -171,11 +177,22 @@ BOOL WINAPI WTSQuerySessionInformationW(HANDLE server, DWORD session, int what, 
 
 BOOL WINAPI WTSLogoffSession(HANDLE server, DWORD session, BOOL wait) {
   (void)server;
-  record_logoff(session, wait);
+  record_call("logoff", session, wait);
   if (session == 2) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
+  return TRUE;
+}
+
+BOOL WINAPI WTSDisconnectSession(HANDLE server, DWORD session, BOOL wait) {
+  (void)server;
+  record_call("disconnect", session, wait);
+  if (session == 2) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  if (session == 1) write_beside(CONSOLE_FILE_NAME, "disconnected\n", 13, FALSE);
   return TRUE;
 }
 
