@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cwchar>
 
-#include "platform/ansi_text_win.h"
+#include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 
 namespace {
@@ -63,7 +63,7 @@ class WtsMemory {
   void* memory_ = nullptr;
 };
 
-// One text of the session's information in the ANSI code page; nothing when it was read, else
+// One text of the session's information in UTF-8; nothing when it was read, else
 // the failed call.
 std::optional<std::string> SessionText(DWORD sessionId, WTS_INFO_CLASS what, std::string& text) {
   text.clear();
@@ -73,7 +73,7 @@ std::optional<std::string> SessionText(DWORD sessionId, WTS_INFO_CLASS what, std
     return DescribeWindowsFailure("WTSQuerySessionInformationW", GetLastError());
   // The answer is a null-terminated text of at most the bytes returned.
   const wchar_t* wide = answer.Get<wchar_t>();
-  if (wide != nullptr) text = ToAnsiText({wide, wcsnlen(wide, bytes / sizeof(wchar_t))});
+  if (wide != nullptr) text = Utf8FromWide({wide, wcsnlen(wide, bytes / sizeof(wchar_t))});
   return std::nullopt;
 }
 

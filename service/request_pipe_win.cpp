@@ -2,9 +2,12 @@
 
 #include <sddl.h>
 
+#include <iterator>
+
 #include "parentcode/more_time_protocol.h"
 #include "platform/local_memory_win.h"
 #include "platform/pipe_io_win.h"
+#include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 
 namespace {
@@ -178,16 +181,18 @@ bool RequestPipeServer::ClientAccount(HANDLE pipe, std::string& account, std::st
     failure = DescribeWindowsFailure("GetTokenInformation", GetLastError());
     return true;
   }
-  char name[257];
-  char domain[257];
-  DWORD nameLength = sizeof name;
-  DWORD domainLength = sizeof domain;
+  const PSID sid = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
+  // In UTF-16 whatever its alphabet; the lengths count characters.
+  wchar_t name[257] = L"";
+  wchar_t domain[257] = L"";
+  DWORD nameLength = std::size(name);
+  DWORD domainLength = std::size(domain);
   SID_NAME_USE use;
-  if (!LookupAccountSidA(nullptr, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, name, &nameLength, domain,
-                         &domainLength, &use)) {
-    failure = DescribeWindowsFailure("LookupAccountSidA", GetLastError());
+  if (!LookupAccountSidW(nullptr, sid, name, &nameLength, domain, &domainLength, &use)) {
+    failure = DescribeWindowsFailure("LookupAccountSidW", GetLastError());
     return true;
   }
-  account = name;  // up to its NUL: Wine counts the NUL in nameLength, Windows does not
+  // Up to its NUL: Wine counts the NUL in nameLength, Windows does not.
+  account = Utf8FromWide({name, wcsnlen(name, std::size(name))});
   return true;
 }
