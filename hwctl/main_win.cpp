@@ -15,6 +15,7 @@
 #include "platform/clock_win.h"
 #include "platform/folder_access_win.h"
 #include "platform/installed_service_win.h"
+#include "platform/local_accounts_win.h"
 #include "platform/pipe_client_win.h"
 #include "platform/random_source_win.h"
 #include "platform/time_zones_win.h"
@@ -84,6 +85,8 @@ int main() {
   if (GetComputerNameW(computer, &computerLength)) platform.computerName = Utf8FromWide({computer, computerLength});
   // WriteText shows the block characters of the QR code in any console.
   platform.qrGlyphs = Utf8QrGlyphs();
+  WindowsLocalAccountSource accounts;
+  platform.accounts = &accounts;
   WindowsInstalledServiceSource services;
   PipeRequestClient serviceClient(kMoreTimePipeName, kServiceName, services, ServicesSession());
   platform.services = &services;
