@@ -4,6 +4,7 @@
 
 #include "engine/account_control.h"
 #include "engine/session_backstop.h"
+#include "engine/user_identity.h"
 #include "logging/logs.h"
 #include "core/service_state.h"
 #include "platform/utf8_text.h"
@@ -53,6 +54,7 @@ void CheckLogoffFlags(ServiceState& service) {
     if (endSessions) EndSessionsOf(service, name);
   }
   ForgetUnrestrictedCounts(service);
+  ForgetUnrestrictedSids(service);
   if (stillLogged > 0) PrepareShutdown(service);
 }
 

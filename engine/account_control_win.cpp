@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <lm.h>
 
+#include "platform/account_names_win.h"
 #include "platform/unique_handle_win.h"
 #include "platform/wide_text_win.h"
 #include "platform/win_error.h"
@@ -39,6 +40,13 @@ std::optional<std::string> WindowsAccountControl::SetLogonHours(const std::strin
       NetUserSetInfo(nullptr, wideName.c_str(), kLogonHoursLevel, reinterpret_cast<LPBYTE>(&info), nullptr);
   if (status == NERR_Success) return std::nullopt;
   return DescribeWindowsFailure("NetUserSetInfo", status);
+}
+
+std::string WindowsAccountControl::AccountSid(const std::string& userName) {
+  // The account of this computer: its own name before the user's keeps a domain account of the
+  // same name out.
+  const AccountLookup lookup = LookupAccountByName(ComputerName() + "\\" + userName);
+  return lookup.user ? lookup.sid : std::string();
 }
 
 ShutdownPrivilegeResult WindowsAccountControl::EnableShutdownPrivilege() {

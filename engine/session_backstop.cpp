@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/service_state.h"
+#include "engine/user_identity.h"
 #include "platform/session_control.h"
 #include "logging/logs.h"
 
@@ -43,7 +44,7 @@ void EndSessionsOf(ServiceState& service, const std::string& userName) {
   }
   bool found = false;
   for (const UserSession& session : sessions) {
-    if (session.userName.empty() || !SameText(session.userName, userName)) continue;
+    if (!SessionOfUser(service, session, userName)) continue;
     found = true;
     if (const std::optional<std::string> failure = control->LogOffSession(session.id))
       WriteLogAt(service, 1, "ERROR: Not possible to end " + SessionName(session) + ": " + *failure);

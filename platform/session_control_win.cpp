@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cwchar>
 
+#include "platform/account_names_win.h"
 #include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 
@@ -108,6 +109,14 @@ void ReadSessionState(UserSession& session, bool lockFlagsSwapped) {
     session.lock = SessionLock::kUnlocked;
 }
 
+// The identifier of the session's user, from the domain and name the session gives; empty for a
+// session without a user or an account Windows cannot look up.
+std::string SessionUserSid(const UserSession& session) {
+  if (session.userName.empty()) return {};
+  const std::string qualified = session.domain.empty() ? session.userName : session.domain + "\\" + session.userName;
+  return LookupAccountByName(qualified).sid;
+}
+
 }  // namespace
 
 // IsWindows8OrGreater answers rightly without the application's manifest naming Windows 8.1 or
@@ -127,6 +136,7 @@ std::optional<std::string> WindowsSessionControl::ListSessions(std::vector<UserS
     // A name that cannot be read is left empty, as for a session without a user.
     SessionText(session.id, WTSUserName, session.userName);
     SessionText(session.id, WTSDomainName, session.domain);
+    session.sid = SessionUserSid(session);
     ReadSessionState(session, lockFlagsSwapped_);
     sessions.push_back(std::move(session));
   }

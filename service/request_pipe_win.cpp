@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "parentcode/more_time_protocol.h"
+#include "platform/account_names_win.h"
 #include "platform/local_memory_win.h"
 #include "platform/pipe_io_win.h"
 #include "platform/wide_text_win.h"
@@ -126,7 +127,7 @@ bool RequestPipeServer::Converse(HANDLE pipe) {
     return true;  // the client went away
   } else {
     client.text.assign(request, read.bytes);
-    if (!ClientAccount(pipe, client.account, client.accountFailure)) return false;
+    if (!ClientAccount(pipe, client)) return false;
   }
   const std::string answer = onRequest_(client);
   if (WritePipe(pipe, answer, timings_.answerMs, stop_.Get()).outcome == PipeIo::Outcome::kDone) AwaitClose(pipe);
@@ -158,7 +159,8 @@ void RequestPipeServer::AwaitClose(HANDLE pipe) {
   }
 }
 
-bool RequestPipeServer::ClientAccount(HANDLE pipe, std::string& account, std::string& failure) {
+bool RequestPipeServer::ClientAccount(HANDLE pipe, ClientRequest& client) {
+  std::string& failure = client.accountFailure;
   if (!ImpersonateNamedPipeClient(pipe)) {
     failure = DescribeWindowsFailure("ImpersonateNamedPipeClient", GetLastError());
     return true;
@@ -182,6 +184,7 @@ bool RequestPipeServer::ClientAccount(HANDLE pipe, std::string& account, std::st
     return true;
   }
   const PSID sid = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
+  client.sid = SidText(sid);
   // In UTF-16 whatever its alphabet; the lengths count characters.
   wchar_t name[257] = L"";
   wchar_t domain[257] = L"";
@@ -193,6 +196,6 @@ bool RequestPipeServer::ClientAccount(HANDLE pipe, std::string& account, std::st
     return true;
   }
   // Up to its NUL: Wine counts the NUL in nameLength, Windows does not.
-  account = Utf8FromWide({name, wcsnlen(name, std::size(name))});
+  client.account = Utf8FromWide({name, wcsnlen(name, std::size(name))});
   return true;
 }
