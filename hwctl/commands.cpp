@@ -136,8 +136,12 @@ CommandResult RunCheck(const Invocation& invocation, ConfigSession& session) {
     warnings.insert(warnings.end(), installation.warnings.begin(), installation.warnings.end());
     summary = installation.summary;
   }
+  const std::string fresh = configuration.product.keyExists
+                                ? std::string()
+                                : "Nothing is configured yet: the service restricts nobody until an account is added "
+                                  "with\nhwctl add USER.\n";
   return {problems.empty() ? kExitSuccess : kExitRefused,
-          CheckReport(problems, warnings) + ParentCodeStatusLine(session) + summary, {}};
+          fresh + CheckReport(problems, warnings) + ParentCodeStatusLine(session) + summary, {}};
 }
 
 CommandResult RunParentCode(const Invocation& invocation, ConfigSession& session) {

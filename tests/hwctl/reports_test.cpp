@@ -12,6 +12,7 @@
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 std::string User(const std::string& name) { return UserKeyPath(name); }
 
@@ -183,6 +184,9 @@ TEST_F(ReportsTest, CheckFindsEveryKindOfMisreadValue) {
 }
 
 TEST_F(ReportsTest, CheckOfACleanConfigurationFindsNothing) {
+  const CommandResult fresh = Hwctl({"check"});  // a fresh install: nothing is wrong yet
+  EXPECT_EQ(fresh.exitCode, kExitSuccess);
+  EXPECT_THAT(fresh.output, StartsWith("Nothing is configured yet: the service restricts nobody until an account"));
   ASSERT_EQ(Hwctl({"add", "alice"}).exitCode, kExitSuccess);  // every child's account restricted
   ASSERT_EQ(Hwctl({"add", "bob"}).exitCode, kExitSuccess);
   ASSERT_EQ(Hwctl({"timezone", "current"}).exitCode, kExitSuccess);
