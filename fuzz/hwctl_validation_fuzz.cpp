@@ -11,6 +11,7 @@
 #include "hwctl/validation.h"
 #include "period_reference.h"
 #include "platform/case_folding.h"
+#include "platform/utf8_text.h"
 #include "settings/in_memory_registry.h"
 #include "settings/settings_loader.h"
 #include "settings/stored_formats.h"
@@ -128,7 +129,7 @@ void CheckDays(std::string_view text) {
 // An accepted user name is one key under the restrictions key, listed by the service by that name.
 void CheckUserName(std::string_view text) {
   if (UserNameProblem(text)) return;
-  Require(!text.empty() && text.size() <= 20, "an account name has 1 to 20 characters", text);
+  Require(!text.empty() && Utf16Length(text) <= 20, "an account name has 1 to 20 characters (UTF-16 units)", text);
   for (const char c : text)
     Require(static_cast<unsigned char>(c) >= 0x20 && c != '\\', "an account name holds no control character or \\",
             text);

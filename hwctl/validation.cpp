@@ -169,6 +169,7 @@ Checked<int> DebugLevelOfArgument(std::string_view text) {
 
 std::optional<std::string> UserNameProblem(std::string_view name) {
   if (name.empty()) return "a user name cannot be empty";
+  if (!IsValidUtf8(name)) return "the user name is not valid text (UTF-8)";
   if (Utf16Length(name) > kMaxAccountNameLength)
     return Quoted(name) + " is longer than the 20 characters an account name can have";
   if (name.front() == ' ' || name.back() == ' ') return Quoted(name) + " begins or ends with a space";

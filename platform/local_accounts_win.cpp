@@ -55,9 +55,12 @@ void ReadIdentity(LocalAccountList& list, LocalAccount& account, const std::stri
   const NET_API_STATUS status =
       NetUserGetInfo(nullptr, WideFromUtf8(account.name).c_str(), kInternetIdentityLevel, buffer.Receive());
   if (status == NERR_Success && buffer.Get<USER_INFO_24>() != nullptr) {
+    // The other members count only for an account connected to a Microsoft account.
     const USER_INFO_24& identity = *buffer.Get<USER_INFO_24>();
-    if (identity.usri24_internet_identity) account.address = Text(identity.usri24_internet_principal_name);
-    account.sid = SidText(identity.usri24_user_sid);
+    if (identity.usri24_internet_identity) {
+      account.address = Text(identity.usri24_internet_principal_name);
+      account.sid = SidText(identity.usri24_user_sid);
+    }
   } else {
     NotePartial(list, "Microsoft account addresses not read: " +
                           DescribeWindowsFailure("NetUserGetInfo(level 24)", status));

@@ -45,6 +45,16 @@ void AppendUtf8(std::string& text, char32_t character) {
   }
 }
 
+bool IsValidUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    char32_t character = 0;
+    const size_t length = DecodeUtf8(text.substr(i), character);
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
+}
+
 size_t CharacterCount(std::string_view text) {
   size_t characters = 0;
   for (size_t i = 0; i < text.size(); ++characters) {

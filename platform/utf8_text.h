@@ -14,6 +14,9 @@ size_t DecodeUtf8(std::string_view text, char32_t& character);
 // Appends the character's UTF-8 form.
 void AppendUtf8(std::string& text, char32_t character);
 
+// True when every byte of the text belongs to a valid UTF-8 sequence.
+bool IsValidUtf8(std::string_view text);
+
 // How many characters the text holds, the width it takes in a console's columns (for the
 // alphabets of Europe); a byte that is no UTF-8 counts as one.
 size_t CharacterCount(std::string_view text);
