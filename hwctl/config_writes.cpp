@@ -5,6 +5,7 @@
 
 #include "hwctl/account_resolution.h"
 #include "hwctl/configuration_check.h"
+#include "hwctl/plain_words.h"
 #include "hwctl/validation.h"
 #include "platform/date_time.h"
 #include "settings/settings_loader.h"
@@ -30,7 +31,7 @@ std::string Joined(const std::vector<std::string>& pieces, const std::string& se
 
 std::string PeriodsForPeople(const std::string& filter) {
   const std::vector<std::string> periods = PeriodsOfFilter(filter);
-  return periods.empty() ? "no restricted period" : "restricted " + Joined(periods, " ");
+  return periods.empty() ? "no restricted period" : "restricted " + Joined(periods, ", ");
 }
 
 // Commands that keep some of the stored values need to read them first.
@@ -162,10 +163,12 @@ std::string RemoveUser(ConfigSession& session, const std::string& name, bool con
 
 std::string SetDayLimit(ConfigSession& session, const std::string& name, const std::vector<std::string>& allowances) {
   std::vector<std::string> minutes;
+  std::vector<int> values;
   for (size_t day = 0; day < allowances.size(); ++day) {
     const Checked<int> allowance = AllowanceOfArgument(allowances[day]);
     if (!allowance.value) Refuse(std::string("DayLimit of ") + name + ", " + kWeekdayNames[day] + ": " + allowance.refusal);
     minutes.push_back(std::to_string(*allowance.value));
+    values.push_back(*allowance.value);
   }
   const StoredUser user = session.RequireUser(name);
   const std::string stored = Joined(minutes, " ");
@@ -173,7 +176,7 @@ std::string SetDayLimit(ConfigSession& session, const std::string& name, const s
   session.registry.WriteString("DayLimit", stored);
   session.registry.CloseKey();
   session.RequestReload();
-  return "DayLimit of " + user.name + " is now \"" + stored + "\".\n" + kAppliedAtNextMinute;
+  return user.name + ": " + WeekAllowanceWords(values) + ".\n" + kAppliedAtNextMinute;
 }
 
 std::string SetPeriods(ConfigSession& session, const std::string& name, const std::string& dayArgument,
@@ -192,9 +195,8 @@ std::string SetPeriods(ConfigSession& session, const std::string& name, const st
   for (int day = 0; day < kDaysInWeek; ++day) session.registry.WriteString(DayValueName(day), week[day]);
   session.registry.CloseKey();
   session.RequestReload();
-  const std::string what = "\"" + *filter.value + "\": " + PeriodsForPeople(*filter.value) + ".\n";
-  if (days.value->size() == kDaysInWeek) return "Day0..Day6 of " + user.name + " are now " + what + kAppliedAtNextMinute;
-  return DayValueLabel(days.value->front()) + " of " + user.name + " is now " + what + kAppliedAtNextMinute;
+  return user.name + ": " + DaysWords(*days.value) + " " + PeriodsForPeople(*filter.value) + ".\n" +
+         kAppliedAtNextMinute;
 }
 
 std::string GrantTime(ConfigSession& session, const std::string& name, const std::string& minutesArgument) {
