@@ -7,18 +7,12 @@
 
 namespace {
 
-// The letter case folding of SameText, which compares in the "C" locale that the service runs
-// in: only A to Z have a lower-case form there.
-inline unsigned char FoldCase(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
-}
+constexpr uint64_t kHighBits = 0x8080808080808080ull;
 
-// FoldCase applied to the eight bytes of a word at once: the hash runs over every byte of every
-// process line of both censuses on every tick.
+// The letter case folding of ASCII applied to the eight bytes of a word at once: the hash runs
+// over every byte of every process line of both censuses on every tick.
 inline uint64_t FoldCaseWord(uint64_t word) {
   constexpr uint64_t kOnes = 0x0101010101010101ull;
-  constexpr uint64_t kHighBits = 0x8080808080808080ull;
   const uint64_t low7 = word & ~kHighBits;
   // In each byte the high bit of atLeastA is set when the low seven bits are 'A' or above, that of
   // aboveZ when they are above 'Z'; neither sum carries into the next byte.
@@ -33,9 +27,8 @@ inline uint64_t Mix(uint64_t hash, uint64_t word) {
   return hash ^ (hash >> 29);
 }
 
-}  // namespace
-
-size_t CaseInsensitiveHash::operator()(std::string_view text) const {
+// Hashes the text whose letters outside ASCII are already folded.
+size_t HashAsciiFolded(std::string_view text) {
   uint64_t hash = text.size();
   size_t i = 0;
   for (; i + 8 <= text.size(); i += 8) {
@@ -51,13 +44,19 @@ size_t CaseInsensitiveHash::operator()(std::string_view text) const {
   return static_cast<size_t>(hash);
 }
 
+}  // namespace
+
+size_t CaseInsensitiveHash::operator()(std::string_view text) const {
+  // A line of ASCII alone, nearly every line, is folded word by word as it is hashed; any other
+  // is folded whole first, so that lines equal under SameText hash alike.
+  bool ascii = true;
+  for (size_t i = 0; i < text.size() && ascii; ++i) ascii = static_cast<unsigned char>(text[i]) < 0x80;
+  return ascii ? HashAsciiFolded(text) : HashAsciiFolded(FoldCase(text));
+}
+
 bool CaseInsensitiveEqual::operator()(std::string_view a, std::string_view b) const {
-  if (a.size() != b.size()) return false;
-  if (std::memcmp(a.data(), b.data(), a.size()) == 0) return true;  // the usual case: same spelling
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-  }
-  return true;
+  if (a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size()) == 0) return true;  // same spelling
+  return SameText(a, b);
 }
 
 ProcessChanges CompareCensuses(const StringList& previous, const StringList& current) {

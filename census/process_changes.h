@@ -6,12 +6,12 @@
 
 #include "platform/string_list.h"
 
-// Hash of a text that ignores (ASCII) letter case, so that texts equal under SameText hash alike.
+// Hash of a text that ignores letter case, so that texts equal under SameText hash alike.
 struct CaseInsensitiveHash {
   size_t operator()(std::string_view text) const;
 };
 
-// Equality without regard to (ASCII) letter case, as SameText compares, for hashed containers.
+// Equality without regard to letter case, as SameText compares, for hashed containers.
 struct CaseInsensitiveEqual {
   bool operator()(std::string_view a, std::string_view b) const;
 };

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/ansi_text_win.h"
+#include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 
 namespace {
@@ -29,7 +29,7 @@ std::string ImageNameOf(const UNICODE_STRING& name, const unsigned char* bytes, 
   if (name.Buffer == nullptr || name.Length == 0 || start < first || start - first > filled ||
       name.Length > filled - (start - first) || start % alignof(wchar_t) != 0)
     return {};
-  return ToAnsiText({name.Buffer, name.Length / sizeof(wchar_t)});
+  return Utf8FromWide({name.Buffer, name.Length / sizeof(wchar_t)});
 }
 
 template <typename Call>

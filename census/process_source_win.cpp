@@ -4,9 +4,10 @@
 #include <psapi.h>
 
 #include <cstring>
+#include <iterator>
 
-#include "platform/ansi_text_win.h"
 #include "platform/unique_handle_win.h"
+#include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 
 namespace {
@@ -84,7 +85,7 @@ ProcessQueryResult WindowsProcessSource::QueryProcess(uint32_t processId, Proces
   pathBuffer_.resize(kMostPathCharacters);
   DWORD length = kMostPathCharacters;
   if (QueryFullProcessImageNameW(process.Get(), PROCESS_NAME_NATIVE, pathBuffer_.data(), &length)) {
-    details.imagePath = ToAnsiText({pathBuffer_.data(), length});
+    details.imagePath = Utf8FromWide({pathBuffer_.data(), length});
     details.moduleName = FileNameOf(details.imagePath);
   }
   return ReadOwner(process.Get(), details);
@@ -107,19 +108,20 @@ bool WindowsProcessSource::FindAccountName(const std::string& sid, std::string& 
   const bool fits = sid.size() >= 8 && sid.size() <= sizeof copy;  // 8 bytes: the part every identifier has
   if (fits) std::memcpy(copy, sid.data(), sid.size());
   if (!fits || !IsValidSid(copy) || GetLengthSid(copy) != sid.size()) {
-    failure = DescribeWindowsFailure("LookupAccountSidA", ERROR_INVALID_SID);
+    failure = DescribeWindowsFailure("LookupAccountSidW", ERROR_INVALID_SID);
     return false;
   }
-  // The local machine's view of the account; the domain is not used.
-  char name[128] = "";
-  DWORD nameSize = sizeof name;
-  char domain[128] = "";
-  DWORD domainSize = sizeof domain;
+  // The local machine's view of the account, in UTF-16 whatever its alphabet; the domain is not
+  // used. The sizes are counted in characters, the terminating null included.
+  wchar_t name[256] = L"";
+  DWORD nameSize = std::size(name);
+  wchar_t domain[256] = L"";
+  DWORD domainSize = std::size(domain);
   SID_NAME_USE use;
-  if (!LookupAccountSidA(nullptr, copy, name, &nameSize, domain, &domainSize, &use)) {
-    failure = DescribeWindowsFailure("LookupAccountSidA", GetLastError());
+  if (!LookupAccountSidW(nullptr, copy, name, &nameSize, domain, &domainSize, &use)) {
+    failure = DescribeWindowsFailure("LookupAccountSidW", GetLastError());
     return false;
   }
-  account = name;
+  account = Utf8FromWide({name, wcsnlen(name, std::size(name))});
   return true;
 }

@@ -83,6 +83,9 @@ class ServiceState {
   // Per restricted user: the minutes in a row at which the user was found still logged on against
   // a raised logoff request. Kept in memory only.
   std::map<std::string, int> StillLoggedMinutes;
+  // Per restricted user, by the name's folded letter case: the account's security identifier,
+  // asked of Windows at the first need (engine/user_identity.h).
+  std::map<std::string, std::string> UserSids;
   // Per restricted user: the date of the clock and the user's latest counted date after it for
   // which the debug log last said that the clock went back, so that it says so once per change.
   std::map<std::string, std::pair<int32_t, int32_t>> ClockBackNoted;

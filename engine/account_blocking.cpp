@@ -4,8 +4,10 @@
 
 #include "engine/account_control.h"
 #include "engine/session_backstop.h"
+#include "engine/user_identity.h"
 #include "logging/logs.h"
 #include "core/service_state.h"
+#include "platform/utf8_text.h"
 #include "settings/user_state_store.h"
 
 namespace {
@@ -23,7 +25,7 @@ void SetAccountBlocked(ServiceState& service, const std::string& userName, bool 
   // The account call takes the name in a buffer of kMaxAccountNameLength characters; a longer
   // name is refused here rather than cut short, which could name another account.
   std::optional<std::string> failure;
-  const bool nameFits = userName.size() <= kMaxAccountNameLength;
+  const bool nameFits = Utf16Length(userName) <= kMaxAccountNameLength;
   if (nameFits)
     failure = service.Platform().accountControl->SetLogonHours(userName, kLogonUnitsPerWeek, WholeWeek(!blocked));
   if (nameFits && !failure) {
@@ -54,6 +56,7 @@ void CheckLogoffFlags(ServiceState& service) {
     if (endSessions) EndSessionsOf(service, name);
   }
   ForgetUnrestrictedCounts(service);
+  ForgetUnrestrictedSids(service);
   if (stillLogged > 0) PrepareShutdown(service);
 }
 

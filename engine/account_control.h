@@ -39,6 +39,9 @@ class AccountControl {
   // they were set, else the failed call and its error code.
   virtual std::optional<std::string> SetLogonHours(const std::string& userName, int unitsPerWeek,
                                                    const LogonHours& hours) = 0;
+  // The security identifier ("S-1-5-21-...") of the local account with this name; empty when
+  // Windows knows no such account.
+  virtual std::string AccountSid(const std::string& userName) = 0;
   // Enables the shutdown privilege in the process's own token, leaving its other privileges as
   // they are. Asks for no shutdown.
   virtual ShutdownPrivilegeResult EnableShutdownPrivilege() = 0;

@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <lm.h>
 
+#include "platform/account_names_win.h"
 #include "platform/unique_handle_win.h"
+#include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 
 namespace {
@@ -22,14 +24,12 @@ ShutdownPrivilegeResult PrivilegeFailure(ShutdownPrivilegeResult::Outcome outcom
 
 std::optional<std::string> WindowsAccountControl::SetLogonHours(const std::string& userName, int unitsPerWeek,
                                                                 const LogonHours& hours) {
-  // The name is in the ANSI code page, as the service reads every name. The buffer holds
-  // kMaxAccountNameLength characters and a terminator; a name that does not fit fails the
-  // conversion (ERROR_INSUFFICIENT_BUFFER) instead of being cut short.
-  WCHAR wideName[kMaxAccountNameLength + 1] = {};
-  if (!userName.empty() &&
-      MultiByteToWideChar(CP_ACP, 0, userName.data(), static_cast<int>(userName.size()), wideName,
-                          static_cast<int>(kMaxAccountNameLength)) == 0)
-    return DescribeWindowsFailure("MultiByteToWideChar", GetLastError());
+  // The name is UTF-8, as the service keeps every name. A name longer than
+  // kMaxAccountNameLength characters is refused (ERROR_INSUFFICIENT_BUFFER) instead of being cut
+  // short, which could name another account.
+  const std::wstring wideName = WideFromUtf8(userName);
+  if (wideName.size() > kMaxAccountNameLength)
+    return DescribeWindowsFailure("NetUserSetInfo", ERROR_INSUFFICIENT_BUFFER);
 
   LogonHours bitmap = hours;
   USER_INFO_1020 info{};
@@ -37,9 +37,16 @@ std::optional<std::string> WindowsAccountControl::SetLogonHours(const std::strin
   info.usri1020_logon_hours = bitmap.data();
   // No server name: the local computer. No index of a faulty parameter is asked for.
   const NET_API_STATUS status =
-      NetUserSetInfo(nullptr, wideName, kLogonHoursLevel, reinterpret_cast<LPBYTE>(&info), nullptr);
+      NetUserSetInfo(nullptr, wideName.c_str(), kLogonHoursLevel, reinterpret_cast<LPBYTE>(&info), nullptr);
   if (status == NERR_Success) return std::nullopt;
   return DescribeWindowsFailure("NetUserSetInfo", status);
+}
+
+std::string WindowsAccountControl::AccountSid(const std::string& userName) {
+  // The account of this computer: its own name before the user's keeps a domain account of the
+  // same name out.
+  const AccountLookup lookup = LookupAccountByName(ComputerName() + "\\" + userName);
+  return lookup.user ? lookup.sid : std::string();
 }
 
 ShutdownPrivilegeResult WindowsAccountControl::EnableShutdownPrivilege() {
@@ -51,7 +58,7 @@ ShutdownPrivilegeResult WindowsAccountControl::EnableShutdownPrivilege() {
   TOKEN_PRIVILEGES privileges{};
   // The lookup's outcome is not checked: an identifier left unknown is not in the token, so the
   // adjustment then reports that it could not enable it.
-  LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid);
+  LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid);
   privileges.PrivilegeCount = 1;
   privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
   // Only this privilege changes; the previous state is not asked for.

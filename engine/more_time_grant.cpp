@@ -14,6 +14,7 @@
 #include "logging/logs.h"
 #include "parentcode/code_guard.h"
 #include "parentcode/code_store.h"
+#include "platform/case_folding.h"
 #include "platform/date_time.h"
 #include "settings/user_state_store.h"
 
@@ -26,14 +27,9 @@ std::string Answer(AnswerKind kind, int minutes = 0, std::string until = {}) {
   return FormatMoreTimeAnswer({kind, minutes, std::move(until)});
 }
 
-std::string LowerCase(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // The user's record: the one in memory, read from the user's key at the first request of a run.
 CodeRecord& RecordOf(ServiceState& service, const std::string& userName) {
-  const std::string key = LowerCase(userName);
+  const std::string key = FoldCase(userName);
   auto found = service.CodeRecords.find(key);
   if (found == service.CodeRecords.end()) found = service.CodeRecords.emplace(key, ReadCodeRecord(service, userName)).first;
   return found->second;

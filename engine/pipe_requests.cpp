@@ -2,6 +2,7 @@
 
 #include "engine/more_time_grant.h"
 #include "engine/save_grace.h"
+#include "engine/user_identity.h"
 #include "logging/counted_lines.h"
 #include "parentcode/more_time_protocol.h"
 
@@ -32,14 +33,16 @@ std::string AnswerClient(ServiceState& service, const ClientRequest& request) {
                      "ERROR: " + request.accountFailure + ": a request to " + pipe + " was refused");
     return Refused();
   }
-  if (IsStatusRequest(request.text)) return FormatStatusAnswer(StatusFor(service, request.account));
-  if (IsGraceRequest(request.text)) return AnswerGraceRequest(service, request.account);
+  // The restricted user the client's account is, by its identifier where the name differs.
+  const std::string user = RestrictedUserOf(service, request.account, request.sid);
+  if (IsStatusRequest(request.text)) return FormatStatusAnswer(StatusFor(service, user));
+  if (IsGraceRequest(request.text)) return AnswerGraceRequest(service, user);
   const std::optional<MoreTimeRequest> moreTime = ParseMoreTimeRequest(request.text);
   if (!moreTime) {
     WriteCountedLine(service, "not-understood", 2,
-                     "More time asked by " + request.account + ": refused, the request is not understood (" +
+                     "More time asked by " + user + ": refused, the request is not understood (" +
                          std::to_string(request.text.size()) + " bytes)");
     return Refused();
   }
-  return AnswerMoreTimeRequest(service, request.account, *moreTime);
+  return AnswerMoreTimeRequest(service, user, *moreTime);
 }

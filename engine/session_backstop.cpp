@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/service_state.h"
+#include "engine/user_identity.h"
 #include "platform/session_control.h"
 #include "logging/logs.h"
 
@@ -66,7 +67,7 @@ void EndSessionsOf(ServiceState& service, const std::string& userName) {
   }
   bool found = false, allDisconnected = true;
   for (const UserSession& session : sessions) {
-    if (session.userName.empty() || !SameText(session.userName, userName)) continue;
+    if (!SessionOfUser(service, session, userName)) continue;
     found = true;
     if (service.EndSessionLock)
       allDisconnected = DisconnectSession(service, *control, session) && allDisconnected;

@@ -17,7 +17,7 @@ class ServiceState;
 bool NoteStillLogged(ServiceState& service, const std::string& userName, bool stillLogged);
 // Forgets the counts of names that are no longer restricted.
 void ForgetUnrestrictedCounts(ServiceState& service);
-// Ends every session of the user (the user name compared without regard to case), saying at
+// Ends every session of the user (by the account's identifier, or the name in any letter case), saying at
 // level 1 which session was ended and which could not be, with the failed call and its code.
 // With EndSessionLock the sessions are kept: each active one is disconnected instead (a
 // disconnected one is left as it is), so its programs keep running until the user may log on

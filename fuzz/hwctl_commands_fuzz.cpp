@@ -13,6 +13,7 @@
 #include "engine/usage_accounting.h"
 #include "fakes/hwctl_fixture.h"
 #include "fuzz_support.h"
+#include "hwctl/account_resolution.h"
 #include "hwctl/validation.h"
 #include "period_reference.h"
 #include "platform/regional_format.h"
@@ -149,12 +150,21 @@ void RequireOthersKept(Reading before, Reading after, const std::string& user, s
   Require(before == after, "a command for one user changes no other reading", line);
 }
 
+// The key an added name takes: the name of the account it stands for among the fixture's
+// accounts, or the name itself (--not-yet).
+std::string AddedName(const std::string& given) {
+  const FakeLocalAccounts accounts;
+  const AccountResolution resolution = ResolveAccount(accounts.List(), accounts, "KIDS PC", given);
+  return resolution.outcome == AccountResolution::Outcome::kAccount ? resolution.account.name : given;
+}
+
 // What the service reads after a command hwctl carried out, against what the command says. The
-// words are the command and its arguments, without the --yes of remove.
+// words are the command and its arguments, without the --yes of remove and the --not-yet of add.
 void CheckCarriedOut(const std::vector<std::string>& words, const Reading& before, const Reading& after,
                      ServiceSide& service, std::string_view line) {
   const std::string& command = words[0];
-  const std::optional<std::string> user = words.size() > 1 ? Spelling(after, words[1]) : std::nullopt;
+  const std::optional<std::string> user =
+      words.size() > 1 ? Spelling(after, command == "add" ? AddedName(words[1]) : words[1]) : std::nullopt;
   const bool forUser = command == "add" || command == "limit" || command == "periods" || command == "grant";
   if (forUser) {
     Require(user.has_value(), "the user of a carried-out command is restricted", line);
@@ -169,7 +179,7 @@ void CheckCarriedOut(const std::vector<std::string>& words, const Reading& befor
             "only debug and path change the product's settings", line);
 
   if (command == "add") {
-    Require(*user == words[1], "an added user is restricted under the name given", line);
+    Require(*user == AddedName(words[1]), "an added user is restricted under its account's name", line);
     Require(after.filters.at(*user) == StringList{"", "", "", "", "", "", ""}, "an added user has no period", line);
     for (const std::string& allowance : after.limits.at(*user))
       Require(allowance == kWholeDayMinutes, "an added user has no limit", line);
@@ -257,6 +267,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                         return word == "--help" || word == "-h";
                       }) != words.end();
     std::erase(words, std::string("--yes"));
+    std::erase(words, std::string("--not-yet"));
     if (result.exitCode == kExitSuccess && !help) CheckCarriedOut(words, before, after, service, line);
     before = after;
   }

@@ -10,18 +10,14 @@
 #include "hwctl/restriction_outlook.h"
 #include "hwctl/validation.h"
 #include "period_reference.h"
+#include "platform/case_folding.h"
+#include "platform/utf8_text.h"
 #include "settings/in_memory_registry.h"
 #include "settings/settings_loader.h"
 #include "settings/stored_formats.h"
 #include "settings/time_url.h"
 
 namespace {
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return lower;
-}
 
 // The number of a text of digits only, capped just above every limit hwctl has; nothing for any
 // other text.
@@ -122,18 +118,18 @@ void CheckNumbers(std::string_view text) {
 
 void CheckDays(std::string_view text) {
   constexpr const char* kShort[] = {"mon", "tue", "wed", "thu", "fri", "sat", "sun"};
-  const std::string lower = Lower(text);
+  const std::string lower = FoldCase(text);
   std::optional<std::vector<int>> expected;
   if (lower == "all") expected = std::vector<int>{0, 1, 2, 3, 4, 5, 6};
   for (int day = 0; day < kDaysInWeek; ++day)
-    if (lower == kShort[day] || lower == Lower(kWeekdayNames[day])) expected = std::vector<int>{day};
+    if (lower == kShort[day] || lower == FoldCase(kWeekdayNames[day])) expected = std::vector<int>{day};
   Require(DaysOfArgument(text).value == expected, "hwctl names the weekdays of a day argument", text);
 }
 
 // An accepted user name is one key under the restrictions key, listed by the service by that name.
 void CheckUserName(std::string_view text) {
   if (UserNameProblem(text)) return;
-  Require(!text.empty() && text.size() <= 20, "an account name has 1 to 20 characters", text);
+  Require(!text.empty() && Utf16Length(text) <= 20, "an account name has 1 to 20 characters (UTF-16 units)", text);
   for (const char c : text)
     Require(static_cast<unsigned char>(c) >= 0x20 && c != '\\', "an account name holds no control character or \\",
             text);
@@ -157,7 +153,7 @@ void CheckPathAndUrl(std::string_view text) {
     // Every word between blanks is an address the fetch can use, unless the value is "none".
     const TimeSources sources = TimeSourcesOf(text);
     for (const std::string& word : sources.urls) {
-      const std::string lower = Lower(word);
+      const std::string lower = FoldCase(word);
       const size_t host = lower.rfind("http://", 0) == 0 ? 7 : lower.rfind("https://", 0) == 0 ? 8 : 0;
       Require(host != 0 && host < word.size() && word[host] != '/', "an accepted TimeUrl word is an http address with a host",
               text);

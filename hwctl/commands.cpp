@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "core/version.h"
+#include "hwctl/account_check.h"
 #include "hwctl/configuration_check.h"
 #include "hwctl/config_writes.h"
 #include "hwctl/installation_check.h"
@@ -35,17 +36,28 @@ constexpr size_t kAnyNumber = static_cast<size_t>(-1);
 
 CommandResult Output(std::string text) { return {kExitSuccess, std::move(text), {}}; }
 
+// The computer's accounts; none, with the reason, where they cannot be listed.
+LocalAccountList Accounts(const ConfigSession& session) {
+  if (session.Platform().accounts != nullptr) return session.Platform().accounts->List();
+  LocalAccountList none;
+  none.failure = "no account calls here";
+  return none;
+}
+
 CommandResult RunList(const Invocation&, ConfigSession& session) {
   const StoredConfiguration configuration = ReadStoredConfiguration(session.registry);
-  return Output(ListReport(configuration, session.Now(), ZoneLine(ReadZone(session))) +
+  const LocalAccountList accounts = Accounts(session);
+  std::string who;
+  for (const StoredUser& user : configuration.users) who += AccountLine(user.name, accounts);
+  return Output(ListReport(configuration, session.Now(), ZoneLine(ReadZone(session))) + who +
                 CountLockedLine(configuration.product));
 }
 
 CommandResult RunShow(const Invocation& invocation, ConfigSession& session) {
   const StoredUser user = session.RequireUser(invocation.arguments[0]);
   const StoredProduct product = ReadStoredConfiguration(session.registry).product;
-  return Output(ShowReport(user, session.Now(), ZoneLine(ReadZone(session))) + EndSessionLine(product) +
-                ServiceLogoffLine(product) + CountLockedLine(product));
+  return Output(ShowReport(user, session.Now(), ZoneLine(ReadZone(session))) +
+                AccountLine(user.name, Accounts(session)) + EndSessionLine(product) + ServiceLogoffLine(product) + CountLockedLine(product));
 }
 
 CommandResult RunServiceLogoff(const Invocation& invocation, ConfigSession& session) {
@@ -61,7 +73,7 @@ CommandResult RunCountLocked(const Invocation& invocation, ConfigSession& sessio
 }
 
 CommandResult RunAdd(const Invocation& invocation, ConfigSession& session) {
-  return Output(AddUser(session, invocation.arguments[0]));
+  return Output(AddUser(session, invocation.arguments[0], invocation.flag));
 }
 
 CommandResult RunRemove(const Invocation& invocation, ConfigSession& session) {
@@ -114,6 +126,11 @@ CommandResult RunCheck(const Invocation& invocation, ConfigSession& session) {
   for (const Problem& problem : ZoneProblems(zone)) problems.push_back(problem);
   for (const Problem& problem : FindParentCodeProblems(session)) problems.push_back(problem);
   std::vector<Problem> warnings = TimeWarnings(configuration.product, zone);
+  if (session.Platform().accounts != nullptr) {
+    const AccountFindings accounts = CheckAccounts(configuration, Accounts(session));
+    problems.insert(problems.end(), accounts.problems.begin(), accounts.problems.end());
+    warnings.insert(warnings.end(), accounts.warnings.begin(), accounts.warnings.end());
+  }
   std::string summary;
   const HwctlPlatform& platform = session.Platform();
   if (!invocation.flag && platform.services != nullptr && platform.serviceClient != nullptr) {
@@ -123,8 +140,12 @@ CommandResult RunCheck(const Invocation& invocation, ConfigSession& session) {
     warnings.insert(warnings.end(), installation.warnings.begin(), installation.warnings.end());
     summary = installation.summary;
   }
+  const std::string fresh = configuration.product.keyExists
+                                ? std::string()
+                                : "Nothing is configured yet: the service restricts nobody until an account is added "
+                                  "with\nhwctl add USER.\n";
   return {problems.empty() ? kExitSuccess : kExitRefused,
-          CheckReport(problems, warnings) + ParentCodeStatusLine(session) + summary, {}};
+          fresh + CheckReport(problems, warnings) + ParentCodeStatusLine(session) + summary, {}};
 }
 
 CommandResult RunParentCode(const Invocation& invocation, ConfigSession& session) {
@@ -146,10 +167,13 @@ const Command kCommands[] = {
      "Shows the allowance and the restricted periods of each weekday as the service reads them;\n"
      "the row marked * is today.\n",
      1, 1, nullptr, RunShow},
-    {"add", "add USER", "make the account a restricted user, with no limits yet",
+    {"add", "add USER [--not-yet]", "make the account a restricted user, with no limits yet",
      "Creates the user's key with no restricted period and no daily limit. Set them with\n"
-     "hwctl limit and hwctl periods.\n",
-     1, 1, nullptr, RunAdd},
+     "hwctl limit and hwctl periods. USER is the account's name, its full name as the sign-in screen\n"
+     "shows it, or the Microsoft account's address it signs in with; the key takes the account's\n"
+     "name. A name that is no account of this computer is refused, with the accounts listed;\n"
+     "--not-yet restricts it all the same, for an account made later under exactly that name.\n",
+     1, 1, "--not-yet", RunAdd},
     {"remove", "remove USER --yes", "stop restricting the user and delete the user's settings",
      "Deletes the user's key with its periods, allowances and counted minutes. Needs --yes.\n", 1, 1, "--yes",
      RunRemove},

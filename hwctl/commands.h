@@ -7,6 +7,7 @@
 #include "platform/folder_access.h"
 #include "platform/clock.h"
 #include "platform/installed_service.h"
+#include "platform/local_accounts.h"
 #include "platform/request_client.h"
 #include "platform/time_zones.h"
 #include "platform/random_source.h"
@@ -29,6 +30,9 @@ struct HwctlPlatform {
   const KeySecurity* keySecurity = nullptr;
   std::string computerName;
   QrGlyphs qrGlyphs = Utf8QrGlyphs();
+  // The computer's accounts, which add resolves a name against and check compares the keys with;
+  // none where they cannot be listed.
+  const LocalAccountSource* accounts = nullptr;
   // The installed service for check: as the service control manager has it, and its pipe.
   const InstalledServiceSource* services = nullptr;
   RequestClient* serviceClient = nullptr;

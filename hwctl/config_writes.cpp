@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 
+#include "hwctl/account_resolution.h"
 #include "hwctl/configuration_check.h"
+#include "hwctl/plain_words.h"
 #include "hwctl/validation.h"
 #include "platform/date_time.h"
 #include "settings/settings_loader.h"
@@ -15,6 +17,12 @@ constexpr char kAppliedAtNextMinute[] = "The service applies it at its next minu
 
 [[noreturn]] void Refuse(const std::string& what) { throw CommandError("refused: " + what + "; nothing was written"); }
 
+// A refusal followed by lines that help to do better.
+[[noreturn]] void Refuse(const std::string& what, std::string help) {
+  while (!help.empty() && help.back() == '\n') help.pop_back();
+  throw CommandError("refused: " + what + "; nothing was written\n" + help);
+}
+
 std::string Joined(const std::vector<std::string>& pieces, const std::string& separator) {
   std::string text;
   for (const std::string& piece : pieces) text += (text.empty() ? "" : separator) + piece;
@@ -23,7 +31,7 @@ std::string Joined(const std::vector<std::string>& pieces, const std::string& se
 
 std::string PeriodsForPeople(const std::string& filter) {
   const std::vector<std::string> periods = PeriodsOfFilter(filter);
-  return periods.empty() ? "no restricted period" : "restricted " + Joined(periods, " ");
+  return periods.empty() ? "no restricted period" : "restricted " + Joined(periods, ", ");
 }
 
 // Commands that keep some of the stored values need to read them first.
@@ -82,7 +90,52 @@ void ConfigSession::RequestReload() {
   registry.CloseKey();
 }
 
-std::string AddUser(ConfigSession& session, const std::string& name) {
+std::string AddUser(ConfigSession& session, const std::string& given, bool notYet) {
+  const HwctlPlatform& platform = session.Platform();
+  AccountResolution resolution;
+  LocalAccountList accounts;
+  if (platform.accounts != nullptr) {
+    accounts = platform.accounts->List();
+    resolution = ResolveAccount(accounts, *platform.accounts, platform.computerName, given);
+  } else {
+    resolution.outcome = AccountResolution::Outcome::kUnlisted;
+    resolution.failure = "no account calls here";
+  }
+  std::string name = given;
+  std::string label = given;
+  std::string warning;
+  switch (resolution.outcome) {
+    case AccountResolution::Outcome::kAccount:
+      name = resolution.account.name;
+      label = AccountLabel(resolution.account);
+      if (resolution.account.administrator)
+        warning = "warning: " + name + " is an administrator of this computer and can lift every limit; make it a\n"
+                  "standard account.\n";
+      break;
+    case AccountResolution::Outcome::kDirectory:
+      Refuse(given + " is an account of " + resolution.domain + ", not of this computer",
+             "The logon hours of a domain or work account are kept by its directory, which Hourwarden does\n"
+             "not change: restrict a local account.");
+    case AccountResolution::Outcome::kSeveral:
+      Refuse(given + " is the full name of several accounts",
+             "Give the account's name:\n" + AccountTable(resolution.matches));
+    case AccountResolution::Outcome::kNone:
+      if (!notYet)
+        Refuse(given + " is no account of this computer",
+               "Give an account's name, full name or Microsoft address; --not-yet restricts the name for an\n"
+               "account made later. The accounts of this computer:\n" +
+                   AccountTable(accounts.accounts));
+      warning = "warning: no account of this computer is named " + given + " yet; the limits apply to the account\n"
+                "made later under exactly that name.\n";
+      break;
+    case AccountResolution::Outcome::kUnlisted:
+      if (!notYet)
+        Refuse("the accounts of this computer cannot be listed (" + resolution.failure + ")",
+               "--not-yet restricts the name as given.");
+      warning = "warning: the accounts of this computer could not be listed; " + given +
+                " is restricted as given.\n";
+      break;
+  }
   if (const std::optional<std::string> problem = UserNameProblem(name)) Refuse("user name: " + *problem);
   if (session.registry.KeyExists(UserKeyPath(name))) Refuse(name + " is already a restricted user");
   session.OpenForWriting(UserKeyPath(name));
@@ -90,7 +143,7 @@ std::string AddUser(ConfigSession& session, const std::string& name) {
   session.registry.WriteString("DayLimit", Joined(std::vector<std::string>(kDaysInWeek, kWholeDayMinutes), " "));
   session.registry.CloseKey();
   session.RequestReload();
-  return name + " is now a restricted user, with no restricted period and no daily limit yet.\n" +
+  return label + " is now a restricted user, with no restricted period and no daily limit yet.\n" + warning +
          "Set them with: hwctl limit " + name + " ... and hwctl periods " + name + " ...\n" + kAppliedAtNextMinute;
 }
 
@@ -110,10 +163,12 @@ std::string RemoveUser(ConfigSession& session, const std::string& name, bool con
 
 std::string SetDayLimit(ConfigSession& session, const std::string& name, const std::vector<std::string>& allowances) {
   std::vector<std::string> minutes;
+  std::vector<int> values;
   for (size_t day = 0; day < allowances.size(); ++day) {
     const Checked<int> allowance = AllowanceOfArgument(allowances[day]);
     if (!allowance.value) Refuse(std::string("DayLimit of ") + name + ", " + kWeekdayNames[day] + ": " + allowance.refusal);
     minutes.push_back(std::to_string(*allowance.value));
+    values.push_back(*allowance.value);
   }
   const StoredUser user = session.RequireUser(name);
   const std::string stored = Joined(minutes, " ");
@@ -121,7 +176,7 @@ std::string SetDayLimit(ConfigSession& session, const std::string& name, const s
   session.registry.WriteString("DayLimit", stored);
   session.registry.CloseKey();
   session.RequestReload();
-  return "DayLimit of " + user.name + " is now \"" + stored + "\".\n" + kAppliedAtNextMinute;
+  return user.name + ": " + WeekAllowanceWords(values) + ".\n" + kAppliedAtNextMinute;
 }
 
 std::string SetPeriods(ConfigSession& session, const std::string& name, const std::string& dayArgument,
@@ -140,9 +195,8 @@ std::string SetPeriods(ConfigSession& session, const std::string& name, const st
   for (int day = 0; day < kDaysInWeek; ++day) session.registry.WriteString(DayValueName(day), week[day]);
   session.registry.CloseKey();
   session.RequestReload();
-  const std::string what = "\"" + *filter.value + "\": " + PeriodsForPeople(*filter.value) + ".\n";
-  if (days.value->size() == kDaysInWeek) return "Day0..Day6 of " + user.name + " are now " + what + kAppliedAtNextMinute;
-  return DayValueLabel(days.value->front()) + " of " + user.name + " is now " + what + kAppliedAtNextMinute;
+  return user.name + ": " + DaysWords(*days.value) + " " + PeriodsForPeople(*filter.value) + ".\n" +
+         kAppliedAtNextMinute;
 }
 
 std::string GrantTime(ConfigSession& session, const std::string& name, const std::string& minutesArgument) {

@@ -51,8 +51,10 @@ class ConfigSession {
   StoredText timeZone_;
 };
 
-// add USER: a new user key with every day filter empty and every allowance 1440.
-std::string AddUser(ConfigSession& session, const std::string& name);
+// add USER [--not-yet]: a new user key with every day filter empty and every allowance 1440, named
+// for the local account USER stands for (its name, full name or Microsoft address). A name that
+// is no local account is refused unless notYet; an account of a directory is always refused.
+std::string AddUser(ConfigSession& session, const std::string& given, bool notYet);
 // remove USER --yes: deletes the user's key.
 std::string RemoveUser(ConfigSession& session, const std::string& name, bool confirmed);
 // limit USER M T W T F S S: the seven allowances as DayLimit.

@@ -114,7 +114,8 @@ std::vector<Problem> FindProblems(const StoredConfiguration& configuration, cons
   AddTypeProblem(problems, kProductWhere, "Debug", product.debug.typeError,
                  "the service takes it as missing: debug level 2");
   if (!product.path.present) {
-    if (product.readable || !product.keyExists)
+    // A fresh install, with no product key yet, is not a problem: nothing is configured.
+    if (product.readable)
       problems.push_back({kProductWhere, "Path", "missing: the logs are written to the service's current folder"});
   } else if (!product.path.typeError.empty()) {
     AddTypeProblem(problems, kProductWhere, "Path", product.path.typeError,

@@ -2,9 +2,11 @@
 // line to the portable commands.
 
 #include <windows.h>
+#include <shellapi.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -13,15 +15,15 @@
 #include "platform/clock_win.h"
 #include "platform/folder_access_win.h"
 #include "platform/installed_service_win.h"
+#include "platform/local_accounts_win.h"
 #include "platform/pipe_client_win.h"
 #include "platform/random_source_win.h"
 #include "platform/time_zones_win.h"
+#include "platform/wide_text_win.h"
 #include "settings/key_security_win.h"
 #include "settings/registry_access_win.h"
 
 namespace {
-
-constexpr UINT kUtf8CodePage = 65001;
 
 // The session the service runs in: 0, unless a test under Wine (where every program runs in
 // session 1) names another in HOURWARDEN_SERVICES_SESSION_FOR_TESTING. The pipe's server must be
@@ -31,9 +33,41 @@ uint32_t ServicesSession() {
   return forTesting != nullptr ? static_cast<uint32_t>(std::strtoul(forTesting, nullptr, 10)) : kServicesSession;
 }
 
+// The words of the command line in UTF-8, from its UTF-16 form: the narrow argv holds them in the
+// ANSI code page, where a name in another alphabet has turned into question marks.
+std::vector<std::string> Arguments() {
+  std::vector<std::string> arguments;
+  int count = 0;
+  wchar_t** words = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (words == nullptr) return arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(Utf8FromWide(words[i]));
+  LocalFree(words);
+  return arguments;
+}
+
+// Writes the UTF-8 text to a console in UTF-16, which shows every alphabet whatever the console's
+// code page; to a file or a pipe as the UTF-8 bytes themselves, without a byte-order mark.
+void WriteText(DWORD which, const std::string& text) {
+  const HANDLE handle = GetStdHandle(which);
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE || text.empty()) return;
+  DWORD mode = 0;
+  if (GetConsoleMode(handle, &mode)) {
+    const std::wstring wide = WideFromUtf8(text);
+    DWORD written = 0;
+    WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    return;
+  }
+  for (size_t done = 0; done < text.size();) {
+    DWORD written = 0;
+    const auto chunk = static_cast<DWORD>(std::min<size_t>(text.size() - done, 1 << 20));
+    if (!WriteFile(handle, text.data() + done, chunk, &written, nullptr) || written == 0) return;
+    done += written;
+  }
+}
+
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
   WindowsClock clock;
   WindowsFolderAccessSource folders;
   WindowsTimeZones zones;
@@ -46,19 +80,20 @@ int main(int argc, char** argv) {
   WindowsKeySecurity keySecurity;
   platform.random = &random;
   platform.keySecurity = &keySecurity;
-  char computer[MAX_COMPUTERNAME_LENGTH + 1];
-  DWORD computerLength = sizeof computer;
-  if (GetComputerNameA(computer, &computerLength)) platform.computerName.assign(computer, computerLength);
-  // The console shows bytes in its output code page: UTF-8, or an OEM page with the block
-  // characters at 0xDB, 0xDF and 0xDC.
-  platform.qrGlyphs = GetConsoleOutputCP() == kUtf8CodePage ? Utf8QrGlyphs() : OemQrGlyphs();
+  wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = L"";
+  DWORD computerLength = std::size(computer);
+  if (GetComputerNameW(computer, &computerLength)) platform.computerName = Utf8FromWide({computer, computerLength});
+  // WriteText shows the block characters of the QR code in any console.
+  platform.qrGlyphs = Utf8QrGlyphs();
+  WindowsLocalAccountSource accounts;
+  platform.accounts = &accounts;
   WindowsInstalledServiceSource services;
   PipeRequestClient serviceClient(kMoreTimePipeName, kServiceName, services, ServicesSession());
   platform.services = &services;
   platform.serviceClient = &serviceClient;
 
-  const CommandResult result = RunHwctl(std::vector<std::string>(argv + 1, argv + argc), platform);
-  std::fputs(result.output.c_str(), stdout);
-  if (!result.error.empty()) std::fprintf(stderr, "%s\n", result.error.c_str());
+  const CommandResult result = RunHwctl(Arguments(), platform);
+  WriteText(STD_OUTPUT_HANDLE, result.output);
+  if (!result.error.empty()) WriteText(STD_ERROR_HANDLE, result.error + "\n");
   return result.exitCode;
 }

@@ -6,6 +6,7 @@
 #include "hwctl/restriction_outlook.h"
 #include "hwctl/validation.h"
 #include "platform/date_time.h"
+#include "platform/utf8_text.h"
 #include "settings/settings_loader.h"
 
 namespace {
@@ -98,14 +99,14 @@ std::string FormatTable(const std::vector<std::vector<std::string>>& rows) {
   std::vector<size_t> widths;
   for (const auto& row : rows) {
     if (widths.size() < row.size()) widths.resize(row.size(), 0);
-    for (size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], row[i].size());
+    for (size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], CharacterCount(row[i]));
   }
   std::string text;
   for (const auto& row : rows) {
     std::string line;
     for (size_t i = 0; i < row.size(); ++i) {
       line += row[i];
-      if (i + 1 < row.size()) line += std::string(widths[i] - row[i].size() + 2, ' ');
+      if (i + 1 < row.size()) line += std::string(widths[i] - CharacterCount(row[i]) + 2, ' ');
     }
     text += line + "\n";
   }

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "platform/case_folding.h"
 #include "platform/date_time.h"
 #include "platform/time_zones.h"
 #include "settings/settings_loader.h"
@@ -10,13 +11,6 @@
 namespace {
 
 constexpr char kTimeZoneHint[] = "hwctl timezone current sets it to the computer's zone";
-
-bool SameZone(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
 
 bool IsZoneOfThisComputer(const ConfigSession& session, const std::string& name) {
   if (ZoneNameProblem(name) || session.Zones() == nullptr) return false;
@@ -59,7 +53,7 @@ std::vector<Problem> TimeWarnings(const StoredProduct& product, const ZoneReadin
     warnings.push_back({kProductWhere, kTimeZoneValue,
                         "not set: the service keeps its days and restricted periods in " + ComputerZoneText(zone) +
                             ", which standard users may change to reach another day; " + kTimeZoneHint});
-  else if (zone.known && !zone.computerZone.empty() && !SameZone(zone.stored.text, zone.computerZone))
+  else if (zone.known && !zone.computerZone.empty() && !SameText(zone.stored.text, zone.computerZone))
     warnings.push_back({kProductWhere, kTimeZoneValue,
                         zone.stored.text + " is not the computer's zone (" + zone.computerZone +
                             "): the days and restricted periods follow " + zone.stored.text +

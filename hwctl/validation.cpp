@@ -3,7 +3,9 @@
 #include <cctype>
 
 #include "engine/day_filter.h"
+#include "platform/case_folding.h"
 #include "platform/string_list.h"
+#include "platform/utf8_text.h"
 #include "settings/stored_formats.h"
 #include "settings/time_url.h"
 
@@ -33,12 +35,6 @@ std::optional<int> Minutes(std::string_view text, int maximum) {
   const std::optional<int32_t> number = ParseDecimal32(text);
   if (!number || *number > maximum) return std::nullopt;
   return *number;
-}
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
 }
 
 std::string Trimmed(std::string_view text) {
@@ -117,7 +113,7 @@ std::vector<std::string> PeriodsOfFilter(std::string_view filter) {
 Checked<std::string> StoredFilterOfPeriods(std::string_view periods) {
   using Result = Checked<std::string>;
   const std::string trimmed = Trimmed(periods);
-  if (trimmed.empty() || Lower(trimmed) == "none") return Result::Accepted("");
+  if (trimmed.empty() || FoldCase(trimmed) == "none") return Result::Accepted("");
   std::string stored;
   std::string previousEnd;
   std::string previousPeriod;
@@ -145,10 +141,10 @@ Checked<std::string> StoredFilterOfPeriods(std::string_view periods) {
 
 Checked<std::vector<int>> DaysOfArgument(std::string_view text) {
   using Result = Checked<std::vector<int>>;
-  const std::string lower = Lower(text);
+  const std::string lower = FoldCase(text);
   if (lower == kAllDaysArgument) return Result::Accepted({0, 1, 2, 3, 4, 5, 6});
   for (int day = 0; day < kDaysInWeek; ++day)
-    if (lower == Lower(kShortNames[day]) || lower == Lower(kWeekdayNames[day])) return Result::Accepted({day});
+    if (lower == FoldCase(kShortNames[day]) || lower == FoldCase(kWeekdayNames[day])) return Result::Accepted({day});
   return Result::Refused(Quoted(text) + " is not a day: use mon, tue, wed, thu, fri, sat, sun or all");
 }
 
@@ -173,7 +169,8 @@ Checked<int> DebugLevelOfArgument(std::string_view text) {
 
 std::optional<std::string> UserNameProblem(std::string_view name) {
   if (name.empty()) return "a user name cannot be empty";
-  if (name.size() > kMaxAccountNameLength)
+  if (!IsValidUtf8(name)) return "the user name is not valid text (UTF-8)";
+  if (Utf16Length(name) > kMaxAccountNameLength)
     return Quoted(name) + " is longer than the 20 characters an account name can have";
   if (name.front() == ' ' || name.back() == ' ') return Quoted(name) + " begins or ends with a space";
   bool onlyDotsAndSpaces = true;

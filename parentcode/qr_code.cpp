@@ -348,8 +348,6 @@ std::optional<QrCode> EncodeQrCode(std::string_view bytes) {
 
 QrGlyphs Utf8QrGlyphs() { return {"\xE2\x96\x88", "\xE2\x96\x80", "\xE2\x96\x84"}; }
 
-QrGlyphs OemQrGlyphs() { return {"\xDB", "\xDF", "\xDC"}; }
-
 std::vector<std::string> RenderQrCode(const QrCode& code, const QrGlyphs& glyphs) {
   constexpr int kQuietZone = 4;
   const int side = code.Size() + 2 * kQuietZone;

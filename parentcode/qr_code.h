@@ -44,8 +44,6 @@ struct QrGlyphs {
 };
 // U+2588, U+2580 and U+2584 in UTF-8.
 QrGlyphs Utf8QrGlyphs();
-// The same blocks in the console's OEM code pages (437, 850, 852, 866, ...): 0xDB, 0xDF, 0xDC.
-QrGlyphs OemQrGlyphs();
 
 // The symbol in lines of text, two module rows a line, inside a quiet zone of four light modules.
 std::vector<std::string> RenderQrCode(const QrCode& code, const QrGlyphs& glyphs);

@@ -2,10 +2,12 @@
 
 #include <windows.h>
 
+#include "platform/wide_text_win.h"
+
 void WindowsDialogs::ShowInformation(const std::string& text) {
-  MessageBoxA(nullptr, text.c_str(), "Information", MB_OK | MB_ICONINFORMATION);
+  MessageBoxW(nullptr, WideFromUtf8(text).c_str(), L"Information", MB_OK | MB_ICONINFORMATION);
 }
 
 void WindowsDialogs::ShowError(const std::string& text) {
-  MessageBoxA(nullptr, text.c_str(), "Error", MB_OK | MB_ICONERROR);
+  MessageBoxW(nullptr, WideFromUtf8(text).c_str(), L"Error", MB_OK | MB_ICONERROR);
 }

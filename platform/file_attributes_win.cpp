@@ -2,12 +2,14 @@
 
 #include <windows.h>
 
+#include "platform/wide_text_win.h"
+
 std::optional<uint32_t> WindowsFileAttributes::Get(const std::string& path) const {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
   return attributes;
 }
 
 bool WindowsFileAttributes::Set(const std::string& path, uint32_t attributes) {
-  return SetFileAttributesA(path.c_str(), attributes) != 0;
+  return SetFileAttributesW(WideFromUtf8(path).c_str(), attributes) != 0;
 }

@@ -8,6 +8,7 @@
 
 #include "platform/access_entries_win.h"
 #include "platform/local_memory_win.h"
+#include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 
 static_assert(FILE_ADD_FILE == kFolderAddFile && FILE_ADD_SUBDIRECTORY == kFolderAddSubfolder);
@@ -35,10 +36,10 @@ std::string FolderName(const std::string& folder) {
 FolderAccessList WindowsFolderAccessSource::Read(const std::string& folder) const {
   const std::string name = FolderName(folder);
   FolderAccessList list;
-  const DWORD attributes = GetFileAttributesA(name.c_str());
+  const DWORD attributes = GetFileAttributesW(WideFromUtf8(name).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return Failure("GetFileAttributesA", error);
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return Failure("GetFileAttributesW", error);
     list.outcome = FolderAccessList::Outcome::NotFound;
     return list;
   }
@@ -50,9 +51,9 @@ FolderAccessList WindowsFolderAccessSource::Read(const std::string& folder) cons
   PACL dacl = nullptr;
   LocalMemory descriptor;
   // Only the access list is asked for: reading it needs no more than READ_CONTROL.
-  const DWORD result = GetNamedSecurityInfoA(name.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                                             nullptr, &dacl, nullptr, descriptor.Receive<void>());
-  if (result != ERROR_SUCCESS) return Failure("GetNamedSecurityInfoA", result);
+  const DWORD result = GetNamedSecurityInfoW(WideFromUtf8(name).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                             nullptr, nullptr, &dacl, nullptr, descriptor.Receive<void>());
+  if (result != ERROR_SUCCESS) return Failure("GetNamedSecurityInfoW", result);
   list.outcome = FolderAccessList::Outcome::Read;
   if (dacl == nullptr) {  // a NULL access list grants everyone everything
     list.noList = true;
@@ -72,14 +73,15 @@ std::optional<std::string> WindowsFolderAccessSource::CreateAdminOnlyFolder(cons
   for (size_t separator = name.find('\\', 3); separator != std::string::npos;
        separator = name.find('\\', separator + 1)) {
     const std::string parent = name.substr(0, separator);
-    if (!CreateDirectoryA(parent.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-      return DescribeWindowsFailure("CreateDirectoryA", GetLastError());
+    if (!CreateDirectoryW(WideFromUtf8(parent).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+      return DescribeWindowsFailure("CreateDirectoryW", GetLastError());
   }
   LocalMemory descriptor;
   if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kAdminOnlyFolderSddl, SDDL_REVISION_1,
                                                             descriptor.Receive<void>(), nullptr))
     return DescribeWindowsFailure("ConvertStringSecurityDescriptorToSecurityDescriptorA", GetLastError());
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.Get(), FALSE};
-  if (!CreateDirectoryA(name.c_str(), &attributes)) return DescribeWindowsFailure("CreateDirectoryA", GetLastError());
+  if (!CreateDirectoryW(WideFromUtf8(name).c_str(), &attributes))
+    return DescribeWindowsFailure("CreateDirectoryW", GetLastError());
   return std::nullopt;
 }

@@ -1,4 +1,4 @@
-// The log files on Windows, through the narrow file calls (the same code page as the log path).
+// The log files on Windows, through the wide file calls: paths are UTF-8 inside the program.
 
 #include <windows.h>
 #include <aclapi.h>
@@ -11,6 +11,7 @@
 #include "platform/local_memory_win.h"
 #include "platform/log_file_system_win.h"
 #include "platform/unique_handle_win.h"
+#include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 
 namespace {
@@ -93,10 +94,10 @@ class WindowsLogFileSystem : public LogFileSystem {
     // FILE_APPEND_DATA alone: every write goes to the end. FILE_READ_ATTRIBUTES for the file's
     // information and size, READ_CONTROL for its owner. FILE_FLAG_OPEN_REPARSE_POINT: a link in
     // the file's place is opened itself, never followed, and then refused below.
-    UniqueHandle file(CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL,
+    UniqueHandle file(CreateFileW(WideFromUtf8(path).c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file) return {Failure(path, "CreateFileA", GetLastError())};
+    if (!file) return {Failure(path, "CreateFileW", GetLastError())};
     if (std::optional<std::string> distrust = Distrust(file.Get(), path)) return {distrust};
     if (!WriteAll(file.Get(), CrLf(lines))) return {Failure(path, "WriteFile", GetLastError())};
     LARGE_INTEGER size{};
@@ -131,7 +132,8 @@ class WindowsLogFileSystem : public LogFileSystem {
     UniqueHandle source = OpenExisting(from, GENERIC_READ | READ_CONTROL);
     if (!source || Distrust(source.Get(), from) || !SeekTo(source.Get(), offset)) return Creation::kFailed;
     // CREATE_NEW fails when anything of that name exists, a link included.
-    UniqueHandle file(CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file(
+        CreateFileW(WideFromUtf8(to).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
       const DWORD error = GetLastError();
       return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? Creation::kAlreadyExists
@@ -146,7 +148,7 @@ class WindowsLogFileSystem : public LogFileSystem {
       if (!WriteFile(file.Get(), piece.data(), read, &written, nullptr) || written != read) break;
     }
     file.Reset();
-    DeleteFileA(to.c_str());
+    DeleteFileW(WideFromUtf8(to).c_str());
     return Creation::kFailed;
   }
 
@@ -156,13 +158,14 @@ class WindowsLogFileSystem : public LogFileSystem {
   }
 
   std::optional<std::string> ReplaceFile(const std::string& from, const std::string& to) override {
-    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       return std::nullopt;
-    return Failure(to, "MoveFileExA", GetLastError());
+    return Failure(to, "MoveFileExW", GetLastError());
   }
 
   bool RemoveFile(const std::string& path) override {
-    return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+    return DeleteFileW(WideFromUtf8(path).c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
   }
 
   FolderAccessList ReadFolderAccess(const std::string& folder) override {
@@ -182,8 +185,9 @@ class WindowsLogFileSystem : public LogFileSystem {
 
  private:
   static UniqueHandle OpenExisting(const std::string& path, DWORD access) {
-    return UniqueHandle(CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return UniqueHandle(CreateFileW(WideFromUtf8(path).c_str(), access,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   }
 
   // Why the open file is not to be trusted; nothing when it is.
@@ -214,11 +218,11 @@ class WindowsLogFileSystem : public LogFileSystem {
                                                               security.Receive<void>(), nullptr))
       return Failure(folder, "ConvertStringSecurityDescriptorToSecurityDescriptorA", GetLastError());
     SECURITY_ATTRIBUTES attributes{sizeof attributes, security.Get(), FALSE};
-    if (CreateDirectoryA(folder.c_str(), &attributes)) return std::nullopt;
-    if (GetLastError() != ERROR_ALREADY_EXISTS) return Failure(folder, "CreateDirectoryA", GetLastError());
+    if (CreateDirectoryW(WideFromUtf8(folder).c_str(), &attributes)) return std::nullopt;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return Failure(folder, "CreateDirectoryW", GetLastError());
 
-    const DWORD kind = GetFileAttributesA(folder.c_str());
-    if (kind == INVALID_FILE_ATTRIBUTES) return Failure(folder, "GetFileAttributesA", GetLastError());
+    const DWORD kind = GetFileAttributesW(WideFromUtf8(folder).c_str());
+    if (kind == INVALID_FILE_ATTRIBUTES) return Failure(folder, "GetFileAttributesW", GetLastError());
     if ((kind & FILE_ATTRIBUTE_DIRECTORY) == 0 || (kind & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
       return folder + " is a link or a file, not a folder";
     if (!StandardUserWriteAccess(WindowsFolderAccessSource().Read(folder))) return std::nullopt;
@@ -228,14 +232,15 @@ class WindowsLogFileSystem : public LogFileSystem {
     PSID owner = nullptr;
     GetSecurityDescriptorDacl(security.Get(), &present, &dacl, &defaulted);
     GetSecurityDescriptorOwner(security.Get(), &owner, &defaulted);
-    DWORD result = SetNamedSecurityInfoA(const_cast<char*>(folder.c_str()), SE_FILE_OBJECT,
+    std::wstring wideFolder = WideFromUtf8(folder);
+    DWORD result = SetNamedSecurityInfoW(wideFolder.data(), SE_FILE_OBJECT,
                                          DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
                                          nullptr, dacl, nullptr);
-    if (result != ERROR_SUCCESS) return Failure(folder, "SetNamedSecurityInfoA", result);
+    if (result != ERROR_SUCCESS) return Failure(folder, "SetNamedSecurityInfoW", result);
     // The owner may change the access list again, so whoever made the folder loses it.
-    result = SetNamedSecurityInfoA(const_cast<char*>(folder.c_str()), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION,
-                                   owner, nullptr, nullptr, nullptr);
-    if (result != ERROR_SUCCESS) return Failure(folder, "SetNamedSecurityInfoA", result);
+    result = SetNamedSecurityInfoW(wideFolder.data(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, owner, nullptr,
+                                   nullptr, nullptr);
+    if (result != ERROR_SUCCESS) return Failure(folder, "SetNamedSecurityInfoW", result);
     if (const std::optional<std::string> access = StandardUserWriteAccess(WindowsFolderAccessSource().Read(folder)))
       return folder + " stays open to standard users: " + *access;
     return std::nullopt;
@@ -252,9 +257,9 @@ std::unique_ptr<LogFileSystem> MakeLogFileSystem(const std::string& serviceLogFo
 }
 
 std::string DefaultServiceLogFolder() {
-  char programData[MAX_PATH] = "";
+  wchar_t programData[MAX_PATH] = L"";
   // The machine's ProgramData folder, from the shell rather than the environment.
-  if (SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, programData) != S_OK)
+  if (SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, programData) != S_OK)
     return "C:\\ProgramData\\Hourwarden\\Logs\\";
-  return std::string(programData) + "\\Hourwarden\\Logs\\";
+  return Utf8FromWide({programData, wcsnlen(programData, MAX_PATH)}) + "\\Hourwarden\\Logs\\";
 }

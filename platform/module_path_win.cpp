@@ -3,11 +3,14 @@
 #include <windows.h>
 
 #include "platform/date_time.h"
+#include "platform/wide_text_win.h"
 
 std::string ExecutablePath() {
-  char path[MAX_PATH * 2];
-  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  return std::string(path, length);
+  // The longest path the wide calls allow; a path cut short at the room's end is not used.
+  std::wstring path(32768, L'\0');
+  const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  if (length == 0 || length >= path.size()) return {};
+  return Utf8FromWide({path.data(), length});
 }
 
 std::string ExecutableFileName() {

@@ -2,26 +2,32 @@
 
 #include <windows.h>
 
+#include <iterator>
+
 #include "platform/system_time_win.h"
+#include "platform/wide_text_win.h"
+
+// The locale's formats in UTF-16: a month name, a day-period designator or a separator may lie
+// outside the ANSI code page (Chinese, Japanese, Greek, ...).
 
 std::string WindowsRegionalFormat::ShortDate(const DateTimeParts& parts) const {
   const SYSTEMTIME st = ToSystemTime(parts);
-  char text[128];
+  wchar_t text[128];
   // A null picture with DATE_SHORTDATE formats with the locale's own short date picture.
-  if (GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, text, sizeof text) == 0) return {};
-  return text;
+  if (GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, text, std::size(text)) == 0) return {};
+  return Utf8FromWide(text);
 }
 
 std::string WindowsRegionalFormat::LongTime(const DateTimeParts& parts) const {
   const SYSTEMTIME st = ToSystemTime(parts);
-  char text[128];
+  wchar_t text[128];
   // Flags 0 and a null picture give the locale's long time format.
-  if (GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, text, sizeof text) == 0) return {};
-  return text;
+  if (GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, text, std::size(text)) == 0) return {};
+  return Utf8FromWide(text);
 }
 
 std::string WindowsRegionalFormat::TimeSeparator() const {
-  char text[8];
-  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STIME, text, sizeof text) == 0) return ":";
-  return text;
+  wchar_t text[8];
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, text, std::size(text)) == 0) return ":";
+  return Utf8FromWide(text);
 }

@@ -26,6 +26,7 @@ struct ClientRequest {
   std::string account;
   std::string accountFailure;
   std::string text;
+  std::string sid;  // the client account's identifier, "S-1-5-21-..."; empty when it could not be learnt
 };
 
 // The answer to the connection (ignored for a silent client).

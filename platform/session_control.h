@@ -26,6 +26,7 @@ struct UserSession {
   SessionConnection connection = SessionConnection::kActive;
   SessionLock lock = SessionLock::kUnknown;
   std::string stateFailure;  // why the state could not be read (the failed call and its code); empty when it was
+  std::string sid;  // the user's security identifier, "S-1-5-21-..."; empty when Windows did not give it
 };
 
 class SessionControl {

@@ -7,7 +7,8 @@
 #include <cstddef>
 #include <cwchar>
 
-#include "platform/ansi_text_win.h"
+#include "platform/account_names_win.h"
+#include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 
 namespace {
@@ -63,7 +64,7 @@ class WtsMemory {
   void* memory_ = nullptr;
 };
 
-// One text of the session's information in the ANSI code page; nothing when it was read, else
+// One text of the session's information in UTF-8; nothing when it was read, else
 // the failed call.
 std::optional<std::string> SessionText(DWORD sessionId, WTS_INFO_CLASS what, std::string& text) {
   text.clear();
@@ -73,7 +74,7 @@ std::optional<std::string> SessionText(DWORD sessionId, WTS_INFO_CLASS what, std
     return DescribeWindowsFailure("WTSQuerySessionInformationW", GetLastError());
   // The answer is a null-terminated text of at most the bytes returned.
   const wchar_t* wide = answer.Get<wchar_t>();
-  if (wide != nullptr) text = ToAnsiText({wide, wcsnlen(wide, bytes / sizeof(wchar_t))});
+  if (wide != nullptr) text = Utf8FromWide({wide, wcsnlen(wide, bytes / sizeof(wchar_t))});
   return std::nullopt;
 }
 
@@ -108,6 +109,14 @@ void ReadSessionState(UserSession& session, bool lockFlagsSwapped) {
     session.lock = SessionLock::kUnlocked;
 }
 
+// The identifier of the session's user, from the domain and name the session gives; empty for a
+// session without a user or an account Windows cannot look up.
+std::string SessionUserSid(const UserSession& session) {
+  if (session.userName.empty()) return {};
+  const std::string qualified = session.domain.empty() ? session.userName : session.domain + "\\" + session.userName;
+  return LookupAccountByName(qualified).sid;
+}
+
 }  // namespace
 
 // IsWindows8OrGreater answers rightly without the application's manifest naming Windows 8.1 or
@@ -127,6 +136,7 @@ std::optional<std::string> WindowsSessionControl::ListSessions(std::vector<UserS
     // A name that cannot be read is left empty, as for a session without a user.
     SessionText(session.id, WTSUserName, session.userName);
     SessionText(session.id, WTSDomainName, session.domain);
+    session.sid = SessionUserSid(session);
     ReadSessionState(session, lockFlagsSwapped_);
     sessions.push_back(std::move(session));
   }

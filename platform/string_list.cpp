@@ -1,16 +1,5 @@
 #include "platform/string_list.h"
 
-#include <cctype>
-
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
 void StringList::Delete(int index) {
   items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
 }

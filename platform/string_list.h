@@ -6,8 +6,7 @@
 #include <string_view>
 #include <vector>
 
-// True when the two texts are equal without regard to (ASCII) letter case.
-bool SameText(std::string_view a, std::string_view b);
+#include "platform/case_folding.h"
 
 // An ordered list of texts: the one list type for names, process lines and pending log lines.
 class StringList {

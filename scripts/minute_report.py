@@ -101,18 +101,19 @@ def follow(path, seconds, report):
     """Feeds the complete lines the file gains over the given time."""
     end = time.monotonic() + seconds
     offset = 0
-    pending = ""
+    pending = b""
     while time.monotonic() < end:
         try:
-            with open(path, encoding="latin-1", newline="") as log:
+            with open(path, "rb") as log:
                 log.seek(offset)
                 pending += log.read()
                 offset = log.tell()
         except FileNotFoundError:
             pass
-        *lines, pending = pending.split("\n")
+        # Whole lines only: a character of several bytes may still be half written.
+        *lines, pending = pending.split(b"\n")
         for line in lines:
-            report.feed(line)
+            report.feed(line.decode("utf-8", errors="replace"))
         time.sleep(1)
 
 
@@ -124,7 +125,8 @@ def main(arguments):
     if len(arguments) == 3:
         follow(arguments[0], float(arguments[2]), report)
     else:
-        with open(arguments[0], encoding="latin-1") as log:
+        # The log is UTF-8 without a byte-order mark; a byte that is no UTF-8 is shown as U+FFFD.
+        with open(arguments[0], encoding="utf-8", errors="replace") as log:
             for line in log:
                 report.feed(line)
 

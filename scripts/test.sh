@@ -144,6 +144,10 @@ start_counted_script host-e2e tests/e2e/host_e2e_test.sh
 # The service's pipe as any program of a session may use or abuse it, in a prefix of its own.
 start_counted_script pipe-e2e tests/e2e/pipe_e2e_test.sh
 
+# Users named in Cyrillic and Greek on a prefix of the Western European code page: blocked by
+# their own names, and named rightly in the debug log.
+start_counted_script any-alphabet tests/e2e/any_alphabet_e2e_test.sh
+
 finish_counted_scripts
 
 echo "$passed passed, $failed failed"

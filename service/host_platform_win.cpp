@@ -1,5 +1,6 @@
 #include "service/host_platform_win.h"
 
+#include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 
 namespace {
@@ -55,10 +56,12 @@ TEventLogger::~TEventLogger() {
 }
 
 void TEventLogger::LogMessage(const std::string& message) {
-  if (eventLog_ == nullptr) eventLog_ = RegisterEventSourceA(nullptr, source_.c_str());
+  if (eventLog_ == nullptr) eventLog_ = RegisterEventSourceW(nullptr, WideFromUtf8(source_).c_str());
   if (eventLog_ == nullptr) return;
-  const char* strings[] = {message.c_str()};
-  ReportEventA(eventLog_, EVENTLOG_ERROR_TYPE, kEventCategory, kEventId, nullptr, 1, 0, strings, nullptr);
+  // The message in UTF-16, so that a name in any alphabet reads rightly in the Event Viewer.
+  const std::wstring wide = WideFromUtf8(message);
+  const wchar_t* strings[] = {wide.c_str()};
+  ReportEventW(eventLog_, EVENTLOG_ERROR_TYPE, kEventCategory, kEventId, nullptr, 1, 0, strings, nullptr);
 }
 
 bool WindowsServiceHostPlatform::RegisterControlHandler(const std::string& serviceName,

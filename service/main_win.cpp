@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/command_line.h"
+#include "platform/wide_text_win.h"
 #include "service/event_sources_win.h"
 #include "service/host_messages.h"
 #include "service/hourwarden.h"
@@ -29,7 +30,7 @@ class EntryFailureReport {
   void operator()(const std::string& className, const std::string& message) const {
     const std::string text = ApplicationErrorMessage(className, ExecutableFileName(), nullptr, message);
     if (interactive_)
-      MessageBoxA(nullptr, text.c_str(), "Application Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+      MessageBoxW(nullptr, WideFromUtf8(text).c_str(), L"Application Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
     else
       applicationLog_.LogMessage(text);
   }

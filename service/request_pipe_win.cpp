@@ -2,9 +2,13 @@
 
 #include <sddl.h>
 
+#include <iterator>
+
 #include "parentcode/more_time_protocol.h"
+#include "platform/account_names_win.h"
 #include "platform/local_memory_win.h"
 #include "platform/pipe_io_win.h"
+#include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 
 namespace {
@@ -123,7 +127,7 @@ bool RequestPipeServer::Converse(HANDLE pipe) {
     return true;  // the client went away
   } else {
     client.text.assign(request, read.bytes);
-    if (!ClientAccount(pipe, client.account, client.accountFailure)) return false;
+    if (!ClientAccount(pipe, client)) return false;
   }
   const std::string answer = onRequest_(client);
   if (WritePipe(pipe, answer, timings_.answerMs, stop_.Get()).outcome == PipeIo::Outcome::kDone) AwaitClose(pipe);
@@ -155,7 +159,8 @@ void RequestPipeServer::AwaitClose(HANDLE pipe) {
   }
 }
 
-bool RequestPipeServer::ClientAccount(HANDLE pipe, std::string& account, std::string& failure) {
+bool RequestPipeServer::ClientAccount(HANDLE pipe, ClientRequest& client) {
+  std::string& failure = client.accountFailure;
   if (!ImpersonateNamedPipeClient(pipe)) {
     failure = DescribeWindowsFailure("ImpersonateNamedPipeClient", GetLastError());
     return true;
@@ -178,16 +183,19 @@ bool RequestPipeServer::ClientAccount(HANDLE pipe, std::string& account, std::st
     failure = DescribeWindowsFailure("GetTokenInformation", GetLastError());
     return true;
   }
-  char name[257];
-  char domain[257];
-  DWORD nameLength = sizeof name;
-  DWORD domainLength = sizeof domain;
+  const PSID sid = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
+  client.sid = SidText(sid);
+  // In UTF-16 whatever its alphabet; the lengths count characters.
+  wchar_t name[257] = L"";
+  wchar_t domain[257] = L"";
+  DWORD nameLength = std::size(name);
+  DWORD domainLength = std::size(domain);
   SID_NAME_USE use;
-  if (!LookupAccountSidA(nullptr, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, name, &nameLength, domain,
-                         &domainLength, &use)) {
-    failure = DescribeWindowsFailure("LookupAccountSidA", GetLastError());
+  if (!LookupAccountSidW(nullptr, sid, name, &nameLength, domain, &domainLength, &use)) {
+    failure = DescribeWindowsFailure("LookupAccountSidW", GetLastError());
     return true;
   }
-  account = name;  // up to its NUL: Wine counts the NUL in nameLength, Windows does not
+  // Up to its NUL: Wine counts the NUL in nameLength, Windows does not.
+  client.account = Utf8FromWide({name, wcsnlen(name, std::size(name))});
   return true;
 }

@@ -61,8 +61,9 @@ class RequestPipeServer : public RequestServer {
   // Reads and drops what the client still sends until it closes, at most answerMs: the client
   // reads the answer, then closes, and disconnecting before would throw the unread answer away.
   void AwaitClose(HANDLE pipe);
-  // The client's account name, or why it is not known; false when RevertToSelf failed.
-  bool ClientAccount(HANDLE pipe, std::string& account, std::string& failure);
+  // The client's account name and identifier, or why they are not known; false when RevertToSelf
+  // failed.
+  bool ClientAccount(HANDLE pipe, ClientRequest& client);
 
   std::string pipeName_;
   RequestHandler onRequest_;

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "platform/string_list.h"
+#include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 #include "service/host_messages.h"
 
@@ -52,12 +53,18 @@ void WindowsServiceManager::Close() {
 }
 
 uint32_t WindowsServiceManager::CreateServiceEntry(const ServiceInstallation& installation) {
-  SC_HANDLE service = CreateServiceA(
-      manager_, installation.name.c_str(), installation.displayName.c_str(), SERVICE_ALL_ACCESS,
-      installation.serviceType, installation.startType, installation.errorControl, installation.binaryPath.c_str(),
-      installation.loadOrderGroup.empty() ? nullptr : installation.loadOrderGroup.c_str(), nullptr, nullptr,
-      installation.startName.empty() ? nullptr : installation.startName.c_str(),
-      installation.startName.empty() ? nullptr : installation.password.c_str());
+  // The texts in UTF-16: the program's path may hold any alphabet.
+  const std::wstring name = WideFromUtf8(installation.name);
+  const std::wstring displayName = WideFromUtf8(installation.displayName);
+  const std::wstring binaryPath = WideFromUtf8(installation.binaryPath);
+  const std::wstring group = WideFromUtf8(installation.loadOrderGroup);
+  const std::wstring startName = WideFromUtf8(installation.startName);
+  const std::wstring password = WideFromUtf8(installation.password);
+  SC_HANDLE service = CreateServiceW(manager_, name.c_str(), displayName.c_str(), SERVICE_ALL_ACCESS,
+                                     installation.serviceType, installation.startType, installation.errorControl,
+                                     binaryPath.c_str(), group.empty() ? nullptr : group.c_str(), nullptr, nullptr,
+                                     startName.empty() ? nullptr : startName.c_str(),
+                                     startName.empty() ? nullptr : password.c_str());
   if (service == nullptr) return GetLastError();
   // Restart after a failure, three times alike (the last action repeats for every later one). The
   // handle has SERVICE_CHANGE_CONFIG, and SERVICE_START, which restart actions ask for too.

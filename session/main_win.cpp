@@ -3,12 +3,14 @@
 
 #include <windows.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/companion_window.h"
 #include "platform/string_list.h"
 #include "platform/unique_handle_win.h"
+#include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 #include "platform/dialogs_win.h"
 #include "platform/module_path_win.h"
@@ -32,10 +34,10 @@ bool GenuineToolRuns() {
   DWORD processId = 0;
   if (window == nullptr || GetWindowThreadProcessId(window, &processId) == 0) return false;
   UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-  char image[MAX_PATH * 2];
-  DWORD size = sizeof image;
-  if (!process || !QueryFullProcessImageNameA(process.Get(), 0, image, &size)) return false;
-  return SameText(std::string(image, size), ExecutablePath());
+  wchar_t image[MAX_PATH * 2];
+  DWORD size = std::size(image);
+  if (!process || !QueryFullProcessImageNameW(process.Get(), 0, image, &size)) return false;
+  return SameText(Utf8FromWide({image, size}), ExecutablePath());
 }
 
 }  // namespace
@@ -58,11 +60,12 @@ int main(int argc, char** argv) {
   }
   if (GetLastError() == ERROR_ALREADY_EXISTS && GenuineToolRuns()) return 0;  // the session's tool runs
 
-  char name[256 + 1];  // UNLEN + 1
-  DWORD size = sizeof name;
-  if (!GetUserNameA(name, &size)) {
-    ReportFailure("GetUserNameA", GetLastError());
+  // The user's logon name in UTF-16, whatever its alphabet; the size counts characters.
+  wchar_t name[256 + 1] = L"";  // UNLEN + 1
+  DWORD size = std::size(name);
+  if (!GetUserNameW(name, &size)) {
+    ReportFailure("GetUserNameW", GetLastError());
     return 1;
   }
-  return RunSessionWindow(name, commandLine);
+  return RunSessionWindow(Utf8FromWide({name, wcsnlen(name, std::size(name))}), commandLine);
 }

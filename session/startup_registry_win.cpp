@@ -2,33 +2,36 @@
 
 #include <windows.h>
 
+#include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 #include "settings/reg_key_win.h"
 
 namespace {
 
-constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 }  // namespace
 
 uint32_t WindowsStartupRegistry::SetStartupCommand(const std::string& name, const std::string& command) {
   RegKey key;
   // KEY_SET_VALUE is all a write needs; the key exists on every Windows.
-  LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+  LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
                                 nullptr, key.Receive(), nullptr);
   if (result != ERROR_SUCCESS) return static_cast<uint32_t>(result);
-  // REG_SZ with its terminating NUL.
-  result = RegSetValueExA(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                          static_cast<DWORD>(command.size() + 1));
+  // REG_SZ with its terminating NUL, in UTF-16 like every text value.
+  const std::wstring wideCommand = WideFromUtf8(command);
+  result = RegSetValueExW(key.Get(), WideFromUtf8(name).c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(wideCommand.c_str()),
+                          static_cast<DWORD>((wideCommand.size() + 1) * sizeof(wchar_t)));
   return static_cast<uint32_t>(result);
 }
 
 uint32_t WindowsStartupRegistry::RemoveStartupCommand(const std::string& name) {
   RegKey key;
-  LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, key.Receive());
+  LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, key.Receive());
   if (result == ERROR_FILE_NOT_FOUND) return 0;
   if (result != ERROR_SUCCESS) return static_cast<uint32_t>(result);
-  result = RegDeleteValueA(key.Get(), name.c_str());
+  result = RegDeleteValueW(key.Get(), WideFromUtf8(name).c_str());
   return result == ERROR_FILE_NOT_FOUND ? 0 : static_cast<uint32_t>(result);
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/case_folding.h"
+
 struct InMemoryRegistry::Node {
   std::string name;
   std::map<std::string, std::shared_ptr<Node>, NameLess> subkeys;
@@ -13,11 +15,16 @@ struct InMemoryRegistry::Node {
   bool deleted = false;
 };
 
-// The registry orders names by their upper-case form, so "Bob" sorts between "alice" and "carol".
+// The registry orders names by their upper-case form, so "Bob" sorts between "alice" and "carol",
+// and takes names that differ only in letter case, in any alphabet, for the same name.
 bool InMemoryRegistry::NameLess::operator()(std::string_view a, std::string_view b) const {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::toupper(static_cast<unsigned char>(x)) < std::toupper(static_cast<unsigned char>(y));
-  });
+  const std::string foldedA = FoldCase(a);
+  const std::string foldedB = FoldCase(b);
+  return std::lexicographical_compare(foldedA.begin(), foldedA.end(), foldedB.begin(), foldedB.end(),
+                                      [](char x, char y) {
+                                        return std::toupper(static_cast<unsigned char>(x)) <
+                                               std::toupper(static_cast<unsigned char>(y));
+                                      });
 }
 
 namespace {

@@ -6,6 +6,7 @@
 
 #include "platform/access_entries_win.h"
 #include "platform/local_memory_win.h"
+#include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 #include "settings/reg_key_win.h"
 #include "settings/registry_values.h"
@@ -21,10 +22,10 @@ KeyAccessList Failure(const std::string& call, DWORD code) {
   return list;
 }
 
-std::string KeyName(const std::string& path) {
+std::wstring KeyName(const std::string& path) {
   std::string name = PathFromRoot(path);
   if (!name.empty() && name.back() == '\\') name.pop_back();
-  return name;
+  return WideFromUtf8(name);
 }
 
 }  // namespace
@@ -32,13 +33,13 @@ std::string KeyName(const std::string& path) {
 KeyAccessList WindowsKeySecurity::Read(const std::string& path) const {
   RegKey key;
   // READ_CONTROL alone: reading the access list needs no right to the values.
-  const LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, KeyName(path).c_str(), 0, READ_CONTROL, key.Receive());
+  const LONG opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, KeyName(path).c_str(), 0, READ_CONTROL, key.Receive());
   if (opened == ERROR_FILE_NOT_FOUND) {
     KeyAccessList list;
     list.outcome = KeyAccessList::Outcome::NotFound;
     return list;
   }
-  if (opened != ERROR_SUCCESS) return Failure("RegOpenKeyExA", static_cast<DWORD>(opened));
+  if (opened != ERROR_SUCCESS) return Failure("RegOpenKeyExW", static_cast<DWORD>(opened));
   PACL dacl = nullptr;
   LocalMemory descriptor;
   const DWORD result = GetSecurityInfo(key.Get(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
@@ -65,9 +66,9 @@ std::optional<std::string> WindowsKeySecurity::MakeAdminOnly(const std::string& 
     return DescribeWindowsFailure("ConvertStringSecurityDescriptorToSecurityDescriptorA", GetLastError());
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.Get(), FALSE};
   RegKey key;
-  LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, KeyName(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+  LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, KeyName(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                 KEY_ALL_ACCESS, &attributes, key.Receive(), nullptr);
-  if (result != ERROR_SUCCESS) return DescribeWindowsFailure("RegCreateKeyExA", static_cast<DWORD>(result));
+  if (result != ERROR_SUCCESS) return DescribeWindowsFailure("RegCreateKeyExW", static_cast<DWORD>(result));
   // A key that was there already keeps its old access list through the create: set it outright.
   result = RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
                              descriptor.Get());

@@ -3,13 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
-namespace {
+#include "platform/case_folding.h"
 
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
-}
+namespace {
 
 std::string Quoted(std::string_view text) {
   std::string quoted(1, '"');
@@ -31,7 +27,7 @@ std::vector<std::string> Words(std::string_view value) {
   return words;
 }
 
-bool IsNone(const std::vector<std::string>& words) { return words.size() == 1 && Lower(words[0]) == kTimeUrlNone; }
+bool IsNone(const std::vector<std::string>& words) { return words.size() == 1 && FoldCase(words[0]) == kTimeUrlNone; }
 
 }  // namespace
 
@@ -39,7 +35,7 @@ ParsedTimeUrl ParseTimeUrl(std::string_view url) {
   for (const char c : url)
     if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7f) return Refused(url, "holds a space or a control character");
   TimeUrlParts parts;
-  const std::string lower = Lower(url);
+  const std::string lower = FoldCase(url);
   std::string_view rest = url;
   if (lower.rfind("http://", 0) == 0) {
     rest.remove_prefix(7);

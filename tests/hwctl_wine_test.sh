@@ -48,9 +48,26 @@ expect_line() {  # NAME PATTERN: a line of $out matches the extended regular exp
   if grep -qE -- "$2" <<<"$out"; then pass "$1"; else fail "$1" "no line matching: $2" "$out"; fi
 }
 
+echo "== add takes the accounts of the computer"
+# Wine knows one account, its user's; alice is none, and is restricted ahead of her account.
+user=$(wine cmd /c echo %USERNAME% 2>/dev/null </dev/null | tr -d '\r')
+hw add nosuchkid
+expect_status "a name that is no account is refused" 1
+expect_line "the refusal says so" '^hwctl: refused: nosuchkid is no account of this computer; nothing was written$'
+expect_line "the refusal lists the accounts" "^$user +- +-\$"
+if wine reg query "$users_key\\nosuchkid" >/dev/null 2>&1 </dev/null; then
+  fail "the refused name got no key" "reg query finds it"
+else
+  pass "the refused name got no key"
+fi
+hw add "$user"
+expect_status "the Wine user's account is taken" 0
+hw remove "$user" --yes
+hw add alice --not-yet
+expect_status "add alice --not-yet" 0
+expect_line "--not-yet warns" '^warning: no account of this computer is named alice yet'
+
 echo "== hwctl configures a user"
-hw add alice
-expect_status "add alice" 0
 hw limit alice 60 60 60 60 90 - -
 expect_status "limit alice" 0
 hw periods alice mon "08:00-12:00 21:00-24:00"
@@ -108,7 +125,9 @@ expect_line "Path is stored with its backslash" '^Path is now C:\\kept\\:'
 echo "== check finds hand-made mistakes"
 # No service is installed in this prefix: the configuration alone is checked.
 hw check --config-only
-expect_status "a clean configuration passes" 0
+expect_status "a key of no account is a problem" 1
+expect_line "check names the key of no account" '^alice: account: no account of this computer has this name'
+expect_line "and nothing else" '^1 problem found\.$'
 wine reg add "$users_key\\alice" /v Day2 /t REG_SZ /d "12:00 08:00" /f >/dev/null 2>&1 </dev/null
 wine reg add "$users_key\\alice" /v Logoff /t REG_SZ /d 1 /f >/dev/null 2>&1 </dev/null
 hw check --config-only

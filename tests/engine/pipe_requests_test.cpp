@@ -36,7 +36,7 @@ class PipeRequestsTest : public EngineTest {
   }
   int64_t Step() const { return CodeStep(UnixSeconds(fixture.clock.UtcNow())); }
   std::string Send(const std::string& account, const std::string& text) {
-    return AnswerClient(service, {ClientRequest::Outcome::kRequest, account, {}, text});
+    return AnswerClient(service, {ClientRequest::Outcome::kRequest, account, {}, text, {}});
   }
   std::string Ask(const std::string& account, const std::string& code) { return Send(account, "more-time code=" + code); }
   std::string Spent(int user) const { return (*TableEntry(service.SpentTimes, user))[0]; }
@@ -102,17 +102,17 @@ TEST_F(PipeRequestsTest, RefusesWithoutLookingAtTheCodeAndChangesNothing) {
     bool secret;
     const char* answer;
   } cases[] = {
-      {"another user's name in it", {ClientRequest::Outcome::kRequest, "alice", {}, "more-time code=1 user=bob"}, true,
+      {"another user's name in it", {ClientRequest::Outcome::kRequest, "alice", {}, "more-time code=1 user=bob", {}}, true,
        true, "refused\n"},
-      {"a request over 256 bytes", {ClientRequest::Outcome::kOversized, {}, {}, {}}, true, true, "refused\n"},
-      {"a client that said nothing", {ClientRequest::Outcome::kSilent, {}, {}, {}}, true, true, ""},
-      {"an account not learnt", {ClientRequest::Outcome::kRequest, {}, "OpenThreadToken failed", "status"}, true, true,
+      {"a request over 256 bytes", {ClientRequest::Outcome::kOversized, {}, {}, {}, {}}, true, true, "refused\n"},
+      {"a client that said nothing", {ClientRequest::Outcome::kSilent, {}, {}, {}, {}}, true, true, ""},
+      {"an account not learnt", {ClientRequest::Outcome::kRequest, {}, "OpenThreadToken failed", "status", {}}, true, true,
        "refused\n"},
-      {"from a user who is not restricted", {ClientRequest::Outcome::kRequest, "carol", {}, "more-time code=123456"},
+      {"from a user who is not restricted", {ClientRequest::Outcome::kRequest, "carol", {}, "more-time code=123456", {}},
        true, true, "not-restricted\n"},
-      {"while the time is not confirmed", {ClientRequest::Outcome::kRequest, "alice", {}, "more-time code=123456"},
+      {"while the time is not confirmed", {ClientRequest::Outcome::kRequest, "alice", {}, "more-time code=123456", {}},
        false, true, "unconfirmed\n"},
-      {"with no parent's code set up", {ClientRequest::Outcome::kRequest, "alice", {}, "more-time code=123456"}, true,
+      {"with no parent's code set up", {ClientRequest::Outcome::kRequest, "alice", {}, "more-time code=123456", {}}, true,
        false, "no-code\n"},
   };
   for (const auto& c : cases) {
@@ -153,6 +153,15 @@ TEST_F(PipeRequestsTest, StatusSaysWhatACodeGivesTheAskingUserNow) {
   registry.DeleteKeyForTesting(kParentCodeKey);
   EXPECT_EQ(Send("alice", "status"),
             "status version=" + std::string(kHourwardenVersion) + " time=unconfirmed code=off minutes=0 grace=0\n");
+}
+
+TEST_F(PipeRequestsTest, TheAskingUserIsKnownByTheAccountsIdentifier) {
+  accounts.sids["alice"] = "S-1-5-21-7-1001";
+  const auto status = [&](const std::string& account, const std::string& sid) {
+    return AnswerClient(service, {ClientRequest::Outcome::kRequest, account, {}, "status", sid});
+  };
+  EXPECT_THAT(status("Alice Smith", "S-1-5-21-7-1001"), HasSubstr("code=on minutes=30"));
+  EXPECT_THAT(status("Alice Smith", "S-1-5-21-7-1002"), HasSubstr("code=off minutes=0"));
 }
 
 TEST_F(PipeRequestsTest, TheEarlierVersionsRecordIsReadAndMovedOutOfTheWay) {

@@ -85,6 +85,19 @@ TEST_F(BackstopTest, TwoUsersWhoStayAreBothEndedAndTheLinesOfTheFollowUpStay) {
   EXPECT_THAT(logged, Contains("Shutting down computer"));  // the privilege step as before
 }
 
+// A session that names its user otherwise (a display name) is still the user's by the account's
+// identifier; another account's session of a like name is not.
+TEST_F(BackstopTest, ASessionIsTheUsersByTheAccountsIdentifier) {
+  accounts.sids["alice"] = "S-1-5-21-7-1001";
+  fixture.sessions.Add(6, "Alice Smith");
+  fixture.sessions.sessions.back().sid = "S-1-5-21-7-1001";
+  fixture.sessions.Add(7, "alice2");
+  fixture.sessions.sessions.back().sid = "S-1-5-21-7-1002";
+  FollowUp({{"alice", {true, true}}});
+  FollowUp({{"alice", {true, true}}});
+  EXPECT_THAT(Ended(), ElementsAre(3u, 6u));
+}
+
 TEST_F(BackstopTest, WithServiceLogoffOffTheRequestsAreOnlyFollowedUp) {
   service.ServiceLogoff = false;
   for (int minute = 0; minute < 3; ++minute) FollowUp({{"alice", {true, true}}});

@@ -20,7 +20,7 @@ constexpr auto kUnlocked = SessionLock::kUnlocked;
 
 UserSession Session(uint32_t id, const char* user, SessionConnection connection, SessionLock lock = kUnlocked,
                     const char* stateFailure = "") {
-  return {id, user, "PC", connection, lock, stateFailure};
+  return {id, user, "PC", connection, lock, stateFailure, {}};
 }
 
 // kid owns running programs in the given sessions; the computer lists the given sessions.

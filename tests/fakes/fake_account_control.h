@@ -8,7 +8,7 @@
 #include "engine/account_control.h"
 
 // Records every logon-hours call instead of changing an account; fails for the names given a
-// failure text. The privilege step answers with a set result and is counted.
+// failure text; knows the identifiers of the accounts set in sids. The privilege step answers with a set result and is counted.
 class FakeAccountControl : public AccountControl {
  public:
   struct Call {
@@ -23,6 +23,11 @@ class FakeAccountControl : public AccountControl {
     const auto failure = failures.find(userName);
     if (failure != failures.end()) return failure->second;
     return std::nullopt;
+  }
+
+  std::string AccountSid(const std::string& userName) override {
+    const auto sid = sids.find(userName);
+    return sid != sids.end() ? sid->second : std::string();
   }
 
   ShutdownPrivilegeResult EnableShutdownPrivilege() override {
@@ -47,6 +52,7 @@ class FakeAccountControl : public AccountControl {
 
   std::vector<Call> calls;
   std::map<std::string, std::string> failures;  // user name -> the failed call and its code
+  std::map<std::string, std::string> sids;      // user name -> the account's identifier
   ShutdownPrivilegeResult privilegeResult;
   int privilegeSteps = 0;
 };

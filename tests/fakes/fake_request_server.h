@@ -20,7 +20,7 @@ class FakeRequestServers {
       ++owner_.stopped;
     }
     std::string Ask(const std::string& account, const std::string& request) {
-      return Send({ClientRequest::Outcome::kRequest, account, {}, request});
+      return Send({ClientRequest::Outcome::kRequest, account, {}, request, {}});
     }
     std::string Send(const ClientRequest& request) { return handler_(request); }
 

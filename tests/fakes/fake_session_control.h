@@ -42,7 +42,7 @@ class FakeSessionControl : public SessionControl {
   // Adds a session of the user in the given state.
   void Add(uint32_t id, std::string userName, SessionConnection connection = SessionConnection::kActive,
            SessionLock lock = SessionLock::kUnlocked) {
-    sessions.push_back({id, std::move(userName), "PC", connection, lock, {}});
+    sessions.push_back({id, std::move(userName), "PC", connection, lock, {}, {}});
   }
 
   std::vector<UserSession> sessions;

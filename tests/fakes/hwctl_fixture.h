@@ -6,13 +6,14 @@
 
 #include "fakes/fake_folder_access.h"
 #include "fakes/fake_key_security.h"
+#include "fakes/fake_local_accounts.h"
 #include "fakes/manual_clock.h"
 #include "fakes/rule_time_zones.h"
 #include "hwctl/commands.h"
 #include "settings/in_memory_registry.h"
 
-// hwctl on the in-memory registry, a manual clock at Tuesday 8 December 2026 10:00 and folders
-// set by the test: C:\Hourwarden kept from standard users, C:\Users\Public open to them.
+// hwctl on the in-memory registry, the accounts of FakeLocalAccounts, a manual clock at Tuesday
+// 8 December 2026 10:00 and folders set by the test: C:\Hourwarden kept from standard users, C:\Users\Public open to them.
 class HwctlFixture {
  public:
   HwctlFixture() {
@@ -23,6 +24,7 @@ class HwctlFixture {
     platform.random = &random;
     platform.keySecurity = &keySecurity;
     platform.computerName = "KIDS PC";
+    platform.accounts = &accounts;
     platform.qrGlyphs = {"#", "'", ","};
     clock.SetNow({2026, 12, 8, 10, 0, 0, 0});
     folders.SetKeptFromUsers("C:\\Hourwarden");
@@ -49,5 +51,6 @@ class HwctlFixture {
   RuleTimeZones zones;  // the computer's zone is W. Europe Standard Time
   FakeKeySecurity keySecurity{registry};
   CountingRandom random;
+  FakeLocalAccounts accounts;
   HwctlPlatform platform;
 };

@@ -31,12 +31,30 @@ class CommandsTest : public ::testing::Test, protected HwctlFixture {
 };
 
 TEST_F(CommandsTest, AddCreatesTheUserKeyInTheStoredFormatsAndAsksForAReload) {
-  ASSERT_EQ(Hwctl({"add", "Bob"}).exitCode, kExitSuccess);
-  EXPECT_EQ(registry.SubkeyNamesForTesting(kRestrictionsKey), (std::vector<std::string>{"alice", "Bob"}));
-  for (int day = 0; day < 7; ++day) EXPECT_EQ(Value(User("Bob"), "Day" + std::to_string(day)), StringValue(""));
-  EXPECT_EQ(Value(User("Bob"), "DayLimit"), StringValue("1440 1440 1440 1440 1440 1440 1440"));
-  EXPECT_EQ(registry.ValueNamesForTesting(User("Bob")).size(), 8u);
+  ASSERT_EQ(Hwctl({"add", "Bob"}).exitCode, kExitSuccess);  // the key takes the account's spelling
+  EXPECT_EQ(registry.SubkeyNamesForTesting(kRestrictionsKey), (std::vector<std::string>{"alice", "bob"}));
+  for (int day = 0; day < 7; ++day) EXPECT_EQ(Value(User("bob"), "Day" + std::to_string(day)), StringValue(""));
+  EXPECT_EQ(Value(User("bob"), "DayLimit"), StringValue("1440 1440 1440 1440 1440 1440 1440"));
+  EXPECT_EQ(registry.ValueNamesForTesting(User("bob")).size(), 8u);
   EXPECT_EQ(ReloadRequest(), IntegerValue(1));
+}
+
+TEST_F(CommandsTest, AddTakesTheAccountAFullNameOrAddressNamesAndSaysWhatToWatch) {
+  const struct {
+    std::vector<std::string> arguments;
+    const char* key;
+    const char* said;
+  } cases[] = {
+      {{"add", "bob smith"}, "bob", "bob (Bob Smith) is now a restricted user"},
+      {{"add", "dad@outlook.com"}, "Dad", "warning: Dad is an administrator of this computer and can lift every limit"},
+      {{"add", "carol", "--not-yet"}, "carol", "warning: no account of this computer is named carol yet"},
+  };
+  for (const auto& c : cases) {
+    const CommandResult result = Hwctl(c.arguments);
+    ASSERT_EQ(result.exitCode, kExitSuccess) << result.error;
+    EXPECT_THAT(result.output, HasSubstr(c.said));
+    EXPECT_TRUE(registry.KeyExistsForTesting(User(c.key))) << c.key;
+  }
 }
 
 TEST_F(CommandsTest, LimitStoresSevenNumbersSeparatedBySingleSpaces) {
@@ -231,7 +249,11 @@ TEST_F(CommandsTest, RefusedCommandsWriteNothing) {
       {{"grant", "bob", "10"}, "bob is not a restricted user"},
       {{"show", "bob"}, "bob is not a restricted user"},
       {{"add", "alice"}, "alice is already a restricted user"},
-      {{"add", "ali\\ce"}, "user name: \"ali\\ce\" holds a character"},
+      {{"add", "ali\\ce", "--not-yet"}, "user name: \"ali\\ce\" holds a character"},
+      {{"add", "alicia"}, "alicia is no account of this computer; nothing was written\nGive an account's name"},
+      {{"add", "Smith"}, "Smith is no account"},
+      {{"add", "CORP\\carol", "--not-yet"}, "CORP\\carol is an account of CORP, not of this computer"},
+      {{"add", "alice.smith@outlook.com"}, "alice is already a restricted user"},
       {{"remove", "alice"}, "confirm with: hwctl remove alice --yes"},
       {{"remove", "bob", "--yes"}, "bob is not a restricted user"},
       {{"debug", "7"}, "Debug: \"7\" is not a debug level"},

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fake_folder_access.h"
+#include "fakes/fake_local_accounts.h"
 #include "fakes/service_fixture.h"
 #include "hwctl/commands.h"
 #include "settings/settings_loader.h"
@@ -18,6 +19,7 @@ class ServiceReadsHwctlTest : public ::testing::Test {
     platform.openRegistry = fixture.registry.Opener();
     platform.clock = &fixture.clock;
     platform.folderAccess = &folders;
+    platform.accounts = &accounts;
     service.CycleNow = fixture.clock.Now();
   }
 
@@ -38,6 +40,7 @@ class ServiceReadsHwctlTest : public ::testing::Test {
   ServiceFixture fixture;
   THourwarden& service;
   FakeFolderAccess folders;
+  FakeLocalAccounts accounts;
   HwctlPlatform platform;
 };
 

@@ -113,9 +113,11 @@ TEST(ArgumentsTest, DaysAllowancesGrantsAndLevels) {
 }
 
 TEST(NamesAndAddressesTest, UserNamesPathsAndTimeUrls) {
-  for (const char* bad : {"", "a\\b", "a/b", " alice", "alice ", "...", "ali:ce", "twenty-one-characters", "a\tb"})
+  for (const char* bad : {"", "a\\b", "a/b", " alice", "alice ", "...", "ali:ce", "twenty-one-characters", "a\tb",
+                          "jos\xE9", "Дмитрий-Александрович"})
     EXPECT_TRUE(UserNameProblem(bad).has_value()) << bad;
-  for (const char* good : {"alice", "Bob Smith", "j.doe", "twenty-characters-ok"})
+  // Twenty characters in any alphabet, however many bytes they take.
+  for (const char* good : {"alice", "Bob Smith", "j.doe", "twenty-characters-ok", "Дмитрий Александрови"})
     EXPECT_FALSE(UserNameProblem(good).has_value()) << good;
 
   EXPECT_THAT(PathProblems(""), ElementsAre(HasSubstr("is empty")));

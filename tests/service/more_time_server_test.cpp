@@ -44,7 +44,7 @@ TEST_F(MoreTimeServerTest, IsMadeBeforeTheFirstEvaluationAndEndedByAStop) {
   service.ServiceStop(stopped);
   EXPECT_EQ(fixture.requestServers.Live(), nullptr);
   EXPECT_EQ(fixture.requestServers.stopped, 1);
-  EXPECT_EQ(service.AnswerPipeClient({ClientRequest::Outcome::kRequest, "alice", {}, "more-time code=123456"}),
+  EXPECT_EQ(service.AnswerPipeClient({ClientRequest::Outcome::kRequest, "alice", {}, "more-time code=123456", {}}),
             "unavailable\n")
       << "a request that got through before the end finds the service stopped";
 }

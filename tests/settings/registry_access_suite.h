@@ -101,6 +101,16 @@ TYPED_TEST_P(RegistryAccessSuite, KeyAndValueNamesIgnoreLetterCase) {
   registry->GetKeyNames(names);
   EXPECT_EQ(names, (StringList{"Alice"}));
   EXPECT_EQ(this->backend.Stored(this->Key("Users\\Alice"), "SpentTime"), IntegerValue(43));
+
+  // In any alphabet: a Cyrillic key found by its capitals, holding a Greek text.
+  ASSERT_TRUE(registry->OpenKey(this->Key("Users\\Дима")));
+  registry->WriteString("Day0", "Ελένη");
+  ASSERT_TRUE(registry->OpenKeyReadOnly(this->Key("USERS\\ДИМА")));
+  EXPECT_EQ(registry->ReadString("DAY0"), "Ελένη");
+  EXPECT_EQ(this->backend.Stored(this->Key("Users\\Дима"), "Day0"), StringValue("Ελένη"));
+  ASSERT_TRUE(registry->OpenKeyReadOnly(this->Key("Users")));
+  registry->GetKeyNames(names);
+  EXPECT_EQ(names, (StringList{"Alice", "Дима"}));
 }
 
 TYPED_TEST_P(RegistryAccessSuite, WritesStoreRegSzWithItsNulAndRegDword) {

@@ -46,7 +46,7 @@ TEST(WindowsFolderAccessTest, CreatesAFolderStandardUsersCannotWriteTo) {
   EXPECT_EQ(StandardUserWriteAccess(list), std::nullopt);
   for (const AccessEntry& entry : list.entries)
     EXPECT_THAT(entry.trustee, testing::Not(testing::AnyOf("S-1-5-32-545", "S-1-5-11", "S-1-1-0", "S-1-5-4")));
-  EXPECT_THAT(*WindowsFolderAccessSource().CreateAdminOnlyFolder(folder), testing::HasSubstr("CreateDirectoryA"));
+  EXPECT_THAT(*WindowsFolderAccessSource().CreateAdminOnlyFolder(folder), testing::HasSubstr("CreateDirectoryW"));
 }
 
 TEST(WindowsFolderAccessTest, TheFolderDescriptorAllowsOnlyLocalSystemAndTheAdministratorsAndInheritsNothing) {

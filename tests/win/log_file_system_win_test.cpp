@@ -11,22 +11,22 @@
 #include "fakes/service_fixture.h"
 #include "logging/logs.h"
 #include "platform/local_memory_win.h"
+#include "platform/wide_text_win.h"
 
 namespace {
 
-// A folder name outside ASCII, in the ANSI code page the narrow calls use (é in 1252).
-constexpr char kAccentedFolder[] = "journ\xE9" "e";
+// A folder named in UTF-8 with letters of no ANSI code page together: Cyrillic and Greek.
+constexpr char kForeignFolder[] = "журнал-ημερολόγιο";
 
 TEST(WindowsLogFilesTest, ALogInAFolderNamedOutsideAsciiIsWrittenAndTrimmed) {
   ServiceFixture fixture;
   THourwarden& service = fixture.Build();
-  const std::string folder = fixture.dir.File(kAccentedFolder);
-  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  const std::string folder = fixture.dir.File(kForeignFolder);
+  ASSERT_TRUE(CreateDirectoryW(WideFromUtf8(folder).c_str(), nullptr));
   service.AppPath = folder + "\\";
-  {
-    std::ofstream out(service.AppPath + "debug.log", std::ios::binary);  // narrow, as fopen takes it
-    for (int i = 0; i < 12'000; ++i) out << std::string(99, 'x') << "\r\n";
-  }
+  ASSERT_FALSE(fixture.logFiles->AppendLines(service.AppPath + "debug.log",
+                                             std::vector<std::string>(12'000, std::string(99, 'x')))
+                   .failure);
   EXPECT_TRUE(TrimLog(service, "debug.log"));
   const std::optional<int64_t> size = fixture.logFiles->FileSize(service.AppPath + "debug.log");
   ASSERT_TRUE(size.has_value());

@@ -138,7 +138,7 @@ TEST(WindowsProcessSourceTest, RefusesWhatCannotBeQueried) {
   EXPECT_THAT(details.failure, StartsWith("OpenProcess failed with error "));
   std::string account, failure;
   EXPECT_FALSE(source.FindAccountName(std::string("\x01\x05", 2), account, failure));
-  EXPECT_THAT(failure, StartsWith("LookupAccountSidA failed with error 1337"));
+  EXPECT_THAT(failure, StartsWith("LookupAccountSidW failed with error 1337"));
 }
 
 // The census of this prefix from the snapshot gives every process it shares with the census of
