@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "hwctl/commands.h"
+#include "hwctl/hwctl_platform.h"
 #include "hwctl/stored_settings.h"
 
 // The commands that change the configuration. Each checks every value first and writes nothing

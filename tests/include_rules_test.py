@@ -3,7 +3,9 @@
 
 Each folder may include only the folders listed for it below (the README's layout table says the
 same); no file outside service/ includes a header of service/; and no two files include each
-other, directly or through others. Prints one line per check and ends with "N passed, M failed".
+other, directly or through others; and no two modules (a header with its source, such as
+logging/logs.h with logs.cpp) depend on each other through their includes, directly or through
+others. Prints one line per check and ends with "N passed, M failed".
 Run with a source tree as argument to check another tree (the default is this one).
 """
 import os
@@ -70,6 +72,22 @@ def find_cycle(graph):
     return None
 
 
+def module_of(path):
+    return path.rsplit(".", 1)[0]
+
+
+def module_graph(graph):
+    """The modules each product module includes, its own header left out."""
+    modules = {}
+    for path, included in graph.items():
+        if path.split("/")[0] in UNRESTRICTED:
+            continue
+        module = module_of(path)
+        modules.setdefault(module, set()).update(
+            module_of(target) for target in included if module_of(target) != module)
+    return modules
+
+
 def main():
     root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..")
     root = os.path.abspath(root)
@@ -106,6 +124,8 @@ def main():
     check("no file outside service/ includes a service/ header", service_headers_outside)
     cycle = find_cycle(graph)
     check("no files include each other", [" -> ".join(cycle)] if cycle else [])
+    module_cycle = find_cycle(module_graph(graph))
+    check("no modules depend on each other", [" -> ".join(module_cycle)] if module_cycle else [])
     print(f"{passed} passed, {failed} failed")
     return 0 if failed == 0 else 1
 
