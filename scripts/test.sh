@@ -77,7 +77,7 @@ wine_prefix_new "$root/build/windows/wineprefix"
 # The account and session calls go to the recording netapi32.dll and wtsapi32.dll beside the
 # tests, never to an account or a session.
 run_gtest windows-unit env WINEDLLOVERRIDES=netapi32,wtsapi32=n wine build/windows/tests/hourwarden_win_tests.exe
-wine_prefix_end
+failed=$suite_status wine_prefix_done
 
 # The suites below each run in a Wine prefix of their own and spend most of their time waiting
 # for the service's minute cycles, so up to $HOURWARDEN_TEST_JOBS (default 3) of them run at once.

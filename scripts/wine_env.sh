@@ -1,5 +1,9 @@
 # Sourced by the scripts: a throw-away Wine prefix under the build directory.
 #   wine_prefix_new DIR   makes DIR a fresh prefix and exports WINEPREFIX and WINEDEBUG
+#   wine_prefix_end       ends the prefix's server and every program in it
+#   wine_prefix_done      the same at the end of a test script, and removes the prefix unless a
+#                         check failed (its logs are then kept for reading) or
+#                         HOURWARDEN_KEEP_PREFIXES is set: each prefix takes about 700 MB
 export WINEDEBUG=-all
 export WINEARCH=win64
 
@@ -25,4 +29,10 @@ wine_prefix_new() {
 # Ends the prefix's server and every program in it.
 wine_prefix_end() {
   wineserver -k >/dev/null 2>&1 || true
+}
+
+wine_prefix_done() {
+  wine_prefix_end
+  if [ "${failed:-0}" -ne 0 ] || [ -n "${HOURWARDEN_KEEP_PREFIXES:-}" ]; then return 0; fi
+  for _ in 1 2 3 4 5; do rm -rf "$WINEPREFIX" 2>/dev/null && break; sleep 1; done
 }

@@ -58,7 +58,7 @@ hw_reg_value() {
 hw_e2e_prefix() {
   work="$1"
   rm -rf "$work" && mkdir -p "$work"
-  trap 'hw_time_server_stop; wine_prefix_end' EXIT
+  trap 'hw_time_server_stop; wine_prefix_done' EXIT
   wine_prefix_new "$work/prefix"
   app="$WINEPREFIX/drive_c/Hourwarden"
   hw_install_files "$app"

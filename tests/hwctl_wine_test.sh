@@ -10,7 +10,7 @@ work="$root/build/windows/hwctl-wine-test"
 rm -rf "$work" && mkdir -p "$work"
 
 source scripts/wine_env.sh
-trap wine_prefix_end EXIT
+trap wine_prefix_done EXIT
 wine_prefix_new "$root/build/windows/hwctlprefix"
 drive_c="$WINEPREFIX/drive_c"
 users_key='HKLM\SOFTWARE\Qorvex\Hourwarden\Time_restrictions'

@@ -25,7 +25,7 @@ typed_value() {
 key_exists() { wine reg query "$1" >/dev/null 2>&1 </dev/null; }
 finish() {
   hw_time_server_stop
-  wine_prefix_end
+  wine_prefix_done
 }
 trap finish EXIT
 

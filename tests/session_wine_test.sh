@@ -17,7 +17,7 @@ title="Hourwarden - User loggoff tool"
 run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 
 source scripts/wine_env.sh
-trap wine_prefix_end EXIT
+trap wine_prefix_done EXIT
 wine_prefix_new "$win/wineprefix-session"
 rm -rf "$work"
 mkdir -p "$work"

@@ -13,7 +13,7 @@ work="$root/build/windows/e2e-alphabet"
 source "$root/tests/checks.sh"
 finish() {
   hw_time_server_stop
-  wine_prefix_end
+  wine_prefix_done
 }
 trap finish EXIT
 

@@ -17,7 +17,7 @@ source "$root/tests/checks.sh"
 work="$root/build/windows/e2e-ledger"
 finish() {
   hw_time_server_stop
-  wine_prefix_end
+  wine_prefix_done
 }
 trap finish EXIT
 # Ends every program of the prefix and serves it again with the zone: in_zone ZONE

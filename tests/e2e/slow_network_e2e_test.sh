@@ -15,7 +15,7 @@ source "$root/tests/checks.sh"
 server_pids=()
 finish() {
   for pid in "${server_pids[@]}"; do kill "$pid" 2>/dev/null; done
-  wine_prefix_end
+  wine_prefix_done
 }
 trap finish EXIT
 ms_since() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }

@@ -22,7 +22,7 @@ start_server() {  # start_server SCRIPT ARGS...: a loopback server of the test, 
 finish() {
   for pid in "${server_pids[@]}"; do kill "$pid" 2>/dev/null; done
   hw_time_server_stop
-  wine_prefix_end
+  wine_prefix_done
 }
 trap finish EXIT
 # Installs or uninstalls; a message box (an error) would wait for ever, so the run is given a minute.
