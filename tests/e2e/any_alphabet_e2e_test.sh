@@ -9,21 +9,12 @@ root="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$root/scripts/wine_env.sh"
 source "$root/scripts/wine_service.sh"
 
-work="$root/build/windows/e2e-alphabet"
 source "$root/tests/checks.sh"
-finish() {
-  hw_time_server_stop
-  wine_prefix_done
-}
-trap finish EXIT
 
 # English programs and an English prefix: the ANSI code page of a Western European PC. The shell's
 # own texts are UTF-8, which Wine turns into UTF-16 for the programs' command lines.
 export LANG=en_US.UTF-8 LC_ALL=C.UTF-8
-rm -rf "$work" && mkdir -p "$work"
-wine_prefix_new "$work/prefix"
-app="$WINEPREFIX/drive_c/Hourwarden"
-hw_install_files "$app"
+hw_e2e_prefix "$root/build/windows/e2e-alphabet"
 log="$app/debug.log"
 calls="$app/netapi32_calls.log"  # written by the recording netapi32.dll
 none=$(printf '00%.0s' $(seq 21))

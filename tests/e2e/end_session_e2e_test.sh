@@ -13,22 +13,11 @@ root="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$root/scripts/wine_env.sh"
 source "$root/scripts/wine_service.sh"
 
-work="$root/build/windows/e2e-end-session"
 source "$root/tests/checks.sh"
-finish() {
-  hw_time_server_stop
-  wine_prefix_done
-}
-trap finish EXIT
-
-rm -rf "$work" && mkdir -p "$work"
-wine_prefix_new "$work/prefix"
-app="$WINEPREFIX/drive_c/Hourwarden"
-hw_install_files "$app"
+hw_e2e_prefix "$root/build/windows/e2e-end-session"
 log="$app/debug.log"
 calls="$app/wtsapi32_calls.log"      # written by the recording wtsapi32.dll
 console="$app/wtsapi32_console.txt"  # read by it at every call
-user=$(wine cmd /c echo %USERNAME% 2>/dev/null | tr -d '\r')
 
 disconnections() { grep -c "^disconnect session=1 wait=0" "$calls" 2>/dev/null || echo 0; }
 disconnections_are() { [ "$(disconnections)" = "$1" ]; }
