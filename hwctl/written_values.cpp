@@ -14,15 +14,16 @@ std::string Assigned(const std::string& text) {
 
 }  // namespace
 
+// A key that does not open leaves the current key as it was.
 bool RecordingRegistry::OpenKey(const std::string& path) {
   const bool opened = registry_.OpenKey(path);
-  openPath_ = opened ? path : std::string();
+  if (opened) openPath_ = path;
   return opened;
 }
 
 bool RecordingRegistry::OpenKeyReadOnly(const std::string& path) {
   const bool opened = registry_.OpenKeyReadOnly(path);
-  openPath_ = opened ? path : std::string();
+  if (opened) openPath_ = path;
   return opened;
 }
 
