@@ -81,7 +81,9 @@ std::optional<std::string_view> Named(std::string_view field, std::string_view n
 constexpr std::string_view kTriesField = "tries";
 
 std::string FormatMoreTimeRequest(const MoreTimeRequest& request) {
-  return "more-time code=" + request.code + (request.asksTriesLeft ? " " + std::string(kTriesField) : "") + "\n";
+  std::string text = "more-time code=" + request.code;
+  if (request.asksTriesLeft) text.append(" ").append(kTriesField);
+  return text.append("\n");
 }
 
 std::optional<MoreTimeRequest> ParseMoreTimeRequest(std::string_view text) {

@@ -187,7 +187,9 @@ TEST_F(ReportsTest, CheckFindsEveryKindOfMisreadValue) {
 TEST_F(ReportsTest, CheckOfACleanConfigurationFindsNothing) {
   for (const bool installed : {false, true}) {  // no key at all; the installer's values and no user
     HwctlFixture pc;
-    if (installed) ASSERT_EQ(pc.Hwctl({"path", "C:\\Hourwarden\\"}).exitCode, kExitSuccess);
+    if (installed) {
+      ASSERT_EQ(pc.Hwctl({"path", "C:\\Hourwarden\\"}).exitCode, kExitSuccess);
+    }
     for (const char* command : {"check", "list"}) {
       const CommandResult fresh = pc.Hwctl({command});
       EXPECT_EQ(fresh.exitCode, kExitSuccess) << command << " " << installed << "\n" << fresh.output;
