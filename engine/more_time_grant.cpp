@@ -124,7 +124,8 @@ std::string AnswerMoreTimeRequest(ServiceState& service, const std::string& acco
       return Answer(AnswerKind::kAdded, decision.minutesGiven);
     case AnswerKind::kWrongCode:
       WriteLogAt(service, 1, "Wrong parent's code from " + name + " (" + std::to_string(record.wrongCodes) + " in a row)");
-      return Answer(AnswerKind::kWrongCode);
+      if (!request.asksTriesLeft) return Answer(AnswerKind::kWrongCode);  // a session tool of an earlier version
+      return FormatMoreTimeAnswer({AnswerKind::kWrongCode, 0, {}, decision.triesLeft});
     case AnswerKind::kLockedOut: {
       const std::string until = LocalMinuteOf(service, decision.lockedUntil, attempt.utcSeconds);
       if (decision.lockStarted)

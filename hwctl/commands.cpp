@@ -1,5 +1,6 @@
 #include "hwctl/commands.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "core/version.h"
@@ -11,6 +12,7 @@
 #include "hwctl/reports.h"
 #include "hwctl/stored_settings.h"
 #include "hwctl/time_setting.h"
+#include "hwctl/written_values.h"
 #include "parentcode/more_time_protocol.h"
 
 namespace {
@@ -49,15 +51,17 @@ CommandResult RunList(const Invocation&, ConfigSession& session) {
   const LocalAccountList accounts = Accounts(session);
   std::string who;
   for (const StoredUser& user : configuration.users) who += AccountLine(user.name, accounts);
-  return Output(ListReport(configuration, session.Now(), ZoneLine(ReadZone(session))) + who +
-                CountLockedLine(configuration.product));
+  return Output(ListReport(configuration, session.Now(), ZoneLine(ReadZone(session), session.verbose)) + who +
+                CountLockedLine(configuration.product, session.verbose));
 }
 
 CommandResult RunShow(const Invocation& invocation, ConfigSession& session) {
   const StoredUser user = session.RequireUser(invocation.arguments[0]);
   const StoredProduct product = ReadStoredConfiguration(session.registry).product;
-  return Output(ShowReport(user, session.Now(), ZoneLine(ReadZone(session))) +
-                AccountLine(user.name, Accounts(session)) + EndSessionLine(product) + ServiceLogoffLine(product) + CountLockedLine(product));
+  const bool verbose = session.verbose;
+  return Output(ShowReport(user, session.Now(), ZoneLine(ReadZone(session), verbose), verbose) +
+                AccountLine(user.name, Accounts(session)) + EndSessionLine(product, verbose) +
+                ServiceLogoffLine(product, verbose) + CountLockedLine(product, verbose));
 }
 
 CommandResult RunServiceLogoff(const Invocation& invocation, ConfigSession& session) {
@@ -140,10 +144,12 @@ CommandResult RunCheck(const Invocation& invocation, ConfigSession& session) {
     warnings.insert(warnings.end(), installation.warnings.begin(), installation.warnings.end());
     summary = installation.summary;
   }
-  const std::string fresh = configuration.product.keyExists
-                                ? std::string()
-                                : "Nothing is configured yet: the service restricts nobody until an account is added "
-                                  "with\nhwctl add USER.\n";
+  // A fresh install (no key, or the installer's values without any user) is no failure.
+  const bool noUsers = configuration.users.empty() &&
+                       !(configuration.restrictionsKeyExists && !configuration.restrictionsReadable);
+  const std::string fresh =
+      noUsers ? "Nothing is restricted yet: the service restricts nobody until an account is added with hwctl add USER.\n"
+              : std::string();
   return {problems.empty() ? kExitSuccess : kExitRefused,
           fresh + CheckReport(problems, warnings) + ParentCodeStatusLine(session) + summary, {}};
 }
@@ -158,12 +164,12 @@ CommandResult RunParentCode(const Invocation& invocation, ConfigSession& session
 }
 
 const Command kCommands[] = {
-    {"list", "list", "every restricted user today: allowance, minutes spent and left, periods, logoff",
+    {"list", "list", "each restricted user today: allowance, minutes spent and left",
      "Shows each restricted user's allowance for today, the minutes counted today and those left,\n"
      "whether a restricted period holds now and when the next one begins, and whether the service\n"
      "has asked the user to log off. \"unlimited\" is an allowance of the whole day (1440).\n",
      0, 0, nullptr, RunList},
-    {"show", "show USER", "the user's week: allowance and restricted periods of every weekday",
+    {"show", "show USER", "the user's week: allowances and restricted periods",
      "Shows the allowance and the restricted periods of each weekday as the service reads them;\n"
      "the row marked * is today.\n",
      1, 1, nullptr, RunShow},
@@ -233,7 +239,7 @@ const Command kCommands[] = {
      "setting): a minute counts only while one of the user's sessions is active and unlocked, or while\n"
      "the user runs programs outside every session.\n",
      1, 1, nullptr, RunCountLocked},
-    {"check", "check [--config-only]", "find every value the service would misread, and check the service",
+    {"check", "check [--config-only]", "find values the service would misread; check the service",
      "Reads the whole configuration and names each value the service would misread or stop at, with\n"
      "its user and what goes wrong. Then checks the installed service: its own process, started\n"
      "automatically, as LocalSystem, restarted by Windows after every failure (a failed start too),\n"
@@ -259,12 +265,24 @@ const Command* FindCommand(const std::string& name) {
   return nullptr;
 }
 
+// The commands, each with its summary beside it, or below it where the usage is long: the lines
+// stay within the console's 100 columns.
+std::string CommandList() {
+  constexpr size_t kSummaryColumn = 36;
+  std::string text;
+  for (const Command& command : kCommands) {
+    std::string line = std::string("  ") + command.usage;
+    line += line.size() + 2 <= kSummaryColumn ? std::string(kSummaryColumn - line.size(), ' ')
+                                              : "\n" + std::string(kSummaryColumn, ' ');
+    text += line + command.summary + "\n";
+  }
+  return text;
+}
+
 std::string Overview() {
-  std::vector<std::vector<std::string>> rows;
-  for (const Command& command : kCommands) rows.push_back({std::string("  ") + command.usage, command.summary});
-  return "hwctl: configure and inspect Hourwarden\n\nCommands:\n" + FormatTable(rows) +
-         "\nhwctl COMMAND --help describes a command; hwctl --version prints the version. Run as an\n"
-         "administrator.\n";
+  return "hwctl: configure and inspect Hourwarden\n\nCommands:\n" + CommandList() +
+         "\nhwctl COMMAND --help describes a command; hwctl --version prints the version. --verbose, with any\n"
+         "command, adds the registry values read or written. Run as an administrator.\n";
 }
 
 std::string CommandHelp(const Command& command) {
@@ -275,9 +293,32 @@ CommandResult UsageError(const std::string& message, std::string output = {}) {
   return {kExitUsage, std::move(output), "hwctl: " + message};
 }
 
+// Runs the command on the registry; with verbose, the values it changed follow its text.
+CommandResult RunOnRegistry(const Command& command, const Invocation& invocation, const HwctlPlatform& platform,
+                            bool verbose) {
+  try {
+    const std::unique_ptr<RegistryAccess> opened = platform.openRegistry();
+    RecordingRegistry registry(*opened);
+    ConfigSession session(platform, registry, verbose);
+    CommandResult result = command.run(invocation, session);
+    if (verbose && !registry.Changes().empty()) {
+      result.output += "Written to the registry:\n";
+      for (const std::string& change : registry.Changes()) result.output += "  " + change + "\n";
+    }
+    return result;
+  } catch (const CommandError& error) {
+    return {kExitRefused, {}, "hwctl: " + std::string(error.what())};
+  } catch (const RegistryError& error) {
+    return {kExitRefused, {}, "hwctl: " + std::string(error.what())};
+  }
+}
+
 }  // namespace
 
-CommandResult RunHwctl(const std::vector<std::string>& arguments, const HwctlPlatform& platform) {
+CommandResult RunHwctl(std::vector<std::string> arguments, const HwctlPlatform& platform) {
+  const auto verboseSwitch = std::find(arguments.begin(), arguments.end(), "--verbose");
+  const bool verbose = verboseSwitch != arguments.end();
+  if (verbose) arguments.erase(verboseSwitch);
   if (arguments.empty()) return UsageError("no command given", Overview());
   const std::string& name = arguments[0];
   if (name == "--version") return Output(std::string("hwctl (Hourwarden) ") + kHourwardenVersion + "\n");
@@ -304,13 +345,7 @@ CommandResult RunHwctl(const std::vector<std::string>& arguments, const HwctlPla
   if (count < command->minArguments || count > command->maxArguments)
     return UsageError("wrong number of arguments; usage: hwctl " + std::string(command->usage));
 
-  try {
-    const std::unique_ptr<RegistryAccess> registry = platform.openRegistry();
-    ConfigSession session(platform, *registry);
-    return command->run(invocation, session);
-  } catch (const CommandError& error) {
-    return {kExitRefused, {}, "hwctl: " + std::string(error.what())};
-  } catch (const RegistryError& error) {
-    return {kExitRefused, {}, "hwctl: " + std::string(error.what())};
-  }
+  return RunOnRegistry(*command, invocation, platform, verbose);
 }
+
+

@@ -22,5 +22,6 @@ struct CommandResult {
   std::string error;
 };
 
-// Runs the command line (without the program name).
-CommandResult RunHwctl(const std::vector<std::string>& arguments, const HwctlPlatform& platform);
+// Runs the command line (without the program name). --verbose, anywhere on it, adds the registry
+// values a command reads or writes to its text.
+CommandResult RunHwctl(std::vector<std::string> arguments, const HwctlPlatform& platform);

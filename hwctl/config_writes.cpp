@@ -64,8 +64,8 @@ std::array<std::string, kDaysInWeek> WeekWithPeriods(const StoredUser& user, con
 
 }  // namespace
 
-ConfigSession::ConfigSession(const HwctlPlatform& platform, RegistryAccess& registry)
-    : registry(registry), platform_(platform), timeZone_(ReadStoredTimeZone(registry)) {}
+ConfigSession::ConfigSession(const HwctlPlatform& platform, RegistryAccess& registry, bool verbose)
+    : registry(registry), verbose(verbose), platform_(platform), timeZone_(ReadStoredTimeZone(registry)) {}
 
 double ConfigSession::Now() const {
   return LocalNowIn(*platform_.clock, platform_.timeZones, timeZone_.typeError.empty() ? timeZone_.text : "");
@@ -74,8 +74,7 @@ double ConfigSession::Now() const {
 StoredUser ConfigSession::RequireUser(const std::string& name) {
   std::optional<StoredUser> user = ReadStoredUser(registry, name);
   if (!user)
-    throw CommandError(name + " is not a restricted user (there is no key " + DisplayKey(UserKeyPath(name)) +
-                       "); hwctl add " + name + " makes one");
+    throw CommandError(name + " is not a restricted user; hwctl add " + name + " makes one");
   return std::move(*user);
 }
 
@@ -166,7 +165,7 @@ std::string SetDayLimit(ConfigSession& session, const std::string& name, const s
   std::vector<int> values;
   for (size_t day = 0; day < allowances.size(); ++day) {
     const Checked<int> allowance = AllowanceOfArgument(allowances[day]);
-    if (!allowance.value) Refuse(std::string("DayLimit of ") + name + ", " + kWeekdayNames[day] + ": " + allowance.refusal);
+    if (!allowance.value) Refuse("allowance of " + name + " on " + kWeekdayNames[day] + ": " + allowance.refusal);
     minutes.push_back(std::to_string(*allowance.value));
     values.push_back(*allowance.value);
   }
@@ -185,8 +184,7 @@ std::string SetPeriods(ConfigSession& session, const std::string& name, const st
   if (!days.value) Refuse(days.refusal);
   const Checked<std::string> filter = StoredFilterOfPeriods(periods);
   if (!filter.value) {
-    const std::string value = days.value->size() == 1 ? DayValueLabel(days.value->front()) : "Day0..Day6";
-    Refuse(value + " of " + name + ": " + filter.refusal);
+    Refuse("restricted periods of " + name + " on " + DaysWords(*days.value) + ": " + filter.refusal);
   }
   const StoredUser user = session.RequireUser(name);
   RequireReadable(user);
@@ -225,16 +223,24 @@ std::string GrantTime(ConfigSession& session, const std::string& name, const std
 
 std::string SetDebugLevel(ConfigSession& session, const std::string& levelArgument) {
   const Checked<int> level = DebugLevelOfArgument(levelArgument);
-  if (!level.value) Refuse("Debug: " + level.refusal);
+  if (!level.value) Refuse("debug level: " + level.refusal);
   session.OpenForWriting(kProductKey);
   session.registry.WriteInteger("Debug", *level.value);
   session.registry.CloseKey();
   session.RequestReload();
-  return "Debug is now " + std::to_string(*level.value) + ".\n" + kAppliedAtNextMinute;
+  static const char* const kWhatIsLogged[] = {
+      "nothing",
+      "user events and failures",
+      "user events, failures and the service's start and stop",
+      "user events, failures, the service's start and stop and every minute",
+      "everything, down to every look at the running programs",
+  };
+  return "The debug log now records " + std::string(kWhatIsLogged[*level.value]) + " (level " +
+         std::to_string(*level.value) + ").\n" + kAppliedAtNextMinute;
 }
 
 std::string SetServiceLogoff(ConfigSession& session, const std::string& setting) {
-  if (setting != "on" && setting != "off") Refuse("ServiceLogoff: \"" + setting + "\" is neither on nor off");
+  if (setting != "on" && setting != "off") Refuse("servicelogoff: \"" + setting + "\" is neither on nor off");
   session.OpenForWriting(kProductKey);
   session.registry.WriteInteger(kServiceLogoffValue, setting == "on" ? 1 : 0);
   session.registry.CloseKey();
@@ -247,7 +253,7 @@ std::string SetServiceLogoff(ConfigSession& session, const std::string& setting)
 
 std::string SetEndSession(ConfigSession& session, const std::string& setting) {
   if (setting != kEndSessionLock && setting != kEndSessionLogoff)
-    Refuse("EndSession: \"" + setting + "\" is neither lock nor logoff");
+    Refuse("endsession: \"" + setting + "\" is neither lock nor logoff");
   session.OpenForWriting(kProductKey);
   session.registry.WriteString(kEndSessionValue, setting);
   session.registry.CloseKey();
@@ -259,7 +265,7 @@ std::string SetEndSession(ConfigSession& session, const std::string& setting) {
 }
 
 std::string SetCountLockedSessions(ConfigSession& session, const std::string& setting) {
-  if (setting != "on" && setting != "off") Refuse("CountLockedSessions: \"" + setting + "\" is neither on nor off");
+  if (setting != "on" && setting != "off") Refuse("countlocked: \"" + setting + "\" is neither on nor off");
   session.OpenForWriting(kProductKey);
   session.registry.WriteInteger(kCountLockedSessionsValue, setting == "on" ? 1 : 0);
   session.registry.CloseKey();
@@ -273,19 +279,20 @@ std::string SetCountLockedSessions(ConfigSession& session, const std::string& se
 std::string SetLogFolder(ConfigSession& session, const std::string& folder, bool create) {
   const std::string path = !folder.empty() && folder.back() != '\\' ? folder + "\\" : folder;
   const std::vector<std::string> problems = PathProblems(path);
-  if (!problems.empty()) Refuse("Path: " + problems.front());
+  if (!problems.empty()) Refuse("log folder: " + problems.front());
   std::string created;
   if (create && session.Folders().Read(path).outcome == FolderAccessList::Outcome::NotFound) {
     if (const std::optional<std::string> failure = session.Folders().CreateAdminOnlyFolder(path))
-      Refuse("Path: the folder " + path + " could not be created (" + *failure + ")");
+      Refuse("log folder: the folder " + path + " could not be created (" + *failure + ")");
     created = "Created " + path + ", which only LocalSystem and the Administrators may use.\n";
   }
-  if (const std::optional<std::string> problem = LogFolderProblem(path, session.Folders())) Refuse("Path: " + *problem);
+  if (const std::optional<std::string> problem = LogFolderProblem(path, session.Folders()))
+    Refuse("log folder: " + *problem);
   session.OpenForWriting(kProductKey);
   session.registry.WriteString("Path", path);
   session.registry.CloseKey();
   session.RequestReload();
-  return created + "Path is now " + path + ": the logs go to " + path + "debug.log and " + path + "process.log.\n" +
+  return created + "The service now writes its logs to " + path + "debug.log and " + path + "process.log.\n" +
          kAppliedAtNextMinute;
 }
 
@@ -294,17 +301,17 @@ std::string SetTimeUrl(ConfigSession& session, const std::vector<std::string>& a
   for (const std::string& argument : arguments) value += (value.empty() ? "" : " ") + argument;
   const bool useDefault = value == "default";
   if (useDefault) value.clear();
-  if (const std::optional<std::string> problem = TimeUrlProblem(value)) Refuse("TimeUrl: " + *problem);
+  if (const std::optional<std::string> problem = TimeUrlProblem(value)) Refuse("time pages: " + *problem);
   session.OpenForWriting(kProductKey);
   session.registry.WriteString(kTimeUrlValue, value);
   session.registry.CloseKey();
   std::string said;
   if (useDefault)
-    said = "TimeUrl is now empty: the service asks its built-in https:// addresses";
+    said = "The service now asks its built-in https:// time pages (Microsoft, Google, Cloudflare) for the time";
   else if (TimeSourcesOf(value).trustClock)
-    said = "TimeUrl is now none: the service trusts the computer's clock without asking any site, so whoever can "
-           "set the firmware's clock can move the days";
+    said = "The service now trusts the computer's clock without asking any site, so whoever can set the firmware's "
+           "clock can move the days";
   else
-    said = "TimeUrl is now " + value;
+    said = "The service now asks " + Joined(TimeSourcesOf(value).urls, ", then ") + " for the time";
   return said + ".\nThe service uses it from its next time check.\n";
 }

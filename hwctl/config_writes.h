@@ -20,8 +20,9 @@ class CommandError : public std::runtime_error {
 // What one command works with: the platform and its registry access object.
 class ConfigSession {
  public:
-  // Reads TimeZone first, so that every command sees the day the service sees.
-  ConfigSession(const HwctlPlatform& platform, RegistryAccess& registry);
+  // Reads TimeZone first, so that every command sees the day the service sees. With verbose the
+  // reports name the registry values they tell of.
+  ConfigSession(const HwctlPlatform& platform, RegistryAccess& registry, bool verbose = false);
 
   // The local date-time as the service takes it: in the zone TimeZone names when it is a zone of
   // this computer, else in the computer's own.
@@ -45,6 +46,7 @@ class ConfigSession {
   void RequestReload();
 
   RegistryAccess& registry;
+  const bool verbose;
 
  private:
   const HwctlPlatform& platform_;

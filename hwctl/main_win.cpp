@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "hwctl/commands.h"
+#include "hwctl/line_wrap.h"
 #include "parentcode/more_time_protocol.h"
 #include "platform/clock_win.h"
 #include "platform/folder_access_win.h"
@@ -93,7 +94,7 @@ int main() {
   platform.serviceClient = &serviceClient;
 
   const CommandResult result = RunHwctl(Arguments(), platform);
-  WriteText(STD_OUTPUT_HANDLE, result.output);
-  if (!result.error.empty()) WriteText(STD_ERROR_HANDLE, result.error + "\n");
+  WriteText(STD_OUTPUT_HANDLE, WrapLines(result.output));
+  if (!result.error.empty()) WriteText(STD_ERROR_HANDLE, WrapLines(result.error + "\n"));
   return result.exitCode;
 }

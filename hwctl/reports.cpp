@@ -135,8 +135,8 @@ std::string ListReport(const StoredConfiguration& configuration, double now, con
   return text;
 }
 
-std::string ShowReport(const StoredUser& user, double now, const std::string& zoneLine) {
-  std::string text = user.name + " (" + DisplayKey(UserKeyPath(user.name)) + ")\n" + zoneLine;
+std::string ShowReport(const StoredUser& user, double now, const std::string& zoneLine, bool verbose) {
+  std::string text = user.name + VerboseNames(verbose, DisplayKey(UserKeyPath(user.name))) + "\n" + zoneLine;
   if (!user.readable) return text + "The key cannot be read.\n";
   const auto filters = EffectiveFilters(user);
   const auto limits = EffectiveLimits(user);
@@ -160,22 +160,26 @@ std::string ShowReport(const StoredUser& user, double now, const std::string& zo
   return text;
 }
 
-std::string ServiceLogoffLine(const StoredProduct& product) {
-  return ServiceEndsSessions(product)
-             ? "Sessions left open against the logoff request: ended by the service (ServiceLogoff on).\n"
-             : "Sessions left open against the logoff request: left open (ServiceLogoff off).\n";
+std::string VerboseNames(bool verbose, const std::string& names) { return verbose ? " (" + names + ")" : ""; }
+
+std::string ServiceLogoffLine(const StoredProduct& product, bool verbose) {
+  const bool ends = ServiceEndsSessions(product);
+  return std::string("Sessions left open when the time is up: ") +
+         (ends ? "ended by the service" : "left open") +
+         VerboseNames(verbose, std::string("ServiceLogoff ") + (ends ? "on" : "off")) + ".\n";
 }
 
-std::string EndSessionLine(const StoredProduct& product) {
-  return EndSessionLocks(product)
-             ? "When the time is up: the session is locked, its programs stay open (EndSession lock).\n"
-             : "When the time is up: the user is signed out, unsaved work is lost (EndSession logoff).\n";
+std::string EndSessionLine(const StoredProduct& product, bool verbose) {
+  const bool locks = EndSessionLocks(product);
+  return std::string("When the time is up: ") +
+         (locks ? "the session is locked, its programs stay open" : "the user is signed out, unsaved work is lost") +
+         VerboseNames(verbose, std::string("EndSession ") + (locks ? "lock" : "logoff")) + ".\n";
 }
 
-std::string CountLockedLine(const StoredProduct& product) {
-  return CountsLockedSessions(product)
-             ? "Minutes of a locked or disconnected session: counted (CountLockedSessions on).\n"
-             : "Minutes of a locked or disconnected session: not counted (CountLockedSessions off).\n";
+std::string CountLockedLine(const StoredProduct& product, bool verbose) {
+  const bool counted = CountsLockedSessions(product);
+  return std::string("Minutes of a locked or disconnected session: ") + (counted ? "counted" : "not counted") +
+         VerboseNames(verbose, std::string("CountLockedSessions ") + (counted ? "on" : "off")) + ".\n";
 }
 
 std::string CheckReport(const std::vector<Problem>& problems, const std::vector<Problem>& warnings) {

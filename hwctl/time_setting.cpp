@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "hwctl/reports.h"
 #include "platform/case_folding.h"
 #include "platform/date_time.h"
 #include "platform/time_zones.h"
@@ -33,8 +34,8 @@ ZoneReading ReadZone(const ConfigSession& session) {
   return zone;
 }
 
-std::string ZoneLine(const ZoneReading& zone) {
-  if (zone.known) return "Time zone: " + zone.stored.text + " (TimeZone)\n";
+std::string ZoneLine(const ZoneReading& zone, bool verbose) {
+  if (zone.known) return "Time zone: " + zone.stored.text + VerboseNames(verbose, kTimeZoneValue) + "\n";
   const std::string computers = zone.computerZone.empty() ? "the computer's" : "the computer's (" + zone.computerZone + ")";
   return "Time zone: " + computers + ", which users may change; hwctl timezone current fixes it\n";
 }
@@ -79,18 +80,18 @@ std::string SetTimeZone(ConfigSession& session, const std::string& argument) {
     name.clear();
   } else if (argument == "current") {
     name = session.Zones() != nullptr ? session.Zones()->SystemZoneKey() : "";
-    if (name.empty()) Refuse("TimeZone: the computer's zone cannot be read");
+    if (name.empty()) Refuse("time zone: the computer's zone cannot be read");
   }
   if (!name.empty() && !IsZoneOfThisComputer(session, name))
-    Refuse("TimeZone: \"" + name + "\" is not a time zone of this computer (tzutil /l lists the zones by the names to give)");
+    Refuse("time zone: \"" + name + "\" is not a time zone of this computer (tzutil /l lists the zones by the names to give)");
   session.OpenForWriting(kProductKey);
   session.registry.WriteString(kTimeZoneValue, name);
   session.registry.CloseKey();
   session.RequestReload();
   if (name.empty())
-    return "TimeZone is now empty: the service keeps its days in the computer's zone, which standard users may "
+    return "The service now keeps its days and restricted periods in the computer's zone, which standard users may "
            "change.\nThe service applies it at its next minute.\n";
   const double now = LocalNowIn(session.Clocks(), session.Zones(), name);
-  return "TimeZone is now " + name + ": the service keeps its days and restricted periods in it (there it is now " +
+  return "The service now keeps its days and restricted periods in " + name + " (there it is now " +
          FormatStoredDate(now) + " " + FormatTimeOfDay(now, ":") + ").\nThe service applies it at its next minute.\n";
 }

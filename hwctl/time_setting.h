@@ -19,8 +19,9 @@ struct ZoneReading {
 
 // Judges the stored value with the computer's zones.
 ZoneReading ReadZone(const ConfigSession& session);
-// "Time zone: ..." for list and show: the zone the service keeps its days in, and whose it is.
-std::string ZoneLine(const ZoneReading& zone);
+// "Time zone: ..." for list and show: the zone the service keeps its days in, and whose it is;
+// verbose adds the value.
+std::string ZoneLine(const ZoneReading& zone, bool verbose = false);
 // What the service would misread: a TimeZone that names no zone of this computer.
 std::vector<Problem> ZoneProblems(const ZoneReading& zone);
 // What a child could use: no TimeZone (the computer's zone, which standard users may change), a

@@ -62,6 +62,7 @@ CodeDecision JudgeCode(const HmacSha1& hmac, std::string_view secret, const Code
   if (!match.step) {
     record.wrongCodes = std::max(0, record.wrongCodes) + 1;
     decision.kind = AnswerKind::kWrongCode;
+    decision.triesLeft = std::max(0, kWrongCodesBeforeLockOut - record.wrongCodes);
     if (record.wrongCodes >= kWrongCodesBeforeLockOut) {
       record.lockedUntil = attempt.utcSeconds + kLockOutSeconds;
       decision.kind = AnswerKind::kLockedOut;

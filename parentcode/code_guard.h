@@ -43,6 +43,7 @@ struct CodeDecision {
   int minutesGiven = 0;       // kAdded
   int64_t acceptedStep = 0;   // kAdded: the step of the code, the computer's last from now on
   int64_t lockedUntil = 0;    // kLockedOut: the UTC second the lock ends
+  int triesLeft = 0;          // kWrongCode: the wrong codes still taken before the lock-out
   bool lockStarted = false;   // this wrong code started the lock-out
   bool lockEnded = false;     // a lock-out had run out and was lifted by this attempt
   CodeRecord record;          // the user's record after the attempt, to keep

@@ -78,7 +78,13 @@ std::optional<std::string_view> Named(std::string_view field, std::string_view n
 
 }  // namespace
 
-std::string FormatMoreTimeRequest(const MoreTimeRequest& request) { return "more-time code=" + request.code + "\n"; }
+constexpr std::string_view kTriesField = "tries";
+
+std::string FormatMoreTimeRequest(const MoreTimeRequest& request) {
+  std::string text = "more-time code=" + request.code;
+  if (request.asksTriesLeft) text.append(" ").append(kTriesField);
+  return text.append("\n");
+}
 
 std::optional<MoreTimeRequest> ParseMoreTimeRequest(std::string_view text) {
   if (text.size() > kMaxRequestBytes) return std::nullopt;
@@ -86,12 +92,13 @@ std::optional<MoreTimeRequest> ParseMoreTimeRequest(std::string_view text) {
   if (!fields || fields->size() < 2 || fields->size() > 3 || (*fields)[0] != "more-time") return std::nullopt;
   const auto code = Named((*fields)[1], "code");
   if (!code || code->size() != 6 || !AllDigits(*code)) return std::nullopt;
-  if (fields->size() == 3) {
+  const bool asksTriesLeft = fields->size() == 3 && (*fields)[2] == kTriesField;
+  if (fields->size() == 3 && !asksTriesLeft) {
     const auto minutesText = Named((*fields)[2], "minutes");
     const std::optional<int> minutes = minutesText ? NumberUpTo(*minutesText, kMaxRequestMinutes) : std::nullopt;
     if (!minutes || *minutes == 0) return std::nullopt;
   }
-  return MoreTimeRequest{std::string(*code)};
+  return MoreTimeRequest{std::string(*code), asksTriesLeft};
 }
 
 bool IsStatusRequest(std::string_view text) { return WithoutLineEnd(text) == "status"; }
@@ -133,6 +140,8 @@ std::string FormatMoreTimeAnswer(const MoreTimeAnswer& answer) {
     std::string text(word.word);
     if (word.number) text.append(" ").append(std::to_string(answer.minutes));
     if (word.time) text.append(" ").append(answer.until);
+    if (answer.kind == AnswerKind::kWrongCode && answer.triesLeft >= 0)
+      text.append(" ").append(kTriesField).append("=").append(std::to_string(answer.triesLeft));
     return text.append("\n");
   }
   return "unavailable\n";
@@ -144,6 +153,13 @@ std::optional<MoreTimeAnswer> ParseMoreTimeAnswer(std::string_view text) {
   for (const Word& word : kWords) {
     if ((*fields)[0] != word.word) continue;
     MoreTimeAnswer answer{word.kind, 0, {}};
+    if (word.kind == AnswerKind::kWrongCode && fields->size() == 2) {
+      const auto tries = Named((*fields)[1], kTriesField);
+      const std::optional<int> left = tries ? NumberUpTo(*tries, kMaxRequestMinutes) : std::nullopt;
+      if (!left) return std::nullopt;
+      answer.triesLeft = *left;
+      return answer;
+    }
     if (fields->size() != (word.number || word.time ? 2u : 1u)) return std::nullopt;
     if (word.number) {
       const std::optional<int> minutes = NumberUpTo((*fields)[1], kMaxRequestMinutes);

@@ -22,9 +22,11 @@ inline constexpr int kMaxRequestMinutes = 1440;
 
 // "more-time code=123456": more time by a parent's code of six digits. The minutes a code gives
 // are the administrator's; a "minutes=N" after the code, which the session tool of an earlier
-// version sends, is read and left unused.
+// version sends, is read and left unused. "more-time code=123456 tries" asks that a wrong code's
+// answer tell the tries left, which a session tool of an earlier version would not understand.
 struct MoreTimeRequest {
   std::string code;
+  bool asksTriesLeft = false;
 
   bool operator==(const MoreTimeRequest&) const = default;
 };
@@ -61,7 +63,7 @@ std::optional<ServiceStatus> ParseStatusAnswer(std::string_view text);
 // What the service answers.
 enum class AnswerKind {
   kAdded,             // "added N": the code was right, N minutes given back (maybe fewer than asked)
-  kWrongCode,         // "wrong"
+  kWrongCode,         // "wrong", or "wrong tries=N" to a request that asks for the tries left
   kLockedOut,         // "locked HH:MM": too many wrong codes; the local time the lock ends
   kDailyMaximum,      // "maximum N": the N minutes a day by code are given already
   kNotRestricted,     // "not-restricted": the account has no limits to lift
@@ -77,6 +79,7 @@ struct MoreTimeAnswer {
   AnswerKind kind = AnswerKind::kUnavailable;
   int minutes = 0;    // kAdded: given back; kDailyMaximum: the day's maximum; kGrace: held back
   std::string until;  // kLockedOut: "HH:MM"
+  int triesLeft = -1;  // kWrongCode: the wrong codes still taken before the lock-out; -1: not told
 
   bool operator==(const MoreTimeAnswer&) const = default;
 };

@@ -149,6 +149,9 @@ start_counted_script pipe-e2e tests/e2e/pipe_e2e_test.sh
 # their own names, and named rightly in the debug log.
 start_counted_script any-alphabet tests/e2e/any_alphabet_e2e_test.sh
 
+# The session tool's dialog at a scale of 150 %: the size and layout of that scale.
+start_counted_script dpi-e2e tests/e2e/dpi_e2e_test.sh
+
 finish_counted_scripts
 
 echo "$passed passed, $failed failed"

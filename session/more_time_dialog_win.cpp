@@ -13,14 +13,6 @@ namespace {
 constexpr wchar_t kDialogClass[] = L"HourwardenMoreTime";
 // The caption, which the tests of the session tool look for too.
 constexpr wchar_t kDialogTitle[] = L"Hourwarden: ask for more time";
-// The layout at 96 dots per inch, scaled to the screen's.
-constexpr int kWidth = 440;
-constexpr int kHeight = 280;
-constexpr int kMargin = 16;
-constexpr int kLineHeight = 24;
-constexpr int kIconSize = 32;
-constexpr int kButtonWidth = 100;
-constexpr int kButtonHeight = 30;
 // The control of the answer, which the tests read.
 constexpr int kAnswerId = 100;
 constexpr int kCodeId = 101;
@@ -32,10 +24,9 @@ constexpr COLORREF kRefusedColour = RGB(170, 0, 0);
 
 void ReportFailure(const char* call) { OutputDebugStringA(DescribeWindowsFailure(call, GetLastError()).c_str()); }
 
-HWND Child(HWND parent, const wchar_t* windowClass, const std::string& text, DWORD style, int x, int y, int width,
-           int height, int id) {
-  return CreateWindowExW(0, windowClass, WideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style, x, y, width,
-                         height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+HWND Child(HWND parent, const wchar_t* windowClass, const std::string& text, DWORD style, int id) {
+  return CreateWindowExW(0, windowClass, WideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
+                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
                          nullptr);
 }
 
@@ -63,49 +54,59 @@ bool MoreTimeDialog::Create(int minutesByCode, HWND above) {
   if (!RegisterToolWindowClass(kDialogClass, &MoreTimeDialog::WindowProc, COLOR_BTNFACE)) return false;
   RECT workArea{0, 0, 1024, 768};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
-  const int width = ScaledPixels(kWidth), height = ScaledPixels(kHeight), margin = ScaledPixels(kMargin);
-  const int left = workArea.left + (workArea.right - workArea.left - width) / 2;
-  int top = workArea.top + (workArea.bottom - workArea.top - height) / 2;
+  // At the countdown's scale when it is shown: the dialog opens on the same monitor.
+  const bool belowCountdown = above != nullptr && IsWindowVisible(above);
+  const int openingDpi = WindowDpi(belowCountdown ? above : nullptr);
+  const Box size = DialogSize(openingDpi);
+  const int left = workArea.left + (workArea.right - workArea.left - size.width) / 2;
+  int top = workArea.top + (workArea.bottom - workArea.top - size.height) / 2;
   // Below the countdown, so that its seconds stay in sight, as far as the screen allows.
   RECT aboveRect{};
-  if (above != nullptr && IsWindowVisible(above) && GetWindowRect(above, &aboveRect))
-    top = std::min<int>(aboveRect.bottom + margin / 2, workArea.bottom - height);
+  if (belowCountdown && GetWindowRect(above, &aboveRect))
+    top = std::min<int>(aboveRect.bottom + DialogGap(openingDpi), workArea.bottom - size.height);
   window_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kDialogClass, kDialogTitle,
-                            WS_POPUP | WS_CAPTION | WS_SYSMENU, left, top, width, height, nullptr, nullptr,
+                            WS_POPUP | WS_CAPTION | WS_SYSMENU, left, top, size.width, size.height, nullptr, nullptr,
                             GetModuleHandleW(nullptr), this);
   if (window_ == nullptr) {
     ReportFailure("CreateWindowExW");
     return false;
   }
-  font_ = CreateMessageFont(FontSize::kText);
+  const bool offered = minutesByCode > 0;
+  gives_ = Child(window_, L"STATIC", offered ? CodeGivesText(minutesByCode) : "No parent's code can be used now.", 0,
+                 kGivesId);
+  prompt_ = Child(window_, L"STATIC", "Ask a parent for the code on their phone, and type it here:", 0, -1);
+  code_ = Child(window_, L"EDIT", "", WS_BORDER | WS_TABSTOP | ES_NUMBER | ES_CENTER | (offered ? 0 : WS_DISABLED),
+                kCodeId);
+  SendMessageW(code_, EM_SETLIMITTEXT, 6, 0);
+  answerIcon_ = Child(window_, L"STATIC", "", SS_ICON, kAnswerIconId);
+  ShowWindow(answerIcon_, SW_HIDE);
+  answer_ = Child(window_, L"STATIC", "", 0, kAnswerId);
+  askButton_ = Child(window_, L"BUTTON", "Ask", BS_DEFPUSHBUTTON | WS_TABSTOP | (offered ? 0 : WS_DISABLED), IDOK);
+  close_ = Child(window_, L"BUTTON", "Close", WS_TABSTOP, IDCANCEL);
+  const int dpi = WindowDpi(window_);
+  if (const Box scaled = DialogSize(dpi); scaled.width != size.width || scaled.height != size.height)
+    SetWindowPos(window_, nullptr, 0, 0, scaled.width, scaled.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ApplyDpi(dpi);
+  return true;
+}
+
+void MoreTimeDialog::ApplyDpi(int dpi) {
+  HFONT font = CreateMessageFont(FontSize::kText, dpi);
+  for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  if (font_ != nullptr) DeleteObject(font_);
+  font_ = font;
   RECT client{};
   GetClientRect(window_, &client);
-  const int line = ScaledPixels(kLineHeight), inner = client.right - 2 * margin;
-  int y = margin;
-  const bool offered = minutesByCode > 0;
-  Child(window_, L"STATIC", offered ? CodeGivesText(minutesByCode) : "No parent's code can be used now.", 0, margin, y,
-        inner, line, kGivesId);
-  y += line + margin / 4;
-  Child(window_, L"STATIC", "Ask a parent for the code on their phone, and type it here:", 0, margin, y, inner,
-        2 * line, -1);
-  y += 2 * line + margin / 4;
-  code_ = Child(window_, L"EDIT", "", WS_BORDER | WS_TABSTOP | ES_NUMBER | ES_CENTER | (offered ? 0 : WS_DISABLED),
-                margin, y, ScaledPixels(120), line + ScaledPixels(4), kCodeId);
-  SendMessageW(code_, EM_SETLIMITTEXT, 6, 0);
-  y += line + margin;
-  const int icon = ScaledPixels(kIconSize);
-  answerIcon_ = Child(window_, L"STATIC", "", SS_ICON, margin, y, icon, icon, kAnswerIconId);
-  ShowWindow(answerIcon_, SW_HIDE);
-  answer_ = Child(window_, L"STATIC", "", 0, 2 * margin + icon, y, inner - icon - margin, 2 * line, kAnswerId);
-  const int buttonWidth = ScaledPixels(kButtonWidth), buttonHeight = ScaledPixels(kButtonHeight);
-  const int buttonsTop = client.bottom - margin - buttonHeight;
-  Child(window_, L"BUTTON", "Ask", BS_DEFPUSHBUTTON | WS_TABSTOP | (offered ? 0 : WS_DISABLED),
-        client.right - 2 * (buttonWidth + margin), buttonsTop, buttonWidth, buttonHeight, IDOK);
-  Child(window_, L"BUTTON", "Close", WS_TABSTOP, client.right - buttonWidth - margin, buttonsTop, buttonWidth,
-        buttonHeight, IDCANCEL);
-  for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  return true;
+  const DialogLayout layout = LayOutDialog(dpi, client.right, client.bottom);
+  PlaceControl(gives_, layout.gives);
+  PlaceControl(prompt_, layout.prompt);
+  PlaceControl(code_, layout.code);
+  PlaceControl(answerIcon_, layout.answerIcon);
+  PlaceControl(answer_, layout.answer);
+  PlaceControl(askButton_, layout.ask);
+  PlaceControl(close_, layout.close);
+  InvalidateRect(window_, nullptr, TRUE);
 }
 
 void MoreTimeDialog::Send() {
@@ -152,6 +153,15 @@ LRESULT CALLBACK MoreTimeDialog::WindowProc(HWND window, UINT message, WPARAM wP
           return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         }
         break;
+      case WM_DPICHANGED: {
+        // Moved to a monitor of another scale, or the scale changed: the size Windows suggests,
+        // then the font and the layout of that scale.
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        dialog->ApplyDpi(HIWORD(wParam));
+        return 0;
+      }
       case WM_CLOSE:
         DestroyWindow(window);
         return 0;
@@ -160,6 +170,10 @@ LRESULT CALLBACK MoreTimeDialog::WindowProc(HWND window, UINT message, WPARAM wP
         dialog->code_ = nullptr;
         dialog->answer_ = nullptr;
         dialog->answerIcon_ = nullptr;
+        dialog->gives_ = nullptr;
+        dialog->prompt_ = nullptr;
+        dialog->askButton_ = nullptr;
+        dialog->close_ = nullptr;
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         break;
       default:

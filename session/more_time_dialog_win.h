@@ -37,6 +37,8 @@ class MoreTimeDialog {
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   bool Create(int minutesByCode, HWND above);
+  // The font and the layout of the dialog's controls at dpi.
+  void ApplyDpi(int dpi);
   void Send();
 
   Ask ask_;
@@ -44,6 +46,10 @@ class MoreTimeDialog {
   HWND code_ = nullptr;
   HWND answer_ = nullptr;
   HWND answerIcon_ = nullptr;
+  HWND gives_ = nullptr;
+  HWND prompt_ = nullptr;
+  HWND askButton_ = nullptr;
+  HWND close_ = nullptr;
   HFONT font_ = nullptr;
   bool accepted_ = false;
 };

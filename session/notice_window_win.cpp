@@ -10,21 +10,14 @@ namespace {
 constexpr wchar_t kNoticeClass[] = L"HourwardenSessionNotice";
 // The caption; it must differ from the tool's own window title, which an uninstall looks for.
 constexpr wchar_t kNoticeTitle[] = L"Hourwarden";
-// The layout at 96 dots per inch, scaled to the screen's.
-constexpr int kWidth = 520;
-constexpr int kHeight = 230;
-constexpr int kMargin = 16;
-constexpr int kButtonWidth = 90;
-constexpr int kWideButtonWidth = 180;
-constexpr int kButtonHeight = 30;
 constexpr int kOkButtonId = IDOK;
 constexpr int kMoreTimeButtonId = 102;
 constexpr int kGraceButtonId = 103;
 
 void ReportFailure(const char* call) { OutputDebugStringA(DescribeWindowsFailure(call, GetLastError()).c_str()); }
 
-HWND Button(HWND parent, const wchar_t* text, DWORD style, int x, int y, int width, int height, int id) {
-  return CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_TABSTOP | style, x, y, width, height, parent,
+HWND Button(HWND parent, const wchar_t* text, DWORD style, int id) {
+  return CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_TABSTOP | style, 0, 0, 0, 0, parent,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
 }
 
@@ -40,41 +33,47 @@ bool NoticeWindow::Create() {
   if (!RegisterToolWindowClass(kNoticeClass, &NoticeWindow::WindowProc, COLOR_WINDOW)) return false;
   RECT workArea{0, 0, 1024, 768};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
-  const int width = ScaledPixels(kWidth), height = ScaledPixels(kHeight);
-  const int left = workArea.left + (workArea.right - workArea.left - width) / 2;
-  const int top = workArea.top + (workArea.bottom - workArea.top - height) / 4;
+  const Box size = NoticeSize(WindowDpi(nullptr));
+  const int left = workArea.left + (workArea.right - workArea.left - size.width) / 2;
+  const int top = workArea.top + (workArea.bottom - workArea.top - size.height) / 4;
   // A caption without a system menu has no close box: the countdown cannot be closed.
   const DWORD style = WS_POPUP | WS_CAPTION | WS_BORDER | (closable_ ? WS_SYSMENU : 0);
-  window_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kNoticeClass, kNoticeTitle, style, left, top, width,
-                            height, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  window_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kNoticeClass, kNoticeTitle, style, left, top,
+                            size.width, size.height, nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (window_ == nullptr) {
     ReportFailure("CreateWindowExW");
     return false;
   }
+  text_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER, 0, 0, 0, 0, window_, nullptr,
+                          GetModuleHandleW(nullptr), nullptr);
+  moreTime_ = Button(window_, L"Ask for more time...", 0, kMoreTimeButtonId);
+  grace_ = Button(window_, L"I need to save my work", 0, kGraceButtonId);
+  if (closable_) ok_ = Button(window_, L"OK", WS_VISIBLE | BS_DEFPUSHBUTTON, kOkButtonId);
+  // The monitor the window opened on may have another scale than the system's.
+  const int dpi = WindowDpi(window_);
+  if (const Box scaled = NoticeSize(dpi); scaled.width != size.width || scaled.height != size.height)
+    SetWindowPos(window_, nullptr, 0, 0, scaled.width, scaled.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ApplyDpi(dpi);
+  return true;
+}
 
+void NoticeWindow::ApplyDpi(int dpi) {
+  HFONT largeFont = CreateMessageFont(FontSize::kLarge, dpi);
+  HFONT font = CreateMessageFont(FontSize::kText, dpi);
+  for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(child == text_ ? largeFont : font), FALSE);
+  if (largeFont_ != nullptr) DeleteObject(largeFont_);
+  if (font_ != nullptr) DeleteObject(font_);
+  largeFont_ = largeFont;
+  font_ = font;
   RECT client{};
   GetClientRect(window_, &client);
-  const int margin = ScaledPixels(kMargin), buttonHeight = ScaledPixels(kButtonHeight);
-  const int buttonsTop = client.bottom - margin - buttonHeight;
-  text_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER, margin, margin,
-                          client.right - 2 * margin, buttonsTop - 2 * margin, window_, nullptr,
-                          GetModuleHandleW(nullptr), nullptr);
-  // The row of buttons: "Ask for more time..." and "I need to save my work" from the left, OK on
-  // the right of a closable notice.
-  const int wide = ScaledPixels(kWideButtonWidth);
-  moreTime_ = Button(window_, L"Ask for more time...", 0, margin, buttonsTop, wide, buttonHeight, kMoreTimeButtonId);
-  grace_ = Button(window_, L"I need to save my work", 0, 2 * margin + wide, buttonsTop, wide, buttonHeight,
-                  kGraceButtonId);
-  if (closable_) {
-    const int okWidth = ScaledPixels(kButtonWidth);
-    Button(window_, L"OK", WS_VISIBLE | BS_DEFPUSHBUTTON, client.right - margin - okWidth, buttonsTop, okWidth,
-           buttonHeight, kOkButtonId);
-  }
-  largeFont_ = CreateMessageFont(FontSize::kLarge);
-  font_ = CreateMessageFont(FontSize::kText);
-  for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(child == text_ ? largeFont_ : font_), FALSE);
-  return true;
+  const NoticeLayout layout = LayOutNotice(dpi, client.right, client.bottom);
+  PlaceControl(text_, layout.text);
+  PlaceControl(moreTime_, layout.moreTime);
+  PlaceControl(grace_, layout.grace);
+  PlaceControl(ok_, layout.ok);
+  InvalidateRect(window_, nullptr, TRUE);
 }
 
 bool NoticeWindow::Show(const std::string& text, bool offerMoreTime, bool offerGrace) {
@@ -105,6 +104,7 @@ LRESULT CALLBACK NoticeWindow::WindowProc(HWND window, UINT message, WPARAM wPar
         notice->text_ = nullptr;
         notice->moreTime_ = nullptr;
         notice->grace_ = nullptr;
+        notice->ok_ = nullptr;
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         break;
       case WM_COMMAND:
@@ -126,6 +126,15 @@ LRESULT CALLBACK NoticeWindow::WindowProc(HWND window, UINT message, WPARAM wPar
           return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
         }
         break;
+      case WM_DPICHANGED: {
+        // Moved to a monitor of another scale, or the scale changed: the size Windows suggests,
+        // then the fonts and the layout of that scale.
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        notice->ApplyDpi(HIWORD(wParam));
+        return 0;
+      }
       case WM_CLOSE:
         // Closing only hides the notice; the countdown ignores the request.
         if (notice->closable_) notice->Hide();

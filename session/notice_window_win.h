@@ -30,12 +30,15 @@ class NoticeWindow {
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   bool Create();
+  // The fonts and the layout of the window's controls at dpi.
+  void ApplyDpi(int dpi);
 
   bool closable_;
   HWND window_ = nullptr;
   HWND text_ = nullptr;
   HWND moreTime_ = nullptr;
   HWND grace_ = nullptr;
+  HWND ok_ = nullptr;
   HFONT largeFont_ = nullptr;
   HFONT font_ = nullptr;
   HWND target_ = nullptr;

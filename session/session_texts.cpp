@@ -66,9 +66,12 @@ std::string MoreTimeAnswerText(const std::optional<MoreTimeAnswer>& answer) {
       if (answer->minutes == 0) return "Code accepted, but no minutes are counted today: there is nothing to add.";
       return MinutesText(answer->minutes) + " added";
     case AnswerKind::kWrongCode:
-      return "That code did not work. Check the code on the phone and try again.";
+      if (answer->triesLeft < 0) return "That code did not work. Check the code on the phone and try again.";
+      if (answer->triesLeft == 0) return "Wrong code. No tries left.";
+      return "Wrong code. " + std::to_string(answer->triesLeft) + kNoBreak + (answer->triesLeft == 1 ? "try" : "tries") +
+             " left.";
     case AnswerKind::kLockedOut:
-      return "Too many wrong codes: try again after " + answer->until;
+      return "Wrong code. No tries left: you can try again at " + answer->until + ".";
     case AnswerKind::kDailyMaximum:
       return "No more time by code today: " + MinutesText(answer->minutes) + " a day is the most.";
     case AnswerKind::kNotRestricted:

@@ -150,7 +150,7 @@ int SessionTool::GraceMinutes() const { return status_ ? status_->graceMinutes :
 
 std::string SessionTool::AskForMoreTime(const std::string& code) {
   lastAnswerGaveTime_ = false;
-  const std::optional<MoreTimeRequest> request = ParseMoreTimeRequest(FormatMoreTimeRequest({code}));
+  const std::optional<MoreTimeRequest> request = ParseMoreTimeRequest(FormatMoreTimeRequest({code, true}));
   if (!request) return kCodeOfSixDigitsText;
   if (moreTime_ == nullptr) return kServiceUnreachableText;
   const RequestClient::Reply reply = moreTime_->Ask(FormatMoreTimeRequest(*request));

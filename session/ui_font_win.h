@@ -2,12 +2,18 @@
 
 #include <windows.h>
 
+#include "session/window_layout.h"
+
 // The one font family of the tool's windows: the system's message font (the one of message boxes,
-// as the user or the display's scale sets it), in the sizes of one scale.
+// as the user or the display's scale sets it), in the sizes of one scale, at the dots per inch of
+// the monitor a window is on.
 enum class FontSize { kText, kLarge };
 
-// A new font of the given size, which the caller deletes; the stock GUI font when the system's
-// cannot be read (never to be deleted: DeleteObject ignores stock objects).
-HFONT CreateMessageFont(FontSize size);
-// The pixels of a layout drawn for 96 dots per inch, at the screen's dots per inch.
-int ScaledPixels(int pixels);
+// A new font of the given size for a window at dpi, which the caller deletes; the stock GUI font
+// when the system's cannot be read (never to be deleted: DeleteObject ignores stock objects).
+HFONT CreateMessageFont(FontSize size, int dpi);
+// The dots per inch the window is drawn at: its monitor's where Windows tells it (Windows 10
+// 1607 on), else the system's; the system's for no window.
+int WindowDpi(HWND window);
+// Moves the child control to its place in the client area.
+void PlaceControl(HWND control, const Box& box);

@@ -76,7 +76,7 @@ hw periods alice sun 00:00-07:00
 expect_status "periods alice sun" 0
 hw periods alice tue 8:00-12:00
 expect_status "a time without two-digit fields is refused" 1
-expect_line "the refusal names the value and the rule" '^hwctl: refused: Day1 \(Tuesday\) of alice: "8:00-12:00" is not a period'
+expect_line "the refusal says which periods and the rule" '^hwctl: refused: restricted periods of alice on Tuesday: "8:00-12:00" is not a'
 hw limit alice 60 60 -5 60 60 60 60
 expect_status "a negative allowance is refused" 1
 
@@ -117,10 +117,12 @@ chmod 777 "$drive_c/open"
 chmod 755 "$drive_c/kept"
 hw path 'C:\open'
 expect_status "a folder everyone may write to is refused" 1
-expect_line "the refusal names the group" 'Everyone \(S-1-1-0\) may create files'
+expect_line "the refusal names the group" 'Everyone \(S-1-1-0\) may create'
 hw path 'C:\kept'
 expect_status "a folder kept from users is taken" 0
-expect_line "Path is stored with its backslash" '^Path is now C:\\kept\\:'
+expect_line "Path is stored with its backslash" '^The service now writes its logs to C:\\kept\\debug\.log'
+hw path 'C:\kept' --verbose
+expect_line "--verbose names the value written" '^  HKLM\\SOFTWARE\\Qorvex\\Hourwarden: Path = "C:\\kept\\"$'
 
 echo "== check finds hand-made mistakes"
 # No service is installed in this prefix: the configuration alone is checked.
@@ -128,6 +130,11 @@ hw check --config-only
 expect_status "a key of no account is a problem" 1
 expect_line "check names the key of no account" '^alice: account: no account of this computer has this name'
 expect_line "and nothing else" '^1 problem found\.$'
+if awk 'length($0) > 100 { exit 1 }' <<<"$out"; then
+  pass "no line of check is longer than 100 columns"
+else
+  fail "no line of check is longer than 100 columns" "$out"
+fi
 wine reg add "$users_key\\alice" /v Day2 /t REG_SZ /d "12:00 08:00" /f >/dev/null 2>&1 </dev/null
 wine reg add "$users_key\\alice" /v Logoff /t REG_SZ /d 1 /f >/dev/null 2>&1 </dev/null
 hw check --config-only

@@ -82,6 +82,7 @@ TEST_F(PipeRequestsTest, ACodeIsTakenOnceOnThePcWhicheverAccountSendsIt) {
   EXPECT_EQ(Ask("alice", code), "added 30\n");
   EXPECT_EQ(Ask("bob", code), "wrong\n") << "read out to a sibling, it does not work again";
   EXPECT_EQ(Ask("bob", Code(-1)), "wrong\n") << "nor does the code of an earlier step";
+  EXPECT_EQ(Send("bob", "more-time code=" + code + " tries"), "wrong tries=2\n") << "told the tries left when asked";
   EXPECT_EQ(Spent(1), "70");
   EXPECT_EQ(Ask("bob", Code(1)), "added 30\n") << "the next step is a new code";
 }

@@ -4,13 +4,16 @@
 #include <gtest/gtest.h>
 
 #include "fakes/hwctl_fixture.h"
+#include "hwctl/line_wrap.h"
 #include "settings/registry_values.h"
 #include "settings/settings_loader.h"
 
 namespace {
 
+using ::testing::AllOf;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 std::string User(const std::string& name) { return UserKeyPath(name); }
@@ -176,21 +179,21 @@ TEST_F(CommandsTest, ProductValuesAndTheReloadRequest) {
   ASSERT_EQ(Hwctl({"servicelogoff", "off"}).exitCode, kExitSuccess);
   EXPECT_EQ(Value(kProductKey, "ServiceLogoff"), IntegerValue(0));
   EXPECT_THAT(Hwctl({"check"}).output, HasSubstr("Hourwarden: ServiceLogoff: 0: the service never ends a session"));
-  EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("left open (ServiceLogoff off)"));
+  EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("when the time is up: left open."));
   ASSERT_EQ(Hwctl({"servicelogoff", "on"}).exitCode, kExitSuccess);
   EXPECT_EQ(Value(kProductKey, "ServiceLogoff"), IntegerValue(1));
   ASSERT_EQ(Hwctl({"countlocked", "off"}).exitCode, kExitSuccess);
   EXPECT_EQ(Value(kProductKey, "CountLockedSessions"), IntegerValue(0));
-  EXPECT_THAT(Hwctl({"list"}).output, HasSubstr("session: not counted (CountLockedSessions off)"));
+  EXPECT_THAT(Hwctl({"list"}).output, HasSubstr("session: not counted."));
   ASSERT_EQ(Hwctl({"countlocked", "on"}).exitCode, kExitSuccess);
   EXPECT_EQ(Value(kProductKey, "CountLockedSessions"), IntegerValue(1));
   registry.SetStringForTesting(kProductKey, "CountLockedSessions", "0");
   EXPECT_THAT(Hwctl({"check"}).output, HasSubstr("Hourwarden: CountLockedSessions: holds REG_SZ where REG_DWORD was expected"));
-  EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("session: counted (CountLockedSessions on)"));
-  EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("signed out, unsaved work is lost (EndSession logoff)"));
+  EXPECT_THAT(Hwctl({"show", "alice", "--verbose"}).output, HasSubstr("session: counted (CountLockedSessions on)."));
+  EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("signed out, unsaved work is lost."));
   ASSERT_EQ(Hwctl({"endsession", "lock"}).exitCode, kExitSuccess);
   EXPECT_EQ(Value(kProductKey, "EndSession"), StringValue("lock"));
-  EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("locked, its programs stay open (EndSession lock)"));
+  EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("locked, its programs stay open."));
   registry.SetStringForTesting(kProductKey, "EndSession", "lokc");
   EXPECT_THAT(Hwctl({"check"}).output, HasSubstr("Hourwarden: EndSession: \"lokc\" is neither lock nor logoff"));
   registry.SetIntegerForTesting(kProductKey, "GraceMinutes", 45);
@@ -210,6 +213,50 @@ TEST_F(CommandsTest, ProductValuesAndTheReloadRequest) {
 
   ASSERT_EQ(Hwctl({"reload"}).exitCode, kExitSuccess);
   EXPECT_EQ(ReloadRequest(), IntegerValue(1));
+}
+
+// A confirmation tells what changed in plain words; --verbose adds each value written.
+TEST_F(CommandsTest, ConfirmationsSayWhatChangedAndVerboseAddsTheValuesWritten) {
+  const struct {
+    std::vector<std::string> arguments;
+    const char* said;
+    const char* written;
+  } cases[] = {
+      {{"debug", "1"}, "The debug log now records user events and failures (level 1).\n",
+       "  HKLM\\SOFTWARE\\Qorvex\\Hourwarden: Debug = 1\n  HKLM\\SOFTWARE\\Qorvex\\Hourwarden: ReadSettings = 1\n"},
+      {{"path", "C:\\Hourwarden"}, "The service now writes its logs to C:\\Hourwarden\\debug.log and C:\\Hourwarden\\process.log.\n",
+       "Hourwarden: Path = \"C:\\Hourwarden\\\"\n"},
+      {{"timeurl", "https://a.example/", "http://b.example/"},
+       "The service now asks https://a.example/, then http://b.example/ for the time.\n",
+       "Hourwarden: TimeUrl = \"https://a.example/ http://b.example/\"\n"},
+      {{"timezone", "none"}, "The service now keeps its days and restricted periods in the computer's zone",
+       "Hourwarden: TimeZone = \"\"\n"},
+      {{"limit", "alice", "60", "60", "60", "60", "60", "-", "-"},
+       "alice: Monday to Friday 1 h, Saturday and Sunday no limit.\n",
+       "Time_restrictions\\alice: DayLimit = \"60 60 60 60 60 1440 1440\"\n"},
+      {{"remove", "alice", "--yes"}, "alice is no longer a restricted user.",
+       "  HKLM\\SOFTWARE\\Qorvex\\Hourwarden\\Time_restrictions\\alice deleted\n"},
+  };
+  EXPECT_THAT(Hwctl({"show", "alice", "--verbose"}).output,
+              AllOf(StartsWith("alice (HKLM\\SOFTWARE\\Qorvex\\Hourwarden\\Time_restrictions\\alice)\n"),
+                    HasSubstr("the user is signed out, unsaved work is lost (EndSession logoff).\n"),
+                    Not(HasSubstr("Written to the registry"))));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.arguments));
+    const CommandResult plain = Hwctl(c.arguments);
+    ASSERT_EQ(plain.exitCode, kExitSuccess) << plain.error;
+    EXPECT_THAT(plain.output, StartsWith(c.said));
+    EXPECT_THAT(plain.output, Not(HasSubstr("HKLM")));
+    if (c.arguments[0] == "remove") {
+      ASSERT_EQ(Hwctl({"add", "alice"}).exitCode, kExitSuccess);
+    }
+    std::vector<std::string> verbose = c.arguments;
+    verbose.insert(verbose.begin(), "--verbose");
+    const CommandResult named = Hwctl(verbose);
+    EXPECT_THAT(named.output, StartsWith(c.said));
+    EXPECT_THAT(named.output, HasSubstr("\nWritten to the registry:\n"));
+    EXPECT_THAT(named.output, HasSubstr(c.written));
+  }
 }
 
 TEST_F(CommandsTest, PathCreatesAMissingFolderForTheAdministratorsOnly) {
@@ -236,13 +283,13 @@ TEST_F(CommandsTest, RefusedCommandsWriteNothing) {
     std::vector<std::string> arguments;
     const char* message;
   } cases[] = {
-      {{"periods", "alice", "mon", "8:00-12:00"}, "Day0 (Monday) of alice: \"8:00-12:00\" is not a period HH:mm-HH:mm"},
-      {{"periods", "alice", "fri", "12:00-08:00"}, "Day4 (Friday) of alice: the period 12:00-08:00 ends before it starts"},
-      {{"periods", "alice", "all", "08:00-12:00 10:00-11:00"}, "Day0..Day6 of alice: the period 10:00-11:00 starts before"},
+      {{"periods", "alice", "mon", "8:00-12:00"}, "restricted periods of alice on Monday: \"8:00-12:00\" is not a period HH:mm-HH:mm"},
+      {{"periods", "alice", "fri", "12:00-08:00"}, "restricted periods of alice on Friday: the period 12:00-08:00 ends before it starts"},
+      {{"periods", "alice", "all", "08:00-12:00 10:00-11:00"}, "restricted periods of alice on every day: the period 10:00-11:00 starts before"},
       {{"periods", "alice", "mo", "08:00-12:00"}, "\"mo\" is not a day"},
       {{"periods", "bob", "mon", "08:00-12:00"}, "bob is not a restricted user"},
-      {{"limit", "alice", "60", "60", "-5", "60", "60", "60", "60"}, "DayLimit of alice, Wednesday: \"-5\" is not an allowance"},
-      {{"limit", "alice", "60", "abc", "60", "60", "60", "60", "60"}, "DayLimit of alice, Tuesday: \"abc\""},
+      {{"limit", "alice", "60", "60", "-5", "60", "60", "60", "60"}, "allowance of alice on Wednesday: \"-5\" is not an allowance"},
+      {{"limit", "alice", "60", "abc", "60", "60", "60", "60", "60"}, "allowance of alice on Tuesday: \"abc\""},
       {{"limit", "bob", "60", "60", "60", "60", "60", "60", "60"}, "bob is not a restricted user"},
       {{"grant", "alice", "-10"}, "extra time for alice: \"-10\" is not an amount of extra time"},
       {{"grant", "alice", "ten"}, "\"ten\""},
@@ -256,21 +303,21 @@ TEST_F(CommandsTest, RefusedCommandsWriteNothing) {
       {{"add", "alice.smith@outlook.com"}, "alice is already a restricted user"},
       {{"remove", "alice"}, "confirm with: hwctl remove alice --yes"},
       {{"remove", "bob", "--yes"}, "bob is not a restricted user"},
-      {{"debug", "7"}, "Debug: \"7\" is not a debug level"},
-      {{"servicelogoff", "yes"}, "ServiceLogoff: \"yes\" is neither on nor off"},
-      {{"countlocked", "0"}, "CountLockedSessions: \"0\" is neither on nor off"},
-      {{"endsession", "Lock"}, "EndSession: \"Lock\" is neither lock nor logoff"},
-      {{"path", "Logs"}, "Path: \"Logs\\\" is not a full folder path"},
+      {{"debug", "7"}, "debug level: \"7\" is not a debug level"},
+      {{"servicelogoff", "yes"}, "servicelogoff: \"yes\" is neither on nor off"},
+      {{"countlocked", "0"}, "countlocked: \"0\" is neither on nor off"},
+      {{"endsession", "Lock"}, "endsession: \"Lock\" is neither lock nor logoff"},
+      {{"path", "Logs"}, "log folder: \"Logs\\\" is not a full folder path"},
       {{"path", "C:\\Missing\\"}, "the folder C:\\Missing\\ does not exist"},
       {{"path", "C:\\Users\\Public"}, "standard users can write to C:\\Users\\Public\\ (Users (S-1-5-32-545) may create"},
       {{"path", "C:\\Users\\Public", "--create"}, "standard users can write to C:\\Users\\Public\\"},
-      {{"path", "Logs", "--create"}, "Path: \"Logs\\\" is not a full folder path"},
-      {{"timeurl", "ftp://time.example.net/"}, "TimeUrl: \"ftp://time.example.net/\" is not an http:// or https://"},
-      {{"timeurl", "https://time.example.net:0/"}, "TimeUrl: \"https://time.example.net:0/\" has a port that is not"},
-      {{"timeurl", "https://a.example/", "none"}, "TimeUrl: \"none\" is not an http:// or https://"},
-      {{"timeurl", "default", "https://a.example/"}, "TimeUrl: \"default\" is not an http:// or https://"},
-      {{"timezone", "Mars", "Standard", "Time"}, "TimeZone: \"Mars Standard Time\" is not a time zone of this computer"},
-      {{"timezone", "..\\Tokyo Standard Time"}, "TimeZone: \"..\\Tokyo Standard Time\" is not a time zone"},
+      {{"path", "Logs", "--create"}, "log folder: \"Logs\\\" is not a full folder path"},
+      {{"timeurl", "ftp://time.example.net/"}, "time pages: \"ftp://time.example.net/\" is not an http:// or https://"},
+      {{"timeurl", "https://time.example.net:0/"}, "time pages: \"https://time.example.net:0/\" has a port that is not"},
+      {{"timeurl", "https://a.example/", "none"}, "time pages: \"none\" is not an http:// or https://"},
+      {{"timeurl", "default", "https://a.example/"}, "time pages: \"default\" is not an http:// or https://"},
+      {{"timezone", "Mars", "Standard", "Time"}, "time zone: \"Mars Standard Time\" is not a time zone of this computer"},
+      {{"timezone", "..\\Tokyo Standard Time"}, "time zone: \"..\\Tokyo Standard Time\" is not a time zone"},
   };
   registry.SetIntegerForTesting(User("alice"), "SpentTime", 30);
   registry.SetStringForTesting(User("alice"), "TimeStamp", "08.12.2026");
@@ -295,18 +342,18 @@ TEST_F(CommandsTest, TimezoneStoresTheZoneTheServiceAndTheCommandsKeepTheirDaysI
 
   const CommandResult tokyo = Hwctl({"timezone", "Tokyo", "Standard", "Time"});
   ASSERT_EQ(tokyo.exitCode, kExitSuccess) << tokyo.error;
-  EXPECT_EQ(tokyo.output, "TimeZone is now Tokyo Standard Time: the service keeps its days and restricted periods in "
-                          "it (there it is now 09.12.2026 00:30).\nThe service applies it at its next minute.\n");
+  EXPECT_EQ(tokyo.output, "The service now keeps its days and restricted periods in Tokyo Standard Time (there it "
+                          "is now 09.12.2026 00:30).\nThe service applies it at its next minute.\n");
   EXPECT_EQ(Value(kProductKey, "TimeZone"), StringValue("Tokyo Standard Time"));
   EXPECT_EQ(ReloadRequest(), IntegerValue(1));
-  EXPECT_THAT(Hwctl({"list"}).output, StartsWith("Wednesday 09.12.2026 00:30\nTime zone: Tokyo Standard Time (TimeZone)\n"
+  EXPECT_THAT(Hwctl({"list"}).output, StartsWith("Wednesday 09.12.2026 00:30\nTime zone: Tokyo Standard Time\n"
                                                  "User   Allowance  Spent  Left  Restricted now  Next period  Logoff\n"
                                                  "alice  unlimited  0      -"));
   EXPECT_THAT(Hwctl({"grant", "alice", "10"}).output, HasSubstr("no minutes counted today"));
 
   ASSERT_EQ(Hwctl({"timezone", "current"}).exitCode, kExitSuccess);
   EXPECT_EQ(Value(kProductKey, "TimeZone"), StringValue("W. Europe Standard Time"));
-  EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("\nTime zone: W. Europe Standard Time (TimeZone)\n"));
+  EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("\nTime zone: W. Europe Standard Time\n"));
   EXPECT_THAT(Hwctl({"show", "alice"}).output, HasSubstr("* Today: 30 minutes spent"));
   // A count dated after today is kept for today, as the service keeps it.
   registry.SetStringForTesting(User("alice"), "TimeStamp", "09.12.2026");
@@ -317,7 +364,7 @@ TEST_F(CommandsTest, TimezoneStoresTheZoneTheServiceAndTheCommandsKeepTheirDaysI
   zones.systemZone.clear();  // the computer's zone cannot be read
   const CommandResult unknown = Hwctl({"timezone", "current"});
   EXPECT_EQ(unknown.exitCode, kExitRefused);
-  EXPECT_THAT(unknown.error, HasSubstr("TimeZone: the computer's zone cannot be read"));
+  EXPECT_THAT(unknown.error, HasSubstr("time zone: the computer's zone cannot be read"));
 }
 
 TEST_F(CommandsTest, ARegistryThatRefusesTheWriteIsReported) {
@@ -362,7 +409,9 @@ TEST_F(CommandsTest, EveryCommandHasItsHelpWhateverElseIsGiven) {
       EXPECT_THAT(result.output, StartsWith(std::string("usage: hwctl ") + name));
     }
   }
-  EXPECT_THAT(Hwctl({"--help"}).output, HasSubstr("limit USER MON TUE WED THU FRI SAT SUN"));
+  const std::string overview = Hwctl({"--help"}).output;
+  EXPECT_THAT(overview, HasSubstr("limit USER MON TUE WED THU FRI SAT SUN"));
+  EXPECT_EQ(WrapLines(overview), overview) << "the list of commands fits 100 columns as it is";
   EXPECT_EQ(Snapshot(), before);
 }
 

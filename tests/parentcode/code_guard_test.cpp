@@ -76,7 +76,9 @@ TEST_F(CodeGuardTest, TheDaysMaximumGivenTheCodeIsNotLookedAt) {
 
 TEST_F(CodeGuardTest, FiveWrongCodesLockTheCodeOutForAQuarterHourThenItCountsAfresh) {
   for (int wrong = 1; wrong < kWrongCodesBeforeLockOut; ++wrong) {
-    EXPECT_EQ(Try(WrongCodeAt(kNow)).kind, AnswerKind::kWrongCode);
+    const CodeDecision decision = Try(WrongCodeAt(kNow));
+    EXPECT_EQ(decision.kind, AnswerKind::kWrongCode);
+    EXPECT_EQ(decision.triesLeft, kWrongCodesBeforeLockOut - wrong);
     EXPECT_EQ(record.wrongCodes, wrong);
   }
   const CodeDecision fifth = Try(WrongCodeAt(kNow));

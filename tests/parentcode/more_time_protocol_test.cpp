@@ -13,7 +13,9 @@ TEST(MoreTimeProtocolTest, RefusesEveryRequestThatIsNotExactlyOne) {
         std::string("more-time code=123456 minutes=0"), std::string("more-time code=123456 minutes=1441"),
         std::string("more-time code=123456 minutes=030"), std::string("more-time  code=123456"),
         std::string("more-time code=123456\n\n"), std::string("MORE-TIME code=123456"),
-        std::string("more-time minutes=30 code=123456"), std::string("status now"), tooLong})
+        std::string("more-time minutes=30 code=123456"), std::string("status now"), tooLong,
+        std::string("more-time code=123456 tries=3"), std::string("more-time code=123456 tries minutes=30"),
+        std::string("more-time tries code=123456")})
     EXPECT_FALSE(ParseMoreTimeRequest(text) || IsStatusRequest(text)) << "\"" << text << "\"";
 }
 
@@ -22,6 +24,8 @@ TEST(MoreTimeProtocolTest, ReadsTheRequestsItWritesAndThoseOfTheEarlierSessionTo
   EXPECT_EQ(FormatMoreTimeRequest(request), "more-time code=012345\n");
   EXPECT_EQ(ParseMoreTimeRequest(FormatMoreTimeRequest(request)), request);
   EXPECT_EQ(ParseMoreTimeRequest("more-time code=999999 minutes=1440\r\n"), (MoreTimeRequest{"999999"}));
+  EXPECT_EQ(FormatMoreTimeRequest({"012345", true}), "more-time code=012345 tries\n");
+  EXPECT_EQ(ParseMoreTimeRequest("more-time code=012345 tries\n"), (MoreTimeRequest{"012345", true}));
   EXPECT_TRUE(IsStatusRequest(kStatusRequest));
   EXPECT_TRUE(IsStatusRequest("status"));
 }
@@ -31,10 +35,17 @@ TEST(MoreTimeProtocolTest, EveryAnswerReadsBackAndOthersDoNot) {
                                     {AnswerKind::kLockedOut, 0, "21:40"}, {AnswerKind::kDailyMaximum, 60, {}},
                                     {AnswerKind::kNotRestricted, 0, {}},  {AnswerKind::kNoParentCode, 0, {}},
                                     {AnswerKind::kTimeNotConfirmed, 0, {}}, {AnswerKind::kRefused, 0, {}},
-                                    {AnswerKind::kUnavailable, 0, {}}};
+                                    {AnswerKind::kUnavailable, 0, {}},    {AnswerKind::kWrongCode, 0, {}, 0},
+                                    {AnswerKind::kWrongCode, 0, {}, 4}};
   for (const MoreTimeAnswer& answer : answers) EXPECT_EQ(ParseMoreTimeAnswer(FormatMoreTimeAnswer(answer)), answer);
   EXPECT_EQ(FormatMoreTimeAnswer({AnswerKind::kLockedOut, 0, "21:40"}), "locked 21:40\n");
-  for (const char* text : {"", "added", "added x", "locked 25:00", "locked", "wrong 3", "yes", "added 30 more"})
+  // The tries left follow the word an earlier session tool knows; only a wrong code's answer has them.
+  EXPECT_EQ(FormatMoreTimeAnswer({AnswerKind::kWrongCode, 0, {}, 2}), "wrong tries=2\n");
+  EXPECT_EQ(FormatMoreTimeAnswer({AnswerKind::kWrongCode, 0, {}}), "wrong\n");
+  EXPECT_EQ(FormatMoreTimeAnswer({AnswerKind::kAdded, 30, {}, 2}), "added 30\n");
+  for (const char* text : {"", "added", "added x", "locked 25:00", "locked", "wrong 3", "yes", "added 30 more",
+                           "wrong tries=", "wrong tries=-1", "wrong tries=02", "wrong tries=2 more", "wrong left=2",
+                           "added 30 tries=2", "locked 21:40 tries=0"})
     EXPECT_FALSE(ParseMoreTimeAnswer(text)) << text;
 }
 

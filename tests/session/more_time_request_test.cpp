@@ -97,7 +97,7 @@ TEST_F(MoreTimeRequestTest, AddedMinutesEndTheCountdownAndAWrongCodeDoesNot) {
   EXPECT_EQ(tool.AskForMoreTime("123456"), "30\xC2\xA0minutes added");
   EXPECT_EQ(tool.CurrentState(), SessionTool::State::kWatching);
   EXPECT_FALSE(desktop.noticeShown);
-  EXPECT_EQ(client.requests.back(), "more-time code=123456\n");
+  EXPECT_EQ(client.requests.back(), "more-time code=123456 tries\n");
   desktop.nowMs += 120'000;
   tool.Tick();
   EXPECT_EQ(desktop.logoffRequests, 0);
@@ -108,7 +108,9 @@ TEST_F(MoreTimeRequestTest, SaysEveryAnswerInPlainWords) {
   const std::pair<std::optional<std::string>, const char*> cases[] = {
       {"added 15\n", "15\xC2\xA0minutes added"},
       {"added 0\n", "Code accepted, but no minutes are counted today: there is nothing to add."},
-      {"locked 21:40\n", "Too many wrong codes: try again after 21:40"},
+      {"locked 21:40\n", "Wrong code. No tries left: you can try again at 21:40."},
+      {"wrong tries=2\n", "Wrong code. 2\xC2\xA0tries left."},
+      {"wrong tries=1\n", "Wrong code. 1\xC2\xA0try left."},
       {"maximum 60\n", "No more time by code today: 60\xC2\xA0minutes a day is the most."},
       {"grace 5\n", "5\xC2\xA0minutes to save your work"},
       {"unconfirmed\n", "The computer's clock is not confirmed yet. Try again in a minute."},

@@ -4,7 +4,8 @@
 //   more_time_client code BASE32 [OFFSET]  prints the code of the secret for this moment (or of the
 //                                          step OFFSET steps later)
 //   more_time_client ask BASE32 [OFFSET]   asks with that code; prints the answer
-//   more_time_client wrong BASE32          asks with a code of no step near this moment
+//   more_time_client wrong BASE32          asks with a code of no step near this moment, and for the
+//                                          tries left
 //   more_time_client raw TEXT              sends the text as it is; prints the answer
 //   more_time_client status COUNT          asks "status" COUNT times; prints the last answer and
 //                                          "longest N ms", the longest wait for an answer
@@ -179,5 +180,5 @@ int main(int argc, char** argv) {
   } else if (command != "ask") {
     return 2;
   }
-  return Ask(FormatMoreTimeRequest({code}));
+  return Ask(FormatMoreTimeRequest({code, command == "wrong"}));
 }

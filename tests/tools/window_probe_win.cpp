@@ -13,6 +13,8 @@
 //   window_probe text TITLE ID        prints the text of the window's child control of the id
 //   window_probe showing TEXT     exit 0 when a visible top-level window has a visible child control
 //                                 whose text holds TEXT (windows may share a title; their texts differ)
+//   window_probe size TITLE [ID]  prints the width and height in pixels of the window, or of its
+//                                 child control of the id
 
 #include <windows.h>
 
@@ -45,7 +47,17 @@ BOOL CALLBACK LookInWindow(HWND window, LPARAM parameter) {
 
 }  // namespace
 
+// Prints the window's width and height as the screen has them.
+int PrintSize(HWND window) {
+  RECT rect{};
+  if (window == nullptr || !GetWindowRect(window, &rect)) return 1;
+  std::printf("%ld %ld\n", rect.right - rect.left, rect.bottom - rect.top);
+  return 0;
+}
+
 int main(int argc, char** argv) {
+  // The probe sees pixels as they are, not scaled down for a program unaware of the scale.
+  SetProcessDPIAware();
   if (argc == 2 && std::string(argv[1]) == "user") {
     char name[257];
     DWORD size = sizeof name;
@@ -67,6 +79,7 @@ int main(int argc, char** argv) {
     if (window == nullptr) return 1;
     const std::string command = argv[1];
     if (command == "command") return PostMessageA(window, WM_COMMAND, std::stoi(argv[3]), 0) ? 0 : 2;
+    if (command == "size") return PrintSize(GetDlgItem(window, std::stoi(argv[3])));
     if (command == "text" || command == "settext") {
       HWND child = GetDlgItem(window, std::stoi(argv[3]));
       if (child == nullptr) return 1;
@@ -98,6 +111,7 @@ int main(int argc, char** argv) {
   HWND window = FindWindowA(nullptr, argv[2]);
   if (window == nullptr) return 1;
   if (command == "find") return 0;
+  if (command == "size") return PrintSize(window);
   if (command == "topmost") {
     const LONG_PTR exStyle = GetWindowLongPtrA(window, GWL_EXSTYLE);
     return IsWindowVisible(window) && (exStyle & WS_EX_TOPMOST) != 0 ? 0 : 1;

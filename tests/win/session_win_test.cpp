@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "fakes/temp_dir.h"
 #include "session/notice_window_win.h"
 #include "session/session_desktop_win.h"
 #include "session/startup_registry_win.h"
+#include "session/ui_font_win.h"
+#include "session/window_layout.h"
 
 namespace {
 
@@ -65,6 +68,42 @@ TEST(NoticeWindowTest, ShowsOnTopAndOnlyAClosableNoticeGivesWay) {
 
   ASSERT_TRUE(warning.Show("Your computer time for today ends in 1 minute."));
   EXPECT_TRUE(IsTopmostAndVisible(warning.Handle()));
+}
+
+RECT WindowRect(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return rect;
+}
+
+int FontHeight(HWND control) {
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+  return std::abs(font.lfHeight);
+}
+
+// Moved to a monitor of 200 %: the size Windows suggests, the layout and the font of that scale.
+TEST(NoticeWindowTest, FollowsAMoveToAMonitorOfAnotherScale) {
+  NoticeWindow notice(true);
+  ASSERT_TRUE(notice.Show("Your computer time for today ends in 5 minutes."));
+  HWND ok = GetDlgItem(notice.Handle(), IDOK);
+  const int heightBefore = FontHeight(ok);
+  const Box size = NoticeSize(192);
+  RECT suggested{40, 30, 40 + size.width, 30 + size.height};
+  SendMessageW(notice.Handle(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+  const RECT window = WindowRect(notice.Handle());
+  EXPECT_EQ(window.left, 40);
+  EXPECT_EQ(window.right - window.left, size.width);
+  const RECT button = WindowRect(ok);
+  EXPECT_EQ(button.right - button.left, ScaledToDpi(90, 192));
+  EXPECT_EQ(button.bottom - button.top, ScaledToDpi(30, 192));
+  RECT client{};
+  GetClientRect(notice.Handle(), &client);
+  POINT corner{button.right, button.bottom};
+  ScreenToClient(notice.Handle(), &corner);
+  EXPECT_EQ(client.right - corner.x, ScaledToDpi(16, 192)) << "the OK button keeps the margin of that scale";
+  EXPECT_EQ(client.bottom - corner.y, ScaledToDpi(16, 192));
+  EXPECT_NEAR(FontHeight(ok), FontHeightAtDpi(heightBefore, WindowDpi(nullptr), 192), 1);
 }
 
 }  // namespace
