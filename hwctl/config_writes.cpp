@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <array>
 
-#include "hwctl/account_resolution.h"
+#include "configuration/account_resolution.h"
+#include "configuration/validation.h"
+#include "hwctl/account_table.h"
 #include "hwctl/configuration_check.h"
 #include "hwctl/plain_words.h"
-#include "hwctl/validation.h"
 #include "platform/date_time.h"
 #include "settings/settings_loader.h"
 #include "settings/time_url.h"
