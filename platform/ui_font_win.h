@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-// The one font family of the tool's windows: the system's message font (the one of message boxes,
+// The one font family of the programs' windows: the system's message font (the one of message boxes,
 // as the user or the display's scale sets it), in the sizes of one scale.
 enum class FontSize { kText, kLarge };
 
