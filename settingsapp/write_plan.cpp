@@ -69,6 +69,16 @@ std::vector<std::string> ChangedValues(const AccountReading& before, const Accou
   return changed;
 }
 
+AccountEdit ReadPage(RegistryAccess& registry, const std::string& account) {
+  AccountEdit edit;
+  edit.account = account;
+  edit.read = ReadAccount(registry, account);
+  edit.restricted = edit.read.restricted;
+  edit.week = WeekGrid(EffectiveFilters(edit.read));
+  edit.allowances = AllowanceForm(edit.read.dayLimit.Usable());
+  return edit;
+}
+
 WritePlan PlanApply(const AccountEdit& edit) {
   WritePlan plan;
   plan.account = edit.account;
@@ -107,6 +117,8 @@ ApplyResult ApplyPlans(RegistryAccess& registry, const std::vector<PlannedAccoun
     if (planned.plan.refusals.empty()) continue;
     const FieldRefusal& first = planned.plan.refusals.front();
     result.outcome = ApplyResult::Outcome::kRefused;
+    result.refusedAccount = planned.plan.account;
+    result.refusedDay = first.day;
     result.message = planned.plan.account + ", " + kWeekdayNames[first.day] + ": " + first.rule + " Nothing was saved.";
     return result;
   }

@@ -40,6 +40,9 @@ struct AccountEdit {
   AllowanceForm allowances;
 };
 
+// The page of the account as the window fills it from the registry.
+AccountEdit ReadPage(RegistryAccess& registry, const std::string& account);
+
 // A value that is refused: the day of its field and the rule it breaks.
 struct FieldRefusal {
   int day = 0;
@@ -75,6 +78,8 @@ struct ApplyResult {
   };
   Outcome outcome = Outcome::kWritten;
   std::string message;  // for the parent: the refusal, the values changed, or the failure
+  std::string refusedAccount;  // kRefused: the account and the day of the field refused
+  int refusedDay = 0;
   std::vector<std::string> written;  // the accounts whose keys were written or deleted
 };
 

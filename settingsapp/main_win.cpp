@@ -1,0 +1,29 @@
+// Program entry of the settings window: opens it on the registry and the accounts of this computer
+// and runs its messages until it closes.
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "platform/local_accounts_win.h"
+#include "platform/win_error.h"
+#include "settings/registry_access_win.h"
+#include "settingsapp/settings_window_win.h"
+
+int main() {
+  // The list view and the visual styles of the common controls 6 the manifest asks for.
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  if (!InitCommonControlsEx(&controls))
+    OutputDebugStringA(DescribeWindowsFailure("InitCommonControlsEx", GetLastError()).c_str());
+  WindowsLocalAccountSource accounts;
+  SettingsWindow window([] { return OpenWindowsRegistry(); }, accounts);
+  if (!window.Open(SW_SHOWDEFAULT)) return 1;
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    // Tab, Shift+Tab, Enter and Escape move between the controls and press OK or Cancel.
+    if (window.Handle() != nullptr && IsDialogMessageW(window.Handle(), &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return 0;
+}
