@@ -149,6 +149,10 @@ start_counted_script pipe-e2e tests/e2e/pipe_e2e_test.sh
 # their own names, and named rightly in the debug log.
 start_counted_script any-alphabet tests/e2e/any_alphabet_e2e_test.sh
 
+# The settings window on an Xvfb screen, driven by window messages: what one Apply writes, and a
+# value changed under it not overwritten unasked. Its pictures go to build/screenshots/.
+start_counted_script settings-window tests/e2e/settings_window_e2e_test.sh
+
 finish_counted_scripts
 
 echo "$passed passed, $failed failed"
