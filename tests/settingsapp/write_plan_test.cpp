@@ -20,16 +20,7 @@ class WritePlanTest : public testing::Test {
     tree_.SetIntegerForTesting(kAlice, "SpentTime", 5);
   }
 
-  // The page of the account as the window fills it.
-  AccountEdit Page(const std::string& account) {
-    AccountEdit edit;
-    edit.account = account;
-    edit.read = ReadAccount(*registry_, account);
-    edit.restricted = edit.read.restricted;
-    edit.week = WeekGrid(EffectiveFilters(edit.read));
-    edit.allowances = AllowanceForm(edit.read.dayLimit.Usable());
-    return edit;
-  }
+  AccountEdit Page(const std::string& account) { return ReadPage(*registry_, account); }
 
   ApplyResult Apply(const AccountEdit& edit, bool overwrite = false) {
     return ApplyPlans(*registry_, {{PlanApply(edit), edit.read}}, overwrite);
