@@ -41,7 +41,7 @@ user=$(wine cmd /c echo %USERNAME% 2>/dev/null </dev/null | tr -d '\r')
 key="$HW_USERS_KEY\\$user"
 shot() {
   sleep 1
-  xwd -root -silent -display "$display" -out "$work/$1.xwd" &&
+  xwd -name "$title" -silent -display "$display" -out "$work/$1.xwd" &&
     python3 "$root/scripts/xwd_to_png.py" "$work/$1.xwd" "$shots/$1.png"
 }
 
@@ -66,12 +66,17 @@ check "Tuesday, untouched, keeps its period byte for byte" test "$(hw_reg_value 
 check "DayLimit holds Thursday's 2 h 30 min" test "$(hw_reg_value "$key" DayLimit)" = "60 60 60 150 60 60 60"
 check "ReadSettings is raised" test "$(hw_reg_value "$HW_PRODUCT_KEY" ReadSettings)" = 0x1
 
+# Painting Tuesday, whose period is off the quarter hours, says it is rounded.
+wine "$probe" drag "$title" "$grid" "$(cell_x 72)" "$(cell_y 1)" "$(cell_x 75)" "$(cell_y 1)" >/dev/null 2>&1
+check "editing a day off the quarter hours tells of the rounding" \
+  waits_for 10 wine "$probe" showing "did not begin and end on quarter hours"
+shot settings-rounded
+
 # Another program changes Wednesday; the window's next Apply warns instead of overwriting it.
 hw_reg_add "$key" Day2 REG_SZ "10:00 11:00"
 wine "$probe" drag "$title" "$grid" "$(cell_x 80)" "$(cell_y 4)" "$(cell_x 83)" "$(cell_y 4)" >/dev/null 2>&1
 wine "$probe" click "$title" "&Apply" >/dev/null 2>&1 &
 check "a value changed under the window is warned of" waits_for 20 wine "$probe" showing "another program changed"
-shot settings-changed-under-it
 check "nothing is written before the parent answers" test -z "$(hw_reg_value "$key" Day4 | tr -d ' ')"
 check "Wednesday keeps the other program's value" test "$(hw_reg_value "$key" Day2)" = "10:00 11:00"
 
