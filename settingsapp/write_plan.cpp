@@ -19,13 +19,6 @@ std::string Joined(const std::vector<std::string>& pieces) {
   return text;
 }
 
-void RaiseReadSettings(RegistryAccess& registry) {
-  if (!registry.OpenKey(kProductKey))
-    throw RegistryError("cannot open HKLM" + std::string(kProductKey) + " for writing");
-  registry.WriteInteger("ReadSettings", 1);
-  registry.CloseKey();
-}
-
 void Write(RegistryAccess& registry, const WritePlan& plan) {
   if (plan.deleteKey) {
     if (registry.KeyExists(plan.keyPath) && !registry.DeleteKey(plan.keyPath))
@@ -39,6 +32,13 @@ void Write(RegistryAccess& registry, const WritePlan& plan) {
 }
 
 }  // namespace
+
+void RaiseReadSettings(RegistryAccess& registry) {
+  if (!registry.OpenKey(kProductKey))
+    throw RegistryError("cannot open HKLM" + std::string(kProductKey) + " for writing");
+  registry.WriteInteger("ReadSettings", 1);
+  registry.CloseKey();
+}
 
 AccountReading ReadAccount(RegistryAccess& registry, const std::string& account) {
   AccountReading reading;

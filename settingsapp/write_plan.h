@@ -83,6 +83,10 @@ struct ApplyResult {
   std::vector<std::string> written;  // the accounts whose keys were written or deleted
 };
 
+// Raises ReadSettings, so the service reads the settings and counts again at its next minute.
+// RegistryError when the product key cannot be opened for writing.
+void RaiseReadSettings(RegistryAccess& registry);
+
 // Writes the plans: first checks every one (refusals, then, unless overwrite, values changed under
 // the window), then writes them in order, then raises ReadSettings once.
 ApplyResult ApplyPlans(RegistryAccess& registry, const std::vector<PlannedAccount>& accounts, bool overwrite);
