@@ -5,9 +5,13 @@
 
 #include <commctrl.h>
 
+#include "platform/clock_win.h"
 #include "platform/local_accounts_win.h"
+#include "platform/time_zones.h"
+#include "platform/time_zones_win.h"
 #include "platform/win_error.h"
 #include "settings/registry_access_win.h"
+#include "settings/value_reads.h"
 #include "settingsapp/settings_window_win.h"
 
 int main() {
@@ -16,7 +20,17 @@ int main() {
   if (!InitCommonControlsEx(&controls))
     OutputDebugStringA(DescribeWindowsFailure("InitCommonControlsEx", GetLastError()).c_str());
   WindowsLocalAccountSource accounts;
-  SettingsWindow window([] { return OpenWindowsRegistry(); }, accounts);
+  WindowsClock clock;
+  WindowsTimeZones zones;
+  // The days as the service keeps them: in the zone TimeZone names, read afresh each time.
+  const auto now = [&] {
+    std::unique_ptr<RegistryAccess> registry = OpenWindowsRegistry();
+    std::string zone;
+    if (registry->OpenKeyReadOnly(kProductKey)) zone = FindText(*registry, "TimeZone").Usable().value_or("");
+    registry->CloseKey();
+    return LocalNowIn(clock, &zones, zone);
+  };
+  SettingsWindow window([] { return OpenWindowsRegistry(); }, accounts, now);
   if (!window.Open(SW_SHOWDEFAULT)) return 1;
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -9,6 +9,10 @@
 #include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 #include "platform/window_class_win.h"
+#include "settings/settings_loader.h"
+#include "settings/user_values.h"
+#include "settingsapp/give_more_time.h"
+#include "settingsapp/usage_today.h"
 
 namespace {
 
@@ -20,6 +24,11 @@ constexpr int kNoteId = 101;
 constexpr int kGridId = 102;
 constexpr int kStatusId = 103;
 constexpr int kApplyId = 104;
+constexpr int kTabsId = 105;
+constexpr int kSummaryId = 106;
+constexpr int kMoreTimeId = 107;
+constexpr int kGiveMoreTimeId = 108;
+constexpr int kChartId = 109;
 constexpr int kHoursId = 110;     // + day
 constexpr int kMinutesId = 120;   // + day
 constexpr int kNoLimitId = 130;   // + day
@@ -36,6 +45,9 @@ constexpr int kNoLimitWidth = 74;
 constexpr int kButtonWidth = 88;
 constexpr int kButtonHeight = 26;
 constexpr int kStatusHeight = 36;
+constexpr int kTabsHeight = 26;
+constexpr int kSummaryHeight = 70;
+constexpr int kMoreTimeButtonWidth = 170;
 
 void ReportFailure(const char* call) { OutputDebugStringA(DescribeWindowsFailure(call, GetLastError()).c_str()); }
 
@@ -71,8 +83,9 @@ std::string FoldedName(const std::string& name) { return FoldCase(name); }
 
 }  // namespace
 
-SettingsWindow::SettingsWindow(RegistryOpener openRegistry, const LocalAccountSource& accounts)
-    : openRegistry_(std::move(openRegistry)), accounts_(accounts) {}
+SettingsWindow::SettingsWindow(RegistryOpener openRegistry, const LocalAccountSource& accounts,
+                               std::function<double()> now)
+    : openRegistry_(std::move(openRegistry)), accounts_(accounts), now_(std::move(now)) {}
 
 SettingsWindow::~SettingsWindow() {
   if (window_ != nullptr) DestroyWindow(window_);
@@ -91,6 +104,7 @@ bool SettingsWindow::Open(int showCommand) {
   }
   CreateControls();
   Layout();
+  ShowPage(0);
   FillAccounts();
   ShowWindow(window_, showCommand);
   SetFocus(list_);
@@ -121,6 +135,23 @@ void SettingsWindow::CreateControls() {
     SendMessageW(list_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
   }
   note_ = Child(window_, WC_STATICW, "", SS_LEFT, kNoteId);
+  tabs_ = Child(window_, WC_TABCONTROLW, "", WS_TABSTOP | WS_CLIPSIBLINGS, kTabsId);
+  const wchar_t* pages[] = {L"The week", L"Today and the last 4 weeks"};
+  for (int i = 0; i < 2; ++i) {
+    TCITEMW tab{};
+    tab.mask = TCIF_TEXT;
+    tab.pszText = const_cast<wchar_t*>(pages[i]);
+    SendMessageW(tabs_, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&tab));
+  }
+  summary_ = Child(window_, WC_STATICW, "", SS_LEFT | SS_NOPREFIX, kSummaryId);
+  chart_.Create(window_, kChartId);
+  chart_.SetDpi(dpi_);
+  chart_.SetFont(font_);
+  moreTimeLabel_ = Child(window_, WC_STATICW, "More time today for this account:", SS_LEFT, -1);
+  moreTime_ = Child(window_, WC_EDITW, "15", WS_TABSTOP | WS_BORDER | ES_NUMBER | ES_RIGHT, kMoreTimeId);
+  SendMessageW(moreTime_, EM_SETLIMITTEXT, 4, 0);
+  moreTimeUnit_ = Child(window_, WC_STATICW, "min", SS_LEFT, -1);
+  giveMoreTime_ = Child(window_, WC_BUTTONW, "&Give more time today", WS_TABSTOP | BS_PUSHBUTTON, kGiveMoreTimeId);
   help_ = Child(window_, WC_STATICW,
                 "Red quarter hours: the account may not be used. Click and drag to paint them, drag from a red one to "
                 "erase; arrows and space do the same.",
@@ -162,6 +193,19 @@ void SettingsWindow::Layout() {
   y += px(kListHeight) + px(6);
   MoveWindow(note_, px(kMargin), y, width - 2 * px(kMargin), px(kNoteHeight), FALSE);
   y += px(kNoteHeight);
+  MoveWindow(tabs_, px(kMargin), y, width - 2 * px(kMargin), px(kTabsHeight), FALSE);
+  y += px(kTabsHeight) + px(4);
+  // The page of today, in the place of the week's.
+  MoveWindow(summary_, px(kMargin), y, gridSize.cx, px(kSummaryHeight), FALSE);
+  MoveWindow(chart_.Handle(), px(kMargin), y + px(kSummaryHeight), gridSize.cx,
+             px(kHelpHeight) + gridSize.cy - px(kSummaryHeight), FALSE);
+  MoveWindow(moreTimeLabel_, allowanceLeft, y, allowanceWidth, px(kHeaderHeight), FALSE);
+  MoveWindow(moreTime_, allowanceLeft, y + px(kHeaderHeight) + px(2), px(kNumberWidth) + px(10), px(kRowHeight) - px(2),
+             FALSE);
+  MoveWindow(moreTimeUnit_, allowanceLeft + px(kNumberWidth) + px(14), y + px(kHeaderHeight) + px(5), px(kUnitWidth),
+             px(kRowHeight), FALSE);
+  MoveWindow(giveMoreTime_, allowanceLeft, y + px(kHeaderHeight) + px(kRowHeight) + px(6), px(kMoreTimeButtonWidth),
+             px(kButtonHeight), FALSE);
   MoveWindow(help_, px(kMargin), y, width - 2 * px(kMargin), px(kHelpHeight), FALSE);
   y += px(kHelpHeight);
   MoveWindow(grid_.Handle(), px(kMargin), y, gridSize.cx, gridSize.cy, FALSE);
@@ -244,6 +288,7 @@ void SettingsWindow::ShowAccount(int row) {
   SetText(note_, row < 0 ? "This computer has no accounts to limit." : AccountNote(rows_[static_cast<size_t>(row)]));
   grid_.Show(limited ? &edit->week : nullptr);
   ShowAllowances();
+  ShowToday();
   if (edit != nullptr) SetStatus(edit->week.RoundingNotice());
 }
 
@@ -261,6 +306,52 @@ void SettingsWindow::ShowAllowances() {
     EnableWindow(noLimit_[day], limited);
   }
   filling_ = false;
+}
+
+void SettingsWindow::ShowPage(int page) {
+  page_ = page;
+  const int week = page == 0 ? SW_SHOW : SW_HIDE;
+  const int today = page == 1 ? SW_SHOW : SW_HIDE;
+  for (HWND control : {help_, grid_.Handle(), allowanceTitle_}) ShowWindow(control, week);
+  for (int day = 0; day < kDaysInWeek; ++day)
+    for (HWND control : {hours_[day], hoursUnit_[day], minutes_[day], minutesUnit_[day], noLimit_[day]})
+      ShowWindow(control, week);
+  for (HWND control : {summary_, chart_.Handle(), moreTimeLabel_, moreTime_, moreTimeUnit_, giveMoreTime_})
+    ShowWindow(control, today);
+  if (page == 1) ShowToday();
+}
+
+void SettingsWindow::ShowToday() {
+  const AccountEdit* edit = selected_ >= 0 ? &EditOf(selected_) : nullptr;
+  UserValues values;
+  bool limited = edit != nullptr && edit->read.restricted;
+  if (limited) {
+    std::unique_ptr<RegistryAccess> registry = openRegistry_();
+    limited = registry->OpenKeyReadOnly(UserKeyPath(edit->account));
+    if (limited) values = ReadUserValues(*registry);
+    registry->CloseKey();
+  }
+  EnableWindow(moreTime_, limited);
+  EnableWindow(giveMoreTime_, limited);
+  if (!limited) {
+    SetText(summary_, edit == nullptr ? "" : edit->account + " is not limited.");
+    chart_.Show({});
+    return;
+  }
+  const double now = now_();
+  std::string text;
+  for (const std::string& line : SummaryLines(SummaryOf(values, now))) text += line + "\r\n";
+  SetText(summary_, text);
+  chart_.Show(ChartOf(values, now));
+}
+
+void SettingsWindow::GiveMoreTimeToday() {
+  if (selected_ < 0) return;
+  std::unique_ptr<RegistryAccess> registry = openRegistry_();
+  const GiveMoreTimeResult result = GiveMoreTime(*registry, EditOf(selected_).account, now_(), TextOf(moreTime_));
+  SetStatus(result.message);
+  if (!result.given) SetFocus(moreTime_);
+  ShowToday();
 }
 
 void SettingsWindow::AllowanceChanged(int day) {
@@ -326,6 +417,10 @@ LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header->idFrom == kTabsId && header->code == TCN_SELCHANGE) {
+        ShowPage(static_cast<int>(SendMessageW(tabs_, TCM_GETCURSEL, 0, 0)));
+        return 0;
+      }
       if (header->idFrom != kListId || header->code != LVN_ITEMCHANGED || filling_) break;
       const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
       if ((change->uChanged & LVIF_STATE) == 0 || change->iItem < 0) break;
@@ -349,6 +444,8 @@ LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       } else if (id >= kNoLimitId && id < kNoLimitId + kDaysInWeek && code == BN_CLICKED) {
         AllowanceChanged(id - kNoLimitId);
         if (!IsChecked(noLimit_[id - kNoLimitId])) SetFocus(hours_[id - kNoLimitId]);
+      } else if (id == kGiveMoreTimeId) {
+        GiveMoreTimeToday();
       } else if (id == kApplyId) {
         Apply();
       } else if (id == IDOK) {
@@ -362,6 +459,7 @@ LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       // The window moved to a display of another scale: lay it out again at that scale.
       dpi_ = HIWORD(wParam);
       grid_.SetDpi(dpi_);
+      chart_.SetDpi(dpi_);
       const auto* suggested = reinterpret_cast<const RECT*>(lParam);
       SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                    suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -11,6 +11,7 @@
 #include "platform/local_accounts.h"
 #include "settings/registry_access.h"
 #include "settingsapp/account_list.h"
+#include "settingsapp/usage_chart_win.h"
 #include "settingsapp/week_grid_win.h"
 #include "settingsapp/write_plan.h"
 
@@ -22,7 +23,8 @@ class SettingsWindow {
  public:
   using RegistryOpener = std::function<std::unique_ptr<RegistryAccess>()>;
 
-  SettingsWindow(RegistryOpener openRegistry, const LocalAccountSource& accounts);
+  // now: the local date-time in the service's time zone.
+  SettingsWindow(RegistryOpener openRegistry, const LocalAccountSource& accounts, std::function<double()> now);
   ~SettingsWindow();
   SettingsWindow(const SettingsWindow&) = delete;
   SettingsWindow& operator=(const SettingsWindow&) = delete;
@@ -41,6 +43,11 @@ class SettingsWindow {
   AccountEdit& EditOf(int row);
   void ShowAccount(int row);
   void ShowAllowances();
+  // Shows the page of the tab: 0 the week, 1 today and the last weeks.
+  void ShowPage(int page);
+  // Reads the selected account's counts again for today and the chart.
+  void ShowToday();
+  void GiveMoreTimeToday();
   void AllowanceChanged(int day);
   void RestrictedChanged(int row, bool restricted);
   // Saves every page changed; true when everything was written.
@@ -49,6 +56,7 @@ class SettingsWindow {
 
   RegistryOpener openRegistry_;
   const LocalAccountSource& accounts_;
+  std::function<double()> now_;
   HWND window_ = nullptr;
   HWND list_ = nullptr;
   HWND note_ = nullptr;
@@ -63,7 +71,15 @@ class SettingsWindow {
   HWND ok_ = nullptr;
   HWND apply_ = nullptr;
   HWND cancel_ = nullptr;
+  HWND tabs_ = nullptr;
+  HWND summary_ = nullptr;
+  HWND moreTimeLabel_ = nullptr;
+  HWND moreTime_ = nullptr;
+  HWND moreTimeUnit_ = nullptr;
+  HWND giveMoreTime_ = nullptr;
   WeekGridControl grid_;
+  UsageChartControl chart_;
+  int page_ = 0;
   HFONT font_ = nullptr;
   int dpi_ = 96;
   std::vector<AccountRow> rows_;

@@ -49,6 +49,12 @@ shot() {
 for day in 0 2 3 4 5 6; do hw_reg_add "$key" "Day$day" REG_SZ ""; done
 hw_reg_add "$key" Day1 REG_SZ "12:07 12:08"
 hw_reg_add "$key" DayLimit REG_SZ "60 60 60 60 60 60 60"
+# 40 minutes counted today, and some days of the last weeks in the ledger.
+ledger=""
+for ago in 20 13 9 6 5 2 1; do ledger+="$(date -d "-$ago days" +%d.%m.%Y)=$((ago * 7 + 10))\\0"; done
+wine reg add "$key" /v SpentDays /t REG_MULTI_SZ /d "${ledger}" /f >/dev/null 2>&1
+hw_reg_add "$key" SpentTime REG_DWORD 40
+hw_reg_add "$key" TimeStamp REG_SZ "$(date +%d.%m.%Y)"
 wine "$program" >/dev/null 2>&1 </dev/null &
 check "the window opens" waits_for 60 wine "$probe" find "$title"
 check "the account is chosen by typing its name" wine "$probe" type "$title" "$list" "$user"
@@ -65,6 +71,16 @@ check "Monday's period is written" test "$(hw_reg_value "$key" Day0)" = "08:00 0
 check "Tuesday, untouched, keeps its period byte for byte" test "$(hw_reg_value "$key" Day1)" = "12:07 12:08"
 check "DayLimit holds Thursday's 2 h 30 min" test "$(hw_reg_value "$key" DayLimit)" = "60 60 60 150 60 60 60"
 check "ReadSettings is raised" test "$(hw_reg_value "$HW_PRODUCT_KEY" ReadSettings)" = 0x1
+
+# Today's page: what was used, and more time given at once.
+check "the page of today opens from its tab" wine "$probe" key "$title" 105 39
+check "it shows the minutes used today" waits_for 10 wine "$probe" showing "Used today: 40 min of 1 h"
+wine "$probe" settext "$title" 107 15 >/dev/null 2>&1
+shot settings-today
+check "more time is given" wine "$probe" click "$title" "&Give more time today"
+check "it says so" waits_for 10 wine "$probe" showing "has 15 more minutes today"
+check "today's count is 15 minutes lower" test "$(hw_reg_value "$key" SpentTime)" = 0x19
+wine "$probe" key "$title" 105 37 >/dev/null 2>&1
 
 # Painting Tuesday, whose period is off the quarter hours, says it is rounded.
 wine "$probe" drag "$title" "$grid" "$(cell_x 72)" "$(cell_y 1)" "$(cell_x 75)" "$(cell_y 1)" >/dev/null 2>&1
