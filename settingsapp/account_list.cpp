@@ -9,7 +9,10 @@ std::vector<AccountRow> AccountRows(const LocalAccountList& accounts, const Stri
   for (int i = 0; i < restrictedNames.Count(); ++i) {
     bool listed = false;
     for (const AccountRow& row : rows) listed = listed || SameText(row.account.name, restrictedNames[i]);
-    if (!listed) rows.push_back({LocalAccount{.name = restrictedNames[i]}, false});
+    if (listed) continue;
+    LocalAccount named;
+    named.name = restrictedNames[i];
+    rows.push_back({named, false});
   }
   return rows;
 }

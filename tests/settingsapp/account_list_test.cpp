@@ -4,12 +4,19 @@
 
 namespace {
 
+LocalAccount Account(const char* name, bool enabled = true, bool administrator = false, bool guest = false) {
+  LocalAccount account;
+  account.name = name;
+  account.enabled = enabled;
+  account.administrator = administrator;
+  account.guest = guest;
+  return account;
+}
+
 TEST(AccountListTest, ListsTheAccountsButGuestThenRestrictedNamesWithoutAccount) {
   LocalAccountList accounts;
-  accounts.accounts = {{.name = "Alice", .fullName = "Alice Smith"},
-                       {.name = "Guest", .guest = true},
-                       {.name = "Dad", .administrator = true},
-                       {.name = "Old", .enabled = false}};
+  accounts.accounts = {Account("Alice"), Account("Guest", true, false, true), Account("Dad", true, true),
+                       Account("Old", false)};
   StringList restricted;
   restricted.Add("alice");
   restricted.Add("newkid");
