@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include "engine/account_control_win.h"
 #include "platform/clock_win.h"
 #include "platform/local_accounts_win.h"
 #include "platform/time_zones.h"
@@ -30,7 +31,8 @@ int main() {
     registry->CloseKey();
     return LocalNowIn(clock, &zones, zone);
   };
-  SettingsWindow window([] { return OpenWindowsRegistry(); }, accounts, now);
+  WindowsAccountControl accountControl;
+  SettingsWindow window([] { return OpenWindowsRegistry(); }, accounts, accountControl, now);
   if (!window.Open(SW_SHOWDEFAULT)) return 1;
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -84,8 +84,11 @@ std::string FoldedName(const std::string& name) { return FoldCase(name); }
 }  // namespace
 
 SettingsWindow::SettingsWindow(RegistryOpener openRegistry, const LocalAccountSource& accounts,
-                               std::function<double()> now)
-    : openRegistry_(std::move(openRegistry)), accounts_(accounts), now_(std::move(now)) {}
+                               AccountControl& accountControl, std::function<double()> now)
+    : openRegistry_(std::move(openRegistry)),
+      accounts_(accounts),
+      accountControl_(accountControl),
+      now_(std::move(now)) {}
 
 SettingsWindow::~SettingsWindow() {
   if (window_ != nullptr) DestroyWindow(window_);
@@ -372,7 +375,7 @@ void SettingsWindow::RestrictedChanged(int row, bool restricted) {
   if (row == selected_) ShowAccount(row);
   if (!restricted && edit.read.restricted)
     SetStatus(edit.account + " is freed when you press OK or Apply: its periods, allowances and counted minutes are "
-                             "deleted.");
+                             "deleted, and it may sign in at any time again.");
 }
 
 bool SettingsWindow::Apply() {
@@ -407,7 +410,12 @@ bool SettingsWindow::Apply() {
       break;
   }
   if (selected_ >= 0) ShowAccount(selected_);
+  const std::string note = GiveLogonHoursBack(accountControl_, result.freed);
   SetStatus(result.written.empty() ? "Nothing to save." : "Saved. The service applies it within a minute.");
+  if (!note.empty()) {
+    SetStatus(note);
+    MessageBoxW(window_, WideFromUtf8(note).c_str(), kTitle, MB_OK | MB_ICONWARNING);
+  }
   return true;
 }
 

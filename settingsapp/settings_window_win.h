@@ -24,7 +24,8 @@ class SettingsWindow {
   using RegistryOpener = std::function<std::unique_ptr<RegistryAccess>()>;
 
   // now: the local date-time in the service's time zone.
-  SettingsWindow(RegistryOpener openRegistry, const LocalAccountSource& accounts, std::function<double()> now);
+  SettingsWindow(RegistryOpener openRegistry, const LocalAccountSource& accounts, AccountControl& accountControl,
+                 std::function<double()> now);
   ~SettingsWindow();
   SettingsWindow(const SettingsWindow&) = delete;
   SettingsWindow& operator=(const SettingsWindow&) = delete;
@@ -56,6 +57,7 @@ class SettingsWindow {
 
   RegistryOpener openRegistry_;
   const LocalAccountSource& accounts_;
+  AccountControl& accountControl_;
   std::function<double()> now_;
   HWND window_ = nullptr;
   HWND list_ = nullptr;

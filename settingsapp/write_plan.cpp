@@ -138,6 +138,7 @@ ApplyResult ApplyPlans(RegistryAccess& registry, const std::vector<PlannedAccoun
       if (planned.plan.Empty()) continue;
       Write(registry, planned.plan);
       result.written.push_back(planned.plan.account);
+      if (planned.plan.deleteKey) result.freed.push_back(planned.plan.account);
     }
     if (!result.written.empty()) RaiseReadSettings(registry);
   } catch (const RegistryError& error) {
@@ -146,4 +147,16 @@ ApplyResult ApplyPlans(RegistryAccess& registry, const std::vector<PlannedAccoun
     result.message = std::string("Saving stopped: ") + error.what() + ".";
   }
   return result;
+}
+
+std::string GiveLogonHoursBack(AccountControl& accounts, const std::vector<std::string>& freed) {
+  LogonHours allHours;
+  allHours.fill(0xFF);
+  std::string note;
+  for (const std::string& account : freed) {
+    if (const std::optional<std::string> failure = accounts.SetLogonHours(account, kLogonUnitsPerWeek, allHours))
+      note += account + " may still be unable to sign in (" + *failure + "): give it its hours back with: net user " +
+              account + " /times:all\n";
+  }
+  return note;
 }

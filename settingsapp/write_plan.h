@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/account_control.h"
 #include "settings/registry_access.h"
 #include "settings/value_reads.h"
 #include "settingsapp/allowance_form.h"
@@ -81,6 +82,7 @@ struct ApplyResult {
   std::string refusedAccount;  // kRefused: the account and the day of the field refused
   int refusedDay = 0;
   std::vector<std::string> written;  // the accounts whose keys were written or deleted
+  std::vector<std::string> freed;    // of those, the accounts freed (keys deleted)
 };
 
 // Raises ReadSettings, so the service reads the settings and counts again at its next minute.
@@ -90,3 +92,9 @@ void RaiseReadSettings(RegistryAccess& registry);
 // Writes the plans: first checks every one (refusals, then, unless overwrite, values changed under
 // the window), then writes them in order, then raises ReadSettings once.
 ApplyResult ApplyPlans(RegistryAccess& registry, const std::vector<PlannedAccount>& accounts, bool overwrite);
+
+// Gives every freed account all its logon hours back: the service lets go of an account no longer
+// limited without unblocking it, so one held back at that moment would stay unable to sign in.
+// The note for the parent on any that failed, with the command that does it by hand; empty when
+// all were given back.
+std::string GiveLogonHoursBack(AccountControl& accounts, const std::vector<std::string>& freed);

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "fakes/fake_account_control.h"
 #include "settings/in_memory_registry.h"
 #include "settings/registry_values.h"
 
@@ -68,9 +69,17 @@ TEST_F(WritePlanTest, RestrictingAndFreeingAnAccount) {
   AccountEdit alice = Page("alice");
   alice.restricted = false;
   EXPECT_TRUE(PlanApply(alice).deleteKey);
-  EXPECT_EQ(Apply(alice).outcome, ApplyResult::Outcome::kWritten);
+  const ApplyResult freed = Apply(alice);
+  EXPECT_EQ(freed.freed, std::vector<std::string>{"alice"});
   EXPECT_FALSE(tree_.KeyExistsForTesting(kAlice));
   EXPECT_TRUE(ReloadRaised());
+  // Freed, it gets its logon hours back; a failure says how to do it by hand.
+  FakeAccountControl accounts;
+  accounts.failures["carol"] = "NetUserSetInfo failed with error 5";
+  EXPECT_EQ(GiveLogonHoursBack(accounts, {"alice", "carol"}),
+            "carol may still be unable to sign in (NetUserSetInfo failed with error 5): give it its hours back with: net "
+            "user carol /times:all\n");
+  EXPECT_EQ(accounts.Changes(), (std::vector<std::string>{"unblocked alice", "unblocked carol"}));
 }
 
 TEST_F(WritePlanTest, ARefusedValueWritesNothingAndNamesItsField) {
