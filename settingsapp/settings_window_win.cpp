@@ -77,6 +77,15 @@ void SetItemText(HWND list, int item, int column, const std::string& text) {
   SendMessageW(list, LVM_SETITEMTEXTW, item, reinterpret_cast<LPARAM>(&subItem));
 }
 
+// Shows the rule a refused value breaks in a balloon at its field (common controls 6).
+void ShowRefusalAt(HWND edit, const std::string& rule) {
+  SetFocus(edit);
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+  const std::wstring text = WideFromUtf8(rule);
+  EDITBALLOONTIP balloon{sizeof balloon, L"Not saved", text.c_str(), TTI_ERROR};
+  SendMessageW(edit, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&balloon));
+}
+
 bool IsChecked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 std::string FoldedName(const std::string& name) { return FoldCase(name); }
@@ -353,7 +362,7 @@ void SettingsWindow::GiveMoreTimeToday() {
   std::unique_ptr<RegistryAccess> registry = openRegistry_();
   const GiveMoreTimeResult result = GiveMoreTime(*registry, EditOf(selected_).account, now_(), TextOf(moreTime_));
   SetStatus(result.message);
-  if (!result.given) SetFocus(moreTime_);
+  if (!result.given) ShowRefusalAt(moreTime_, result.message);
   ShowToday();
 }
 
@@ -396,8 +405,11 @@ bool SettingsWindow::Apply() {
       for (size_t i = 0; i < rows_.size(); ++i) {
         if (!SameText(rows_[i].account.name, result.refusedAccount)) continue;
         ListView_SetItemState(list_, static_cast<int>(i), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        SetFocus(hours_[result.refusedDay]);
-        SendMessageW(hours_[result.refusedDay], EM_SETSEL, 0, -1);
+        if (page_ != 0) {
+          SendMessageW(tabs_, TCM_SETCURSEL, 0, 0);
+          ShowPage(0);
+        }
+        ShowRefusalAt(hours_[result.refusedDay], result.message);
       }
       SetStatus(result.message);
       return false;

@@ -62,6 +62,10 @@ check "the allowance of Monday is shown in hours and minutes" \
   sh -c "[ \"\$(wine '$probe' text '$title' 110 | tr -d '\r')\" = 1 ]"
 check "a drag paints Monday 08:00 to 09:00" \
   wine "$probe" drag "$title" "$grid" "$(cell_x 32)" "$(cell_y 0)" "$(cell_x 35)" "$(cell_y 0)"
+wine "$probe" settext "$title" 113 25 >/dev/null 2>&1
+wine "$probe" click "$title" "&Apply" >/dev/null 2>&1
+check "an allowance of 25 hours is refused with its rule" waits_for 10 wine "$probe" showing "An allowance runs from 0"
+check "and nothing is written" test "$(hw_reg_value "$key" Day0 | tr -d ' ')" = ""
 check "Thursday's allowance is typed" wine "$probe" settext "$title" 113 2
 wine "$probe" settext "$title" 123 30 >/dev/null 2>&1
 shot settings-week
