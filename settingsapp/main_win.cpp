@@ -8,6 +8,8 @@
 #include "engine/account_control_win.h"
 #include "platform/clock_win.h"
 #include "platform/local_accounts_win.h"
+#include "platform/log_file_system_win.h"
+#include "platform/regional_format_win.h"
 #include "platform/time_zones.h"
 #include "platform/time_zones_win.h"
 #include "platform/win_error.h"
@@ -32,7 +34,9 @@ int main() {
     return LocalNowIn(clock, &zones, zone);
   };
   WindowsAccountControl accountControl;
-  SettingsWindow window([] { return OpenWindowsRegistry(); }, accounts, accountControl, now);
+  WindowsRegionalFormat format;
+  const std::unique_ptr<LogFileSystem> files = MakeLogFileSystem(DefaultServiceLogFolder());
+  SettingsWindow window([] { return OpenWindowsRegistry(); }, accounts, accountControl, *files, format, now);
   if (!window.Open(SW_SHOWDEFAULT)) return 1;
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {

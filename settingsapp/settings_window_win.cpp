@@ -12,6 +12,7 @@
 #include "settings/settings_loader.h"
 #include "settings/user_values.h"
 #include "settingsapp/give_more_time.h"
+#include "settingsapp/programs_today.h"
 #include "settingsapp/usage_today.h"
 
 namespace {
@@ -29,6 +30,7 @@ constexpr int kSummaryId = 106;
 constexpr int kMoreTimeId = 107;
 constexpr int kGiveMoreTimeId = 108;
 constexpr int kChartId = 109;
+constexpr int kProgramsId = 160;
 constexpr int kHoursId = 110;     // + day
 constexpr int kMinutesId = 120;   // + day
 constexpr int kNoLimitId = 130;   // + day
@@ -93,10 +95,13 @@ std::string FoldedName(const std::string& name) { return FoldCase(name); }
 }  // namespace
 
 SettingsWindow::SettingsWindow(RegistryOpener openRegistry, const LocalAccountSource& accounts,
-                               AccountControl& accountControl, std::function<double()> now)
+                               AccountControl& accountControl, LogFileSystem& files, const RegionalFormat& format,
+                               std::function<double()> now)
     : openRegistry_(std::move(openRegistry)),
       accounts_(accounts),
       accountControl_(accountControl),
+      files_(files),
+      format_(format),
       now_(std::move(now)) {}
 
 SettingsWindow::~SettingsWindow() {
@@ -164,6 +169,7 @@ void SettingsWindow::CreateControls() {
   SendMessageW(moreTime_, EM_SETLIMITTEXT, 4, 0);
   moreTimeUnit_ = Child(window_, WC_STATICW, "min", SS_LEFT, -1);
   giveMoreTime_ = Child(window_, WC_BUTTONW, "&Give more time today", WS_TABSTOP | BS_PUSHBUTTON, kGiveMoreTimeId);
+  programs_ = Child(window_, WC_STATICW, "", SS_LEFT | SS_NOPREFIX, kProgramsId);
   help_ = Child(window_, WC_STATICW,
                 "Red quarter hours: the account may not be used. Click and drag to paint them, drag from a red one to "
                 "erase; arrows and space do the same.",
@@ -218,6 +224,9 @@ void SettingsWindow::Layout() {
              px(kRowHeight), FALSE);
   MoveWindow(giveMoreTime_, allowanceLeft, y + px(kHeaderHeight) + px(kRowHeight) + px(6), px(kMoreTimeButtonWidth),
              px(kButtonHeight), FALSE);
+  const int programsTop = y + px(kHeaderHeight) + px(kRowHeight) + px(kButtonHeight) + px(16);
+  MoveWindow(programs_, allowanceLeft, programsTop, allowanceWidth,
+             y + px(kHelpHeight) + gridSize.cy - programsTop, FALSE);
   MoveWindow(help_, px(kMargin), y, width - 2 * px(kMargin), px(kHelpHeight), FALSE);
   y += px(kHelpHeight);
   MoveWindow(grid_.Handle(), px(kMargin), y, gridSize.cx, gridSize.cy, FALSE);
@@ -328,7 +337,7 @@ void SettingsWindow::ShowPage(int page) {
   for (int day = 0; day < kDaysInWeek; ++day)
     for (HWND control : {hours_[day], hoursUnit_[day], minutes_[day], minutesUnit_[day], noLimit_[day]})
       ShowWindow(control, week);
-  for (HWND control : {summary_, chart_.Handle(), moreTimeLabel_, moreTime_, moreTimeUnit_, giveMoreTime_})
+  for (HWND control : {summary_, chart_.Handle(), moreTimeLabel_, moreTime_, moreTimeUnit_, giveMoreTime_, programs_})
     ShowWindow(control, today);
   if (page == 1) ShowToday();
 }
@@ -347,6 +356,7 @@ void SettingsWindow::ShowToday() {
   EnableWindow(giveMoreTime_, limited);
   if (!limited) {
     SetText(summary_, edit == nullptr ? "" : edit->account + " is not limited.");
+    SetText(programs_, "");
     chart_.Show({});
     return;
   }
@@ -355,6 +365,13 @@ void SettingsWindow::ShowToday() {
   for (const std::string& line : SummaryLines(SummaryOf(values, now))) text += line + "\r\n";
   SetText(summary_, text);
   chart_.Show(ChartOf(values, now));
+  std::unique_ptr<RegistryAccess> registry = openRegistry_();
+  const std::optional<std::vector<std::string>> log = ReadProcessLog(*registry, files_);
+  std::string programs = "Programs run most today:\r\n";
+  if (!log) programs += "(the service's process log cannot be read)";
+  for (const ProgramTime& program : log ? ProgramsToday(*log, edit->account, format_, now, 6) : std::vector<ProgramTime>{})
+    programs += program.program + "   " + std::to_string(program.minutes) + " min\r\n";
+  SetText(programs_, programs);
 }
 
 void SettingsWindow::GiveMoreTimeToday() {
@@ -399,7 +416,10 @@ bool SettingsWindow::Apply() {
     }
     result = ApplyPlans(*registry, planned, true);
   }
+  // The pages written are read again when shown, so they compare with what was written; the grid
+  // must not keep showing a page that is gone.
   for (const std::string& account : result.written) edits_.erase(FoldedName(account));
+  if (!result.written.empty() && selected_ >= 0) ShowAccount(selected_);
   switch (result.outcome) {
     case ApplyResult::Outcome::kRefused:
       for (size_t i = 0; i < rows_.size(); ++i) {
@@ -421,7 +441,6 @@ bool SettingsWindow::Apply() {
     default:
       break;
   }
-  if (selected_ >= 0) ShowAccount(selected_);
   const std::string note = GiveLogonHoursBack(accountControl_, result.freed);
   SetStatus(result.written.empty() ? "Nothing to save." : "Saved. The service applies it within a minute.");
   if (!note.empty()) {

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "platform/local_accounts.h"
+#include "platform/log_file_system.h"
+#include "platform/regional_format.h"
 #include "settings/registry_access.h"
 #include "settingsapp/account_list.h"
 #include "settingsapp/usage_chart_win.h"
@@ -24,8 +26,9 @@ class SettingsWindow {
   using RegistryOpener = std::function<std::unique_ptr<RegistryAccess>()>;
 
   // now: the local date-time in the service's time zone.
+  // files and format: to read the service's process log and its times.
   SettingsWindow(RegistryOpener openRegistry, const LocalAccountSource& accounts, AccountControl& accountControl,
-                 std::function<double()> now);
+                 LogFileSystem& files, const RegionalFormat& format, std::function<double()> now);
   ~SettingsWindow();
   SettingsWindow(const SettingsWindow&) = delete;
   SettingsWindow& operator=(const SettingsWindow&) = delete;
@@ -58,6 +61,8 @@ class SettingsWindow {
   RegistryOpener openRegistry_;
   const LocalAccountSource& accounts_;
   AccountControl& accountControl_;
+  LogFileSystem& files_;
+  const RegionalFormat& format_;
   std::function<double()> now_;
   HWND window_ = nullptr;
   HWND list_ = nullptr;
@@ -79,6 +84,7 @@ class SettingsWindow {
   HWND moreTime_ = nullptr;
   HWND moreTimeUnit_ = nullptr;
   HWND giveMoreTime_ = nullptr;
+  HWND programs_ = nullptr;
   WeekGridControl grid_;
   UsageChartControl chart_;
   int page_ = 0;

@@ -26,7 +26,7 @@ ALLOWED = {
     "service": {"service", "engine", "census", "timesync", "parentcode", "settings", "logging", "core", "platform"},
     "session": {"session", "engine", "parentcode", "settings", "core", "platform"},
     "configuration": {"configuration", "engine", "parentcode", "settings", "core", "platform"},
-    "settingsapp": {"settingsapp", "configuration", "engine", "parentcode", "settings", "core", "platform"},
+    "settingsapp": {"settingsapp", "configuration", "engine", "parentcode", "settings", "logging", "core", "platform"},
     "hwctl": {"hwctl", "configuration", "engine", "parentcode", "settings", "core", "platform"},
 }
 UNRESTRICTED = {"tests", "bench", "fuzz"}

@@ -55,6 +55,14 @@ for ago in 20 13 9 6 5 2 1; do ledger+="$(date -d "-$ago days" +%d.%m.%Y)=$((ago
 wine reg add "$key" /v SpentDays /t REG_MULTI_SZ /d "${ledger}" /f >/dev/null 2>&1
 hw_reg_add "$key" SpentTime REG_DWORD 40
 hw_reg_add "$key" TimeStamp REG_SZ "$(date +%d.%m.%Y)"
+# The process log of today in the regional formats set here: notepad.exe of the user started ten
+# minutes ago and still running.
+wine reg add 'HKCU\Control Panel\International' /v sShortDate /d dd.MM.yyyy /f >/dev/null 2>&1
+wine reg add 'HKCU\Control Panel\International' /v sTimeFormat /d HH:mm:ss /f >/dev/null 2>&1
+hw_reg_add "$HW_PRODUCT_KEY" Path REG_SZ 'C:\Hourwarden\'
+mkdir -p "$WINEPREFIX/drive_c/Hourwarden"
+printf 'O[%s] | 4242 | %s | notepad.exe | C:\\Windows\\notepad.exe \r\n' "$(date -d '-10 minutes' '+%d.%m.%Y %H:%M:%S')" \
+  "$user" >"$WINEPREFIX/drive_c/Hourwarden/process.log"
 wine "$program" >/dev/null 2>&1 </dev/null &
 check "the window opens" waits_for 60 wine "$probe" find "$title"
 check "the account is chosen by typing its name" wine "$probe" type "$title" "$list" "$user"
@@ -79,6 +87,7 @@ check "ReadSettings is raised" test "$(hw_reg_value "$HW_PRODUCT_KEY" ReadSettin
 # Today's page: what was used, and more time given at once.
 check "the page of today opens from its tab" wine "$probe" key "$title" 105 39
 check "it shows the minutes used today" waits_for 10 wine "$probe" showing "Used today: 40 min of 1 h"
+check "it shows the programs run today from the process log" waits_for 5 wine "$probe" showing "notepad.exe   1"
 wine "$probe" settext "$title" 107 15 >/dev/null 2>&1
 shot settings-today
 check "more time is given" wine "$probe" click "$title" "&Give more time today"
