@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "configuration/account_resolution.h"
+#include "configuration/validation.h"
 #include "core/service_state.h"
 #include "engine/usage_accounting.h"
 #include "fakes/hwctl_fixture.h"
 #include "fuzz_support.h"
-#include "hwctl/account_resolution.h"
-#include "hwctl/validation.h"
 #include "period_reference.h"
 #include "platform/regional_format.h"
 #include "settings/settings_loader.h"

@@ -6,9 +6,9 @@
 #include <array>
 #include <string>
 
+#include "configuration/validation.h"
 #include "fuzz_support.h"
 #include "hwctl/restriction_outlook.h"
-#include "hwctl/validation.h"
 #include "period_reference.h"
 #include "platform/case_folding.h"
 #include "platform/utf8_text.h"

@@ -1,6 +1,6 @@
 #include "hwctl/account_check.h"
 
-#include "hwctl/account_resolution.h"
+#include "configuration/account_resolution.h"
 #include "platform/case_folding.h"
 
 namespace {

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <array>
 
-#include "hwctl/account_resolution.h"
+#include "configuration/account_resolution.h"
+#include "configuration/more_time.h"
+#include "configuration/validation.h"
+#include "hwctl/account_table.h"
 #include "hwctl/configuration_check.h"
 #include "hwctl/plain_words.h"
-#include "hwctl/validation.h"
 #include "platform/date_time.h"
 #include "settings/settings_loader.h"
 #include "settings/time_url.h"
@@ -202,23 +204,15 @@ std::string GrantTime(ConfigSession& session, const std::string& name, const std
   if (!minutes.value) Refuse("extra time for " + name + ": " + minutes.refusal);
   const StoredUser user = session.RequireUser(name);
   RequireReadable(user);
-  // The count the service is adding to now, lowered on its date in SpentTime and in the ledger.
-  const double now = session.Now();
-  DayLedger ledger = LedgerOf(user, now).ledger;
-  const CountingDay day = DayToCount(ledger, LedgerDateOf(now));
-  if (day.minutes <= 0) return user.name + " has no minutes counted today: there is nothing to give back.\n";
-  const int32_t given = LowerCount(ledger, day.date, *minutes.value);
-  const int32_t left = ledger.minutes[day.date];
-  PutCount(ledger, day.date, left);
+  const TimeGrant grant = PlanTimeGrant(user, session.Now(), *minutes.value);
+  if (grant.nothingCounted) return user.name + " has no minutes counted today: there is nothing to give back.\n";
   session.OpenForWriting(UserKeyPath(user.name));
-  session.registry.WriteInteger("SpentTime", left);
-  session.registry.WriteString("TimeStamp", LedgerDateText(day.date));
-  session.registry.WriteMultiString(kSpentDaysValue, LedgerLines(ledger));
+  WriteTimeGrant(session.registry, grant);
   session.registry.CloseKey();
   session.RequestReload();
-  std::string text = user.name + ": " + std::to_string(given) + " minutes given back";
-  if (given < *minutes.value) text += " (only " + std::to_string(day.minutes) + " were counted today)";
-  return text + "; " + std::to_string(left) + " minutes now counted today.\n" + kAppliedAtNextMinute;
+  std::string text = user.name + ": " + std::to_string(grant.given) + " minutes given back";
+  if (grant.given < *minutes.value) text += " (only " + std::to_string(grant.counted) + " were counted today)";
+  return text + "; " + std::to_string(grant.left) + " minutes now counted today.\n" + kAppliedAtNextMinute;
 }
 
 std::string SetDebugLevel(ConfigSession& session, const std::string& levelArgument) {

@@ -1,7 +1,7 @@
 #include "hwctl/configuration_check.h"
 
+#include "configuration/validation.h"
 #include "engine/save_grace.h"
-#include "hwctl/validation.h"
 #include "platform/date_time.h"
 #include "settings/settings_loader.h"
 

@@ -1,6 +1,6 @@
 #include "hwctl/plain_words.h"
 
-#include "hwctl/validation.h"
+#include "configuration/validation.h"
 #include "settings/stored_formats.h"
 
 namespace {

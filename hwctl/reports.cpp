@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "configuration/validation.h"
 #include "hwctl/restriction_outlook.h"
-#include "hwctl/validation.h"
 #include "platform/date_time.h"
 #include "platform/utf8_text.h"
 #include "settings/settings_loader.h"

@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "configuration/validation.h"
 #include "engine/day_filter.h"
-#include "hwctl/validation.h"
 #include "platform/date_time.h"
 
 namespace {

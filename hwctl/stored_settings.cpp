@@ -1,6 +1,6 @@
 #include "hwctl/stored_settings.h"
 
-#include "hwctl/validation.h"
+#include "configuration/validation.h"
 #include "platform/date_time.h"
 #include "settings/settings_loader.h"
 

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Builds the Windows Installer package build/package/Hourwarden-VERSION-x64.msi from the Windows
-# build (the service, the session tool and hwctl) with wixl, and prints its path. VERSION is the
+# build (the service, the session tool, hwctl and the settings window) with wixl, and prints its path. VERSION is the
 # project's version from CMakeLists.txt; scripts/package.sh VERSION gives the package another one
 # (the package test builds a later version that way to try an upgrade).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows -j"$(nproc)" --target hourwarden hourwarden-session hwctl >/dev/null
+cmake --build --preset windows -j"$(nproc)" --target hourwarden hourwarden-session hwctl hourwarden-settings >/dev/null
 version=${1:-$(cat build/windows/version.txt)}
 mkdir -p build/package
 msi="build/package/Hourwarden-$version-x64.msi"

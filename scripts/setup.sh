@@ -5,8 +5,8 @@ set -euo pipefail
 
 # openssl: the end-to-end test of the https:// time check makes its test CA and certificates.
 # zbar-tools: zbarimg reads the QR codes of the parent's code in a unit test.
-# xvfb, x11-apps: scripts/screenshots.sh draws the session tool's windows on a virtual X screen
-# and dumps it with xwd.
+# xvfb, x11-apps: scripts/screenshots.sh draws the session tool's windows, and the settings
+# window's test draws that window, on a virtual X screen and dumps it with xwd.
 packages=(
   cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
   g++-mingw-w64-x86-64-posix wine wine64 python3 curl clang libclang-rt-14-dev wixl msitools openssl zbar-tools xvfb x11-apps

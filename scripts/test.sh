@@ -151,6 +151,9 @@ start_counted_script any-alphabet tests/e2e/any_alphabet_e2e_test.sh
 
 # The session tool's dialog at a scale of 150 %: the size and layout of that scale.
 start_counted_script dpi-e2e tests/e2e/dpi_e2e_test.sh
+# The settings window on an Xvfb screen, driven by window messages: what one Apply writes, and a
+# value changed under it not overwritten unasked. Its pictures go to build/screenshots/.
+start_counted_script settings-window tests/e2e/settings_window_e2e_test.sh
 
 finish_counted_scripts
 

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 
+#include "platform/ui_font_win.h"
 #include "platform/wide_text_win.h"
 #include "platform/win_error.h"
+#include "platform/window_class_win.h"
 #include "session/session_texts.h"
-#include "session/ui_font_win.h"
-#include "session/window_class_win.h"
+#include "session/window_layout.h"
 
 namespace {
 

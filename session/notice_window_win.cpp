@@ -1,9 +1,10 @@
 #include "session/notice_window_win.h"
 
+#include "platform/ui_font_win.h"
 #include "platform/wide_text_win.h"
 #include "platform/win_error.h"
-#include "session/ui_font_win.h"
-#include "session/window_class_win.h"
+#include "platform/window_class_win.h"
+#include "session/window_layout.h"
 
 namespace {
 

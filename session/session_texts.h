@@ -4,8 +4,8 @@
 
 #include <optional>
 
+#include "engine/time_left.h"
 #include "parentcode/more_time_protocol.h"
-#include "session/time_left.h"
 
 // The texts a restricted user sees from the session tool, in words a child reads at a glance. A
 // number and its unit are joined by a no-break space (UTF-8), so a line never splits them.

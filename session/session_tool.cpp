@@ -2,8 +2,8 @@
 
 #include <utility>
 
+#include "engine/time_left.h"
 #include "platform/date_time.h"
-#include "session/time_left.h"
 
 namespace {
 

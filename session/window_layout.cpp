@@ -1,7 +1,5 @@
 #include "session/window_layout.h"
 
-#include <cstdint>
-
 namespace {
 
 // The layout at 96 dots per inch.
@@ -19,20 +17,7 @@ constexpr int kIconSize = 32;
 constexpr int kCodeWidth = 120;
 constexpr int kCodeBorder = 4;
 
-int UsableDpi(int dpi) { return dpi >= 1 ? dpi : kBaseDpi; }
-
-// value * numerator / denominator, rounded half away from zero, as MulDiv does.
-int Scaled(int value, int numerator, int denominator) {
-  const int64_t product = static_cast<int64_t>(value) * numerator;
-  const int64_t half = denominator / 2;
-  return static_cast<int>(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
-}
-
 }  // namespace
-
-int ScaledToDpi(int pixels, int dpi) { return Scaled(pixels, UsableDpi(dpi), kBaseDpi); }
-
-int FontHeightAtDpi(int height, int fromDpi, int toDpi) { return Scaled(height, UsableDpi(toDpi), UsableDpi(fromDpi)); }
 
 Box NoticeSize(int dpi) { return {0, 0, ScaledToDpi(kNoticeWidth, dpi), ScaledToDpi(kNoticeHeight, dpi)}; }
 

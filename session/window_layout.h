@@ -1,26 +1,10 @@
 #pragma once
 
+#include "platform/screen_scale.h"
+
 // Where the controls of the session tool's windows go, at the dots per inch of the monitor a
 // window is on: the layout is drawn for 96 dots per inch and scaled, so that it keeps its
 // proportions at 150 % and when the window moves to a monitor of another scale.
-
-inline constexpr int kBaseDpi = 96;
-
-// A control's place in its window's client area, in pixels.
-struct Box {
-  int x = 0;
-  int y = 0;
-  int width = 0;
-  int height = 0;
-
-  bool operator==(const Box&) const = default;
-};
-
-// Pixels of the 96-dpi layout at dpi, rounded to the nearest; a dpi below 1 is taken as 96.
-int ScaledToDpi(int pixels, int dpi);
-// A font height (as LOGFONT keeps it, negative for the height of the characters) read at one dpi,
-// at another.
-int FontHeightAtDpi(int height, int fromDpi, int toDpi);
 
 // The outer size of the notice and of the dialog at dpi.
 Box NoticeSize(int dpi);

@@ -25,7 +25,9 @@ ALLOWED = {
     "engine": {"engine", "census", "timesync", "parentcode", "settings", "logging", "core", "platform"},
     "service": {"service", "engine", "census", "timesync", "parentcode", "settings", "logging", "core", "platform"},
     "session": {"session", "engine", "parentcode", "settings", "core", "platform"},
-    "hwctl": {"hwctl", "engine", "parentcode", "settings", "core", "platform"},
+    "configuration": {"configuration", "engine", "parentcode", "settings", "core", "platform"},
+    "settingsapp": {"settingsapp", "configuration", "engine", "parentcode", "settings", "logging", "core", "platform"},
+    "hwctl": {"hwctl", "configuration", "engine", "parentcode", "settings", "core", "platform"},
 }
 UNRESTRICTED = {"tests", "bench", "fuzz"}
 SOURCE_ENDINGS = (".h", ".cpp", ".c")

@@ -56,6 +56,8 @@ table_field() {
   msiinfo export "$1" "$2" | tr -d '\r' | awk -F'\t' -v key="$3" -v n="$4" 'NR > 3 && $1 == key { print $n }'
 }
 user=$(wine cmd /c echo %USERNAME% 2>/dev/null </dev/null | tr -d '\r')
+# The Start-menu shortcut of the settings window, wherever the prefix keeps the common Start menu.
+settings_shortcut() { find "$WINEPREFIX/drive_c" -path '*Start Menu/Programs/Hourwarden Settings.lnk' 2>/dev/null; }
 
 # The configuration an administrator imported before installing: every minute of the Wine user
 # (who owns every running program) counted, the loopback time page, the debug log of every
@@ -83,10 +85,11 @@ check "and applied between InstallServices and StartServices" \
 echo "== install"
 msiexec /i "$msi" /qn
 check "msiexec /i succeeds" test "$status" -eq 0
-for program in hourwarden.exe hourwarden-session.exe hwctl.exe; do
+for program in hourwarden.exe hourwarden-session.exe hwctl.exe hourwarden-settings.exe; do
   check "$program in Program Files\\Hourwarden" test -f "$program_dir/$program"
 done
 # The values of hourwarden.exe /install, as the end-to-end suite checks them there.
+check "the Start-menu shortcut \"Hourwarden Settings\"" test -n "$(settings_shortcut)"
 check "service type own process" test "$(hw_reg_value "$service_key" Type)" = 0x10
 check "automatic start" test "$(hw_reg_value "$service_key" Start)" = 0x2
 check "normal error control (the installer keeps the vital bit to itself)" test "$(hw_reg_value "$service_key" ErrorControl)" = 0x1
@@ -149,9 +152,10 @@ echo "== uninstall"
 msiexec /x "$later_msi" /qn
 check "msiexec /x succeeds" test "$status" -eq 0
 check "service removed" sh -c "! wine reg query '$service_key' </dev/null"
-for program in hourwarden.exe hourwarden-session.exe hwctl.exe; do
+for program in hourwarden.exe hourwarden-session.exe hwctl.exe hourwarden-settings.exe; do
   check "$program removed" test ! -e "$program_dir/$program"
 done
+check "the Start-menu shortcut removed" test -z "$(settings_shortcut)"
 check "session tool no longer started" test -z "$(typed_value "$run_key" 'Hourwarden session')"
 check "event sources removed" sh -c "! wine reg query '$sources_key\\Hourwarden' </dev/null && ! wine reg query '$sources_key\\hourwarden.exe' </dev/null"
 check "no longer started in Safe Mode" no_safe_boot_entry

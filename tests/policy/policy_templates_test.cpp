@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "configuration/validation.h"
 #include "engine/save_grace.h"
-#include "hwctl/validation.h"
 #include "parentcode/code_guard.h"
 #include "parentcode/code_values.h"
 #include "platform/time_zones.h"

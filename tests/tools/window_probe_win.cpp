@@ -11,6 +11,10 @@
 //   window_probe click TITLE BUTTON   clicks that button (BM_CLICK)
 //   window_probe settext TITLE ID TEXT  sets the text of the window's child control of the id
 //   window_probe text TITLE ID        prints the text of the window's child control of the id
+//   window_probe type TITLE ID TEXT   posts the characters to the child control of the id, as typed
+//   window_probe drag TITLE ID X1 Y1 X2 Y2   drags the mouse over that control from one point of its
+//                                      client area to the other, left button held
+//   window_probe key TITLE ID VK      posts a key press (virtual key, decimal) to that control
 //   window_probe showing TEXT     exit 0 when a visible top-level window has a visible child control
 //                                 whose text holds TEXT (windows may share a title; their texts differ)
 //   window_probe size TITLE [ID]  prints the width and height in pixels of the window, or of its
@@ -80,6 +84,24 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     if (command == "command") return PostMessageA(window, WM_COMMAND, std::stoi(argv[3]), 0) ? 0 : 2;
     if (command == "size") return PrintSize(GetDlgItem(window, std::stoi(argv[3])));
+    if (command == "type" || command == "drag" || command == "key") {
+      HWND child = GetDlgItem(window, std::stoi(argv[3]));
+      if (child == nullptr) return 1;
+      if (command == "type" && argc == 5)
+        for (const char* c = argv[4]; *c != '\0'; ++c) SendMessageA(child, WM_CHAR, static_cast<unsigned char>(*c), 0);
+      if (command == "key" && argc == 5) {
+        SendMessageA(child, WM_KEYDOWN, std::stoi(argv[4]), 1);
+        SendMessageA(child, WM_KEYUP, std::stoi(argv[4]), 0xC0000001);
+      }
+      if (command == "drag" && argc == 8) {
+        const LPARAM from = MAKELPARAM(std::stoi(argv[4]), std::stoi(argv[5]));
+        const LPARAM to = MAKELPARAM(std::stoi(argv[6]), std::stoi(argv[7]));
+        SendMessageA(child, WM_LBUTTONDOWN, MK_LBUTTON, from);
+        SendMessageA(child, WM_MOUSEMOVE, MK_LBUTTON, to);
+        SendMessageA(child, WM_LBUTTONUP, 0, to);
+      }
+      return 0;
+    }
     if (command == "text" || command == "settext") {
       HWND child = GetDlgItem(window, std::stoi(argv[3]));
       if (child == nullptr) return 1;

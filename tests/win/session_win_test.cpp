@@ -6,10 +6,10 @@
 #include <string>
 
 #include "fakes/temp_dir.h"
+#include "platform/ui_font_win.h"
 #include "session/notice_window_win.h"
 #include "session/session_desktop_win.h"
 #include "session/startup_registry_win.h"
-#include "session/ui_font_win.h"
 #include "session/window_layout.h"
 
 namespace {

@@ -1,6 +1,5 @@
-#include "hwctl/account_resolution.h"
+#include "configuration/account_resolution.h"
 
-#include "hwctl/reports.h"
 #include "platform/case_folding.h"
 
 namespace {
@@ -76,12 +75,4 @@ std::string AccountDetails(const LocalAccount& account) {
 std::string AccountLabel(const LocalAccount& account) {
   const std::string details = AccountDetails(account);
   return details.empty() ? account.name : account.name + " (" + details + ")";
-}
-
-std::string AccountTable(const std::vector<LocalAccount>& accounts) {
-  std::vector<std::vector<std::string>> rows = {{"Account", "Full name", "Microsoft account"}};
-  for (const LocalAccount& account : accounts)
-    rows.push_back({account.name, account.fullName.empty() ? "-" : account.fullName,
-                    account.address.empty() ? "-" : account.address});
-  return FormatTable(rows);
 }

@@ -1,4 +1,4 @@
-#include "hwctl/validation.h"
+#include "configuration/validation.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

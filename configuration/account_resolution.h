@@ -39,6 +39,3 @@ std::string AccountDetails(const LocalAccount& account);
 // How the account is shown beside its local name: "alice (Alice Smith, alice@outlook.com)", or
 // the local name alone when it has neither.
 std::string AccountLabel(const LocalAccount& account);
-
-// The accounts as a table for the person at the keyboard: local name, full name, address.
-std::string AccountTable(const std::vector<LocalAccount>& accounts);

@@ -1,4 +1,4 @@
-#include "session/window_class_win.h"
+#include "platform/window_class_win.h"
 
 #include "platform/win_error.h"
 

@@ -1,4 +1,4 @@
-#include "session/time_left.h"
+#include "engine/time_left.h"
 
 #include <gtest/gtest.h>
 

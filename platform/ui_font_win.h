@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include "session/window_layout.h"
+#include "platform/screen_scale.h"
 
-// The one font family of the tool's windows: the system's message font (the one of message boxes,
-// as the user or the display's scale sets it), in the sizes of one scale, at the dots per inch of
-// the monitor a window is on.
+// The one font family of the programs' windows: the system's message font (the one of message
+// boxes, as the user or the display's scale sets it), in the sizes of one scale, at the dots per
+// inch of the monitor a window is on.
 enum class FontSize { kText, kLarge };
 
 // A new font of the given size for a window at dpi, which the caller deletes; the stock GUI font

@@ -1,4 +1,4 @@
-#include "session/ui_font_win.h"
+#include "platform/ui_font_win.h"
 
 #include "platform/win_error.h"
 

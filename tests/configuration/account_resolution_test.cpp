@@ -1,4 +1,4 @@
-#include "hwctl/account_resolution.h"
+#include "configuration/account_resolution.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-// Registers the (wide) class of one of the tool's visible windows (arrow cursor, the background of the
+// Registers the (wide) class of one of the programs' visible windows (arrow cursor, the background of the
 // system colour) unless this process has it already. False, with the failure written to the
 // debugger's output, when it cannot be registered.
 bool RegisterToolWindowClass(const wchar_t* className, WNDPROC windowProc, int backgroundColor);

@@ -1,0 +1,49 @@
+// Program entry of the settings window: opens it on the registry and the accounts of this computer
+// and runs its messages until it closes.
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "engine/account_control_win.h"
+#include "platform/clock_win.h"
+#include "platform/local_accounts_win.h"
+#include "platform/log_file_system_win.h"
+#include "platform/regional_format_win.h"
+#include "platform/time_zones.h"
+#include "platform/time_zones_win.h"
+#include "platform/win_error.h"
+#include "settings/registry_access_win.h"
+#include "settings/value_reads.h"
+#include "settingsapp/settings_window_win.h"
+
+int main() {
+  // The list view and the visual styles of the common controls 6 the manifest asks for.
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  if (!InitCommonControlsEx(&controls))
+    OutputDebugStringA(DescribeWindowsFailure("InitCommonControlsEx", GetLastError()).c_str());
+  WindowsLocalAccountSource accounts;
+  WindowsClock clock;
+  WindowsTimeZones zones;
+  // The days as the service keeps them: in the zone TimeZone names, read afresh each time.
+  const auto now = [&] {
+    std::unique_ptr<RegistryAccess> registry = OpenWindowsRegistry();
+    std::string zone;
+    if (registry->OpenKeyReadOnly(kProductKey)) zone = FindText(*registry, "TimeZone").Usable().value_or("");
+    registry->CloseKey();
+    return LocalNowIn(clock, &zones, zone);
+  };
+  WindowsAccountControl accountControl;
+  WindowsRegionalFormat format;
+  const std::unique_ptr<LogFileSystem> files = MakeLogFileSystem(DefaultServiceLogFolder());
+  SettingsWindow window([] { return OpenWindowsRegistry(); }, accounts, accountControl, *files, format, now);
+  if (!window.Open(SW_SHOWDEFAULT)) return 1;
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    // Tab, Shift+Tab, Enter and Escape move between the controls and press OK or Cancel.
+    if (window.Handle() != nullptr && IsDialogMessageW(window.Handle(), &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return 0;
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/local_accounts.h"
+#include "platform/log_file_system.h"
+#include "platform/regional_format.h"
+#include "settings/registry_access.h"
+#include "settingsapp/account_list.h"
+#include "settingsapp/usage_chart_win.h"
+#include "settingsapp/week_grid_win.h"
+#include "settingsapp/write_plan.h"
+
+// The settings window: the accounts of the computer, each with a check box that limits or frees
+// it, and for the selected one the week grid and the allowance of each day; OK, Apply and Cancel.
+// It only draws and forwards: what is shown and written comes from the portable model
+// (settingsapp/write_plan.h), read from and written to the registry through RegistryAccess.
+class SettingsWindow {
+ public:
+  using RegistryOpener = std::function<std::unique_ptr<RegistryAccess>()>;
+
+  // now: the local date-time in the service's time zone.
+  // files and format: to read the service's process log and its times.
+  SettingsWindow(RegistryOpener openRegistry, const LocalAccountSource& accounts, AccountControl& accountControl,
+                 LogFileSystem& files, const RegionalFormat& format, std::function<double()> now);
+  ~SettingsWindow();
+  SettingsWindow(const SettingsWindow&) = delete;
+  SettingsWindow& operator=(const SettingsWindow&) = delete;
+
+  // Creates and shows the window, filled from the registry. False when it cannot be created.
+  bool Open(int showCommand);
+  HWND Handle() const { return window_; }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateControls();
+  void Layout();
+  void FillAccounts();
+  // The page of the row, read from the registry the first time it is shown.
+  AccountEdit& EditOf(int row);
+  void ShowAccount(int row);
+  void ShowAllowances();
+  // Shows the page of the tab: 0 the week, 1 today and the last weeks.
+  void ShowPage(int page);
+  // Reads the selected account's counts again for today and the chart.
+  void ShowToday();
+  void GiveMoreTimeToday();
+  void AllowanceChanged(int day);
+  void RestrictedChanged(int row, bool restricted);
+  // Saves every page changed; true when everything was written.
+  bool Apply();
+  void SetStatus(const std::string& text);
+
+  RegistryOpener openRegistry_;
+  const LocalAccountSource& accounts_;
+  AccountControl& accountControl_;
+  LogFileSystem& files_;
+  const RegionalFormat& format_;
+  std::function<double()> now_;
+  HWND window_ = nullptr;
+  HWND list_ = nullptr;
+  HWND note_ = nullptr;
+  HWND status_ = nullptr;
+  HWND help_ = nullptr;
+  HWND allowanceTitle_ = nullptr;
+  HWND hours_[7]{};
+  HWND hoursUnit_[7]{};
+  HWND minutes_[7]{};
+  HWND minutesUnit_[7]{};
+  HWND noLimit_[7]{};
+  HWND ok_ = nullptr;
+  HWND apply_ = nullptr;
+  HWND cancel_ = nullptr;
+  HWND tabs_ = nullptr;
+  HWND summary_ = nullptr;
+  HWND moreTimeLabel_ = nullptr;
+  HWND moreTime_ = nullptr;
+  HWND moreTimeUnit_ = nullptr;
+  HWND giveMoreTime_ = nullptr;
+  HWND programs_ = nullptr;
+  WeekGridControl grid_;
+  UsageChartControl chart_;
+  int page_ = 0;
+  HFONT font_ = nullptr;
+  int dpi_ = 96;
+  std::vector<AccountRow> rows_;
+  std::map<std::string, AccountEdit> edits_;  // by local name
+  int selected_ = -1;
+  bool filling_ = false;  // the controls are being filled: their notifications change nothing
+};

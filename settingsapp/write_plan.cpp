@@ -1,0 +1,162 @@
+#include "settingsapp/write_plan.h"
+
+#include "configuration/validation.h"
+#include "settings/settings_loader.h"
+
+namespace {
+
+bool SameValue(const StoredText& a, const StoredText& b) {
+  return a.present == b.present && a.text == b.text && a.typeError.empty() == b.typeError.empty();
+}
+
+// What the registry holds after writing the text.
+StoredText Written(const std::string& text) { return {true, text, ""}; }
+
+std::string Joined(const std::vector<std::string>& pieces) {
+  std::string text;
+  for (size_t i = 0; i < pieces.size(); ++i)
+    text += (i == 0 ? "" : i + 1 == pieces.size() ? " and " : ", ") + pieces[i];
+  return text;
+}
+
+void Write(RegistryAccess& registry, const WritePlan& plan) {
+  if (plan.deleteKey) {
+    if (registry.KeyExists(plan.keyPath) && !registry.DeleteKey(plan.keyPath))
+      throw RegistryError("cannot delete the key of " + plan.account +
+                          " (it holds subkeys, or this program does not run as an administrator)");
+    return;
+  }
+  if (!registry.OpenKey(plan.keyPath)) throw RegistryError("cannot open the key of " + plan.account + " for writing");
+  for (const auto& [name, text] : plan.strings) registry.WriteString(name, text);
+  registry.CloseKey();
+}
+
+}  // namespace
+
+void RaiseReadSettings(RegistryAccess& registry) {
+  if (!registry.OpenKey(kProductKey))
+    throw RegistryError("cannot open HKLM" + std::string(kProductKey) + " for writing");
+  registry.WriteInteger("ReadSettings", 1);
+  registry.CloseKey();
+}
+
+AccountReading ReadAccount(RegistryAccess& registry, const std::string& account) {
+  AccountReading reading;
+  if (!registry.OpenKeyReadOnly(UserKeyPath(account))) return reading;
+  reading.restricted = true;
+  for (int day = 0; day < kDaysInWeek; ++day) reading.days[day] = FindText(registry, DayValueName(day));
+  reading.dayLimit = FindText(registry, "DayLimit");
+  registry.CloseKey();
+  return reading;
+}
+
+std::array<std::string, kDaysInWeek> EffectiveFilters(const AccountReading& reading) {
+  std::array<std::string, kDaysInWeek> filters;
+  for (int day = 0; day < kDaysInWeek; ++day) {
+    const std::optional<std::string> text = reading.days[day].Usable();
+    if (!text) break;
+    filters[day] = *text;
+  }
+  return filters;
+}
+
+std::vector<std::string> ChangedValues(const AccountReading& before, const AccountReading& now) {
+  std::vector<std::string> changed;
+  if (before.restricted != now.restricted) return {"whether it is restricted"};
+  for (int day = 0; day < kDaysInWeek; ++day)
+    if (!SameValue(before.days[day], now.days[day])) changed.push_back(std::string(kWeekdayNames[day]) + "'s periods");
+  if (!SameValue(before.dayLimit, now.dayLimit)) changed.push_back("the allowances");
+  return changed;
+}
+
+AccountEdit ReadPage(RegistryAccess& registry, const std::string& account) {
+  AccountEdit edit;
+  edit.account = account;
+  edit.read = ReadAccount(registry, account);
+  edit.restricted = edit.read.restricted;
+  edit.week = WeekGrid(EffectiveFilters(edit.read));
+  edit.allowances = AllowanceForm(edit.read.dayLimit.Usable());
+  return edit;
+}
+
+WritePlan PlanApply(const AccountEdit& edit) {
+  WritePlan plan;
+  plan.account = edit.account;
+  plan.keyPath = UserKeyPath(edit.account);
+  if (!edit.restricted) {
+    plan.deleteKey = edit.read.restricted;
+    return plan;
+  }
+  for (int day = 0; day < kDaysInWeek; ++day) {
+    const AllowanceCheck check = edit.allowances.Check(day);
+    if (!check.minutes) plan.refusals.push_back({day, check.refusal});
+  }
+  const std::optional<std::string> dayLimit = edit.allowances.DayLimit();
+  if (!plan.refusals.empty() || !dayLimit) return plan;
+  std::vector<std::pair<std::string, std::string>> strings;
+  bool changed = !edit.read.restricted;
+  for (int day = 0; day < kDaysInWeek; ++day) {
+    const std::string filter = edit.week.Filter(day);
+    // Every value passes hwctl's rules, whatever made it.
+    if (edit.week.Edited(day))
+      for (const std::string& problem : DayFilterProblems(filter)) plan.refusals.push_back({day, problem});
+    strings.emplace_back(DayValueName(day), filter);
+    changed = changed || !SameValue(edit.read.days[day], Written(filter));
+  }
+  if (edit.allowances.Changed())
+    for (const std::string& problem : DayLimitProblems(*dayLimit)) plan.refusals.push_back({0, problem});
+  strings.emplace_back("DayLimit", *dayLimit);
+  changed = changed || !SameValue(edit.read.dayLimit, Written(*dayLimit));
+  if (changed && plan.refusals.empty()) plan.strings = std::move(strings);
+  return plan;
+}
+
+ApplyResult ApplyPlans(RegistryAccess& registry, const std::vector<PlannedAccount>& accounts, bool overwrite) {
+  ApplyResult result;
+  for (const PlannedAccount& planned : accounts) {
+    if (planned.plan.refusals.empty()) continue;
+    const FieldRefusal& first = planned.plan.refusals.front();
+    result.outcome = ApplyResult::Outcome::kRefused;
+    result.refusedAccount = planned.plan.account;
+    result.refusedDay = first.day;
+    result.message = planned.plan.account + ", " + kWeekdayNames[first.day] + ": " + first.rule + " Nothing was saved.";
+    return result;
+  }
+  if (!overwrite) {
+    for (const PlannedAccount& planned : accounts) {
+      if (planned.plan.Empty()) continue;
+      const std::vector<std::string> changed = ChangedValues(planned.read, ReadAccount(registry, planned.plan.account));
+      if (changed.empty()) continue;
+      result.outcome = ApplyResult::Outcome::kChangedUnderIt;
+      result.message = "Since this window read them, another program changed these settings of " +
+                       planned.plan.account + ": " + Joined(changed) + ". Save yours over them?";
+      return result;
+    }
+  }
+  try {
+    for (const PlannedAccount& planned : accounts) {
+      if (planned.plan.Empty()) continue;
+      Write(registry, planned.plan);
+      result.written.push_back(planned.plan.account);
+      if (planned.plan.deleteKey) result.freed.push_back(planned.plan.account);
+    }
+    if (!result.written.empty()) RaiseReadSettings(registry);
+  } catch (const RegistryError& error) {
+    registry.CloseKey();
+    result.outcome = ApplyResult::Outcome::kFailed;
+    result.message = std::string("Saving stopped: ") + error.what() + ".";
+  }
+  return result;
+}
+
+std::string GiveLogonHoursBack(AccountControl& accounts, const std::vector<std::string>& freed) {
+  LogonHours allHours;
+  allHours.fill(0xFF);
+  std::string note;
+  for (const std::string& account : freed) {
+    if (const std::optional<std::string> failure = accounts.SetLogonHours(account, kLogonUnitsPerWeek, allHours))
+      note += account + " may still be unable to sign in (" + *failure + "): give it its hours back with: net user " +
+              account + " /times:all\n";
+  }
+  return note;
+}

@@ -1,0 +1,143 @@
+#include "settingsapp/write_plan.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "fakes/fake_account_control.h"
+#include "settings/in_memory_registry.h"
+#include "settings/registry_values.h"
+
+namespace {
+
+constexpr char kAlice[] = "\\SOFTWARE\\Qorvex\\Hourwarden\\Time_restrictions\\alice";
+
+class WritePlanTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    for (int day = 0; day < kDaysInWeek; ++day) tree_.SetStringForTesting(kAlice, DayValueName(day), "");
+    tree_.SetStringForTesting(kAlice, "Day1", "12:07 12:08");
+    tree_.SetStringForTesting(kAlice, "DayLimit", "60  60");
+    tree_.SetIntegerForTesting(kAlice, "SpentTime", 5);
+  }
+
+  AccountEdit Page(const std::string& account) { return ReadPage(*registry_, account); }
+
+  ApplyResult Apply(const AccountEdit& edit, bool overwrite = false) {
+    return ApplyPlans(*registry_, {{PlanApply(edit), edit.read}}, overwrite);
+  }
+
+  std::string Text(const std::string& path, const std::string& name) {
+    const std::optional<RegistryValue> value = tree_.ValueForTesting(path, name);
+    return value ? TextOfValue(path, name, value) : "(absent)";
+  }
+
+  bool ReloadRaised() { return tree_.ValueForTesting(kProductKey, "ReadSettings").has_value(); }
+
+  InMemoryRegistry tree_;
+  std::unique_ptr<RegistryAccess> registry_ = tree_.Open();
+};
+
+TEST_F(WritePlanTest, OneApplyWritesEveryValueOfTheAccountThenRaisesReadSettings) {
+  AccountEdit page = Page("ALICE");
+  page.week.Paint(0, 0, 32, 35, true);
+  page.allowances.SetField(6, {"2", "0", false});
+  const WritePlan plan = PlanApply(page);
+  ASSERT_EQ(plan.strings.size(), 8u);
+  EXPECT_EQ(Apply(page).outcome, ApplyResult::Outcome::kWritten);
+  EXPECT_EQ(Text(kAlice, "Day0"), "08:00 09:00");
+  EXPECT_EQ(Text(kAlice, "Day1"), "12:07 12:08");  // untouched, off the quarter hours
+  EXPECT_EQ(Text(kAlice, "DayLimit"), "60 60 1440 1440 1440 1440 120");
+  EXPECT_EQ(tree_.ValueForTesting(kProductKey, "ReadSettings"), (RegistryValue{kRegDword, std::string("\1\0\0\0", 4)}));
+  EXPECT_EQ(tree_.ValueForTesting(kAlice, "SpentTime")->data, std::string("\5\0\0\0", 4));  // the service's own
+}
+
+TEST_F(WritePlanTest, AnUnchangedPageWritesNothing) {
+  EXPECT_TRUE(PlanApply(Page("alice")).Empty());
+  EXPECT_TRUE(PlanApply(Page("bob")).Empty());
+  EXPECT_EQ(Apply(Page("alice")).outcome, ApplyResult::Outcome::kWritten);
+  EXPECT_FALSE(ReloadRaised());
+}
+
+TEST_F(WritePlanTest, RestrictingAndFreeingAnAccount) {
+  AccountEdit bob = Page("bob");
+  bob.restricted = true;
+  EXPECT_EQ(Apply(bob).written, std::vector<std::string>{"bob"});
+  const std::string bobKey = std::string(kRestrictionsKey) + "bob";
+  EXPECT_EQ(Text(bobKey, "Day6"), "");
+  EXPECT_EQ(Text(bobKey, "DayLimit"), "1440 1440 1440 1440 1440 1440 1440");
+  AccountEdit alice = Page("alice");
+  alice.restricted = false;
+  EXPECT_TRUE(PlanApply(alice).deleteKey);
+  const ApplyResult freed = Apply(alice);
+  EXPECT_EQ(freed.freed, std::vector<std::string>{"alice"});
+  EXPECT_FALSE(tree_.KeyExistsForTesting(kAlice));
+  EXPECT_TRUE(ReloadRaised());
+  // Freed, it gets its logon hours back; a failure says how to do it by hand.
+  FakeAccountControl accounts;
+  accounts.failures["carol"] = "NetUserSetInfo failed with error 5";
+  EXPECT_EQ(GiveLogonHoursBack(accounts, {"alice", "carol"}),
+            "carol may still be unable to sign in (NetUserSetInfo failed with error 5): give it its hours back with: net "
+            "user carol /times:all\n");
+  EXPECT_EQ(accounts.Changes(), (std::vector<std::string>{"unblocked alice", "unblocked carol"}));
+}
+
+TEST_F(WritePlanTest, ARefusedValueWritesNothingAndNamesItsField) {
+  AccountEdit page = Page("alice");
+  page.week.Paint(0, 0, 0, 3, true);
+  page.allowances.SetField(3, {"25", "", false});
+  const WritePlan plan = PlanApply(page);
+  ASSERT_EQ(plan.refusals.size(), 1u);
+  EXPECT_EQ(plan.refusals[0].day, 3);
+  const ApplyResult result = Apply(page);
+  EXPECT_EQ(result.outcome, ApplyResult::Outcome::kRefused);
+  EXPECT_EQ(result.message, "alice, Thursday: An allowance runs from 0 minutes to 24 hours (a whole day). Nothing was saved.");
+  EXPECT_EQ(Text(kAlice, "Day0"), "");
+  EXPECT_FALSE(ReloadRaised());
+}
+
+TEST_F(WritePlanTest, WarnsOfValuesChangedUnderTheWindowAndOverwritesOnlyWhenAsked) {
+  struct Case {
+    const char* name;
+    std::function<void(InMemoryRegistry&)> change;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"Day2", [](InMemoryRegistry& t) { t.SetStringForTesting(kAlice, "Day2", "10:00 11:00"); },
+       "Since this window read them, another program changed these settings of alice: Wednesday's periods. Save yours "
+       "over them?"},
+      {"DayLimit", [](InMemoryRegistry& t) { t.SetIntegerForTesting(kAlice, "DayLimit", 60); },
+       "Since this window read them, another program changed these settings of alice: the allowances. Save yours over "
+       "them?"},
+      {"key", [](InMemoryRegistry& t) { t.DeleteKeyForTesting(kAlice); },
+       "Since this window read them, another program changed these settings of alice: whether it is restricted. Save "
+       "yours over them?"},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    AccountEdit page = Page("alice");
+    page.week.Paint(4, 4, 0, 0, true);
+    tree_.SetIntegerForTesting(kAlice, "SpentTime", 6);  // the service counting is no change
+    c.change(tree_);
+    const ApplyResult warned = Apply(page);
+    EXPECT_EQ(warned.outcome, ApplyResult::Outcome::kChangedUnderIt) << c.name;
+    EXPECT_EQ(warned.message, c.message);
+    EXPECT_EQ(Text(kAlice, "Day4"), c.name == std::string("key") ? "(absent)" : "") << c.name;
+    EXPECT_EQ(Apply(page, true).outcome, ApplyResult::Outcome::kWritten) << c.name;
+    EXPECT_EQ(Text(kAlice, "Day4"), "00:00 00:15") << c.name;
+    tree_.DeleteKeyForTesting(kProductKey);
+  }
+}
+
+TEST_F(WritePlanTest, AFailedWriteIsReportedWithTheAccount) {
+  AccountEdit page = Page("alice");
+  page.week.Paint(0, 0, 0, 0, true);
+  tree_.RefuseWritesForTesting(kAlice);
+  const ApplyResult result = Apply(page);
+  EXPECT_EQ(result.outcome, ApplyResult::Outcome::kFailed);
+  EXPECT_NE(result.message.find("Saving stopped: "), std::string::npos);
+  EXPECT_FALSE(ReloadRaised());
+  EXPECT_EQ(0, tree_.OpenKeyCountForTesting());
+}
+
+}  // namespace
