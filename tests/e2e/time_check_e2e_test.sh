@@ -27,6 +27,7 @@ finish() {
 trap finish EXIT
 # Installs or uninstalls; a message box (an error) would wait for ever, so the run is given a minute.
 setup_service() { (cd "$app" && timeout 60 wine hourwarden.exe "$1" /silent); }
+hw_installed() { wine sc query Hourwarden </dev/null >/dev/null 2>&1; }
 
 rm -rf "$work" && mkdir -p "$work"
 wine_prefix_new "$work/prefix"
@@ -81,8 +82,11 @@ wine "$hwctl" list >"$work/list.out" 2>&1 </dev/null
 check "hwctl list counts the day in Tokyo" grep -q "^[A-Za-z]* $(TZ=Asia/Tokyo date +%d.%m.%Y) " "$work/list.out"
 wine net stop Hourwarden >/dev/null 2>&1
 check "service stopped" waits_for 10 hw_stopped
-waits_for 30 not hw_service_process
+# A service removed while its process still runs is only marked for deletion, and installing it
+# again fails until the process ends: the next start waits for both.
+check "its process ended" waits_for 60 not hw_service_process
 setup_service /uninstall
+check "the service is removed" waits_for 30 not hw_installed
 hw_time_server_stop
 
 echo "== a stop while the time check waits on a site that never answers"
