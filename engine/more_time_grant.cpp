@@ -9,6 +9,7 @@
 #include "core/service_state.h"
 #include "core/service_time.h"
 #include "core/version.h"
+#include "engine/request_asker.h"
 #include "engine/session_backstop.h"
 #include "engine/usage_accounting.h"
 #include "logging/logs.h"
@@ -70,16 +71,10 @@ ServiceStatus StatusFor(ServiceState& service, const std::string& accountName) {
 
 std::string AnswerMoreTimeRequest(ServiceState& service, const std::string& accountName, const MoreTimeRequest& request) {
   const std::string from = "More time asked by " + accountName + ": ";
-  if (!service.TimeSynced) {
-    // Codes are counted in UTC steps, and the clock is not trusted yet: no code is looked at.
-    WriteLogAt(service, 2, from + "refused, the time is not confirmed yet");
-    return Answer(AnswerKind::kTimeNotConfirmed);
-  }
-  const int index = service.RestrictedUsers.IndexOf(accountName);
-  if (index < 0) {
-    WriteLogAt(service, 2, from + "refused, not a restricted user");
-    return Answer(AnswerKind::kNotRestricted);
-  }
+  // Codes are counted in UTC steps: before the time is confirmed no code is looked at.
+  const RequestAsker asker = CheckRequestAsker(service, accountName, from);
+  if (asker.index < 0) return asker.refusal;
+  const int index = asker.index;
   const std::string name = service.RestrictedUsers[index];
   const std::optional<std::string> secret = ReadParentSecret(service);
   if (!secret) {

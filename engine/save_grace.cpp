@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/service_state.h"
+#include "engine/request_asker.h"
 #include "engine/session_backstop.h"
 #include "logging/logs.h"
 #include "parentcode/more_time_protocol.h"
@@ -55,16 +56,9 @@ int GraceMinutesFor(ServiceState& service, const std::string& accountName) {
 
 std::string AnswerGraceRequest(ServiceState& service, const std::string& accountName) {
   const std::string from = "Grace to save the work asked by " + accountName + ": ";
-  if (!service.TimeSynced) {
-    WriteLogAt(service, 2, from + "refused, the time is not confirmed yet");
-    return Answer(AnswerKind::kTimeNotConfirmed);
-  }
-  const int index = service.RestrictedUsers.IndexOf(accountName);
-  if (index < 0) {
-    WriteLogAt(service, 2, from + "refused, not a restricted user");
-    return Answer(AnswerKind::kNotRestricted);
-  }
-  const std::string name = service.RestrictedUsers[index];
+  const RequestAsker asker = CheckRequestAsker(service, accountName, from);
+  if (asker.index < 0) return asker.refusal;
+  const std::string name = service.RestrictedUsers[asker.index];
   const std::string today = FormatStoredDate(service.CycleNow);
   const int minutes = GraceOffered(service.GraceMinutes, LastGiven(service, name), today);
   if (minutes == 0) {
