@@ -18,8 +18,8 @@
 #include "settingsapp/settings_window_win.h"
 
 int main() {
-  // The list view and the visual styles of the common controls 6 the manifest asks for.
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  // The list view, the tabs and the visual styles of the common controls 6 the manifest asks for.
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
   if (!InitCommonControlsEx(&controls))
     OutputDebugStringA(DescribeWindowsFailure("InitCommonControlsEx", GetLastError()).c_str());
   WindowsLocalAccountSource accounts;
