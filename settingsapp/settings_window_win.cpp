@@ -119,6 +119,8 @@ bool SettingsWindow::Open(int showCommand) {
     ReportFailure("CreateWindowExW");
     return false;
   }
+  // The scale of the monitor the window opened on, which may not be the system's.
+  dpi_ = WindowDpi(window_);
   CreateControls();
   Layout();
   ShowPage(0);
@@ -139,7 +141,6 @@ LRESULT CALLBACK SettingsWindow::WindowProc(HWND window, UINT message, WPARAM wP
 }
 
 void SettingsWindow::CreateControls() {
-  font_ = CreateMessageFont(FontSize::kText, dpi_);
   list_ = Child(window_, WC_LISTVIEWW, "", WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
                 kListId);
   ListView_SetExtendedListViewStyle(list_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
@@ -163,7 +164,6 @@ void SettingsWindow::CreateControls() {
   summary_ = Child(window_, WC_STATICW, "", SS_LEFT | SS_NOPREFIX, kSummaryId);
   chart_.Create(window_, kChartId);
   chart_.SetDpi(dpi_);
-  chart_.SetFont(font_);
   moreTimeLabel_ = Child(window_, WC_STATICW, "More time today for this account:", SS_LEFT, -1);
   moreTime_ = Child(window_, WC_EDITW, "15", WS_TABSTOP | WS_BORDER | ES_NUMBER | ES_RIGHT, kMoreTimeId);
   SendMessageW(moreTime_, EM_SETLIMITTEXT, 4, 0);
@@ -176,7 +176,6 @@ void SettingsWindow::CreateControls() {
                 SS_LEFT | SS_NOPREFIX, -1);
   grid_.Create(window_, kGridId, 0, 0, 10, 10);
   grid_.SetDpi(dpi_);
-  grid_.SetFont(font_);
   allowanceTitle_ = Child(window_, WC_STATICW, "Allowance a day", SS_LEFT, -1);
   for (int day = 0; day < kDaysInWeek; ++day) {
     hours_[day] = Child(window_, WC_EDITW, "", WS_TABSTOP | WS_BORDER | ES_NUMBER | ES_RIGHT, kHoursId + day);
@@ -191,13 +190,21 @@ void SettingsWindow::CreateControls() {
   ok_ = Child(window_, WC_BUTTONW, "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
   cancel_ = Child(window_, WC_BUTTONW, "Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL);
   apply_ = Child(window_, WC_BUTTONW, "&Apply", WS_TABSTOP | BS_PUSHBUTTON, kApplyId);
+  UseFont(CreateMessageFont(FontSize::kText, dpi_));
+}
+
+void SettingsWindow::UseFont(HFONT font) {
   EnumChildWindows(
       window_,
       [](HWND child, LPARAM font) -> BOOL {
         SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
         return TRUE;
       },
-      reinterpret_cast<LPARAM>(font_));
+      reinterpret_cast<LPARAM>(font));
+  grid_.SetFont(font);
+  chart_.SetFont(font);
+  if (font_ != nullptr) DeleteObject(font_);
+  font_ = font;
 }
 
 void SettingsWindow::Layout() {
@@ -495,10 +502,11 @@ LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_DPICHANGED: {
-      // The window moved to a display of another scale: lay it out again at that scale.
+      // The window moved to a display of another scale: its font and layout of that scale.
       dpi_ = HIWORD(wParam);
       grid_.SetDpi(dpi_);
       chart_.SetDpi(dpi_);
+      UseFont(CreateMessageFont(FontSize::kText, dpi_));
       const auto* suggested = reinterpret_cast<const RECT*>(lParam);
       SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                    suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -41,6 +41,8 @@ class SettingsWindow {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
+  // Gives the controls the font (made for the window's scale) in place of the one they had.
+  void UseFont(HFONT font);
   void Layout();
   void FillAccounts();
   // The page of the row, read from the registry the first time it is shown.
