@@ -95,6 +95,11 @@ void THourwarden::ServiceCreate() {
 void THourwarden::ServiceStart(bool& Started) {
   std::lock_guard lock(HandlerMutex());
   WriteLogAt(*this, 2, "Starting service");
+  // A timer that cannot tick would leave a service that says it runs and counts nothing.
+  if (Timer1) {
+    const CallResult<> timerReady = Timer1->Readiness();
+    if (!timerReady) throw std::runtime_error(timerReady.Failure());
+  }
   // First of all, so that no other program can take the pipe's name; its requests wait for the
   // lock, which is held until the start is done.
   StartMoreTimeServer();
