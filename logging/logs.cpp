@@ -184,7 +184,7 @@ bool TrimLog(ServiceState& service, const char* fileName) {
 }
 
 bool TrimLogs(ServiceState& service) {
-  TrimLog(service, kDebugLogName);
-  TrimLog(service, kProcessLogName);
-  return true;
+  const bool debugTrimmed = TrimLog(service, kDebugLogName);
+  const bool processTrimmed = TrimLog(service, kProcessLogName);
+  return debugTrimmed && processTrimmed;
 }
