@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/wide_text_win.h"
-#include "platform/win_error.h"
+#include "session/session_log_win.h"
 #include "session/session_texts.h"
 #include "session/ui_font_win.h"
 #include "session/window_class_win.h"
@@ -30,7 +30,7 @@ constexpr int kAnswerIconId = 103;
 constexpr COLORREF kAcceptedColour = RGB(0, 110, 0);
 constexpr COLORREF kRefusedColour = RGB(170, 0, 0);
 
-void ReportFailure(const char* call) { OutputDebugStringA(DescribeWindowsFailure(call, GetLastError()).c_str()); }
+void ReportFailure(const char* call) { ReportFailedCall(call, GetLastError()); }
 
 HWND Child(HWND parent, const wchar_t* windowClass, const std::string& text, DWORD style, int x, int y, int width,
            int height, int id) {

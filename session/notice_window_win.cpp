@@ -1,7 +1,7 @@
 #include "session/notice_window_win.h"
 
 #include "platform/wide_text_win.h"
-#include "platform/win_error.h"
+#include "session/session_log_win.h"
 #include "session/ui_font_win.h"
 #include "session/window_class_win.h"
 
@@ -21,7 +21,7 @@ constexpr int kOkButtonId = IDOK;
 constexpr int kMoreTimeButtonId = 102;
 constexpr int kGraceButtonId = 103;
 
-void ReportFailure(const char* call) { OutputDebugStringA(DescribeWindowsFailure(call, GetLastError()).c_str()); }
+void ReportFailure(const char* call) { ReportFailedCall(call, GetLastError()); }
 
 HWND Button(HWND parent, const wchar_t* text, DWORD style, int x, int y, int width, int height, int id) {
   return CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_TABSTOP | style, x, y, width, height, parent,

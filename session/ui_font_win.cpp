@@ -1,12 +1,12 @@
 #include "session/ui_font_win.h"
 
-#include "platform/win_error.h"
+#include "session/session_log_win.h"
 
 HFONT CreateMessageFont(FontSize size) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    OutputDebugStringA(DescribeWindowsFailure("SystemParametersInfoW", GetLastError()).c_str());
+    ReportFailedCall("SystemParametersInfoW", GetLastError());
     return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   }
   LOGFONTW font = metrics.lfMessageFont;

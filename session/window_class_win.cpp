@@ -1,6 +1,6 @@
 #include "session/window_class_win.h"
 
-#include "platform/win_error.h"
+#include "session/session_log_win.h"
 
 bool RegisterToolWindowClass(const wchar_t* className, WNDPROC windowProc, int backgroundColor) {
   WNDCLASSW windowClass{};
@@ -11,6 +11,6 @@ bool RegisterToolWindowClass(const wchar_t* className, WNDPROC windowProc, int b
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(backgroundColor + 1));
   windowClass.lpszClassName = className;
   if (RegisterClassW(&windowClass) != 0) return true;
-  OutputDebugStringA(DescribeWindowsFailure("RegisterClassW", GetLastError()).c_str());
+  ReportFailedCall("RegisterClassW", GetLastError());
   return false;
 }
