@@ -4,6 +4,7 @@
 
 #include "platform/dialogs_win.h"
 #include "platform/module_path_win.h"
+#include "platform/service_handle_win.h"
 #include "service/host_platform_win.h"
 #include "service/service_application.h"
 #include "service/service_installer.h"
@@ -19,7 +20,7 @@ class WindowsServiceManager : public ServiceManager {
   std::string ErrorText(uint32_t code) override;
 
  private:
-  SC_HANDLE manager_ = nullptr;
+  ServiceHandle manager_;
 };
 
 // An error of a platform call that leaves the host (the service control manager cannot be opened).
