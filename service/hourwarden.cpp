@@ -9,25 +9,8 @@
 #include "logging/logs.h"
 #include "parentcode/more_time_protocol.h"
 #include "platform/date_time.h"
+#include "platform/scope_guard.h"
 #include "settings/settings_loader.h"
-
-namespace {
-
-// Clears a flag on every exit of a scope, the exceptional ones included.
-class FlagReset {
- public:
-  explicit FlagReset(bool& flag) : flag_(flag) {}
-  ~FlagReset() {
-    if (armed_) flag_ = false;
-  }
-  void Disarm() { armed_ = false; }
-
- private:
-  bool& flag_;
-  bool armed_ = true;
-};
-
-}  // namespace
 
 THourwarden::THourwarden(const ServicePlatform& platform)
     : TService(kServiceName), ServiceState(platform), steps_(ServiceCycleSteps()) {
@@ -138,24 +121,18 @@ void THourwarden::ServiceExecute() {
 void THourwarden::ServiceStop(bool& Stopped) {
   StopMoreTimeServer();
   // A stop that fails leaves the service running, and then it serves the requests again.
-  struct ServeAgainUnlessStopped {
-    THourwarden& service;
-    bool done = false;
-    ~ServeAgainUnlessStopped() {
-      if (!done) service.StartMoreTimeServer();
-    }
-  } serveAgain{*this};
+  ScopeGuard serveAgain([this] { StartMoreTimeServer(); });
   std::lock_guard lock(HandlerMutex());
   stopRequested_ = true;
-  FlagReset resumeTicksIfStopFails(stopRequested_);
+  ScopeGuard resumeTicksIfStopFails([this] { stopRequested_ = false; });
   WriteLogAt(*this, 2, "Stopping service");
   steps_.writeSpentTimes(*this);
   steps_.unblockAllUsers(*this);
   FlushLogs(*this);
   TrimLogs(*this);
   WriteLogAt(*this, 2, "Service stopped");
-  resumeTicksIfStopFails.Disarm();
-  serveAgain.done = true;
+  resumeTicksIfStopFails.Dismiss();
+  serveAgain.Dismiss();
   Stopped = true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "platform/scope_guard.h"
 #include "platform/string_list.h"
 #include "platform/wide_text_win.h"
 #include "platform/win_error.h"
@@ -98,18 +99,13 @@ std::string WindowsServiceManager::ErrorText(uint32_t code) { return SystemError
 void RunServiceMode(TServiceApplication& application, WindowsServiceHostPlatform& host, EventLogger& applicationLog) {
   TService* service = application.Service();
   // The service-main entry finds the service only while this run lasts, however it ends.
-  struct ServiceReference {
-    explicit ServiceReference(TService* service) { g_service = service; }
-    ~ServiceReference() { g_service = nullptr; }
-  } reference(service);
+  g_service = service;
+  const ScopeGuard forget([] { g_service = nullptr; });
   service->AttachHost(&host);
   HWND window = CreateApplicationWindow(application.Title);
-  struct WindowHolder {
-    HWND window;
-    ~WindowHolder() {
-      if (window != nullptr) DestroyWindow(window);
-    }
-  } holder{window};
+  const ScopeGuard destroyWindow([window] {
+    if (window != nullptr) DestroyWindow(window);
+  });
   const DWORD mainThread = GetCurrentThreadId();
 
   DWORD dispatcherResult = 0;

@@ -1,21 +1,12 @@
 #include "service/service_installer.h"
 
+#include "platform/scope_guard.h"
 #include "service/host_messages.h"
 
 namespace {
 
 uint32_t StartTypeValue(TStartType type) { return static_cast<uint32_t>(type); }
 uint32_t ErrorControlValue(TErrorSeverity severity) { return static_cast<uint32_t>(severity); }
-
-// Closes the manager however the run ends.
-class OpenManager {
- public:
-  explicit OpenManager(ServiceManager& manager) : manager_(manager) { manager_.Open(); }
-  ~OpenManager() { manager_.Close(); }
-
- private:
-  ServiceManager& manager_;
-};
 
 std::string ErrorTextOf(ServiceManager& manager, uint32_t code) {
   return SystemErrorMessage(code, manager.ErrorText(code));
@@ -61,7 +52,8 @@ bool InstallService(TService& service, const InstallerPlatform& platform, const 
   ServiceManager& manager = *platform.manager;
   bool failed = false;
   {
-    OpenManager open(manager);
+    manager.Open();
+    const ScopeGuard close([&manager] { manager.Close(); });
     if (service.BeforeInstall) service.BeforeInstall(&service);
     uint32_t error = manager.CreateServiceEntry(InstallationOf(service, exePath));
     const bool created = error == 0;
@@ -86,7 +78,8 @@ bool UninstallService(TService& service, const InstallerPlatform& platform, cons
   ServiceManager& manager = *platform.manager;
   bool failed = false;
   {
-    OpenManager open(manager);
+    manager.Open();
+    const ScopeGuard close([&manager] { manager.Close(); });
     if (service.BeforeUninstall) service.BeforeUninstall(&service);
     // The sources and the Safe Mode entries go with the service; those left over from a failed
     // install go too.
