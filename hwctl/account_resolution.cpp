@@ -1,7 +1,7 @@
 #include "hwctl/account_resolution.h"
 
 #include "hwctl/reports.h"
-#include "platform/case_folding.h"
+#include "base/case_folding.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "hwctl/configuration_check.h"
 #include "hwctl/plain_words.h"
 #include "hwctl/validation.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "settings/settings_loader.h"
 #include "settings/time_url.h"
 

@@ -2,7 +2,7 @@
 
 #include "engine/save_grace.h"
 #include "hwctl/validation.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "settings/settings_loader.h"
 
 namespace {

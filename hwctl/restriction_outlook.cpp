@@ -4,7 +4,7 @@
 
 #include "engine/day_filter.h"
 #include "hwctl/validation.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <cctype>
 
-#include "platform/case_folding.h"
-#include "platform/date_time.h"
+#include "base/case_folding.h"
+#include "base/date_time.h"
 #include "platform/time_zones.h"
 #include "settings/settings_loader.h"
 #include "settings/time_url.h"

@@ -3,10 +3,10 @@
 #include <cctype>
 
 #include "engine/day_filter.h"
-#include "platform/case_folding.h"
-#include "platform/string_list.h"
-#include "platform/text_helpers.h"
-#include "platform/utf8_text.h"
+#include "base/case_folding.h"
+#include "base/string_list.h"
+#include "base/text_helpers.h"
+#include "base/utf8_text.h"
 #include "settings/stored_formats.h"
 #include "settings/time_url.h"
 

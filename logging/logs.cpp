@@ -6,7 +6,7 @@
 #include "core/service_state.h"
 #include "core/service_time.h"
 #include "logging/log_folder.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <bcrypt.h>
 
-#include "platform/handle_holder.h"
+#include "base/handle_holder.h"
 #include "platform/win_error.h"
 
 namespace {

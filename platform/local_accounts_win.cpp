@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "platform/account_names_win.h"
-#include "platform/handle_holder.h"
+#include "base/handle_holder.h"
 #include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 

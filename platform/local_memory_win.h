@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/handle_holder.h"
+#include "base/handle_holder.h"
 
 // Memory the system handed out with LocalAlloc (security descriptors, SID texts), freed with
 // LocalFree.

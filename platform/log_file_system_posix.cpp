@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/handle_holder.h"
+#include "base/handle_holder.h"
 #include "platform/log_file_system.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/handle_holder.h"
+#include "base/handle_holder.h"
 
 // A handle of the service control manager or of a service, closed with CloseServiceHandle.
 struct ServiceHandleKind {

@@ -8,7 +8,7 @@
 #include <cwchar>
 
 #include "platform/account_names_win.h"
-#include "platform/handle_holder.h"
+#include "base/handle_holder.h"
 #include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 

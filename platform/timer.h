@@ -3,7 +3,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/call_result.h"
+#include "base/call_result.h"
 
 // A periodic tick source. Ticks are delivered on the thread that created the timer; while a tick
 // is being handled further due ticks are merged into one.

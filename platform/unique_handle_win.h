@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/handle_holder.h"
+#include "base/handle_holder.h"
 
 // A kernel handle (file, pipe, event, process, token, mutex), closed with CloseHandle. The calls
 // that open one answer NULL or INVALID_HANDLE_VALUE when they fail, and neither is closed.

@@ -8,8 +8,8 @@
 #include "engine/pipe_requests.h"
 #include "logging/logs.h"
 #include "parentcode/more_time_protocol.h"
-#include "platform/date_time.h"
-#include "platform/scope_guard.h"
+#include "base/date_time.h"
+#include "base/scope_guard.h"
 #include "settings/settings_loader.h"
 
 THourwarden::THourwarden(const ServicePlatform& platform)

@@ -8,8 +8,8 @@
 #include "core/service_time.h"
 #include "logging/counted_lines.h"
 #include "logging/logs.h"
-#include "platform/date_time.h"
-#include "platform/scope_guard.h"
+#include "base/date_time.h"
+#include "base/scope_guard.h"
 #include "service/hourwarden.h"
 #include "timesync/time_confirmation.h"
 

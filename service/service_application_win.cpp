@@ -2,8 +2,8 @@
 
 #include <thread>
 
-#include "platform/scope_guard.h"
-#include "platform/string_list.h"
+#include "base/scope_guard.h"
+#include "base/string_list.h"
 #include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 #include "service/host_messages.h"

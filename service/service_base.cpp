@@ -3,7 +3,7 @@
 #include <exception>
 #include <thread>
 
-#include "platform/scope_guard.h"
+#include "base/scope_guard.h"
 #include "service/host_messages.h"
 
 namespace {

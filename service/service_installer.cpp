@@ -1,6 +1,6 @@
 #include "service/service_installer.h"
 
-#include "platform/scope_guard.h"
+#include "base/scope_guard.h"
 #include "service/host_messages.h"
 
 namespace {

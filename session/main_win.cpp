@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/companion_window.h"
-#include "platform/string_list.h"
+#include "base/string_list.h"
 #include "platform/unique_handle_win.h"
 #include "platform/wide_text_win.h"
 #include "session/session_log_win.h"

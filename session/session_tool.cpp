@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "session/time_left.h"
 
 namespace {

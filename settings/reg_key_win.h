@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/handle_holder.h"
+#include "base/handle_holder.h"
 
 // An open registry key, closed with RegCloseKey.
 struct RegKeyKind {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/case_folding.h"
-#include "platform/text_helpers.h"
+#include "base/case_folding.h"
+#include "base/text_helpers.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/handle_holder.h"
+#include "base/handle_holder.h"
 #include "platform/system_time_win.h"
 #include "platform/win_error.h"
 #include "settings/time_url.h"

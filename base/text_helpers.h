@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-// The small text helpers several parts share; letter case is in platform/case_folding.h.
+// The small text helpers several parts share; letter case is in base/case_folding.h.
 
 // True for the ASCII digits 0 to 9 only, whatever the locale.
 bool IsDigit(char c);

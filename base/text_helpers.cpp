@@ -1,4 +1,4 @@
-#include "platform/text_helpers.h"
+#include "base/text_helpers.h"
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
