@@ -96,7 +96,7 @@ uint32_t WindowsServiceManager::DeleteServiceEntry(const std::string& name) {
 
 std::string WindowsServiceManager::ErrorText(uint32_t code) { return SystemErrorText(code); }
 
-void RunServiceMode(TServiceApplication& application, WindowsServiceHostPlatform& host, EventLogger& applicationLog) {
+void RunServiceMode(TServiceApplication& application, WindowsServiceControlHost& host, EventLogger& applicationLog) {
   TService* service = application.Service();
   // The service-main entry finds the service only while this run lasts, however it ends.
   g_service = service;

@@ -14,7 +14,7 @@ std::string ErrorTextOf(ServiceManager& manager, uint32_t code) {
 
 // Deletes the service, its event sources and its Safe Mode entries, each tried whatever the
 // others gave; the first error, or 0.
-uint32_t RemoveEntries(const TService& service, const InstallerPlatform& platform, const std::string& exePath) {
+uint32_t RemoveEntries(const TService& service, const InstallerTargets& platform, const std::string& exePath) {
   uint32_t error = platform.manager->DeleteServiceEntry(service.Name);
   const auto note = [&error](uint32_t result) {
     if (error == 0) error = result;
@@ -48,7 +48,7 @@ std::vector<std::string> EventSourceNames(const TService& service, const std::st
   return {service.Name, slash == std::string::npos ? exePath : exePath.substr(slash + 1)};
 }
 
-bool InstallService(TService& service, const InstallerPlatform& platform, const std::string& exePath, bool silent) {
+bool InstallService(TService& service, const InstallerTargets& platform, const std::string& exePath, bool silent) {
   ServiceManager& manager = *platform.manager;
   bool failed = false;
   {
@@ -74,7 +74,7 @@ bool InstallService(TService& service, const InstallerPlatform& platform, const 
   return !failed;
 }
 
-bool UninstallService(TService& service, const InstallerPlatform& platform, const std::string& exePath, bool silent) {
+bool UninstallService(TService& service, const InstallerTargets& platform, const std::string& exePath, bool silent) {
   ServiceManager& manager = *platform.manager;
   bool failed = false;
   {
