@@ -9,7 +9,7 @@
 
 #include "census/process_census.h"
 #include "fakes/service_fixture.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/string_list.h"
+#include "base/string_list.h"
 
 // Hash of a text that ignores letter case, so that texts equal under SameText hash alike.
 struct CaseInsensitiveHash {

@@ -1,6 +1,6 @@
 #include "configuration/account_resolution.h"
 
-#include "platform/case_folding.h"
+#include "base/case_folding.h"
 
 namespace {
 

@@ -3,9 +3,10 @@
 #include <cctype>
 
 #include "engine/day_filter.h"
-#include "platform/case_folding.h"
-#include "platform/string_list.h"
-#include "platform/utf8_text.h"
+#include "base/case_folding.h"
+#include "base/string_list.h"
+#include "base/text_helpers.h"
+#include "base/utf8_text.h"
 #include "settings/stored_formats.h"
 #include "settings/time_url.h"
 
@@ -17,16 +18,7 @@ constexpr std::string_view kForbiddenNameCharacters = "\"/\\[]:;|=,+*?<>@";
 // The longest name a local account can have.
 constexpr size_t kMaxAccountNameLength = 20;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 bool IsEndTime(std::string_view text) { return IsTimeOfDay(text) || text == kMidnightEnd; }
-
-std::string Quoted(std::string_view text) {
-  std::string quoted(1, '"');
-  quoted.append(text);
-  quoted.push_back('"');
-  return quoted;
-}
 
 // A plain whole number of minutes (digits only, no sign) within 0..maximum, or nothing.
 std::optional<int> Minutes(std::string_view text, int maximum) {

@@ -1,6 +1,6 @@
 #include "core/command_line.h"
 
-#include "platform/string_list.h"
+#include "base/string_list.h"
 
 bool FindSwitch(const std::vector<std::string>& arguments, const std::string& name) {
   for (const std::string& argument : arguments) {

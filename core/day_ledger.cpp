@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "platform/date_time.h"
+#include "base/date_time.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "core/service_platform.h"
 #include "core/session_presence.h"
 #include "platform/request_server.h"
-#include "platform/string_list.h"
+#include "base/string_list.h"
 #include "platform/timer.h"
 
 // All state of the service, in plain fields. The service object (service/hourwarden.h) is one;

@@ -1,6 +1,6 @@
 #include "core/session_presence.h"
 
-#include "platform/string_list.h"
+#include "base/string_list.h"
 
 const SessionPresence* FindPresence(const SessionPresenceTable& table, std::string_view user) {
   for (const SessionPresence& presence : table) {

@@ -7,7 +7,7 @@
 #include "engine/user_identity.h"
 #include "logging/logs.h"
 #include "core/service_state.h"
-#include "platform/utf8_text.h"
+#include "base/utf8_text.h"
 #include "settings/user_state_store.h"
 
 namespace {

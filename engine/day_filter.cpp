@@ -1,6 +1,6 @@
 #include "engine/day_filter.h"
 
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "settings/stored_formats.h"
 
 std::string FilterTimeText(double dateTime) { return FormatTimeOfDay(dateTime, ":"); }

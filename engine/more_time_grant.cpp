@@ -15,8 +15,8 @@
 #include "logging/logs.h"
 #include "parentcode/code_guard.h"
 #include "parentcode/code_store.h"
-#include "platform/case_folding.h"
-#include "platform/date_time.h"
+#include "base/case_folding.h"
+#include "base/date_time.h"
 #include "settings/user_state_store.h"
 
 namespace {

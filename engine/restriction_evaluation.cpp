@@ -8,7 +8,7 @@
 #include "engine/save_grace.h"
 #include "engine/session_backstop.h"
 #include "logging/logs.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "core/service_state.h"
 #include "settings/stored_formats.h"
 #include "settings/user_state_store.h"

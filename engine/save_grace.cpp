@@ -8,7 +8,7 @@
 #include "engine/session_backstop.h"
 #include "logging/logs.h"
 #include "parentcode/more_time_protocol.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "settings/registry_values.h"
 #include "settings/settings_loader.h"
 #include "settings/user_state_store.h"

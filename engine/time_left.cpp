@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "engine/day_filter.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "settings/stored_formats.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "engine/account_blocking.h"
 #include "engine/session_presence.h"
 #include "logging/logs.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "core/service_state.h"
 #include "settings/settings_loader.h"
 #include "settings/stored_formats.h"

@@ -2,7 +2,7 @@
 
 #include "core/service_state.h"
 #include "engine/account_control.h"
-#include "platform/case_folding.h"
+#include "base/case_folding.h"
 
 std::string RestrictedUserSid(ServiceState& service, const std::string& userName) {
   const std::string key = FoldCase(userName);

@@ -8,7 +8,7 @@
 
 #include "engine/day_filter.h"
 #include "fuzz_support.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 
 // What restricted periods mean, worked out in minutes of the day instead of by the service's
 // comparison of texts: the reference the hwctl targets hold the service's walk to.

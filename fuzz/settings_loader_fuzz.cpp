@@ -18,7 +18,7 @@
 #include "engine/usage_accounting.h"
 #include "hwctl/configuration_check.h"
 #include "hwctl/stored_settings.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "platform/regional_format.h"
 #include "settings/stored_formats.h"
 #include "settings/user_state_store.h"

@@ -1,7 +1,7 @@
 #include "hwctl/account_check.h"
 
+#include "base/case_folding.h"
 #include "configuration/account_resolution.h"
-#include "platform/case_folding.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "hwctl/account_table.h"
 #include "hwctl/configuration_check.h"
 #include "hwctl/plain_words.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "settings/settings_loader.h"
 #include "settings/time_url.h"
 

@@ -2,7 +2,7 @@
 
 #include "configuration/validation.h"
 #include "engine/save_grace.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "settings/settings_loader.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <vector>
 
-#include "platform/utf8_text.h"
+#include "base/utf8_text.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include "platform/clock_win.h"
 #include "platform/folder_access_win.h"
 #include "platform/installed_service_win.h"
+#include "platform/local_memory_win.h"
 #include "platform/local_accounts_win.h"
 #include "platform/pipe_client_win.h"
 #include "platform/random_source_win.h"
@@ -39,10 +40,9 @@ uint32_t ServicesSession() {
 std::vector<std::string> Arguments() {
   std::vector<std::string> arguments;
   int count = 0;
-  wchar_t** words = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (words == nullptr) return arguments;
-  for (int i = 1; i < count; ++i) arguments.push_back(Utf8FromWide(words[i]));
-  LocalFree(words);
+  LocalMemory words(CommandLineToArgvW(GetCommandLineW(), &count));
+  if (!words) return arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(Utf8FromWide(words.Get<wchar_t*>()[i]));
   return arguments;
 }
 

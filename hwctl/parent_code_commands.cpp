@@ -8,7 +8,7 @@
 #include "parentcode/code_guard.h"
 #include "parentcode/code_values.h"
 #include "parentcode/qr_code.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "settings/key_security.h"
 #include "settings/settings_loader.h"
 

@@ -5,8 +5,8 @@
 
 #include "configuration/validation.h"
 #include "hwctl/restriction_outlook.h"
-#include "platform/date_time.h"
-#include "platform/utf8_text.h"
+#include "base/date_time.h"
+#include "base/utf8_text.h"
 #include "settings/settings_loader.h"
 
 namespace {

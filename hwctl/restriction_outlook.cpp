@@ -4,7 +4,7 @@
 
 #include "configuration/validation.h"
 #include "engine/day_filter.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "hwctl/stored_settings.h"
 
+#include "base/date_time.h"
 #include "configuration/validation.h"
-#include "platform/date_time.h"
 #include "settings/settings_loader.h"
 
 namespace {

@@ -2,9 +2,9 @@
 
 #include <cctype>
 
+#include "base/case_folding.h"
+#include "base/date_time.h"
 #include "hwctl/reports.h"
-#include "platform/case_folding.h"
-#include "platform/date_time.h"
 #include "platform/time_zones.h"
 #include "settings/settings_loader.h"
 #include "settings/time_url.h"

@@ -6,7 +6,7 @@
 #include "core/service_state.h"
 #include "core/service_time.h"
 #include "logging/log_folder.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 
 namespace {
 
@@ -184,7 +184,7 @@ bool TrimLog(ServiceState& service, const char* fileName) {
 }
 
 bool TrimLogs(ServiceState& service) {
-  TrimLog(service, kDebugLogName);
-  TrimLog(service, kProcessLogName);
-  return true;
+  const bool debugTrimmed = TrimLog(service, kDebugLogName);
+  const bool processTrimmed = TrimLog(service, kProcessLogName);
+  return debugTrimmed && processTrimmed;
 }

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/string_list.h"
+#include "base/string_list.h"
 
 class ServiceState;
 
@@ -56,5 +56,5 @@ bool FlushLogs(ServiceState& service);
 // read or replaced; the reason is logged once at level 1 (as for a cut-back at a flush), and again
 // only when it changes or after a cut-back that worked.
 bool TrimLog(ServiceState& service, const char* fileName);
-// Trims debug.log, then process.log; always true.
+// Trims debug.log, then process.log; true when both TrimLog calls were.
 bool TrimLogs(ServiceState& service);

@@ -4,7 +4,7 @@
 
 #include <ctime>
 
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "platform/system_time_win.h"
 
 namespace {

@@ -3,18 +3,24 @@
 #include <windows.h>
 #include <bcrypt.h>
 
+#include "base/handle_holder.h"
 #include "platform/win_error.h"
 
 namespace {
 
-// Closes the algorithm provider and the hash object on every path.
-struct CngHandles {
-  BCRYPT_ALG_HANDLE algorithm = nullptr;
-  BCRYPT_HASH_HANDLE hash = nullptr;
-  ~CngHandles() {
-    if (hash != nullptr) BCryptDestroyHash(hash);
-    if (algorithm != nullptr) BCryptCloseAlgorithmProvider(algorithm, 0);
-  }
+// A CNG algorithm provider, closed with BCryptCloseAlgorithmProvider.
+struct AlgorithmProviderKind {
+  using Handle = BCRYPT_ALG_HANDLE;
+  static constexpr Handle kNone = nullptr;
+  static bool Holds(Handle provider) { return provider != nullptr; }
+  static void Release(Handle provider) { BCryptCloseAlgorithmProvider(provider, 0); }
+};
+// A CNG hash object, destroyed with BCryptDestroyHash before its provider is closed.
+struct HashObjectKind {
+  using Handle = BCRYPT_HASH_HANDLE;
+  static constexpr Handle kNone = nullptr;
+  static bool Holds(Handle hash) { return hash != nullptr; }
+  static void Release(Handle hash) { BCryptDestroyHash(hash); }
 };
 
 HmacResult Failed(const char* call, NTSTATUS status) {
@@ -26,18 +32,20 @@ PUCHAR Bytes(std::string_view text) { return reinterpret_cast<PUCHAR>(const_cast
 }  // namespace
 
 HmacResult CngHmacSha1::Compute(std::string_view key, std::string_view message) const {
-  CngHandles handles;
+  // Declared in this order, the hash object goes before its provider.
+  HandleHolder<AlgorithmProviderKind> algorithm;
+  HandleHolder<HashObjectKind> hash;
   // BCRYPT_ALG_HANDLE_HMAC_FLAG: the provider makes keyed hashes, the key given to BCryptCreateHash.
   NTSTATUS status =
-      BCryptOpenAlgorithmProvider(&handles.algorithm, BCRYPT_SHA1_ALGORITHM, nullptr, BCRYPT_ALG_HANDLE_HMAC_FLAG);
+      BCryptOpenAlgorithmProvider(algorithm.Receive(), BCRYPT_SHA1_ALGORITHM, nullptr, BCRYPT_ALG_HANDLE_HMAC_FLAG);
   if (!BCRYPT_SUCCESS(status)) return Failed("BCryptOpenAlgorithmProvider", status);
   // No hash object buffer: CNG allocates it itself (Windows 7 and later).
-  status = BCryptCreateHash(handles.algorithm, &handles.hash, nullptr, 0, Bytes(key), static_cast<ULONG>(key.size()), 0);
+  status = BCryptCreateHash(algorithm.Get(), hash.Receive(), nullptr, 0, Bytes(key), static_cast<ULONG>(key.size()), 0);
   if (!BCRYPT_SUCCESS(status)) return Failed("BCryptCreateHash", status);
-  status = BCryptHashData(handles.hash, Bytes(message), static_cast<ULONG>(message.size()), 0);
+  status = BCryptHashData(hash.Get(), Bytes(message), static_cast<ULONG>(message.size()), 0);
   if (!BCRYPT_SUCCESS(status)) return Failed("BCryptHashData", status);
   Sha1Digest digest{};
-  status = BCryptFinishHash(handles.hash, digest.data(), static_cast<ULONG>(digest.size()), 0);
+  status = BCryptFinishHash(hash.Get(), digest.data(), static_cast<ULONG>(digest.size()), 0);
   if (!BCRYPT_SUCCESS(status)) return Failed("BCryptFinishHash", status);
   return {digest, {}};
 }

@@ -2,14 +2,10 @@
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
-
+#include "platform/service_handle_win.h"
 #include "platform/win_error.h"
 
 namespace {
-
-using ScHandle = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, decltype(&CloseServiceHandle)>;
 
 // The configuration calls answer at most 8 KiB.
 constexpr DWORD kConfigBytes = 8 * 1024;
@@ -39,14 +35,13 @@ void ReadFailureActions(SC_HANDLE service, InstalledService& installed) {
 InstalledService WindowsInstalledServiceSource::Read(const std::string& serviceName) const {
   InstalledService installed;
   // SC_MANAGER_CONNECT: what every user may do, enough to open a service.
-  ScHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT), &CloseServiceHandle);
+  ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
   if (!manager) {
     installed.failure = DescribeWindowsFailure("OpenSCManagerA", GetLastError());
     return installed;
   }
   // Users may query a service's configuration and status by its default access list.
-  ScHandle service(OpenServiceA(manager.get(), serviceName.c_str(), SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS),
-                   &CloseServiceHandle);
+  ServiceHandle service(OpenServiceA(manager.Get(), serviceName.c_str(), SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS));
   if (!service) {
     const DWORD error = GetLastError();
     if (error == ERROR_SERVICE_DOES_NOT_EXIST) {
@@ -58,7 +53,7 @@ InstalledService WindowsInstalledServiceSource::Read(const std::string& serviceN
   }
   alignas(QUERY_SERVICE_CONFIGA) BYTE config[kConfigBytes];
   DWORD needed = 0;
-  if (!QueryServiceConfigA(service.get(), reinterpret_cast<QUERY_SERVICE_CONFIGA*>(config), sizeof config, &needed)) {
+  if (!QueryServiceConfigA(service.Get(), reinterpret_cast<QUERY_SERVICE_CONFIGA*>(config), sizeof config, &needed)) {
     installed.failure = DescribeWindowsFailure("QueryServiceConfigA", GetLastError());
     return installed;
   }
@@ -67,7 +62,7 @@ InstalledService WindowsInstalledServiceSource::Read(const std::string& serviceN
   installed.startType = settings->dwStartType;
   installed.account = settings->lpServiceStartName != nullptr ? settings->lpServiceStartName : "";
   SERVICE_STATUS_PROCESS status{};
-  if (!QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status), sizeof status,
+  if (!QueryServiceStatusEx(service.Get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status), sizeof status,
                             &needed)) {
     installed.failure = DescribeWindowsFailure("QueryServiceStatusEx", GetLastError());
     return installed;
@@ -75,7 +70,7 @@ InstalledService WindowsInstalledServiceSource::Read(const std::string& serviceN
   installed.state = status.dwCurrentState;
   // The process is known only while the service runs (or pauses).
   installed.processId = status.dwCurrentState == SERVICE_RUNNING ? status.dwProcessId : 0;
-  ReadFailureActions(service.get(), installed);
+  ReadFailureActions(service.Get(), installed);
   installed.presence = InstalledService::Presence::kInstalled;
   return installed;
 }

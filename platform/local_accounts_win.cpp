@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "platform/account_names_win.h"
+#include "base/handle_holder.h"
 #include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 
@@ -18,29 +19,14 @@ constexpr DWORD kInternetIdentityLevel = 24;
 // LOCALGROUP_MEMBERS_INFO_0: each member's identifier.
 constexpr DWORD kMemberSidLevel = 0;
 
-// Owns a buffer the account calls handed out and frees it with NetApiBufferFree on every path.
-class NetMemory {
- public:
-  NetMemory() = default;
-  ~NetMemory() {
-    if (memory_ != nullptr) NetApiBufferFree(memory_);
-  }
-  NetMemory(const NetMemory&) = delete;
-  NetMemory& operator=(const NetMemory&) = delete;
-
-  LPBYTE* Receive() {
-    if (memory_ != nullptr) NetApiBufferFree(memory_);
-    memory_ = nullptr;
-    return &memory_;
-  }
-  template <class T>
-  const T* Get() const {
-    return reinterpret_cast<const T*>(memory_);
-  }
-
- private:
-  LPBYTE memory_ = nullptr;
+// A buffer the account calls handed out, freed with NetApiBufferFree.
+struct NetMemoryKind {
+  using Handle = LPBYTE;
+  static constexpr Handle kNone = nullptr;
+  static bool Holds(Handle memory) { return memory != nullptr; }
+  static void Release(Handle memory) { NetApiBufferFree(memory); }
 };
+using NetMemory = HandleHolder<NetMemoryKind>;
 
 std::string Text(const wchar_t* text) { return text != nullptr ? Utf8FromWide(text) : std::string(); }
 

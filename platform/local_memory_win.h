@@ -2,23 +2,14 @@
 
 #include <windows.h>
 
-// Owns memory the system handed out with LocalAlloc (security descriptors, SID texts) and frees
-// it on every path.
-class LocalMemory {
- public:
-  LocalMemory() = default;
-  ~LocalMemory() {
-    if (memory_ != nullptr) LocalFree(memory_);
-  }
-  LocalMemory(const LocalMemory&) = delete;
-  LocalMemory& operator=(const LocalMemory&) = delete;
+#include "base/handle_holder.h"
 
-  template <class T>
-  T** Receive() {
-    return reinterpret_cast<T**>(&memory_);
-  }
-  void* Get() const { return memory_; }
-
- private:
-  void* memory_ = nullptr;
+// Memory the system handed out with LocalAlloc (security descriptors, SID texts), freed with
+// LocalFree.
+struct LocalMemoryKind {
+  using Handle = void*;
+  static constexpr Handle kNone = nullptr;
+  static bool Holds(Handle memory) { return memory != nullptr; }
+  static void Release(Handle memory) { LocalFree(memory); }
 };
+using LocalMemory = HandleHolder<LocalMemoryKind>;

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/handle_holder.h"
 #include "platform/log_file_system.h"
 
 namespace {
@@ -26,21 +27,14 @@ std::optional<std::string> Distrust(int descriptor, const std::string& path) {
   return std::nullopt;
 }
 
-// Closes a descriptor on every path.
-class Descriptor {
- public:
-  explicit Descriptor(int descriptor) : descriptor_(descriptor) {}
-  ~Descriptor() {
-    if (descriptor_ >= 0) close(descriptor_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int Get() const { return descriptor_; }
-  bool Valid() const { return descriptor_ >= 0; }
-
- private:
-  int descriptor_;
+// A file descriptor, closed with close; -1 holds none.
+struct DescriptorKind {
+  using Handle = int;
+  static constexpr Handle kNone = -1;
+  static bool Holds(Handle descriptor) { return descriptor >= 0; }
+  static void Release(Handle descriptor) { close(descriptor); }
 };
+using Descriptor = HandleHolder<DescriptorKind>;
 
 bool WriteAll(int descriptor, const std::string& text) {
   size_t done = 0;
@@ -93,7 +87,7 @@ class PosixLogFileSystem : public LogFileSystem {
   Appended AppendLines(const std::string& path, const std::vector<std::string>& lines) override {
     // O_NOFOLLOW: a symbolic link in the file's place is refused, never followed.
     Descriptor file(open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
-    if (!file.Valid()) return {Failure(path, "open")};
+    if (!file) return {Failure(path, "open")};
     if (std::optional<std::string> distrust = Distrust(file.Get(), path)) return {distrust};
     if (!WriteAll(file.Get(), Joined(lines))) return {Failure(path, "write")};
     struct stat status {};
@@ -103,22 +97,22 @@ class PosixLogFileSystem : public LogFileSystem {
   std::optional<int64_t> FileSize(const std::string& path) override {
     Descriptor file(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     struct stat status {};
-    if (!file.Valid() || Distrust(file.Get(), path) || fstat(file.Get(), &status) != 0) return std::nullopt;
+    if (!file || Distrust(file.Get(), path) || fstat(file.Get(), &status) != 0) return std::nullopt;
     return static_cast<int64_t>(status.st_size);
   }
 
   std::optional<std::string> ReadPiece(const std::string& path, int64_t offset, size_t count) override {
     Descriptor file(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (!file.Valid() || Distrust(file.Get(), path)) return std::nullopt;
+    if (!file || Distrust(file.Get(), path)) return std::nullopt;
     return ReadAt(file.Get(), offset, count);
   }
 
   Creation CreateNewFileFrom(const std::string& to, const std::string& from, int64_t offset) override {
     Descriptor source(open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (!source.Valid() || Distrust(source.Get(), from)) return Creation::kFailed;
+    if (!source || Distrust(source.Get(), from)) return Creation::kFailed;
     // O_EXCL with O_CREAT fails on anything of that name, a dangling symbolic link included.
     Descriptor file(open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    if (!file.Valid()) return errno == EEXIST ? Creation::kAlreadyExists : Creation::kFailed;
+    if (!file) return errno == EEXIST ? Creation::kAlreadyExists : Creation::kFailed;
     for (;;) {
       const std::optional<std::string> piece = ReadAt(source.Get(), offset, kPieceBytes);
       if (!piece || !WriteAll(file.Get(), *piece)) break;
@@ -131,7 +125,7 @@ class PosixLogFileSystem : public LogFileSystem {
 
   bool IsTrustedFile(const std::string& path) override {
     Descriptor file(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    return file.Valid() && !Distrust(file.Get(), path);
+    return file && !Distrust(file.Get(), path);
   }
 
   std::optional<std::string> ReplaceFile(const std::string& from, const std::string& to) override {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "platform/wide_text_win.h"
 
 std::string ExecutablePath() {

@@ -1,6 +1,6 @@
 #include "platform/pipe_server_check.h"
 
-#include "platform/string_list.h"
+#include "base/string_list.h"
 
 bool IsLocalSystemAccount(const std::string& account) {
   return SameText(account, "LocalSystem") || SameText(account, ".\\LocalSystem") ||

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/date_time.h"
+#include "base/date_time.h"
 
 // The machine's regional settings for showing dates and times: used for the process log's event
 // times, the time-page comparison and the time separator of the debug log and the day filters.

@@ -8,6 +8,7 @@
 #include <cwchar>
 
 #include "platform/account_names_win.h"
+#include "base/handle_holder.h"
 #include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 
@@ -42,27 +43,14 @@ struct SessionInfoEx {
 constexpr LONG kSessionStateLock = 0;
 constexpr LONG kSessionStateUnlock = 1;
 
-// Frees what a WTS call handed out, on every path.
-class WtsMemory {
- public:
-  WtsMemory() = default;
-  ~WtsMemory() {
-    if (memory_ != nullptr) WTSFreeMemory(memory_);
-  }
-  WtsMemory(const WtsMemory&) = delete;
-  WtsMemory& operator=(const WtsMemory&) = delete;
-  template <class T>
-  T** Receive() {
-    return reinterpret_cast<T**>(&memory_);
-  }
-  template <class T>
-  T* Get() const {
-    return static_cast<T*>(memory_);
-  }
-
- private:
-  void* memory_ = nullptr;
+// What a WTS call handed out, freed with WTSFreeMemory.
+struct WtsMemoryKind {
+  using Handle = void*;
+  static constexpr Handle kNone = nullptr;
+  static bool Holds(Handle memory) { return memory != nullptr; }
+  static void Release(Handle memory) { WTSFreeMemory(memory); }
 };
+using WtsMemory = HandleHolder<WtsMemoryKind>;
 
 // One text of the session's information in UTF-8; nothing when it was read, else
 // the failed call.

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/date_time.h"
+#include "base/date_time.h"
 
 // The calendar fields of a date-time as the Windows time calls take them (the weekday, which they
 // ignore, left 0), and back.

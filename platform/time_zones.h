@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "platform/clock.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 
 // The time zones of the machine, named by their key names under
 // HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Time Zones ("W. Europe Standard Time").

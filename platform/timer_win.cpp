@@ -4,6 +4,8 @@
 
 #include <exception>
 
+#include "platform/win_error.h"
+
 namespace {
 
 constexpr UINT_PTR kTimerId = 1;
@@ -11,6 +13,9 @@ constexpr UINT_PTR kTimerId = 1;
 // must be called by the thread that owns the window.
 constexpr UINT kApplyEnabledMessage = WM_APP + 1;
 constexpr char kWindowClass[] = "HourwardenTimerWindow";
+
+// The failure of the call just made, with the thread's last error.
+CallFailure LastFailure(const char* call) { return {DescribeWindowsFailure(call, GetLastError())}; }
 
 }  // namespace
 
@@ -34,16 +39,30 @@ long long __stdcall WindowsTimer::WindowProc(void* window, unsigned message, uns
 WindowsTimer::WindowsTimer(int intervalMs, std::function<void()> onTick,
                            std::function<void(const std::string&)> onError)
     : intervalMs_(intervalMs), onTick_(std::move(onTick)), onError_(std::move(onError)) {
+  ownerThread_ = GetCurrentThreadId();
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = reinterpret_cast<WNDPROC>(&WindowsTimer::WindowProc);
   windowClass.hInstance = GetModuleHandleA(nullptr);
   windowClass.lpszClassName = kWindowClass;
-  RegisterClassA(&windowClass);  // fails harmlessly when a second timer registers it again
+  // A second timer of the process finds the class registered already.
+  if (RegisterClassA(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    readiness_ = LastFailure("RegisterClassA");
+    return;
+  }
   HWND hwnd = CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                               GetModuleHandleA(nullptr), nullptr);
-  if (hwnd != nullptr) SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  if (hwnd == nullptr) {
+    readiness_ = LastFailure("CreateWindowExA");
+    return;
+  }
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   window_ = hwnd;
-  ownerThread_ = GetCurrentThreadId();
+  // Set once and killed again on the owning thread: a timer that cannot be set is known before
+  // anyone relies on its ticks.
+  if (SetTimer(hwnd, kTimerId, static_cast<UINT>(intervalMs_), nullptr) == 0)
+    readiness_ = LastFailure("SetTimer");
+  else
+    KillTimer(hwnd, kTimerId);
 }
 
 WindowsTimer::~WindowsTimer() {
@@ -59,15 +78,17 @@ void WindowsTimer::SetEnabled(bool enabled) {
   if (window_ == nullptr) return;
   if (GetCurrentThreadId() == ownerThread_)
     Apply(enabled);
-  else
-    PostMessageA(static_cast<HWND>(window_), kApplyEnabledMessage, enabled ? 1 : 0, 0);
+  else if (!PostMessageA(static_cast<HWND>(window_), kApplyEnabledMessage, enabled ? 1 : 0, 0) && onError_)
+    onError_(LastFailure("PostMessageA").text);
 }
 
 void WindowsTimer::Apply(bool enabled) {
-  if (enabled && enabled_)
-    SetTimer(static_cast<HWND>(window_), kTimerId, static_cast<UINT>(intervalMs_), nullptr);
-  else
+  if (enabled && enabled_) {
+    if (SetTimer(static_cast<HWND>(window_), kTimerId, static_cast<UINT>(intervalMs_), nullptr) == 0 && onError_)
+      onError_(LastFailure("SetTimer").text);
+  } else {
     KillTimer(static_cast<HWND>(window_), kTimerId);
+  }
 }
 
 void WindowsTimer::Tick() {

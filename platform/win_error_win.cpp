@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "platform/local_memory_win.h"
 #include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 
@@ -7,12 +8,11 @@
 
 std::string SystemErrorText(uint32_t code) {
   // The system's text in UTF-16, in the language of the user's interface whatever its alphabet.
-  wchar_t* buffer = nullptr;
+  LocalMemory buffer;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-      0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
-  std::string text = length != 0 && buffer != nullptr ? Utf8FromWide({buffer, length}) : std::string();
-  if (buffer != nullptr) LocalFree(buffer);
+      0, reinterpret_cast<LPWSTR>(buffer.Receive<wchar_t>()), 0, nullptr);
+  std::string text = length != 0 && buffer ? Utf8FromWide({buffer.Get<wchar_t>(), length}) : std::string();
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
   return text;
 }

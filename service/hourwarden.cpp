@@ -8,26 +8,9 @@
 #include "engine/pipe_requests.h"
 #include "logging/logs.h"
 #include "parentcode/more_time_protocol.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
+#include "base/scope_guard.h"
 #include "settings/settings_loader.h"
-
-namespace {
-
-// Clears a flag on every exit of a scope, the exceptional ones included.
-class FlagReset {
- public:
-  explicit FlagReset(bool& flag) : flag_(flag) {}
-  ~FlagReset() {
-    if (armed_) flag_ = false;
-  }
-  void Disarm() { armed_ = false; }
-
- private:
-  bool& flag_;
-  bool armed_ = true;
-};
-
-}  // namespace
 
 THourwarden::THourwarden(const ServicePlatform& platform)
     : TService(kServiceName), ServiceState(platform), steps_(ServiceCycleSteps()) {
@@ -95,6 +78,11 @@ void THourwarden::ServiceCreate() {
 void THourwarden::ServiceStart(bool& Started) {
   std::lock_guard lock(HandlerMutex());
   WriteLogAt(*this, 2, "Starting service");
+  // A timer that cannot tick would leave a service that says it runs and counts nothing.
+  if (Timer1) {
+    const CallResult<> timerReady = Timer1->Readiness();
+    if (!timerReady) throw std::runtime_error(timerReady.Failure());
+  }
   // First of all, so that no other program can take the pipe's name; its requests wait for the
   // lock, which is held until the start is done.
   StartMoreTimeServer();
@@ -133,24 +121,18 @@ void THourwarden::ServiceExecute() {
 void THourwarden::ServiceStop(bool& Stopped) {
   StopMoreTimeServer();
   // A stop that fails leaves the service running, and then it serves the requests again.
-  struct ServeAgainUnlessStopped {
-    THourwarden& service;
-    bool done = false;
-    ~ServeAgainUnlessStopped() {
-      if (!done) service.StartMoreTimeServer();
-    }
-  } serveAgain{*this};
+  ScopeGuard serveAgain([this] { StartMoreTimeServer(); });
   std::lock_guard lock(HandlerMutex());
   stopRequested_ = true;
-  FlagReset resumeTicksIfStopFails(stopRequested_);
+  ScopeGuard resumeTicksIfStopFails([this] { stopRequested_ = false; });
   WriteLogAt(*this, 2, "Stopping service");
   steps_.writeSpentTimes(*this);
   steps_.unblockAllUsers(*this);
   FlushLogs(*this);
   TrimLogs(*this);
   WriteLogAt(*this, 2, "Service stopped");
-  resumeTicksIfStopFails.Disarm();
-  serveAgain.done = true;
+  resumeTicksIfStopFails.Dismiss();
+  serveAgain.Dismiss();
   Stopped = true;
 }
 

@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
   const EntryFailureReport reportFailure(switches.install || switches.uninstall, applicationLog);
   bool succeeded = true;
   try {
-    WindowsServiceHostPlatform host;
+    WindowsServiceControlHost host;
     WindowsServicePlatform platform(
         [&applicationLog](const std::string& message) { applicationLog.LogMessage(message); });
 
@@ -59,14 +59,14 @@ int main(int argc, char** argv) {
     WindowsEventSources eventSources;
     WindowsSafeBootEntries safeBoot;
     WindowsDialogs dialogs;
-    TServiceApplication::Platform applicationPlatform;
-    applicationPlatform.installer = {&manager, &eventSources, &safeBoot, &dialogs};
-    applicationPlatform.exePath = ExecutablePath();
-    applicationPlatform.runServiceMode = [&host, &applicationLog](TServiceApplication& application) {
+    TServiceApplication::Setup applicationSetup;
+    applicationSetup.installer = {&manager, &eventSources, &safeBoot, &dialogs};
+    applicationSetup.exePath = ExecutablePath();
+    applicationSetup.runServiceMode = [&host, &applicationLog](TServiceApplication& application) {
       RunServiceMode(application, host, applicationLog);
     };
 
-    TServiceApplication application(applicationPlatform);
+    TServiceApplication application(applicationSetup);
     application.Initialize();
     application.Title = "Hourwarden service";
     application.CreateForm(THourwarden::Create(platform.Platform()));

@@ -8,7 +8,8 @@
 #include "core/service_time.h"
 #include "logging/counted_lines.h"
 #include "logging/logs.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
+#include "base/scope_guard.h"
 #include "service/hourwarden.h"
 #include "timesync/time_confirmation.h"
 
@@ -16,17 +17,6 @@ namespace {
 
 constexpr int kMinuteCycleTicks = 30;
 constexpr float kNominalCycleSeconds = 60.0f;
-
-// Clears CycleBusy however the tick ends, so that a tick ended by an exception does not leave
-// every later tick turned away.
-class BusyFlag {
- public:
-  explicit BusyFlag(std::atomic<int32_t>& flag) : flag_(flag) { flag_ = 1; }
-  ~BusyFlag() { flag_ = 0; }
-
- private:
-  std::atomic<int32_t>& flag_;
-};
 
 }  // namespace
 
@@ -39,7 +29,10 @@ void THourwarden::Timer1Timer() {
   if (stopRequested_) return;
 
   TickCount = TickCount + 1;
-  BusyFlag busy(CycleBusy);
+  // Cleared however the tick ends, so that a tick ended by an exception does not leave every
+  // later tick turned away.
+  CycleBusy = 1;
+  const ScopeGuard notBusy([this] { CycleBusy = 0; });
 
   if (!TimeSynced) {
     UnconfirmedTick();

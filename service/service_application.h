@@ -12,14 +12,14 @@
 // under the service control manager, as the command line says.
 class TServiceApplication {
  public:
-  struct Platform {
-    InstallerPlatform installer;  // what an install or uninstall run works on
+  struct Setup {
+    InstallerTargets installer;  // what an install or uninstall run works on
     std::string exePath;  // the full path of the running executable
     // The run under the service control manager (dispatcher thread and main message loop).
     std::function<void(TServiceApplication&)> runServiceMode;
   };
 
-  explicit TServiceApplication(Platform platform) : platform_(std::move(platform)) {}
+  explicit TServiceApplication(Setup setup) : setup_(std::move(setup)) {}
   // Prepares the application; nothing is shown.
   void Initialize() {}
   std::string Title;
@@ -35,6 +35,6 @@ class TServiceApplication {
   bool Run(const std::vector<std::string>& arguments);
 
  private:
-  Platform platform_;
+  Setup setup_;
   std::unique_ptr<TService> service_;
 };

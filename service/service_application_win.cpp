@@ -2,7 +2,8 @@
 
 #include <thread>
 
-#include "platform/string_list.h"
+#include "base/scope_guard.h"
+#include "base/string_list.h"
 #include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 #include "service/host_messages.h"
@@ -40,17 +41,14 @@ HWND CreateApplicationWindow(const std::string& title) {
 
 void WindowsServiceManager::Open() {
   // SC_MANAGER_ALL_ACCESS (0xF003F) on the local machine's default database.
-  manager_ = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-  if (manager_ == nullptr) {
+  manager_ = ServiceHandle(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  if (!manager_) {
     const DWORD code = GetLastError();
     throw EOSError(SystemErrorMessage(code, SystemErrorText(code)));
   }
 }
 
-void WindowsServiceManager::Close() {
-  if (manager_ != nullptr) CloseServiceHandle(manager_);
-  manager_ = nullptr;
-}
+void WindowsServiceManager::Close() { manager_.Reset(); }
 
 uint32_t WindowsServiceManager::CreateServiceEntry(const ServiceInstallation& installation) {
   // The texts in UTF-16: the program's path may hold any alphabet.
@@ -60,12 +58,12 @@ uint32_t WindowsServiceManager::CreateServiceEntry(const ServiceInstallation& in
   const std::wstring group = WideFromUtf8(installation.loadOrderGroup);
   const std::wstring startName = WideFromUtf8(installation.startName);
   const std::wstring password = WideFromUtf8(installation.password);
-  SC_HANDLE service = CreateServiceW(manager_, name.c_str(), displayName.c_str(), SERVICE_ALL_ACCESS,
-                                     installation.serviceType, installation.startType, installation.errorControl,
-                                     binaryPath.c_str(), group.empty() ? nullptr : group.c_str(), nullptr, nullptr,
-                                     startName.empty() ? nullptr : startName.c_str(),
-                                     startName.empty() ? nullptr : password.c_str());
-  if (service == nullptr) return GetLastError();
+  const ServiceHandle service(CreateServiceW(
+      manager_.Get(), name.c_str(), displayName.c_str(), SERVICE_ALL_ACCESS, installation.serviceType,
+      installation.startType, installation.errorControl, binaryPath.c_str(), group.empty() ? nullptr : group.c_str(),
+      nullptr, nullptr, startName.empty() ? nullptr : startName.c_str(),
+      startName.empty() ? nullptr : password.c_str()));
+  if (!service) return GetLastError();
   // Restart after a failure, three times alike (the last action repeats for every later one). The
   // handle has SERVICE_CHANGE_CONFIG, and SERVICE_START, which restart actions ask for too.
   SC_ACTION restarts[3];
@@ -80,42 +78,34 @@ uint32_t WindowsServiceManager::CreateServiceEntry(const ServiceInstallation& in
   // Vista), and then the service is restarted after a crash only, as before the setting existed.
   SERVICE_FAILURE_ACTIONS_FLAG flag{installation.failureActionsOnNonCrashFailures ? TRUE : FALSE};
   DWORD error = 0;
-  if (!ChangeServiceConfig2A(service, SERVICE_CONFIG_FAILURE_ACTIONS, &failureActions))
+  if (!ChangeServiceConfig2A(service.Get(), SERVICE_CONFIG_FAILURE_ACTIONS, &failureActions))
     error = GetLastError();
-  else if (!ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS_FLAG, &flag) &&
+  else if (!ChangeServiceConfig2W(service.Get(), SERVICE_CONFIG_FAILURE_ACTIONS_FLAG, &flag) &&
            GetLastError() != ERROR_INVALID_LEVEL)
     error = GetLastError();
   // A service without its failure actions is not left behind half installed.
-  if (error != 0) ::DeleteService(service);
-  CloseServiceHandle(service);
+  if (error != 0) ::DeleteService(service.Get());
   return error;
 }
 
 uint32_t WindowsServiceManager::DeleteServiceEntry(const std::string& name) {
-  SC_HANDLE service = OpenServiceA(manager_, name.c_str(), SERVICE_ALL_ACCESS);
-  if (service == nullptr) return GetLastError();
-  const DWORD error = ::DeleteService(service) ? 0 : GetLastError();
-  CloseServiceHandle(service);
-  return error;
+  const ServiceHandle service(OpenServiceA(manager_.Get(), name.c_str(), SERVICE_ALL_ACCESS));
+  if (!service) return GetLastError();
+  return ::DeleteService(service.Get()) ? 0 : GetLastError();
 }
 
 std::string WindowsServiceManager::ErrorText(uint32_t code) { return SystemErrorText(code); }
 
-void RunServiceMode(TServiceApplication& application, WindowsServiceHostPlatform& host, EventLogger& applicationLog) {
+void RunServiceMode(TServiceApplication& application, WindowsServiceControlHost& host, EventLogger& applicationLog) {
   TService* service = application.Service();
   // The service-main entry finds the service only while this run lasts, however it ends.
-  struct ServiceReference {
-    explicit ServiceReference(TService* service) { g_service = service; }
-    ~ServiceReference() { g_service = nullptr; }
-  } reference(service);
+  g_service = service;
+  const ScopeGuard forget([] { g_service = nullptr; });
   service->AttachHost(&host);
   HWND window = CreateApplicationWindow(application.Title);
-  struct WindowHolder {
-    HWND window;
-    ~WindowHolder() {
-      if (window != nullptr) DestroyWindow(window);
-    }
-  } holder{window};
+  const ScopeGuard destroyWindow([window] {
+    if (window != nullptr) DestroyWindow(window);
+  });
   const DWORD mainThread = GetCurrentThreadId();
 
   DWORD dispatcherResult = 0;

@@ -4,7 +4,8 @@
 
 #include "platform/dialogs_win.h"
 #include "platform/module_path_win.h"
-#include "service/host_platform_win.h"
+#include "platform/service_handle_win.h"
+#include "service/service_control_host_win.h"
 #include "service/service_application.h"
 #include "service/service_installer.h"
 
@@ -19,7 +20,7 @@ class WindowsServiceManager : public ServiceManager {
   std::string ErrorText(uint32_t code) override;
 
  private:
-  SC_HANDLE manager_ = nullptr;
+  ServiceHandle manager_;
 };
 
 // An error of a platform call that leaves the host (the service control manager cannot be opened).
@@ -32,4 +33,4 @@ class EOSError : public std::runtime_error {
 // (the main) thread runs the message loop that delivers the timer ticks; the loop ends when the
 // dispatcher returns. The application's own event logger (source: the executable's file name)
 // receives a dispatcher error and the exceptions that reach the loop.
-void RunServiceMode(TServiceApplication& application, WindowsServiceHostPlatform& host, EventLogger& applicationLog);
+void RunServiceMode(TServiceApplication& application, WindowsServiceControlHost& host, EventLogger& applicationLog);

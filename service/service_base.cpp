@@ -3,6 +3,7 @@
 #include <exception>
 #include <thread>
 
+#include "base/scope_guard.h"
 #include "service/host_messages.h"
 
 namespace {
@@ -72,19 +73,16 @@ void TService::Main(const std::vector<std::string>& args) {
     TServiceThread thread(*this);
     // The control handler reaches the thread only while it exists: also when it cannot be
     // started, the pointers are cleared before the object goes.
-    struct Attachment {
-      TService& service;
-      Attachment(TService& owner, TServiceThread& attached) : service(owner) {
-        std::lock_guard lock(service.threadMutex_);
-        service.serviceThread_ = &attached;
-        service.requestLoop_ = &attached;
-      }
-      ~Attachment() {
-        std::lock_guard lock(service.threadMutex_);
-        service.serviceThread_ = nullptr;
-        service.requestLoop_ = nullptr;
-      }
-    } attachment(*this, thread);
+    {
+      std::lock_guard lock(threadMutex_);
+      serviceThread_ = &thread;
+      requestLoop_ = &thread;
+    }
+    const ScopeGuard detach([this] {
+      std::lock_guard lock(threadMutex_);
+      serviceThread_ = nullptr;
+      requestLoop_ = nullptr;
+    });
     std::thread worker = host_->StartThread([&thread] { thread.Execute(); });
     worker.join();
   } catch (...) {

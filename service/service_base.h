@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "service/host_platform.h"
+#include "service/service_control_host.h"
 #include "service/service_request_loop.h"
 #include "service/service_status.h"
 
@@ -72,7 +72,7 @@ class TService {
   TServiceEvent BeforeInstall, AfterInstall, BeforeUninstall, AfterUninstall;
 
   // The host's platform; set before the service is run by the service control manager.
-  void AttachHost(ServiceHostPlatform* host) { host_ = host; }
+  void AttachHost(ServiceControlHost* host) { host_ = host; }
   // The service name as the service control manager shows it.
   std::string ShownName() const { return DisplayName.empty() ? Name : DisplayName; }
   // The service type flags given at installation.
@@ -100,7 +100,7 @@ class TService {
 
  private:
   friend class TServiceThread;
-  ServiceHostPlatform* host_ = nullptr;
+  ServiceControlHost* host_ = nullptr;
   std::unique_ptr<EventLogger> eventLogger_;
   TCurrentStatus status_ = TCurrentStatus::csStopped;
   CheckPointCounter checkPoints_;

@@ -1,5 +1,6 @@
 #include "service/service_installer.h"
 
+#include "base/scope_guard.h"
 #include "service/host_messages.h"
 
 namespace {
@@ -7,23 +8,13 @@ namespace {
 uint32_t StartTypeValue(TStartType type) { return static_cast<uint32_t>(type); }
 uint32_t ErrorControlValue(TErrorSeverity severity) { return static_cast<uint32_t>(severity); }
 
-// Closes the manager however the run ends.
-class OpenManager {
- public:
-  explicit OpenManager(ServiceManager& manager) : manager_(manager) { manager_.Open(); }
-  ~OpenManager() { manager_.Close(); }
-
- private:
-  ServiceManager& manager_;
-};
-
 std::string ErrorTextOf(ServiceManager& manager, uint32_t code) {
   return SystemErrorMessage(code, manager.ErrorText(code));
 }
 
 // Deletes the service, its event sources and its Safe Mode entries, each tried whatever the
 // others gave; the first error, or 0.
-uint32_t RemoveEntries(const TService& service, const InstallerPlatform& platform, const std::string& exePath) {
+uint32_t RemoveEntries(const TService& service, const InstallerTargets& platform, const std::string& exePath) {
   uint32_t error = platform.manager->DeleteServiceEntry(service.Name);
   const auto note = [&error](uint32_t result) {
     if (error == 0) error = result;
@@ -57,11 +48,12 @@ std::vector<std::string> EventSourceNames(const TService& service, const std::st
   return {service.Name, slash == std::string::npos ? exePath : exePath.substr(slash + 1)};
 }
 
-bool InstallService(TService& service, const InstallerPlatform& platform, const std::string& exePath, bool silent) {
+bool InstallService(TService& service, const InstallerTargets& platform, const std::string& exePath, bool silent) {
   ServiceManager& manager = *platform.manager;
   bool failed = false;
   {
-    OpenManager open(manager);
+    manager.Open();
+    const ScopeGuard close([&manager] { manager.Close(); });
     if (service.BeforeInstall) service.BeforeInstall(&service);
     uint32_t error = manager.CreateServiceEntry(InstallationOf(service, exePath));
     const bool created = error == 0;
@@ -82,11 +74,12 @@ bool InstallService(TService& service, const InstallerPlatform& platform, const 
   return !failed;
 }
 
-bool UninstallService(TService& service, const InstallerPlatform& platform, const std::string& exePath, bool silent) {
+bool UninstallService(TService& service, const InstallerTargets& platform, const std::string& exePath, bool silent) {
   ServiceManager& manager = *platform.manager;
   bool failed = false;
   {
-    OpenManager open(manager);
+    manager.Open();
+    const ScopeGuard close([&manager] { manager.Close(); });
     if (service.BeforeUninstall) service.BeforeUninstall(&service);
     // The sources and the Safe Mode entries go with the service; those left over from a failed
     // install go too.

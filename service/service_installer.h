@@ -80,7 +80,7 @@ class SafeBootEntries {
 };
 
 // What an install or an uninstall run works on.
-struct InstallerPlatform {
+struct InstallerTargets {
   ServiceManager* manager = nullptr;
   EventSources* eventSources = nullptr;
   SafeBootEntries* safeBoot = nullptr;
@@ -96,7 +96,7 @@ std::vector<std::string> EventSourceNames(const TService& service, const std::st
 // dialog. A source or Safe Mode entry that cannot be written fails the install like the service
 // itself, and then whatever this run made is removed again. A manager that cannot be opened
 // throws out of here. True on success.
-bool InstallService(TService& service, const InstallerPlatform& platform, const std::string& exePath, bool silent);
+bool InstallService(TService& service, const InstallerTargets& platform, const std::string& exePath, bool silent);
 // Calls the service's BeforeUninstall handler, then deletes the service (a running one is not
 // stopped), its event sources and its Safe Mode entries, and shows the outcome. True on success.
-bool UninstallService(TService& service, const InstallerPlatform& platform, const std::string& exePath, bool silent);
+bool UninstallService(TService& service, const InstallerTargets& platform, const std::string& exePath, bool silent);

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "service/host_platform.h"
+#include "service/service_control_host.h"
 
 // Host-side service states with the values the service control manager knows them by.
 enum class TCurrentStatus : uint32_t {

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "platform/companion_window.h"
-#include "platform/string_list.h"
+#include "base/string_list.h"
 #include "platform/unique_handle_win.h"
 #include "platform/wide_text_win.h"
-#include "platform/win_error.h"
+#include "session/session_log_win.h"
 #include "platform/dialogs_win.h"
 #include "platform/module_path_win.h"
 #include "session/session_options.h"
@@ -23,7 +23,7 @@ namespace {
 // Named in the session's own namespace, so each logged-on user gets one tool.
 constexpr char kInstanceMutex[] = "Local\\HourwardenSessionTool";
 
-void ReportFailure(const char* call, DWORD code) { OutputDebugStringA(DescribeWindowsFailure(call, code).c_str()); }
+void ReportFailure(const char* call, DWORD code) { ReportFailedCall(call, code); }
 
 // True when the session's tool already runs: a window of the tool's title in this session whose
 // process is this very program. The mutex alone proves nothing, since any program of the user can

@@ -6,6 +6,7 @@
 #include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 #include "platform/window_class_win.h"
+#include "session/session_log_win.h"
 #include "session/session_texts.h"
 #include "session/window_layout.h"
 
@@ -23,7 +24,7 @@ constexpr int kAnswerIconId = 103;
 constexpr COLORREF kAcceptedColour = RGB(0, 110, 0);
 constexpr COLORREF kRefusedColour = RGB(170, 0, 0);
 
-void ReportFailure(const char* call) { OutputDebugStringA(DescribeWindowsFailure(call, GetLastError()).c_str()); }
+void ReportFailure(const char* call) { ReportFailedCall(call, GetLastError()); }
 
 HWND Child(HWND parent, const wchar_t* windowClass, const std::string& text, DWORD style, int id) {
   return CreateWindowExW(0, windowClass, WideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
@@ -52,7 +53,10 @@ bool MoreTimeDialog::CodeBeingTyped() const {
 }
 
 bool MoreTimeDialog::Create(int minutesByCode, HWND above) {
-  if (!RegisterToolWindowClass(kDialogClass, &MoreTimeDialog::WindowProc, COLOR_BTNFACE)) return false;
+  if (!RegisterToolWindowClass(kDialogClass, &MoreTimeDialog::WindowProc, COLOR_BTNFACE)) {
+    ReportSessionFailure("The dialog's window class could not be registered (RegisterClassW)");
+    return false;
+  }
   RECT workArea{0, 0, 1024, 768};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
   // At the countdown's scale when it is shown: the dialog opens on the same monitor.

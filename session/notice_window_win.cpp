@@ -4,6 +4,7 @@
 #include "platform/wide_text_win.h"
 #include "platform/win_error.h"
 #include "platform/window_class_win.h"
+#include "session/session_log_win.h"
 #include "session/window_layout.h"
 
 namespace {
@@ -15,7 +16,7 @@ constexpr int kOkButtonId = IDOK;
 constexpr int kMoreTimeButtonId = 102;
 constexpr int kGraceButtonId = 103;
 
-void ReportFailure(const char* call) { OutputDebugStringA(DescribeWindowsFailure(call, GetLastError()).c_str()); }
+void ReportFailure(const char* call) { ReportFailedCall(call, GetLastError()); }
 
 HWND Button(HWND parent, const wchar_t* text, DWORD style, int id) {
   return CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_TABSTOP | style, 0, 0, 0, 0, parent,
@@ -31,7 +32,10 @@ NoticeWindow::~NoticeWindow() {
 }
 
 bool NoticeWindow::Create() {
-  if (!RegisterToolWindowClass(kNoticeClass, &NoticeWindow::WindowProc, COLOR_WINDOW)) return false;
+  if (!RegisterToolWindowClass(kNoticeClass, &NoticeWindow::WindowProc, COLOR_WINDOW)) {
+    ReportSessionFailure("The notice's window class could not be registered (RegisterClassW)");
+    return false;
+  }
   RECT workArea{0, 0, 1024, 768};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
   const Box size = NoticeSize(WindowDpi(nullptr));

@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "platform/win_error.h"
+#include "session/session_log_win.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ constexpr UINT kLogoffFlags = EWX_LOGOFF | EWX_FORCEIFHUNG;
 // The reason recorded with the logoff: planned, other.
 constexpr DWORD kLogoffReason = SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED;
 
-void ReportFailure(const char* call, DWORD code) { OutputDebugStringA(DescribeWindowsFailure(call, code).c_str()); }
+void ReportFailure(const char* call, DWORD code) { ReportFailedCall(call, code); }
 
 // The program's own icon (resource 1) at the small icon size, else the system's information icon.
 // Both are shared (LR_SHARED): never destroyed.

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "platform/string_list.h"
+#include "base/string_list.h"
 #include "settings/stored_formats.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "session/session_texts.h"
 
-#include "platform/date_time.h"
+#include "base/date_time.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <utility>
 
+#include "base/date_time.h"
 #include "engine/time_left.h"
-#include "platform/date_time.h"
 
 namespace {
 

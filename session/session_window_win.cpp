@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "platform/clock_win.h"
-#include "platform/win_error.h"
+#include "session/session_log_win.h"
 #include "platform/companion_window.h"
 #include "parentcode/more_time_protocol.h"
 #include "platform/installed_service_win.h"
@@ -30,7 +30,7 @@ constexpr UINT kAskForMoreTimeCommand = 1;
 // The timer fires at least once a second, so the countdown shows every second.
 constexpr int kLongestTickMilliseconds = 1000;
 
-void ReportFailure(const char* call) { OutputDebugStringA(DescribeWindowsFailure(call, GetLastError()).c_str()); }
+void ReportFailure(const char* call) { ReportFailedCall(call, GetLastError()); }
 
 // What the window's procedure reaches through the window.
 struct WindowContext {
@@ -80,7 +80,7 @@ LRESULT CALLBACK SessionWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         try {
           context->tool->Tick();
         } catch (const std::exception& error) {
-          OutputDebugStringA(error.what());
+          ReportSessionFailure(error.what());
         }
       }
       return 0;

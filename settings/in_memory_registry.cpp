@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/case_folding.h"
+#include "base/case_folding.h"
 
 struct InMemoryRegistry::Node {
   std::string name;

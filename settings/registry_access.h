@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/registry_opener.h"
-#include "platform/string_list.h"
+#include "base/string_list.h"
 
 // Key paths under HKEY_LOCAL_MACHINE, written with the leading backslash (the path starts at the
 // root key) and the trailing backslash that belongs to the path as written.

@@ -5,7 +5,7 @@
 
 #include "logging/logs.h"
 #include "core/service_state.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "platform/time_zones.h"
 #include "settings/stored_formats.h"
 #include "settings/user_values.h"

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/string_list.h"
+#include "base/string_list.h"
 
 // The rules of the texts stored in the registry, shared by the service, the session tool and the
 // configuration tool so that all of them read a value the same way.

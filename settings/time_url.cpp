@@ -3,16 +3,10 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/case_folding.h"
+#include "base/case_folding.h"
+#include "base/text_helpers.h"
 
 namespace {
-
-std::string Quoted(std::string_view text) {
-  std::string quoted(1, '"');
-  quoted.append(text);
-  quoted += '"';
-  return quoted;
-}
 
 ParsedTimeUrl Refused(std::string_view url, const std::string& why) { return {std::nullopt, Quoted(url) + " " + why}; }
 

@@ -1,7 +1,7 @@
 #include "settings/user_state_store.h"
 
 #include "logging/logs.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "core/service_state.h"
 #include "settings/registry_values.h"
 #include "settings/settings_loader.h"

@@ -1,6 +1,6 @@
 #include "settings/user_values.h"
 
-#include "platform/date_time.h"
+#include "base/date_time.h"
 
 UserValues ReadUserValues(RegistryAccess& registry) {
   UserValues values;

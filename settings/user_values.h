@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/day_ledger.h"
-#include "platform/string_list.h"
+#include "base/string_list.h"
 #include "settings/registry_access.h"
 #include "settings/stored_formats.h"
 #include "settings/value_reads.h"

@@ -1,6 +1,6 @@
 #include "settingsapp/account_list.h"
 
-#include "platform/case_folding.h"
+#include "base/case_folding.h"
 
 std::vector<AccountRow> AccountRows(const LocalAccountList& accounts, const StringList& restrictedNames) {
   std::vector<AccountRow> rows;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/local_accounts.h"
-#include "platform/string_list.h"
+#include "base/string_list.h"
 
 // The accounts the settings window lists: every local account of the computer but the built-in
 // Guest, then every restricted name that is no local account (restricted before the account was

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "logging/logs.h"
-#include "platform/case_folding.h"
+#include "base/case_folding.h"
 #include "settings/value_reads.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "configuration/account_resolution.h"
 #include "configuration/validation.h"
-#include "platform/case_folding.h"
+#include "base/case_folding.h"
 #include "platform/ui_font_win.h"
 #include "platform/wide_text_win.h"
 #include "platform/win_error.h"

@@ -15,19 +15,20 @@ import sys
 # The folders each folder may include, itself included. tests/, bench/ and fuzz/ may include
 # anything: they are not part of the product.
 ALLOWED = {
-    "platform": {"platform"},
-    "core": {"core", "platform"},
-    "logging": {"logging", "core", "platform"},
-    "settings": {"settings", "logging", "core", "platform"},
-    "census": {"census", "settings", "logging", "core", "platform"},
-    "timesync": {"timesync", "settings", "logging", "core", "platform"},
-    "parentcode": {"parentcode", "settings", "logging", "core", "platform"},
-    "engine": {"engine", "census", "timesync", "parentcode", "settings", "logging", "core", "platform"},
-    "service": {"service", "engine", "census", "timesync", "parentcode", "settings", "logging", "core", "platform"},
-    "session": {"session", "engine", "parentcode", "settings", "core", "platform"},
-    "configuration": {"configuration", "engine", "parentcode", "settings", "core", "platform"},
-    "settingsapp": {"settingsapp", "configuration", "engine", "parentcode", "settings", "logging", "core", "platform"},
-    "hwctl": {"hwctl", "configuration", "engine", "parentcode", "settings", "core", "platform"},
+    "base": {"base"},
+    "platform": {"platform", "base"},
+    "core": {"core", "platform", "base"},
+    "logging": {"logging", "core", "platform", "base"},
+    "settings": {"settings", "logging", "core", "platform", "base"},
+    "census": {"census", "settings", "logging", "core", "platform", "base"},
+    "timesync": {"timesync", "settings", "logging", "core", "platform", "base"},
+    "parentcode": {"parentcode", "settings", "logging", "core", "platform", "base"},
+    "engine": {"engine", "census", "timesync", "parentcode", "settings", "logging", "core", "platform", "base"},
+    "service": {"service", "engine", "census", "timesync", "parentcode", "settings", "logging", "core", "platform", "base"},
+    "session": {"session", "engine", "parentcode", "settings", "core", "platform", "base"},
+    "configuration": {"configuration", "engine", "parentcode", "settings", "core", "platform", "base"},
+    "settingsapp": {"settingsapp", "configuration", "engine", "parentcode", "settings", "logging", "core", "platform", "base"},
+    "hwctl": {"hwctl", "configuration", "engine", "parentcode", "settings", "core", "platform", "base"},
 }
 UNRESTRICTED = {"tests", "bench", "fuzz"}
 SOURCE_ENDINGS = (".h", ".cpp", ".c")

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/date_time.h"
+#include "base/date_time.h"
 
 // The UTC date and time of an HTTP Date header in the form every server sends (IMF-fixdate),
 // "Tue, 08 Dec 2026 17:18:19 GMT", blanks around it allowed. Nothing for any other form, and for

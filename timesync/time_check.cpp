@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "logging/logs.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "timesync/http_date.h"
 #include "timesync/time_page.h"
 

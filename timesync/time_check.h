@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/service_platform.h"
-#include "platform/string_list.h"
+#include "base/string_list.h"
 #include "timesync/time_sync_platform.h"
 
 // One check of the time against the internet, run on a thread of its own so that nothing of the

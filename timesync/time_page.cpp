@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/text_helpers.h"
+
 namespace {
 
 constexpr std::string_view kMarker = "<PRE>";
@@ -12,7 +14,6 @@ constexpr size_t kDateOffset = 10;
 constexpr int kNumberCap = 1'000'000;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Reads blank-separated values from the front of a text, as the C scanner's %s and %d do.
 class ValueScanner {

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/date_time.h"
-#include "platform/string_list.h"
+#include "base/date_time.h"
+#include "base/string_list.h"
 
 // The time page. Its date and time are the text from 10 characters after the first character of
 // its first "<PRE>" up to its first "UTC", for example "Dec. 08, 03:34:30 " on a page that reads

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "settings/time_url.h"
 #include "timesync/time_check.h"
 #include "timesync/time_sync_platform.h"

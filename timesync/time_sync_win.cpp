@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "base/handle_holder.h"
 #include "platform/system_time_win.h"
 #include "platform/win_error.h"
 #include "settings/time_url.h"
@@ -27,11 +28,14 @@ constexpr wchar_t kAgent[] = L"Tickfetcher";
 constexpr DWORD kNotices =
     WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS | WINHTTP_CALLBACK_FLAG_SECURE_FAILURE | WINHTTP_CALLBACK_FLAG_HANDLES;
 
-// Closes a WinHTTP handle.
-struct WinHttpCloser {
-  void operator()(HINTERNET handle) const { WinHttpCloseHandle(handle); }
+// A WinHTTP handle (session, connection, request), closed with WinHttpCloseHandle.
+struct WinHttpHandleKind {
+  using Handle = HINTERNET;
+  static constexpr Handle kNone = nullptr;
+  static bool Holds(Handle handle) { return handle != nullptr; }
+  static void Release(Handle handle) { WinHttpCloseHandle(handle); }
 };
-using WinHttpHandle = std::unique_ptr<void, WinHttpCloser>;
+using WinHttpHandle = HandleHolder<WinHttpHandleKind>;
 
 // What WinHTTP tells of the request, shared by the fetching thread and the callbacks, which come
 // on WinHTTP's threads (or inside the call that started the work) and may still come after the
@@ -146,7 +150,7 @@ class DeadlineRequest {
   DeadlineRequest(WinHttpHandle request, Deadline deadline, uint32_t deadlineMs)
       : request_(std::move(request)), deadline_(deadline), deadlineMs_(deadlineMs) {}
 
-  HINTERNET Get() const { return request_.get(); }
+  HINTERNET Get() const { return request_.Get(); }
   RequestState& State() { return *state_; }
 
   // Sets the request's options and hands its state to the handle's callback. Nothing when done.
@@ -191,7 +195,7 @@ class DeadlineRequest {
     std::unique_lock lock(state_->mutex);
     if (!state_->changed.wait_until(lock, deadline_, [this] { return state_->completion != 0; })) {
       lock.unlock();
-      request_.reset();
+      request_.Reset();
       return std::string(call) + " had not completed when the " + std::to_string(deadlineMs_ / 1000) +
              " seconds for the site were over, so the request was closed";
     }
@@ -227,16 +231,16 @@ TimePageResponse WinHttpTimePageFetcher::FetchAnswer(const std::string& url) con
   const WinHttpHandle session(OpenSession());
   if (!session) return Failure(Outcome::NoInternetHandle, DescribeWindowsFailure("WinHttpOpen", GetLastError()));
   const int timeout = static_cast<int>(stepTimeoutMs_);
-  if (!WinHttpSetTimeouts(session.get(), timeout, timeout, timeout, timeout))
+  if (!WinHttpSetTimeouts(session.Get(), timeout, timeout, timeout, timeout))
     return Failure(Outcome::NoInternetHandle, DescribeWindowsFailure("WinHttpSetTimeouts", GetLastError()));
   const WinHttpHandle connection(
-      WinHttpConnect(session.get(), Wide(parts.host).c_str(), static_cast<INTERNET_PORT>(parts.port), 0));
+      WinHttpConnect(session.Get(), Wide(parts.host).c_str(), static_cast<INTERNET_PORT>(parts.port), 0));
   if (!connection) return Failure(Outcome::NotReached, DescribeWindowsFailure("WinHttpConnect", GetLastError()));
 
   // WINHTTP_FLAG_REFRESH: from the server, never from a proxy's cache (WinHTTP keeps none of its
   // own). WINHTTP_FLAG_SECURE: TLS, with the site's certificate checked against the trusted roots.
   const DWORD flags = WINHTTP_FLAG_REFRESH | (parts.secure ? WINHTTP_FLAG_SECURE : 0);
-  WinHttpHandle handle(WinHttpOpenRequest(connection.get(), L"GET", Wide(parts.path).c_str(), nullptr,
+  WinHttpHandle handle(WinHttpOpenRequest(connection.Get(), L"GET", Wide(parts.path).c_str(), nullptr,
                                           WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
   if (!handle) return Failure(Outcome::NotReached, DescribeWindowsFailure("WinHttpOpenRequest", GetLastError()));
   DeadlineRequest request(std::move(handle), deadline, deadlineMs_);

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/day_filter.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 
 namespace {
 

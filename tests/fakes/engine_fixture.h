@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "fakes/service_fixture.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "settings/settings_loader.h"
 #include "settings/stored_formats.h"
 

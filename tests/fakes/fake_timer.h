@@ -12,7 +12,10 @@ class FakeTimer : public Timer {
     ++switches_;
   }
   bool Enabled() const override { return enabled_; }
+  CallResult<> Readiness() const override { return readiness; }
   int Switches() const { return switches_; }
+
+  CallResult<> readiness;
 
  private:
   std::atomic<bool> enabled_{false};

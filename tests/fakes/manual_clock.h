@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "platform/clock.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 
 // Clocks that only move when the test moves them: the local clock in a system zone one hour east
 // of UTC unless the test chooses another, the UTC clock, the calendar seconds and the tick count.

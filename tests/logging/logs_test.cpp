@@ -202,10 +202,16 @@ TEST_F(LogsTest, AFailedTrimRewriteKeepsEveryLineOfTheOldFile) {
                                               "ERROR: Not possible to cut the log back: .*debug.log.trim .*")));
 }
 
-TEST_F(LogsTest, TrimOfAMissingFileChangesNothing) {
-  EXPECT_FALSE(TrimLog(*service, "debug.log"));
-  EXPECT_TRUE(TrimLogs(*service));
+TEST_F(LogsTest, TrimLogsSaysWhetherBothLogsCouldBeTrimmed) {
+  EXPECT_FALSE(TrimLog(*service, "debug.log"));  // a missing file changes nothing
+  EXPECT_FALSE(TrimLogs(*service));
   EXPECT_FALSE(std::filesystem::exists(fixture.dir.File("debug.log")));
+  MakeLogOfSize("debug.log", 10);
+  const std::string process = MakeLogOfSize("process.log", kTrimSize + 10);
+  EXPECT_TRUE(TrimLogs(*service));
+  MakeLogOfSize("process.log", kTrimSize + 10);
+  std::filesystem::create_directory(process + ".trim");
+  EXPECT_FALSE(TrimLogs(*service));
 }
 
 // A flush that leaves a log over the limit cuts it back to its newest whole lines within 7/8 of

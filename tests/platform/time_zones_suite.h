@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "platform/time_zones.h"
 
 template <class Backend>

@@ -173,6 +173,21 @@ TEST_F(LifecycleTest, AFailedStopLetsTheTicksGoOn) {
   EXPECT_THAT(steps.calls, ElementsAre("UpdateProcessList"));
 }
 
+// The failure travels to the host, which writes it to the event log and stops with the start's
+// exit code.
+TEST_F(LifecycleTest, ATimerThatCannotTickFailsTheStartBeforeAnythingRuns) {
+  THourwarden& service = Build();
+  fixture.ServiceTimer().readiness = CallFailure{"SetTimer failed with error 8"};
+  bool started = true;
+  try {
+    service.ServiceStart(started);
+    ADD_FAILURE() << "the start went on";
+  } catch (const std::runtime_error& error) {
+    EXPECT_STREQ(error.what(), "SetTimer failed with error 8");
+  }
+  EXPECT_TRUE(steps.calls.empty());
+}
+
 TEST_F(LifecycleTest, ExecuteWithoutAHostFailsLoudly) {
   THourwarden& service = fixture.Build();
   EXPECT_THROW(service.ServiceExecute(), std::logic_error);

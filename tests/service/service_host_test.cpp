@@ -7,7 +7,7 @@
 #include <set>
 #include <thread>
 
-#include "fakes/fake_host_platform.h"
+#include "fakes/fake_service_control_host.h"
 #include "fakes/service_fixture.h"
 #include "core/command_line.h"
 #include "service/host_messages.h"
@@ -75,7 +75,7 @@ class ServiceHostTest : public ::testing::Test {
   void Send(uint32_t code) { host.controlHandler(code); }
   void WaitForEnd() { mainThread.join(); }
 
-  FakeHostPlatform host;
+  FakeServiceControlHost host;
   TService service;
   std::vector<std::string> calls;
   bool failStop = false;
@@ -178,7 +178,7 @@ TEST(ServiceExitCodeTest, AFailedRunStopsWithTheServicesOwnCode) {
                {Fault::kThread, 1066, kExitExecuteFailed},
                {Fault::kNone, 0, 0}};
   for (const auto& c : cases) {
-    FakeHostPlatform host;
+    FakeServiceControlHost host;
     TService service("Hourwarden");
     service.AttachHost(&host);
     service.OnStart = [&](TService*, bool&) {
@@ -224,7 +224,7 @@ TEST_F(ServiceHostTest, CustomCodesDoNothingAndFailedReportsGoToTheEventLog) {
 TEST(ServiceObjectUnderHostTest, TheHourwardenHandlersRunThroughTheHost) {
   ServiceFixture fixture;
   StepRecorder steps;
-  FakeHostPlatform host;
+  FakeServiceControlHost host;
   THourwarden& service = fixture.Build();
   service.SetCycleStepsForTesting(steps.Steps());
   service.AttachHost(&host);
@@ -356,7 +356,7 @@ class InstallerTest : public ::testing::Test {
   }
   bool Install(const std::string& exe, bool silent) { return InstallService(*service, Platform(), exe, silent); }
   bool Uninstall(const std::string& exe, bool silent) { return UninstallService(*service, Platform(), exe, silent); }
-  InstallerPlatform Platform() { return {&manager, &sources, &safeBoot, &dialogs}; }
+  InstallerTargets Platform() { return {&manager, &sources, &safeBoot, &dialogs}; }
 
   ServiceFixture fixture;
   THourwarden* service;

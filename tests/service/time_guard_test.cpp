@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "fakes/service_fixture.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "settings/registry_values.h"
 #include "settings/settings_loader.h"
 #include "settings/stored_formats.h"

@@ -7,7 +7,7 @@
 
 #include "engine/usage_accounting.h"
 #include "fakes/service_fixture.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "settings/settings_loader.h"
 
 namespace {

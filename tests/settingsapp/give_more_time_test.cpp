@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "settings/in_memory_registry.h"
 #include "settings/registry_values.h"
 

@@ -27,7 +27,7 @@
 #include "parentcode/more_time_protocol.h"
 #include "parentcode/one_time_code.h"
 #include "platform/clock_win.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "platform/hmac_sha1_win.h"
 #include "platform/installed_service_win.h"
 #include "platform/pipe_client_win.h"

@@ -11,7 +11,7 @@
 
 #include "core/version.h"
 #include "platform/module_path_win.h"
-#include "service/host_platform.h"
+#include "service/service_control_host.h"
 
 namespace {
 

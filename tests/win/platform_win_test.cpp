@@ -12,7 +12,7 @@
 #include "logging/logs.h"
 #include "platform/clock_win.h"
 #include "platform/companion_window_win.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "platform/file_attributes_win.h"
 #include "platform/module_path_win.h"
 #include "platform/regional_format_win.h"

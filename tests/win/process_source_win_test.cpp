@@ -11,7 +11,7 @@
 #include "census/process_snapshot_win.h"
 #include "census/process_source_win.h"
 #include "fakes/service_fixture.h"
-#include "platform/string_list.h"
+#include "base/string_list.h"
 #include "platform/unique_handle_win.h"
 
 namespace {

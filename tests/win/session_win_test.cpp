@@ -8,6 +8,8 @@
 #include "fakes/temp_dir.h"
 #include "platform/ui_font_win.h"
 #include "session/notice_window_win.h"
+#include "session/session_log.h"
+#include "session/session_log_win.h"
 #include "session/session_desktop_win.h"
 #include "session/startup_registry_win.h"
 #include "session/window_layout.h"
@@ -51,6 +53,12 @@ TEST(WindowsSessionDesktopTest, TheTestHookRecordsEachLogoffAndLockInsteadOfMaki
 
 bool IsTopmostAndVisible(HWND window) {
   return window != nullptr && IsWindowVisible(window) && (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+TEST(SessionLogWinTest, AFailedCallIsWrittenToTheToolsLogInTheTemporaryFolder) {
+  const std::filesystem::path log = std::filesystem::temp_directory_path() / kSessionLogName;
+  ReportFailedCall("CreateMutexA", ERROR_ACCESS_DENIED);
+  EXPECT_NE(ReadBytes(log.string()).find("] CreateMutexA failed with error 5: "), std::string::npos);
 }
 
 TEST(NoticeWindowTest, ShowsOnTopAndOnlyAClosableNoticeGivesWay) {

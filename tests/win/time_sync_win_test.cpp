@@ -8,7 +8,7 @@
 #include <chrono>
 
 #include "fakes/service_fixture.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "timesync/time_page.h"
 #include "timesync/time_sync.h"
 #include "timesync/time_sync_win.h"

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "platform/date_time.h"
+#include "base/date_time.h"
 #include "platform/time_zones_suite.h"
 #include "platform/time_zones_win.h"
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/case_folding.h"
+#include "base/case_folding.h"
 
 // An ordered list of texts: the one list type for names, process lines and pending log lines.
 class StringList {

@@ -1,9 +1,9 @@
-#include "platform/date_time.h"
+#include "base/date_time.h"
 
 #include <gtest/gtest.h>
 
 #include "platform/regional_format.h"
-#include "platform/string_list.h"
+#include "base/string_list.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/utf8_text.h"
+#include "base/utf8_text.h"
 
 size_t DecodeUtf8(std::string_view text, char32_t& character) {
   if (text.empty()) return 0;

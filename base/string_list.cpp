@@ -1,4 +1,4 @@
-#include "platform/string_list.h"
+#include "base/string_list.h"
 
 void StringList::Delete(int index) {
   items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));

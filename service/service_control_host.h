@@ -7,7 +7,7 @@
 #include <thread>
 
 // What the service host needs from the service control manager and the system, as seen by the
-// portable host logic. The Windows implementation is in host_platform_win.cpp; the tests use
+// portable host logic. The Windows implementation is in service_control_host_win.cpp; the tests use
 // fakes.
 
 // The record passed to the service control manager on every change of state.
@@ -55,9 +55,9 @@ class RequestQueue {
   virtual void Dispatch(const QueuedRequest& request) = 0;
 };
 
-class ServiceHostPlatform {
+class ServiceControlHost {
  public:
-  virtual ~ServiceHostPlatform() = default;
+  virtual ~ServiceControlHost() = default;
   // Registers the control handler for the service name; false on failure (see LastErrorCode).
   virtual bool RegisterControlHandler(const std::string& serviceName, std::function<void(uint32_t)> handler) = 0;
   // Reports the status to the service control manager; false on failure.

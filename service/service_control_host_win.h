@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "service/host_platform.h"
+#include "service/service_control_host.h"
 
 // The event log under one source, registered on first use and deregistered with the logger.
 class TEventLogger : public EventLogger {
@@ -17,7 +17,7 @@ class TEventLogger : public EventLogger {
 };
 
 // The service control manager's side of a running service.
-class WindowsServiceHostPlatform : public ServiceHostPlatform {
+class WindowsServiceControlHost : public ServiceControlHost {
  public:
   bool RegisterControlHandler(const std::string& serviceName, std::function<void(uint32_t)> handler) override;
   bool ReportStatus(const ServiceStatusRecord& status) override;

@@ -1,4 +1,4 @@
-#include "platform/case_folding.h"
+#include "base/case_folding.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "platform/case_folding.h"
+#include "base/case_folding.h"
 
 #include <algorithm>
 
-#include "platform/case_folding_table.h"
-#include "platform/utf8_text.h"
+#include "base/case_folding_table.h"
+#include "base/utf8_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "service/host_platform_win.h"
+#include "service/service_control_host_win.h"
 
 #include "platform/wide_text_win.h"
 #include "platform/win_error.h"
@@ -64,14 +64,14 @@ void TEventLogger::LogMessage(const std::string& message) {
   ReportEventW(eventLog_, EVENTLOG_ERROR_TYPE, kEventCategory, kEventId, nullptr, 1, 0, strings, nullptr);
 }
 
-bool WindowsServiceHostPlatform::RegisterControlHandler(const std::string& serviceName,
+bool WindowsServiceControlHost::RegisterControlHandler(const std::string& serviceName,
                                                         std::function<void(uint32_t)> handler) {
   ControlHandler() = std::move(handler);
   statusHandle_ = RegisterServiceCtrlHandlerA(serviceName.c_str(), ControlHandlerEntry);
   return statusHandle_ != nullptr;
 }
 
-bool WindowsServiceHostPlatform::ReportStatus(const ServiceStatusRecord& status) {
+bool WindowsServiceControlHost::ReportStatus(const ServiceStatusRecord& status) {
   SERVICE_STATUS record{};
   record.dwServiceType = status.serviceType;
   record.dwCurrentState = status.currentState;
@@ -83,12 +83,12 @@ bool WindowsServiceHostPlatform::ReportStatus(const ServiceStatusRecord& status)
   return SetServiceStatus(statusHandle_, &record) != 0;
 }
 
-std::string WindowsServiceHostPlatform::ErrorText(uint32_t code) { return SystemErrorText(code); }
+std::string WindowsServiceControlHost::ErrorText(uint32_t code) { return SystemErrorText(code); }
 
-std::unique_ptr<RequestQueue> WindowsServiceHostPlatform::CreateRequestQueue() {
+std::unique_ptr<RequestQueue> WindowsServiceControlHost::CreateRequestQueue() {
   return std::make_unique<WindowsRequestQueue>();
 }
 
-std::unique_ptr<EventLogger> WindowsServiceHostPlatform::CreateEventLogger(const std::string& source) {
+std::unique_ptr<EventLogger> WindowsServiceControlHost::CreateEventLogger(const std::string& source) {
   return std::make_unique<TEventLogger>(source);
 }

@@ -7,7 +7,7 @@
 #include <system_error>
 #include <vector>
 
-#include "service/host_platform.h"
+#include "service/service_control_host.h"
 #include "service/service_status.h"
 
 // A message queue in memory; Next with wait blocks until a message arrives or Quit is called.
@@ -54,7 +54,7 @@ class FakeEventLogger : public EventLogger {
 
 // Records the status reports and event-log messages; the test sends control codes through the
 // handler the service registered.
-class FakeHostPlatform : public ServiceHostPlatform {
+class FakeServiceControlHost : public ServiceControlHost {
  public:
   bool RegisterControlHandler(const std::string& serviceName, std::function<void(uint32_t)> handler) override {
     registeredName = serviceName;
@@ -74,7 +74,7 @@ class FakeHostPlatform : public ServiceHostPlatform {
   std::unique_ptr<RequestQueue> CreateRequestQueue() override { return std::make_unique<FakeRequestQueue>(); }
   std::thread StartThread(std::function<void()> body) override {
     if (failThreadStart) throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-    return ServiceHostPlatform::StartThread(std::move(body));
+    return ServiceControlHost::StartThread(std::move(body));
   }
   std::unique_ptr<EventLogger> CreateEventLogger(const std::string& source) override {
     eventSources.push_back(source);
