@@ -111,8 +111,15 @@ WritePlan PlanApply(const AccountEdit& edit) {
   return plan;
 }
 
-ApplyResult ApplyPlans(RegistryAccess& registry, const std::vector<PlannedAccount>& accounts, bool overwrite) {
+ApplyResult ApplyPlans(RegistryAccess& registry, const std::vector<PlannedAccount>& accounts, bool overwrite,
+                       const PlannedPc* pc) {
   ApplyResult result;
+  if (pc != nullptr && pc->plan.refusal) {
+    result.outcome = ApplyResult::Outcome::kRefused;
+    result.refusedPcField = pc->plan.refusal->first;
+    result.message = "This computer: " + pc->plan.refusal->second + " Nothing was saved.";
+    return result;
+  }
   for (const PlannedAccount& planned : accounts) {
     if (planned.plan.refusals.empty()) continue;
     const FieldRefusal& first = planned.plan.refusals.front();
@@ -121,6 +128,15 @@ ApplyResult ApplyPlans(RegistryAccess& registry, const std::vector<PlannedAccoun
     result.refusedDay = first.day;
     result.message = planned.plan.account + ", " + kWeekdayNames[first.day] + ": " + first.rule + " Nothing was saved.";
     return result;
+  }
+  if (!overwrite && pc != nullptr && !pc->plan.Empty()) {
+    const std::vector<std::string> changed = ChangedPcValues(pc->read, ReadPc(registry));
+    if (!changed.empty()) {
+      result.outcome = ApplyResult::Outcome::kChangedUnderIt;
+      result.message = "Since this window read them, another program changed these settings of this computer: " +
+                       Joined(changed) + ". Save yours over them?";
+      return result;
+    }
   }
   if (!overwrite) {
     for (const PlannedAccount& planned : accounts) {
@@ -134,13 +150,17 @@ ApplyResult ApplyPlans(RegistryAccess& registry, const std::vector<PlannedAccoun
     }
   }
   try {
+    if (pc != nullptr && !pc->plan.Empty()) {
+      WritePc(registry, pc->plan);
+      result.pcWritten = true;
+    }
     for (const PlannedAccount& planned : accounts) {
       if (planned.plan.Empty()) continue;
       Write(registry, planned.plan);
       result.written.push_back(planned.plan.account);
       if (planned.plan.deleteKey) result.freed.push_back(planned.plan.account);
     }
-    if (!result.written.empty()) RaiseReadSettings(registry);
+    if (result.pcWritten || !result.written.empty()) RaiseReadSettings(registry);
   } catch (const RegistryError& error) {
     registry.CloseKey();
     result.outcome = ApplyResult::Outcome::kFailed;

@@ -9,6 +9,7 @@
 #include "settings/registry_access.h"
 #include "settings/value_reads.h"
 #include "settingsapp/allowance_form.h"
+#include "settingsapp/pc_settings.h"
 #include "settingsapp/week_grid.h"
 
 // What an Apply of the settings window writes, and the check that nobody changed the values under
@@ -81,17 +82,27 @@ struct ApplyResult {
   std::string message;  // for the parent: the refusal, the values changed, or the failure
   std::string refusedAccount;  // kRefused: the account and the day of the field refused
   int refusedDay = 0;
+  std::optional<PcField> refusedPcField;  // kRefused on the computer's page: its field
   std::vector<std::string> written;  // the accounts whose keys were written or deleted
   std::vector<std::string> freed;    // of those, the accounts freed (keys deleted)
+  bool pcWritten = false;            // the computer's values were written
 };
 
 // Raises ReadSettings, so the service reads the settings and counts again at its next minute.
 // RegistryError when the product key cannot be opened for writing.
 void RaiseReadSettings(RegistryAccess& registry);
 
+// The computer's page planned, with what it was filled from.
+struct PlannedPc {
+  PcPlan plan;
+  PcReading read;
+};
+
 // Writes the plans: first checks every one (refusals, then, unless overwrite, values changed under
-// the window), then writes them in order, then raises ReadSettings once.
-ApplyResult ApplyPlans(RegistryAccess& registry, const std::vector<PlannedAccount>& accounts, bool overwrite);
+// the window), then writes the computer's values and the accounts in order, then raises
+// ReadSettings once.
+ApplyResult ApplyPlans(RegistryAccess& registry, const std::vector<PlannedAccount>& accounts, bool overwrite,
+                       const PlannedPc* pc = nullptr);
 
 // Gives every freed account all its logon hours back: the service lets go of an account no longer
 // limited without unblocking it, so one held back at that moment would stay unable to sign in.

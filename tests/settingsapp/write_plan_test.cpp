@@ -141,3 +141,60 @@ TEST_F(WritePlanTest, AFailedWriteIsReportedWithTheAccount) {
 }
 
 }  // namespace
+
+TEST(PcPlanTest, EachChangedFieldIsCheckedAsHwctlChecksIt) {
+  const auto isZone = [](const std::string& zone) { return zone == "W. Europe Standard Time"; };
+  struct Row {
+    std::function<void(PcForm&)> change;
+    std::string written;  // "name=value", or "" when refused
+    std::optional<PcField> refused;
+  };
+  const Row rows[] = {
+      {[](PcForm& f) { f.timeZone = "W. Europe Standard Time"; }, "TimeZone=W. Europe Standard Time", {}},
+      {[](PcForm& f) { f.timeZone = "Mars Standard Time"; }, "", PcField::kTimeZone},
+      {[](PcForm& f) { f.timeSource = TimeSource::kNone; }, "TimeUrl=none", {}},
+      {[](PcForm& f) { f.timeSource = TimeSource::kAddresses, f.addresses = " https://a.example/ \r\nhttps://b.example/ "; },
+       "TimeUrl=https://a.example/ https://b.example/", {}},
+      {[](PcForm& f) { f.timeSource = TimeSource::kAddresses, f.addresses = "ftp://a.example/"; }, "", PcField::kTimeSource},
+      {[](PcForm& f) { f.timeSource = TimeSource::kAddresses; }, "", PcField::kTimeSource},
+      {[](PcForm& f) { f.endSessionLock = true; }, "EndSession=lock", {}},
+      {[](PcForm& f) { f.countLocked = false; }, "CountLockedSessions=0", {}},
+      {[](PcForm& f) { f.path = "D:\\Logs"; }, "Path=D:\\Logs\\", {}},
+      {[](PcForm& f) { f.path = "%TEMP%\\"; }, "", PcField::kPath},
+      {[](PcForm& f) { f.debug = "5"; }, "", PcField::kDebug},
+      {[](PcForm& f) { f.debug = "4"; }, "Debug=4", {}},
+  };
+  PcReading read;
+  read.path = {true, "%OLD%", ""};  // a stored value hwctl would refuse is kept unless its field changes
+  for (const Row& row : rows) {
+    PcForm form = FormOfPc(read);
+    row.change(form);
+    const PcPlan plan = PlanPc(read, form, isZone);
+    std::string written;
+    for (const auto& [name, text] : plan.strings) written += name + "=" + text;
+    for (const auto& [name, number] : plan.numbers) written += name + "=" + std::to_string(number);
+    EXPECT_EQ(written, row.written) << row.written;
+    EXPECT_EQ(plan.refusal ? std::optional(plan.refusal->first) : std::nullopt, row.refused) << row.written;
+  }
+  EXPECT_TRUE(PlanPc(read, FormOfPc(read), isZone).Empty());
+}
+
+TEST_F(WritePlanTest, TheComputersValuesAreWrittenWithTheAccountsUnlessChangedUnderTheWindow) {
+  AccountEdit page = Page("alice");
+  page.allowances.SetField(6, {"2", "0", false});
+  PlannedPc pc{{}, ReadPc(*registry_)};
+  PcForm form = FormOfPc(pc.read);
+  form.endSessionLock = true;
+  pc.plan = PlanPc(pc.read, form, [](const std::string&) { return false; });
+  tree_.SetIntegerForTesting(kProductKey, "Debug", 3);  // another program
+  EXPECT_EQ(ApplyPlans(*registry_, {{PlanApply(page), page.read}}, false, &pc).outcome,
+            ApplyResult::Outcome::kChangedUnderIt);
+  EXPECT_FALSE(ReloadRaised());
+  pc.read = ReadPc(*registry_);
+  const ApplyResult result = ApplyPlans(*registry_, {{PlanApply(page), page.read}}, false, &pc);
+  EXPECT_EQ(result.outcome, ApplyResult::Outcome::kWritten);
+  EXPECT_TRUE(result.pcWritten);
+  EXPECT_EQ(Text(kProductKey, "EndSession"), "lock");
+  EXPECT_EQ(Text(kAlice, "DayLimit"), "60 60 1440 1440 1440 1440 120");
+  EXPECT_TRUE(ReloadRaised());
+}
