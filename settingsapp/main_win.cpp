@@ -6,7 +6,11 @@
 #include <commctrl.h>
 
 #include "engine/account_control_win.h"
+#include "core/installation.h"
+#include "parentcode/more_time_protocol.h"
 #include "platform/clock_win.h"
+#include "platform/installed_service_win.h"
+#include "platform/pipe_client_win.h"
 #include "platform/local_accounts_win.h"
 #include "platform/log_file_system_win.h"
 #include "platform/regional_format_win.h"
@@ -36,7 +40,13 @@ int main() {
   WindowsAccountControl accountControl;
   WindowsRegionalFormat format;
   const std::unique_ptr<LogFileSystem> files = MakeLogFileSystem(DefaultServiceLogFolder());
-  SettingsWindow window([] { return OpenWindowsRegistry(); }, accounts, accountControl, *files, format, now);
+  const auto isZone = [&](const std::string& zoneKey) {
+    return zones.LocalTime(zoneKey, DecodeDateTime(clock.UtcNow())).local.has_value();
+  };
+  WindowsInstalledServiceSource services;
+  PipeRequestClient service(kMoreTimePipeName, kServiceName, services);
+  SettingsWindow window([] { return OpenWindowsRegistry(); }, accounts, accountControl, *files, format, now, isZone,
+                        service);
   if (!window.Open(SW_SHOWDEFAULT)) return 1;
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {

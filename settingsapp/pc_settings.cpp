@@ -2,6 +2,7 @@
 
 #include "configuration/validation.h"
 #include "platform/case_folding.h"
+#include "parentcode/more_time_protocol.h"
 #include "platform/time_zones.h"
 #include "settings/settings_loader.h"
 #include "settings/time_url.h"
@@ -118,4 +119,15 @@ void WritePc(RegistryAccess& registry, const PcPlan& plan) {
   for (const auto& [name, text] : plan.strings) registry.WriteString(name, text);
   for (const auto& [name, number] : plan.numbers) registry.WriteInteger(name, number);
   registry.CloseKey();
+}
+
+std::string ServiceStateText(const std::optional<std::string>& answer, const std::string& failure, bool notTheService) {
+  if (notTheService) return "The service: another program answers in its place (" + failure + "). Reinstall Hourwarden.";
+  const std::optional<ServiceStatus> status = answer ? ParseStatusAnswer(*answer) : std::nullopt;
+  if (!status)
+    return "The service: not running or not answering (" + (answer ? "\"" + *answer + "\"" : failure) +
+           "). No account is limited while it does not run.";
+  return "The service: running, version " + status->version + "; " +
+         (status->timeConfirmed ? "the time is confirmed."
+                                : "the time is not confirmed yet: every limited account is held back until it is.");
 }

@@ -73,3 +73,7 @@ std::vector<std::string> ChangedPcValues(const PcReading& before, const PcReadin
 
 // Writes the plan into the product key; RegistryError when the key cannot be opened for writing.
 void WritePc(RegistryAccess& registry, const PcPlan& plan);
+
+// The line at the foot of the page that tells of the service from its answer to "status":
+// running or not, the time confirmed or not, its version.
+std::string ServiceStateText(const std::optional<std::string>& answer, const std::string& failure, bool notTheService);

@@ -4,6 +4,7 @@
 
 #include "configuration/account_resolution.h"
 #include "configuration/validation.h"
+#include "parentcode/more_time_protocol.h"
 #include "platform/case_folding.h"
 #include "platform/ui_font_win.h"
 #include "platform/wide_text_win.h"
@@ -31,6 +32,17 @@ constexpr int kMoreTimeId = 107;
 constexpr int kGiveMoreTimeId = 108;
 constexpr int kChartId = 109;
 constexpr int kProgramsId = 160;
+constexpr int kZoneId = 170;
+constexpr int kSourceDefaultId = 171;
+constexpr int kSourceAddressesId = 172;
+constexpr int kSourceNoneId = 173;
+constexpr int kAddressesId = 174;
+constexpr int kCountLockedId = 175;
+constexpr int kServiceLogoffId = 176;
+constexpr int kEndSessionLockId = 177;
+constexpr int kPathId = 178;
+constexpr int kDebugId = 179;
+constexpr int kServiceStateId = 180;
 constexpr int kHoursId = 110;     // + day
 constexpr int kMinutesId = 120;   // + day
 constexpr int kNoLimitId = 130;   // + day
@@ -96,13 +108,15 @@ std::string FoldedName(const std::string& name) { return FoldCase(name); }
 
 SettingsWindow::SettingsWindow(RegistryOpener openRegistry, const LocalAccountSource& accounts,
                                AccountControl& accountControl, LogFileSystem& files, const RegionalFormat& format,
-                               std::function<double()> now)
+                               std::function<double()> now, ZoneCheck isZone, RequestClient& service)
     : openRegistry_(std::move(openRegistry)),
       accounts_(accounts),
       accountControl_(accountControl),
       files_(files),
       format_(format),
-      now_(std::move(now)) {}
+      now_(std::move(now)),
+      isZone_(std::move(isZone)),
+      service_(service) {}
 
 SettingsWindow::~SettingsWindow() {
   if (window_ != nullptr) DestroyWindow(window_);
@@ -125,6 +139,7 @@ bool SettingsWindow::Open(int showCommand) {
   Layout();
   ShowPage(0);
   FillAccounts();
+  FillPc();
   ShowWindow(window_, showCommand);
   SetFocus(list_);
   return true;
@@ -154,8 +169,8 @@ void SettingsWindow::CreateControls() {
   }
   note_ = Child(window_, WC_STATICW, "", SS_LEFT, kNoteId);
   tabs_ = Child(window_, WC_TABCONTROLW, "", WS_TABSTOP | WS_CLIPSIBLINGS, kTabsId);
-  const wchar_t* pages[] = {L"The week", L"Today and the last 4 weeks"};
-  for (int i = 0; i < 2; ++i) {
+  const wchar_t* pages[] = {L"The week", L"Today and the last 4 weeks", L"This computer"};
+  for (int i = 0; i < 3; ++i) {
     TCITEMW tab{};
     tab.mask = TCIF_TEXT;
     tab.pszText = const_cast<wchar_t*>(pages[i]);
@@ -186,6 +201,29 @@ void SettingsWindow::CreateControls() {
     SendMessageW(hours_[day], EM_SETLIMITTEXT, 2, 0);
     SendMessageW(minutes_[day], EM_SETLIMITTEXT, 2, 0);
   }
+  const auto label = [&](const std::string& text) {
+    pcLabels_.push_back(Child(window_, WC_STATICW, text, SS_LEFT, -1));
+  };
+  label("&Time zone of the days (its name as tzutil /l lists it; empty: the computer's zone, which users may change):");
+  zone_ = Child(window_, WC_EDITW, "", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kZoneId);
+  label("The service takes the time from:");
+  sourceDefault_ = Child(window_, WC_BUTTONW, "its built-in https:// time pages (Microsoft, Google, Cloudflare)",
+                         WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, kSourceDefaultId);
+  sourceAddresses_ = Child(window_, WC_BUTTONW, "these addresses, asked in order:", BS_AUTORADIOBUTTON, kSourceAddressesId);
+  sourceNone_ = Child(window_, WC_BUTTONW, "the computer's clock, trusted as it is", BS_AUTORADIOBUTTON, kSourceNoneId);
+  addresses_ = Child(window_, WC_EDITW, "", WS_TABSTOP | WS_GROUP | WS_BORDER | ES_AUTOHSCROLL, kAddressesId);
+  countLocked_ = Child(window_, WC_BUTTONW, "Count the minutes while the screen is &locked",
+                       WS_TABSTOP | BS_AUTOCHECKBOX, kCountLockedId);
+  serviceLogoff_ = Child(window_, WC_BUTTONW, "The service ends the sessions of a user who stays on past the time",
+                         WS_TABSTOP | BS_AUTOCHECKBOX, kServiceLogoffId);
+  endSessionLock_ = Child(window_, WC_BUTTONW, "When the time is up, lock the session instead of signing out",
+                          WS_TABSTOP | BS_AUTOCHECKBOX, kEndSessionLockId);
+  label("Log &folder:");
+  path_ = Child(window_, WC_EDITW, "", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kPathId);
+  label("&Debug level (0 silent to 4 everything):");
+  debug_ = Child(window_, WC_EDITW, "", WS_TABSTOP | WS_BORDER | ES_NUMBER | ES_RIGHT, kDebugId);
+  SendMessageW(debug_, EM_SETLIMITTEXT, 1, 0);
+  serviceState_ = Child(window_, WC_STATICW, "", SS_LEFT | SS_NOPREFIX, kServiceStateId);
   status_ = Child(window_, WC_STATICW, "", SS_LEFT | SS_NOPREFIX, kStatusId);
   ok_ = Child(window_, WC_BUTTONW, "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
   cancel_ = Child(window_, WC_BUTTONW, "Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL);
@@ -234,6 +272,30 @@ void SettingsWindow::Layout() {
   const int programsTop = y + px(kHeaderHeight) + px(kRowHeight) + px(kButtonHeight) + px(16);
   MoveWindow(programs_, allowanceLeft, programsTop, allowanceWidth,
              y + px(kHelpHeight) + gridSize.cy - programsTop, FALSE);
+  // The computer's page: the time on the left, the sessions and the logs on the right, the
+  // service's state at its foot.
+  {
+    const int column = (width - 3 * px(kMargin)) / 2;
+    const int right = 2 * px(kMargin) + column;
+    int left = y;
+    MoveWindow(pcLabels_[0], px(kMargin), left, column, px(32), FALSE);
+    MoveWindow(zone_, px(kMargin), left += px(34), column, px(22), FALSE);
+    MoveWindow(pcLabels_[1], px(kMargin), left += px(30), column, px(kHeaderHeight), FALSE);
+    for (HWND radio : {sourceDefault_, sourceAddresses_, sourceNone_})
+      MoveWindow(radio, px(kMargin), left += px(20), column, px(20), FALSE);
+    MoveWindow(addresses_, px(kMargin) + px(18), left += px(24), column - px(18), px(22), FALSE);
+    int top = y;
+    for (HWND box : {countLocked_, serviceLogoff_, endSessionLock_}) {
+      MoveWindow(box, right, top, column, px(20), FALSE);
+      top += px(24);
+    }
+    MoveWindow(pcLabels_[2], right, top += px(6), column, px(kHeaderHeight), FALSE);
+    MoveWindow(path_, right, top += px(kHeaderHeight) + px(2), column, px(22), FALSE);
+    MoveWindow(pcLabels_[3], right, top += px(30), column - px(50), px(kHeaderHeight), FALSE);
+    MoveWindow(debug_, right + column - px(40), top - px(2), px(40), px(22), FALSE);
+    const int foot = y + px(kHelpHeight) + gridSize.cy - px(kNoteHeight);
+    MoveWindow(serviceState_, px(kMargin), foot, width - 2 * px(kMargin), px(kNoteHeight), FALSE);
+  }
   MoveWindow(help_, px(kMargin), y, width - 2 * px(kMargin), px(kHelpHeight), FALSE);
   y += px(kHelpHeight);
   MoveWindow(grid_.Handle(), px(kMargin), y, gridSize.cx, gridSize.cy, FALSE);
@@ -340,6 +402,11 @@ void SettingsWindow::ShowPage(int page) {
   page_ = page;
   const int week = page == 0 ? SW_SHOW : SW_HIDE;
   const int today = page == 1 ? SW_SHOW : SW_HIDE;
+  const int pc = page == 2 ? SW_SHOW : SW_HIDE;
+  for (HWND control : pcLabels_) ShowWindow(control, pc);
+  for (HWND control : {zone_, sourceDefault_, sourceAddresses_, sourceNone_, addresses_, countLocked_, serviceLogoff_,
+                       endSessionLock_, path_, debug_, serviceState_})
+    ShowWindow(control, pc);
   for (HWND control : {help_, grid_.Handle(), allowanceTitle_}) ShowWindow(control, week);
   for (int day = 0; day < kDaysInWeek; ++day)
     for (HWND control : {hours_[day], hoursUnit_[day], minutes_[day], minutesUnit_[day], noLimit_[day]})
@@ -347,6 +414,53 @@ void SettingsWindow::ShowPage(int page) {
   for (HWND control : {summary_, chart_.Handle(), moreTimeLabel_, moreTime_, moreTimeUnit_, giveMoreTime_, programs_})
     ShowWindow(control, today);
   if (page == 1) ShowToday();
+  if (page == 2) ShowServiceState();
+}
+
+void SettingsWindow::FillPc() {
+  try {
+    std::unique_ptr<RegistryAccess> registry = openRegistry_();
+    pcRead_ = ReadPc(*registry);
+  } catch (const RegistryError& error) {
+    SetStatus(std::string("The settings of this computer could not be read: ") + error.what());
+  }
+  const PcForm form = FormOfPc(pcRead_);
+  SetText(zone_, form.timeZone);
+  CheckRadioButton(window_, kSourceDefaultId, kSourceNoneId,
+                   form.timeSource == TimeSource::kDefault     ? kSourceDefaultId
+                   : form.timeSource == TimeSource::kAddresses ? kSourceAddressesId
+                                                               : kSourceNoneId);
+  SetText(addresses_, form.addresses);
+  SendMessageW(countLocked_, BM_SETCHECK, form.countLocked ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageW(serviceLogoff_, BM_SETCHECK, form.serviceLogoff ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageW(endSessionLock_, BM_SETCHECK, form.endSessionLock ? BST_CHECKED : BST_UNCHECKED, 0);
+  SetText(path_, form.path);
+  SetText(debug_, form.debug);
+  EnablePcControls();
+}
+
+PcForm SettingsWindow::PcFormOfControls() const {
+  PcForm form;
+  form.timeZone = TextOf(zone_);
+  form.timeSource = IsChecked(sourceAddresses_) ? TimeSource::kAddresses
+                    : IsChecked(sourceNone_)    ? TimeSource::kNone
+                                                : TimeSource::kDefault;
+  form.addresses = TextOf(addresses_);
+  form.countLocked = IsChecked(countLocked_);
+  form.serviceLogoff = IsChecked(serviceLogoff_);
+  form.endSessionLock = IsChecked(endSessionLock_);
+  form.path = TextOf(path_);
+  form.debug = TextOf(debug_);
+  return form;
+}
+
+void SettingsWindow::EnablePcControls() { EnableWindow(addresses_, IsChecked(sourceAddresses_)); }
+
+void SettingsWindow::ShowServiceState() {
+  SetText(serviceState_, "The service: asking it...");
+  UpdateWindow(serviceState_);
+  const RequestClient::Reply reply = service_.Ask(kStatusRequest);
+  SetText(serviceState_, ServiceStateText(reply.answer, reply.failure, reply.notTheService));
 }
 
 void SettingsWindow::ShowToday() {
@@ -414,21 +528,35 @@ void SettingsWindow::RestrictedChanged(int row, bool restricted) {
 bool SettingsWindow::Apply() {
   std::vector<PlannedAccount> planned;
   for (const auto& [name, edit] : edits_) planned.push_back({PlanApply(edit), edit.read});
+  const PlannedPc pc{PlanPc(pcRead_, PcFormOfControls(), isZone_), pcRead_};
   std::unique_ptr<RegistryAccess> registry = openRegistry_();
-  ApplyResult result = ApplyPlans(*registry, planned, false);
+  ApplyResult result = ApplyPlans(*registry, planned, false, &pc);
   if (result.outcome == ApplyResult::Outcome::kChangedUnderIt) {
     if (MessageBoxW(window_, WideFromUtf8(result.message).c_str(), kTitle, MB_YESNO | MB_ICONWARNING) != IDYES) {
       SetStatus("Nothing was saved. Cancel and open the window again to see the settings as they are now.");
       return false;
     }
-    result = ApplyPlans(*registry, planned, true);
+    result = ApplyPlans(*registry, planned, true, &pc);
   }
+  if (result.pcWritten) FillPc();
   // The pages written are read again when shown, so they compare with what was written; the grid
   // must not keep showing a page that is gone.
   for (const std::string& account : result.written) edits_.erase(FoldedName(account));
   if (!result.written.empty() && selected_ >= 0) ShowAccount(selected_);
   switch (result.outcome) {
     case ApplyResult::Outcome::kRefused:
+      if (result.refusedPcField) {
+        if (page_ != 2) {
+          SendMessageW(tabs_, TCM_SETCURSEL, 2, 0);
+          ShowPage(2);
+        }
+        const PcField field = *result.refusedPcField;
+        ShowRefusalAt(field == PcField::kTimeZone ? zone_
+                      : field == PcField::kPath   ? path_
+                      : field == PcField::kDebug  ? debug_
+                                                  : addresses_,
+                      result.message);
+      }
       for (size_t i = 0; i < rows_.size(); ++i) {
         if (!SameText(rows_[i].account.name, result.refusedAccount)) continue;
         ListView_SetItemState(list_, static_cast<int>(i), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
@@ -449,7 +577,7 @@ bool SettingsWindow::Apply() {
       break;
   }
   const std::string note = GiveLogonHoursBack(accountControl_, result.freed);
-  SetStatus(result.written.empty() ? "Nothing to save." : "Saved. The service applies it within a minute.");
+  SetStatus(result.written.empty() && !result.pcWritten ? "Nothing to save." : "Saved. The service applies it within a minute.");
   if (!note.empty()) {
     SetStatus(note);
     MessageBoxW(window_, WideFromUtf8(note).c_str(), kTitle, MB_OK | MB_ICONWARNING);
@@ -490,6 +618,8 @@ LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       } else if (id >= kNoLimitId && id < kNoLimitId + kDaysInWeek && code == BN_CLICKED) {
         AllowanceChanged(id - kNoLimitId);
         if (!IsChecked(noLimit_[id - kNoLimitId])) SetFocus(hours_[id - kNoLimitId]);
+      } else if (id >= kSourceDefaultId && id <= kSourceNoneId && code == BN_CLICKED) {
+        EnablePcControls();
       } else if (id == kGiveMoreTimeId) {
         GiveMoreTimeToday();
       } else if (id == kApplyId) {

@@ -11,8 +11,10 @@
 #include "platform/local_accounts.h"
 #include "platform/log_file_system.h"
 #include "platform/regional_format.h"
+#include "platform/request_client.h"
 #include "settings/registry_access.h"
 #include "settingsapp/account_list.h"
+#include "settingsapp/pc_settings.h"
 #include "settingsapp/usage_chart_win.h"
 #include "settingsapp/week_grid_win.h"
 #include "settingsapp/write_plan.h"
@@ -27,8 +29,10 @@ class SettingsWindow {
 
   // now: the local date-time in the service's time zone.
   // files and format: to read the service's process log and its times.
+  // isZone: whether a name is a time zone of this computer; service: the client of its pipe.
   SettingsWindow(RegistryOpener openRegistry, const LocalAccountSource& accounts, AccountControl& accountControl,
-                 LogFileSystem& files, const RegionalFormat& format, std::function<double()> now);
+                 LogFileSystem& files, const RegionalFormat& format, std::function<double()> now, ZoneCheck isZone,
+                 RequestClient& service);
   ~SettingsWindow();
   SettingsWindow(const SettingsWindow&) = delete;
   SettingsWindow& operator=(const SettingsWindow&) = delete;
@@ -49,7 +53,14 @@ class SettingsWindow {
   AccountEdit& EditOf(int row);
   void ShowAccount(int row);
   void ShowAllowances();
-  // Shows the page of the tab: 0 the week, 1 today and the last weeks.
+  // Reads the computer's values and fills its page with them.
+  void FillPc();
+  // The computer's page as the parent left it.
+  PcForm PcFormOfControls() const;
+  void EnablePcControls();
+  // Asks the service how it is, for the foot of the computer's page.
+  void ShowServiceState();
+  // Shows the page of the tab: 0 the week, 1 today and the last weeks, 2 the computer.
   void ShowPage(int page);
   // Reads the selected account's counts again for today and the chart.
   void ShowToday();
@@ -66,6 +77,8 @@ class SettingsWindow {
   LogFileSystem& files_;
   const RegionalFormat& format_;
   std::function<double()> now_;
+  ZoneCheck isZone_;
+  RequestClient& service_;
   HWND window_ = nullptr;
   HWND list_ = nullptr;
   HWND note_ = nullptr;
@@ -87,6 +100,20 @@ class SettingsWindow {
   HWND moreTimeUnit_ = nullptr;
   HWND giveMoreTime_ = nullptr;
   HWND programs_ = nullptr;
+  // The computer's page.
+  std::vector<HWND> pcLabels_;
+  HWND zone_ = nullptr;
+  HWND sourceDefault_ = nullptr;
+  HWND sourceAddresses_ = nullptr;
+  HWND sourceNone_ = nullptr;
+  HWND addresses_ = nullptr;
+  HWND countLocked_ = nullptr;
+  HWND serviceLogoff_ = nullptr;
+  HWND endSessionLock_ = nullptr;
+  HWND path_ = nullptr;
+  HWND debug_ = nullptr;
+  HWND serviceState_ = nullptr;
+  PcReading pcRead_;
   WeekGridControl grid_;
   UsageChartControl chart_;
   int page_ = 0;
