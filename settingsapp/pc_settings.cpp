@@ -1,6 +1,9 @@
 #include "settingsapp/pc_settings.h"
 
+#include "configuration/parent_code_setup.h"
 #include "configuration/validation.h"
+#include "parentcode/code_guard.h"
+#include "parentcode/code_values.h"
 #include "platform/case_folding.h"
 #include "parentcode/more_time_protocol.h"
 #include "platform/time_zones.h"
@@ -42,6 +45,7 @@ PcReading ReadPc(RegistryAccess& registry) {
   reading.endSession = FindText(registry, kEndSessionValue);
   reading.path = FindText(registry, "Path");
   reading.debug = FindNumber(registry, kDebugValue);
+  reading.codeMinutes = FindNumber(registry, kCodeMinutesValue);
   registry.CloseKey();
   return reading;
 }
@@ -61,6 +65,7 @@ PcForm FormOfPc(const PcReading& reading) {
   form.endSessionLock = SameText(reading.endSession.Usable().value_or(""), kEndSessionLock);
   form.path = reading.path.Usable().value_or("");
   form.debug = reading.debug.Usable() ? std::to_string(*reading.debug.Usable()) : "2";  // the service's default
+  form.codeMinutes = std::to_string(CodeMinutesSetting(std::nullopt, reading.codeMinutes.Usable()));
   return form;
 }
 
@@ -98,6 +103,11 @@ PcPlan PlanPc(const PcReading& read, const PcForm& form, const ZoneCheck& isZone
     if (!level.value) refuse(PcField::kDebug, "The debug level: " + level.refusal + ".");
     else plan.numbers.emplace_back(kDebugValue, *level.value);
   }
+  if (form.codeMinutes != was.codeMinutes) {
+    const Checked<int> minutes = CodeMinutesOfArgument(form.codeMinutes);
+    if (!minutes.value) refuse(PcField::kCodeMinutes, "The minutes a code gives: " + minutes.refusal + ".");
+    else plan.numbers.emplace_back(kCodeMinutesValue, *minutes.value);
+  }
   if (plan.refusal) plan.strings.clear(), plan.numbers.clear();
   return plan;
 }
@@ -111,6 +121,7 @@ std::vector<std::string> ChangedPcValues(const PcReading& before, const PcReadin
     changed.push_back("how sessions are ended");
   if (!Same(before.path, now.path)) changed.push_back("the log folder");
   if (!Same(before.debug, now.debug)) changed.push_back("the debug level");
+  if (!Same(before.codeMinutes, now.codeMinutes)) changed.push_back("the minutes a code gives");
   return changed;
 }
 

@@ -23,6 +23,7 @@ struct PcReading {
   StoredText endSession;
   StoredText path;
   StoredNumber debug;
+  StoredNumber codeMinutes;  // the minutes a parent's code gives an account without its own setting
 };
 
 PcReading ReadPc(RegistryAccess& registry);
@@ -45,13 +46,14 @@ struct PcForm {
   bool endSessionLock = false;  // false: the user is signed out
   std::string path;             // the log folder
   std::string debug;            // the debug level, as typed
+  std::string codeMinutes;      // the minutes a parent's code gives, as typed
 };
 
 // The fields as the service reads the values (a missing or mistyped value as its default).
 PcForm FormOfPc(const PcReading& reading);
 
 // The fields of the page, for the window to show a refusal at.
-enum class PcField { kTimeZone, kTimeSource, kPath, kDebug };
+enum class PcField { kTimeZone, kTimeSource, kPath, kDebug, kCodeMinutes };
 
 // What an Apply writes to the product key: only the values whose fields changed.
 struct PcPlan {

@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "configuration/account_resolution.h"
+#include "configuration/parent_code_setup.h"
 #include "configuration/validation.h"
 #include "parentcode/more_time_protocol.h"
 #include "platform/case_folding.h"
@@ -43,6 +46,12 @@ constexpr int kEndSessionLockId = 177;
 constexpr int kPathId = 178;
 constexpr int kDebugId = 179;
 constexpr int kServiceStateId = 180;
+constexpr int kCodeStateId = 190;
+constexpr int kSetUpCodeId = 191;
+constexpr int kCodeOffId = 192;
+constexpr int kQrId = 193;
+constexpr int kCodeKeyId = 194;
+constexpr int kCodeMinutesId = 195;
 constexpr int kHoursId = 110;     // + day
 constexpr int kMinutesId = 120;   // + day
 constexpr int kNoLimitId = 130;   // + day
@@ -108,7 +117,8 @@ std::string FoldedName(const std::string& name) { return FoldCase(name); }
 
 SettingsWindow::SettingsWindow(RegistryOpener openRegistry, const LocalAccountSource& accounts,
                                AccountControl& accountControl, LogFileSystem& files, const RegionalFormat& format,
-                               std::function<double()> now, ZoneCheck isZone, RequestClient& service)
+                               std::function<double()> now, ZoneCheck isZone, RequestClient& service,
+                               ParentCodeMaking codeMaking)
     : openRegistry_(std::move(openRegistry)),
       accounts_(accounts),
       accountControl_(accountControl),
@@ -116,7 +126,8 @@ SettingsWindow::SettingsWindow(RegistryOpener openRegistry, const LocalAccountSo
       format_(format),
       now_(std::move(now)),
       isZone_(std::move(isZone)),
-      service_(service) {}
+      service_(service),
+      codeMaking_(std::move(codeMaking)) {}
 
 SettingsWindow::~SettingsWindow() {
   if (window_ != nullptr) DestroyWindow(window_);
@@ -169,8 +180,8 @@ void SettingsWindow::CreateControls() {
   }
   note_ = Child(window_, WC_STATICW, "", SS_LEFT, kNoteId);
   tabs_ = Child(window_, WC_TABCONTROLW, "", WS_TABSTOP | WS_CLIPSIBLINGS, kTabsId);
-  const wchar_t* pages[] = {L"The week", L"Today and the last 4 weeks", L"This computer"};
-  for (int i = 0; i < 3; ++i) {
+  const wchar_t* pages[] = {L"The week", L"Today and the last 4 weeks", L"This computer", L"The parent's code"};
+  for (int i = 0; i < 4; ++i) {
     TCITEMW tab{};
     tab.mask = TCIF_TEXT;
     tab.pszText = const_cast<wchar_t*>(pages[i]);
@@ -224,6 +235,14 @@ void SettingsWindow::CreateControls() {
   debug_ = Child(window_, WC_EDITW, "", WS_TABSTOP | WS_BORDER | ES_NUMBER | ES_RIGHT, kDebugId);
   SendMessageW(debug_, EM_SETLIMITTEXT, 1, 0);
   serviceState_ = Child(window_, WC_STATICW, "", SS_LEFT | SS_NOPREFIX, kServiceStateId);
+  qr_ = Child(window_, WC_STATICW, "", SS_OWNERDRAW, kQrId);
+  codeState_ = Child(window_, WC_STATICW, "", SS_LEFT | SS_NOPREFIX, kCodeStateId);
+  setUpCode_ = Child(window_, WC_BUTTONW, "&Set up a new code", WS_TABSTOP | BS_PUSHBUTTON, kSetUpCodeId);
+  codeOff_ = Child(window_, WC_BUTTONW, "T&urn the code off", WS_TABSTOP | BS_PUSHBUTTON, kCodeOffId);
+  codeKey_ = Child(window_, WC_STATICW, "", SS_LEFT | SS_NOPREFIX, kCodeKeyId);
+  codeMinutesLabel_ = Child(window_, WC_STATICW, "A code &gives (minutes, for every account):", SS_LEFT, -1);
+  codeMinutes_ = Child(window_, WC_EDITW, "", WS_TABSTOP | WS_BORDER | ES_NUMBER | ES_RIGHT, kCodeMinutesId);
+  SendMessageW(codeMinutes_, EM_SETLIMITTEXT, 4, 0);
   status_ = Child(window_, WC_STATICW, "", SS_LEFT | SS_NOPREFIX, kStatusId);
   ok_ = Child(window_, WC_BUTTONW, "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
   cancel_ = Child(window_, WC_BUTTONW, "Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL);
@@ -295,6 +314,19 @@ void SettingsWindow::Layout() {
     MoveWindow(debug_, right + column - px(40), top - px(2), px(40), px(22), FALSE);
     const int foot = y + px(kHelpHeight) + gridSize.cy - px(kNoteHeight);
     MoveWindow(serviceState_, px(kMargin), foot, width - 2 * px(kMargin), px(kNoteHeight), FALSE);
+    // The parent's code: its QR code on the left, the rest beside it.
+    const int side = px(kHelpHeight) + gridSize.cy;
+    const int beside = 2 * px(kMargin) + side;
+    const int besideWidth = width - beside - px(kMargin);
+    MoveWindow(qr_, px(kMargin), y, side, side, FALSE);
+    MoveWindow(codeState_, beside, y, besideWidth, px(kNoteHeight), FALSE);
+    MoveWindow(setUpCode_, beside, y + px(kNoteHeight) + px(4), px(kMoreTimeButtonWidth), px(kButtonHeight), FALSE);
+    MoveWindow(codeOff_, beside + px(kMoreTimeButtonWidth) + px(8), y + px(kNoteHeight) + px(4), px(kMoreTimeButtonWidth),
+               px(kButtonHeight), FALSE);
+    const int keyTop = y + px(kNoteHeight) + px(kButtonHeight) + px(12);
+    MoveWindow(codeKey_, beside, keyTop, besideWidth, side - (keyTop - y) - px(30), FALSE);
+    MoveWindow(codeMinutesLabel_, beside, y + side - px(24), besideWidth - px(60), px(kHeaderHeight), FALSE);
+    MoveWindow(codeMinutes_, beside + besideWidth - px(50), y + side - px(27), px(50), px(22), FALSE);
   }
   MoveWindow(help_, px(kMargin), y, width - 2 * px(kMargin), px(kHelpHeight), FALSE);
   y += px(kHelpHeight);
@@ -407,6 +439,9 @@ void SettingsWindow::ShowPage(int page) {
   for (HWND control : {zone_, sourceDefault_, sourceAddresses_, sourceNone_, addresses_, countLocked_, serviceLogoff_,
                        endSessionLock_, path_, debug_, serviceState_})
     ShowWindow(control, pc);
+  const int code = page == 3 ? SW_SHOW : SW_HIDE;
+  for (HWND control : {qr_, codeState_, setUpCode_, codeOff_, codeKey_, codeMinutesLabel_, codeMinutes_})
+    ShowWindow(control, code);
   for (HWND control : {help_, grid_.Handle(), allowanceTitle_}) ShowWindow(control, week);
   for (int day = 0; day < kDaysInWeek; ++day)
     for (HWND control : {hours_[day], hoursUnit_[day], minutes_[day], minutesUnit_[day], noLimit_[day]})
@@ -415,6 +450,78 @@ void SettingsWindow::ShowPage(int page) {
     ShowWindow(control, today);
   if (page == 1) ShowToday();
   if (page == 2) ShowServiceState();
+  if (page == 3) ShowCodeState();
+}
+
+void SettingsWindow::ShowCodeState() {
+  bool setUp = false;
+  try {
+    std::unique_ptr<RegistryAccess> registry = openRegistry_();
+    setUp = ParentCodeIsSetUp(*registry);
+  } catch (const RegistryError& error) {
+    SetStatus(std::string("Whether a parent's code is set up could not be read: ") + error.what());
+  }
+  SetText(codeState_, setUp ? "A parent's code is set up: a child types the six digits your phone's authenticator app "
+                              "shows in \"Ask for more time...\" of the Hourwarden icon."
+                            : "No parent's code is set up: set one up to give more time from your phone.");
+  EnableWindow(codeOff_, setUp);
+}
+
+void SettingsWindow::SetUpCode() {
+  std::unique_ptr<RegistryAccess> registry = openRegistry_();
+  if (ParentCodeIsSetUp(*registry) &&
+      MessageBoxW(window_, L"A new code replaces the one your phone has, which then no longer works. Set up a new one?",
+                  kTitle, MB_YESNO | MB_ICONWARNING) != IDYES)
+    return;
+  const Checked<ParentCodeSetup> setup =
+      SetUpParentCode(*registry, codeMaking_.random, codeMaking_.security, codeMaking_.computerName);
+  if (!setup.value) {
+    SetStatus("No code was set up: " + setup.refusal + ".");
+    MessageBoxW(window_, WideFromUtf8("No code was set up: " + setup.refusal + ".").c_str(), kTitle, MB_OK | MB_ICONERROR);
+    return;
+  }
+  qrCode_ = EncodeQrCode(setup.value->address);
+  std::string grouped;
+  for (size_t i = 0; i < setup.value->base32.size(); i += 4) grouped += (i > 0 ? " " : "") + setup.value->base32.substr(i, 4);
+  SetText(codeKey_, "Scan this QR code with an authenticator app on your phone, or type this key in it as a time-based "
+                    "key:\r\n\r\n" + grouped + "\r\n\r\nKeep it secret: whoever has it can make codes. This window "
+                    "shows it only now.");
+  InvalidateRect(qr_, nullptr, TRUE);
+  SetStatus(setup.value->replaced ? "A new parent's code replaces the old one, which no longer works."
+                                  : "The parent's code is set up.");
+  ShowCodeState();
+}
+
+void SettingsWindow::TurnCodeOff() {
+  if (MessageBoxW(window_, L"Turn the parent's code off? No code from your phone is accepted any more.", kTitle,
+                  MB_YESNO | MB_ICONQUESTION) != IDYES)
+    return;
+  std::unique_ptr<RegistryAccess> registry = openRegistry_();
+  const std::optional<std::string> failure = TurnParentCodeOff(*registry);
+  SetStatus(failure ? "The code is still on: " + *failure + "." : "The parent's code is off: no code is accepted any more.");
+  if (!failure) {
+    qrCode_.reset();
+    SetText(codeKey_, "");
+    InvalidateRect(qr_, nullptr, TRUE);
+  }
+  ShowCodeState();
+}
+
+void SettingsWindow::DrawQrCode(const DRAWITEMSTRUCT& item) const {
+  const RECT& area = item.rcItem;
+  FillRect(item.hDC, &area, static_cast<HBRUSH>(GetStockObject(qrCode_ ? WHITE_BRUSH : LTGRAY_BRUSH)));
+  if (!qrCode_) return;
+  // Four light modules of quiet zone on each side, as the readers expect.
+  const int modules = qrCode_->Size() + 8;
+  const int module = std::max(1, static_cast<int>(std::min(area.right - area.left, area.bottom - area.top)) / modules);
+  const HBRUSH dark = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  for (int row = 0; row < qrCode_->Size(); ++row)
+    for (int column = 0; column < qrCode_->Size(); ++column) {
+      if (!qrCode_->IsDark(row, column)) continue;
+      const RECT cell{area.left + (column + 4) * module, area.top + (row + 4) * module, area.left + (column + 5) * module,
+                      area.top + (row + 5) * module};
+      FillRect(item.hDC, &cell, dark);
+    }
 }
 
 void SettingsWindow::FillPc() {
@@ -436,6 +543,7 @@ void SettingsWindow::FillPc() {
   SendMessageW(endSessionLock_, BM_SETCHECK, form.endSessionLock ? BST_CHECKED : BST_UNCHECKED, 0);
   SetText(path_, form.path);
   SetText(debug_, form.debug);
+  SetText(codeMinutes_, form.codeMinutes);
   EnablePcControls();
 }
 
@@ -451,6 +559,7 @@ PcForm SettingsWindow::PcFormOfControls() const {
   form.endSessionLock = IsChecked(endSessionLock_);
   form.path = TextOf(path_);
   form.debug = TextOf(debug_);
+  form.codeMinutes = TextOf(codeMinutes_);
   return form;
 }
 
@@ -546,14 +655,16 @@ bool SettingsWindow::Apply() {
   switch (result.outcome) {
     case ApplyResult::Outcome::kRefused:
       if (result.refusedPcField) {
-        if (page_ != 2) {
-          SendMessageW(tabs_, TCM_SETCURSEL, 2, 0);
-          ShowPage(2);
-        }
         const PcField field = *result.refusedPcField;
+        const int page = field == PcField::kCodeMinutes ? 3 : 2;
+        if (page_ != page) {
+          SendMessageW(tabs_, TCM_SETCURSEL, page, 0);
+          ShowPage(page);
+        }
         ShowRefusalAt(field == PcField::kTimeZone ? zone_
                       : field == PcField::kPath   ? path_
                       : field == PcField::kDebug  ? debug_
+                      : field == PcField::kCodeMinutes ? codeMinutes_
                                                   : addresses_,
                       result.message);
       }
@@ -620,6 +731,10 @@ LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if (!IsChecked(noLimit_[id - kNoLimitId])) SetFocus(hours_[id - kNoLimitId]);
       } else if (id >= kSourceDefaultId && id <= kSourceNoneId && code == BN_CLICKED) {
         EnablePcControls();
+      } else if (id == kSetUpCodeId) {
+        SetUpCode();
+      } else if (id == kCodeOffId) {
+        TurnCodeOff();
       } else if (id == kGiveMoreTimeId) {
         GiveMoreTimeToday();
       } else if (id == kApplyId) {
@@ -630,6 +745,12 @@ LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         DestroyWindow(window_);
       }
       return 0;
+    }
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item->CtlID != kQrId) break;
+      DrawQrCode(*item);
+      return TRUE;
     }
     case WM_DPICHANGED: {
       // The window moved to a display of another scale: its font and layout of that scale.

@@ -5,13 +5,17 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "parentcode/qr_code.h"
 #include "platform/local_accounts.h"
+#include "platform/random_source.h"
 #include "platform/log_file_system.h"
 #include "platform/regional_format.h"
 #include "platform/request_client.h"
+#include "settings/key_security.h"
 #include "settings/registry_access.h"
 #include "settingsapp/account_list.h"
 #include "settingsapp/pc_settings.h"
@@ -23,6 +27,14 @@
 // it, and for the selected one the week grid and the allowance of each day; OK, Apply and Cancel.
 // It only draws and forwards: what is shown and written comes from the portable model
 // (settingsapp/write_plan.h), read from and written to the registry through RegistryAccess.
+// What setting up the parent's code needs: the system's random bytes, the key's access list and
+// the computer's name for the phone's app.
+struct ParentCodeMaking {
+  const RandomSource& random;
+  const KeySecurity& security;
+  std::string computerName;
+};
+
 class SettingsWindow {
  public:
   using RegistryOpener = std::function<std::unique_ptr<RegistryAccess>()>;
@@ -32,7 +44,7 @@ class SettingsWindow {
   // isZone: whether a name is a time zone of this computer; service: the client of its pipe.
   SettingsWindow(RegistryOpener openRegistry, const LocalAccountSource& accounts, AccountControl& accountControl,
                  LogFileSystem& files, const RegionalFormat& format, std::function<double()> now, ZoneCheck isZone,
-                 RequestClient& service);
+                 RequestClient& service, ParentCodeMaking codeMaking);
   ~SettingsWindow();
   SettingsWindow(const SettingsWindow&) = delete;
   SettingsWindow& operator=(const SettingsWindow&) = delete;
@@ -60,7 +72,13 @@ class SettingsWindow {
   void EnablePcControls();
   // Asks the service how it is, for the foot of the computer's page.
   void ShowServiceState();
-  // Shows the page of the tab: 0 the week, 1 today and the last weeks, 2 the computer.
+  // The parent's code: whether one is set up; a new one made and its QR code shown; turned off.
+  void ShowCodeState();
+  void SetUpCode();
+  void TurnCodeOff();
+  void DrawQrCode(const DRAWITEMSTRUCT& item) const;
+  // Shows the page of the tab: 0 the week, 1 today and the last weeks, 2 the computer, 3 the
+  // parent's code.
   void ShowPage(int page);
   // Reads the selected account's counts again for today and the chart.
   void ShowToday();
@@ -114,6 +132,16 @@ class SettingsWindow {
   HWND debug_ = nullptr;
   HWND serviceState_ = nullptr;
   PcReading pcRead_;
+  // The parent's code's page.
+  ParentCodeMaking codeMaking_;
+  HWND codeState_ = nullptr;
+  HWND setUpCode_ = nullptr;
+  HWND codeOff_ = nullptr;
+  HWND qr_ = nullptr;
+  HWND codeKey_ = nullptr;
+  HWND codeMinutesLabel_ = nullptr;
+  HWND codeMinutes_ = nullptr;
+  std::optional<QrCode> qrCode_;  // of the code set up in this window
   WeekGridControl grid_;
   UsageChartControl chart_;
   int page_ = 0;

@@ -163,6 +163,8 @@ TEST(PcPlanTest, EachChangedFieldIsCheckedAsHwctlChecksIt) {
       {[](PcForm& f) { f.path = "%TEMP%\\"; }, "", PcField::kPath},
       {[](PcForm& f) { f.debug = "5"; }, "", PcField::kDebug},
       {[](PcForm& f) { f.debug = "4"; }, "Debug=4", {}},
+      {[](PcForm& f) { f.codeMinutes = "45"; }, "CodeMinutes=45", {}},
+      {[](PcForm& f) { f.codeMinutes = "0"; }, "", PcField::kCodeMinutes},
   };
   PcReading read;
   read.path = {true, "%OLD%", ""};  // a stored value hwctl would refuse is kept unless its field changes
