@@ -5,6 +5,7 @@
 #include "parentcode/base32.h"
 #include "parentcode/code_values.h"
 #include "settings/stored_formats.h"
+#include "settings/value_reads.h"
 
 namespace {
 
@@ -79,3 +80,13 @@ std::string AuthenticatorUri(const std::string& computerName, const std::string&
 
 Checked<int> CodeMinutesOfArgument(std::string_view text) { return WholeMinutes(text, 1); }
 Checked<int> CodeMaximumOfArgument(std::string_view text) { return WholeMinutes(text, 0); }
+
+std::optional<std::string> WriteUserCodeMinutes(RegistryAccess& registry, int minutes) {
+  if (registry.ValueExists(kEarlierLastStepValue)) {
+    if (!registry.ValueExists(kCodeGivenValue))
+      registry.WriteInteger(kCodeGivenValue, FindNumber(registry, kCodeMinutesValue).Usable().value_or(0));
+    if (!registry.DeleteValue(kEarlierLastStepValue)) return "cannot delete " + std::string(kEarlierLastStepValue);
+  }
+  registry.WriteInteger(kCodeMinutesValue, minutes);
+  return std::nullopt;
+}

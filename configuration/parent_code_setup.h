@@ -35,3 +35,8 @@ std::string AuthenticatorUri(const std::string& computerName, const std::string&
 Checked<int> CodeMinutesOfArgument(std::string_view text);
 // The most minutes a day by code: a whole number from 0 (none) to 1440.
 Checked<int> CodeMaximumOfArgument(std::string_view text);
+
+// Writes an account's CodeMinutes into its open key (the key stays open). An earlier version's
+// record there, which counted the minutes given in CodeMinutes, first moves them to CodeGiven.
+// Why it failed, or nothing.
+std::optional<std::string> WriteUserCodeMinutes(RegistryAccess& registry, int minutes);

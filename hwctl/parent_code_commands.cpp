@@ -108,17 +108,10 @@ std::string SetCodeMinutes(ConfigSession& session, const std::optional<std::stri
   const StoredUser user = session.RequireUser(*name);
   session.OpenForWriting(UserKeyPath(user.name));
   RegistryAccess& registry = session.registry;
-  if (ReadCodeMinutesValue(registry).earlierRecord) {
-    // The earlier version counted the minutes given in CodeMinutes: they move to CodeGiven first.
-    if (!registry.ValueExists(kCodeGivenValue))
-      registry.WriteInteger(kCodeGivenValue, Quietly([&] { return registry.ReadInteger(kCodeMinutesValue); }).value_or(0));
-    if (!registry.DeleteValue(kEarlierLastStepValue)) {
-      registry.CloseKey();
-      throw CommandError("cannot delete " + std::string(kEarlierLastStepValue) + " of " + user.name +
-                         "; run hwctl as an administrator");
-    }
+  if (const std::optional<std::string> failure = WriteUserCodeMinutes(registry, *minutes.value)) {
+    registry.CloseKey();
+    throw CommandError(*failure + " of " + user.name + "; run hwctl as an administrator");
   }
-  registry.WriteInteger(kCodeMinutesValue, *minutes.value);
   registry.CloseKey();
   return "A code now gives " + user.name + " " + std::to_string(*minutes.value) + " minutes.\n";
 }
