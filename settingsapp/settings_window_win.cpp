@@ -52,6 +52,8 @@ constexpr int kCodeOffId = 192;
 constexpr int kQrId = 193;
 constexpr int kCodeKeyId = 194;
 constexpr int kCodeMinutesId = 195;
+constexpr int kAccountCodeMinutesId = 196;
+constexpr int kAccountCodeMaxId = 197;
 constexpr int kHoursId = 110;     // + day
 constexpr int kMinutesId = 120;   // + day
 constexpr int kNoLimitId = 130;   // + day
@@ -243,6 +245,12 @@ void SettingsWindow::CreateControls() {
   codeMinutesLabel_ = Child(window_, WC_STATICW, "A code &gives (minutes, for every account):", SS_LEFT, -1);
   codeMinutes_ = Child(window_, WC_EDITW, "", WS_TABSTOP | WS_BORDER | ES_NUMBER | ES_RIGHT, kCodeMinutesId);
   SendMessageW(codeMinutes_, EM_SETLIMITTEXT, 4, 0);
+  accountCodeLabel_ = Child(window_, WC_STATICW, "The selected account: a code gives (empty: as every account)", SS_LEFT, -1);
+  accountCodeMinutes_ = Child(window_, WC_EDITW, "", WS_TABSTOP | WS_BORDER | ES_NUMBER | ES_RIGHT, kAccountCodeMinutesId);
+  accountCodeMaxLabel_ = Child(window_, WC_STATICW, "at most a day", SS_LEFT, -1);
+  accountCodeMax_ = Child(window_, WC_EDITW, "", WS_TABSTOP | WS_BORDER | ES_NUMBER | ES_RIGHT, kAccountCodeMaxId);
+  SendMessageW(accountCodeMinutes_, EM_SETLIMITTEXT, 4, 0);
+  SendMessageW(accountCodeMax_, EM_SETLIMITTEXT, 4, 0);
   status_ = Child(window_, WC_STATICW, "", SS_LEFT | SS_NOPREFIX, kStatusId);
   ok_ = Child(window_, WC_BUTTONW, "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
   cancel_ = Child(window_, WC_BUTTONW, "Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL);
@@ -324,9 +332,14 @@ void SettingsWindow::Layout() {
     MoveWindow(codeOff_, beside + px(kMoreTimeButtonWidth) + px(8), y + px(kNoteHeight) + px(4), px(kMoreTimeButtonWidth),
                px(kButtonHeight), FALSE);
     const int keyTop = y + px(kNoteHeight) + px(kButtonHeight) + px(12);
-    MoveWindow(codeKey_, beside, keyTop, besideWidth, side - (keyTop - y) - px(30), FALSE);
-    MoveWindow(codeMinutesLabel_, beside, y + side - px(24), besideWidth - px(60), px(kHeaderHeight), FALSE);
-    MoveWindow(codeMinutes_, beside + besideWidth - px(50), y + side - px(27), px(50), px(22), FALSE);
+    MoveWindow(codeKey_, beside, keyTop, besideWidth, side - (keyTop - y) - px(60), FALSE);
+    MoveWindow(codeMinutesLabel_, beside, y + side - px(54), besideWidth - px(60), px(kHeaderHeight), FALSE);
+    MoveWindow(codeMinutes_, beside + besideWidth - px(50), y + side - px(57), px(50), px(22), FALSE);
+    const int labelWidth = besideWidth - 2 * px(50) - px(100) - px(8);
+    MoveWindow(accountCodeLabel_, beside, y + side - px(24), labelWidth, px(kHeaderHeight), FALSE);
+    MoveWindow(accountCodeMinutes_, beside + labelWidth, y + side - px(27), px(50), px(22), FALSE);
+    MoveWindow(accountCodeMaxLabel_, beside + labelWidth + px(58), y + side - px(24), px(92), px(kHeaderHeight), FALSE);
+    MoveWindow(accountCodeMax_, beside + besideWidth - px(50), y + side - px(27), px(50), px(22), FALSE);
   }
   MoveWindow(help_, px(kMargin), y, width - 2 * px(kMargin), px(kHelpHeight), FALSE);
   y += px(kHelpHeight);
@@ -410,6 +423,7 @@ void SettingsWindow::ShowAccount(int row) {
   SetText(note_, row < 0 ? "This computer has no accounts to limit." : AccountNote(rows_[static_cast<size_t>(row)]));
   grid_.Show(limited ? &edit->week : nullptr);
   ShowAllowances();
+  ShowAccountCode();
   ShowToday();
   if (edit != nullptr) SetStatus(edit->week.RoundingNotice());
 }
@@ -440,7 +454,8 @@ void SettingsWindow::ShowPage(int page) {
                        endSessionLock_, path_, debug_, serviceState_})
     ShowWindow(control, pc);
   const int code = page == 3 ? SW_SHOW : SW_HIDE;
-  for (HWND control : {qr_, codeState_, setUpCode_, codeOff_, codeKey_, codeMinutesLabel_, codeMinutes_})
+  for (HWND control : {qr_, codeState_, setUpCode_, codeOff_, codeKey_, codeMinutesLabel_, codeMinutes_,
+                       accountCodeLabel_, accountCodeMinutes_, accountCodeMaxLabel_, accountCodeMax_})
     ShowWindow(control, code);
   for (HWND control : {help_, grid_.Handle(), allowanceTitle_}) ShowWindow(control, week);
   for (int day = 0; day < kDaysInWeek; ++day)
@@ -465,6 +480,24 @@ void SettingsWindow::ShowCodeState() {
                               "shows in \"Ask for more time...\" of the Hourwarden icon."
                             : "No parent's code is set up: set one up to give more time from your phone.");
   EnableWindow(codeOff_, setUp);
+}
+
+void SettingsWindow::ShowAccountCode() {
+  filling_ = true;
+  AccountEdit* edit = selected_ >= 0 ? &EditOf(selected_) : nullptr;
+  const bool limited = edit != nullptr && edit->restricted;
+  SetText(accountCodeMinutes_, limited ? edit->codeMinutes : "");
+  SetText(accountCodeMax_, limited ? edit->codeMaxMinutes : "");
+  EnableWindow(accountCodeMinutes_, limited);
+  EnableWindow(accountCodeMax_, limited);
+  filling_ = false;
+}
+
+void SettingsWindow::AccountCodeChanged() {
+  if (filling_ || selected_ < 0) return;
+  AccountEdit& edit = EditOf(selected_);
+  edit.codeMinutes = TextOf(accountCodeMinutes_);
+  edit.codeMaxMinutes = TextOf(accountCodeMax_);
 }
 
 void SettingsWindow::SetUpCode() {
@@ -671,11 +704,15 @@ bool SettingsWindow::Apply() {
       for (size_t i = 0; i < rows_.size(); ++i) {
         if (!SameText(rows_[i].account.name, result.refusedAccount)) continue;
         ListView_SetItemState(list_, static_cast<int>(i), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        if (page_ != 0) {
-          SendMessageW(tabs_, TCM_SETCURSEL, 0, 0);
-          ShowPage(0);
+        const bool code = result.refusedField != AccountField::kAllowance;
+        if (page_ != (code ? 3 : 0)) {
+          SendMessageW(tabs_, TCM_SETCURSEL, code ? 3 : 0, 0);
+          ShowPage(code ? 3 : 0);
         }
-        ShowRefusalAt(hours_[result.refusedDay], result.message);
+        ShowRefusalAt(result.refusedField == AccountField::kCodeMinutes    ? accountCodeMinutes_
+                      : result.refusedField == AccountField::kCodeMaxMinutes ? accountCodeMax_
+                                                                             : hours_[result.refusedDay],
+                      result.message);
       }
       SetStatus(result.message);
       return false;
@@ -731,6 +768,8 @@ LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if (!IsChecked(noLimit_[id - kNoLimitId])) SetFocus(hours_[id - kNoLimitId]);
       } else if (id >= kSourceDefaultId && id <= kSourceNoneId && code == BN_CLICKED) {
         EnablePcControls();
+      } else if ((id == kAccountCodeMinutesId || id == kAccountCodeMaxId) && code == EN_CHANGE) {
+        AccountCodeChanged();
       } else if (id == kSetUpCodeId) {
         SetUpCode();
       } else if (id == kCodeOffId) {

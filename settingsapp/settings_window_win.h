@@ -77,6 +77,9 @@ class SettingsWindow {
   void SetUpCode();
   void TurnCodeOff();
   void DrawQrCode(const DRAWITEMSTRUCT& item) const;
+  // The selected account's minutes of the code: shown, and kept as typed.
+  void ShowAccountCode();
+  void AccountCodeChanged();
   // Shows the page of the tab: 0 the week, 1 today and the last weeks, 2 the computer, 3 the
   // parent's code.
   void ShowPage(int page);
@@ -141,6 +144,10 @@ class SettingsWindow {
   HWND codeKey_ = nullptr;
   HWND codeMinutesLabel_ = nullptr;
   HWND codeMinutes_ = nullptr;
+  HWND accountCodeLabel_ = nullptr;
+  HWND accountCodeMinutes_ = nullptr;
+  HWND accountCodeMaxLabel_ = nullptr;
+  HWND accountCodeMax_ = nullptr;
   std::optional<QrCode> qrCode_;  // of the code set up in this window
   WeekGridControl grid_;
   UsageChartControl chart_;

@@ -200,3 +200,51 @@ TEST_F(WritePlanTest, TheComputersValuesAreWrittenWithTheAccountsUnlessChangedUn
   EXPECT_EQ(Text(kAlice, "DayLimit"), "60 60 1440 1440 1440 1440 120");
   EXPECT_TRUE(ReloadRaised());
 }
+
+TEST_F(WritePlanTest, TheMinutesOfTheParentsCodeOfAnAccount) {
+  struct Row {
+    std::string minutes, maximum;
+    std::optional<AccountField> refused;
+    std::string codeMinutes, codeMax;  // as written ("(absent)" when not)
+  };
+  const Row rows[] = {
+      {"45", "60", {}, "45", "(absent)"},
+      {"", "0", {}, "(absent)", "0"},
+      {"0", "60", AccountField::kCodeMinutes, "(absent)", "(absent)"},
+      {"30", "1441", AccountField::kCodeMaxMinutes, "(absent)", "(absent)"},
+  };
+  const auto Number = [&](const char* name) {
+    registry_->OpenKeyReadOnly(kAlice);
+    const StoredNumber number = FindNumber(*registry_, name);
+    registry_->CloseKey();
+    return number.present ? std::to_string(number.number) : std::string("(absent)");
+  };
+  for (const Row& row : rows) {
+    registry_->OpenKey(kAlice);
+    registry_->DeleteValue("CodeMinutes");
+    registry_->DeleteValue("CodeMaxMinutes");
+    registry_->CloseKey();
+    AccountEdit page = Page("alice");
+    EXPECT_EQ(page.codeMinutes, "");
+    EXPECT_EQ(page.codeMaxMinutes, "60");
+    page.codeMinutes = row.minutes;
+    page.codeMaxMinutes = row.maximum;
+    const ApplyResult result = Apply(page);
+    EXPECT_EQ(result.outcome == ApplyResult::Outcome::kRefused ? std::optional(result.refusedField) : std::nullopt,
+              row.refused) << row.minutes << " " << row.maximum;
+    EXPECT_EQ(Number("CodeMinutes"), row.codeMinutes) << row.minutes;
+    EXPECT_EQ(Number("CodeMaxMinutes"), row.codeMax) << row.maximum;
+  }
+  // An own setting cannot be emptied; an earlier version's count moves to CodeGiven first.
+  tree_.SetIntegerForTesting(kAlice, "CodeMinutes", 12);
+  tree_.SetIntegerForTesting(kAlice, "CodeLastStep", 1);
+  AccountEdit page = Page("alice");
+  EXPECT_EQ(page.codeMinutes, "");
+  page.codeMinutes = "20";
+  EXPECT_EQ(Apply(page).outcome, ApplyResult::Outcome::kWritten);
+  EXPECT_EQ(Number("CodeGiven"), "12");
+  EXPECT_EQ(Number("CodeMinutes"), "20");
+  page = Page("alice");
+  page.codeMinutes = "";
+  EXPECT_EQ(Apply(page).refusedField, AccountField::kCodeMinutes);
+}
