@@ -9,6 +9,7 @@
 #include "core/installation.h"
 #include "parentcode/more_time_protocol.h"
 #include "platform/clock_win.h"
+#include "platform/folder_access_win.h"
 #include "platform/installed_service_win.h"
 #include "platform/pipe_client_win.h"
 #include "platform/random_source_win.h"
@@ -48,6 +49,7 @@ int main() {
   };
   WindowsInstalledServiceSource services;
   PipeRequestClient service(kMoreTimePipeName, kServiceName, services);
+  WindowsFolderAccessSource folders;
   CngRandomSource random;
   WindowsKeySecurity keySecurity;
   wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = L"";
@@ -56,7 +58,7 @@ int main() {
   if (GetComputerNameW(computer, &computerLength)) computerName = Utf8FromWide({computer, computerLength});
   else OutputDebugStringA(DescribeWindowsFailure("GetComputerNameW", GetLastError()).c_str());
   SettingsWindow window([] { return OpenWindowsRegistry(); }, accounts, accountControl, *files, format, now, isZone,
-                        service, {random, keySecurity, computerName});
+                        service, {random, keySecurity, computerName}, folders);
   if (!window.Open(SW_SHOWDEFAULT)) return 1;
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -69,7 +69,7 @@ PcForm FormOfPc(const PcReading& reading) {
   return form;
 }
 
-PcPlan PlanPc(const PcReading& read, const PcForm& form, const ZoneCheck& isZone) {
+PcPlan PlanPc(const PcReading& read, const PcForm& form, const ZoneCheck& isZone, const FolderAccessSource& folders) {
   const PcForm was = FormOfPc(read);
   PcPlan plan;
   const auto refuse = [&](PcField field, const std::string& rule) {
@@ -96,6 +96,8 @@ PcPlan PlanPc(const PcReading& read, const PcForm& form, const ZoneCheck& isZone
     const std::string path = !form.path.empty() && form.path.back() != '\\' ? form.path + "\\" : form.path;
     const std::vector<std::string> problems = PathProblems(path);
     if (!problems.empty()) refuse(PcField::kPath, "The log folder: " + problems.front() + ".");
+    else if (const std::optional<std::string> problem = LogFolderProblem(path, folders))
+      refuse(PcField::kPath, "The log folder: " + *problem + ".");
     plan.strings.emplace_back("Path", path);
   }
   if (form.debug != was.debug) {

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/folder_access.h"
 #include "settings/registry_access.h"
 #include "settings/value_reads.h"
 
@@ -67,8 +68,9 @@ struct PcPlan {
 using ZoneCheck = std::function<bool(const std::string& zoneKey)>;
 
 // The plan of the page: each changed field checked as hwctl checks it (the log folder given its
-// trailing backslash), the first refused one named with the rule it breaks.
-PcPlan PlanPc(const PcReading& read, const PcForm& form, const ZoneCheck& isZone);
+// trailing backslash, and found to exist and be kept from standard users), the first refused one
+// named with the rule it breaks.
+PcPlan PlanPc(const PcReading& read, const PcForm& form, const ZoneCheck& isZone, const FolderAccessSource& folders);
 
 // The names of the page's values that differ between two readings, for the parent.
 std::vector<std::string> ChangedPcValues(const PcReading& before, const PcReading& now);

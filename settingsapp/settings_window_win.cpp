@@ -120,7 +120,7 @@ std::string FoldedName(const std::string& name) { return FoldCase(name); }
 SettingsWindow::SettingsWindow(RegistryOpener openRegistry, const LocalAccountSource& accounts,
                                AccountControl& accountControl, LogFileSystem& files, const RegionalFormat& format,
                                std::function<double()> now, ZoneCheck isZone, RequestClient& service,
-                               ParentCodeMaking codeMaking)
+                               ParentCodeMaking codeMaking, const FolderAccessSource& folders)
     : openRegistry_(std::move(openRegistry)),
       accounts_(accounts),
       accountControl_(accountControl),
@@ -128,6 +128,7 @@ SettingsWindow::SettingsWindow(RegistryOpener openRegistry, const LocalAccountSo
       format_(format),
       now_(std::move(now)),
       isZone_(std::move(isZone)),
+      folders_(folders),
       service_(service),
       codeMaking_(std::move(codeMaking)) {}
 
@@ -670,7 +671,7 @@ void SettingsWindow::RestrictedChanged(int row, bool restricted) {
 bool SettingsWindow::Apply() {
   std::vector<PlannedAccount> planned;
   for (const auto& [name, edit] : edits_) planned.push_back({PlanApply(edit), edit.read});
-  const PlannedPc pc{PlanPc(pcRead_, PcFormOfControls(), isZone_), pcRead_};
+  const PlannedPc pc{PlanPc(pcRead_, PcFormOfControls(), isZone_, folders_), pcRead_};
   std::unique_ptr<RegistryAccess> registry = openRegistry_();
   ApplyResult result = ApplyPlans(*registry, planned, false, &pc);
   if (result.outcome == ApplyResult::Outcome::kChangedUnderIt) {

@@ -44,7 +44,7 @@ class SettingsWindow {
   // isZone: whether a name is a time zone of this computer; service: the client of its pipe.
   SettingsWindow(RegistryOpener openRegistry, const LocalAccountSource& accounts, AccountControl& accountControl,
                  LogFileSystem& files, const RegionalFormat& format, std::function<double()> now, ZoneCheck isZone,
-                 RequestClient& service, ParentCodeMaking codeMaking);
+                 RequestClient& service, ParentCodeMaking codeMaking, const FolderAccessSource& folders);
   ~SettingsWindow();
   SettingsWindow(const SettingsWindow&) = delete;
   SettingsWindow& operator=(const SettingsWindow&) = delete;
@@ -99,6 +99,7 @@ class SettingsWindow {
   const RegionalFormat& format_;
   std::function<double()> now_;
   ZoneCheck isZone_;
+  const FolderAccessSource& folders_;
   RequestClient& service_;
   HWND window_ = nullptr;
   HWND list_ = nullptr;

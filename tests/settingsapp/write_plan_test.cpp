@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "fakes/fake_account_control.h"
+#include "fakes/fake_folder_access.h"
 #include "settings/in_memory_registry.h"
 #include "settings/registry_values.h"
 
@@ -160,25 +161,30 @@ TEST(PcPlanTest, EachChangedFieldIsCheckedAsHwctlChecksIt) {
       {[](PcForm& f) { f.endSessionLock = true; }, "EndSession=lock", {}},
       {[](PcForm& f) { f.countLocked = false; }, "CountLockedSessions=0", {}},
       {[](PcForm& f) { f.path = "D:\\Logs"; }, "Path=D:\\Logs\\", {}},
+      {[](PcForm& f) { f.path = "D:\\Open\\"; }, "", PcField::kPath},  // standard users may write there
+      {[](PcForm& f) { f.path = "D:\\Missing\\"; }, "", PcField::kPath},
       {[](PcForm& f) { f.path = "%TEMP%\\"; }, "", PcField::kPath},
       {[](PcForm& f) { f.debug = "5"; }, "", PcField::kDebug},
       {[](PcForm& f) { f.debug = "4"; }, "Debug=4", {}},
       {[](PcForm& f) { f.codeMinutes = "45"; }, "CodeMinutes=45", {}},
       {[](PcForm& f) { f.codeMinutes = "0"; }, "", PcField::kCodeMinutes},
   };
+  FakeFolderAccess folders;
+  folders.SetKeptFromUsers("D:\\Logs");
+  folders.Set("D:\\Open", {FolderAccessList::Outcome::Read, false, {{true, false, "S-1-5-32-545", 0x1F01FF}}, {}});
   PcReading read;
   read.path = {true, "%OLD%", ""};  // a stored value hwctl would refuse is kept unless its field changes
   for (const Row& row : rows) {
     PcForm form = FormOfPc(read);
     row.change(form);
-    const PcPlan plan = PlanPc(read, form, isZone);
+    const PcPlan plan = PlanPc(read, form, isZone, folders);
     std::string written;
     for (const auto& [name, text] : plan.strings) written += name + "=" + text;
     for (const auto& [name, number] : plan.numbers) written += name + "=" + std::to_string(number);
     EXPECT_EQ(written, row.written) << row.written;
     EXPECT_EQ(plan.refusal ? std::optional(plan.refusal->first) : std::nullopt, row.refused) << row.written;
   }
-  EXPECT_TRUE(PlanPc(read, FormOfPc(read), isZone).Empty());
+  EXPECT_TRUE(PlanPc(read, FormOfPc(read), isZone, folders).Empty());
 }
 
 TEST_F(WritePlanTest, TheComputersValuesAreWrittenWithTheAccountsUnlessChangedUnderTheWindow) {
@@ -187,7 +193,7 @@ TEST_F(WritePlanTest, TheComputersValuesAreWrittenWithTheAccountsUnlessChangedUn
   PlannedPc pc{{}, ReadPc(*registry_)};
   PcForm form = FormOfPc(pc.read);
   form.endSessionLock = true;
-  pc.plan = PlanPc(pc.read, form, [](const std::string&) { return false; });
+  pc.plan = PlanPc(pc.read, form, [](const std::string&) { return false; }, FakeFolderAccess());
   tree_.SetIntegerForTesting(kProductKey, "Debug", 3);  // another program
   EXPECT_EQ(ApplyPlans(*registry_, {{PlanApply(page), page.read}}, false, &pc).outcome,
             ApplyResult::Outcome::kChangedUnderIt);
