@@ -254,3 +254,28 @@ TEST_F(WritePlanTest, TheMinutesOfTheParentsCodeOfAnAccount) {
   page.codeMinutes = "";
   EXPECT_EQ(Apply(page).refusedField, AccountField::kCodeMinutes);
 }
+
+TEST(PcPlanTest, TheFieldsShowWhatTheServiceReads) {
+  PcReading read;
+  read.countLockedSessions = {true, 0, ""};
+  read.serviceLogoff = {true, 0, "holds REG_SZ where REG_DWORD was expected"};  // taken as missing: on
+  read.endSession = {true, "LOCK", ""};
+  read.timeUrl = {true, "  ", ""};  // no address: the built-in pages
+  const PcForm form = FormOfPc(read);
+  EXPECT_FALSE(form.countLocked);
+  EXPECT_TRUE(form.serviceLogoff);
+  EXPECT_TRUE(form.endSessionLock);
+  EXPECT_EQ(form.timeSource, TimeSource::kDefault);
+  EXPECT_EQ(form.debug, "2");
+  EXPECT_EQ(form.codeMinutes, "30");
+}
+
+TEST(PcPlanTest, TheServicesStateFromItsAnswer) {
+  EXPECT_EQ(ServiceStateText("status version=1.2.3 time=unconfirmed code=off minutes=0 grace=0", "", false),
+            "The service: running, version 1.2.3; the time is not confirmed yet: every limited account is held back "
+            "until it is.");
+  EXPECT_NE(ServiceStateText(std::nullopt, "CreateFileW failed with error 2", false).find("not running"),
+            std::string::npos);
+  EXPECT_NE(ServiceStateText("hello", "", false).find("not answering (\"hello\")"), std::string::npos);
+  EXPECT_NE(ServiceStateText(std::nullopt, "served by process 42", true).find("another program"), std::string::npos);
+}
