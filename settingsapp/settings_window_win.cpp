@@ -2,12 +2,8 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-
 #include "configuration/account_resolution.h"
-#include "configuration/parent_code_setup.h"
 #include "configuration/validation.h"
-#include "parentcode/more_time_protocol.h"
 #include "platform/case_folding.h"
 #include "platform/ui_font_win.h"
 #include "platform/wide_text_win.h"
@@ -17,101 +13,10 @@
 #include "settings/user_values.h"
 #include "settingsapp/give_more_time.h"
 #include "settingsapp/programs_today.h"
+#include "settingsapp/settings_controls_win.h"
 #include "settingsapp/usage_today.h"
 
 namespace {
-
-constexpr wchar_t kClassName[] = L"HourwardenSettings";
-constexpr wchar_t kTitle[] = L"Hourwarden Settings";
-// Control identifiers; the tests of the window find the controls by them.
-constexpr int kListId = 100;
-constexpr int kNoteId = 101;
-constexpr int kGridId = 102;
-constexpr int kStatusId = 103;
-constexpr int kApplyId = 104;
-constexpr int kTabsId = 105;
-constexpr int kSummaryId = 106;
-constexpr int kMoreTimeId = 107;
-constexpr int kGiveMoreTimeId = 108;
-constexpr int kChartId = 109;
-constexpr int kProgramsId = 160;
-constexpr int kZoneId = 170;
-constexpr int kSourceDefaultId = 171;
-constexpr int kSourceAddressesId = 172;
-constexpr int kSourceNoneId = 173;
-constexpr int kAddressesId = 174;
-constexpr int kCountLockedId = 175;
-constexpr int kServiceLogoffId = 176;
-constexpr int kEndSessionLockId = 177;
-constexpr int kPathId = 178;
-constexpr int kDebugId = 179;
-constexpr int kServiceStateId = 180;
-constexpr int kCodeStateId = 190;
-constexpr int kSetUpCodeId = 191;
-constexpr int kCodeOffId = 192;
-constexpr int kQrId = 193;
-constexpr int kCodeKeyId = 194;
-constexpr int kCodeMinutesId = 195;
-constexpr int kAccountCodeMinutesId = 196;
-constexpr int kAccountCodeMaxId = 197;
-constexpr int kHoursId = 110;     // + day
-constexpr int kMinutesId = 120;   // + day
-constexpr int kNoLimitId = 130;   // + day
-// The layout at 96 dots per inch.
-constexpr int kMargin = 12;
-constexpr int kListHeight = 130;
-constexpr int kNoteHeight = 36;
-constexpr int kHelpHeight = 20;
-constexpr int kRowHeight = 24;  // as the grid's rows, so each allowance stands beside its day
-constexpr int kHeaderHeight = 18;
-constexpr int kNumberWidth = 34;
-constexpr int kUnitWidth = 26;
-constexpr int kNoLimitWidth = 74;
-constexpr int kButtonWidth = 88;
-constexpr int kButtonHeight = 26;
-constexpr int kStatusHeight = 36;
-constexpr int kTabsHeight = 26;
-constexpr int kSummaryHeight = 70;
-constexpr int kMoreTimeButtonWidth = 170;
-
-void ReportFailure(const char* call) { OutputDebugStringA(DescribeWindowsFailure(call, GetLastError()).c_str()); }
-
-HWND Child(HWND parent, const wchar_t* windowClass, const std::string& text, DWORD style, int id, DWORD exStyle = 0) {
-  HWND child = CreateWindowExW(exStyle, windowClass, WideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0,
-                               0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               GetModuleHandleW(nullptr), nullptr);
-  if (child == nullptr) ReportFailure("CreateWindowExW");
-  return child;
-}
-
-std::string TextOf(HWND control) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-  return Utf8FromWide(text);
-}
-
-void SetText(HWND control, const std::string& text) { SetWindowTextW(control, WideFromUtf8(text).c_str()); }
-
-// The wide (...W) messages of the list: this program is built without UNICODE, so the list's
-// macros would send the ANSI ones.
-void SetItemText(HWND list, int item, int column, const std::string& text) {
-  std::wstring wide = WideFromUtf8(text);
-  LVITEMW subItem{};
-  subItem.iSubItem = column;
-  subItem.pszText = wide.data();
-  SendMessageW(list, LVM_SETITEMTEXTW, item, reinterpret_cast<LPARAM>(&subItem));
-}
-
-// Shows the rule a refused value breaks in a balloon at its field (common controls 6).
-void ShowRefusalAt(HWND edit, const std::string& rule) {
-  SetFocus(edit);
-  SendMessageW(edit, EM_SETSEL, 0, -1);
-  const std::wstring text = WideFromUtf8(rule);
-  EDITBALLOONTIP balloon{sizeof balloon, L"Not saved", text.c_str(), TTI_ERROR};
-  SendMessageW(edit, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&balloon));
-}
-
-bool IsChecked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 std::string FoldedName(const std::string& name) { return FoldCase(name); }
 
@@ -467,143 +372,6 @@ void SettingsWindow::ShowPage(int page) {
   if (page == 1) ShowToday();
   if (page == 2) ShowServiceState();
   if (page == 3) ShowCodeState();
-}
-
-void SettingsWindow::ShowCodeState() {
-  bool setUp = false;
-  try {
-    std::unique_ptr<RegistryAccess> registry = openRegistry_();
-    setUp = ParentCodeIsSetUp(*registry);
-  } catch (const RegistryError& error) {
-    SetStatus(std::string("Whether a parent's code is set up could not be read: ") + error.what());
-  }
-  SetText(codeState_, setUp ? "A parent's code is set up: a child types the six digits your phone's authenticator app "
-                              "shows in \"Ask for more time...\" of the Hourwarden icon."
-                            : "No parent's code is set up: set one up to give more time from your phone.");
-  EnableWindow(codeOff_, setUp);
-}
-
-void SettingsWindow::ShowAccountCode() {
-  filling_ = true;
-  AccountEdit* edit = selected_ >= 0 ? &EditOf(selected_) : nullptr;
-  const bool limited = edit != nullptr && edit->restricted;
-  SetText(accountCodeMinutes_, limited ? edit->codeMinutes : "");
-  SetText(accountCodeMax_, limited ? edit->codeMaxMinutes : "");
-  EnableWindow(accountCodeMinutes_, limited);
-  EnableWindow(accountCodeMax_, limited);
-  filling_ = false;
-}
-
-void SettingsWindow::AccountCodeChanged() {
-  if (filling_ || selected_ < 0) return;
-  AccountEdit& edit = EditOf(selected_);
-  edit.codeMinutes = TextOf(accountCodeMinutes_);
-  edit.codeMaxMinutes = TextOf(accountCodeMax_);
-}
-
-void SettingsWindow::SetUpCode() {
-  std::unique_ptr<RegistryAccess> registry = openRegistry_();
-  if (ParentCodeIsSetUp(*registry) &&
-      MessageBoxW(window_, L"A new code replaces the one your phone has, which then no longer works. Set up a new one?",
-                  kTitle, MB_YESNO | MB_ICONWARNING) != IDYES)
-    return;
-  const Checked<ParentCodeSetup> setup =
-      SetUpParentCode(*registry, codeMaking_.random, codeMaking_.security, codeMaking_.computerName);
-  if (!setup.value) {
-    SetStatus("No code was set up: " + setup.refusal + ".");
-    MessageBoxW(window_, WideFromUtf8("No code was set up: " + setup.refusal + ".").c_str(), kTitle, MB_OK | MB_ICONERROR);
-    return;
-  }
-  qrCode_ = EncodeQrCode(setup.value->address);
-  std::string grouped;
-  for (size_t i = 0; i < setup.value->base32.size(); i += 4) grouped += (i > 0 ? " " : "") + setup.value->base32.substr(i, 4);
-  SetText(codeKey_, "Scan this QR code with an authenticator app on your phone, or type this key in it as a time-based "
-                    "key:\r\n\r\n" + grouped + "\r\n\r\nKeep it secret: whoever has it can make codes. This window "
-                    "shows it only now.");
-  InvalidateRect(qr_, nullptr, TRUE);
-  SetStatus(setup.value->replaced ? "A new parent's code replaces the old one, which no longer works."
-                                  : "The parent's code is set up.");
-  ShowCodeState();
-}
-
-void SettingsWindow::TurnCodeOff() {
-  if (MessageBoxW(window_, L"Turn the parent's code off? No code from your phone is accepted any more.", kTitle,
-                  MB_YESNO | MB_ICONQUESTION) != IDYES)
-    return;
-  std::unique_ptr<RegistryAccess> registry = openRegistry_();
-  const std::optional<std::string> failure = TurnParentCodeOff(*registry);
-  SetStatus(failure ? "The code is still on: " + *failure + "." : "The parent's code is off: no code is accepted any more.");
-  if (!failure) {
-    qrCode_.reset();
-    SetText(codeKey_, "");
-    InvalidateRect(qr_, nullptr, TRUE);
-  }
-  ShowCodeState();
-}
-
-void SettingsWindow::DrawQrCode(const DRAWITEMSTRUCT& item) const {
-  const RECT& area = item.rcItem;
-  FillRect(item.hDC, &area, static_cast<HBRUSH>(GetStockObject(qrCode_ ? WHITE_BRUSH : LTGRAY_BRUSH)));
-  if (!qrCode_) return;
-  // Four light modules of quiet zone on each side, as the readers expect.
-  const int modules = qrCode_->Size() + 8;
-  const int module = std::max(1, static_cast<int>(std::min(area.right - area.left, area.bottom - area.top)) / modules);
-  const HBRUSH dark = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  for (int row = 0; row < qrCode_->Size(); ++row)
-    for (int column = 0; column < qrCode_->Size(); ++column) {
-      if (!qrCode_->IsDark(row, column)) continue;
-      const RECT cell{area.left + (column + 4) * module, area.top + (row + 4) * module, area.left + (column + 5) * module,
-                      area.top + (row + 5) * module};
-      FillRect(item.hDC, &cell, dark);
-    }
-}
-
-void SettingsWindow::FillPc() {
-  try {
-    std::unique_ptr<RegistryAccess> registry = openRegistry_();
-    pcRead_ = ReadPc(*registry);
-  } catch (const RegistryError& error) {
-    SetStatus(std::string("The settings of this computer could not be read: ") + error.what());
-  }
-  const PcForm form = FormOfPc(pcRead_);
-  SetText(zone_, form.timeZone);
-  CheckRadioButton(window_, kSourceDefaultId, kSourceNoneId,
-                   form.timeSource == TimeSource::kDefault     ? kSourceDefaultId
-                   : form.timeSource == TimeSource::kAddresses ? kSourceAddressesId
-                                                               : kSourceNoneId);
-  SetText(addresses_, form.addresses);
-  SendMessageW(countLocked_, BM_SETCHECK, form.countLocked ? BST_CHECKED : BST_UNCHECKED, 0);
-  SendMessageW(serviceLogoff_, BM_SETCHECK, form.serviceLogoff ? BST_CHECKED : BST_UNCHECKED, 0);
-  SendMessageW(endSessionLock_, BM_SETCHECK, form.endSessionLock ? BST_CHECKED : BST_UNCHECKED, 0);
-  SetText(path_, form.path);
-  SetText(debug_, form.debug);
-  SetText(codeMinutes_, form.codeMinutes);
-  EnablePcControls();
-}
-
-PcForm SettingsWindow::PcFormOfControls() const {
-  PcForm form;
-  form.timeZone = TextOf(zone_);
-  form.timeSource = IsChecked(sourceAddresses_) ? TimeSource::kAddresses
-                    : IsChecked(sourceNone_)    ? TimeSource::kNone
-                                                : TimeSource::kDefault;
-  form.addresses = TextOf(addresses_);
-  form.countLocked = IsChecked(countLocked_);
-  form.serviceLogoff = IsChecked(serviceLogoff_);
-  form.endSessionLock = IsChecked(endSessionLock_);
-  form.path = TextOf(path_);
-  form.debug = TextOf(debug_);
-  form.codeMinutes = TextOf(codeMinutes_);
-  return form;
-}
-
-void SettingsWindow::EnablePcControls() { EnableWindow(addresses_, IsChecked(sourceAddresses_)); }
-
-void SettingsWindow::ShowServiceState() {
-  SetText(serviceState_, "The service: asking it...");
-  UpdateWindow(serviceState_);
-  const RequestClient::Reply reply = service_.Ask(kStatusRequest);
-  SetText(serviceState_, ServiceStateText(reply.answer, reply.failure, reply.notTheService));
 }
 
 void SettingsWindow::ShowToday() {
