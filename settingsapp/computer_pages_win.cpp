@@ -52,10 +52,21 @@ PcForm SettingsWindow::PcFormOfControls() const {
 void SettingsWindow::EnablePcControls() { EnableWindow(addresses_, IsChecked(sourceAddresses_)); }
 
 void SettingsWindow::ShowServiceState() {
+  if (statusAsker_.joinable()) return;  // an answer is awaited
   SetText(serviceState_, "The service: asking it...");
-  UpdateWindow(serviceState_);
-  const RequestClient::Reply reply = service_.Ask(kStatusRequest);
-  SetText(serviceState_, ServiceStateText(reply.answer, reply.failure, reply.notTheService));
+  HWND window = window_;
+  statusAsker_ = std::thread([this, window] {
+    const RequestClient::Reply reply = service_.Ask(kStatusRequest);
+    auto* text = new std::string(ServiceStateText(reply.answer, reply.failure, reply.notTheService));
+    // The window closed meanwhile: nobody shows it.
+    if (!PostMessageW(window, kServiceStateMessage, 0, reinterpret_cast<LPARAM>(text))) delete text;
+  });
+}
+
+void SettingsWindow::ServiceStateAnswered(std::string* text) {
+  SetText(serviceState_, *text);
+  delete text;
+  statusAsker_.join();
 }
 
 void SettingsWindow::ShowCodeState() {

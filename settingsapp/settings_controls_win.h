@@ -44,6 +44,8 @@ inline constexpr int kAccountCodeMaxId = 197;
 inline constexpr int kHoursId = 110;     // + day
 inline constexpr int kMinutesId = 120;   // + day
 inline constexpr int kNoLimitId = 130;   // + day
+// Posted to the window with the service's state (LPARAM: a new std::string).
+inline constexpr UINT kServiceStateMessage = WM_APP + 1;
 // The layout at 96 dots per inch.
 inline constexpr int kMargin = 12;
 inline constexpr int kListHeight = 130;

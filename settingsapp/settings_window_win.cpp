@@ -38,6 +38,7 @@ SettingsWindow::SettingsWindow(RegistryOpener openRegistry, const LocalAccountSo
       codeMaking_(std::move(codeMaking)) {}
 
 SettingsWindow::~SettingsWindow() {
+  if (statusAsker_.joinable()) statusAsker_.join();
   if (window_ != nullptr) DestroyWindow(window_);
   if (font_ != nullptr) DeleteObject(font_);
 }
@@ -554,6 +555,9 @@ LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
+    case kServiceStateMessage:
+      ServiceStateAnswered(reinterpret_cast<std::string*>(lParam));
+      return 0;
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
       if (item->CtlID != kQrId) break;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "parentcode/qr_code.h"
@@ -70,8 +71,11 @@ class SettingsWindow {
   // The computer's page as the parent left it.
   PcForm PcFormOfControls() const;
   void EnablePcControls();
-  // Asks the service how it is, for the foot of the computer's page.
+  // Asks the service how it is, for the foot of the computer's page, on a thread of its own: the
+  // service answers between its minute cycles, and the window must not stand still meanwhile.
   void ShowServiceState();
+  // The answer came (a std::string the asking thread made).
+  void ServiceStateAnswered(std::string* text);
   // The parent's code: whether one is set up; a new one made and its QR code shown; turned off.
   void ShowCodeState();
   void SetUpCode();
@@ -136,6 +140,7 @@ class SettingsWindow {
   HWND debug_ = nullptr;
   HWND serviceState_ = nullptr;
   PcReading pcRead_;
+  std::thread statusAsker_;  // joinable while an answer of the service is awaited or not yet shown
   // The parent's code's page.
   ParentCodeMaking codeMaking_;
   HWND codeState_ = nullptr;
