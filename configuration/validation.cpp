@@ -199,3 +199,21 @@ std::optional<std::string> TimeUrlProblem(std::string_view value) {
   for (const std::string& problem : problems) text += (text.empty() ? "" : "; ") + problem;
   return text;
 }
+
+std::optional<std::string> LogFolderProblem(const std::string& folder, const FolderAccessSource& folders) {
+  const FolderAccessList list = folders.Read(folder);
+  switch (list.outcome) {
+    case FolderAccessList::Outcome::NotFound:
+      return "the folder " + folder + " does not exist: the logs cannot be written";
+    case FolderAccessList::Outcome::NotAFolder:
+      return folder + " is a file, not a folder: the logs cannot be written";
+    case FolderAccessList::Outcome::Failed:
+      return "the permissions of " + folder + " could not be read (" + list.failure + ")";
+    case FolderAccessList::Outcome::Read:
+      break;
+  }
+  if (const std::optional<std::string> access = StandardUserWriteAccess(list))
+    return "standard users can write to " + folder + " (" + *access +
+           "): they could tamper with the logs; choose a folder only administrators can write to";
+  return std::nullopt;
+}

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/folder_access.h"
+
 // The rules hwctl holds every value it writes to, and by which it judges what is stored: the day
 // filters, the allowances, user names, Path and TimeUrl. Texts are split and numbers read by the
 // service's own rules (settings/stored_formats.h, engine/day_filter.h).
@@ -71,6 +73,9 @@ std::optional<std::string> UserNameProblem(std::string_view name);
 // What is wrong with the text of Path, the folder the logs go to: empty, not a full path, a
 // %reference% that is never expanded, no trailing backslash.
 std::vector<std::string> PathProblems(std::string_view path);
+// Why the folder cannot take the service's logs: it does not exist, is a file, its access list
+// cannot be read, or standard users can write to it. Nothing when it is fit.
+std::optional<std::string> LogFolderProblem(const std::string& folder, const FolderAccessSource& folders);
 // Why the text cannot be the TimeUrl value (an address the service cannot fetch, each one named),
 // or nothing: the addresses separated by blanks, "none", or the empty value.
 std::optional<std::string> TimeUrlProblem(std::string_view value);

@@ -88,24 +88,6 @@ std::vector<Problem> FindUserProblems(const StoredUser& user) {
   return problems;
 }
 
-std::optional<std::string> LogFolderProblem(const std::string& folder, const FolderAccessSource& folders) {
-  const FolderAccessList list = folders.Read(folder);
-  switch (list.outcome) {
-    case FolderAccessList::Outcome::NotFound:
-      return "the folder " + folder + " does not exist: the logs cannot be written";
-    case FolderAccessList::Outcome::NotAFolder:
-      return folder + " is a file, not a folder: the logs cannot be written";
-    case FolderAccessList::Outcome::Failed:
-      return "the permissions of " + folder + " could not be read (" + list.failure + ")";
-    case FolderAccessList::Outcome::Read:
-      break;
-  }
-  if (const std::optional<std::string> access = StandardUserWriteAccess(list))
-    return "standard users can write to " + folder + " (" + *access +
-           "): they could tamper with the logs; choose a folder only administrators can write to";
-  return std::nullopt;
-}
-
 std::vector<Problem> FindProblems(const StoredConfiguration& configuration, const FolderAccessSource& folders) {
   std::vector<Problem> problems;
   const StoredProduct& product = configuration.product;

@@ -27,6 +27,3 @@ std::vector<Problem> FindUserProblems(const StoredUser& user);
 // Every problem of the configuration: the product key's values (Path with the folder's access
 // list), then every user's.
 std::vector<Problem> FindProblems(const StoredConfiguration& configuration, const FolderAccessSource& folders);
-// Why the folder cannot take the service's logs: it does not exist, is a file, its access list
-// cannot be read, or standard users can write to it. Nothing when it is fit.
-std::optional<std::string> LogFolderProblem(const std::string& folder, const FolderAccessSource& folders);

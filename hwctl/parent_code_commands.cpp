@@ -26,24 +26,7 @@ auto Quietly(Read read) -> std::optional<decltype(read())> {
   }
 }
 
-// Percent-encodes everything but the characters an address may hold as they are.
-std::string AddressPart(const std::string& text) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string encoded;
-  for (const char c : text) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (std::isalnum(u) || c == '-' || c == '.' || c == '_' || c == '~') {
-      encoded += c;
-    } else {
-      encoded += '%';
-      encoded += kHex[u >> 4];
-      encoded += kHex[u & 0x0F];
-    }
-  }
-  return encoded;
-}
-
-bool SecretIsSet(ConfigSession& session) { return session.registry.KeyExists(kParentCodeKey); }
+bool SecretIsSet(ConfigSession& session) { return ParentCodeIsSetUp(session.registry); }
 
 // The open key's CodeMinutes as the administrator's setting (of an earlier version's user key,
 // none), and whether the key holds that version's record.
@@ -79,30 +62,17 @@ std::string QrCodeText(const std::string& address, const QrGlyphs& glyphs) {
 }
 
 std::string NewCode(ConfigSession& session) {
-  std::string secret(kSecretBytes, '\0');
-  if (const std::optional<std::string> failure = session.Platform().random->Fill(secret))
-    Refuse("no secret could be made (" + *failure + ")");
-  const KeySecurity& security = *session.Platform().keySecurity;
-  if (const std::optional<std::string> failure = security.MakeAdminOnly(kParentCodeKey))
-    Refuse("the key " + DisplayKey(kParentCodeKey) + " could not be made for the administrators only (" + *failure +
-           ")");
-  // The secret goes in only once the key is seen to be kept from everyone else.
-  const KeyAccessList list = security.Read(kParentCodeKey);
-  if (list.outcome != KeyAccessList::Outcome::Read)
-    Refuse("the access list of " + DisplayKey(kParentCodeKey) + " could not be read (" + list.failure + ")");
-  if (const std::optional<std::string> open = KeyOpenToOthers(list))
-    Refuse("the key " + DisplayKey(kParentCodeKey) + " is not kept from other users: " + *open);
-  const std::string base32 = EncodeBase32(secret);
-  session.OpenForWriting(kParentCodeKey);
-  const bool hadSecret = session.registry.ValueExists(kSecretValue);
-  session.registry.WriteString(kSecretValue, base32);
-  session.registry.CloseKey();
+  const Checked<ParentCodeSetup> setup = SetUpParentCode(session.registry, *session.Platform().random,
+                                                         *session.Platform().keySecurity, session.Platform().computerName);
+  if (!setup.value) Refuse(setup.refusal);
+  const std::string& base32 = setup.value->base32;
+  const std::string& address = setup.value->address;
+  const bool hadSecret = setup.value->replaced;
   std::string grouped;
   for (size_t i = 0; i < base32.size(); i += 4) {
     if (i > 0) grouped.append(" ");
     grouped.append(base32, i, 4);
   }
-  const std::string address = AuthenticatorUri(session.Platform().computerName, base32);
   const int minutes = CodeMinutesSetting(std::nullopt, ProductCodeMinutes(session));
   return std::string(hadSecret ? "A new parent's code replaces the old one, which no longer works.\n"
                                : "The parent's code is set up.\n") +
@@ -119,53 +89,42 @@ std::string NewCode(ConfigSession& session) {
 
 std::string CodeOff(ConfigSession& session) {
   if (!SecretIsSet(session)) return "No parent's code was set up.\n";
-  if (!session.registry.DeleteKey(kParentCodeKey))
-    throw CommandError("cannot delete " + DisplayKey(kParentCodeKey) + "; run hwctl as an administrator");
+  if (const std::optional<std::string> failure = TurnParentCodeOff(session.registry))
+    throw CommandError(*failure + "; run hwctl as an administrator");
   return "The parent's code is off: no code is accepted any more.\n";
 }
 
 std::string SetCodeMinutes(ConfigSession& session, const std::optional<std::string>& name,
                            const std::string& minutesArgument) {
-  const std::optional<int32_t> minutes = ParseDecimal32(minutesArgument);
+  const Checked<int> minutes = CodeMinutesOfArgument(minutesArgument);
   const std::string whose = name ? " for " + *name : "";
-  if (!minutes || *minutes < 1 || *minutes > kMaxCodeMinutes)
-    Refuse("minutes a code gives" + whose + ": \"" + minutesArgument + "\" is not a whole number from 1 to " +
-           std::to_string(kMaxCodeMinutes));
+  if (!minutes.value) Refuse("minutes a code gives" + whose + ": " + minutes.refusal);
   if (!name) {
     session.OpenForWriting(kProductKey);
-    session.registry.WriteInteger(kCodeMinutesValue, *minutes);
+    session.registry.WriteInteger(kCodeMinutesValue, *minutes.value);
     session.registry.CloseKey();
-    return "A code now gives " + std::to_string(*minutes) + " minutes to every user without a setting of their own.\n";
+    return "A code now gives " + std::to_string(*minutes.value) + " minutes to every user without a setting of their own.\n";
   }
   const StoredUser user = session.RequireUser(*name);
   session.OpenForWriting(UserKeyPath(user.name));
   RegistryAccess& registry = session.registry;
-  if (ReadCodeMinutesValue(registry).earlierRecord) {
-    // The earlier version counted the minutes given in CodeMinutes: they move to CodeGiven first.
-    if (!registry.ValueExists(kCodeGivenValue))
-      registry.WriteInteger(kCodeGivenValue, Quietly([&] { return registry.ReadInteger(kCodeMinutesValue); }).value_or(0));
-    if (!registry.DeleteValue(kEarlierLastStepValue)) {
-      registry.CloseKey();
-      throw CommandError("cannot delete " + std::string(kEarlierLastStepValue) + " of " + user.name +
-                         "; run hwctl as an administrator");
-    }
+  if (const std::optional<std::string> failure = WriteUserCodeMinutes(registry, *minutes.value)) {
+    registry.CloseKey();
+    throw CommandError(*failure + " of " + user.name + "; run hwctl as an administrator");
   }
-  registry.WriteInteger(kCodeMinutesValue, *minutes);
   registry.CloseKey();
-  return "A code now gives " + user.name + " " + std::to_string(*minutes) + " minutes.\n";
+  return "A code now gives " + user.name + " " + std::to_string(*minutes.value) + " minutes.\n";
 }
 
 std::string SetCodeMaximum(ConfigSession& session, const std::string& name, const std::string& minutesArgument) {
-  const std::optional<int32_t> minutes = ParseDecimal32(minutesArgument);
-  if (!minutes || *minutes < 0 || *minutes > kMaxCodeMinutes)
-    Refuse("most minutes a day by code for " + name + ": \"" + minutesArgument + "\" is not a whole number from 0 to " +
-           std::to_string(kMaxCodeMinutes));
+  const Checked<int> minutes = CodeMaximumOfArgument(minutesArgument);
+  if (!minutes.value) Refuse("most minutes a day by code for " + name + ": " + minutes.refusal);
   const StoredUser user = session.RequireUser(name);
   session.OpenForWriting(UserKeyPath(user.name));
-  session.registry.WriteInteger(kCodeMaxMinutesValue, *minutes);
+  session.registry.WriteInteger(kCodeMaxMinutesValue, *minutes.value);
   session.registry.CloseKey();
-  if (*minutes == 0) return user.name + " can no longer get time by code.\n";
-  return user.name + " may now get at most " + std::to_string(*minutes) + " minutes a day by code.\n";
+  if (*minutes.value == 0) return user.name + " can no longer get time by code.\n";
+  return user.name + " may now get at most " + std::to_string(*minutes.value) + " minutes a day by code.\n";
 }
 
 // One user's row: what a code gives, the most a day, given today, wrong codes in a row, locked
@@ -215,10 +174,6 @@ void AddCodeMinutesProblem(std::vector<Problem>& problems, const std::string& wh
 }
 
 }  // namespace
-
-std::string AuthenticatorUri(const std::string& computerName, const std::string& base32Secret) {
-  return "otpauth://totp/Hourwarden:" + AddressPart(computerName) + "?secret=" + base32Secret + "&issuer=Hourwarden";
-}
 
 std::string RunParentCodeCommand(ConfigSession& session, const std::vector<std::string>& arguments) {
   const std::string& what = arguments[0];

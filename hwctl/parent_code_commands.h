@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "configuration/parent_code_setup.h"
 #include "hwctl/config_writes.h"
 #include "hwctl/configuration_check.h"
 
@@ -15,8 +16,6 @@ inline constexpr char kParentCodeUsage[] =
 
 // parent-code new | off | show | minutes [USER] MINUTES | max USER MINUTES.
 std::string RunParentCodeCommand(ConfigSession& session, const std::vector<std::string>& arguments);
-// The otpauth:// address an authenticator app takes the secret (Base32) from, for the computer.
-std::string AuthenticatorUri(const std::string& computerName, const std::string& base32Secret);
 // "Parent's code: set up." or "Parent's code: not set up." for hwctl check.
 std::string ParentCodeStatusLine(ConfigSession& session);
 // What hwctl check finds of the parent's code: a key standard users may read or change, a secret

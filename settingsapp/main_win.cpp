@@ -6,13 +6,21 @@
 #include <commctrl.h>
 
 #include "engine/account_control_win.h"
+#include "core/installation.h"
+#include "parentcode/more_time_protocol.h"
 #include "platform/clock_win.h"
+#include "platform/folder_access_win.h"
+#include "platform/installed_service_win.h"
+#include "platform/pipe_client_win.h"
+#include "platform/random_source_win.h"
 #include "platform/local_accounts_win.h"
 #include "platform/log_file_system_win.h"
 #include "platform/regional_format_win.h"
 #include "platform/time_zones.h"
 #include "platform/time_zones_win.h"
+#include "platform/wide_text_win.h"
 #include "platform/win_error.h"
+#include "settings/key_security_win.h"
 #include "settings/registry_access_win.h"
 #include "settings/value_reads.h"
 #include "settingsapp/settings_window_win.h"
@@ -36,7 +44,21 @@ int main() {
   WindowsAccountControl accountControl;
   WindowsRegionalFormat format;
   const std::unique_ptr<LogFileSystem> files = MakeLogFileSystem(DefaultServiceLogFolder());
-  SettingsWindow window([] { return OpenWindowsRegistry(); }, accounts, accountControl, *files, format, now);
+  const auto isZone = [&](const std::string& zoneKey) {
+    return zones.LocalTime(zoneKey, DecodeDateTime(clock.UtcNow())).local.has_value();
+  };
+  WindowsInstalledServiceSource services;
+  PipeRequestClient service(kMoreTimePipeName, kServiceName, services);
+  WindowsFolderAccessSource folders;
+  CngRandomSource random;
+  WindowsKeySecurity keySecurity;
+  wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = L"";
+  DWORD computerLength = MAX_COMPUTERNAME_LENGTH + 1;
+  std::string computerName;
+  if (GetComputerNameW(computer, &computerLength)) computerName = Utf8FromWide({computer, computerLength});
+  else OutputDebugStringA(DescribeWindowsFailure("GetComputerNameW", GetLastError()).c_str());
+  SettingsWindow window([] { return OpenWindowsRegistry(); }, accounts, accountControl, *files, format, now, isZone,
+                        service, {random, keySecurity, computerName}, folders);
   if (!window.Open(SW_SHOWDEFAULT)) return 1;
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -13,82 +13,10 @@
 #include "settings/user_values.h"
 #include "settingsapp/give_more_time.h"
 #include "settingsapp/programs_today.h"
+#include "settingsapp/settings_controls_win.h"
 #include "settingsapp/usage_today.h"
 
 namespace {
-
-constexpr wchar_t kClassName[] = L"HourwardenSettings";
-constexpr wchar_t kTitle[] = L"Hourwarden Settings";
-// Control identifiers; the tests of the window find the controls by them.
-constexpr int kListId = 100;
-constexpr int kNoteId = 101;
-constexpr int kGridId = 102;
-constexpr int kStatusId = 103;
-constexpr int kApplyId = 104;
-constexpr int kTabsId = 105;
-constexpr int kSummaryId = 106;
-constexpr int kMoreTimeId = 107;
-constexpr int kGiveMoreTimeId = 108;
-constexpr int kChartId = 109;
-constexpr int kProgramsId = 160;
-constexpr int kHoursId = 110;     // + day
-constexpr int kMinutesId = 120;   // + day
-constexpr int kNoLimitId = 130;   // + day
-// The layout at 96 dots per inch.
-constexpr int kMargin = 12;
-constexpr int kListHeight = 130;
-constexpr int kNoteHeight = 36;
-constexpr int kHelpHeight = 20;
-constexpr int kRowHeight = 24;  // as the grid's rows, so each allowance stands beside its day
-constexpr int kHeaderHeight = 18;
-constexpr int kNumberWidth = 34;
-constexpr int kUnitWidth = 26;
-constexpr int kNoLimitWidth = 74;
-constexpr int kButtonWidth = 88;
-constexpr int kButtonHeight = 26;
-constexpr int kStatusHeight = 36;
-constexpr int kTabsHeight = 26;
-constexpr int kSummaryHeight = 70;
-constexpr int kMoreTimeButtonWidth = 170;
-
-void ReportFailure(const char* call) { OutputDebugStringA(DescribeWindowsFailure(call, GetLastError()).c_str()); }
-
-HWND Child(HWND parent, const wchar_t* windowClass, const std::string& text, DWORD style, int id, DWORD exStyle = 0) {
-  HWND child = CreateWindowExW(exStyle, windowClass, WideFromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0,
-                               0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               GetModuleHandleW(nullptr), nullptr);
-  if (child == nullptr) ReportFailure("CreateWindowExW");
-  return child;
-}
-
-std::string TextOf(HWND control) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-  return Utf8FromWide(text);
-}
-
-void SetText(HWND control, const std::string& text) { SetWindowTextW(control, WideFromUtf8(text).c_str()); }
-
-// The wide (...W) messages of the list: this program is built without UNICODE, so the list's
-// macros would send the ANSI ones.
-void SetItemText(HWND list, int item, int column, const std::string& text) {
-  std::wstring wide = WideFromUtf8(text);
-  LVITEMW subItem{};
-  subItem.iSubItem = column;
-  subItem.pszText = wide.data();
-  SendMessageW(list, LVM_SETITEMTEXTW, item, reinterpret_cast<LPARAM>(&subItem));
-}
-
-// Shows the rule a refused value breaks in a balloon at its field (common controls 6).
-void ShowRefusalAt(HWND edit, const std::string& rule) {
-  SetFocus(edit);
-  SendMessageW(edit, EM_SETSEL, 0, -1);
-  const std::wstring text = WideFromUtf8(rule);
-  EDITBALLOONTIP balloon{sizeof balloon, L"Not saved", text.c_str(), TTI_ERROR};
-  SendMessageW(edit, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&balloon));
-}
-
-bool IsChecked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 std::string FoldedName(const std::string& name) { return FoldCase(name); }
 
@@ -96,15 +24,21 @@ std::string FoldedName(const std::string& name) { return FoldCase(name); }
 
 SettingsWindow::SettingsWindow(RegistryOpener openRegistry, const LocalAccountSource& accounts,
                                AccountControl& accountControl, LogFileSystem& files, const RegionalFormat& format,
-                               std::function<double()> now)
+                               std::function<double()> now, ZoneCheck isZone, RequestClient& service,
+                               ParentCodeMaking codeMaking, const FolderAccessSource& folders)
     : openRegistry_(std::move(openRegistry)),
       accounts_(accounts),
       accountControl_(accountControl),
       files_(files),
       format_(format),
-      now_(std::move(now)) {}
+      now_(std::move(now)),
+      isZone_(std::move(isZone)),
+      folders_(folders),
+      service_(service),
+      codeMaking_(std::move(codeMaking)) {}
 
 SettingsWindow::~SettingsWindow() {
+  if (statusAsker_.joinable()) statusAsker_.join();
   if (window_ != nullptr) DestroyWindow(window_);
   if (font_ != nullptr) DeleteObject(font_);
 }
@@ -125,6 +59,7 @@ bool SettingsWindow::Open(int showCommand) {
   Layout();
   ShowPage(0);
   FillAccounts();
+  FillPc();
   ShowWindow(window_, showCommand);
   SetFocus(list_);
   return true;
@@ -154,8 +89,8 @@ void SettingsWindow::CreateControls() {
   }
   note_ = Child(window_, WC_STATICW, "", SS_LEFT, kNoteId);
   tabs_ = Child(window_, WC_TABCONTROLW, "", WS_TABSTOP | WS_CLIPSIBLINGS, kTabsId);
-  const wchar_t* pages[] = {L"The week", L"Today and the last 4 weeks"};
-  for (int i = 0; i < 2; ++i) {
+  const wchar_t* pages[] = {L"The week", L"Today and the last 4 weeks", L"This computer", L"The parent's code"};
+  for (int i = 0; i < 4; ++i) {
     TCITEMW tab{};
     tab.mask = TCIF_TEXT;
     tab.pszText = const_cast<wchar_t*>(pages[i]);
@@ -186,6 +121,43 @@ void SettingsWindow::CreateControls() {
     SendMessageW(hours_[day], EM_SETLIMITTEXT, 2, 0);
     SendMessageW(minutes_[day], EM_SETLIMITTEXT, 2, 0);
   }
+  const auto label = [&](const std::string& text) {
+    pcLabels_.push_back(Child(window_, WC_STATICW, text, SS_LEFT, -1));
+  };
+  label("&Time zone of the days (its name as tzutil /l lists it; empty: the computer's zone, which users may change):");
+  zone_ = Child(window_, WC_EDITW, "", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kZoneId);
+  label("The service takes the time from:");
+  sourceDefault_ = Child(window_, WC_BUTTONW, "its built-in https:// time pages (Microsoft, Google, Cloudflare)",
+                         WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, kSourceDefaultId);
+  sourceAddresses_ = Child(window_, WC_BUTTONW, "these addresses, asked in order:", BS_AUTORADIOBUTTON, kSourceAddressesId);
+  sourceNone_ = Child(window_, WC_BUTTONW, "the computer's clock, trusted as it is", BS_AUTORADIOBUTTON, kSourceNoneId);
+  addresses_ = Child(window_, WC_EDITW, "", WS_TABSTOP | WS_GROUP | WS_BORDER | ES_AUTOHSCROLL, kAddressesId);
+  countLocked_ = Child(window_, WC_BUTTONW, "Count the minutes while the screen is &locked",
+                       WS_TABSTOP | BS_AUTOCHECKBOX, kCountLockedId);
+  serviceLogoff_ = Child(window_, WC_BUTTONW, "The service ends the sessions of a user who stays on past the time",
+                         WS_TABSTOP | BS_AUTOCHECKBOX, kServiceLogoffId);
+  endSessionLock_ = Child(window_, WC_BUTTONW, "When the time is up, lock the session instead of signing out",
+                          WS_TABSTOP | BS_AUTOCHECKBOX, kEndSessionLockId);
+  label("Log &folder:");
+  path_ = Child(window_, WC_EDITW, "", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kPathId);
+  label("&Debug level (0 silent to 4 everything):");
+  debug_ = Child(window_, WC_EDITW, "", WS_TABSTOP | WS_BORDER | ES_NUMBER | ES_RIGHT, kDebugId);
+  SendMessageW(debug_, EM_SETLIMITTEXT, 1, 0);
+  serviceState_ = Child(window_, WC_STATICW, "", SS_LEFT | SS_NOPREFIX, kServiceStateId);
+  qr_ = Child(window_, WC_STATICW, "", SS_OWNERDRAW, kQrId);
+  codeState_ = Child(window_, WC_STATICW, "", SS_LEFT | SS_NOPREFIX, kCodeStateId);
+  setUpCode_ = Child(window_, WC_BUTTONW, "&Set up a new code", WS_TABSTOP | BS_PUSHBUTTON, kSetUpCodeId);
+  codeOff_ = Child(window_, WC_BUTTONW, "T&urn the code off", WS_TABSTOP | BS_PUSHBUTTON, kCodeOffId);
+  codeKey_ = Child(window_, WC_STATICW, "", SS_LEFT | SS_NOPREFIX, kCodeKeyId);
+  codeMinutesLabel_ = Child(window_, WC_STATICW, "A code &gives (minutes, for every account):", SS_LEFT, -1);
+  codeMinutes_ = Child(window_, WC_EDITW, "", WS_TABSTOP | WS_BORDER | ES_NUMBER | ES_RIGHT, kCodeMinutesId);
+  SendMessageW(codeMinutes_, EM_SETLIMITTEXT, 4, 0);
+  accountCodeLabel_ = Child(window_, WC_STATICW, "The selected account: a code gives (empty: as every account)", SS_LEFT, -1);
+  accountCodeMinutes_ = Child(window_, WC_EDITW, "", WS_TABSTOP | WS_BORDER | ES_NUMBER | ES_RIGHT, kAccountCodeMinutesId);
+  accountCodeMaxLabel_ = Child(window_, WC_STATICW, "at most a day", SS_LEFT, -1);
+  accountCodeMax_ = Child(window_, WC_EDITW, "", WS_TABSTOP | WS_BORDER | ES_NUMBER | ES_RIGHT, kAccountCodeMaxId);
+  SendMessageW(accountCodeMinutes_, EM_SETLIMITTEXT, 4, 0);
+  SendMessageW(accountCodeMax_, EM_SETLIMITTEXT, 4, 0);
   status_ = Child(window_, WC_STATICW, "", SS_LEFT | SS_NOPREFIX, kStatusId);
   ok_ = Child(window_, WC_BUTTONW, "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
   cancel_ = Child(window_, WC_BUTTONW, "Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL);
@@ -234,6 +206,48 @@ void SettingsWindow::Layout() {
   const int programsTop = y + px(kHeaderHeight) + px(kRowHeight) + px(kButtonHeight) + px(16);
   MoveWindow(programs_, allowanceLeft, programsTop, allowanceWidth,
              y + px(kHelpHeight) + gridSize.cy - programsTop, FALSE);
+  // The computer's page: the time on the left, the sessions and the logs on the right, the
+  // service's state at its foot.
+  {
+    const int column = (width - 3 * px(kMargin)) / 2;
+    const int right = 2 * px(kMargin) + column;
+    int left = y;
+    MoveWindow(pcLabels_[0], px(kMargin), left, column, px(32), FALSE);
+    MoveWindow(zone_, px(kMargin), left += px(34), column, px(22), FALSE);
+    MoveWindow(pcLabels_[1], px(kMargin), left += px(30), column, px(kHeaderHeight), FALSE);
+    for (HWND radio : {sourceDefault_, sourceAddresses_, sourceNone_})
+      MoveWindow(radio, px(kMargin), left += px(20), column, px(20), FALSE);
+    MoveWindow(addresses_, px(kMargin) + px(18), left += px(24), column - px(18), px(22), FALSE);
+    int top = y;
+    for (HWND box : {countLocked_, serviceLogoff_, endSessionLock_}) {
+      MoveWindow(box, right, top, column, px(20), FALSE);
+      top += px(24);
+    }
+    MoveWindow(pcLabels_[2], right, top += px(6), column, px(kHeaderHeight), FALSE);
+    MoveWindow(path_, right, top += px(kHeaderHeight) + px(2), column, px(22), FALSE);
+    MoveWindow(pcLabels_[3], right, top += px(30), column - px(50), px(kHeaderHeight), FALSE);
+    MoveWindow(debug_, right + column - px(40), top - px(2), px(40), px(22), FALSE);
+    const int foot = y + px(kHelpHeight) + gridSize.cy - px(kNoteHeight);
+    MoveWindow(serviceState_, px(kMargin), foot, width - 2 * px(kMargin), px(kNoteHeight), FALSE);
+    // The parent's code: its QR code on the left, the rest beside it.
+    const int side = px(kHelpHeight) + gridSize.cy;
+    const int beside = 2 * px(kMargin) + side;
+    const int besideWidth = width - beside - px(kMargin);
+    MoveWindow(qr_, px(kMargin), y, side, side, FALSE);
+    MoveWindow(codeState_, beside, y, besideWidth, px(kNoteHeight), FALSE);
+    MoveWindow(setUpCode_, beside, y + px(kNoteHeight) + px(4), px(kMoreTimeButtonWidth), px(kButtonHeight), FALSE);
+    MoveWindow(codeOff_, beside + px(kMoreTimeButtonWidth) + px(8), y + px(kNoteHeight) + px(4), px(kMoreTimeButtonWidth),
+               px(kButtonHeight), FALSE);
+    const int keyTop = y + px(kNoteHeight) + px(kButtonHeight) + px(12);
+    MoveWindow(codeKey_, beside, keyTop, besideWidth, side - (keyTop - y) - px(60), FALSE);
+    MoveWindow(codeMinutesLabel_, beside, y + side - px(54), besideWidth - px(60), px(kHeaderHeight), FALSE);
+    MoveWindow(codeMinutes_, beside + besideWidth - px(50), y + side - px(57), px(50), px(22), FALSE);
+    const int labelWidth = besideWidth - 2 * px(50) - px(100) - px(8);
+    MoveWindow(accountCodeLabel_, beside, y + side - px(24), labelWidth, px(kHeaderHeight), FALSE);
+    MoveWindow(accountCodeMinutes_, beside + labelWidth, y + side - px(27), px(50), px(22), FALSE);
+    MoveWindow(accountCodeMaxLabel_, beside + labelWidth + px(58), y + side - px(24), px(92), px(kHeaderHeight), FALSE);
+    MoveWindow(accountCodeMax_, beside + besideWidth - px(50), y + side - px(27), px(50), px(22), FALSE);
+  }
   MoveWindow(help_, px(kMargin), y, width - 2 * px(kMargin), px(kHelpHeight), FALSE);
   y += px(kHelpHeight);
   MoveWindow(grid_.Handle(), px(kMargin), y, gridSize.cx, gridSize.cy, FALSE);
@@ -316,6 +330,7 @@ void SettingsWindow::ShowAccount(int row) {
   SetText(note_, row < 0 ? "This computer has no accounts to limit." : AccountNote(rows_[static_cast<size_t>(row)]));
   grid_.Show(limited ? &edit->week : nullptr);
   ShowAllowances();
+  ShowAccountCode();
   ShowToday();
   if (edit != nullptr) SetStatus(edit->week.RoundingNotice());
 }
@@ -340,6 +355,15 @@ void SettingsWindow::ShowPage(int page) {
   page_ = page;
   const int week = page == 0 ? SW_SHOW : SW_HIDE;
   const int today = page == 1 ? SW_SHOW : SW_HIDE;
+  const int pc = page == 2 ? SW_SHOW : SW_HIDE;
+  for (HWND control : pcLabels_) ShowWindow(control, pc);
+  for (HWND control : {zone_, sourceDefault_, sourceAddresses_, sourceNone_, addresses_, countLocked_, serviceLogoff_,
+                       endSessionLock_, path_, debug_, serviceState_})
+    ShowWindow(control, pc);
+  const int code = page == 3 ? SW_SHOW : SW_HIDE;
+  for (HWND control : {qr_, codeState_, setUpCode_, codeOff_, codeKey_, codeMinutesLabel_, codeMinutes_,
+                       accountCodeLabel_, accountCodeMinutes_, accountCodeMaxLabel_, accountCodeMax_})
+    ShowWindow(control, code);
   for (HWND control : {help_, grid_.Handle(), allowanceTitle_}) ShowWindow(control, week);
   for (int day = 0; day < kDaysInWeek; ++day)
     for (HWND control : {hours_[day], hoursUnit_[day], minutes_[day], minutesUnit_[day], noLimit_[day]})
@@ -347,6 +371,8 @@ void SettingsWindow::ShowPage(int page) {
   for (HWND control : {summary_, chart_.Handle(), moreTimeLabel_, moreTime_, moreTimeUnit_, giveMoreTime_, programs_})
     ShowWindow(control, today);
   if (page == 1) ShowToday();
+  if (page == 2) ShowServiceState();
+  if (page == 3) ShowCodeState();
 }
 
 void SettingsWindow::ShowToday() {
@@ -414,29 +440,49 @@ void SettingsWindow::RestrictedChanged(int row, bool restricted) {
 bool SettingsWindow::Apply() {
   std::vector<PlannedAccount> planned;
   for (const auto& [name, edit] : edits_) planned.push_back({PlanApply(edit), edit.read});
+  const PlannedPc pc{PlanPc(pcRead_, PcFormOfControls(), isZone_, folders_), pcRead_};
   std::unique_ptr<RegistryAccess> registry = openRegistry_();
-  ApplyResult result = ApplyPlans(*registry, planned, false);
+  ApplyResult result = ApplyPlans(*registry, planned, false, &pc);
   if (result.outcome == ApplyResult::Outcome::kChangedUnderIt) {
     if (MessageBoxW(window_, WideFromUtf8(result.message).c_str(), kTitle, MB_YESNO | MB_ICONWARNING) != IDYES) {
       SetStatus("Nothing was saved. Cancel and open the window again to see the settings as they are now.");
       return false;
     }
-    result = ApplyPlans(*registry, planned, true);
+    result = ApplyPlans(*registry, planned, true, &pc);
   }
+  if (result.pcWritten) FillPc();
   // The pages written are read again when shown, so they compare with what was written; the grid
   // must not keep showing a page that is gone.
   for (const std::string& account : result.written) edits_.erase(FoldedName(account));
   if (!result.written.empty() && selected_ >= 0) ShowAccount(selected_);
   switch (result.outcome) {
     case ApplyResult::Outcome::kRefused:
+      if (result.refusedPcField) {
+        const PcField field = *result.refusedPcField;
+        const int page = field == PcField::kCodeMinutes ? 3 : 2;
+        if (page_ != page) {
+          SendMessageW(tabs_, TCM_SETCURSEL, page, 0);
+          ShowPage(page);
+        }
+        ShowRefusalAt(field == PcField::kTimeZone ? zone_
+                      : field == PcField::kPath   ? path_
+                      : field == PcField::kDebug  ? debug_
+                      : field == PcField::kCodeMinutes ? codeMinutes_
+                                                  : addresses_,
+                      result.message);
+      }
       for (size_t i = 0; i < rows_.size(); ++i) {
         if (!SameText(rows_[i].account.name, result.refusedAccount)) continue;
         ListView_SetItemState(list_, static_cast<int>(i), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        if (page_ != 0) {
-          SendMessageW(tabs_, TCM_SETCURSEL, 0, 0);
-          ShowPage(0);
+        const bool code = result.refusedField != AccountField::kAllowance;
+        if (page_ != (code ? 3 : 0)) {
+          SendMessageW(tabs_, TCM_SETCURSEL, code ? 3 : 0, 0);
+          ShowPage(code ? 3 : 0);
         }
-        ShowRefusalAt(hours_[result.refusedDay], result.message);
+        ShowRefusalAt(result.refusedField == AccountField::kCodeMinutes    ? accountCodeMinutes_
+                      : result.refusedField == AccountField::kCodeMaxMinutes ? accountCodeMax_
+                                                                             : hours_[result.refusedDay],
+                      result.message);
       }
       SetStatus(result.message);
       return false;
@@ -449,7 +495,7 @@ bool SettingsWindow::Apply() {
       break;
   }
   const std::string note = GiveLogonHoursBack(accountControl_, result.freed);
-  SetStatus(result.written.empty() ? "Nothing to save." : "Saved. The service applies it within a minute.");
+  SetStatus(result.written.empty() && !result.pcWritten ? "Nothing to save." : "Saved. The service applies it within a minute.");
   if (!note.empty()) {
     SetStatus(note);
     MessageBoxW(window_, WideFromUtf8(note).c_str(), kTitle, MB_OK | MB_ICONWARNING);
@@ -490,6 +536,14 @@ LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       } else if (id >= kNoLimitId && id < kNoLimitId + kDaysInWeek && code == BN_CLICKED) {
         AllowanceChanged(id - kNoLimitId);
         if (!IsChecked(noLimit_[id - kNoLimitId])) SetFocus(hours_[id - kNoLimitId]);
+      } else if (id >= kSourceDefaultId && id <= kSourceNoneId && code == BN_CLICKED) {
+        EnablePcControls();
+      } else if ((id == kAccountCodeMinutesId || id == kAccountCodeMaxId) && code == EN_CHANGE) {
+        AccountCodeChanged();
+      } else if (id == kSetUpCodeId) {
+        SetUpCode();
+      } else if (id == kCodeOffId) {
+        TurnCodeOff();
       } else if (id == kGiveMoreTimeId) {
         GiveMoreTimeToday();
       } else if (id == kApplyId) {
@@ -500,6 +554,15 @@ LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         DestroyWindow(window_);
       }
       return 0;
+    }
+    case kServiceStateMessage:
+      ServiceStateAnswered(reinterpret_cast<std::string*>(lParam));
+      return 0;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item->CtlID != kQrId) break;
+      DrawQrCode(*item);
+      return TRUE;
     }
     case WM_DPICHANGED: {
       // The window moved to a display of another scale: its font and layout of that scale.

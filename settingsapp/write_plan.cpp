@@ -1,12 +1,27 @@
 #include "settingsapp/write_plan.h"
 
+#include "configuration/parent_code_setup.h"
 #include "configuration/validation.h"
+#include "parentcode/code_guard.h"
+#include "parentcode/code_values.h"
 #include "settings/settings_loader.h"
 
 namespace {
 
 bool SameValue(const StoredText& a, const StoredText& b) {
   return a.present == b.present && a.text == b.text && a.typeError.empty() == b.typeError.empty();
+}
+bool SameValue(const StoredNumber& a, const StoredNumber& b) {
+  return a.present == b.present && a.number == b.number && a.typeError.empty() == b.typeError.empty();
+}
+
+// The code's fields as the page shows what was read.
+std::string CodeMinutesField(const AccountReading& reading) {
+  const std::optional<int32_t> own = UserCodeMinutesSetting(reading.codeMinutes.Usable(), reading.earlierCodeRecord);
+  return own ? std::to_string(*own) : "";
+}
+std::string CodeMaxMinutesField(const AccountReading& reading) {
+  return std::to_string(reading.codeMaxMinutes.Usable().value_or(kDefaultCodeMaxMinutes));
 }
 
 // What the registry holds after writing the text.
@@ -28,6 +43,11 @@ void Write(RegistryAccess& registry, const WritePlan& plan) {
   }
   if (!registry.OpenKey(plan.keyPath)) throw RegistryError("cannot open the key of " + plan.account + " for writing");
   for (const auto& [name, text] : plan.strings) registry.WriteString(name, text);
+  if (plan.codeMaxMinutes) registry.WriteInteger(kCodeMaxMinutesValue, *plan.codeMaxMinutes);
+  if (plan.codeMinutes) {
+    if (const std::optional<std::string> failure = WriteUserCodeMinutes(registry, *plan.codeMinutes))
+      throw RegistryError(*failure + " of " + plan.account);
+  }
   registry.CloseKey();
 }
 
@@ -46,6 +66,9 @@ AccountReading ReadAccount(RegistryAccess& registry, const std::string& account)
   reading.restricted = true;
   for (int day = 0; day < kDaysInWeek; ++day) reading.days[day] = FindText(registry, DayValueName(day));
   reading.dayLimit = FindText(registry, "DayLimit");
+  reading.codeMinutes = FindNumber(registry, kCodeMinutesValue);
+  reading.codeMaxMinutes = FindNumber(registry, kCodeMaxMinutesValue);
+  reading.earlierCodeRecord = registry.ValueExists(kEarlierLastStepValue);
   registry.CloseKey();
   return reading;
 }
@@ -66,6 +89,8 @@ std::vector<std::string> ChangedValues(const AccountReading& before, const Accou
   for (int day = 0; day < kDaysInWeek; ++day)
     if (!SameValue(before.days[day], now.days[day])) changed.push_back(std::string(kWeekdayNames[day]) + "'s periods");
   if (!SameValue(before.dayLimit, now.dayLimit)) changed.push_back("the allowances");
+  if (!SameValue(before.codeMinutes, now.codeMinutes) || !SameValue(before.codeMaxMinutes, now.codeMaxMinutes))
+    changed.push_back("the minutes of the parent's code");
   return changed;
 }
 
@@ -76,6 +101,8 @@ AccountEdit ReadPage(RegistryAccess& registry, const std::string& account) {
   edit.restricted = edit.read.restricted;
   edit.week = WeekGrid(EffectiveFilters(edit.read));
   edit.allowances = AllowanceForm(edit.read.dayLimit.Usable());
+  edit.codeMinutes = CodeMinutesField(edit.read);
+  edit.codeMaxMinutes = CodeMaxMinutesField(edit.read);
   return edit;
 }
 
@@ -107,20 +134,57 @@ WritePlan PlanApply(const AccountEdit& edit) {
     for (const std::string& problem : DayLimitProblems(*dayLimit)) plan.refusals.push_back({0, problem});
   strings.emplace_back("DayLimit", *dayLimit);
   changed = changed || !SameValue(edit.read.dayLimit, Written(*dayLimit));
+  if (edit.codeMinutes != CodeMinutesField(edit.read)) {
+    const Checked<int> minutes = CodeMinutesOfArgument(edit.codeMinutes);
+    if (edit.codeMinutes.empty())
+      plan.refusals.push_back({0, "Type the minutes a code gives this account: once set, it has its own.",
+                               AccountField::kCodeMinutes});
+    else if (!minutes.value)
+      plan.refusals.push_back({0, "The minutes a code gives: " + minutes.refusal + ".", AccountField::kCodeMinutes});
+    else
+      plan.codeMinutes = minutes.value;
+  }
+  if (edit.codeMaxMinutes != CodeMaxMinutesField(edit.read)) {
+    const Checked<int> minutes = CodeMaximumOfArgument(edit.codeMaxMinutes);
+    if (!minutes.value)
+      plan.refusals.push_back({0, "The most minutes a day by code: " + minutes.refusal + ".", AccountField::kCodeMaxMinutes});
+    else
+      plan.codeMaxMinutes = minutes.value;
+  }
+  if (!plan.refusals.empty()) plan.codeMinutes = plan.codeMaxMinutes = std::nullopt;
   if (changed && plan.refusals.empty()) plan.strings = std::move(strings);
   return plan;
 }
 
-ApplyResult ApplyPlans(RegistryAccess& registry, const std::vector<PlannedAccount>& accounts, bool overwrite) {
+ApplyResult ApplyPlans(RegistryAccess& registry, const std::vector<PlannedAccount>& accounts, bool overwrite,
+                       const PlannedPc* pc) {
   ApplyResult result;
+  if (pc != nullptr && pc->plan.refusal) {
+    result.outcome = ApplyResult::Outcome::kRefused;
+    result.refusedPcField = pc->plan.refusal->first;
+    result.message = "This computer: " + pc->plan.refusal->second + " Nothing was saved.";
+    return result;
+  }
   for (const PlannedAccount& planned : accounts) {
     if (planned.plan.refusals.empty()) continue;
     const FieldRefusal& first = planned.plan.refusals.front();
     result.outcome = ApplyResult::Outcome::kRefused;
     result.refusedAccount = planned.plan.account;
     result.refusedDay = first.day;
-    result.message = planned.plan.account + ", " + kWeekdayNames[first.day] + ": " + first.rule + " Nothing was saved.";
+    result.refusedField = first.field;
+    result.message = planned.plan.account +
+                     (first.field == AccountField::kAllowance ? ", " + std::string(kWeekdayNames[first.day]) : "") +
+                     ": " + first.rule + " Nothing was saved.";
     return result;
+  }
+  if (!overwrite && pc != nullptr && !pc->plan.Empty()) {
+    const std::vector<std::string> changed = ChangedPcValues(pc->read, ReadPc(registry));
+    if (!changed.empty()) {
+      result.outcome = ApplyResult::Outcome::kChangedUnderIt;
+      result.message = "Since this window read them, another program changed these settings of this computer: " +
+                       Joined(changed) + ". Save yours over them?";
+      return result;
+    }
   }
   if (!overwrite) {
     for (const PlannedAccount& planned : accounts) {
@@ -134,13 +198,17 @@ ApplyResult ApplyPlans(RegistryAccess& registry, const std::vector<PlannedAccoun
     }
   }
   try {
+    if (pc != nullptr && !pc->plan.Empty()) {
+      WritePc(registry, pc->plan);
+      result.pcWritten = true;
+    }
     for (const PlannedAccount& planned : accounts) {
       if (planned.plan.Empty()) continue;
       Write(registry, planned.plan);
       result.written.push_back(planned.plan.account);
       if (planned.plan.deleteKey) result.freed.push_back(planned.plan.account);
     }
-    if (!result.written.empty()) RaiseReadSettings(registry);
+    if (result.pcWritten || !result.written.empty()) RaiseReadSettings(registry);
   } catch (const RegistryError& error) {
     registry.CloseKey();
     result.outcome = ApplyResult::Outcome::kFailed;

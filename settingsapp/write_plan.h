@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "settings/registry_access.h"
 #include "settings/value_reads.h"
 #include "settingsapp/allowance_form.h"
+#include "settingsapp/pc_settings.h"
 #include "settingsapp/week_grid.h"
 
 // What an Apply of the settings window writes, and the check that nobody changed the values under
@@ -21,6 +23,9 @@ struct AccountReading {
   bool restricted = false;  // the account has a key under Time_restrictions
   std::array<StoredText, kDaysInWeek> days;
   StoredText dayLimit;
+  StoredNumber codeMinutes;     // the minutes a parent's code gives it, its own setting
+  StoredNumber codeMaxMinutes;  // the most minutes a day by code
+  bool earlierCodeRecord = false;  // an earlier version counted the minutes given in CodeMinutes
 };
 
 // Reads the account's values (its key found in any letter case).
@@ -39,15 +44,21 @@ struct AccountEdit {
   bool restricted = false;  // the check box
   WeekGrid week;
   AllowanceForm allowances;
+  std::string codeMinutes;     // the minutes a code gives it, as typed; empty: as every account
+  std::string codeMaxMinutes;  // the most minutes a day by code, as typed
 };
 
 // The page of the account as the window fills it from the registry.
 AccountEdit ReadPage(RegistryAccess& registry, const std::string& account);
 
-// A value that is refused: the day of its field and the rule it breaks.
+// The fields of an account's page a value may be refused at.
+enum class AccountField { kAllowance, kCodeMinutes, kCodeMaxMinutes };
+
+// A value that is refused: its field (with an allowance, its day) and the rule it breaks.
 struct FieldRefusal {
   int day = 0;
   std::string rule;
+  AccountField field = AccountField::kAllowance;
 };
 
 // What one Apply does to one account's key.
@@ -56,8 +67,10 @@ struct WritePlan {
   std::string keyPath;
   bool deleteKey = false;  // the account is freed
   std::vector<std::pair<std::string, std::string>> strings;  // REG_SZ values, in writing order
+  std::optional<int> codeMinutes;     // CodeMinutes to write
+  std::optional<int> codeMaxMinutes;  // CodeMaxMinutes to write
   std::vector<FieldRefusal> refusals;  // not empty: nothing is written
-  bool Empty() const { return !deleteKey && strings.empty(); }
+  bool Empty() const { return !deleteKey && strings.empty() && !codeMinutes && !codeMaxMinutes; }
 };
 
 // The plan of the page: the seven day filters and DayLimit of a restricted account (nothing when
@@ -81,17 +94,28 @@ struct ApplyResult {
   std::string message;  // for the parent: the refusal, the values changed, or the failure
   std::string refusedAccount;  // kRefused: the account and the day of the field refused
   int refusedDay = 0;
+  AccountField refusedField = AccountField::kAllowance;
+  std::optional<PcField> refusedPcField;  // kRefused on the computer's page: its field
   std::vector<std::string> written;  // the accounts whose keys were written or deleted
   std::vector<std::string> freed;    // of those, the accounts freed (keys deleted)
+  bool pcWritten = false;            // the computer's values were written
 };
 
 // Raises ReadSettings, so the service reads the settings and counts again at its next minute.
 // RegistryError when the product key cannot be opened for writing.
 void RaiseReadSettings(RegistryAccess& registry);
 
+// The computer's page planned, with what it was filled from.
+struct PlannedPc {
+  PcPlan plan;
+  PcReading read;
+};
+
 // Writes the plans: first checks every one (refusals, then, unless overwrite, values changed under
-// the window), then writes them in order, then raises ReadSettings once.
-ApplyResult ApplyPlans(RegistryAccess& registry, const std::vector<PlannedAccount>& accounts, bool overwrite);
+// the window), then writes the computer's values and the accounts in order, then raises
+// ReadSettings once.
+ApplyResult ApplyPlans(RegistryAccess& registry, const std::vector<PlannedAccount>& accounts, bool overwrite,
+                       const PlannedPc* pc = nullptr);
 
 // Gives every freed account all its logon hours back: the service lets go of an account no longer
 // limited without unblocking it, so one held back at that moment would stay unable to sign in.

@@ -2,8 +2,8 @@
 # End-to-end check of the settings window under Wine, drawn on an Xvfb screen: it opens on a
 # prepared configuration, is driven by window messages as a parent's mouse and keyboard would (the
 # account chosen by typing its name, a period painted by a drag over the grid, an allowance typed,
-# Apply pressed), and writes the account's values and ReadSettings; a value changed under it is
-# not overwritten unasked. Its pictures go to build/screenshots/ (settings-*.png). Prints one line
+# Apply pressed), and writes the account's values and ReadSettings; the computer's page tells of the
+# service and writes a debug level; a parent's code is set up; a value changed under it is not overwritten unasked. Its pictures go to build/screenshots/ (settings-*.png). Prints one line
 # per check and ends with "N passed, M failed".
 set -uo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -93,7 +93,23 @@ shot settings-today
 check "more time is given" wine "$probe" click "$title" "&Give more time today"
 check "it says so" waits_for 10 wine "$probe" showing "has 15 more minutes today"
 check "today's count is 15 minutes lower" test "$(hw_reg_value "$key" SpentTime)" = 0x19
-wine "$probe" key "$title" 105 37 >/dev/null 2>&1
+
+# The computer's page: the service's state at its foot, and a debug level written at Apply.
+check "the computer's page opens from its tab" wine "$probe" key "$title" 105 39
+check "it tells that the service does not answer" waits_for 30 wine "$probe" showing "The service: not running"
+wine "$probe" settext "$title" 179 4 >/dev/null 2>&1
+shot settings-computer
+wine "$probe" click "$title" "&Apply" >/dev/null 2>&1
+waits_for 10 wine "$probe" showing "Saved." >/dev/null 2>&1
+check "the debug level is written at Apply" test "$(hw_reg_value "$HW_PRODUCT_KEY" Debug)" = 0x4
+
+# The parent's code's page: a code set up at once, its secret written and its QR code drawn.
+check "the parent's code's page opens from its tab" wine "$probe" key "$title" 105 39
+check "a code is set up" wine "$probe" click "$title" "&Set up a new code"
+check "it says so" waits_for 10 wine "$probe" showing "The parent's code is set up."
+check "its secret is written" sh -c "echo '$(hw_reg_value "$HW_PRODUCT_KEY\ParentCode" Secret)' | grep -Eq '^[A-Z2-7]{32}\$'"
+shot settings-code
+for page in 3 2 1; do wine "$probe" key "$title" 105 37 >/dev/null 2>&1; done
 
 # Painting Tuesday, whose period is off the quarter hours, says it is rounded.
 wine "$probe" drag "$title" "$grid" "$(cell_x 72)" "$(cell_y 1)" "$(cell_x 75)" "$(cell_y 1)" >/dev/null 2>&1
