@@ -59,3 +59,11 @@ std::optional<std::string> ReadTextValue(ServiceState& service, RegistryAccess& 
   ReportTypeError(service, found.typeError);
   return found.Usable();
 }
+
+bool StoredText::SameAs(const StoredText& other) const {
+  return present == other.present && text == other.text && typeError.empty() == other.typeError.empty();
+}
+
+bool StoredNumber::SameAs(const StoredNumber& other) const {
+  return present == other.present && number == other.number && typeError.empty() == other.typeError.empty();
+}

@@ -21,12 +21,15 @@ struct StoredText {  // REG_SZ (or REG_EXPAND_SZ, unexpanded)
   std::string text;
   std::string typeError;
   std::optional<std::string> Usable() const;
+  // Whether another reading found the same: present or not, the same content, a wrong type or not.
+  bool SameAs(const StoredText& other) const;
 };
 struct StoredNumber {  // REG_DWORD
   bool present = false;
   int32_t number = 0;
   std::string typeError;
   std::optional<int32_t> Usable() const;
+  bool SameAs(const StoredNumber& other) const;
 };
 struct StoredStrings {  // REG_MULTI_SZ
   bool present = false;

@@ -12,13 +12,6 @@
 
 namespace {
 
-bool Same(const StoredText& a, const StoredText& b) {
-  return a.present == b.present && a.text == b.text && a.typeError.empty() == b.typeError.empty();
-}
-bool Same(const StoredNumber& a, const StoredNumber& b) {
-  return a.present == b.present && a.number == b.number && a.typeError.empty() == b.typeError.empty();
-}
-
 // The TimeUrl value of the fields.
 std::string TimeUrlOf(const PcForm& form) {
   if (form.timeSource == TimeSource::kNone) return "none";
@@ -116,14 +109,14 @@ PcPlan PlanPc(const PcReading& read, const PcForm& form, const ZoneCheck& isZone
 
 std::vector<std::string> ChangedPcValues(const PcReading& before, const PcReading& now) {
   std::vector<std::string> changed;
-  if (!Same(before.timeZone, now.timeZone)) changed.push_back("the time zone");
-  if (!Same(before.timeUrl, now.timeUrl)) changed.push_back("the source of the time");
-  if (!Same(before.countLockedSessions, now.countLockedSessions)) changed.push_back("whether locked time counts");
-  if (!Same(before.serviceLogoff, now.serviceLogoff) || !Same(before.endSession, now.endSession))
+  if (!before.timeZone.SameAs(now.timeZone)) changed.push_back("the time zone");
+  if (!before.timeUrl.SameAs(now.timeUrl)) changed.push_back("the source of the time");
+  if (!before.countLockedSessions.SameAs(now.countLockedSessions)) changed.push_back("whether locked time counts");
+  if (!before.serviceLogoff.SameAs(now.serviceLogoff) || !before.endSession.SameAs(now.endSession))
     changed.push_back("how sessions are ended");
-  if (!Same(before.path, now.path)) changed.push_back("the log folder");
-  if (!Same(before.debug, now.debug)) changed.push_back("the debug level");
-  if (!Same(before.codeMinutes, now.codeMinutes)) changed.push_back("the minutes a code gives");
+  if (!before.path.SameAs(now.path)) changed.push_back("the log folder");
+  if (!before.debug.SameAs(now.debug)) changed.push_back("the debug level");
+  if (!before.codeMinutes.SameAs(now.codeMinutes)) changed.push_back("the minutes a code gives");
   return changed;
 }
 

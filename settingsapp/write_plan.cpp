@@ -8,13 +8,6 @@
 
 namespace {
 
-bool SameValue(const StoredText& a, const StoredText& b) {
-  return a.present == b.present && a.text == b.text && a.typeError.empty() == b.typeError.empty();
-}
-bool SameValue(const StoredNumber& a, const StoredNumber& b) {
-  return a.present == b.present && a.number == b.number && a.typeError.empty() == b.typeError.empty();
-}
-
 // The code's fields as the page shows what was read.
 std::string CodeMinutesField(const AccountReading& reading) {
   const std::optional<int32_t> own = UserCodeMinutesSetting(reading.codeMinutes.Usable(), reading.earlierCodeRecord);
@@ -87,9 +80,9 @@ std::vector<std::string> ChangedValues(const AccountReading& before, const Accou
   std::vector<std::string> changed;
   if (before.restricted != now.restricted) return {"whether it is restricted"};
   for (int day = 0; day < kDaysInWeek; ++day)
-    if (!SameValue(before.days[day], now.days[day])) changed.push_back(std::string(kWeekdayNames[day]) + "'s periods");
-  if (!SameValue(before.dayLimit, now.dayLimit)) changed.push_back("the allowances");
-  if (!SameValue(before.codeMinutes, now.codeMinutes) || !SameValue(before.codeMaxMinutes, now.codeMaxMinutes))
+    if (!before.days[day].SameAs(now.days[day])) changed.push_back(std::string(kWeekdayNames[day]) + "'s periods");
+  if (!before.dayLimit.SameAs(now.dayLimit)) changed.push_back("the allowances");
+  if (!before.codeMinutes.SameAs(now.codeMinutes) || !before.codeMaxMinutes.SameAs(now.codeMaxMinutes))
     changed.push_back("the minutes of the parent's code");
   return changed;
 }
@@ -128,12 +121,12 @@ WritePlan PlanApply(const AccountEdit& edit) {
     if (edit.week.Edited(day))
       for (const std::string& problem : DayFilterProblems(filter)) plan.refusals.push_back({day, problem});
     strings.emplace_back(DayValueName(day), filter);
-    changed = changed || !SameValue(edit.read.days[day], Written(filter));
+    changed = changed || !edit.read.days[day].SameAs(Written(filter));
   }
   if (edit.allowances.Changed())
     for (const std::string& problem : DayLimitProblems(*dayLimit)) plan.refusals.push_back({0, problem});
   strings.emplace_back("DayLimit", *dayLimit);
-  changed = changed || !SameValue(edit.read.dayLimit, Written(*dayLimit));
+  changed = changed || !edit.read.dayLimit.SameAs(Written(*dayLimit));
   if (edit.codeMinutes != CodeMinutesField(edit.read)) {
     const Checked<int> minutes = CodeMinutesOfArgument(edit.codeMinutes);
     if (edit.codeMinutes.empty())
