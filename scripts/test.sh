@@ -112,6 +112,11 @@ finish_counted_scripts() {
 # The longest suite (it waits through several minute cycles), so it starts first.
 start_counted_script end-session-e2e tests/e2e/end_session_e2e_test.sh
 
+# The minutes of a locked screen under the service control manager, counted or not as
+# CountLockedSessions says, with the recording wtsapi32.dll reporting the console locked. It waits
+# through several minute cycles, so it starts second.
+start_counted_script locked-e2e tests/e2e/locked_session_e2e_test.sh
+
 # hourwarden.exe as an installed service under Wine's service control manager.
 start_counted_script service-e2e tests/e2e/service_e2e_test.sh
 
@@ -128,10 +133,6 @@ start_counted_script day-ledger-e2e tests/e2e/day_ledger_e2e_test.sh
 # A time site that answers one byte every 4 s: the start does not wait, the users are held back and
 # the stop is quick.
 start_counted_script slow-network tests/e2e/slow_network_e2e_test.sh
-
-# The minutes of a locked screen under the service control manager, counted or not as
-# CountLockedSessions says, with the recording wtsapi32.dll reporting the console locked.
-start_counted_script locked-e2e tests/e2e/locked_session_e2e_test.sh
 
 # The session tool as a program of a user's session, in a prefix of its own.
 start_counted_script session-wine tests/session_wine_test.sh
