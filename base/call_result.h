@@ -1,13 +1,16 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <variant>
 
 // Why a platform call failed: a text that names the call and its error code (on Windows the one
-// DescribeWindowsFailure writes), ready for the log.
+// DescribeWindowsFailure writes), ready for the log, and the code itself for a caller that must
+// tell one failure from another (0 when the call gave none).
 struct CallFailure {
   std::string text;
+  uint32_t code = 0;
 };
 
 // What a platform call gives: its value, or the failure that kept it from one.
@@ -24,6 +27,8 @@ class [[nodiscard]] CallResult {
   const T& Value() const { return std::get<0>(state_); }
   // The failure's text; only when not Ok().
   const std::string& Failure() const { return std::get<1>(state_).text; }
+  // The failure's code; only when not Ok().
+  uint32_t FailureCode() const { return std::get<1>(state_).code; }
 
  private:
   std::variant<T, CallFailure> state_;
@@ -39,6 +44,7 @@ class [[nodiscard]] CallResult<void> {
   bool Ok() const { return !failed_; }
   explicit operator bool() const { return Ok(); }
   const std::string& Failure() const { return failure_.text; }
+  uint32_t FailureCode() const { return failure_.code; }
 
  private:
   CallFailure failure_;

@@ -21,6 +21,10 @@ std::string DescribeWindowsFailure(const std::string& call, uint32_t code) {
   return call + " failed with error " + std::to_string(code) + ": " + SystemErrorText(code);
 }
 
+CallFailure WindowsCallFailure(const std::string& call, uint32_t code) {
+  return {DescribeWindowsFailure(call, code), code};
+}
+
 std::string DescribeStatusFailure(const std::string& call, uint32_t status) {
   char code[16];
   std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(status));
