@@ -58,6 +58,7 @@ run_counted_script() {
 
 # The includes point down the layers, never back.
 run_counted_script include-rules python3 tests/include_rules_test.py
+run_counted_script include-rules-planted python3 tests/include_rules_plant_test.py
 
 # The minute-by-minute report of scripts/run.sh, read from debug-log lines.
 run_counted_script minute-report python3 tests/minute_report_test.py

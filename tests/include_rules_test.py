@@ -5,7 +5,8 @@ Each folder may include only the folders listed for it below (the README's layou
 same); no file outside service/ includes a header of service/; and no two files include each
 other, directly or through others; and no two modules (a header with its source, such as
 logging/logs.h with logs.cpp) depend on each other through their includes, directly or through
-others. Prints one line per check and ends with "N passed, M failed".
+others. The README's layout table must give every folder the same includes as the rules below,
+and every folder with sources must have a rule. Prints one line per check and ends with "N passed, M failed".
 Run with a source tree as argument to check another tree (the default is this one).
 """
 import os
@@ -91,6 +92,51 @@ def module_graph(graph):
     return modules
 
 
+TABLE_ROW = re.compile(r"^\|\s*`([a-z]+)/`\s*\|.*\|\s*([^|]*?)\s*\|\s*$")
+FOLDER_NAME = re.compile(r"`([a-z]+)/`")
+
+
+def layout_problems(root):
+    """Where the README's layout table and the rules above differ."""
+    try:
+        with open(os.path.join(root, "README.md"), encoding="utf-8") as readme:
+            lines = readme.read().splitlines()
+    except OSError as error:
+        return [f"README.md cannot be read: {error}"]
+    table = {}
+    for line in lines:
+        row = TABLE_ROW.match(line)
+        if row:
+            table[row.group(1)] = row.group(2)
+    problems = []
+    for folder in sorted(ALLOWED):
+        if folder not in table:
+            problems.append(f"{folder}/ has no row in the layout table")
+            continue
+        cell = table[folder]
+        said = set() if cell == "nothing else" else set(FOLDER_NAME.findall(cell))
+        if said != ALLOWED[folder] - {folder}:
+            problems.append(f"{folder}/: the table says {sorted(said)}, the rules {sorted(ALLOWED[folder] - {folder})}")
+    for folder in sorted(UNRESTRICTED):
+        if table.get(folder) != "anything":
+            problems.append(f"{folder}/: the table should say it may include anything")
+    return problems
+
+
+def unruled_folders(root):
+    """Top-level folders holding sources that no rule covers."""
+    found = []
+    for name in sorted(os.listdir(root)):
+        top = os.path.join(root, name)
+        if name.startswith(".") or name == "build" or not os.path.isdir(top) or name in ALLOWED or name in UNRESTRICTED:
+            continue
+        for _, _, names in os.walk(top):
+            if any(n.endswith(SOURCE_ENDINGS) for n in names):
+                found.append(f"{name}/ holds sources but has no rule")
+                break
+    return found
+
+
 def main():
     root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..")
     root = os.path.abspath(root)
@@ -129,6 +175,8 @@ def main():
     check("no files include each other", [" -> ".join(cycle)] if cycle else [])
     module_cycle = find_cycle(module_graph(graph))
     check("no modules depend on each other", [" -> ".join(module_cycle)] if module_cycle else [])
+    check("the README's layout table says what the rules say", layout_problems(root))
+    check("every folder with sources has a rule", unruled_folders(root))
     print(f"{passed} passed, {failed} failed")
     return 0 if failed == 0 else 1
 
