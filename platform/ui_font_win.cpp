@@ -68,3 +68,9 @@ int WindowDpi(HWND window) {
 void PlaceControl(HWND control, const Box& box) {
   if (control != nullptr) MoveWindow(control, box.x, box.y, box.width, box.height, TRUE);
 }
+
+void MoveToSuggestedBounds(HWND window, LPARAM dpiChangedLParam) {
+  const auto* suggested = reinterpret_cast<const RECT*>(dpiChangedLParam);
+  SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+               suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+}

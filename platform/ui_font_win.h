@@ -15,5 +15,8 @@ HFONT CreateMessageFont(FontSize size, int dpi);
 // The dots per inch the window is drawn at: its monitor's where Windows tells it (Windows 10
 // 1607 on), else the system's; the system's for no window.
 int WindowDpi(HWND window);
+// Takes the place and size Windows suggests with WM_DPICHANGED (whose lParam points at it), when
+// the window moved to a monitor of another scale or the scale changed.
+void MoveToSuggestedBounds(HWND window, LPARAM dpiChangedLParam);
 // Moves the child control to its place in the client area.
 void PlaceControl(HWND control, const Box& box);

@@ -14,3 +14,8 @@ bool RegisterToolWindowClass(const wchar_t* className, WNDPROC windowProc, int b
   OutputDebugStringA(DescribeWindowsFailure("RegisterClassW", GetLastError()).c_str());
   return false;
 }
+
+void FillColour(HDC dc, const RECT& rect, COLORREF colour) {
+  SetBkColor(dc, colour);
+  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+}

@@ -6,3 +6,5 @@
 // system colour) unless this process has it already. False, with the failure written to the
 // debugger's output, when it cannot be registered.
 bool RegisterToolWindowClass(const wchar_t* className, WNDPROC windowProc, int backgroundColor);
+// Fills the rectangle with one colour.
+void FillColour(HDC dc, const RECT& rect, COLORREF colour);

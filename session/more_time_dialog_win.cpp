@@ -161,9 +161,7 @@ LRESULT CALLBACK MoreTimeDialog::WindowProc(HWND window, UINT message, WPARAM wP
       case WM_DPICHANGED: {
         // Moved to a monitor of another scale, or the scale changed: the size Windows suggests,
         // then the font and the layout of that scale.
-        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        MoveToSuggestedBounds(window, lParam);
         dialog->ApplyDpi(HIWORD(wParam));
         return 0;
       }

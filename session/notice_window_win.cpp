@@ -134,9 +134,7 @@ LRESULT CALLBACK NoticeWindow::WindowProc(HWND window, UINT message, WPARAM wPar
       case WM_DPICHANGED: {
         // Moved to a monitor of another scale, or the scale changed: the size Windows suggests,
         // then the fonts and the layout of that scale.
-        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        MoveToSuggestedBounds(window, lParam);
         notice->ApplyDpi(HIWORD(wParam));
         return 0;
       }

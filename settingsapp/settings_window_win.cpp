@@ -570,9 +570,7 @@ LRESULT SettingsWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       grid_.SetDpi(dpi_);
       chart_.SetDpi(dpi_);
       UseFont(CreateMessageFont(FontSize::kText, dpi_));
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      MoveToSuggestedBounds(window_, lParam);
       Layout();
       return 0;
     }

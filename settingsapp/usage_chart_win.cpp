@@ -19,11 +19,6 @@ constexpr COLORREF kAheadColour = RGB(230, 140, 30);
 constexpr COLORREF kAllowanceColour = RGB(20, 20, 20);
 constexpr COLORREF kAxisColour = RGB(120, 120, 120);
 
-void FillColour(HDC dc, const RECT& rect, COLORREF colour) {
-  SetBkColor(dc, colour);
-  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
-}
-
 }  // namespace
 
 bool UsageChartControl::Create(HWND parent, int id) {

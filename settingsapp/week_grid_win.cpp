@@ -21,11 +21,6 @@ constexpr COLORREF kFreeColour = RGB(255, 255, 255);
 constexpr COLORREF kHourLineColour = RGB(120, 120, 120);
 constexpr COLORREF kQuarterLineColour = RGB(220, 220, 220);
 
-void FillColour(HDC dc, const RECT& rect, COLORREF colour) {
-  SetBkColor(dc, colour);
-  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
-}
-
 }  // namespace
 
 bool WeekGridControl::Create(HWND parent, int id, int x, int y, int width, int height) {
