@@ -10,6 +10,7 @@
 #include "hwctl/configuration_check.h"
 #include "hwctl/plain_words.h"
 #include "base/date_time.h"
+#include "core/zone_local_time.h"
 #include "settings/settings_loader.h"
 #include "settings/time_url.h"
 

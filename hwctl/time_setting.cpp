@@ -5,6 +5,8 @@
 #include "base/case_folding.h"
 #include "base/date_time.h"
 #include "hwctl/reports.h"
+#include "base/zone_name.h"
+#include "core/zone_local_time.h"
 #include "platform/time_zones.h"
 #include "settings/settings_loader.h"
 #include "settings/time_url.h"

@@ -4,6 +4,7 @@
 
 #include "platform/system_time_win.h"
 #include "platform/win_error.h"
+#include "base/zone_name.h"
 
 struct WindowsTimeZones::KeptRules {
   std::string zoneKey;

@@ -6,6 +6,7 @@
 #include "logging/logs.h"
 #include "core/service_state.h"
 #include "base/date_time.h"
+#include "base/zone_name.h"
 #include "platform/time_zones.h"
 #include "settings/stored_formats.h"
 #include "settings/user_values.h"

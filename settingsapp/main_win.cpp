@@ -16,6 +16,7 @@
 #include "platform/local_accounts_win.h"
 #include "platform/log_file_system_win.h"
 #include "platform/regional_format_win.h"
+#include "core/zone_local_time.h"
 #include "platform/time_zones.h"
 #include "platform/time_zones_win.h"
 #include "platform/wide_text_win.h"
