@@ -9,9 +9,9 @@ constexpr double kMinutesPerDay = 24 * 60;
 
 std::optional<double> ZoneLocalTime(const TimeZones* zones, const std::string& zoneKey, double utc) {
   if (zoneKey.empty() || zones == nullptr) return std::nullopt;
-  const ZoneTime converted = zones->LocalTime(zoneKey, DecodeDateTime(utc));
-  if (!converted.local) return std::nullopt;
-  return EncodeDateTime(*converted.local);
+  const CallResult<DateTimeParts> converted = zones->LocalTime(zoneKey, DecodeDateTime(utc));
+  if (!converted) return std::nullopt;
+  return EncodeDateTime(converted.Value());
 }
 
 }  // namespace

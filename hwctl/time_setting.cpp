@@ -17,7 +17,7 @@ constexpr char kTimeZoneHint[] = "hwctl timezone current sets it to the computer
 
 bool IsZoneOfThisComputer(const ConfigSession& session, const std::string& name) {
   if (ZoneNameProblem(name) || session.Zones() == nullptr) return false;
-  return session.Zones()->LocalTime(name, DecodeDateTime(session.Clocks().UtcNow())).local.has_value();
+  return session.Zones()->LocalTime(name, DecodeDateTime(session.Clocks().UtcNow())).Ok();
 }
 
 std::string ComputerZoneText(const ZoneReading& zone) {

@@ -46,7 +46,7 @@ int main() {
   WindowsRegionalFormat format;
   const std::unique_ptr<LogFileSystem> files = MakeLogFileSystem(DefaultServiceLogFolder());
   const auto isZone = [&](const std::string& zoneKey) {
-    return zones.LocalTime(zoneKey, DecodeDateTime(clock.UtcNow())).local.has_value();
+    return zones.LocalTime(zoneKey, DecodeDateTime(clock.UtcNow())).Ok();
   };
   WindowsInstalledServiceSource services;
   PipeRequestClient service(kMoreTimePipeName, kServiceName, services);
