@@ -39,16 +39,14 @@ constexpr size_t kAnyNumber = static_cast<size_t>(-1);
 CommandResult Output(std::string text) { return {kExitSuccess, std::move(text), {}}; }
 
 // The computer's accounts; none, with the reason, where they cannot be listed.
-LocalAccountList Accounts(const ConfigSession& session) {
+CallResult<LocalAccountList> Accounts(const ConfigSession& session) {
   if (session.System().accounts != nullptr) return session.System().accounts->List();
-  LocalAccountList none;
-  none.failure = "no account calls here";
-  return none;
+  return CallFailure{"no account calls here"};
 }
 
 CommandResult RunList(const Invocation&, ConfigSession& session) {
   const StoredConfiguration configuration = ReadStoredConfiguration(session.registry);
-  const LocalAccountList accounts = Accounts(session);
+  const CallResult<LocalAccountList> accounts = Accounts(session);
   std::string who;
   for (const StoredUser& user : configuration.users) who += AccountLine(user.name, accounts);
   return Output(ListReport(configuration, session.Now(), ZoneLine(ReadZone(session), session.verbose)) + who +

@@ -97,8 +97,9 @@ std::string AddUser(ConfigSession& session, const std::string& given, bool notYe
   AccountResolution resolution;
   LocalAccountList accounts;
   if (system.accounts != nullptr) {
-    accounts = system.accounts->List();
-    resolution = ResolveAccount(accounts, *system.accounts, system.computerName, given);
+    const CallResult<LocalAccountList> listing = system.accounts->List();
+    resolution = ResolveAccount(listing, *system.accounts, system.computerName, given);
+    if (listing) accounts = listing.Value();
   } else {
     resolution.outcome = AccountResolution::Outcome::kUnlisted;
     resolution.failure = "no account calls here";
