@@ -12,7 +12,7 @@
 #include "census/snapshot_census.h"
 #include "core/service_state.h"
 #include "logging/logs.h"
-#include "platform/regional_format.h"
+#include "core/general_date_time.h"
 
 namespace {
 

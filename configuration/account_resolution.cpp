@@ -41,13 +41,14 @@ const LocalAccount* FindLocalAccount(const LocalAccountList& accounts, const std
   return nullptr;
 }
 
-AccountResolution ResolveAccount(const LocalAccountList& accounts, const LocalAccountSource& source,
+AccountResolution ResolveAccount(const CallResult<LocalAccountList>& listing, const LocalAccountSource& source,
                                  const std::string& computerName, const std::string& given) {
-  if (!accounts.failure.empty()) {
+  if (!listing) {
     AccountResolution resolution = Outcome(AccountResolution::Outcome::kUnlisted);
-    resolution.failure = accounts.failure;
+    resolution.failure = listing.Failure();
     return resolution;
   }
+  const LocalAccountList& accounts = listing.Value();
   std::string name = given;
   if (const size_t backslash = given.find('\\'); backslash != std::string::npos) {
     const std::string domain = given.substr(0, backslash);

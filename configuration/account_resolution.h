@@ -24,9 +24,10 @@ struct AccountResolution {
   std::string failure;
 };
 
-// Resolves the name against the local accounts of the computer of that name. DOMAIN\name is taken
-// as name when DOMAIN is "." or the computer; a local name wins over a full name or address.
-AccountResolution ResolveAccount(const LocalAccountList& accounts, const LocalAccountSource& source,
+// Resolves the name against the local accounts of the computer of that name (kUnlisted when they
+// could not be listed). DOMAIN\name is taken as name when DOMAIN is "." or the computer; a local
+// name wins over a full name or address.
+AccountResolution ResolveAccount(const CallResult<LocalAccountList>& listing, const LocalAccountSource& source,
                                  const std::string& computerName, const std::string& given);
 
 // The local account of exactly that local name (any letter case), or nullptr.

@@ -1,6 +1,7 @@
 #include "core/service_time.h"
 
 #include "core/service_state.h"
+#include "core/zone_local_time.h"
 
 double ServiceLocalNow(const ServiceState& service) {
   const ServicePlatform& platform = service.Platform();

@@ -16,7 +16,7 @@
 #include "fakes/hwctl_fixture.h"
 #include "fuzz_support.h"
 #include "period_reference.h"
-#include "platform/regional_format.h"
+#include "core/fixed_regional_format.h"
 #include "settings/settings_loader.h"
 #include "settings/stored_formats.h"
 #include "settings/user_state_store.h"

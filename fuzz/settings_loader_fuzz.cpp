@@ -19,7 +19,7 @@
 #include "hwctl/configuration_check.h"
 #include "hwctl/stored_settings.h"
 #include "base/date_time.h"
-#include "platform/regional_format.h"
+#include "core/fixed_regional_format.h"
 #include "settings/stored_formats.h"
 #include "settings/user_state_store.h"
 #include "settings/user_values.h"

@@ -15,14 +15,15 @@ bool Restricted(const StoredConfiguration& configuration, const std::string& acc
 
 }  // namespace
 
-AccountFindings CheckAccounts(const StoredConfiguration& configuration, const LocalAccountList& accounts) {
+AccountFindings CheckAccounts(const StoredConfiguration& configuration, const CallResult<LocalAccountList>& listing) {
   AccountFindings findings;
-  if (!accounts.failure.empty()) {
+  if (!listing) {
     findings.warnings.push_back({kProductWhere, "accounts",
-                                 "the accounts of this computer cannot be listed (" + accounts.failure +
+                                 "the accounts of this computer cannot be listed (" + listing.Failure() +
                                      "), so the keys are not compared with them"});
     return findings;
   }
+  const LocalAccountList& accounts = listing.Value();
   for (const StoredUser& user : configuration.users) {
     const LocalAccount* account = FindLocalAccount(accounts, user.name);
     if (account == nullptr)
@@ -49,9 +50,9 @@ AccountFindings CheckAccounts(const StoredConfiguration& configuration, const Lo
   return findings;
 }
 
-std::string AccountLine(const std::string& keyName, const LocalAccountList& accounts) {
-  if (!accounts.failure.empty()) return {};
-  const LocalAccount* account = FindLocalAccount(accounts, keyName);
+std::string AccountLine(const std::string& keyName, const CallResult<LocalAccountList>& listing) {
+  if (!listing) return {};
+  const LocalAccount* account = FindLocalAccount(listing.Value(), keyName);
   if (account == nullptr) return keyName + ": no account of this computer has this name (hwctl check)\n";
   const std::string details = AccountDetails(*account);
   return details.empty() ? std::string() : keyName + ": " + details + "\n";

@@ -18,9 +18,9 @@ struct AccountFindings {
 // A key that is no local account (it restricts nobody), a restricted account that is an
 // administrator (it can lift every limit) and an enabled Guest without limits are problems; every
 // other enabled standard account without limits is a warning, as a child may use it.
-AccountFindings CheckAccounts(const StoredConfiguration& configuration, const LocalAccountList& accounts);
+AccountFindings CheckAccounts(const StoredConfiguration& configuration, const CallResult<LocalAccountList>& listing);
 
 // "alice: Alice Smith, alice.smith@outlook.com" for the key's account, a line saying that no
 // account has the key's name, or nothing for an account with neither a full name nor an address
 // (or when the accounts could not be listed).
-std::string AccountLine(const std::string& keyName, const LocalAccountList& accounts);
+std::string AccountLine(const std::string& keyName, const CallResult<LocalAccountList>& listing);

@@ -39,16 +39,14 @@ constexpr size_t kAnyNumber = static_cast<size_t>(-1);
 CommandResult Output(std::string text) { return {kExitSuccess, std::move(text), {}}; }
 
 // The computer's accounts; none, with the reason, where they cannot be listed.
-LocalAccountList Accounts(const ConfigSession& session) {
-  if (session.Platform().accounts != nullptr) return session.Platform().accounts->List();
-  LocalAccountList none;
-  none.failure = "no account calls here";
-  return none;
+CallResult<LocalAccountList> Accounts(const ConfigSession& session) {
+  if (session.System().accounts != nullptr) return session.System().accounts->List();
+  return CallFailure{"no account calls here"};
 }
 
 CommandResult RunList(const Invocation&, ConfigSession& session) {
   const StoredConfiguration configuration = ReadStoredConfiguration(session.registry);
-  const LocalAccountList accounts = Accounts(session);
+  const CallResult<LocalAccountList> accounts = Accounts(session);
   std::string who;
   for (const StoredUser& user : configuration.users) who += AccountLine(user.name, accounts);
   return Output(ListReport(configuration, session.Now(), ZoneLine(ReadZone(session), session.verbose)) + who +
@@ -130,16 +128,16 @@ CommandResult RunCheck(const Invocation& invocation, ConfigSession& session) {
   for (const Problem& problem : ZoneProblems(zone)) problems.push_back(problem);
   for (const Problem& problem : FindParentCodeProblems(session)) problems.push_back(problem);
   std::vector<Problem> warnings = TimeWarnings(configuration.product, zone);
-  if (session.Platform().accounts != nullptr) {
+  if (session.System().accounts != nullptr) {
     const AccountFindings accounts = CheckAccounts(configuration, Accounts(session));
     problems.insert(problems.end(), accounts.problems.begin(), accounts.problems.end());
     warnings.insert(warnings.end(), accounts.warnings.begin(), accounts.warnings.end());
   }
   std::string summary;
-  const HwctlPlatform& platform = session.Platform();
-  if (!invocation.flag && platform.services != nullptr && platform.serviceClient != nullptr) {
+  const HwctlSystem& system = session.System();
+  if (!invocation.flag && system.services != nullptr && system.serviceClient != nullptr) {
     const InstallationFindings installation =
-        CheckInstallation(platform.services->Read(kServiceName), session.registry, *platform.serviceClient);
+        CheckInstallation(system.services->Read(kServiceName), session.registry, *system.serviceClient);
     problems.insert(problems.end(), installation.problems.begin(), installation.problems.end());
     warnings.insert(warnings.end(), installation.warnings.begin(), installation.warnings.end());
     summary = installation.summary;
@@ -294,12 +292,12 @@ CommandResult UsageError(const std::string& message, std::string output = {}) {
 }
 
 // Runs the command on the registry; with verbose, the values it changed follow its text.
-CommandResult RunOnRegistry(const Command& command, const Invocation& invocation, const HwctlPlatform& platform,
+CommandResult RunOnRegistry(const Command& command, const Invocation& invocation, const HwctlSystem& system,
                             bool verbose) {
   try {
-    const std::unique_ptr<RegistryAccess> opened = platform.openRegistry();
+    const std::unique_ptr<RegistryAccess> opened = system.openRegistry();
     RecordingRegistry registry(*opened);
-    ConfigSession session(platform, registry, verbose);
+    ConfigSession session(system, registry, verbose);
     CommandResult result = command.run(invocation, session);
     if (verbose && !registry.Changes().empty()) {
       result.output += "Written to the registry:\n";
@@ -315,7 +313,7 @@ CommandResult RunOnRegistry(const Command& command, const Invocation& invocation
 
 }  // namespace
 
-CommandResult RunHwctl(std::vector<std::string> arguments, const HwctlPlatform& platform) {
+CommandResult RunHwctl(std::vector<std::string> arguments, const HwctlSystem& system) {
   const auto verboseSwitch = std::find(arguments.begin(), arguments.end(), "--verbose");
   const bool verbose = verboseSwitch != arguments.end();
   if (verbose) arguments.erase(verboseSwitch);
@@ -345,7 +343,7 @@ CommandResult RunHwctl(std::vector<std::string> arguments, const HwctlPlatform& 
   if (count < command->minArguments || count > command->maxArguments)
     return UsageError("wrong number of arguments; usage: hwctl " + std::string(command->usage));
 
-  return RunOnRegistry(*command, invocation, platform, verbose);
+  return RunOnRegistry(*command, invocation, system, verbose);
 }
 
 

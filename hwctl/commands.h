@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "hwctl/hwctl_platform.h"
+#include "hwctl/hwctl_system.h"
 
 // hwctl, the configuration tool of Hourwarden: every command of its command line, checked against
 // the rules of the stored formats before anything is written, working through one registry access.
@@ -24,4 +24,4 @@ struct CommandResult {
 
 // Runs the command line (without the program name). --verbose, anywhere on it, adds the registry
 // values a command reads or writes to its text.
-CommandResult RunHwctl(std::vector<std::string> arguments, const HwctlPlatform& platform);
+CommandResult RunHwctl(std::vector<std::string> arguments, const HwctlSystem& system);

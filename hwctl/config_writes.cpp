@@ -10,6 +10,7 @@
 #include "hwctl/configuration_check.h"
 #include "hwctl/plain_words.h"
 #include "base/date_time.h"
+#include "core/zone_local_time.h"
 #include "settings/settings_loader.h"
 #include "settings/time_url.h"
 
@@ -66,11 +67,11 @@ std::array<std::string, kDaysInWeek> WeekWithPeriods(const StoredUser& user, con
 
 }  // namespace
 
-ConfigSession::ConfigSession(const HwctlPlatform& platform, RegistryAccess& registry, bool verbose)
-    : registry(registry), verbose(verbose), platform_(platform), timeZone_(ReadStoredTimeZone(registry)) {}
+ConfigSession::ConfigSession(const HwctlSystem& system, RegistryAccess& registry, bool verbose)
+    : registry(registry), verbose(verbose), system_(system), timeZone_(ReadStoredTimeZone(registry)) {}
 
 double ConfigSession::Now() const {
-  return LocalNowIn(*platform_.clock, platform_.timeZones, timeZone_.typeError.empty() ? timeZone_.text : "");
+  return LocalNowIn(*system_.clock, system_.timeZones, timeZone_.typeError.empty() ? timeZone_.text : "");
 }
 
 StoredUser ConfigSession::RequireUser(const std::string& name) {
@@ -92,12 +93,13 @@ void ConfigSession::RequestReload() {
 }
 
 std::string AddUser(ConfigSession& session, const std::string& given, bool notYet) {
-  const HwctlPlatform& platform = session.Platform();
+  const HwctlSystem& system = session.System();
   AccountResolution resolution;
   LocalAccountList accounts;
-  if (platform.accounts != nullptr) {
-    accounts = platform.accounts->List();
-    resolution = ResolveAccount(accounts, *platform.accounts, platform.computerName, given);
+  if (system.accounts != nullptr) {
+    const CallResult<LocalAccountList> listing = system.accounts->List();
+    resolution = ResolveAccount(listing, *system.accounts, system.computerName, given);
+    if (listing) accounts = listing.Value();
   } else {
     resolution.outcome = AccountResolution::Outcome::kUnlisted;
     resolution.failure = "no account calls here";

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "hwctl/hwctl_platform.h"
+#include "hwctl/hwctl_system.h"
 #include "hwctl/stored_settings.h"
 
 // The commands that change the configuration. Each checks every value first and writes nothing
@@ -17,25 +17,25 @@ class CommandError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// What one command works with: the platform and its registry access object.
+// What one command works with: the system it works on and its registry access object.
 class ConfigSession {
  public:
   // Reads TimeZone first, so that every command sees the day the service sees. With verbose the
   // reports name the registry values they tell of.
-  ConfigSession(const HwctlPlatform& platform, RegistryAccess& registry, bool verbose = false);
+  ConfigSession(const HwctlSystem& system, RegistryAccess& registry, bool verbose = false);
 
   // The local date-time as the service takes it: in the zone TimeZone names when it is a zone of
   // this computer, else in the computer's own.
   double Now() const;
   // TimeZone as it was found when the session began.
   const StoredText& StoredTimeZone() const { return timeZone_; }
-  // The computer's time zones (none in a platform without them) and its clocks.
-  const TimeZones* Zones() const { return platform_.timeZones; }
-  const Clock& Clocks() const { return *platform_.clock; }
+  // The computer's time zones (none in a system without them) and its clocks.
+  const TimeZones* Zones() const { return system_.timeZones; }
+  const Clock& Clocks() const { return *system_.clock; }
   // What hwctl works with.
-  const HwctlPlatform& Platform() const { return platform_; }
+  const HwctlSystem& System() const { return system_; }
   // The folders' access lists.
-  const FolderAccessSource& Folders() const { return *platform_.folderAccess; }
+  const FolderAccessSource& Folders() const { return *system_.folderAccess; }
 
   // The restricted user of that name (any letter case); CommandError when there is none.
   StoredUser RequireUser(const std::string& name);
@@ -49,7 +49,7 @@ class ConfigSession {
   const bool verbose;
 
  private:
-  const HwctlPlatform& platform_;
+  const HwctlSystem& system_;
   StoredText timeZone_;
 };
 

@@ -1,5 +1,5 @@
-// hwctl.exe: the console configuration tool. Builds the Windows platform and hands the command
-// line to the portable commands.
+// hwctl.exe: the console configuration tool. Builds the Windows system the commands work on and
+// hands the command line to the portable commands.
 
 #include <windows.h>
 #include <shellapi.h>
@@ -72,28 +72,28 @@ int main() {
   WindowsClock clock;
   WindowsFolderAccessSource folders;
   WindowsTimeZones zones;
-  HwctlPlatform platform;
-  platform.openRegistry = [] { return OpenWindowsRegistry(); };
-  platform.clock = &clock;
-  platform.folderAccess = &folders;
-  platform.timeZones = &zones;
+  HwctlSystem system;
+  system.openRegistry = [] { return OpenWindowsRegistry(); };
+  system.clock = &clock;
+  system.folderAccess = &folders;
+  system.timeZones = &zones;
   CngRandomSource random;
   WindowsKeySecurity keySecurity;
-  platform.random = &random;
-  platform.keySecurity = &keySecurity;
+  system.random = &random;
+  system.keySecurity = &keySecurity;
   wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = L"";
   DWORD computerLength = std::size(computer);
-  if (GetComputerNameW(computer, &computerLength)) platform.computerName = Utf8FromWide({computer, computerLength});
+  if (GetComputerNameW(computer, &computerLength)) system.computerName = Utf8FromWide({computer, computerLength});
   // WriteText shows the block characters of the QR code in any console.
-  platform.qrGlyphs = Utf8QrGlyphs();
+  system.qrGlyphs = Utf8QrGlyphs();
   WindowsLocalAccountSource accounts;
-  platform.accounts = &accounts;
+  system.accounts = &accounts;
   WindowsInstalledServiceSource services;
   PipeRequestClient serviceClient(kMoreTimePipeName, kServiceName, services, ServicesSession());
-  platform.services = &services;
-  platform.serviceClient = &serviceClient;
+  system.services = &services;
+  system.serviceClient = &serviceClient;
 
-  const CommandResult result = RunHwctl(Arguments(), platform);
+  const CommandResult result = RunHwctl(Arguments(), system);
   WriteText(STD_OUTPUT_HANDLE, WrapLines(result.output));
   if (!result.error.empty()) WriteText(STD_ERROR_HANDLE, WrapLines(result.error + "\n"));
   return result.exitCode;

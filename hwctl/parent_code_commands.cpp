@@ -62,8 +62,8 @@ std::string QrCodeText(const std::string& address, const QrGlyphs& glyphs) {
 }
 
 std::string NewCode(ConfigSession& session) {
-  const Checked<ParentCodeSetup> setup = SetUpParentCode(session.registry, *session.Platform().random,
-                                                         *session.Platform().keySecurity, session.Platform().computerName);
+  const Checked<ParentCodeSetup> setup = SetUpParentCode(session.registry, *session.System().random,
+                                                         *session.System().keySecurity, session.System().computerName);
   if (!setup.value) Refuse(setup.refusal);
   const std::string& base32 = setup.value->base32;
   const std::string& address = setup.value->address;
@@ -77,7 +77,7 @@ std::string NewCode(ConfigSession& session) {
   return std::string(hadSecret ? "A new parent's code replaces the old one, which no longer works.\n"
                                : "The parent's code is set up.\n") +
          "Scan this QR code with an authenticator app on your phone:\n\n" +
-         QrCodeText(address, session.Platform().qrGlyphs) + "\nor open this address on the phone,\n\n  " + address +
+         QrCodeText(address, session.System().qrGlyphs) + "\nor open this address on the phone,\n\n  " + address +
          "\n\nor type the key by hand as a time-based key (letters and digits, the spaces do not matter):\n\n  " +
          grouped + "\n\n" +
          "The app then shows a six-digit code that changes every 30 seconds. A restricted user types it\n"
@@ -193,7 +193,7 @@ std::string ParentCodeStatusLine(ConfigSession& session) {
 std::vector<Problem> FindParentCodeProblems(ConfigSession& session) {
   std::vector<Problem> problems;
   if (SecretIsSet(session)) {
-    const KeyAccessList list = session.Platform().keySecurity->Read(kParentCodeKey);
+    const KeyAccessList list = session.System().keySecurity->Read(kParentCodeKey);
     if (list.outcome == KeyAccessList::Outcome::Failed)
       problems.push_back({kProductWhere, "ParentCode", "its access list could not be read (" + list.failure + ")"});
     if (const std::optional<std::string> open = KeyOpenToOthers(list))

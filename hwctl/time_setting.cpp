@@ -5,6 +5,8 @@
 #include "base/case_folding.h"
 #include "base/date_time.h"
 #include "hwctl/reports.h"
+#include "base/zone_name.h"
+#include "core/zone_local_time.h"
 #include "platform/time_zones.h"
 #include "settings/settings_loader.h"
 #include "settings/time_url.h"
@@ -15,7 +17,7 @@ constexpr char kTimeZoneHint[] = "hwctl timezone current sets it to the computer
 
 bool IsZoneOfThisComputer(const ConfigSession& session, const std::string& name) {
   if (ZoneNameProblem(name) || session.Zones() == nullptr) return false;
-  return session.Zones()->LocalTime(name, DecodeDateTime(session.Clocks().UtcNow())).local.has_value();
+  return session.Zones()->LocalTime(name, DecodeDateTime(session.Clocks().UtcNow())).Ok();
 }
 
 std::string ComputerZoneText(const ZoneReading& zone) {

@@ -26,9 +26,9 @@ CodeResult CounterCode(const HmacSha1& hmac, std::string_view secret, int64_t co
     message[i] = static_cast<char>(static_cast<uint64_t>(counter) & 0xFF);
     counter = static_cast<int64_t>(static_cast<uint64_t>(counter) >> 8);
   }
-  const HmacResult result = hmac.Compute(secret, std::string_view(message, sizeof message));
-  if (!result.digest) return {std::nullopt, result.failure};
-  const Sha1Digest& digest = *result.digest;
+  const CallResult<Sha1Digest> result = hmac.Compute(secret, std::string_view(message, sizeof message));
+  if (!result) return {std::nullopt, result.Failure()};
+  const Sha1Digest& digest = result.Value();
   // Dynamic truncation: the low four bits of the last byte choose where four bytes are read,
   // the top bit of the first dropped.
   const int offset = digest[19] & 0x0F;

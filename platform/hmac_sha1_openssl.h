@@ -5,5 +5,5 @@
 // HMAC-SHA1 through OpenSSL's libcrypto, for the native build.
 class OpenSslHmacSha1 : public HmacSha1 {
  public:
-  HmacResult Compute(std::string_view key, std::string_view message) const override;
+  CallResult<Sha1Digest> Compute(std::string_view key, std::string_view message) const override;
 };

@@ -23,15 +23,16 @@ struct HashObjectKind {
   static void Release(Handle hash) { BCryptDestroyHash(hash); }
 };
 
-HmacResult Failed(const char* call, NTSTATUS status) {
-  return {std::nullopt, DescribeStatusFailure(call, static_cast<uint32_t>(status))};
+// CNG answers with an NTSTATUS, not a Windows error code: its failure keeps the status.
+CallFailure Failed(const char* call, NTSTATUS status) {
+  return {DescribeStatusFailure(call, static_cast<uint32_t>(status)), static_cast<uint32_t>(status)};
 }
 
 PUCHAR Bytes(std::string_view text) { return reinterpret_cast<PUCHAR>(const_cast<char*>(text.data())); }
 
 }  // namespace
 
-HmacResult CngHmacSha1::Compute(std::string_view key, std::string_view message) const {
+CallResult<Sha1Digest> CngHmacSha1::Compute(std::string_view key, std::string_view message) const {
   // Declared in this order, the hash object goes before its provider.
   HandleHolder<AlgorithmProviderKind> algorithm;
   HandleHolder<HashObjectKind> hash;
@@ -47,5 +48,5 @@ HmacResult CngHmacSha1::Compute(std::string_view key, std::string_view message) 
   Sha1Digest digest{};
   status = BCryptFinishHash(hash.Get(), digest.data(), static_cast<ULONG>(digest.size()), 0);
   if (!BCRYPT_SUCCESS(status)) return Failed("BCryptFinishHash", status);
-  return {digest, {}};
+  return digest;
 }

@@ -5,5 +5,5 @@
 // HMAC-SHA1 through CNG: the SHA-1 provider opened with BCRYPT_ALG_HANDLE_HMAC_FLAG.
 class CngHmacSha1 : public HmacSha1 {
  public:
-  HmacResult Compute(std::string_view key, std::string_view message) const override;
+  CallResult<Sha1Digest> Compute(std::string_view key, std::string_view message) const override;
 };

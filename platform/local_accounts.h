@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "base/call_result.h"
+
 // The user accounts of this computer as Windows keeps them, and what Windows knows of a name that
 // is none of them. Read by hwctl (and the settings program) to find the account a parent means.
 
@@ -17,10 +19,9 @@ struct LocalAccount {
   bool guest = false;          // the built-in Guest account (relative identifier 501)
 };
 
-// Every local account, or why they could not be listed.
+// Every local account, and what of them could not be read.
 struct LocalAccountList {
   std::vector<LocalAccount> accounts;
-  std::string failure;  // not empty: the call that failed and its code
   // Not empty: some details could not be read (Microsoft addresses, group membership), and why.
   std::string partial;
 };
@@ -36,8 +37,8 @@ struct AccountLookup {
 class LocalAccountSource {
  public:
   virtual ~LocalAccountSource() = default;
-  // Every local user account of this computer.
-  virtual LocalAccountList List() const = 0;
+  // Every local user account of this computer, or the call that failed to list them.
+  virtual CallResult<LocalAccountList> List() const = 0;
   // The account the name (a bare name, DOMAIN\name or an address) stands for anywhere Windows
   // can look: this computer, its domain, Microsoft accounts.
   virtual AccountLookup Lookup(const std::string& name) const = 0;

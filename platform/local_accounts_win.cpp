@@ -91,7 +91,7 @@ void ReadAdministrators(LocalAccountList& list) {
 
 }  // namespace
 
-LocalAccountList WindowsLocalAccountSource::List() const {
+CallResult<LocalAccountList> WindowsLocalAccountSource::List() const {
   LocalAccountList list;
   DWORD resume = 0;
   NET_API_STATUS status = ERROR_MORE_DATA;
@@ -102,11 +102,7 @@ LocalAccountList WindowsLocalAccountSource::List() const {
     // FILTER_NORMAL_ACCOUNT: the accounts people sign in with, not those of trusts or computers.
     status = NetUserEnum(nullptr, kNamesLevel, FILTER_NORMAL_ACCOUNT, buffer.Receive(), MAX_PREFERRED_LENGTH, &read,
                          &total, &resume);
-    if (status != NERR_Success && status != ERROR_MORE_DATA) {
-      list.accounts.clear();
-      list.failure = DescribeWindowsFailure("NetUserEnum", status);
-      return list;
-    }
+    if (status != NERR_Success && status != ERROR_MORE_DATA) return WindowsCallFailure("NetUserEnum", status);
     for (DWORD i = 0; i < read; ++i) {
       const USER_INFO_20& user = buffer.Get<USER_INFO_20>()[i];
       LocalAccount account;

@@ -7,6 +7,6 @@
 // every user has.
 class WindowsLocalAccountSource : public LocalAccountSource {
  public:
-  LocalAccountList List() const override;
+  CallResult<LocalAccountList> List() const override;
   AccountLookup Lookup(const std::string& name) const override;
 };

@@ -16,16 +16,3 @@ class RegionalFormat {
   // The system's time separator (":" under the usual settings).
   virtual std::string TimeSeparator() const = 0;
 };
-
-// The general date-time form: short date, a blank and the long time; at exactly 00:00:00 the
-// blank and the time are left out.
-std::string FormatGeneralDateTime(const RegionalFormat& format, double dateTime);
-
-// Fixed day.month.year dates and 24-hour times with ":" (dd.mm.yyyy hh:nn:ss): the formats of
-// the portable build and of the tests.
-class FixedRegionalFormat : public RegionalFormat {
- public:
-  std::string ShortDate(const DateTimeParts& parts) const override;
-  std::string LongTime(const DateTimeParts& parts) const override;
-  std::string TimeSeparator() const override { return ":"; }
-};

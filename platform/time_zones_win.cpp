@@ -4,6 +4,7 @@
 
 #include "platform/system_time_win.h"
 #include "platform/win_error.h"
+#include "base/zone_name.h"
 
 struct WindowsTimeZones::KeptRules {
   std::string zoneKey;
@@ -26,34 +27,27 @@ void CopyKeyName(const std::string& zoneKey, DYNAMIC_TIME_ZONE_INFORMATION& zone
 WindowsTimeZones::WindowsTimeZones() = default;
 WindowsTimeZones::~WindowsTimeZones() = default;
 
-ZoneTime WindowsTimeZones::LocalTime(const std::string& zoneKey, const DateTimeParts& utc) const {
-  ZoneTime result;
-  if (const std::optional<std::string> problem = ZoneNameProblem(zoneKey)) {
-    result.failure = *problem;
-    return result;
-  }
+CallResult<DateTimeParts> WindowsTimeZones::LocalTime(const std::string& zoneKey, const DateTimeParts& utc) const {
+  // Refused before any call: the rule's own text, with the code Windows gives a malformed name.
+  if (const std::optional<std::string> problem = ZoneNameProblem(zoneKey))
+    return CallFailure{*problem, ERROR_INVALID_NAME};
   std::lock_guard lock(mutex_);
   if (!kept_ || kept_->zoneKey != zoneKey || kept_->year != utc.year) {
     DYNAMIC_TIME_ZONE_INFORMATION zone{};
     CopyKeyName(zoneKey, zone);
     auto rules = std::make_unique<KeptRules>();
     // The rules the zone has in that year, from the zone's key and its "Dynamic DST" subkey.
-    if (!GetTimeZoneInformationForYear(static_cast<USHORT>(utc.year), &zone, &rules->rules)) {
-      result.failure = DescribeWindowsFailure("GetTimeZoneInformationForYear", GetLastError());
-      return result;
-    }
+    if (!GetTimeZoneInformationForYear(static_cast<USHORT>(utc.year), &zone, &rules->rules))
+      return WindowsCallFailure("GetTimeZoneInformationForYear", GetLastError());
     rules->zoneKey = zoneKey;
     rules->year = utc.year;
     kept_ = std::move(rules);
   }
   const SYSTEMTIME universal = ToSystemTime(utc);
   SYSTEMTIME local{};
-  if (!SystemTimeToTzSpecificLocalTime(&kept_->rules, &universal, &local)) {
-    result.failure = DescribeWindowsFailure("SystemTimeToTzSpecificLocalTime", GetLastError());
-    return result;
-  }
-  result.local = FromSystemTime(local);
-  return result;
+  if (!SystemTimeToTzSpecificLocalTime(&kept_->rules, &universal, &local))
+    return WindowsCallFailure("SystemTimeToTzSpecificLocalTime", GetLastError());
+  return FromSystemTime(local);
 }
 
 std::string WindowsTimeZones::SystemZoneKey() const {

@@ -12,7 +12,7 @@ class WindowsTimeZones : public TimeZones {
  public:
   WindowsTimeZones();
   ~WindowsTimeZones() override;
-  ZoneTime LocalTime(const std::string& zoneKey, const DateTimeParts& utc) const override;
+  CallResult<DateTimeParts> LocalTime(const std::string& zoneKey, const DateTimeParts& utc) const override;
   std::string SystemZoneKey() const override;
 
  private:

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/screen_scale.h"
+#include "base/screen_scale.h"
 
 // The one font family of the programs' windows: the system's message font (the one of message
 // boxes, as the user or the display's scale sets it), in the sizes of one scale, at the dots per

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/screen_scale.h"
+#include "base/screen_scale.h"
 
 // Where the controls of the session tool's windows go, at the dots per inch of the monitor a
 // window is on: the layout is drawn for 96 dots per inch and scaled, so that it keeps its

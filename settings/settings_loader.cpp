@@ -6,6 +6,7 @@
 #include "logging/logs.h"
 #include "core/service_state.h"
 #include "base/date_time.h"
+#include "base/zone_name.h"
 #include "platform/time_zones.h"
 #include "settings/stored_formats.h"
 #include "settings/user_values.h"
@@ -163,13 +164,13 @@ void ReadTimeZone(ServiceState& service, RegistryAccess& registry) {
   } else if (platform.timeZones == nullptr) {
     failure = "no time zones to convert with";
   } else {
-    const ZoneTime now = platform.timeZones->LocalTime(name, DecodeDateTime(platform.clock->UtcNow()));
-    if (now.local) {
+    const CallResult<DateTimeParts> now = platform.timeZones->LocalTime(name, DecodeDateTime(platform.clock->UtcNow()));
+    if (now) {
       service.TimeZone = name;
       WriteLogAt(service, 2, "Time zone:" + name);
       return;
     }
-    failure = now.failure;
+    failure = now.Failure();
   }
   WriteLogAt(service, 1, "ERROR: Time zone \"" + name + "\" is not a zone of this computer; the system's zone is used");
   WriteLogAt(service, 1, failure);

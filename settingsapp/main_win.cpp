@@ -16,6 +16,7 @@
 #include "platform/local_accounts_win.h"
 #include "platform/log_file_system_win.h"
 #include "platform/regional_format_win.h"
+#include "core/zone_local_time.h"
 #include "platform/time_zones.h"
 #include "platform/time_zones_win.h"
 #include "platform/wide_text_win.h"
@@ -45,7 +46,7 @@ int main() {
   WindowsRegionalFormat format;
   const std::unique_ptr<LogFileSystem> files = MakeLogFileSystem(DefaultServiceLogFolder());
   const auto isZone = [&](const std::string& zoneKey) {
-    return zones.LocalTime(zoneKey, DecodeDateTime(clock.UtcNow())).local.has_value();
+    return zones.LocalTime(zoneKey, DecodeDateTime(clock.UtcNow())).Ok();
   };
   WindowsInstalledServiceSource services;
   PipeRequestClient service(kMoreTimePipeName, kServiceName, services);

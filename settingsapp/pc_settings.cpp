@@ -6,7 +6,7 @@
 #include "parentcode/code_values.h"
 #include "base/case_folding.h"
 #include "parentcode/more_time_protocol.h"
-#include "platform/time_zones.h"
+#include "base/zone_name.h"
 #include "settings/settings_loader.h"
 #include "settings/time_url.h"
 

@@ -281,9 +281,10 @@ void SettingsWindow::Layout() {
 
 void SettingsWindow::FillAccounts() {
   filling_ = true;
-  const LocalAccountList accounts = accounts_.List();
+  const CallResult<LocalAccountList> listing = accounts_.List();
+  const LocalAccountList accounts = listing ? listing.Value() : LocalAccountList{};
   StringList restricted;
-  std::string problem = accounts.failure.empty() ? accounts.partial : accounts.failure;
+  std::string problem = listing ? accounts.partial : listing.Failure();
   try {
     std::unique_ptr<RegistryAccess> registry = openRegistry_();
     if (registry->OpenKeyReadOnly(kRestrictionsKey)) {

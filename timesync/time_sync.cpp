@@ -5,7 +5,7 @@
 #include "core/service_state.h"
 #include "core/service_time.h"
 #include "logging/logs.h"
-#include "platform/regional_format.h"
+#include "core/general_date_time.h"
 #include "settings/registry_access.h"
 #include "settings/value_reads.h"
 #include "timesync/time_confirmation.h"

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/regional_format.h"
 #include "base/string_list.h"
 
 namespace {
@@ -75,13 +74,6 @@ TEST(DateTimeTest, StoredDatesAreReadOnlyInTheirOwnForm) {
   for (const char* text : {"", "8.12.2026", "08.12.26", "08-12-2026", "29.02.2026", "00.01.2026", "08.13.2026",
                            "08.12.2026 ", "0a.12.2026", "08.12.+026"})
     EXPECT_FALSE(ParseStoredDate(text).has_value()) << text;
-}
-
-TEST(DateTimeTest, GeneralFormLeavesTheTimeOutAtMidnight) {
-  FixedRegionalFormat format;
-  EXPECT_EQ(FormatGeneralDateTime(format, At(2026, 12, 8, 3, 34, 30)), "08.12.2026 03:34:30");
-  EXPECT_EQ(FormatGeneralDateTime(format, At(2026, 12, 8)), "08.12.2026");
-  EXPECT_EQ(FormatGeneralDateTime(format, At(2026, 12, 8, 0, 0, 1)), "08.12.2026 00:00:01");
 }
 
 TEST(StringListTest, LookupIgnoresLetterCaseAndFindsTheFirst) {

@@ -46,7 +46,7 @@ TEST(AccountResolutionTest, ResolvesLocalNamesFullNamesAndAddresses) {
 
 TEST(AccountResolutionTest, AccountsThatCannotBeListedResolveNothing) {
   FakeLocalAccounts accounts;
-  accounts.list.failure = "NetUserEnum failed with error 5";
+  accounts.failure = CallFailure{"NetUserEnum failed with error 5", 5};
   const AccountResolution resolution = ResolveAccount(accounts.List(), accounts, "KIDS PC", "alice");
   EXPECT_EQ(resolution.outcome, Outcome::kUnlisted);
   EXPECT_EQ(resolution.failure, "NetUserEnum failed with error 5");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 
 #include "platform/local_accounts.h"
@@ -10,7 +11,10 @@
 // names that are no local account answer as set in lookups.
 class FakeLocalAccounts : public LocalAccountSource {
  public:
-  LocalAccountList List() const override { return list; }
+  CallResult<LocalAccountList> List() const override {
+    if (failure) return *failure;
+    return list;
+  }
   AccountLookup Lookup(const std::string& name) const override {
     const auto found = lookups.find(name);
     return found != lookups.end() ? found->second : AccountLookup{};
@@ -22,7 +26,9 @@ class FakeLocalAccounts : public LocalAccountSource {
       {"Dad", "Dad Smith", "dad@outlook.com", "S-1-5-21-7-1000", true, true, false},
       {"Administrator", "", "", "S-1-5-21-7-500", false, true, false},
       {"Guest", "", "", "S-1-5-21-7-501", false, false, true},
-  }, {}, {}};
+  }, {}};
+  // When set, the accounts cannot be listed.
+  std::optional<CallFailure> failure;
   std::map<std::string, AccountLookup> lookups{
       {"CORP\\carol", {true, true, "CORP", "S-1-5-21-9-1105"}},
       {"carol@corp.example", {true, true, "CORP", "S-1-5-21-9-1105"}},

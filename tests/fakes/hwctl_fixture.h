@@ -17,21 +17,21 @@
 class HwctlFixture {
  public:
   HwctlFixture() {
-    platform.openRegistry = registry.Opener();
-    platform.clock = &clock;
-    platform.folderAccess = &folders;
-    platform.timeZones = &zones;
-    platform.random = &random;
-    platform.keySecurity = &keySecurity;
-    platform.computerName = "KIDS PC";
-    platform.accounts = &accounts;
-    platform.qrGlyphs = {"#", "'", ","};
+    system.openRegistry = registry.Opener();
+    system.clock = &clock;
+    system.folderAccess = &folders;
+    system.timeZones = &zones;
+    system.random = &random;
+    system.keySecurity = &keySecurity;
+    system.computerName = "KIDS PC";
+    system.accounts = &accounts;
+    system.qrGlyphs = {"#", "'", ","};
     clock.SetNow({2026, 12, 8, 10, 0, 0, 0});
     folders.SetKeptFromUsers("C:\\Hourwarden");
     folders.SetOpenToUsers("C:\\Users\\Public");
   }
 
-  CommandResult Hwctl(const std::vector<std::string>& arguments) { return RunHwctl(arguments, platform); }
+  CommandResult Hwctl(const std::vector<std::string>& arguments) { return RunHwctl(arguments, system); }
 
   // Every value of the tree by key path and name: what a refused command must leave untouched.
   std::map<std::string, RegistryValue> Snapshot(const std::string& path = "\\") const {
@@ -52,5 +52,5 @@ class HwctlFixture {
   FakeKeySecurity keySecurity{registry};
   CountingRandom random;
   FakeLocalAccounts accounts;
-  HwctlPlatform platform;
+  HwctlSystem system;
 };

@@ -28,7 +28,7 @@ struct ZoneRules {
 class RuleTimeZones : public TimeZones {
  public:
   RuleTimeZones();
-  ZoneTime LocalTime(const std::string& zoneKey, const DateTimeParts& utc) const override;
+  CallResult<DateTimeParts> LocalTime(const std::string& zoneKey, const DateTimeParts& utc) const override;
   std::string SystemZoneKey() const override { return systemZone; }
 
   std::map<std::string, ZoneRules> zones;
@@ -63,16 +63,13 @@ inline RuleTimeZones::RuleTimeZones() {
   zones["AUS Eastern Standard Time"] = ZoneRules{-600, -60, {10, 0, 1, 2, 0}, {4, 0, 1, 3, 0}};
 }
 
-inline ZoneTime RuleTimeZones::LocalTime(const std::string& zoneKey, const DateTimeParts& utc) const {
-  ZoneTime result;
+inline CallResult<DateTimeParts> RuleTimeZones::LocalTime(const std::string& zoneKey, const DateTimeParts& utc) const {
   using namespace rule_time_zones_detail;
   const ZoneRules* rules = nullptr;
   for (const auto& [name, zone] : zones)
     if (SameName(name, zoneKey)) rules = &zone;
-  if (rules == nullptr) {
-    result.failure = "GetTimeZoneInformationForYear failed with error 2: The system cannot find the file specified.";
-    return result;
-  }
+  if (rules == nullptr)
+    return CallFailure{"GetTimeZoneInformationForYear failed with error 2: The system cannot find the file specified.", 2};
   // In whole milliseconds, so a change falls exactly on its minute.
   const auto ms = [](double dateTime) { return std::llround(dateTime * 86'400'000.0); };
   const long long standard = ms(EncodeDateTime(utc)) - rules->bias * 60'000LL;
@@ -85,6 +82,5 @@ inline ZoneTime RuleTimeZones::LocalTime(const std::string& zoneKey, const DateT
     if (rules->toDaylight.month < rules->toStandard.month ? afterStart && beforeEnd : afterStart || beforeEnd)
       local = daylightTime;
   }
-  result.local = DecodeDateTime(static_cast<double>(local) / 86'400'000.0);
-  return result;
+  return DecodeDateTime(static_cast<double>(local) / 86'400'000.0);
 }

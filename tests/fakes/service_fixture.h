@@ -20,7 +20,7 @@
 #include "fakes/temp_dir.h"
 #include "fakes/test_workers.h"
 #include "logging/logs.h"
-#include "platform/regional_format.h"
+#include "core/fixed_regional_format.h"
 #include "service/hourwarden.h"
 #include "settings/in_memory_registry.h"
 #include "timesync/time_confirmation.h"

@@ -89,8 +89,8 @@ TEST_F(InstallationCheckTest, NamesWhatIsNotAsItShouldBe) {
 }
 
 TEST_F(InstallationCheckTest, HwctlCheckAddsTheInstallationUnlessToldNot) {
-  platform.services = &services;
-  platform.serviceClient = &client;
+  system.services = &services;
+  system.serviceClient = &client;
   ASSERT_EQ(Hwctl({"add", "alice"}).exitCode, kExitSuccess);
   ASSERT_EQ(Hwctl({"path", "C:\\Hourwarden\\"}).exitCode, kExitSuccess);
   EXPECT_EQ(Hwctl({"check"}).exitCode, kExitSuccess) << Hwctl({"check"}).output;

@@ -16,15 +16,15 @@ namespace {
 class ServiceReadsHwctlTest : public ::testing::Test {
  protected:
   ServiceReadsHwctlTest() : service(fixture.Build()) {
-    platform.openRegistry = fixture.registry.Opener();
-    platform.clock = &fixture.clock;
-    platform.folderAccess = &folders;
-    platform.accounts = &accounts;
+    system.openRegistry = fixture.registry.Opener();
+    system.clock = &fixture.clock;
+    system.folderAccess = &folders;
+    system.accounts = &accounts;
     service.CycleNow = fixture.clock.Now();
   }
 
   void Hwctl(const std::vector<std::string>& arguments) {
-    const CommandResult result = RunHwctl(arguments, platform);
+    const CommandResult result = RunHwctl(arguments, system);
     ASSERT_EQ(result.exitCode, kExitSuccess) << result.error;
   }
 
@@ -41,7 +41,7 @@ class ServiceReadsHwctlTest : public ::testing::Test {
   THourwarden& service;
   FakeFolderAccess folders;
   FakeLocalAccounts accounts;
-  HwctlPlatform platform;
+  HwctlSystem system;
 };
 
 TEST_F(ServiceReadsHwctlTest, TheLoaderReadsTheWeekAsWritten) {

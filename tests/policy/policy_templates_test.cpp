@@ -19,7 +19,7 @@
 #include "engine/save_grace.h"
 #include "parentcode/code_guard.h"
 #include "parentcode/code_values.h"
-#include "platform/time_zones.h"
+#include "base/zone_name.h"
 #include "settings/registry_access.h"
 #include "settings/registry_values.h"
 #include "settings/settings_loader.h"

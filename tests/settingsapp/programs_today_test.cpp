@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/fixed_regional_format.h"
+
 namespace {
 
 TEST(ProgramsTodayTest, MinutesRunningTodayFromTheProcessLog) {

@@ -25,11 +25,11 @@ TEST(WindowsTimeZonesTest, TheSystemsZoneConvertsToTheLocalClock) {
   SYSTEMTIME utc, local;
   GetSystemTime(&utc);
   GetLocalTime(&local);
-  const ZoneTime converted =
+  const CallResult<DateTimeParts> converted =
       zones.LocalTime(key, {utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond, 0});
-  ASSERT_TRUE(converted.local.has_value()) << converted.failure;
+  ASSERT_TRUE(converted.Ok()) << converted.Failure();
   const double shown = EncodeDateTime({local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond, 0});
-  EXPECT_LE(std::fabs(EncodeDateTime(*converted.local) - shown) * 86400, 2.0) << key;
+  EXPECT_LE(std::fabs(EncodeDateTime(converted.Value()) - shown) * 86400, 2.0) << key;
 }
 
 }  // namespace

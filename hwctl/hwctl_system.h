@@ -13,9 +13,9 @@
 #include "settings/key_security.h"
 #include "settings/registry_access.h"
 
-// What a command works with: the Windows registry, clock, time zones and folder permissions in
-// hwctl.exe, the in-memory registry and fakes in the tests.
-struct HwctlPlatform {
+// The system a command works on: the computer's registry, clock, time zones, folder permissions,
+// accounts and installed service in hwctl.exe; the in-memory registry and fakes in the tests.
+struct HwctlSystem {
   RegistryOpener openRegistry;
   const Clock* clock = nullptr;
   const FolderAccessSource* folderAccess = nullptr;

@@ -1,4 +1,4 @@
-#include "platform/screen_scale.h"
+#include "base/screen_scale.h"
 
 #include <cstdint>
 

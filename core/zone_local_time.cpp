@@ -1,6 +1,7 @@
-#include "platform/time_zones.h"
+#include "core/zone_local_time.h"
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -8,23 +9,12 @@ constexpr double kMinutesPerDay = 24 * 60;
 
 std::optional<double> ZoneLocalTime(const TimeZones* zones, const std::string& zoneKey, double utc) {
   if (zoneKey.empty() || zones == nullptr) return std::nullopt;
-  const ZoneTime converted = zones->LocalTime(zoneKey, DecodeDateTime(utc));
-  if (!converted.local) return std::nullopt;
-  return EncodeDateTime(*converted.local);
+  const CallResult<DateTimeParts> converted = zones->LocalTime(zoneKey, DecodeDateTime(utc));
+  if (!converted) return std::nullopt;
+  return EncodeDateTime(converted.Value());
 }
 
 }  // namespace
-
-std::optional<std::string> ZoneNameProblem(std::string_view name) {
-  if (name.empty()) return "a zone name cannot be empty";
-  if (name.size() > kMaxZoneKeyLength) return "a zone name has at most 127 characters";
-  for (const char c : name) {
-    if (c == '\\') return "a zone name holds no backslash";
-    if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7e)
-      return "a zone name holds only printable ASCII characters";
-  }
-  return std::nullopt;
-}
 
 double LocalTimeIn(const Clock& clock, const TimeZones* zones, const std::string& zoneKey, double utc) {
   if (const std::optional<double> local = ZoneLocalTime(zones, zoneKey, utc)) return *local;
