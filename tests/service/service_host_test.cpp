@@ -283,21 +283,28 @@ TEST(HostMessagesTest, TextsOfTheEventLogDialogsAndErrorBox) {
   EXPECT_TRUE(empty.ends_with(".\r\n\r\n")) << empty;
 }
 
+// A failure of the code, as a fake call gives it; none for 0.
+CallResult<> FailureOf(uint32_t code) {
+  if (code == 0) return {};
+  return CallFailure{"a call failed with error " + std::to_string(code), code};
+}
+
 // An in-memory service manager and dialogs.
 class FakeServiceManager : public ServiceManager {
  public:
-  void Open() override {
-    if (openFails) throw std::runtime_error("System Error.  Code: 5.\r\nAccess is denied.");
+  CallResult<> Open() override {
+    if (openFails) return FailureOf(5);
     ++opens;
+    return {};
   }
   void Close() override { ++closes; }
-  uint32_t CreateServiceEntry(const ServiceInstallation& installation) override {
+  CallResult<> CreateServiceEntry(const ServiceInstallation& installation) override {
     created.push_back(installation);
-    return createError;
+    return FailureOf(createError);
   }
-  uint32_t DeleteServiceEntry(const std::string& name) override {
+  CallResult<> DeleteServiceEntry(const std::string& name) override {
     deleted.push_back(name);
-    return deleteError;
+    return FailureOf(deleteError);
   }
   std::string ErrorText(uint32_t code) override { return "text of " + std::to_string(code); }
 
@@ -311,14 +318,14 @@ class FakeServiceManager : public ServiceManager {
 // An in-memory list of event sources: source -> message file.
 class FakeEventSources : public EventSources {
  public:
-  uint32_t RegisterSource(const std::string& source, const std::string& messageFile) override {
-    if (registerError != 0) return registerError;
+  CallResult<> RegisterSource(const std::string& source, const std::string& messageFile) override {
+    if (registerError != 0) return FailureOf(registerError);
     sources[source] = messageFile;
-    return 0;
+    return {};
   }
-  uint32_t RemoveSource(const std::string& source) override {
+  CallResult<> RemoveSource(const std::string& source) override {
     sources.erase(source);
-    return 0;
+    return {};
   }
 
   uint32_t registerError = 0;
@@ -335,14 +342,14 @@ class RecordingDialogs : public Dialogs {
 // An in-memory Safe Mode list: the services listed.
 class FakeSafeBootEntries : public SafeBootEntries {
  public:
-  uint32_t Add(const std::string& service) override {
-    if (addError != 0) return addError;
+  CallResult<> Add(const std::string& service) override {
+    if (addError != 0) return FailureOf(addError);
     services.insert(service);
-    return 0;
+    return {};
   }
-  uint32_t Remove(const std::string& service) override {
+  CallResult<> Remove(const std::string& service) override {
     services.erase(service);
-    return 0;
+    return {};
   }
 
   uint32_t addError = 0;
@@ -446,7 +453,7 @@ TEST_F(InstallerTest, ASuccessfulUninstallShowsItsDialogUnlessSilent) {
 
 TEST_F(InstallerTest, AManagerThatCannotBeOpenedFailsOutOfTheRun) {
   manager.openFails = true;
-  EXPECT_THROW(Install("C:\\hourwarden.exe", false), std::runtime_error);
+  EXPECT_THROW(Install("C:\\hourwarden.exe", false), EOSError);
   EXPECT_TRUE(manager.created.empty());
   EXPECT_THAT(dialogs.shown, IsEmpty());
 }
