@@ -16,7 +16,9 @@
 
 namespace {
 
+using ::testing::Each;
 using ::testing::ElementsAre;
+using ::testing::Eq;
 using ::testing::IsEmpty;
 using ::testing::Pair;
 
@@ -201,7 +203,7 @@ TEST_F(ServiceHostTest, AFailedRegistrationLeavesTheServiceUnstarted) {
   service.Main({"Hourwarden"});
   EXPECT_THAT(calls, IsEmpty());
   EXPECT_THAT(host.Reports(), IsEmpty());
-  EXPECT_THAT(host.EventMessages(), ElementsAre("error text 1063"));
+  EXPECT_THAT(host.EventMessages(), ElementsAre("RegisterServiceCtrlHandlerA failed with error 1063"));
 }
 
 TEST_F(ServiceHostTest, AControlRequestWithNoServiceThreadIsAnsweredWithTheCurrentState) {
@@ -218,6 +220,7 @@ TEST_F(ServiceHostTest, CustomCodesDoNothingAndFailedReportsGoToTheEventLog) {
   WaitForEnd();
   EXPECT_THAT(calls, ElementsAre("start", "stop"));
   EXPECT_EQ(host.EventMessages().size(), 5u);  // one per failed report
+  EXPECT_THAT(host.EventMessages(), Each(Eq("SetServiceStatus failed with error 6")));
 }
 
 // The service object itself under the host: the handlers of the stop run on the service thread.
