@@ -1,4 +1,4 @@
-#include "platform/pipe_server_check.h"
+#include "parentcode/pipe_server_check.h"
 
 #include <gtest/gtest.h>
 

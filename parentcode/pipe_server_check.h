@@ -21,6 +21,10 @@ struct PipeServerFacts {
   InstalledService service;  // the service as the service control manager has it
 };
 
+// True for the name the service control manager gives the local system account ("LocalSystem",
+// also written ".\LocalSystem" or "NT AUTHORITY\SYSTEM"), in any letter case.
+bool IsLocalSystemAccount(const std::string& account);
+
 // Why the pipe's server is not the service, in words for the user; nothing when it is: the
 // process the service control manager runs the service in, as LocalSystem, in the services'
 // session (0; a test under Wine, where every program shares one session, names that one). The
