@@ -52,7 +52,7 @@ RequestClient::Reply PipeRequestClient::Ask(const std::string& request) {
     DWORD session = 0;
     if (ProcessIdToSessionId(serverProcess, &session)) facts.serverSession = session;
   } else {
-    facts.failure = DescribeWindowsFailure("GetNamedPipeServerProcessId", GetLastError());
+    facts.serverProcessId = WindowsCallFailure("GetNamedPipeServerProcessId", GetLastError());
   }
   facts.service = services_.Read(serviceName_);
   if (const std::optional<std::string> distrust = WhyNotTheService(facts, servicesSession_))
