@@ -3,6 +3,7 @@
 #include "core/installation.h"
 #include "core/version.h"
 #include "parentcode/more_time_protocol.h"
+#include "parentcode/pipe_server_check.h"
 
 namespace {
 
@@ -57,16 +58,16 @@ void CheckConfiguration(InstallationFindings& findings, const InstalledService& 
 void CheckAnswer(InstallationFindings& findings, RequestClient& client) {
   const RequestClient::Reply reply = client.Ask(kStatusRequest);
   const std::string pipe = kMoreTimePipeName;
-  if (reply.notTheService) {
-    findings.problems.push_back({kServiceWhere, "Pipe", "another program serves " + pipe + ": " + reply.failure});
+  if (NotTheService(reply)) {
+    findings.problems.push_back({kServiceWhere, "Pipe", "another program serves " + pipe + ": " + reply.Failure()});
     findings.summary = "Service: running, but another program serves its pipe.\n";
     return;
   }
-  const std::optional<ServiceStatus> status = reply.answer ? ParseStatusAnswer(*reply.answer) : std::nullopt;
+  const std::optional<ServiceStatus> status = reply ? ParseStatusAnswer(reply.Value()) : std::nullopt;
   if (!status) {
     findings.problems.push_back(
         {kServiceWhere, "Pipe",
-         "no status on " + pipe + " (" + (reply.answer ? "\"" + *reply.answer + "\"" : reply.failure) +
+         "no status on " + pipe + " (" + (reply ? "\"" + reply.Value() + "\"" : reply.Failure()) +
              "): a restricted user cannot ask for more time"});
     findings.summary = "Service: running, not answering.\n";
     return;

@@ -18,7 +18,7 @@
 #include "platform/installed_service_win.h"
 #include "platform/local_memory_win.h"
 #include "platform/local_accounts_win.h"
-#include "platform/pipe_client_win.h"
+#include "parentcode/pipe_client_win.h"
 #include "platform/random_source_win.h"
 #include "platform/time_zones_win.h"
 #include "platform/wide_text_win.h"

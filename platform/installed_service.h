@@ -47,7 +47,3 @@ class InstalledServiceSource {
   virtual ~InstalledServiceSource() = default;
   virtual InstalledService Read(const std::string& serviceName) const = 0;
 };
-
-// True for the name the service control manager gives the local system account ("LocalSystem",
-// also written ".\LocalSystem" or "NT AUTHORITY\SYSTEM"), in any letter case.
-bool IsLocalSystemAccount(const std::string& account);

@@ -5,6 +5,6 @@
 // The Application log's sources in the registry of HKEY_LOCAL_MACHINE (64-bit view).
 class WindowsEventSources : public EventSources {
  public:
-  uint32_t RegisterSource(const std::string& source, const std::string& messageFile) override;
-  uint32_t RemoveSource(const std::string& source) override;
+  CallResult<> RegisterSource(const std::string& source, const std::string& messageFile) override;
+  CallResult<> RemoveSource(const std::string& source) override;
 };

@@ -10,16 +10,26 @@
 #include "platform/pipe_io_win.h"
 #include "platform/wide_text_win.h"
 #include "platform/win_error.h"
+#include "service/request_pipe_protocol.h"
 
 namespace {
 
-// The pipe's buffers: the longest request and a byte more, to tell a longer one; and the answer.
-constexpr DWORD kInBufferBytes = kMaxRequestBytes + 1;
-constexpr DWORD kOutBufferBytes = 512;
-// The most of a long request that is read (and dropped) so that its answer can be given.
-constexpr DWORD kMostSkippedBytes = 64 * 1024;
-
 bool Stopped(HANDLE stop) { return WaitForSingleObject(stop, 0) == WAIT_OBJECT_0; }
+
+// How a read of the pipe ended, in the terms of the protocol.
+PipeRead ReadEnd(const CallResult<DWORD>& read) {
+  if (read) return PipeRead::kMessage;
+  switch (read.FailureCode()) {
+    case ERROR_MORE_DATA:  // the message did not fit the buffer
+      return PipeRead::kLonger;
+    case kPipeTimedOut:
+      return PipeRead::kTimedOut;
+    case kPipeStopped:
+      return PipeRead::kStopped;
+    default:  // ERROR_BROKEN_PIPE: the client has closed
+      return PipeRead::kBroken;
+  }
+}
 
 }  // namespace
 
@@ -59,7 +69,7 @@ UniqueHandle RequestPipeServer::MakeInstance(bool first) {
   UniqueHandle pipe(CreateNamedPipeA(
       pipeName_.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0),
       PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, kRequestPipeInstances,
-      kOutBufferBytes, kInBufferBytes, 0, &attributes));
+      kAnswerBufferBytes, kRequestBufferBytes, 0, &attributes));
   if (pipe) return pipe;
   onFailure_(DescribeWindowsFailure("CreateNamedPipeA", GetLastError()) + ": " +
              (first ? "the pipe " + pipeName_ +
@@ -87,13 +97,12 @@ void RequestPipeServer::Run() {
 
 void RequestPipeServer::Serve(UniqueHandle& pipe) {
   while (!Stopped(stop_.Get())) {
-    const PipeIo connected = ConnectPipe(pipe.Get(), INFINITE, stop_.Get());
-    if (connected.outcome == PipeIo::Outcome::kStopped) return;
-    if (connected.outcome != PipeIo::Outcome::kDone) {
+    const CallResult<DWORD> connected = ConnectPipe(pipe.Get(), INFINITE, stop_.Get());
+    if (!connected) {
+      if (connected.FailureCode() == kPipeStopped) return;
       // ERROR_NO_DATA: a client came and went before the call; nothing to tell.
-      if (connected.error != ERROR_NO_DATA) {
-        onFailure_(DescribeWindowsFailure("ConnectNamedPipe", connected.error) + ": an instance of " + pipeName_ +
-                   " waits a minute");
+      if (connected.FailureCode() != ERROR_NO_DATA) {
+        onFailure_(connected.Failure() + ": an instance of " + pipeName_ + " waits a minute");
         if (WaitForSingleObject(stop_.Get(), timings_.retryMs) == WAIT_OBJECT_0) return;
       }
       DisconnectNamedPipe(pipe.Get());
@@ -109,53 +118,55 @@ void RequestPipeServer::Serve(UniqueHandle& pipe) {
 }
 
 bool RequestPipeServer::Converse(HANDLE pipe) {
-  char request[kInBufferBytes];
-  const PipeIo read = ReadPipe(pipe, request, sizeof request, timings_.requestMs, stop_.Get());
-  if (read.outcome == PipeIo::Outcome::kStopped) return true;
+  char request[kRequestBufferBytes];
+  const CallResult<DWORD> read = ReadPipe(pipe, request, sizeof request, timings_.requestMs, stop_.Get());
   ClientRequest client;
-  if (read.outcome == PipeIo::Outcome::kTimedOut) {
-    client.outcome = ClientRequest::Outcome::kSilent;
-    onRequest_(client);
-    return true;
-  }
-  if (read.outcome == PipeIo::Outcome::kFailed && read.error == ERROR_MORE_DATA) {
-    // Longer than any request: the rest is read only to be dropped, so that the answer reaches
-    // the client; one that does not end is not answered.
-    if (!SkipRestOfMessage(pipe)) return true;
-    client.outcome = ClientRequest::Outcome::kOversized;
-  } else if (read.outcome != PipeIo::Outcome::kDone) {
-    return true;  // the client went away
-  } else {
-    client.text.assign(request, read.bytes);
-    if (!ClientAccount(pipe, client)) return false;
+  switch (StepAfterRequest(ReadEnd(read))) {
+    case RequestStep::kHangUp:
+      return true;
+    case RequestStep::kTellSilent:
+      client.outcome = ClientRequest::Outcome::kSilent;
+      onRequest_(client);
+      return true;
+    case RequestStep::kSkipRest:
+      if (!SkipRestOfMessage(pipe)) return true;
+      client.outcome = ClientRequest::Outcome::kOversized;
+      break;
+    case RequestStep::kIdentifyAndAnswer:
+      client.text.assign(request, read.Value());
+      if (!ClientAccount(pipe, client)) return false;
+      break;
   }
   const std::string answer = onRequest_(client);
-  if (WritePipe(pipe, answer, timings_.answerMs, stop_.Get()).outcome == PipeIo::Outcome::kDone) AwaitClose(pipe);
+  if (WritePipe(pipe, answer, timings_.answerMs, stop_.Get())) AwaitClose(pipe);
   return true;
 }
 
 bool RequestPipeServer::SkipRestOfMessage(HANDLE pipe) {
   const ULONGLONG deadline = GetTickCount64() + timings_.answerMs;
-  char rest[kInBufferBytes];
-  for (DWORD skipped = 0; skipped < kMostSkippedBytes;) {
+  char rest[kRequestBufferBytes];
+  for (size_t skipped = 0;;) {
     const ULONGLONG now = GetTickCount64();
     if (now >= deadline) return false;
-    const PipeIo read = ReadPipe(pipe, rest, sizeof rest, static_cast<DWORD>(deadline - now), stop_.Get());
-    if (read.outcome == PipeIo::Outcome::kDone) return true;
-    if (read.outcome != PipeIo::Outcome::kFailed || read.error != ERROR_MORE_DATA) return false;
+    const CallResult<DWORD> read = ReadPipe(pipe, rest, sizeof rest, static_cast<DWORD>(deadline - now), stop_.Get());
     skipped += sizeof rest;
+    switch (StepAfterSkipping(ReadEnd(read), skipped)) {
+      case SkipStep::kReadMore:
+        break;
+      case SkipStep::kAnswer:
+        return true;
+      case SkipStep::kHangUp:
+        return false;
+    }
   }
-  return false;
 }
 
 void RequestPipeServer::AwaitClose(HANDLE pipe) {
   const ULONGLONG deadline = GetTickCount64() + timings_.answerMs;
-  char rest[kInBufferBytes];
+  char rest[kRequestBufferBytes];
   for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64()) {
-    const PipeIo read = ReadPipe(pipe, rest, sizeof rest, static_cast<DWORD>(deadline - now), stop_.Get());
-    // A read that ends with ERROR_BROKEN_PIPE: the client has closed.
-    if (read.outcome != PipeIo::Outcome::kDone && (read.outcome != PipeIo::Outcome::kFailed || read.error != ERROR_MORE_DATA))
-      return;
+    const CallResult<DWORD> read = ReadPipe(pipe, rest, sizeof rest, static_cast<DWORD>(deadline - now), stop_.Get());
+    if (!AwaitsClose(ReadEnd(read))) return;
   }
 }
 

@@ -5,6 +5,6 @@
 // The Safe Mode lists of services in the registry of HKEY_LOCAL_MACHINE.
 class WindowsSafeBootEntries : public SafeBootEntries {
  public:
-  uint32_t Add(const std::string& service) override;
-  uint32_t Remove(const std::string& service) override;
+  CallResult<> Add(const std::string& service) override;
+  CallResult<> Remove(const std::string& service) override;
 };

@@ -6,7 +6,6 @@
 #include "base/string_list.h"
 #include "platform/wide_text_win.h"
 #include "platform/win_error.h"
-#include "service/host_messages.h"
 
 namespace {
 
@@ -39,18 +38,16 @@ HWND CreateApplicationWindow(const std::string& title) {
 
 }  // namespace
 
-void WindowsServiceManager::Open() {
+CallResult<> WindowsServiceManager::Open() {
   // SC_MANAGER_ALL_ACCESS (0xF003F) on the local machine's default database.
   manager_ = ServiceHandle(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-  if (!manager_) {
-    const DWORD code = GetLastError();
-    throw EOSError(SystemErrorMessage(code, SystemErrorText(code)));
-  }
+  if (!manager_) return WindowsCallFailure("OpenSCManagerA", GetLastError());
+  return {};
 }
 
 void WindowsServiceManager::Close() { manager_.Reset(); }
 
-uint32_t WindowsServiceManager::CreateServiceEntry(const ServiceInstallation& installation) {
+CallResult<> WindowsServiceManager::CreateServiceEntry(const ServiceInstallation& installation) {
   // The texts in UTF-16: the program's path may hold any alphabet.
   const std::wstring name = WideFromUtf8(installation.name);
   const std::wstring displayName = WideFromUtf8(installation.displayName);
@@ -63,7 +60,7 @@ uint32_t WindowsServiceManager::CreateServiceEntry(const ServiceInstallation& in
       installation.startType, installation.errorControl, binaryPath.c_str(), group.empty() ? nullptr : group.c_str(),
       nullptr, nullptr, startName.empty() ? nullptr : startName.c_str(),
       startName.empty() ? nullptr : password.c_str()));
-  if (!service) return GetLastError();
+  if (!service) return WindowsCallFailure("CreateServiceW", GetLastError());
   // Restart after a failure, three times alike (the last action repeats for every later one). The
   // handle has SERVICE_CHANGE_CONFIG, and SERVICE_START, which restart actions ask for too.
   SC_ACTION restarts[3];
@@ -77,21 +74,22 @@ uint32_t WindowsServiceManager::CreateServiceEntry(const ServiceInstallation& in
   // not know the setting at all answers ERROR_INVALID_LEVEL (Wine does; Windows knows it since
   // Vista), and then the service is restarted after a crash only, as before the setting existed.
   SERVICE_FAILURE_ACTIONS_FLAG flag{installation.failureActionsOnNonCrashFailures ? TRUE : FALSE};
-  DWORD error = 0;
+  CallResult<> result;
   if (!ChangeServiceConfig2A(service.Get(), SERVICE_CONFIG_FAILURE_ACTIONS, &failureActions))
-    error = GetLastError();
+    result = WindowsCallFailure("ChangeServiceConfig2A", GetLastError());
   else if (!ChangeServiceConfig2W(service.Get(), SERVICE_CONFIG_FAILURE_ACTIONS_FLAG, &flag) &&
            GetLastError() != ERROR_INVALID_LEVEL)
-    error = GetLastError();
+    result = WindowsCallFailure("ChangeServiceConfig2W", GetLastError());
   // A service without its failure actions is not left behind half installed.
-  if (error != 0) ::DeleteService(service.Get());
-  return error;
+  if (!result) ::DeleteService(service.Get());
+  return result;
 }
 
-uint32_t WindowsServiceManager::DeleteServiceEntry(const std::string& name) {
+CallResult<> WindowsServiceManager::DeleteServiceEntry(const std::string& name) {
   const ServiceHandle service(OpenServiceA(manager_.Get(), name.c_str(), SERVICE_ALL_ACCESS));
-  if (!service) return GetLastError();
-  return ::DeleteService(service.Get()) ? 0 : GetLastError();
+  if (!service) return WindowsCallFailure("OpenServiceA", GetLastError());
+  if (!::DeleteService(service.Get())) return WindowsCallFailure("DeleteService", GetLastError());
+  return {};
 }
 
 std::string WindowsServiceManager::ErrorText(uint32_t code) { return SystemErrorText(code); }

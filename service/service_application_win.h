@@ -13,20 +13,14 @@
 class WindowsServiceManager : public ServiceManager {
  public:
   ~WindowsServiceManager() override { Close(); }
-  void Open() override;
+  CallResult<> Open() override;
   void Close() override;
-  uint32_t CreateServiceEntry(const ServiceInstallation& installation) override;
-  uint32_t DeleteServiceEntry(const std::string& name) override;
+  CallResult<> CreateServiceEntry(const ServiceInstallation& installation) override;
+  CallResult<> DeleteServiceEntry(const std::string& name) override;
   std::string ErrorText(uint32_t code) override;
 
  private:
   ServiceHandle manager_;
-};
-
-// An error of a platform call that leaves the host (the service control manager cannot be opened).
-class EOSError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
 };
 
 // The run under the service control manager: a start thread calls the dispatcher while this

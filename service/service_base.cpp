@@ -52,7 +52,8 @@ ServiceStatusRecord TService::StatusRecord(TCurrentStatus state, uint32_t checkP
 void TService::ReportStatus(TCurrentStatus state) {
   status_ = state;
   const ServiceStatusRecord record = StatusRecord(state, checkPoints_.Next(state));
-  if (host_ != nullptr && !host_->ReportStatus(record)) LogMessage(host_->ErrorText(host_->LastErrorCode()));
+  if (host_ == nullptr) return;
+  if (const CallResult<> reported = host_->ReportStatus(record); !reported) LogMessage(reported.Failure());
 }
 
 void TService::LogMessage(const std::string& message) {
@@ -64,8 +65,9 @@ void TService::LogMessage(const std::string& message) {
 void TService::Main(const std::vector<std::string>& args) {
   Params = args;
   ErrCode = 0;
-  if (!host_->RegisterControlHandler(Name, [this](uint32_t code) { Controller(code); })) {
-    LogMessage(host_->ErrorText(host_->LastErrorCode()));
+  if (const CallResult<> registered = host_->RegisterControlHandler(Name, [this](uint32_t code) { Controller(code); });
+      !registered) {
+    LogMessage(registered.Failure());
     return;
   }
   ReportStatus(TCurrentStatus::csStartPending);

@@ -6,6 +6,8 @@
 #include <string>
 #include <thread>
 
+#include "base/call_result.h"
+
 // What the service host needs from the service control manager and the system, as seen by the
 // portable host logic. The Windows implementation is in service_control_host_win.cpp; the tests use
 // fakes.
@@ -58,14 +60,11 @@ class RequestQueue {
 class ServiceControlHost {
  public:
   virtual ~ServiceControlHost() = default;
-  // Registers the control handler for the service name; false on failure (see LastErrorCode).
-  virtual bool RegisterControlHandler(const std::string& serviceName, std::function<void(uint32_t)> handler) = 0;
-  // Reports the status to the service control manager; false on failure.
-  virtual bool ReportStatus(const ServiceStatusRecord& status) = 0;
-  // The last error code of the calling thread.
-  virtual uint32_t LastErrorCode() = 0;
-  // The system's text for an error code.
-  virtual std::string ErrorText(uint32_t code) = 0;
+  // Registers the control handler for the service name.
+  virtual CallResult<> RegisterControlHandler(const std::string& serviceName,
+                                              std::function<void(uint32_t)> handler) = 0;
+  // Reports the status to the service control manager.
+  virtual CallResult<> ReportStatus(const ServiceStatusRecord& status) = 0;
   // Creates the message queue of the calling thread.
   virtual std::unique_ptr<RequestQueue> CreateRequestQueue() = 0;
   // A new event logger with the given source name.

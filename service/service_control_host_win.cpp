@@ -64,14 +64,15 @@ void TEventLogger::LogMessage(const std::string& message) {
   ReportEventW(eventLog_, EVENTLOG_ERROR_TYPE, kEventCategory, kEventId, nullptr, 1, 0, strings, nullptr);
 }
 
-bool WindowsServiceControlHost::RegisterControlHandler(const std::string& serviceName,
-                                                        std::function<void(uint32_t)> handler) {
+CallResult<> WindowsServiceControlHost::RegisterControlHandler(const std::string& serviceName,
+                                                                std::function<void(uint32_t)> handler) {
   ControlHandler() = std::move(handler);
   statusHandle_ = RegisterServiceCtrlHandlerA(serviceName.c_str(), ControlHandlerEntry);
-  return statusHandle_ != nullptr;
+  if (statusHandle_ == nullptr) return WindowsCallFailure("RegisterServiceCtrlHandlerA", GetLastError());
+  return {};
 }
 
-bool WindowsServiceControlHost::ReportStatus(const ServiceStatusRecord& status) {
+CallResult<> WindowsServiceControlHost::ReportStatus(const ServiceStatusRecord& status) {
   SERVICE_STATUS record{};
   record.dwServiceType = status.serviceType;
   record.dwCurrentState = status.currentState;
@@ -80,10 +81,9 @@ bool WindowsServiceControlHost::ReportStatus(const ServiceStatusRecord& status) 
   record.dwServiceSpecificExitCode = status.serviceSpecificExitCode;
   record.dwCheckPoint = status.checkPoint;
   record.dwWaitHint = status.waitHint;
-  return SetServiceStatus(statusHandle_, &record) != 0;
+  if (!SetServiceStatus(statusHandle_, &record)) return WindowsCallFailure("SetServiceStatus", GetLastError());
+  return {};
 }
-
-std::string WindowsServiceControlHost::ErrorText(uint32_t code) { return SystemErrorText(code); }
 
 std::unique_ptr<RequestQueue> WindowsServiceControlHost::CreateRequestQueue() {
   return std::make_unique<WindowsRequestQueue>();

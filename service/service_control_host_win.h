@@ -19,10 +19,8 @@ class TEventLogger : public EventLogger {
 // The service control manager's side of a running service.
 class WindowsServiceControlHost : public ServiceControlHost {
  public:
-  bool RegisterControlHandler(const std::string& serviceName, std::function<void(uint32_t)> handler) override;
-  bool ReportStatus(const ServiceStatusRecord& status) override;
-  uint32_t LastErrorCode() override { return GetLastError(); }
-  std::string ErrorText(uint32_t code) override;
+  CallResult<> RegisterControlHandler(const std::string& serviceName, std::function<void(uint32_t)> handler) override;
+  CallResult<> ReportStatus(const ServiceStatusRecord& status) override;
   std::unique_ptr<RequestQueue> CreateRequestQueue() override;
   std::unique_ptr<EventLogger> CreateEventLogger(const std::string& source) override;
 

@@ -8,20 +8,27 @@ namespace {
 uint32_t StartTypeValue(TStartType type) { return static_cast<uint32_t>(type); }
 uint32_t ErrorControlValue(TErrorSeverity severity) { return static_cast<uint32_t>(severity); }
 
-std::string ErrorTextOf(ServiceManager& manager, uint32_t code) {
-  return SystemErrorMessage(code, manager.ErrorText(code));
+// The system's error message of the failure's code, as the dialogs show it.
+std::string ErrorTextOf(ServiceManager& manager, const CallResult<>& failed) {
+  return SystemErrorMessage(failed.FailureCode(), manager.ErrorText(failed.FailureCode()));
+}
+
+// Opens the manager, or throws the system's error message of why it could not be opened.
+void OpenManager(ServiceManager& manager) {
+  const CallResult<> opened = manager.Open();
+  if (!opened) throw EOSError(ErrorTextOf(manager, opened));
 }
 
 // Deletes the service, its event sources and its Safe Mode entries, each tried whatever the
-// others gave; the first error, or 0.
-uint32_t RemoveEntries(const TService& service, const InstallerTargets& platform, const std::string& exePath) {
-  uint32_t error = platform.manager->DeleteServiceEntry(service.Name);
-  const auto note = [&error](uint32_t result) {
-    if (error == 0) error = result;
+// others gave; the first failure, or done.
+CallResult<> RemoveEntries(const TService& service, const InstallerTargets& platform, const std::string& exePath) {
+  CallResult<> result = platform.manager->DeleteServiceEntry(service.Name);
+  const auto note = [&result](CallResult<> next) {
+    if (result) result = std::move(next);
   };
   for (const std::string& source : EventSourceNames(service, exePath)) note(platform.eventSources->RemoveSource(source));
   note(platform.safeBoot->Remove(service.Name));
-  return error;
+  return result;
 }
 
 }  // namespace
@@ -52,19 +59,19 @@ bool InstallService(TService& service, const InstallerTargets& platform, const s
   ServiceManager& manager = *platform.manager;
   bool failed = false;
   {
-    manager.Open();
+    OpenManager(manager);
     const ScopeGuard close([&manager] { manager.Close(); });
     if (service.BeforeInstall) service.BeforeInstall(&service);
-    uint32_t error = manager.CreateServiceEntry(InstallationOf(service, exePath));
-    const bool created = error == 0;
+    CallResult<> result = manager.CreateServiceEntry(InstallationOf(service, exePath));
+    const bool created = result.Ok();
     for (const std::string& source : EventSourceNames(service, exePath))
-      if (error == 0) error = platform.eventSources->RegisterSource(source, exePath);
-    if (error == 0) error = platform.safeBoot->Add(service.Name);
-    if (error != 0) {
+      if (result) result = platform.eventSources->RegisterSource(source, exePath);
+    if (result) result = platform.safeBoot->Add(service.Name);
+    if (!result) {
       // Nothing is left half installed: what this run made goes again (a service that was there
       // before, which the create refused, is left alone).
-      if (created) RemoveEntries(service, platform, exePath);
-      platform.dialogs->ShowError(InstallFailedMessage(service.ShownName(), ErrorTextOf(manager, error)));
+      if (created) (void)RemoveEntries(service, platform, exePath);
+      platform.dialogs->ShowError(InstallFailedMessage(service.ShownName(), ErrorTextOf(manager, result)));
       failed = true;
     } else if (service.AfterInstall) {
       service.AfterInstall(&service);
@@ -78,14 +85,14 @@ bool UninstallService(TService& service, const InstallerTargets& platform, const
   ServiceManager& manager = *platform.manager;
   bool failed = false;
   {
-    manager.Open();
+    OpenManager(manager);
     const ScopeGuard close([&manager] { manager.Close(); });
     if (service.BeforeUninstall) service.BeforeUninstall(&service);
     // The sources and the Safe Mode entries go with the service; those left over from a failed
     // install go too.
-    const uint32_t error = RemoveEntries(service, platform, exePath);
-    if (error != 0) {
-      platform.dialogs->ShowError(UninstallFailedMessage(service.ShownName(), ErrorTextOf(manager, error)));
+    const CallResult<> result = RemoveEntries(service, platform, exePath);
+    if (!result) {
+      platform.dialogs->ShowError(UninstallFailedMessage(service.ShownName(), ErrorTextOf(manager, result)));
       failed = true;
     } else if (service.AfterUninstall) {
       service.AfterUninstall(&service);

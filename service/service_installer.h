@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "base/call_result.h"
 #include "core/installation.h"
 #include "platform/dialogs.h"
 #include "service/service_base.h"
@@ -43,14 +45,14 @@ ServiceInstallation InstallationOf(const TService& service, const std::string& e
 class ServiceManager {
  public:
   virtual ~ServiceManager() = default;
-  // Opens the manager on the local machine with full access; throws the platform error on failure.
-  virtual void Open() = 0;
+  // Opens the manager on the local machine with full access.
+  virtual CallResult<> Open() = 0;
   virtual void Close() = 0;
-  // Creates the service; 0 on success, else the error code.
-  virtual uint32_t CreateServiceEntry(const ServiceInstallation& installation) = 0;
-  // Opens the service by name and deletes it; 0 on success, else the error code.
-  virtual uint32_t DeleteServiceEntry(const std::string& name) = 0;
-  // The system's text for an error code.
+  // Creates the service with its failure actions.
+  virtual CallResult<> CreateServiceEntry(const ServiceInstallation& installation) = 0;
+  // Opens the service by name and deletes it.
+  virtual CallResult<> DeleteServiceEntry(const std::string& name) = 0;
+  // The system's text for an error code, which the installer's dialogs show.
   virtual std::string ErrorText(uint32_t code) = 0;
 };
 
@@ -61,10 +63,10 @@ class EventSources {
  public:
   virtual ~EventSources() = default;
   // Registers the source with the executable as its message file (EventMessageFile, REG_EXPAND_SZ)
-  // and TypesSupported; 0 on success, else the error code.
-  virtual uint32_t RegisterSource(const std::string& source, const std::string& messageFile) = 0;
-  // Removes the source's key; 0 on success or when it was not there, else the error code.
-  virtual uint32_t RemoveSource(const std::string& source) = 0;
+  // and TypesSupported.
+  virtual CallResult<> RegisterSource(const std::string& source, const std::string& messageFile) = 0;
+  // Removes the source's key; done also when it was not there.
+  virtual CallResult<> RemoveSource(const std::string& source) = 0;
 };
 
 // The lists of services that Windows starts in Safe Mode: a key named after the service, whose
@@ -73,10 +75,17 @@ class EventSources {
 class SafeBootEntries {
  public:
   virtual ~SafeBootEntries() = default;
-  // Lists the service in both; 0 on success, else the error code.
-  virtual uint32_t Add(const std::string& service) = 0;
-  // Takes the service off both; 0 on success or when it was not listed, else the error code.
-  virtual uint32_t Remove(const std::string& service) = 0;
+  // Lists the service in both.
+  virtual CallResult<> Add(const std::string& service) = 0;
+  // Takes the service off both; done also when it was not listed.
+  virtual CallResult<> Remove(const std::string& service) = 0;
+};
+
+// An error of a platform call that leaves the host (the service control manager cannot be opened):
+// its message is the system's error message of the code.
+class EOSError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 // What an install or an uninstall run works on.
@@ -95,7 +104,7 @@ std::vector<std::string> EventSourceNames(const TService& service, const std::st
 // message file, lists it for Safe Mode and shows the outcome; "silent" suppresses only the success
 // dialog. A source or Safe Mode entry that cannot be written fails the install like the service
 // itself, and then whatever this run made is removed again. A manager that cannot be opened
-// throws out of here. True on success.
+// throws EOSError out of here. True on success.
 bool InstallService(TService& service, const InstallerTargets& platform, const std::string& exePath, bool silent);
 // Calls the service's BeforeUninstall handler, then deletes the service (a running one is not
 // stopped), its event sources and its Safe Mode entries, and shows the outcome. True on success.

@@ -136,7 +136,7 @@ void SessionTool::RefreshStatusIfOld(uint64_t nowMs) {
   status_.reset();
   if (moreTime_ == nullptr) return;
   const RequestClient::Reply reply = moreTime_->Ask(kStatusRequest);
-  if (!reply.notTheService && reply.answer) status_ = ParseStatusAnswer(*reply.answer);
+  if (reply) status_ = ParseStatusAnswer(reply.Value());
 }
 
 void SessionTool::RefreshServiceStatus() {
@@ -154,9 +154,9 @@ std::string SessionTool::AskForMoreTime(const std::string& code) {
   if (!request) return kCodeOfSixDigitsText;
   if (moreTime_ == nullptr) return kServiceUnreachableText;
   const RequestClient::Reply reply = moreTime_->Ask(FormatMoreTimeRequest(*request));
-  if (reply.notTheService) return kNotTheServiceText;
-  if (!reply.answer) return kServiceUnreachableText;
-  const std::optional<MoreTimeAnswer> answer = ParseMoreTimeAnswer(*reply.answer);
+  if (NotTheService(reply)) return kNotTheServiceText;
+  if (!reply) return kServiceUnreachableText;
+  const std::optional<MoreTimeAnswer> answer = ParseMoreTimeAnswer(reply.Value());
   lastAnswerGaveTime_ = answer && answer->kind == AnswerKind::kAdded && answer->minutes > 0;
   if (lastAnswerGaveTime_) {
     // The service has withdrawn the request: the countdown ends, and the next poll sees the time
@@ -173,9 +173,9 @@ std::string SessionTool::AskForGrace() {
   lastAnswerGaveTime_ = false;
   if (moreTime_ == nullptr) return kServiceUnreachableText;
   const RequestClient::Reply reply = moreTime_->Ask(kGraceRequest);
-  if (reply.notTheService) return kNotTheServiceText;
-  if (!reply.answer) return kServiceUnreachableText;
-  const std::optional<MoreTimeAnswer> answer = ParseMoreTimeAnswer(*reply.answer);
+  if (NotTheService(reply)) return kNotTheServiceText;
+  if (!reply) return kServiceUnreachableText;
+  const std::optional<MoreTimeAnswer> answer = ParseMoreTimeAnswer(reply.Value());
   RefreshServiceStatus();  // the grace is offered no more today
   lastAnswerGaveTime_ = answer && answer->kind == AnswerKind::kGrace;
   if (lastAnswerGaveTime_) {

@@ -11,7 +11,7 @@
 #include "platform/companion_window.h"
 #include "parentcode/more_time_protocol.h"
 #include "platform/installed_service_win.h"
-#include "platform/pipe_client_win.h"
+#include "parentcode/pipe_client_win.h"
 #include "session/more_time_dialog_win.h"
 #include "session/session_desktop_win.h"
 #include "session/session_tool.h"

@@ -3,9 +3,10 @@
 std::string StartupCommand(const std::string& exePath) { return "\"" + exePath + "\""; }
 
 bool InstallSessionStart(StartupRegistry& registry, Dialogs& dialogs, const std::string& exePath, bool silent) {
-  const uint32_t error = registry.SetStartupCommand(kStartupValueName, StartupCommand(exePath));
-  if (error != 0) {
-    dialogs.ShowError("Hourwarden session tool failed to install with error: \"" + registry.ErrorText(error) + "\"");
+  const CallResult<> stored = registry.SetStartupCommand(kStartupValueName, StartupCommand(exePath));
+  if (!stored) {
+    dialogs.ShowError("Hourwarden session tool failed to install with error: \"" +
+                      registry.ErrorText(stored.FailureCode()) + "\"");
     return false;
   }
   if (!silent) dialogs.ShowInformation(kSessionInstalledMessage);
@@ -13,9 +14,10 @@ bool InstallSessionStart(StartupRegistry& registry, Dialogs& dialogs, const std:
 }
 
 bool UninstallSessionStart(StartupRegistry& registry, Dialogs& dialogs, bool silent) {
-  const uint32_t error = registry.RemoveStartupCommand(kStartupValueName);
-  if (error != 0) {
-    dialogs.ShowError("Hourwarden session tool failed to uninstall with error: \"" + registry.ErrorText(error) + "\"");
+  const CallResult<> removed = registry.RemoveStartupCommand(kStartupValueName);
+  if (!removed) {
+    dialogs.ShowError("Hourwarden session tool failed to uninstall with error: \"" +
+                      registry.ErrorText(removed.FailureCode()) + "\"");
     return false;
   }
   if (!silent) dialogs.ShowInformation(kSessionUninstalledMessage);

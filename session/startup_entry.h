@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/call_result.h"
 #include "platform/dialogs.h"
 
 // The session tool starts at every logon of every user from the machine-wide Run key
@@ -14,11 +15,11 @@ inline constexpr char kStartupValueName[] = "Hourwarden session";
 class StartupRegistry {
  public:
   virtual ~StartupRegistry() = default;
-  // Stores the command under the name; 0 on success, else the error code.
-  virtual uint32_t SetStartupCommand(const std::string& name, const std::string& command) = 0;
-  // Removes the name; 0 on success or when it was not there, else the error code.
-  virtual uint32_t RemoveStartupCommand(const std::string& name) = 0;
-  // The system's text for an error code.
+  // Stores the command under the name.
+  virtual CallResult<> SetStartupCommand(const std::string& name, const std::string& command) = 0;
+  // Removes the name; done also when it was not there.
+  virtual CallResult<> RemoveStartupCommand(const std::string& name) = 0;
+  // The system's text for an error code, which the dialogs show.
   virtual std::string ErrorText(uint32_t code) = 0;
 };
 

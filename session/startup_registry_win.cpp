@@ -12,27 +12,30 @@ constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Ru
 
 }  // namespace
 
-uint32_t WindowsStartupRegistry::SetStartupCommand(const std::string& name, const std::string& command) {
+CallResult<> WindowsStartupRegistry::SetStartupCommand(const std::string& name, const std::string& command) {
   RegKey key;
   // KEY_SET_VALUE is all a write needs; the key exists on every Windows.
   LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
                                 nullptr, key.Receive(), nullptr);
-  if (result != ERROR_SUCCESS) return static_cast<uint32_t>(result);
+  if (result != ERROR_SUCCESS) return WindowsCallFailure("RegCreateKeyExW", static_cast<uint32_t>(result));
   // REG_SZ with its terminating NUL, in UTF-16 like every text value.
   const std::wstring wideCommand = WideFromUtf8(command);
   result = RegSetValueExW(key.Get(), WideFromUtf8(name).c_str(), 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(wideCommand.c_str()),
                           static_cast<DWORD>((wideCommand.size() + 1) * sizeof(wchar_t)));
-  return static_cast<uint32_t>(result);
+  if (result != ERROR_SUCCESS) return WindowsCallFailure("RegSetValueExW", static_cast<uint32_t>(result));
+  return {};
 }
 
-uint32_t WindowsStartupRegistry::RemoveStartupCommand(const std::string& name) {
+CallResult<> WindowsStartupRegistry::RemoveStartupCommand(const std::string& name) {
   RegKey key;
   LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, key.Receive());
-  if (result == ERROR_FILE_NOT_FOUND) return 0;
-  if (result != ERROR_SUCCESS) return static_cast<uint32_t>(result);
+  if (result == ERROR_FILE_NOT_FOUND) return {};
+  if (result != ERROR_SUCCESS) return WindowsCallFailure("RegOpenKeyExW", static_cast<uint32_t>(result));
   result = RegDeleteValueW(key.Get(), WideFromUtf8(name).c_str());
-  return result == ERROR_FILE_NOT_FOUND ? 0 : static_cast<uint32_t>(result);
+  if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
+    return WindowsCallFailure("RegDeleteValueW", static_cast<uint32_t>(result));
+  return {};
 }
 
 std::string WindowsStartupRegistry::ErrorText(uint32_t code) { return SystemErrorText(code); }

@@ -5,7 +5,7 @@
 // The Run key of HKEY_LOCAL_MACHINE in this process's default registry view.
 class WindowsStartupRegistry : public StartupRegistry {
  public:
-  uint32_t SetStartupCommand(const std::string& name, const std::string& command) override;
-  uint32_t RemoveStartupCommand(const std::string& name) override;
+  CallResult<> SetStartupCommand(const std::string& name, const std::string& command) override;
+  CallResult<> RemoveStartupCommand(const std::string& name) override;
   std::string ErrorText(uint32_t code) override;
 };

@@ -57,7 +57,8 @@ void SettingsWindow::ShowServiceState() {
   HWND window = window_;
   statusAsker_ = std::thread([this, window] {
     const RequestClient::Reply reply = service_.Ask(kStatusRequest);
-    auto* text = new std::string(ServiceStateText(reply.answer, reply.failure, reply.notTheService));
+    auto* text = new std::string(ServiceStateText(reply ? std::optional(reply.Value()) : std::nullopt,
+                                                  reply ? std::string() : reply.Failure(), NotTheService(reply)));
     // The window closed meanwhile: nobody shows it.
     if (!PostMessageW(window, kServiceStateMessage, 0, reinterpret_cast<LPARAM>(text))) delete text;
   });

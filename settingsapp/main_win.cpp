@@ -11,7 +11,7 @@
 #include "platform/clock_win.h"
 #include "platform/folder_access_win.h"
 #include "platform/installed_service_win.h"
-#include "platform/pipe_client_win.h"
+#include "parentcode/pipe_client_win.h"
 #include "platform/random_source_win.h"
 #include "platform/local_accounts_win.h"
 #include "platform/log_file_system_win.h"

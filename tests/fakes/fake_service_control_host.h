@@ -56,21 +56,21 @@ class FakeEventLogger : public EventLogger {
 // handler the service registered.
 class FakeServiceControlHost : public ServiceControlHost {
  public:
-  bool RegisterControlHandler(const std::string& serviceName, std::function<void(uint32_t)> handler) override {
+  CallResult<> RegisterControlHandler(const std::string& serviceName, std::function<void(uint32_t)> handler) override {
     registeredName = serviceName;
     controlHandler = std::move(handler);
-    return registrationSucceeds;
+    if (!registrationSucceeds) return CallFailure{"RegisterServiceCtrlHandlerA failed with error 1063", 1063};
+    return {};
   }
-  bool ReportStatus(const ServiceStatusRecord& status) override {
+  CallResult<> ReportStatus(const ServiceStatusRecord& status) override {
     {
       std::lock_guard lock(mutex_);
       reports.push_back(status);
     }
     reported_.notify_all();
-    return reportsSucceed;
+    if (!reportsSucceed) return CallFailure{"SetServiceStatus failed with error 6", 6};
+    return {};
   }
-  uint32_t LastErrorCode() override { return 1063; }
-  std::string ErrorText(uint32_t code) override { return "error text " + std::to_string(code); }
   std::unique_ptr<RequestQueue> CreateRequestQueue() override { return std::make_unique<FakeRequestQueue>(); }
   std::thread StartThread(std::function<void()> body) override {
     if (failThreadStart) throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));

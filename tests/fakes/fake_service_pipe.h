@@ -36,10 +36,10 @@ class ScriptedRequestClient : public RequestClient {
  public:
   Reply Ask(const std::string& request) override {
     requests.push_back(request);
-    if (notTheService) return {std::nullopt, "the pipe is served by process 7", true};
+    if (notTheService) return CallFailure{"the pipe is served by process 7", kNotTheServiceFailure};
     const std::optional<std::string>& given = request == "status\n" && statusAnswer ? statusAnswer : answer;
-    if (!given) return {std::nullopt, "CreateFileA failed with error 2", false};
-    return {*given, {}, false};
+    if (!given) return CallFailure{"CreateFileA failed with error 2", 2};
+    return *given;
   }
   std::optional<std::string> answer;
   // The answer to "status" when set, else answer.

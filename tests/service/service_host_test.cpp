@@ -16,7 +16,9 @@
 
 namespace {
 
+using ::testing::Each;
 using ::testing::ElementsAre;
+using ::testing::Eq;
 using ::testing::IsEmpty;
 using ::testing::Pair;
 
@@ -201,7 +203,7 @@ TEST_F(ServiceHostTest, AFailedRegistrationLeavesTheServiceUnstarted) {
   service.Main({"Hourwarden"});
   EXPECT_THAT(calls, IsEmpty());
   EXPECT_THAT(host.Reports(), IsEmpty());
-  EXPECT_THAT(host.EventMessages(), ElementsAre("error text 1063"));
+  EXPECT_THAT(host.EventMessages(), ElementsAre("RegisterServiceCtrlHandlerA failed with error 1063"));
 }
 
 TEST_F(ServiceHostTest, AControlRequestWithNoServiceThreadIsAnsweredWithTheCurrentState) {
@@ -218,6 +220,7 @@ TEST_F(ServiceHostTest, CustomCodesDoNothingAndFailedReportsGoToTheEventLog) {
   WaitForEnd();
   EXPECT_THAT(calls, ElementsAre("start", "stop"));
   EXPECT_EQ(host.EventMessages().size(), 5u);  // one per failed report
+  EXPECT_THAT(host.EventMessages(), Each(Eq("SetServiceStatus failed with error 6")));
 }
 
 // The service object itself under the host: the handlers of the stop run on the service thread.
@@ -283,21 +286,28 @@ TEST(HostMessagesTest, TextsOfTheEventLogDialogsAndErrorBox) {
   EXPECT_TRUE(empty.ends_with(".\r\n\r\n")) << empty;
 }
 
+// A failure of the code, as a fake call gives it; none for 0.
+CallResult<> FailureOf(uint32_t code) {
+  if (code == 0) return {};
+  return CallFailure{"a call failed with error " + std::to_string(code), code};
+}
+
 // An in-memory service manager and dialogs.
 class FakeServiceManager : public ServiceManager {
  public:
-  void Open() override {
-    if (openFails) throw std::runtime_error("System Error.  Code: 5.\r\nAccess is denied.");
+  CallResult<> Open() override {
+    if (openFails) return FailureOf(5);
     ++opens;
+    return {};
   }
   void Close() override { ++closes; }
-  uint32_t CreateServiceEntry(const ServiceInstallation& installation) override {
+  CallResult<> CreateServiceEntry(const ServiceInstallation& installation) override {
     created.push_back(installation);
-    return createError;
+    return FailureOf(createError);
   }
-  uint32_t DeleteServiceEntry(const std::string& name) override {
+  CallResult<> DeleteServiceEntry(const std::string& name) override {
     deleted.push_back(name);
-    return deleteError;
+    return FailureOf(deleteError);
   }
   std::string ErrorText(uint32_t code) override { return "text of " + std::to_string(code); }
 
@@ -311,14 +321,14 @@ class FakeServiceManager : public ServiceManager {
 // An in-memory list of event sources: source -> message file.
 class FakeEventSources : public EventSources {
  public:
-  uint32_t RegisterSource(const std::string& source, const std::string& messageFile) override {
-    if (registerError != 0) return registerError;
+  CallResult<> RegisterSource(const std::string& source, const std::string& messageFile) override {
+    if (registerError != 0) return FailureOf(registerError);
     sources[source] = messageFile;
-    return 0;
+    return {};
   }
-  uint32_t RemoveSource(const std::string& source) override {
+  CallResult<> RemoveSource(const std::string& source) override {
     sources.erase(source);
-    return 0;
+    return {};
   }
 
   uint32_t registerError = 0;
@@ -335,14 +345,14 @@ class RecordingDialogs : public Dialogs {
 // An in-memory Safe Mode list: the services listed.
 class FakeSafeBootEntries : public SafeBootEntries {
  public:
-  uint32_t Add(const std::string& service) override {
-    if (addError != 0) return addError;
+  CallResult<> Add(const std::string& service) override {
+    if (addError != 0) return FailureOf(addError);
     services.insert(service);
-    return 0;
+    return {};
   }
-  uint32_t Remove(const std::string& service) override {
+  CallResult<> Remove(const std::string& service) override {
     services.erase(service);
-    return 0;
+    return {};
   }
 
   uint32_t addError = 0;
@@ -446,7 +456,7 @@ TEST_F(InstallerTest, ASuccessfulUninstallShowsItsDialogUnlessSilent) {
 
 TEST_F(InstallerTest, AManagerThatCannotBeOpenedFailsOutOfTheRun) {
   manager.openFails = true;
-  EXPECT_THROW(Install("C:\\hourwarden.exe", false), std::runtime_error);
+  EXPECT_THROW(Install("C:\\hourwarden.exe", false), EOSError);
   EXPECT_TRUE(manager.created.empty());
   EXPECT_THAT(dialogs.shown, IsEmpty());
 }

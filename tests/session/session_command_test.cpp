@@ -42,13 +42,15 @@ TEST(SessionCommandLineTest, TheTestHooksAreOnlyUsedWhenGiven) {
 // The Run key as a map; a failure code for the next operation when set.
 class FakeStartupRegistry : public StartupRegistry {
  public:
-  uint32_t SetStartupCommand(const std::string& name, const std::string& command) override {
-    if (error == 0) values[name] = command;
-    return error;
+  CallResult<> SetStartupCommand(const std::string& name, const std::string& command) override {
+    if (error != 0) return CallFailure{"RegSetValueExW failed", error};
+    values[name] = command;
+    return {};
   }
-  uint32_t RemoveStartupCommand(const std::string& name) override {
-    if (error == 0) values.erase(name);
-    return error;
+  CallResult<> RemoveStartupCommand(const std::string& name) override {
+    if (error != 0) return CallFailure{"RegDeleteValueW failed", error};
+    values.erase(name);
+    return {};
   }
   std::string ErrorText(uint32_t code) override { return "text of " + std::to_string(code); }
 

@@ -30,7 +30,7 @@
 #include "base/date_time.h"
 #include "platform/hmac_sha1_win.h"
 #include "platform/installed_service_win.h"
-#include "platform/pipe_client_win.h"
+#include "parentcode/pipe_client_win.h"
 #include "platform/pipe_io_win.h"
 
 namespace {
@@ -54,11 +54,11 @@ RequestClient::Reply Send(const std::string& request) {
 
 int Ask(const std::string& request) {
   const RequestClient::Reply reply = Send(request);
-  if (!reply.answer) {
-    std::printf("%s: %s\n", reply.notTheService ? "untrusted" : "unreachable", reply.failure.c_str());
+  if (!reply) {
+    std::printf("%s: %s\n", NotTheService(reply) ? "untrusted" : "unreachable", reply.Failure().c_str());
     return 1;
   }
-  std::fputs(reply.answer->c_str(), stdout);
+  std::fputs(reply.Value().c_str(), stdout);
   return 0;
 }
 
@@ -106,13 +106,13 @@ int Serve(ULONGLONG end) {
   std::printf("serving\n");
   std::fflush(stdout);
   while (GetTickCount64() < end) {
-    if (ConnectPipe(pipe, static_cast<DWORD>(end - GetTickCount64()), nullptr).outcome != PipeIo::Outcome::kDone) break;
+    if (!ConnectPipe(pipe, static_cast<DWORD>(end - GetTickCount64()), nullptr)) break;
     char request[512];
-    const PipeIo read = ReadPipe(pipe, request, sizeof request, 2000, nullptr);
-    if (read.outcome == PipeIo::Outcome::kDone) {
-      std::printf("got: %s\n", std::string(request, read.bytes).c_str());
+    const CallResult<DWORD> read = ReadPipe(pipe, request, sizeof request, 2000, nullptr);
+    if (read) {
+      std::printf("got: %s\n", std::string(request, read.Value()).c_str());
       std::fflush(stdout);
-      WritePipe(pipe, "added 60\n", 2000, nullptr);
+      (void)WritePipe(pipe, "added 60\n", 2000, nullptr);
     }
     DisconnectNamedPipe(pipe);
   }
@@ -130,16 +130,16 @@ int main(int argc, char** argv) {
   if (command == "serve" && argc == 3) return Serve(EndAfter(argv[2]));
   if (command == "status" && argc == 3) {
     long long longest = 0;
-    RequestClient::Reply reply;
+    RequestClient::Reply reply = CallFailure{"", 0};
     for (int i = 0; i < std::stoi(argv[2]); ++i) {
       const auto start = std::chrono::steady_clock::now();
       reply = Send(kStatusRequest);
       const auto took = std::chrono::steady_clock::now() - start;
       longest = std::max<long long>(longest, std::chrono::duration_cast<std::chrono::milliseconds>(took).count());
-      if (!reply.answer) break;
+      if (!reply) break;
     }
-    std::printf("%slongest %lld ms\n", reply.answer ? reply.answer->c_str() : (reply.failure + "\n").c_str(), longest);
-    return reply.answer ? 0 : 1;
+    std::printf("%slongest %lld ms\n", reply ? reply.Value().c_str() : (reply.Failure() + "\n").c_str(), longest);
+    return reply ? 0 : 1;
   }
   if (command == "silent" && argc == 3) {
     HANDLE pipe = Connect();

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/pipe_client_win.h"
+#include "parentcode/pipe_client_win.h"
 #include "platform/random_source_win.h"
 #include "service/request_pipe_win.h"
 
@@ -68,6 +68,11 @@ class RequestPipeTest : public ::testing::Test {
   RequestClient::Reply Ask(const std::string& request) {
     return PipeRequestClient(kPipe, "Hourwarden", services, ThisSession()).Ask(request);
   }
+  // The answer, or the failure marked as such.
+  std::string AnswerTo(const std::string& request) {
+    const RequestClient::Reply reply = Ask(request);
+    return reply ? reply.Value() : "failed: " + reply.Failure();
+  }
   // A client that connects and says nothing until it is closed.
   static HANDLE Squat() {
     return CreateFileA(kPipe, GENERIC_READ | FILE_WRITE_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -82,8 +87,7 @@ class RequestPipeTest : public ::testing::Test {
 TEST_F(RequestPipeTest, AnswersEachRequestWithTheAccountOfTheClientsToken) {
   const auto server = Serve();
   for (int i = 0; i < 2; ++i) {
-    const RequestClient::Reply reply = Ask("more-time code=123456\n");
-    EXPECT_EQ(reply.answer, "added 30\n") << reply.failure;
+    EXPECT_EQ(AnswerTo("more-time code=123456\n"), "added 30\n");
   }
   EXPECT_EQ(Seen(), std::vector<std::string>(2, "0|" + ThisAccount() + "|more-time code=123456\n"));
 }
@@ -92,11 +96,11 @@ TEST_F(RequestPipeTest, NeverServesAPipeAnotherProgramMadeFirstNorSendsToOne) {
   const auto first = Serve();
   const auto second = Serve();
   EXPECT_THAT(failures, Contains(HasSubstr("CreateNamedPipeA failed with error")));
-  EXPECT_EQ(Ask("status").answer, "added 30\n");
+  EXPECT_EQ(AnswerTo("status"), "added 30\n");
   services.processId = GetCurrentProcessId() + 4;  // the service runs elsewhere: this process squats
   const RequestClient::Reply reply = Ask("more-time code=123456");
-  EXPECT_TRUE(reply.notTheService);
-  EXPECT_THAT(reply.failure, HasSubstr("not by the service"));
+  EXPECT_TRUE(NotTheService(reply));
+  EXPECT_THAT(reply.Failure(), HasSubstr("not by the service"));
   EXPECT_EQ(Seen().size(), 1u) << "the code never reached the squatting server";
 }
 
@@ -106,7 +110,7 @@ TEST_F(RequestPipeTest, SilentClientsOnEveryOtherInstanceKeepNobodyOut) {
   for (DWORD i = 0; i + 1 < kRequestPipeInstances; ++i) squatters.push_back(Squat());
   for (HANDLE squatter : squatters) ASSERT_NE(squatter, INVALID_HANDLE_VALUE);
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(Ask("status").answer, "added 30\n");
+  EXPECT_EQ(AnswerTo("status"), "added 30\n");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
   std::this_thread::sleep_for(std::chrono::milliseconds(700));
   EXPECT_THAT(Seen(), Contains("2||")) << "the silent ones are dropped and told to the handler";
@@ -116,11 +120,10 @@ TEST_F(RequestPipeTest, SilentClientsOnEveryOtherInstanceKeepNobodyOut) {
 TEST_F(RequestPipeTest, ALongRequestIsReadToItsEndAndRefusedEveryTime) {
   const auto server = Serve();
   for (const size_t length : {258u, 300u, 5000u, 20000u}) {
-    const RequestClient::Reply reply = Ask(std::string(length, 'x'));
-    EXPECT_EQ(reply.answer, "refused\n") << length << " bytes: " << reply.failure;
+    EXPECT_EQ(AnswerTo(std::string(length, 'x')), "refused\n") << length << " bytes";
   }
   EXPECT_THAT(Seen(), Contains("1||"));
-  EXPECT_EQ(Ask("status").answer, "added 30\n");
+  EXPECT_EQ(AnswerTo("status"), "added 30\n");
 }
 
 TEST_F(RequestPipeTest, StopsAndJoinsWhileWaitingForAClient) {
@@ -128,9 +131,7 @@ TEST_F(RequestPipeTest, StopsAndJoinsWhileWaitingForAClient) {
   const auto start = std::chrono::steady_clock::now();
   server.reset();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-  const RequestClient::Reply reply = Ask("status");
-  EXPECT_FALSE(reply.answer);
-  EXPECT_THAT(reply.failure, HasSubstr("CreateFileA failed with error 2"));
+  EXPECT_THAT(AnswerTo("status"), HasSubstr("failed: CreateFileA failed with error 2"));
 }
 
 TEST(CngRandomSourceTest, FillsEveryByteAnew) {

@@ -31,11 +31,11 @@ std::pair<DWORD, std::string> RunValue(const char* name) {
 
 TEST(WindowsStartupRegistryTest, StoresTheCommandAsAStringAndRemovesIt) {
   WindowsStartupRegistry registry;
-  ASSERT_EQ(registry.SetStartupCommand(kTestValue, "\"C:\\Program Files\\h.exe\""), 0u);
+  ASSERT_TRUE(registry.SetStartupCommand(kTestValue, "\"C:\\Program Files\\h.exe\"").Ok());
   EXPECT_EQ(RunValue(kTestValue), std::make_pair(DWORD{REG_SZ}, std::string("\"C:\\Program Files\\h.exe\"")));
-  EXPECT_EQ(registry.RemoveStartupCommand(kTestValue), 0u);
+  EXPECT_TRUE(registry.RemoveStartupCommand(kTestValue).Ok());
   EXPECT_EQ(RunValue(kTestValue).first, DWORD{REG_NONE});
-  EXPECT_EQ(registry.RemoveStartupCommand(kTestValue), 0u) << "removing an absent entry is no failure";
+  EXPECT_TRUE(registry.RemoveStartupCommand(kTestValue).Ok()) << "removing an absent entry is no failure";
 }
 
 TEST(WindowsSessionDesktopTest, TheTestHookRecordsEachLogoffAndLockInsteadOfMakingThem) {

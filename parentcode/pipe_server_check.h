@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "base/call_result.h"
 #include "platform/installed_service.h"
 
 // Whether the program serving a pipe is the service. Any program of a user's session can make a
@@ -15,11 +16,14 @@ inline constexpr uint32_t kServicesSession = 0;
 
 // What a client learnt of the program serving the pipe it opened.
 struct PipeServerFacts {
-  std::optional<uint32_t> serverProcessId;  // nothing: it could not be learnt (failure says why)
-  std::optional<uint32_t> serverSession;    // nothing: it could not be learnt
-  std::string failure;
+  CallResult<uint32_t> serverProcessId = CallFailure{"not asked"};  // or why it could not be learnt
+  std::optional<uint32_t> serverSession;  // nothing: it could not be learnt
   InstalledService service;  // the service as the service control manager has it
 };
+
+// True for the name the service control manager gives the local system account ("LocalSystem",
+// also written ".\LocalSystem" or "NT AUTHORITY\SYSTEM"), in any letter case.
+bool IsLocalSystemAccount(const std::string& account);
 
 // Why the pipe's server is not the service, in words for the user; nothing when it is: the
 // process the service control manager runs the service in, as LocalSystem, in the services'

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/installed_service.h"
-#include "platform/pipe_server_check.h"
+#include "parentcode/pipe_server_check.h"
 #include "platform/request_client.h"
 
 // The service's pipe, as a client: waits up to 10 s for an instance to be free, makes sure the

@@ -1,4 +1,4 @@
-#include "platform/pipe_client_win.h"
+#include "parentcode/pipe_client_win.h"
 
 #include <windows.h>
 
@@ -17,9 +17,7 @@ constexpr DWORD kAnswerBytes = 256;
 // than read and write (without making instances).
 constexpr DWORD kClientAccess = GENERIC_READ | FILE_WRITE_DATA | FILE_WRITE_ATTRIBUTES;
 
-RequestClient::Reply Failed(const std::string& call, DWORD error) {
-  return {std::nullopt, DescribeWindowsFailure(call, error), false};
-}
+RequestClient::Reply Failed(const std::string& call, DWORD error) { return WindowsCallFailure(call, error); }
 
 }  // namespace
 
@@ -54,21 +52,20 @@ RequestClient::Reply PipeRequestClient::Ask(const std::string& request) {
     DWORD session = 0;
     if (ProcessIdToSessionId(serverProcess, &session)) facts.serverSession = session;
   } else {
-    facts.failure = DescribeWindowsFailure("GetNamedPipeServerProcessId", GetLastError());
+    facts.serverProcessId = WindowsCallFailure("GetNamedPipeServerProcessId", GetLastError());
   }
   facts.service = services_.Read(serviceName_);
   if (const std::optional<std::string> distrust = WhyNotTheService(facts, servicesSession_))
-    return {std::nullopt, *distrust, true};
+    return CallFailure{*distrust, kNotTheServiceFailure};
 
   DWORD mode = PIPE_READMODE_MESSAGE;
   if (!SetNamedPipeHandleState(pipe.Get(), &mode, nullptr, nullptr))
     return Failed("SetNamedPipeHandleState", GetLastError());
-  const PipeIo written = WritePipe(pipe.Get(), request, kWriteMs, nullptr);
-  if (written.outcome != PipeIo::Outcome::kDone)
-    return Failed("WriteFile", written.outcome == PipeIo::Outcome::kTimedOut ? WAIT_TIMEOUT : written.error);
+  // A timeout fails the call with kPipeTimedOut (WAIT_TIMEOUT).
+  const CallResult<DWORD> written = WritePipe(pipe.Get(), request, kWriteMs, nullptr);
+  if (!written) return CallFailure{written.Failure(), written.FailureCode()};
   char answer[kAnswerBytes];
-  const PipeIo read = ReadPipe(pipe.Get(), answer, sizeof answer, kAnswerMs, nullptr);
-  if (read.outcome != PipeIo::Outcome::kDone)
-    return Failed("ReadFile", read.outcome == PipeIo::Outcome::kTimedOut ? WAIT_TIMEOUT : read.error);
-  return {std::string(answer, read.bytes), {}, false};
+  const CallResult<DWORD> read = ReadPipe(pipe.Get(), answer, sizeof answer, kAnswerMs, nullptr);
+  if (!read) return CallFailure{read.Failure(), read.FailureCode()};
+  return std::string(answer, read.Value());
 }

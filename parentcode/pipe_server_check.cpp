@@ -1,4 +1,4 @@
-#include "platform/pipe_server_check.h"
+#include "parentcode/pipe_server_check.h"
 
 #include "base/string_list.h"
 
@@ -8,7 +8,8 @@ bool IsLocalSystemAccount(const std::string& account) {
 }
 
 std::optional<std::string> WhyNotTheService(const PipeServerFacts& facts, uint32_t servicesSession) {
-  if (!facts.serverProcessId) return "the program serving the pipe cannot be told (" + facts.failure + ")";
+  if (!facts.serverProcessId)
+    return "the program serving the pipe cannot be told (" + facts.serverProcessId.Failure() + ")";
   const InstalledService& service = facts.service;
   switch (service.presence) {
     case InstalledService::Presence::kNotInstalled:
@@ -19,8 +20,8 @@ std::optional<std::string> WhyNotTheService(const PipeServerFacts& facts, uint32
       break;
   }
   if (service.state != kRunningServiceState) return "the service does not run, so another program serves its pipe";
-  const std::string server = std::to_string(*facts.serverProcessId);
-  if (service.processId != *facts.serverProcessId)
+  const std::string server = std::to_string(facts.serverProcessId.Value());
+  if (service.processId != facts.serverProcessId.Value())
     return "the pipe is served by process " + server + ", not by the service (process " +
            std::to_string(service.processId) + ")";
   if (!IsLocalSystemAccount(service.account)) return "the service runs as " + service.account + ", not as LocalSystem";
