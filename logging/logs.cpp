@@ -3,6 +3,7 @@
 #include <mutex>
 #include <stdexcept>
 
+#include "core/log_file_trust.h"
 #include "core/service_state.h"
 #include "core/service_time.h"
 #include "logging/log_folder.h"
@@ -92,7 +93,7 @@ std::optional<std::string> CutBack(ServiceState& service, const std::string& pat
   if (!start) return path + " could not be read to cut it back";
   const std::string replacement = path + ".trim";
   LogFileSystem::Creation created = files.CreateNewFileFrom(replacement, path, *start);
-  if (created == LogFileSystem::Creation::kAlreadyExists && files.IsTrustedFile(replacement) &&
+  if (created == LogFileSystem::Creation::kAlreadyExists && IsTrustedLogFile(files, replacement) &&
       files.RemoveFile(replacement))
     created = files.CreateNewFileFrom(replacement, path, *start);
   if (created == LogFileSystem::Creation::kAlreadyExists)

@@ -22,6 +22,9 @@ inline constexpr char kUsersSid[] = "S-1-5-32-545";
 inline constexpr char kAuthenticatedUsersSid[] = "S-1-5-11";
 inline constexpr char kEveryoneSid[] = "S-1-1-0";
 inline constexpr char kInteractiveSid[] = "S-1-5-4";
+// The well-known accounts that keep a folder, a file or a key from the others, by SID.
+inline constexpr char kLocalSystemSid[] = "S-1-5-18";
+inline constexpr char kAdministratorsSid[] = "S-1-5-32-544";
 
 // One allow or deny entry of an access list.
 struct AccessEntry {

@@ -15,9 +15,6 @@ inline constexpr uint32_t kKeySetValueRight = 0x0002;     // KEY_SET_VALUE
 inline constexpr uint32_t kKeyCreateSubKeyRight = 0x0004; // KEY_CREATE_SUB_KEY
 inline constexpr uint32_t kDeleteRight = 0x00010000;      // DELETE
 inline constexpr uint32_t kGenericRead = 0x80000000;      // GENERIC_READ
-// The well-known accounts the secret's key is kept for, by SID.
-inline constexpr char kLocalSystemSid[] = "S-1-5-18";
-inline constexpr char kAdministratorsSid[] = "S-1-5-32-544";
 
 // A key's access list, or why there is none.
 struct KeyAccessList {

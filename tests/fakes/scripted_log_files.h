@@ -25,7 +25,8 @@ class ScriptedLogFiles : public LogFileSystem {
   Creation CreateNewFileFrom(const std::string& to, const std::string& from, int64_t offset) override {
     return refuseAppends ? Creation::kFailed : real_.CreateNewFileFrom(to, from, offset);
   }
-  bool IsTrustedFile(const std::string& path) override { return real_.IsTrustedFile(path); }
+  CallResult<PathFacts> Facts(const std::string& path) override { return real_.Facts(path); }
+  std::string ProcessAccount() const override { return real_.ProcessAccount(); }
   std::optional<std::string> ReplaceFile(const std::string& from, const std::string& to) override {
     return real_.ReplaceFile(from, to);
   }
@@ -35,7 +36,8 @@ class ScriptedLogFiles : public LogFileSystem {
     if (openFolders.count(folder) != 0) list.entries.push_back({true, false, kEveryoneSid, kFolderAddFile});
     return list;
   }
-  std::optional<std::string> PrepareServiceLogFolder() override { return real_.PrepareServiceLogFolder(); }
+  CallResult<bool> CreatePrivateFolder(const std::string& folder) override { return real_.CreatePrivateFolder(folder); }
+  CallResult<void> RestrictFolder(const std::string& folder) override { return real_.RestrictFolder(folder); }
   std::string ServiceLogFolder() const override { return real_.ServiceLogFolder(); }
 
   bool refuseAppends = false;

@@ -8,6 +8,7 @@
 
 #include <fstream>
 
+#include "core/log_file_trust.h"
 #include "fakes/service_fixture.h"
 #include "logging/logs.h"
 #include "platform/local_memory_win.h"
@@ -52,25 +53,25 @@ TEST(WindowsLogFilesTest, TheServicesOwnFolderLosesABroaderAccessList) {
                                     nullptr, nullptr, everyone, nullptr),
               static_cast<DWORD>(ERROR_SUCCESS));
   }
-  const std::unique_ptr<LogFileSystem> files = MakeLogFileSystem(parent + "\\Logs\\");
+  const std::unique_ptr<LogFileSystem> files = MakeLogFileSystem(parent + "\\Logs\\", LogFileDistrust);
   ASSERT_TRUE(StandardUserWriteAccess(files->ReadFolderAccess(parent + "\\Logs\\")).has_value());
 
-  EXPECT_EQ(files->PrepareServiceLogFolder(), std::nullopt);
+  EXPECT_TRUE(MakeServiceLogFolderPrivate(*files));
   EXPECT_EQ(StandardUserWriteAccess(files->ReadFolderAccess(parent + "\\Logs\\")), std::nullopt);
   EXPECT_EQ(StandardUserWriteAccess(files->ReadFolderAccess(parent)), std::nullopt);
 }
 
 TEST(WindowsLogFilesTest, AFileOfTheServicesOwnIsTrustedAndAHardLinkIsNot) {
   TempDir dir;
-  const std::unique_ptr<LogFileSystem> files = MakeLogFileSystem(dir.File("own\\"));
+  const std::unique_ptr<LogFileSystem> files = MakeLogFileSystem(dir.File("own\\"), LogFileDistrust);
   const std::string log = dir.File("debug.log");
   const LogFileSystem::Appended appended = files->AppendLines(log, {"one", "two"});
   EXPECT_EQ(appended.failure, std::nullopt);
   EXPECT_EQ(appended.size, 10);
-  EXPECT_TRUE(files->IsTrustedFile(log));
+  EXPECT_TRUE(IsTrustedLogFile(*files, log));
   EXPECT_EQ(files->ReadPiece(log, 5, 100), "two\r\n");
   ASSERT_TRUE(CreateHardLinkA(dir.File("second.log").c_str(), log.c_str(), nullptr));
-  EXPECT_FALSE(files->IsTrustedFile(log));
+  EXPECT_FALSE(IsTrustedLogFile(*files, log));
   EXPECT_NE(files->AppendLines(log, {"three"}).failure, std::nullopt);
   EXPECT_EQ(files->ReadPiece(log, 0, 100), std::nullopt);
 }
