@@ -1,6 +1,6 @@
 #include "core/log_file_trust.h"
 
-#include "platform/folder_access.h"
+#include "core/standard_user_access.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "core/log_file_trust.h"
 #include "core/service_state.h"
-#include "platform/folder_access.h"
+#include "core/standard_user_access.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/standard_user_access.h"
 #include "fakes/scripted_log_files.h"
 #include "fakes/service_fixture.h"
 #include "logging/log_folder.h"

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "core/log_file_trust.h"
+#include "core/standard_user_access.h"
 #include "fakes/service_fixture.h"
 #include "logging/logs.h"
 #include "platform/local_memory_win.h"
