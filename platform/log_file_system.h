@@ -34,37 +34,31 @@ class LogFileSystem {
  public:
   virtual ~LogFileSystem() = default;
 
-  // What an append gave: why the lines were not all written, or nothing and the file's size
-  // after the append (0 when the size could not be read).
-  struct Appended {
-    std::optional<std::string> failure;
-    int64_t size = 0;
-  };
   // Appends every line, each followed by a line end (CR LF on Windows), to the file, creating it
-  // when missing. An untrusted file is refused before anything is written.
-  virtual Appended AppendLines(const std::string& path, const std::vector<std::string>& lines) = 0;
-  // The size of a trusted file in bytes; nothing when it is absent, cannot be opened or is not
-  // to be trusted.
-  virtual std::optional<int64_t> FileSize(const std::string& path) = 0;
-  // Up to `count` bytes of a trusted file from `offset` on, fewer at its end; nothing when it
-  // cannot be read.
-  virtual std::optional<std::string> ReadPiece(const std::string& path, int64_t offset, size_t count) = 0;
+  // when missing, and gives the file's size after the append (0 when the size could not be read).
+  // An untrusted file is refused before anything is written.
+  virtual CallResult<int64_t> AppendLines(const std::string& path, const std::vector<std::string>& lines) = 0;
+  // The size of a trusted file in bytes; nothing when it is absent. A file that cannot be opened
+  // or is not to be trusted is a failure.
+  virtual CallResult<std::optional<int64_t>> FileSize(const std::string& path) = 0;
+  // Up to `count` bytes of a trusted file from `offset` on, fewer at its end.
+  virtual CallResult<std::string> ReadPiece(const std::string& path, int64_t offset, size_t count) = 0;
 
-  // What creating a new file gave.
-  enum class Creation { kCreated, kAlreadyExists, kFailed };
-  // Creates the file `to`, failing when anything of that name exists already (a file, a folder
-  // or a link), and copies into it the bytes of the trusted file `from` from `offset` to its end,
-  // a piece at a time, so that no more than a piece is held in memory. On kFailed a half-written
-  // file is removed; an untrusted `from` gives kFailed before anything is created.
-  virtual Creation CreateNewFileFrom(const std::string& to, const std::string& from, int64_t offset) = 0;
+  // What creating a new file found.
+  enum class Creation { kCreated, kAlreadyExists };
+  // Creates the file `to`, unless anything of that name exists already (a file, a folder or a
+  // link), and copies into it the bytes of the trusted file `from` from `offset` to its end, a
+  // piece at a time, so that no more than a piece is held in memory. On a failure a half-written
+  // file is removed; an untrusted `from` fails before anything is created.
+  virtual CallResult<Creation> CreateNewFileFrom(const std::string& to, const std::string& from, int64_t offset) = 0;
   // What the path names, not following a link; for a plain file also its names and owner.
   virtual CallResult<PathFacts> Facts(const std::string& path) = 0;
   // The SID text of the account the process runs as: the `self` of the trust rule.
   virtual std::string ProcessAccount() const = 0;
-  // Puts the file at `from` in the place of `to`, replacing what is there. Nothing on success.
-  virtual std::optional<std::string> ReplaceFile(const std::string& from, const std::string& to) = 0;
-  // Removes a file (a link itself, not what it points to); true when it is gone.
-  virtual bool RemoveFile(const std::string& path) = 0;
+  // Puts the file at `from` in the place of `to`, replacing what is there.
+  virtual CallResult<void> ReplaceFile(const std::string& from, const std::string& to) = 0;
+  // Removes a file (a link itself, not what it points to); done when it is gone, or was.
+  virtual CallResult<void> RemoveFile(const std::string& path) = 0;
 
   // The folder's access list.
   virtual FolderAccessList ReadFolderAccess(const std::string& folder) = 0;

@@ -95,43 +95,59 @@ class PosixLogFileSystem : public LogFileSystem {
   PosixLogFileSystem(std::string serviceLogFolder, FileTrustRule trust)
       : serviceLogFolder_(std::move(serviceLogFolder)), trust_(trust), self_(AccountSid(geteuid())) {}
 
-  Appended AppendLines(const std::string& path, const std::vector<std::string>& lines) override {
+  CallResult<int64_t> AppendLines(const std::string& path, const std::vector<std::string>& lines) override {
     // O_NOFOLLOW: a symbolic link in the file's place is refused, never followed.
     Descriptor file(open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
-    if (!file) return {Failure(path, "open")};
-    if (std::optional<std::string> distrust = Distrust(file.Get(), path)) return {distrust};
-    if (!WriteAll(file.Get(), Joined(lines))) return {Failure(path, "write")};
+    if (!file) return PathFailure(path, "open");
+    if (std::optional<std::string> distrust = Distrust(file.Get(), path)) return CallFailure{*distrust};
+    if (!WriteAll(file.Get(), Joined(lines))) return PathFailure(path, "write");
     struct stat status {};
-    return {std::nullopt, fstat(file.Get(), &status) == 0 ? static_cast<int64_t>(status.st_size) : 0};
+    return fstat(file.Get(), &status) == 0 ? static_cast<int64_t>(status.st_size) : int64_t{0};
   }
 
-  std::optional<int64_t> FileSize(const std::string& path) override {
+  CallResult<std::optional<int64_t>> FileSize(const std::string& path) override {
     Descriptor file(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!file && errno == ENOENT) return std::optional<int64_t>{};
+    if (!file) return PathFailure(path, "open");
+    if (std::optional<std::string> distrust = Distrust(file.Get(), path)) return CallFailure{*distrust};
     struct stat status {};
-    if (!file || Distrust(file.Get(), path) || fstat(file.Get(), &status) != 0) return std::nullopt;
-    return static_cast<int64_t>(status.st_size);
+    if (fstat(file.Get(), &status) != 0) return PathFailure(path, "fstat");
+    return std::optional<int64_t>{static_cast<int64_t>(status.st_size)};
   }
 
-  std::optional<std::string> ReadPiece(const std::string& path, int64_t offset, size_t count) override {
+  CallResult<std::string> ReadPiece(const std::string& path, int64_t offset, size_t count) override {
     Descriptor file(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (!file || Distrust(file.Get(), path)) return std::nullopt;
-    return ReadAt(file.Get(), offset, count);
+    if (!file) return PathFailure(path, "open");
+    if (std::optional<std::string> distrust = Distrust(file.Get(), path)) return CallFailure{*distrust};
+    std::optional<std::string> piece = ReadAt(file.Get(), offset, count);
+    if (!piece) return PathFailure(path, "pread");
+    return std::move(*piece);
   }
 
-  Creation CreateNewFileFrom(const std::string& to, const std::string& from, int64_t offset) override {
+  CallResult<Creation> CreateNewFileFrom(const std::string& to, const std::string& from, int64_t offset) override {
     Descriptor source(open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (!source || Distrust(source.Get(), from)) return Creation::kFailed;
+    if (!source) return PathFailure(from, "open");
+    if (std::optional<std::string> distrust = Distrust(source.Get(), from)) return CallFailure{*distrust};
     // O_EXCL with O_CREAT fails on anything of that name, a dangling symbolic link included.
     Descriptor file(open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    if (!file) return errno == EEXIST ? Creation::kAlreadyExists : Creation::kFailed;
+    if (!file && errno == EEXIST) return Creation::kAlreadyExists;
+    if (!file) return PathFailure(to, "open");
+    CallFailure failure;
     for (;;) {
       const std::optional<std::string> piece = ReadAt(source.Get(), offset, kPieceBytes);
-      if (!piece || !WriteAll(file.Get(), *piece)) break;
+      if (!piece) {
+        failure = PathFailure(from, "pread");
+        break;
+      }
+      if (!WriteAll(file.Get(), *piece)) {
+        failure = PathFailure(to, "write");
+        break;
+      }
       if (piece->empty()) return Creation::kCreated;
       offset += static_cast<int64_t>(piece->size());
     }
     unlink(to.c_str());
-    return Creation::kFailed;
+    return failure;
   }
 
   CallResult<PathFacts> Facts(const std::string& path) override {
@@ -143,12 +159,15 @@ class PosixLogFileSystem : public LogFileSystem {
 
   std::string ProcessAccount() const override { return self_; }
 
-  std::optional<std::string> ReplaceFile(const std::string& from, const std::string& to) override {
-    if (rename(from.c_str(), to.c_str()) != 0) return Failure(to, "rename");
-    return std::nullopt;
+  CallResult<void> ReplaceFile(const std::string& from, const std::string& to) override {
+    if (rename(from.c_str(), to.c_str()) != 0) return PathFailure(to, "rename");
+    return {};
   }
 
-  bool RemoveFile(const std::string& path) override { return unlink(path.c_str()) == 0 || errno == ENOENT; }
+  CallResult<void> RemoveFile(const std::string& path) override {
+    if (unlink(path.c_str()) == 0 || errno == ENOENT) return {};
+    return PathFailure(path, "unlink");
+  }
 
   FolderAccessList ReadFolderAccess(const std::string& folder) override {
     FolderAccessList list;

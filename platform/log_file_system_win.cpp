@@ -27,10 +27,6 @@ CallFailure PathFailure(const std::string& path, const char* call, DWORD error) 
   return failure;
 }
 
-std::string Failure(const std::string& what, const char* call, DWORD error) {
-  return PathFailure(what, call, error).text;
-}
-
 // Every "\n" becomes "\r\n", as a text-mode write would make it.
 std::string CrLf(const std::vector<std::string>& lines) {
   std::string text;
@@ -116,37 +112,46 @@ class WindowsLogFileSystem : public LogFileSystem {
   WindowsLogFileSystem(std::string serviceLogFolder, FileTrustRule trust)
       : serviceLogFolder_(std::move(serviceLogFolder)), trust_(trust), self_(ProcessAccountSid()) {}
 
-  Appended AppendLines(const std::string& path, const std::vector<std::string>& lines) override {
+  CallResult<int64_t> AppendLines(const std::string& path, const std::vector<std::string>& lines) override {
     // FILE_APPEND_DATA alone: every write goes to the end. FILE_READ_ATTRIBUTES for the file's
     // information and size, READ_CONTROL for its owner. FILE_FLAG_OPEN_REPARSE_POINT: a link in
     // the file's place is opened itself, never followed, and then refused below.
     UniqueHandle file(CreateFileW(WideFromUtf8(path).c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file) return {Failure(path, "CreateFileW", GetLastError())};
-    if (std::optional<std::string> distrust = Distrust(file.Get(), path)) return {distrust};
-    if (!WriteAll(file.Get(), CrLf(lines))) return {Failure(path, "WriteFile", GetLastError())};
+    if (!file) return PathFailure(path, "CreateFileW", GetLastError());
+    if (std::optional<std::string> distrust = Distrust(file.Get(), path)) return CallFailure{*distrust};
+    if (!WriteAll(file.Get(), CrLf(lines))) return PathFailure(path, "WriteFile", GetLastError());
     LARGE_INTEGER size{};
-    return {std::nullopt, GetFileSizeEx(file.Get(), &size) ? size.QuadPart : 0};
+    return GetFileSizeEx(file.Get(), &size) ? int64_t{size.QuadPart} : int64_t{0};
   }
 
-  std::optional<int64_t> FileSize(const std::string& path) override {
+  CallResult<std::optional<int64_t>> FileSize(const std::string& path) override {
     UniqueHandle file = OpenExisting(path, FILE_READ_ATTRIBUTES | READ_CONTROL);
+    if (!file) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::optional<int64_t>{};
+      return PathFailure(path, "CreateFileW", error);
+    }
+    if (std::optional<std::string> distrust = Distrust(file.Get(), path)) return CallFailure{*distrust};
     LARGE_INTEGER size{};
-    if (!file || Distrust(file.Get(), path) || !GetFileSizeEx(file.Get(), &size)) return std::nullopt;
-    return size.QuadPart;
+    if (!GetFileSizeEx(file.Get(), &size)) return PathFailure(path, "GetFileSizeEx", GetLastError());
+    return std::optional<int64_t>{size.QuadPart};
   }
 
-  std::optional<std::string> ReadPiece(const std::string& path, int64_t offset, size_t count) override {
+  CallResult<std::string> ReadPiece(const std::string& path, int64_t offset, size_t count) override {
     // GENERIC_READ: the data, and the attributes the trust check reads.
     UniqueHandle file = OpenExisting(path, GENERIC_READ | READ_CONTROL);
-    if (!file || Distrust(file.Get(), path) || !SeekTo(file.Get(), offset)) return std::nullopt;
+    if (!file) return PathFailure(path, "CreateFileW", GetLastError());
+    if (std::optional<std::string> distrust = Distrust(file.Get(), path)) return CallFailure{*distrust};
+    if (!SeekTo(file.Get(), offset)) return PathFailure(path, "SetFilePointerEx", GetLastError());
     std::string piece(count, '\0');
     size_t done = 0;
     while (done < count) {
       DWORD read = 0;
       const DWORD chunk = static_cast<DWORD>(std::min<size_t>(count - done, kPieceBytes));
-      if (!ReadFile(file.Get(), piece.data() + done, chunk, &read, nullptr)) return std::nullopt;
+      if (!ReadFile(file.Get(), piece.data() + done, chunk, &read, nullptr))
+        return PathFailure(path, "ReadFile", GetLastError());
       if (read == 0) break;  // the end of the file
       done += read;
     }
@@ -154,28 +159,37 @@ class WindowsLogFileSystem : public LogFileSystem {
     return piece;
   }
 
-  Creation CreateNewFileFrom(const std::string& to, const std::string& from, int64_t offset) override {
+  CallResult<Creation> CreateNewFileFrom(const std::string& to, const std::string& from, int64_t offset) override {
     UniqueHandle source = OpenExisting(from, GENERIC_READ | READ_CONTROL);
-    if (!source || Distrust(source.Get(), from) || !SeekTo(source.Get(), offset)) return Creation::kFailed;
+    if (!source) return PathFailure(from, "CreateFileW", GetLastError());
+    if (std::optional<std::string> distrust = Distrust(source.Get(), from)) return CallFailure{*distrust};
+    if (!SeekTo(source.Get(), offset)) return PathFailure(from, "SetFilePointerEx", GetLastError());
     // CREATE_NEW fails when anything of that name exists, a link included.
     UniqueHandle file(
         CreateFileW(WideFromUtf8(to).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
       const DWORD error = GetLastError();
-      return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? Creation::kAlreadyExists
-                                                                         : Creation::kFailed;
+      if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return Creation::kAlreadyExists;
+      return PathFailure(to, "CreateFileW", error);
     }
     std::string piece(kPieceBytes, '\0');
+    CallFailure failure;
     for (;;) {
       DWORD read = 0;
-      if (!ReadFile(source.Get(), piece.data(), kPieceBytes, &read, nullptr)) break;
+      if (!ReadFile(source.Get(), piece.data(), kPieceBytes, &read, nullptr)) {
+        failure = PathFailure(from, "ReadFile", GetLastError());
+        break;
+      }
       if (read == 0) return Creation::kCreated;  // the end of the file: all copied
       DWORD written = 0;
-      if (!WriteFile(file.Get(), piece.data(), read, &written, nullptr) || written != read) break;
+      if (!WriteFile(file.Get(), piece.data(), read, &written, nullptr) || written != read) {
+        failure = PathFailure(to, "WriteFile", GetLastError());
+        break;
+      }
     }
     file.Reset();
     DeleteFileW(WideFromUtf8(to).c_str());
-    return Creation::kFailed;
+    return failure;
   }
 
   CallResult<PathFacts> Facts(const std::string& path) override {
@@ -194,15 +208,18 @@ class WindowsLogFileSystem : public LogFileSystem {
 
   std::string ProcessAccount() const override { return self_; }
 
-  std::optional<std::string> ReplaceFile(const std::string& from, const std::string& to) override {
+  CallResult<void> ReplaceFile(const std::string& from, const std::string& to) override {
     if (MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-      return std::nullopt;
-    return Failure(to, "MoveFileExW", GetLastError());
+      return {};
+    return PathFailure(to, "MoveFileExW", GetLastError());
   }
 
-  bool RemoveFile(const std::string& path) override {
-    return DeleteFileW(WideFromUtf8(path).c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+  CallResult<void> RemoveFile(const std::string& path) override {
+    if (DeleteFileW(WideFromUtf8(path).c_str())) return {};
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) return {};
+    return PathFailure(path, "DeleteFileW", error);
   }
 
   FolderAccessList ReadFolderAccess(const std::string& folder) override {
