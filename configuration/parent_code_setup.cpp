@@ -47,15 +47,17 @@ Checked<ParentCodeSetup> SetUpParentCode(RegistryAccess& registry, const RandomS
                                          const KeySecurity& security, const std::string& computerName) {
   using Result = Checked<ParentCodeSetup>;
   std::string secret(kSecretBytes, '\0');
-  if (const std::optional<std::string> failure = random.Fill(secret))
-    return Result::Refused("no secret could be made (" + *failure + ")");
-  if (const std::optional<std::string> failure = security.MakeAdminOnly(kParentCodeKey))
-    return Result::Refused("the key " + KeyName() + " could not be made for the administrators only (" + *failure + ")");
+  if (const CallResult<void> filled = random.Fill(secret); !filled)
+    return Result::Refused("no secret could be made (" + filled.Failure() + ")");
+  if (const CallResult<void> made = security.MakeAdminOnly(kParentCodeKey); !made)
+    return Result::Refused("the key " + KeyName() + " could not be made for the administrators only (" +
+                           made.Failure() + ")");
   // The secret goes in only once the key is seen to be kept from everyone else.
-  const KeyAccessList list = security.Read(kParentCodeKey);
-  if (list.outcome != KeyAccessList::Outcome::Read)
-    return Result::Refused("the access list of " + KeyName() + " could not be read (" + list.failure + ")");
-  if (const std::optional<std::string> open = KeyOpenToOthers(list))
+  const CallResult<KeyAccessList> list = security.Read(kParentCodeKey);
+  if (!list || !list.Value().found)
+    return Result::Refused("the access list of " + KeyName() + " could not be read (" +
+                           (list ? std::string() : list.Failure()) + ")");
+  if (const std::optional<std::string> open = KeyOpenToOthers(list.Value()))
     return Result::Refused("the key " + KeyName() + " is not kept from other users: " + *open);
   if (!registry.OpenKey(kParentCodeKey)) return Result::Refused("cannot open " + KeyName() + " for writing");
   ParentCodeSetup setup;

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "core/standard_user_access.h"
 #include "engine/day_filter.h"
 #include "base/case_folding.h"
 #include "base/string_list.h"

@@ -193,10 +193,10 @@ std::string ParentCodeStatusLine(ConfigSession& session) {
 std::vector<Problem> FindParentCodeProblems(ConfigSession& session) {
   std::vector<Problem> problems;
   if (SecretIsSet(session)) {
-    const KeyAccessList list = session.System().keySecurity->Read(kParentCodeKey);
-    if (list.outcome == KeyAccessList::Outcome::Failed)
-      problems.push_back({kProductWhere, "ParentCode", "its access list could not be read (" + list.failure + ")"});
-    if (const std::optional<std::string> open = KeyOpenToOthers(list))
+    const CallResult<KeyAccessList> list = session.System().keySecurity->Read(kParentCodeKey);
+    if (!list)
+      problems.push_back({kProductWhere, "ParentCode", "its access list could not be read (" + list.Failure() + ")"});
+    if (const std::optional<std::string> open = list ? KeyOpenToOthers(list.Value()) : std::nullopt)
       problems.push_back({kProductWhere, "ParentCode",
                           *open + ": the secret can be read or replaced, and codes made with it; run hwctl parent-code new"});
     if (session.registry.OpenKeyReadOnly(kParentCodeKey)) {

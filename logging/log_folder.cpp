@@ -2,8 +2,9 @@
 
 #include <stdexcept>
 
+#include "core/log_file_trust.h"
 #include "core/service_state.h"
-#include "platform/folder_access.h"
+#include "core/standard_user_access.h"
 
 namespace {
 
@@ -48,10 +49,11 @@ LogPlace ChooseLogPlace(ServiceState& service) {
   if (!refusal) return {output.prefix, std::nullopt};
 
   const std::string own = files.ServiceLogFolder();
-  if (const std::optional<std::string> failure = files.PrepareServiceLogFolder()) {
+  if (const CallResult<void> prepared = MakeServiceLogFolderPrivate(files); !prepared) {
     output.prefix.reset();
     return {output.prefix, "ERROR: The logs are not written: the folder " + folder + " of Path is refused, " +
-                               *refusal + ", and the service's own folder " + own + " cannot be used: " + *failure};
+                               *refusal + ", and the service's own folder " + own +
+                               " cannot be used: " + prepared.Failure()};
   }
   output.prefix = own;
   return {output.prefix,

@@ -3,6 +3,7 @@
 #include <mutex>
 #include <stdexcept>
 
+#include "core/log_file_trust.h"
 #include "core/service_state.h"
 #include "core/service_time.h"
 #include "logging/log_folder.h"
@@ -72,12 +73,12 @@ std::optional<int64_t> KeptLinesStart(LogFileSystem& files, const std::string& p
   if (size <= keep) return 0;
   int64_t offset = size - keep - 1;
   for (;;) {
-    const std::optional<std::string> piece = files.ReadPiece(path, offset, kTrimPieceSize);
+    const CallResult<std::string> piece = files.ReadPiece(path, offset, kTrimPieceSize);
     if (!piece) return std::nullopt;
-    if (piece->empty()) return size;
-    const size_t lineEnd = piece->find('\n');
+    if (piece.Value().empty()) return size;
+    const size_t lineEnd = piece.Value().find('\n');
     if (lineEnd != std::string::npos) return offset + static_cast<int64_t>(lineEnd) + 1;
-    offset += static_cast<int64_t>(piece->size());
+    offset += static_cast<int64_t>(piece.Value().size());
   }
 }
 
@@ -91,20 +92,21 @@ std::optional<std::string> CutBack(ServiceState& service, const std::string& pat
   const std::optional<int64_t> start = KeptLinesStart(files, path, size, keep);
   if (!start) return path + " could not be read to cut it back";
   const std::string replacement = path + ".trim";
-  LogFileSystem::Creation created = files.CreateNewFileFrom(replacement, path, *start);
-  if (created == LogFileSystem::Creation::kAlreadyExists && files.IsTrustedFile(replacement) &&
+  using Creation = LogFileSystem::Creation;
+  CallResult<Creation> created = files.CreateNewFileFrom(replacement, path, *start);
+  if (created && created.Value() == Creation::kAlreadyExists && IsTrustedLogFile(files, replacement) &&
       files.RemoveFile(replacement))
     created = files.CreateNewFileFrom(replacement, path, *start);
-  if (created == LogFileSystem::Creation::kAlreadyExists)
-    return replacement + " is in the way and is not the service's own";
-  if (created != LogFileSystem::Creation::kCreated) return replacement + " could not be written";
+  if (!created) return replacement + " could not be written";
+  if (created.Value() == Creation::kAlreadyExists) return replacement + " is in the way and is not the service's own";
 
   // A hidden file cannot be replaced on every Windows version; it is hidden again below.
   if (FileAttributes* attributes = service.Platform().fileAttributes) attributes->Set(path, kFileAttributeNormal);
-  const std::optional<std::string> replaceFailure = files.ReplaceFile(replacement, path);
-  if (replaceFailure) files.RemoveFile(replacement);
+  const CallResult<void> replaced = files.ReplaceFile(replacement, path);
+  if (!replaced) (void)files.RemoveFile(replacement);
   HideFile(service, path);
-  return replaceFailure;
+  if (!replaced) return replaced.Failure();
+  return std::nullopt;
 }
 
 }  // namespace
@@ -130,7 +132,7 @@ bool FlushLog(ServiceState& service, StringList* buffer, const char* fileName) {
   if (buffer == nullptr || fileName == nullptr) return false;
   // Chosen before the buffers are locked: the choice may write a line of its own.
   const std::optional<std::string> prefix = LogPrefix(service);
-  LogFileSystem::Appended appended;
+  CallResult<int64_t> appended = int64_t{0};  // set before it is read
   std::optional<std::string> cutFailure;
   std::string path;
   {
@@ -145,19 +147,20 @@ bool FlushLog(ServiceState& service, StringList* buffer, const char* fileName) {
                                                " older lines were dropped while the log could not be written"));
     lines.insert(lines.end(), buffer->begin(), buffer->end());
     appended = FilesOf(service).AppendLines(path, lines);
-    if (!appended.failure) {
+    if (appended) {
       buffer->Clear();
       dropped = 0;
     }
     // Cut back while the service runs, so that no flood of lines can fill the disk before a stop.
     // Still under the lock: no line can be appended between the copy and the replacement.
-    if (!appended.failure && appended.size > kTrimSize)
-      cutFailure = CutBack(service, path, appended.size, kRunningTrimKeep);
+    if (appended && appended.Value() > kTrimSize)
+      cutFailure = CutBack(service, path, appended.Value(), kRunningTrimKeep);
   }
-  if (!appended.failure && appended.size > kTrimSize)
+  if (appended && appended.Value() > kTrimSize)
     NoteOnce(service, service.LogOutput.lastTrimFailure, "cut the log back", cutFailure);
-  NoteOnce(service, service.LogOutput.lastFailure, "write the log", appended.failure);
-  if (appended.failure) return false;
+  NoteOnce(service, service.LogOutput.lastFailure, "write the log",
+           appended ? std::nullopt : std::optional<std::string>(appended.Failure()));
+  if (!appended) return false;
   HideFile(service, path);
   return true;
 }
@@ -174,10 +177,10 @@ bool TrimLog(ServiceState& service, const char* fileName) {
   std::optional<std::string> failure;
   {
     std::lock_guard lock(service.LogBufferMutex());
-    const std::optional<int64_t> size = FilesOf(service).FileSize(path);
-    if (!size) return false;
-    if (*size < kTrimSize) return true;
-    failure = CutBack(service, path, *size, kTrimSize);
+    const CallResult<std::optional<int64_t>> size = FilesOf(service).FileSize(path);
+    if (!size || !size.Value()) return false;
+    if (*size.Value() < kTrimSize) return true;
+    failure = CutBack(service, path, *size.Value(), kTrimSize);
   }
   NoteOnce(service, service.LogOutput.lastTrimFailure, "cut the log back", failure);
   return !failure;

@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-// Who may write to a folder: the folder's access list as plain data, read by the platform, and
-// the decision whether standard users can put files there (the log folder must be kept from them).
+// Who may write to a folder: the folder's access list as plain data, read by the platform.
 
 // Access-mask bits of a folder and the generic rights, as Windows numbers them.
 inline constexpr uint32_t kFolderAddFile = 0x0002;          // FILE_ADD_FILE
@@ -22,6 +21,9 @@ inline constexpr char kUsersSid[] = "S-1-5-32-545";
 inline constexpr char kAuthenticatedUsersSid[] = "S-1-5-11";
 inline constexpr char kEveryoneSid[] = "S-1-1-0";
 inline constexpr char kInteractiveSid[] = "S-1-5-4";
+// The well-known accounts that keep a folder, a file or a key from the others, by SID.
+inline constexpr char kLocalSystemSid[] = "S-1-5-18";
+inline constexpr char kAdministratorsSid[] = "S-1-5-32-544";
 
 // One allow or deny entry of an access list.
 struct AccessEntry {
@@ -52,8 +54,3 @@ class FolderAccessSource {
   // its error when that fails, else nothing.
   virtual std::optional<std::string> CreateAdminOnlyFolder(const std::string& folder) const = 0;
 };
-
-// What standard users may do to the folder that writes to it, naming the group that gives it
-// ("Users (S-1-5-32-545) may create files"); nothing when only others may write there. The entries
-// are taken in order, as Windows checks them, a deny keeping what a later allow would give.
-std::optional<std::string> StandardUserWriteAccess(const FolderAccessList& list);

@@ -1,5 +1,5 @@
-// The log files on a POSIX system: the native build, where the unit tests run. The service's own
-// account is the process's user; root stands for LocalSystem.
+// The log files on a POSIX system: the native build, where the unit tests run. Owners are named
+// as SID texts: root as LocalSystem, any other user by the SID a Unix user maps to (S-1-22-1-UID).
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,14 +17,24 @@ std::string Failure(const std::string& what, const std::string& call) {
   return what + ": " + call + " failed with error " + std::to_string(errno) + " (" + std::strerror(errno) + ")";
 }
 
-// Why the file behind the descriptor is not to be trusted; nothing when it is.
-std::optional<std::string> Distrust(int descriptor, const std::string& path) {
-  struct stat status {};
-  if (fstat(descriptor, &status) != 0) return Failure(path, "fstat");
-  if (!S_ISREG(status.st_mode)) return path + " is not a plain file";
-  if (status.st_nlink > 1) return path + " has another name too (a hard link)";
-  if (status.st_uid != geteuid() && status.st_uid != 0) return path + " belongs to another account";
-  return std::nullopt;
+// The failure of a call on the path, with errno: "PATH: CALL failed with error N (TEXT)".
+CallFailure PathFailure(const std::string& path, const std::string& call) {
+  return {Failure(path, call), static_cast<uint32_t>(errno)};
+}
+
+// The SID text standing for the user.
+std::string AccountSid(uid_t user) { return user == 0 ? "S-1-5-18" : "S-1-22-1-" + std::to_string(user); }
+
+PathFacts FactsOf(const struct stat& status) {
+  PathFacts facts;
+  facts.kind = S_ISREG(status.st_mode)   ? PathFacts::Kind::kFile
+               : S_ISDIR(status.st_mode) ? PathFacts::Kind::kFolder
+               : S_ISLNK(status.st_mode) ? PathFacts::Kind::kLink
+                                         : PathFacts::Kind::kOther;
+  if (facts.kind != PathFacts::Kind::kFile) return facts;
+  facts.links = static_cast<uint32_t>(status.st_nlink);
+  facts.owner = AccountSid(status.st_uid);
+  return facts;
 }
 
 // A file descriptor, closed with close; -1 holds none.
@@ -82,58 +92,82 @@ std::string FolderName(const std::string& folder) {
 
 class PosixLogFileSystem : public LogFileSystem {
  public:
-  explicit PosixLogFileSystem(std::string serviceLogFolder) : serviceLogFolder_(std::move(serviceLogFolder)) {}
+  PosixLogFileSystem(std::string serviceLogFolder, FileTrustRule trust)
+      : serviceLogFolder_(std::move(serviceLogFolder)), trust_(trust), self_(AccountSid(geteuid())) {}
 
-  Appended AppendLines(const std::string& path, const std::vector<std::string>& lines) override {
+  CallResult<int64_t> AppendLines(const std::string& path, const std::vector<std::string>& lines) override {
     // O_NOFOLLOW: a symbolic link in the file's place is refused, never followed.
     Descriptor file(open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
-    if (!file) return {Failure(path, "open")};
-    if (std::optional<std::string> distrust = Distrust(file.Get(), path)) return {distrust};
-    if (!WriteAll(file.Get(), Joined(lines))) return {Failure(path, "write")};
+    if (!file) return PathFailure(path, "open");
+    if (std::optional<std::string> distrust = Distrust(file.Get(), path)) return CallFailure{*distrust};
+    if (!WriteAll(file.Get(), Joined(lines))) return PathFailure(path, "write");
     struct stat status {};
-    return {std::nullopt, fstat(file.Get(), &status) == 0 ? static_cast<int64_t>(status.st_size) : 0};
+    return fstat(file.Get(), &status) == 0 ? static_cast<int64_t>(status.st_size) : int64_t{0};
   }
 
-  std::optional<int64_t> FileSize(const std::string& path) override {
+  CallResult<std::optional<int64_t>> FileSize(const std::string& path) override {
     Descriptor file(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!file && errno == ENOENT) return std::optional<int64_t>{};
+    if (!file) return PathFailure(path, "open");
+    if (std::optional<std::string> distrust = Distrust(file.Get(), path)) return CallFailure{*distrust};
     struct stat status {};
-    if (!file || Distrust(file.Get(), path) || fstat(file.Get(), &status) != 0) return std::nullopt;
-    return static_cast<int64_t>(status.st_size);
+    if (fstat(file.Get(), &status) != 0) return PathFailure(path, "fstat");
+    return std::optional<int64_t>{static_cast<int64_t>(status.st_size)};
   }
 
-  std::optional<std::string> ReadPiece(const std::string& path, int64_t offset, size_t count) override {
+  CallResult<std::string> ReadPiece(const std::string& path, int64_t offset, size_t count) override {
     Descriptor file(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (!file || Distrust(file.Get(), path)) return std::nullopt;
-    return ReadAt(file.Get(), offset, count);
+    if (!file) return PathFailure(path, "open");
+    if (std::optional<std::string> distrust = Distrust(file.Get(), path)) return CallFailure{*distrust};
+    std::optional<std::string> piece = ReadAt(file.Get(), offset, count);
+    if (!piece) return PathFailure(path, "pread");
+    return std::move(*piece);
   }
 
-  Creation CreateNewFileFrom(const std::string& to, const std::string& from, int64_t offset) override {
+  CallResult<Creation> CreateNewFileFrom(const std::string& to, const std::string& from, int64_t offset) override {
     Descriptor source(open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (!source || Distrust(source.Get(), from)) return Creation::kFailed;
+    if (!source) return PathFailure(from, "open");
+    if (std::optional<std::string> distrust = Distrust(source.Get(), from)) return CallFailure{*distrust};
     // O_EXCL with O_CREAT fails on anything of that name, a dangling symbolic link included.
     Descriptor file(open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    if (!file) return errno == EEXIST ? Creation::kAlreadyExists : Creation::kFailed;
+    if (!file && errno == EEXIST) return Creation::kAlreadyExists;
+    if (!file) return PathFailure(to, "open");
+    CallFailure failure;
     for (;;) {
       const std::optional<std::string> piece = ReadAt(source.Get(), offset, kPieceBytes);
-      if (!piece || !WriteAll(file.Get(), *piece)) break;
+      if (!piece) {
+        failure = PathFailure(from, "pread");
+        break;
+      }
+      if (!WriteAll(file.Get(), *piece)) {
+        failure = PathFailure(to, "write");
+        break;
+      }
       if (piece->empty()) return Creation::kCreated;
       offset += static_cast<int64_t>(piece->size());
     }
     unlink(to.c_str());
-    return Creation::kFailed;
+    return failure;
   }
 
-  bool IsTrustedFile(const std::string& path) override {
-    Descriptor file(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    return file && !Distrust(file.Get(), path);
+  CallResult<PathFacts> Facts(const std::string& path) override {
+    struct stat status {};
+    if (lstat(path.c_str(), &status) == 0) return FactsOf(status);
+    if (errno == ENOENT || errno == ENOTDIR) return PathFacts{};
+    return PathFailure(path, "lstat");
   }
 
-  std::optional<std::string> ReplaceFile(const std::string& from, const std::string& to) override {
-    if (rename(from.c_str(), to.c_str()) != 0) return Failure(to, "rename");
-    return std::nullopt;
+  std::string ProcessAccount() const override { return self_; }
+
+  CallResult<void> ReplaceFile(const std::string& from, const std::string& to) override {
+    if (rename(from.c_str(), to.c_str()) != 0) return PathFailure(to, "rename");
+    return {};
   }
 
-  bool RemoveFile(const std::string& path) override { return unlink(path.c_str()) == 0 || errno == ENOENT; }
+  CallResult<void> RemoveFile(const std::string& path) override {
+    if (unlink(path.c_str()) == 0 || errno == ENOENT) return {};
+    return PathFailure(path, "unlink");
+  }
 
   FolderAccessList ReadFolderAccess(const std::string& folder) override {
     FolderAccessList list;
@@ -153,28 +187,35 @@ class PosixLogFileSystem : public LogFileSystem {
     return list;
   }
 
-  std::optional<std::string> PrepareServiceLogFolder() override {
-    const std::string name = FolderName(serviceLogFolder_);
-    for (size_t slash = name.find('/', 1);; slash = name.find('/', slash + 1)) {
-      const std::string part = name.substr(0, slash);
-      if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return Failure(part, "mkdir");
-      if (slash == std::string::npos) break;
-    }
-    struct stat status {};
-    if (lstat(name.c_str(), &status) != 0) return Failure(name, "lstat");
-    if (!S_ISDIR(status.st_mode)) return name + " is not a folder";
-    if ((status.st_mode & 0077) != 0 && chmod(name.c_str(), 0700) != 0) return Failure(name, "chmod");
-    return std::nullopt;
+  CallResult<bool> CreatePrivateFolder(const std::string& folder) override {
+    if (mkdir(folder.c_str(), 0700) == 0) return true;
+    if (errno == EEXIST) return false;
+    return PathFailure(folder, "mkdir");
+  }
+
+  // Only the owner keeps any right; an unprivileged process cannot give the folder to another.
+  CallResult<void> RestrictFolder(const std::string& folder) override {
+    if (chmod(folder.c_str(), 0700) != 0) return PathFailure(folder, "chmod");
+    return {};
   }
 
   std::string ServiceLogFolder() const override { return serviceLogFolder_; }
 
  private:
+  // Why the file behind the descriptor is not to be trusted; nothing when it is.
+  std::optional<std::string> Distrust(int descriptor, const std::string& path) const {
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0) return Failure(path, "fstat");
+    return trust_(path, FactsOf(status), self_);
+  }
+
   std::string serviceLogFolder_;
+  FileTrustRule trust_;
+  std::string self_;
 };
 
 }  // namespace
 
-std::unique_ptr<LogFileSystem> MakeLogFileSystem(const std::string& serviceLogFolder) {
-  return std::make_unique<PosixLogFileSystem>(serviceLogFolder);
+std::unique_ptr<LogFileSystem> MakeLogFileSystem(const std::string& serviceLogFolder, FileTrustRule trust) {
+  return std::make_unique<PosixLogFileSystem>(serviceLogFolder, trust);
 }

@@ -1,12 +1,13 @@
 #pragma once
 
-#include <optional>
 #include <string>
+
+#include "base/call_result.h"
 
 // Random bytes for secrets, from the system's cryptographic generator.
 class RandomSource {
  public:
   virtual ~RandomSource() = default;
-  // Fills the text with random bytes; the call that failed and its code, or nothing.
-  virtual std::optional<std::string> Fill(std::string& bytes) const = 0;
+  // Fills the text with random bytes.
+  virtual CallResult<void> Fill(std::string& bytes) const = 0;
 };

@@ -5,5 +5,5 @@
 // BCryptGenRandom with the system's preferred generator.
 class CngRandomSource : public RandomSource {
  public:
-  std::optional<std::string> Fill(std::string& bytes) const override;
+  CallResult<void> Fill(std::string& bytes) const override;
 };

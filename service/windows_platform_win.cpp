@@ -3,6 +3,7 @@
 #include <memory>
 #include <thread>
 
+#include "core/log_file_trust.h"
 #include "parentcode/more_time_protocol.h"
 #include "platform/log_file_system_win.h"
 #include "platform/module_path_win.h"
@@ -13,7 +14,7 @@
 WindowsServicePlatform::WindowsServicePlatform(std::function<void(const std::string&)> reportException) {
   platform_.clock = &clock_;
   platform_.regionalFormat = &regionalFormat_;
-  logFileSystem_ = MakeLogFileSystem(DefaultServiceLogFolder());
+  logFileSystem_ = MakeLogFileSystem(DefaultServiceLogFolder(), LogFileDistrust);
   platform_.fileAttributes = &fileAttributes_;
   platform_.logFileSystem = logFileSystem_.get();
   platform_.companionWindow = &companionWindow_;

@@ -34,7 +34,7 @@ std::string What(uint32_t rights) {
 }  // namespace
 
 std::optional<std::string> KeyOpenToOthers(const KeyAccessList& list) {
-  if (list.outcome != KeyAccessList::Outcome::Read) return std::nullopt;
+  if (!list.found) return std::nullopt;
   if (list.noList) return "everyone (the key has no access list) may read and change it";
   std::map<std::string, uint32_t> denied;
   std::map<std::string, uint32_t> granted;

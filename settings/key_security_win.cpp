@@ -16,12 +16,6 @@ static_assert(KEY_CREATE_SUB_KEY == kKeyCreateSubKeyRight && DELETE == kDeleteRi
 
 namespace {
 
-KeyAccessList Failure(const std::string& call, DWORD code) {
-  KeyAccessList list;
-  list.failure = DescribeWindowsFailure(call, code);
-  return list;
-}
-
 std::wstring KeyName(const std::string& path) {
   std::string name = PathFromRoot(path);
   if (!name.empty() && name.back() == '\\') name.pop_back();
@@ -30,48 +24,39 @@ std::wstring KeyName(const std::string& path) {
 
 }  // namespace
 
-KeyAccessList WindowsKeySecurity::Read(const std::string& path) const {
+CallResult<KeyAccessList> WindowsKeySecurity::Read(const std::string& path) const {
   RegKey key;
   // READ_CONTROL alone: reading the access list needs no right to the values.
   const LONG opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, KeyName(path).c_str(), 0, READ_CONTROL, key.Receive());
-  if (opened == ERROR_FILE_NOT_FOUND) {
-    KeyAccessList list;
-    list.outcome = KeyAccessList::Outcome::NotFound;
-    return list;
-  }
-  if (opened != ERROR_SUCCESS) return Failure("RegOpenKeyExW", static_cast<DWORD>(opened));
+  if (opened == ERROR_FILE_NOT_FOUND) return KeyAccessList{false};
+  if (opened != ERROR_SUCCESS) return WindowsCallFailure("RegOpenKeyExW", static_cast<DWORD>(opened));
   PACL dacl = nullptr;
   LocalMemory descriptor;
   const DWORD result = GetSecurityInfo(key.Get(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
                                        nullptr, descriptor.Receive<void>());
-  if (result != ERROR_SUCCESS) return Failure("GetSecurityInfo", result);
+  if (result != ERROR_SUCCESS) return WindowsCallFailure("GetSecurityInfo", result);
   KeyAccessList list;
-  list.outcome = KeyAccessList::Outcome::Read;
   if (dacl == nullptr) {
     list.noList = true;
     return list;
   }
-  if (const std::optional<std::string> failure = ReadAccessEntries(*dacl, list.entries)) {
-    list.outcome = KeyAccessList::Outcome::Failed;
-    list.entries.clear();
-    list.failure = *failure;
-  }
+  if (const std::optional<std::string> failure = ReadAccessEntries(*dacl, list.entries)) return CallFailure{*failure};
   return list;
 }
 
-std::optional<std::string> WindowsKeySecurity::MakeAdminOnly(const std::string& path) const {
+CallResult<void> WindowsKeySecurity::MakeAdminOnly(const std::string& path) const {
   LocalMemory descriptor;
   if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kAdminOnlyKeySddl, SDDL_REVISION_1,
                                                             descriptor.Receive<void>(), nullptr))
-    return DescribeWindowsFailure("ConvertStringSecurityDescriptorToSecurityDescriptorA", GetLastError());
+    return WindowsCallFailure("ConvertStringSecurityDescriptorToSecurityDescriptorA", GetLastError());
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.Get(), FALSE};
   RegKey key;
   LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, KeyName(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                 KEY_ALL_ACCESS, &attributes, key.Receive(), nullptr);
-  if (result != ERROR_SUCCESS) return DescribeWindowsFailure("RegCreateKeyExW", static_cast<DWORD>(result));
+  if (result != ERROR_SUCCESS) return WindowsCallFailure("RegCreateKeyExW", static_cast<DWORD>(result));
   // A key that was there already keeps its old access list through the create: set it outright.
   result = RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
                              descriptor.Get());
-  if (result != ERROR_SUCCESS) return DescribeWindowsFailure("RegSetKeySecurity", static_cast<DWORD>(result));
-  return std::nullopt;
+  if (result != ERROR_SUCCESS) return WindowsCallFailure("RegSetKeySecurity", static_cast<DWORD>(result));
+  return {};
 }

@@ -9,6 +9,6 @@ inline constexpr char kAdminOnlyKeySddl[] = "D:P(A;;KA;;;SY)(A;;KA;;;BA)";
 // Keys' access lists from the Windows registry (HKEY_LOCAL_MACHINE, this process's default view).
 class WindowsKeySecurity : public KeySecurity {
  public:
-  KeyAccessList Read(const std::string& path) const override;
-  std::optional<std::string> MakeAdminOnly(const std::string& path) const override;
+  CallResult<KeyAccessList> Read(const std::string& path) const override;
+  CallResult<void> MakeAdminOnly(const std::string& path) const override;
 };

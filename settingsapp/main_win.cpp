@@ -7,6 +7,7 @@
 
 #include "engine/account_control_win.h"
 #include "core/installation.h"
+#include "core/log_file_trust.h"
 #include "parentcode/more_time_protocol.h"
 #include "platform/clock_win.h"
 #include "platform/folder_access_win.h"
@@ -44,7 +45,7 @@ int main() {
   };
   WindowsAccountControl accountControl;
   WindowsRegionalFormat format;
-  const std::unique_ptr<LogFileSystem> files = MakeLogFileSystem(DefaultServiceLogFolder());
+  const std::unique_ptr<LogFileSystem> files = MakeLogFileSystem(DefaultServiceLogFolder(), LogFileDistrust);
   const auto isZone = [&](const std::string& zoneKey) {
     return zones.LocalTime(zoneKey, DecodeDateTime(clock.UtcNow())).Ok();
   };

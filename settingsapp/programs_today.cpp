@@ -105,11 +105,13 @@ std::optional<std::vector<std::string>> ReadProcessLog(RegistryAccess& registry,
   registry.CloseKey();
   if (!folder || folder->empty()) return std::nullopt;
   const std::string path = *folder + kProcessLogName;
-  const std::optional<int64_t> size = files.FileSize(path);
-  if (!size) return std::nullopt;
-  const int64_t offset = std::max<int64_t>(0, *size - kProcessLogTail);
-  const std::optional<std::string> text = files.ReadPiece(path, offset, static_cast<size_t>(*size - offset));
-  if (!text) return std::nullopt;
+  const CallResult<std::optional<int64_t>> sizeRead = files.FileSize(path);
+  if (!sizeRead || !sizeRead.Value()) return std::nullopt;
+  const int64_t size = *sizeRead.Value();
+  const int64_t offset = std::max<int64_t>(0, size - kProcessLogTail);
+  const CallResult<std::string> piece = files.ReadPiece(path, offset, static_cast<size_t>(size - offset));
+  if (!piece) return std::nullopt;
+  const std::string* text = &piece.Value();
   std::vector<std::string> lines;
   size_t start = 0;
   // A read that starts inside the file drops its first, partial line.

@@ -15,19 +15,18 @@ class FakeKeySecurity : public KeySecurity {
  public:
   explicit FakeKeySecurity(InMemoryRegistry& registry) : registry_(registry) {}
 
-  KeyAccessList Read(const std::string& path) const override {
-    if (!registry_.KeyExistsForTesting(path)) return {KeyAccessList::Outcome::NotFound, false, {}, {}};
+  CallResult<KeyAccessList> Read(const std::string& path) const override {
+    if (!registry_.KeyExistsForTesting(path)) return KeyAccessList{false};
     const auto found = lists_.find(path);
     if (found != lists_.end()) return found->second;
-    return {KeyAccessList::Outcome::Read, false, {{true, false, kAdministratorsSid, 0xF003F}, {true, false, kUsersSid, 0x20019}}, {}};
+    return KeyAccessList{true, false, {{true, false, kAdministratorsSid, 0xF003F}, {true, false, kUsersSid, 0x20019}}};
   }
-  std::optional<std::string> MakeAdminOnly(const std::string& path) const override {
-    if (!failure.empty()) return failure;
+  CallResult<void> MakeAdminOnly(const std::string& path) const override {
+    if (!failure.empty()) return CallFailure{failure};
     registry_.CreateKeyForTesting(path);
     if (!ignoreLockDown)
-      lists_[path] = {KeyAccessList::Outcome::Read, false,
-                      {{true, false, kLocalSystemSid, 0xF003F}, {true, false, kAdministratorsSid, 0xF003F}}, {}};
-    return std::nullopt;
+      lists_[path] = {true, false, {{true, false, kLocalSystemSid, 0xF003F}, {true, false, kAdministratorsSid, 0xF003F}}};
+    return {};
   }
   void Set(const std::string& path, KeyAccessList list) { lists_[path] = std::move(list); }
 
@@ -42,10 +41,10 @@ class FakeKeySecurity : public KeySecurity {
 // Random bytes that are 0x01, 0x02, ... so that a test knows the secret; or a failure.
 class CountingRandom : public RandomSource {
  public:
-  std::optional<std::string> Fill(std::string& bytes) const override {
-    if (!failure.empty()) return failure;
+  CallResult<void> Fill(std::string& bytes) const override {
+    if (!failure.empty()) return CallFailure{failure};
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i + 1);
-    return std::nullopt;
+    return {};
   }
   std::string failure;
 };

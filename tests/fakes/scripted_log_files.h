@@ -13,29 +13,32 @@ class ScriptedLogFiles : public LogFileSystem {
  public:
   explicit ScriptedLogFiles(LogFileSystem& real) : real_(real) {}
 
-  Appended AppendLines(const std::string& path, const std::vector<std::string>& lines) override {
-    if (refuseAppends) return {path + ": WriteFile failed with error 112"};
+  CallResult<int64_t> AppendLines(const std::string& path, const std::vector<std::string>& lines) override {
+    if (refuseAppends) return CallFailure{path + ": WriteFile failed with error 112", 112};
     return real_.AppendLines(path, lines);
   }
-  std::optional<int64_t> FileSize(const std::string& path) override { return real_.FileSize(path); }
-  std::optional<std::string> ReadPiece(const std::string& path, int64_t offset, size_t count) override {
+  CallResult<std::optional<int64_t>> FileSize(const std::string& path) override { return real_.FileSize(path); }
+  CallResult<std::string> ReadPiece(const std::string& path, int64_t offset, size_t count) override {
     largestRead = std::max(largestRead, count);
     return real_.ReadPiece(path, offset, count);
   }
-  Creation CreateNewFileFrom(const std::string& to, const std::string& from, int64_t offset) override {
-    return refuseAppends ? Creation::kFailed : real_.CreateNewFileFrom(to, from, offset);
+  CallResult<Creation> CreateNewFileFrom(const std::string& to, const std::string& from, int64_t offset) override {
+    if (refuseAppends) return CallFailure{to + ": WriteFile failed with error 112", 112};
+    return real_.CreateNewFileFrom(to, from, offset);
   }
-  bool IsTrustedFile(const std::string& path) override { return real_.IsTrustedFile(path); }
-  std::optional<std::string> ReplaceFile(const std::string& from, const std::string& to) override {
+  CallResult<PathFacts> Facts(const std::string& path) override { return real_.Facts(path); }
+  std::string ProcessAccount() const override { return real_.ProcessAccount(); }
+  CallResult<void> ReplaceFile(const std::string& from, const std::string& to) override {
     return real_.ReplaceFile(from, to);
   }
-  bool RemoveFile(const std::string& path) override { return real_.RemoveFile(path); }
+  CallResult<void> RemoveFile(const std::string& path) override { return real_.RemoveFile(path); }
   FolderAccessList ReadFolderAccess(const std::string& folder) override {
     FolderAccessList list = real_.ReadFolderAccess(folder);
     if (openFolders.count(folder) != 0) list.entries.push_back({true, false, kEveryoneSid, kFolderAddFile});
     return list;
   }
-  std::optional<std::string> PrepareServiceLogFolder() override { return real_.PrepareServiceLogFolder(); }
+  CallResult<bool> CreatePrivateFolder(const std::string& folder) override { return real_.CreatePrivateFolder(folder); }
+  CallResult<void> RestrictFolder(const std::string& folder) override { return real_.RestrictFolder(folder); }
   std::string ServiceLogFolder() const override { return real_.ServiceLogFolder(); }
 
   bool refuseAppends = false;

@@ -19,6 +19,7 @@
 #include "fakes/platform_hmac.h"
 #include "fakes/temp_dir.h"
 #include "fakes/test_workers.h"
+#include "core/log_file_trust.h"
 #include "logging/logs.h"
 #include "core/fixed_regional_format.h"
 #include "service/hourwarden.h"
@@ -110,7 +111,7 @@ class ServiceFixture {
   FixedRegionalFormat regionalFormat;
   FakeFileAttributes fileAttributes;
   // The platform's own log files, with the service's own folder in the temporary directory.
-  std::unique_ptr<LogFileSystem> logFiles = MakeLogFileSystem(dir.File("service-logs") + kSeparator);
+  std::unique_ptr<LogFileSystem> logFiles = MakeLogFileSystem(dir.File("service-logs") + kSeparator, LogFileDistrust);
   FakeCompanionWindow companionWindow;
   InMemoryRegistry registry;  // every access object of the service works on this one tree
   std::shared_ptr<FakeTimePageFetcher> sharedFetcher = std::make_shared<FakeTimePageFetcher>();

@@ -35,7 +35,7 @@ TEST_F(ParentCodeCommandsTest, NewStoresTheSecretInAKeyForTheAdministratorsOnlyA
   const CommandResult result = Hwctl({"parent-code", "new"});
   ASSERT_EQ(result.exitCode, kExitSuccess) << result.error;
   EXPECT_EQ(Secret(), StringValue(ExpectedSecret()));
-  EXPECT_EQ(KeyOpenToOthers(keySecurity.Read(kParentCodeKey)), std::nullopt);
+  EXPECT_EQ(KeyOpenToOthers(keySecurity.Read(kParentCodeKey).Value()), std::nullopt);
   EXPECT_THAT(result.output,
               HasSubstr("otpauth://totp/Hourwarden:KIDS%20PC?secret=" + ExpectedSecret() + "&issuer=Hourwarden"));
   EXPECT_THAT(result.output, HasSubstr(ExpectedSecret().substr(0, 4) + " " + ExpectedSecret().substr(4, 4)));
@@ -120,8 +120,8 @@ TEST_F(ParentCodeCommandsTest, CheckFlagsASecretOthersCanReadOrThatIsNoBase32) {
   ASSERT_EQ(Hwctl({"parent-code", "new"}).exitCode, kExitSuccess);
   EXPECT_EQ(Hwctl({"check"}).exitCode, kExitSuccess);
   EXPECT_THAT(Hwctl({"check"}).output, HasSubstr("Parent's code: set up"));
-  keySecurity.Set(kParentCodeKey, {KeyAccessList::Outcome::Read, false,
-                                   {{true, false, kAdministratorsSid, 0xF003F}, {true, false, kUsersSid, 0x20019}}, {}});
+  keySecurity.Set(kParentCodeKey,
+                  {true, false, {{true, false, kAdministratorsSid, 0xF003F}, {true, false, kUsersSid, 0x20019}}});
   registry.SetStringForTesting(kParentCodeKey, kSecretValue, "not base32!");
   registry.SetStringForTesting(UserKeyPath("alice"), kCodeMaxMinutesValue, "60");
   registry.SetIntegerForTesting(UserKeyPath("alice"), kCodeMinutesValue, 0);
@@ -137,7 +137,7 @@ TEST_F(ParentCodeCommandsTest, CheckFlagsASecretOthersCanReadOrThatIsNoBase32) {
 
 TEST(KeyOpenToOthersTest, NamesWhoBesidesTheSystemAndTheAdministratorsMayReadOrChange) {
   const auto list = [](std::vector<AccessEntry> entries) {
-    return KeyAccessList{KeyAccessList::Outcome::Read, false, std::move(entries), {}};
+    return KeyAccessList{true, false, std::move(entries)};
   };
   EXPECT_EQ(KeyOpenToOthers(list({{true, false, kLocalSystemSid, 0xF003F}, {true, false, kAdministratorsSid, 0xF003F}})),
             std::nullopt);
@@ -145,7 +145,7 @@ TEST(KeyOpenToOthersTest, NamesWhoBesidesTheSystemAndTheAdministratorsMayReadOrC
   EXPECT_EQ(KeyOpenToOthers(list({{true, false, "S-1-5-21-1-2-3-1001", 0x00040000}})), "S-1-5-21-1-2-3-1001 may change it");
   EXPECT_EQ(KeyOpenToOthers(list({{false, false, kUsersSid, 0x1}, {true, false, kUsersSid, 0x20019}})), std::nullopt);
   EXPECT_EQ(KeyOpenToOthers(list({{true, true, kUsersSid, 0xF003F}})), std::nullopt) << "inherit-only";
-  EXPECT_EQ(KeyOpenToOthers(KeyAccessList{KeyAccessList::Outcome::Read, true, {}, {}}),
+  EXPECT_EQ(KeyOpenToOthers(KeyAccessList{true, true, {}}),
             "everyone (the key has no access list) may read and change it");
 }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/standard_user_access.h"
 #include "fakes/scripted_log_files.h"
 #include "fakes/service_fixture.h"
 #include "logging/log_folder.h"
@@ -131,7 +132,7 @@ TEST(LogFileSystemTest, SizesAreSixtyFourBits) {
   const std::string path = dir.File("big.log");
   std::ofstream(path).put('x');
   fs::resize_file(path, 3ull << 30);  // sparse: no disk space is taken
-  EXPECT_EQ(MakeLogFileSystem(dir.File("own"))->FileSize(path), int64_t{3} << 30);
+  EXPECT_EQ(MakeLogFileSystem(dir.File("own"), LogFileDistrust)->FileSize(path).Value(), int64_t{3} << 30);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/standard_user_access.h"
 #include "fakes/temp_dir.h"
 
 namespace {

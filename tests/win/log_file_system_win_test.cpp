@@ -8,6 +8,8 @@
 
 #include <fstream>
 
+#include "core/log_file_trust.h"
+#include "core/standard_user_access.h"
 #include "fakes/service_fixture.h"
 #include "logging/logs.h"
 #include "platform/local_memory_win.h"
@@ -24,13 +26,12 @@ TEST(WindowsLogFilesTest, ALogInAFolderNamedOutsideAsciiIsWrittenAndTrimmed) {
   const std::string folder = fixture.dir.File(kForeignFolder);
   ASSERT_TRUE(CreateDirectoryW(WideFromUtf8(folder).c_str(), nullptr));
   service.AppPath = folder + "\\";
-  ASSERT_FALSE(fixture.logFiles->AppendLines(service.AppPath + "debug.log",
-                                             std::vector<std::string>(12'000, std::string(99, 'x')))
-                   .failure);
+  ASSERT_TRUE(fixture.logFiles->AppendLines(service.AppPath + "debug.log",
+                                            std::vector<std::string>(12'000, std::string(99, 'x'))));
   EXPECT_TRUE(TrimLog(service, "debug.log"));
-  const std::optional<int64_t> size = fixture.logFiles->FileSize(service.AppPath + "debug.log");
-  ASSERT_TRUE(size.has_value());
-  EXPECT_LE(*size, kTrimSize);
+  const CallResult<std::optional<int64_t>> size = fixture.logFiles->FileSize(service.AppPath + "debug.log");
+  ASSERT_TRUE(size && size.Value().has_value());
+  EXPECT_LE(*size.Value(), kTrimSize);
   WriteLog(service, 0, "after the trim");
   EXPECT_TRUE(FlushLogs(service));
 }
@@ -52,27 +53,27 @@ TEST(WindowsLogFilesTest, TheServicesOwnFolderLosesABroaderAccessList) {
                                     nullptr, nullptr, everyone, nullptr),
               static_cast<DWORD>(ERROR_SUCCESS));
   }
-  const std::unique_ptr<LogFileSystem> files = MakeLogFileSystem(parent + "\\Logs\\");
+  const std::unique_ptr<LogFileSystem> files = MakeLogFileSystem(parent + "\\Logs\\", LogFileDistrust);
   ASSERT_TRUE(StandardUserWriteAccess(files->ReadFolderAccess(parent + "\\Logs\\")).has_value());
 
-  EXPECT_EQ(files->PrepareServiceLogFolder(), std::nullopt);
+  EXPECT_TRUE(MakeServiceLogFolderPrivate(*files));
   EXPECT_EQ(StandardUserWriteAccess(files->ReadFolderAccess(parent + "\\Logs\\")), std::nullopt);
   EXPECT_EQ(StandardUserWriteAccess(files->ReadFolderAccess(parent)), std::nullopt);
 }
 
 TEST(WindowsLogFilesTest, AFileOfTheServicesOwnIsTrustedAndAHardLinkIsNot) {
   TempDir dir;
-  const std::unique_ptr<LogFileSystem> files = MakeLogFileSystem(dir.File("own\\"));
+  const std::unique_ptr<LogFileSystem> files = MakeLogFileSystem(dir.File("own\\"), LogFileDistrust);
   const std::string log = dir.File("debug.log");
-  const LogFileSystem::Appended appended = files->AppendLines(log, {"one", "two"});
-  EXPECT_EQ(appended.failure, std::nullopt);
-  EXPECT_EQ(appended.size, 10);
-  EXPECT_TRUE(files->IsTrustedFile(log));
-  EXPECT_EQ(files->ReadPiece(log, 5, 100), "two\r\n");
+  const CallResult<int64_t> appended = files->AppendLines(log, {"one", "two"});
+  ASSERT_TRUE(appended);
+  EXPECT_EQ(appended.Value(), 10);
+  EXPECT_TRUE(IsTrustedLogFile(*files, log));
+  EXPECT_EQ(files->ReadPiece(log, 5, 100).Value(), "two\r\n");
   ASSERT_TRUE(CreateHardLinkA(dir.File("second.log").c_str(), log.c_str(), nullptr));
-  EXPECT_FALSE(files->IsTrustedFile(log));
-  EXPECT_NE(files->AppendLines(log, {"three"}).failure, std::nullopt);
-  EXPECT_EQ(files->ReadPiece(log, 0, 100), std::nullopt);
+  EXPECT_FALSE(IsTrustedLogFile(*files, log));
+  EXPECT_FALSE(files->AppendLines(log, {"three"}));
+  EXPECT_FALSE(files->ReadPiece(log, 0, 100));
 }
 
 TEST(WindowsLogFilesTest, TheDefaultOwnFolderLiesUnderProgramData) {

@@ -1,4 +1,4 @@
-#include "platform/folder_access.h"
+#include "core/standard_user_access.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,6 @@ namespace {
 
 constexpr uint32_t kReadAndExecute = 0x1200A9;  // what standard users get on a protected folder
 constexpr uint32_t kFullControl = 0x1F01FF;
-constexpr char kAdministratorsSid[] = "S-1-5-32-544";
 
 AccessEntry Allow(const char* sid, uint32_t mask, bool inheritOnly = false) { return {true, inheritOnly, sid, mask}; }
 AccessEntry Deny(const char* sid, uint32_t mask) { return {false, false, sid, mask}; }

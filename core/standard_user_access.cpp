@@ -1,4 +1,4 @@
-#include "platform/folder_access.h"
+#include "core/standard_user_access.h"
 
 #include <string_view>
 
