@@ -48,10 +48,9 @@ double Time(Work work) {
 class CountingSource : public WindowsProcessSource {
  public:
   explicit CountingSource(bool snapshot) : snapshot_(snapshot) {}
-  bool TakeSnapshot(std::vector<SnapshotProcess>& processes, std::string& failure) override {
-    if (snapshot_) return WindowsProcessSource::TakeSnapshot(processes, failure);
-    failure = "the census that queries every process";
-    return false;
+  CallResult<std::vector<SnapshotProcess>> TakeSnapshot() override {
+    if (snapshot_) return WindowsProcessSource::TakeSnapshot();
+    return CallFailure{"the census that queries every process"};
   }
   ProcessQueryResult QueryProcess(uint32_t processId, ProcessDetails& details) override {
     ++queries;
@@ -59,9 +58,9 @@ class CountingSource : public WindowsProcessSource {
     queryMs += Time([&] { result = WindowsProcessSource::QueryProcess(processId, details); });
     return result;
   }
-  bool FindAccountName(const std::string& sid, std::string& account, std::string& failure) override {
+  CallResult<std::string> FindAccountName(const std::string& sid) override {
     ++lookups;
-    return WindowsProcessSource::FindAccountName(sid, account, failure);
+    return WindowsProcessSource::FindAccountName(sid);
   }
 
   long queries = 0;
@@ -188,12 +187,12 @@ int main(int argc, char** argv) {
   Census today(false);
   Census fromSnapshot(true);
   WindowsProcessSource bare;
-  std::vector<SnapshotProcess> snapshot;
-  std::string failure;
-  if (!bare.TakeSnapshot(snapshot, failure)) {
-    std::fprintf(stderr, "no snapshot: %s\n", failure.c_str());
+  const CallResult<std::vector<SnapshotProcess>> first = bare.TakeSnapshot();
+  if (!first) {
+    std::fprintf(stderr, "no snapshot: %s\n", first.Failure().c_str());
     return 1;
   }
+  size_t snapshotSize = first.Value().size();
   today.Run();
   fromSnapshot.Run();
   fromSnapshot.source.queries = fromSnapshot.source.lookups = 0;
@@ -220,7 +219,10 @@ int main(int argc, char** argv) {
           todayMs.push_back(Time([&] { today.Run(); }));
           break;
         case 1:
-          snapshotMs.push_back(Time([&] { bare.TakeSnapshot(snapshot, failure); }));
+          snapshotMs.push_back(Time([&] {
+            const CallResult<std::vector<SnapshotProcess>> taken = bare.TakeSnapshot();
+            if (taken) snapshotSize = taken.Value().size();
+          }));
           break;
         case 2:
           fromSnapshotMs.push_back(Time([&] { fromSnapshot.Run(); }));
@@ -240,7 +242,7 @@ int main(int argc, char** argv) {
   const double snapshotMedian = Median(snapshotMs);
   const double fromSnapshotMedian = Median(fromSnapshotMs);
   std::printf("processes in the snapshot: %zu, listed by the census: %zu; %d new per round, %d rounds\n",
-              snapshot.size(), listed, fresh, rounds);
+              snapshotSize, listed, fresh, rounds);
   std::printf("median ms per tick: census querying every process %.2f, bare snapshot %.2f, census from the "
               "snapshot %.2f\n",
               todayMedian, snapshotMedian, fromSnapshotMedian);

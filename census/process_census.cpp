@@ -40,12 +40,12 @@ void LogChanges(ServiceState& service, const ProcessChanges& changes) {
 // Lists the process ids and queries every process; false when the ids cannot be listed.
 bool ListOneByOne(ServiceState& service, ProcessSource& source) {
   CensusLists lists(service);
-  std::vector<uint32_t> ids;
-  if (!source.EnumerateProcessIds(ids)) return false;
+  const CallResult<std::vector<uint32_t>> ids = source.EnumerateProcessIds();
+  if (!ids) return false;
   SessionOwners sessionOwners(service, nullptr);
   std::string owner, moduleName, imagePath;
   uint32_t sessionId = kUnknownSession;
-  for (const uint32_t pid : ids) {
+  for (const uint32_t pid : ids.Value()) {
     if (pid == 0) continue;  // the idle process: no query, no message
     if (!GetProcessInfo(service, sessionOwners, pid, owner, moduleName, imagePath, sessionId)) continue;
     lists.Add(ComposeProcessLine(pid, owner, moduleName, imagePath), owner, sessionId);
@@ -69,8 +69,8 @@ bool GetProcessInfo(ServiceState& service, SessionOwners& sessionOwners, uint32_
   moduleName = std::move(answer.moduleName);
   imagePath = std::move(answer.imagePath);
   // A session the system does not give counts as outside every session.
-  std::string sessionFailure;
-  if (!source->FindProcessSession(pid, sessionId, sessionFailure)) sessionId = kUnknownSession;
+  const CallResult<uint32_t> session = source->FindProcessSession(pid);
+  sessionId = session ? session.Value() : kUnknownSession;
   if (answer.result == ProcessQueryResult::kComplete) {
     owner = std::move(answer.owner);
     return true;
@@ -87,12 +87,11 @@ void UpdateProcessList(ServiceState& service) {
     CensusLists empty(service);
     return;
   }
-  std::vector<SnapshotProcess> snapshot;
-  std::string failure;
-  if (source->TakeSnapshot(snapshot, failure)) {
-    ListFromSnapshot(service, *source, snapshot);
+  const CallResult<std::vector<SnapshotProcess>> snapshot = source->TakeSnapshot();
+  if (snapshot) {
+    ListFromSnapshot(service, *source, snapshot.Value());
   } else {
-    WriteLogAt(service, 4, "Process snapshot not available, each process is queried: " + failure);
+    WriteLogAt(service, 4, "Process snapshot not available, each process is queried: " + snapshot.Failure());
     if (!ListOneByOne(service, *source)) return;
   }
   LogChanges(service, CompareCensuses(service.PreviousProcesses, service.CurrentProcesses));

@@ -55,11 +55,12 @@ ProcessAnswer AnswerQuery(ProcessSource& source, ProcessQueryResult result, Proc
   }
   if (knownName != nullptr) {
     answer.owner = *knownName;
-  } else if (source.FindAccountName(details.ownerSid, answer.owner, answer.failure)) {
+  } else if (CallResult<std::string> account = source.FindAccountName(details.ownerSid); account) {
+    answer.owner = account.Value();
     if (owners != nullptr) owners->emplace(details.ownerSid, answer.owner);
   } else {
     answer.result = ProcessQueryResult::kLookupAccountFailed;
-    answer.owner.clear();
+    answer.failure = account.Failure();
     return answer;
   }
   answer.ownerSid = std::move(details.ownerSid);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/call_result.h"
 #include "core/session_presence.h"
 
 // How a query of one process ended: complete, or the step at which its owner could not be read.
@@ -39,22 +40,20 @@ struct SnapshotProcess {
 class ProcessSource {
  public:
   virtual ~ProcessSource() = default;
-  // Replaces ids with the ids of every running process, in the order the system lists them;
-  // false when the system cannot list them.
-  virtual bool EnumerateProcessIds(std::vector<uint32_t>& ids) = 0;
-  // Replaces processes with every running process, in the order in which EnumerateProcessIds
-  // lists them, from one snapshot of the system. False when the system gives no snapshot;
-  // failure then names the call and its error.
-  virtual bool TakeSnapshot(std::vector<SnapshotProcess>& processes, std::string& failure) = 0;
+  // The ids of every running process, in the order the system lists them, or the failed call.
+  virtual CallResult<std::vector<uint32_t>> EnumerateProcessIds() = 0;
+  // Every running process, in the order in which EnumerateProcessIds lists them, from one
+  // snapshot of the system; or the failed call and its error when the system gives none.
+  virtual CallResult<std::vector<SnapshotProcess>> TakeSnapshot() = 0;
   // Queries one process up to its owner's security identifier. moduleName and imagePath are
   // filled as far as they could be read whatever the result; on kComplete ownerSid is too, and on
   // any other result failure describes the call that failed. kLookupAccountFailed is never
   // returned here.
   virtual ProcessQueryResult QueryProcess(uint32_t processId, ProcessDetails& details) = 0;
-  // The session a process runs in, for a census without a snapshot. False when the system cannot
-  // say; failure then names the call and its error.
-  virtual bool FindProcessSession(uint32_t processId, uint32_t& sessionId, std::string& failure) = 0;
-  // Looks up the account name (without the domain) of a security identifier on the local
-  // machine. False when it has none; failure then names the call and its error.
-  virtual bool FindAccountName(const std::string& sid, std::string& account, std::string& failure) = 0;
+  // The session a process runs in, for a census without a snapshot; or the failed call and its
+  // error when the system cannot say.
+  virtual CallResult<uint32_t> FindProcessSession(uint32_t processId) = 0;
+  // The account name (without the domain) of a security identifier on the local machine; or the
+  // failed call and its error when it has none.
+  virtual CallResult<std::string> FindAccountName(const std::string& sid) = 0;
 };

@@ -55,21 +55,22 @@ ProcessQueryResult ReadOwner(HANDLE process, ProcessDetails& details) {
 
 }  // namespace
 
-bool WindowsProcessSource::TakeSnapshot(std::vector<SnapshotProcess>& processes, std::string& failure) {
-  return snapshot_.Take(processes, failure);
+CallResult<std::vector<SnapshotProcess>> WindowsProcessSource::TakeSnapshot() {
+  std::vector<SnapshotProcess> processes;
+  std::string failure;
+  if (!snapshot_.Take(processes, failure)) return CallFailure{failure};
+  return processes;
 }
 
-bool WindowsProcessSource::EnumerateProcessIds(std::vector<uint32_t>& ids) {
+CallResult<std::vector<uint32_t>> WindowsProcessSource::EnumerateProcessIds() {
   // The call does not say when the room was too small: a full room is asked again with more.
   std::vector<DWORD> table(kFirstIdRoom);
   for (;;) {
     const DWORD roomBytes = static_cast<DWORD>(table.size() * sizeof(DWORD));
     DWORD bytes = 0;
-    if (!EnumProcesses(table.data(), roomBytes, &bytes)) return false;
-    if (bytes < roomBytes || table.size() >= kMostIdRoom) {
-      ids.assign(table.begin(), table.begin() + bytes / sizeof(DWORD));
-      return true;
-    }
+    if (!EnumProcesses(table.data(), roomBytes, &bytes)) return WindowsCallFailure("EnumProcesses", GetLastError());
+    if (bytes < roomBytes || table.size() >= kMostIdRoom)
+      return std::vector<uint32_t>(table.begin(), table.begin() + bytes / sizeof(DWORD));
     table.resize(table.size() * 2);
   }
 }
@@ -91,26 +92,20 @@ ProcessQueryResult WindowsProcessSource::QueryProcess(uint32_t processId, Proces
   return ReadOwner(process.Get(), details);
 }
 
-bool WindowsProcessSource::FindProcessSession(uint32_t processId, uint32_t& sessionId, std::string& failure) {
+CallResult<uint32_t> WindowsProcessSource::FindProcessSession(uint32_t processId) {
   DWORD session = 0;
-  if (!ProcessIdToSessionId(processId, &session)) {
-    failure = DescribeWindowsFailure("ProcessIdToSessionId", GetLastError());
-    return false;
-  }
-  sessionId = session;
-  return true;
+  if (!ProcessIdToSessionId(processId, &session)) return WindowsCallFailure("ProcessIdToSessionId", GetLastError());
+  return static_cast<uint32_t>(session);
 }
 
-bool WindowsProcessSource::FindAccountName(const std::string& sid, std::string& account, std::string& failure) {
+CallResult<std::string> WindowsProcessSource::FindAccountName(const std::string& sid) {
   // A copy in a buffer of the identifier's own alignment; bytes that are no identifier are refused
   // before the lookup reads them.
   alignas(SID) unsigned char copy[SECURITY_MAX_SID_SIZE] = {};
   const bool fits = sid.size() >= 8 && sid.size() <= sizeof copy;  // 8 bytes: the part every identifier has
   if (fits) std::memcpy(copy, sid.data(), sid.size());
-  if (!fits || !IsValidSid(copy) || GetLengthSid(copy) != sid.size()) {
-    failure = DescribeWindowsFailure("LookupAccountSidW", ERROR_INVALID_SID);
-    return false;
-  }
+  if (!fits || !IsValidSid(copy) || GetLengthSid(copy) != sid.size())
+    return WindowsCallFailure("LookupAccountSidW", ERROR_INVALID_SID);
   // The local machine's view of the account, in UTF-16 whatever its alphabet; the domain is not
   // used. The sizes are counted in characters, the terminating null included.
   wchar_t name[256] = L"";
@@ -118,10 +113,7 @@ bool WindowsProcessSource::FindAccountName(const std::string& sid, std::string& 
   wchar_t domain[256] = L"";
   DWORD domainSize = std::size(domain);
   SID_NAME_USE use;
-  if (!LookupAccountSidW(nullptr, copy, name, &nameSize, domain, &domainSize, &use)) {
-    failure = DescribeWindowsFailure("LookupAccountSidW", GetLastError());
-    return false;
-  }
-  account = Utf8FromWide({name, wcsnlen(name, std::size(name))});
-  return true;
+  if (!LookupAccountSidW(nullptr, copy, name, &nameSize, domain, &domainSize, &use))
+    return WindowsCallFailure("LookupAccountSidW", GetLastError());
+  return Utf8FromWide({name, wcsnlen(name, std::size(name))});
 }

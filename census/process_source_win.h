@@ -10,11 +10,11 @@
 // kernel's records of a process and never its memory.
 class WindowsProcessSource : public ProcessSource {
  public:
-  bool EnumerateProcessIds(std::vector<uint32_t>& ids) override;
-  bool TakeSnapshot(std::vector<SnapshotProcess>& processes, std::string& failure) override;
+  CallResult<std::vector<uint32_t>> EnumerateProcessIds() override;
+  CallResult<std::vector<SnapshotProcess>> TakeSnapshot() override;
   ProcessQueryResult QueryProcess(uint32_t processId, ProcessDetails& details) override;
-  bool FindProcessSession(uint32_t processId, uint32_t& sessionId, std::string& failure) override;
-  bool FindAccountName(const std::string& sid, std::string& account, std::string& failure) override;
+  CallResult<uint32_t> FindProcessSession(uint32_t processId) override;
+  CallResult<std::string> FindAccountName(const std::string& sid) override;
 
  private:
   SystemProcessSnapshot snapshot_;

@@ -32,8 +32,10 @@ std::string SessionOwners::UserOf(uint32_t sessionId, const ProcessKey& process,
     SessionControl* control = service_.Platform().sessionControl;
     if (control == nullptr)
       asked->second.failure = "no session seam to ask";
-    else if (std::optional<std::string> problem = control->FindSessionUser(sessionId, asked->second.user))
-      asked->second = {{}, std::move(*problem)};
+    else if (CallResult<std::string> user = control->FindSessionUser(sessionId); user)
+      asked->second.user = user.Value();
+    else
+      asked->second.failure = user.Failure();
     // A session without a user may be a logon screen that a user logs on to: asked again later.
     if (remembered_ != nullptr && !asked->second.user.empty())
       remembered_->insert({sessionId, {asked->second.user, process}});

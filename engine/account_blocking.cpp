@@ -1,7 +1,5 @@
 #include "engine/account_blocking.h"
 
-#include <optional>
-
 #include "engine/account_control.h"
 #include "engine/session_backstop.h"
 #include "engine/user_identity.h"
@@ -24,17 +22,19 @@ LogonHours WholeWeek(bool permitted) {
 void SetAccountBlocked(ServiceState& service, const std::string& userName, bool blocked) {
   // The account call takes the name in a buffer of kMaxAccountNameLength characters; a longer
   // name is refused here rather than cut short, which could name another account.
-  std::optional<std::string> failure;
-  const bool nameFits = Utf16Length(userName) <= kMaxAccountNameLength;
-  if (nameFits)
-    failure = service.Platform().accountControl->SetLogonHours(userName, kLogonUnitsPerWeek, WholeWeek(!blocked));
-  if (nameFits && !failure) {
+  if (Utf16Length(userName) > kMaxAccountNameLength) {
+    WriteLogAt(service, 2, "ERROR: Not possible to set user settings " + userName);
+    return;
+  }
+  const CallResult<> set =
+      service.Platform().accountControl->SetLogonHours(userName, kLogonUnitsPerWeek, WholeWeek(!blocked));
+  if (set) {
     WriteLogAt(service, 2,
                (blocked ? "User account successfully blocked: " : "User account successfully unblocked: ") + userName);
     return;
   }
   WriteLogAt(service, 2, "ERROR: Not possible to set user settings " + userName);
-  if (failure) WriteLogAt(service, 2, *failure);
+  WriteLogAt(service, 2, set.Failure());
 }
 
 void CheckLogoffFlags(ServiceState& service) {
@@ -62,17 +62,12 @@ void CheckLogoffFlags(ServiceState& service) {
 
 void PrepareShutdown(ServiceState& service) {
   const ShutdownPrivilegeResult result = service.Platform().accountControl->EnableShutdownPrivilege();
-  switch (result.outcome) {
-    case ShutdownPrivilegeResult::Outcome::TokenNotOpened:
-      WriteLogAt(service, 3, "Unable to open process for shutdown");
-      WriteLogAt(service, 3, result.failure);
-      return;
-    case ShutdownPrivilegeResult::Outcome::NotEnabled:
-      WriteLogAt(service, 3, "Unable to adjust token privilege for shutdown");
-      WriteLogAt(service, 3, result.failure);
-      return;
-    case ShutdownPrivilegeResult::Outcome::Enabled:
-      break;
+  if (!result.call) {
+    WriteLogAt(service, 3,
+               result.failedStep == PrivilegeStep::kOpenToken ? "Unable to open process for shutdown"
+                                                              : "Unable to adjust token privilege for shutdown");
+    WriteLogAt(service, 3, result.call.Failure());
+    return;
   }
   WriteLogAt(service, 1, "Shutting down computer");
   FlushLogs(service);

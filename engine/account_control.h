@@ -2,8 +2,9 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
+
+#include "base/call_result.h"
 
 // The account and token operations of the restriction engine: the logon hours of a local account
 // and the shutdown privilege of the service's own token. Each reports plain data; the decisions
@@ -19,26 +20,25 @@ inline constexpr size_t kMaxAccountNameLength = 100;
 // One bit per hour of the week, in the layout the system defines for logon hours.
 using LogonHours = std::array<uint8_t, kLogonHoursBytes>;
 
-// What enabling the shutdown privilege gave.
+// The step at which enabling the shutdown privilege stopped.
+enum class PrivilegeStep {
+  kOpenToken,  // the process's token could not be opened
+  kAdjust,     // the adjustment failed or the token does not hold the privilege
+};
+
+// What enabling the shutdown privilege gave: done, or the failed call and the step it belongs to.
 struct ShutdownPrivilegeResult {
-  enum class Outcome {
-    Enabled,         // the privilege is enabled in the process's token
-    TokenNotOpened,  // the process's token could not be opened
-    NotEnabled,      // the adjustment failed or the token does not hold the privilege
-  };
-  Outcome outcome = Outcome::Enabled;
-  // For a failed outcome: the call that failed and its error code.
-  std::string failure;
+  CallResult<> call;
+  PrivilegeStep failedStep = PrivilegeStep::kAdjust;
 };
 
 class AccountControl {
  public:
   virtual ~AccountControl() = default;
   // Sets the permitted logon hours of the local account with this name (at most
-  // kMaxAccountNameLength characters) to the first unitsPerWeek bits of the bitmap. Nothing when
-  // they were set, else the failed call and its error code.
-  virtual std::optional<std::string> SetLogonHours(const std::string& userName, int unitsPerWeek,
-                                                   const LogonHours& hours) = 0;
+  // kMaxAccountNameLength characters) to the first unitsPerWeek bits of the bitmap; done, or the
+  // failed call and its error code.
+  virtual CallResult<> SetLogonHours(const std::string& userName, int unitsPerWeek, const LogonHours& hours) = 0;
   // The security identifier ("S-1-5-21-...") of the local account with this name; empty when
   // Windows knows no such account.
   virtual std::string AccountSid(const std::string& userName) = 0;

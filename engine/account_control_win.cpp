@@ -13,23 +13,20 @@ namespace {
 // USER_INFO_1020: the information level that carries only the logon hours.
 constexpr DWORD kLogonHoursLevel = 1020;
 
-ShutdownPrivilegeResult PrivilegeFailure(ShutdownPrivilegeResult::Outcome outcome, const char* call, DWORD error) {
-  ShutdownPrivilegeResult result;
-  result.outcome = outcome;
-  result.failure = DescribeWindowsFailure(call, error);
-  return result;
+ShutdownPrivilegeResult PrivilegeFailure(PrivilegeStep step, const char* call, DWORD error) {
+  return {WindowsCallFailure(call, error), step};
 }
 
 }  // namespace
 
-std::optional<std::string> WindowsAccountControl::SetLogonHours(const std::string& userName, int unitsPerWeek,
-                                                                const LogonHours& hours) {
+CallResult<> WindowsAccountControl::SetLogonHours(const std::string& userName, int unitsPerWeek,
+                                                 const LogonHours& hours) {
   // The name is UTF-8, as the service keeps every name. A name longer than
   // kMaxAccountNameLength characters is refused (ERROR_INSUFFICIENT_BUFFER) instead of being cut
   // short, which could name another account.
   const std::wstring wideName = WideFromUtf8(userName);
   if (wideName.size() > kMaxAccountNameLength)
-    return DescribeWindowsFailure("NetUserSetInfo", ERROR_INSUFFICIENT_BUFFER);
+    return WindowsCallFailure("NetUserSetInfo", ERROR_INSUFFICIENT_BUFFER);
 
   LogonHours bitmap = hours;
   USER_INFO_1020 info{};
@@ -38,8 +35,8 @@ std::optional<std::string> WindowsAccountControl::SetLogonHours(const std::strin
   // No server name: the local computer. No index of a faulty parameter is asked for.
   const NET_API_STATUS status =
       NetUserSetInfo(nullptr, wideName.c_str(), kLogonHoursLevel, reinterpret_cast<LPBYTE>(&info), nullptr);
-  if (status == NERR_Success) return std::nullopt;
-  return DescribeWindowsFailure("NetUserSetInfo", status);
+  if (status == NERR_Success) return {};
+  return WindowsCallFailure("NetUserSetInfo", status);
 }
 
 std::string WindowsAccountControl::AccountSid(const std::string& userName) {
@@ -53,7 +50,7 @@ ShutdownPrivilegeResult WindowsAccountControl::EnableShutdownPrivilege() {
   // TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY (0x28): enough to enable a privilege.
   UniqueHandle token;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Receive()))
-    return PrivilegeFailure(ShutdownPrivilegeResult::Outcome::TokenNotOpened, "OpenProcessToken", GetLastError());
+    return PrivilegeFailure(PrivilegeStep::kOpenToken, "OpenProcessToken", GetLastError());
 
   TOKEN_PRIVILEGES privileges{};
   // The lookup's outcome is not checked: an identifier left unknown is not in the token, so the
@@ -67,6 +64,6 @@ ShutdownPrivilegeResult WindowsAccountControl::EnableShutdownPrivilege() {
   // here, as ERROR_NOT_ALL_ASSIGNED.
   const DWORD error = GetLastError();
   if (error != ERROR_SUCCESS || !adjusted)
-    return PrivilegeFailure(ShutdownPrivilegeResult::Outcome::NotEnabled, "AdjustTokenPrivileges", error);
+    return PrivilegeFailure(PrivilegeStep::kAdjust, "AdjustTokenPrivileges", error);
   return {};
 }

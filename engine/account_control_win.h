@@ -6,8 +6,7 @@
 // LookupAccountNameW, and the shutdown privilege through the process's own access token.
 class WindowsAccountControl : public AccountControl {
  public:
-  std::optional<std::string> SetLogonHours(const std::string& userName, int unitsPerWeek,
-                                           const LogonHours& hours) override;
+  CallResult<> SetLogonHours(const std::string& userName, int unitsPerWeek, const LogonHours& hours) override;
   std::string AccountSid(const std::string& userName) override;
   ShutdownPrivilegeResult EnableShutdownPrivilege() override;
 };

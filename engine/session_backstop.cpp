@@ -23,8 +23,8 @@ std::string SessionName(const UserSession& session) {
 // True when it is disconnected now.
 bool DisconnectSession(ServiceState& service, SessionControl& control, const UserSession& session) {
   if (session.connection != SessionConnection::kActive) return true;
-  if (const std::optional<std::string> failure = control.DisconnectSession(session.id)) {
-    WriteLogAt(service, 1, "ERROR: Not possible to disconnect " + SessionName(session) + ": " + *failure);
+  if (const CallResult<> disconnected = control.DisconnectSession(session.id); !disconnected) {
+    WriteLogAt(service, 1, "ERROR: Not possible to disconnect " + SessionName(session) + ": " + disconnected.Failure());
     return false;
   }
   WriteLogAt(service, 1, "Disconnecting " + SessionName(session) +
@@ -60,19 +60,20 @@ void ForgetUnrestrictedCounts(ServiceState& service) {
 void EndSessionsOf(ServiceState& service, const std::string& userName) {
   SessionControl* control = service.Platform().sessionControl;
   if (control == nullptr) throw std::logic_error("The service platform has no session control");
-  std::vector<UserSession> sessions;
-  if (const std::optional<std::string> failure = control->ListSessions(sessions)) {
-    WriteLogAt(service, 1, "ERROR: Not possible to list the sessions to end those of " + userName + ": " + *failure);
+  const CallResult<std::vector<UserSession>> sessions = control->ListSessions();
+  if (!sessions) {
+    WriteLogAt(service, 1,
+               "ERROR: Not possible to list the sessions to end those of " + userName + ": " + sessions.Failure());
     return;
   }
   bool found = false, allDisconnected = true;
-  for (const UserSession& session : sessions) {
+  for (const UserSession& session : sessions.Value()) {
     if (!SessionOfUser(service, session, userName)) continue;
     found = true;
     if (service.EndSessionLock)
       allDisconnected = DisconnectSession(service, *control, session) && allDisconnected;
-    else if (const std::optional<std::string> failure = control->LogOffSession(session.id))
-      WriteLogAt(service, 1, "ERROR: Not possible to end " + SessionName(session) + ": " + *failure);
+    else if (const CallResult<> loggedOff = control->LogOffSession(session.id); !loggedOff)
+      WriteLogAt(service, 1, "ERROR: Not possible to end " + SessionName(session) + ": " + loggedOff.Failure());
     else
       WriteLogAt(service, 1, "Ending " + SessionName(session) + ": still logged on against the logoff request");
   }

@@ -54,20 +54,20 @@ struct UsedSession {
 
 void LearnSessionPresence(ServiceState& service) {
   SessionPresenceTable table;
-  std::vector<UserSession> sessions;
   SessionControl* control = service.Platform().sessionControl;
-  const std::optional<std::string> failure =
-      control != nullptr ? control->ListSessions(sessions) : std::optional<std::string>("no session seam to ask");
-  if (failure) {
+  const CallResult<std::vector<UserSession>> sessions =
+      control != nullptr ? control->ListSessions()
+                         : CallResult<std::vector<UserSession>>(CallFailure{"no session seam to ask"});
+  if (!sessions) {
     WriteLogAt(service, 1, "ERROR: Sessions not listed, every user with a running program counts as using the "
-                           "computer: " + *failure);
+                           "computer: " + sessions.Failure());
     for (const std::string& user : service.LoggedOnUsers) EntryOf(table, user).unknown = true;
     service.SessionPresences = std::move(table);
     return;
   }
 
   std::map<uint32_t, UsedSession> used;
-  for (const UserSession& session : sessions) {
+  for (const UserSession& session : sessions.Value()) {
     if (session.userName.empty()) continue;
     if (!session.stateFailure.empty())
       WriteLogAt(service, 3, "State of session " + std::to_string(session.id) +

@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // for any 2xx or 3xx, nothing at all for another status; always a valid time when one is given.
   const double reference = EncodeDateTime({2026, 12, 8, 18, 0, 0, 0});
   for (const int status : {200, 204, 302, 404, 500}) {
-    TimePageResponse response;
+    TimePage response;
     response.statusCode = status;
     response.body = std::string(page);
     response.dateHeader = "Tue, 08 Dec 2026 17:18:19 GMT";

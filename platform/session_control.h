@@ -1,9 +1,10 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
+
+#include "base/call_result.h"
 
 // The sessions open on this computer: who is logged on in each, whether it is in use, and the
 // service's own means of logging a user off when the session tool in the user's session did not.
@@ -32,17 +33,16 @@ struct UserSession {
 class SessionControl {
  public:
   virtual ~SessionControl() = default;
-  // Replaces sessions with every session of this computer; nothing when they were listed, else
-  // the failed call and its error code. A session whose state cannot be read is listed as active
-  // with its lock unknown and the reason in stateFailure.
-  virtual std::optional<std::string> ListSessions(std::vector<UserSession>& sessions) = 0;
-  // Sets userName to the user logged on in the session, empty when it has none; nothing when it
-  // was read, else the failed call and its error code.
-  virtual std::optional<std::string> FindSessionUser(uint32_t sessionId, std::string& userName) = 0;
-  // Logs the session off without waiting for it to end; nothing when asked, else the failed call
-  // and its error code.
-  virtual std::optional<std::string> LogOffSession(uint32_t sessionId) = 0;
+  // Every session of this computer, or the failed call and its error code. A session whose state
+  // cannot be read is listed as active with its lock unknown and the reason in stateFailure.
+  virtual CallResult<std::vector<UserSession>> ListSessions() = 0;
+  // The user logged on in the session, empty when it has none; or the failed call and its error
+  // code.
+  virtual CallResult<std::string> FindSessionUser(uint32_t sessionId) = 0;
+  // Logs the session off without waiting for it to end; asked, or the failed call and its error
+  // code.
+  virtual CallResult<> LogOffSession(uint32_t sessionId) = 0;
   // Disconnects the session without ending it: its programs keep running, and its user finds them
-  // again at the next logon. Nothing when asked, else the failed call and its error code.
-  virtual std::optional<std::string> DisconnectSession(uint32_t sessionId) = 0;
+  // again at the next logon. Asked, or the failed call and its error code.
+  virtual CallResult<> DisconnectSession(uint32_t sessionId) = 0;
 };

@@ -52,18 +52,22 @@ struct WtsMemoryKind {
 };
 using WtsMemory = HandleHolder<WtsMemoryKind>;
 
-// One text of the session's information in UTF-8; nothing when it was read, else
-// the failed call.
-std::optional<std::string> SessionText(DWORD sessionId, WTS_INFO_CLASS what, std::string& text) {
-  text.clear();
+// One text of the session's information in UTF-8, or the failed call.
+CallResult<std::string> SessionText(DWORD sessionId, WTS_INFO_CLASS what) {
   WtsMemory answer;
   DWORD bytes = 0;
   if (!WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, sessionId, what, answer.Receive<wchar_t>(), &bytes))
-    return DescribeWindowsFailure("WTSQuerySessionInformationW", GetLastError());
+    return WindowsCallFailure("WTSQuerySessionInformationW", GetLastError());
   // The answer is a null-terminated text of at most the bytes returned.
   const wchar_t* wide = answer.Get<wchar_t>();
-  if (wide != nullptr) text = Utf8FromWide({wide, wcsnlen(wide, bytes / sizeof(wchar_t))});
-  return std::nullopt;
+  if (wide == nullptr) return std::string();
+  return Utf8FromWide({wide, wcsnlen(wide, bytes / sizeof(wchar_t))});
+}
+
+// One text of the session's information, empty when it cannot be read.
+std::string SessionTextOrEmpty(DWORD sessionId, WTS_INFO_CLASS what) {
+  CallResult<std::string> text = SessionText(sessionId, what);
+  return text ? text.Value() : std::string();
 }
 
 // Reads whether the session is active and locked into it; a state that cannot be read leaves it
@@ -111,40 +115,40 @@ std::string SessionUserSid(const UserSession& session) {
 // later (only the checks for those versions need it).
 WindowsSessionControl::WindowsSessionControl() : lockFlagsSwapped_(!IsWindows8OrGreater()) {}
 
-std::optional<std::string> WindowsSessionControl::ListSessions(std::vector<UserSession>& sessions) {
-  sessions.clear();
+CallResult<std::vector<UserSession>> WindowsSessionControl::ListSessions() {
+  std::vector<UserSession> sessions;
   WtsMemory list;
   DWORD count = 0;
   // Reserved 0 and version 1, as the call requires.
   if (!WTSEnumerateSessionsW(WTS_CURRENT_SERVER_HANDLE, 0, 1, list.Receive<WTS_SESSION_INFOW>(), &count))
-    return DescribeWindowsFailure("WTSEnumerateSessionsW", GetLastError());
+    return WindowsCallFailure("WTSEnumerateSessionsW", GetLastError());
   for (DWORD i = 0; i < count; ++i) {
     UserSession session;
     session.id = list.Get<WTS_SESSION_INFOW>()[i].SessionId;
     // A name that cannot be read is left empty, as for a session without a user.
-    SessionText(session.id, WTSUserName, session.userName);
-    SessionText(session.id, WTSDomainName, session.domain);
+    session.userName = SessionTextOrEmpty(session.id, WTSUserName);
+    session.domain = SessionTextOrEmpty(session.id, WTSDomainName);
     session.sid = SessionUserSid(session);
     ReadSessionState(session, lockFlagsSwapped_);
     sessions.push_back(std::move(session));
   }
-  return std::nullopt;
+  return sessions;
 }
 
-std::optional<std::string> WindowsSessionControl::FindSessionUser(uint32_t sessionId, std::string& userName) {
-  return SessionText(sessionId, WTSUserName, userName);
+CallResult<std::string> WindowsSessionControl::FindSessionUser(uint32_t sessionId) {
+  return SessionText(sessionId, WTSUserName);
 }
 
-std::optional<std::string> WindowsSessionControl::LogOffSession(uint32_t sessionId) {
+CallResult<> WindowsSessionControl::LogOffSession(uint32_t sessionId) {
   // FALSE: return once the logoff is under way, so the minute cycle is not held up.
-  if (WTSLogoffSession(WTS_CURRENT_SERVER_HANDLE, sessionId, FALSE)) return std::nullopt;
-  return DescribeWindowsFailure("WTSLogoffSession", GetLastError());
+  if (WTSLogoffSession(WTS_CURRENT_SERVER_HANDLE, sessionId, FALSE)) return {};
+  return WindowsCallFailure("WTSLogoffSession", GetLastError());
 }
 
-std::optional<std::string> WindowsSessionControl::DisconnectSession(uint32_t sessionId) {
+CallResult<> WindowsSessionControl::DisconnectSession(uint32_t sessionId) {
   // LocalSystem holds the Disconnect permission on every session. FALSE: return at once. A locked
   // session stays locked; its user reconnects to it at the next logon, which the account's logon
   // hours refuse while the user is held back.
-  if (WTSDisconnectSession(WTS_CURRENT_SERVER_HANDLE, sessionId, FALSE)) return std::nullopt;
-  return DescribeWindowsFailure("WTSDisconnectSession", GetLastError());
+  if (WTSDisconnectSession(WTS_CURRENT_SERVER_HANDLE, sessionId, FALSE)) return {};
+  return WindowsCallFailure("WTSDisconnectSession", GetLastError());
 }

@@ -6,10 +6,10 @@
 class WindowsSessionControl : public SessionControl {
  public:
   WindowsSessionControl();
-  std::optional<std::string> ListSessions(std::vector<UserSession>& sessions) override;
-  std::optional<std::string> FindSessionUser(uint32_t sessionId, std::string& userName) override;
-  std::optional<std::string> LogOffSession(uint32_t sessionId) override;
-  std::optional<std::string> DisconnectSession(uint32_t sessionId) override;
+  CallResult<std::vector<UserSession>> ListSessions() override;
+  CallResult<std::string> FindSessionUser(uint32_t sessionId) override;
+  CallResult<> LogOffSession(uint32_t sessionId) override;
+  CallResult<> DisconnectSession(uint32_t sessionId) override;
 
  private:
   // Windows 7 and Server 2008 R2 report a locked session as unlocked and the other way round.

@@ -215,9 +215,9 @@ std::string GiveLogonHoursBack(AccountControl& accounts, const std::vector<std::
   allHours.fill(0xFF);
   std::string note;
   for (const std::string& account : freed) {
-    if (const std::optional<std::string> failure = accounts.SetLogonHours(account, kLogonUnitsPerWeek, allHours))
-      note += account + " may still be unable to sign in (" + *failure + "): give it its hours back with: net user " +
-              account + " /times:all\n";
+    if (const CallResult<> set = accounts.SetLogonHours(account, kLogonUnitsPerWeek, allHours); !set)
+      note += account + " may still be unable to sign in (" + set.Failure() +
+              "): give it its hours back with: net user " + account + " /times:all\n";
   }
   return note;
 }

@@ -16,9 +16,7 @@ bool IsRedirection(int status) { return status >= 300 && status <= 399; }
 
 // A check that ended before any address was asked, with the reason as its one failed answer.
 TimeCheckResult FailedCheck(const std::string& why) {
-  AddressAnswer answer;
-  answer.response.outcome = TimePageResponse::Outcome::NoInternetHandle;
-  answer.response.failure = why;
+  AddressAnswer answer{{}, {CallFailure{why}, TimePageFailure::kNoInternetHandle}, {}};
   TimeCheckResult result;
   result.answers.push_back(std::move(answer));
   return result;
@@ -26,7 +24,7 @@ TimeCheckResult FailedCheck(const std::string& why) {
 
 }  // namespace
 
-AnswerTime TimeOfAnswer(const TimePageResponse& response, const StringList& monthNames, double referenceUtc,
+AnswerTime TimeOfAnswer(const TimePage& response, const StringList& monthNames, double referenceUtc,
                         double buildTimeUtc) {
   AnswerTime answer;
   const int status = response.statusCode;
@@ -58,10 +56,11 @@ TimeCheckResult RunTimeCheck(const TimeCheckRequest& request) {
   TimeCheckResult result;
   for (const std::string& url : request.urls) {
     AddressAnswer answer{url, request.fetcher->Fetch(url), {}};
-    if (answer.response.outcome == TimePageResponse::Outcome::Read) {
+    if (answer.fetch.page) {
+      const TimePage& page = answer.fetch.page.Value();
       // A clock set back to before the build still finds the page's year.
-      const double reference = std::max(answer.response.readUtc, request.buildTimeUtc);
-      answer.time = TimeOfAnswer(answer.response, request.monthNames, reference, request.buildTimeUtc);
+      const double reference = std::max(page.readUtc, request.buildTimeUtc);
+      answer.time = TimeOfAnswer(page, request.monthNames, reference, request.buildTimeUtc);
     }
     result.answers.push_back(std::move(answer));
     if (result.answers.back().time.utc) break;

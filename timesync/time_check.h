@@ -29,7 +29,7 @@ struct AnswerTime {
 // answer. Refused: an answer of another status, and a time more than kBuildTimeMarginDays before
 // the build time (when that is known, not 0). No time and no refusal when the answer holds no
 // time, or when the page's values form no valid date and time.
-AnswerTime TimeOfAnswer(const TimePageResponse& response, const StringList& monthNames, double referenceUtc,
+AnswerTime TimeOfAnswer(const TimePage& page, const StringList& monthNames, double referenceUtc,
                         double buildTimeUtc);
 
 // What a check asks, copied for the check's own thread.
@@ -43,7 +43,7 @@ struct TimeCheckRequest {
 // What one address answered, and the time read from the answer (only for an answer that was read).
 struct AddressAnswer {
   std::string url;
-  TimePageResponse response;
+  TimePageFetch fetch;
   AnswerTime time;
 };
 

@@ -17,33 +17,34 @@ constexpr double kMillisecondsPerDay = 86'400'000;
 // The failure of an address as the debug log shows it: the failure, and the address when the
 // failure does not name it already.
 std::string FailureOf(const AddressAnswer& answer) {
-  const std::string& failure = answer.response.failure;
+  const std::string& failure = answer.fetch.page.Failure();
   if (answer.url.empty() || failure.find(answer.url) != std::string::npos) return failure;
   return failure + " (" + answer.url + ")";
 }
 
 // Logs why an address gave no time, as the messages of a failed check have it.
 void LogFailedAnswer(ServiceState& service, const AddressAnswer& answer) {
-  switch (answer.response.outcome) {
-    case TimePageResponse::Outcome::NoInternetHandle:
+  if (answer.fetch.page) {
+    if (!answer.time.refusal.empty()) WriteLogAt(service, answer.time.level, answer.time.refusal);
+    return;
+  }
+  switch (answer.fetch.failedAt) {
+    case TimePageFailure::kNoInternetHandle:
       WriteLogAt(service, 1, "ERROR:Internet connection not set");
-      if (!answer.response.failure.empty()) WriteLogAt(service, 1, FailureOf(answer));
+      if (!answer.fetch.page.Failure().empty()) WriteLogAt(service, 1, FailureOf(answer));
       break;
-    case TimePageResponse::Outcome::NotReached:
+    case TimePageFailure::kNotReached:
       WriteLogAt(service, 2, "ERROR:Not possible to connect to time site");
       WriteLogAt(service, 2, FailureOf(answer));
       break;
-    case TimePageResponse::Outcome::ReadFailed:
-      break;
-    case TimePageResponse::Outcome::Read:
-      if (!answer.time.refusal.empty()) WriteLogAt(service, answer.time.level, answer.time.refusal);
+    case TimePageFailure::kReadFailed:
       break;
   }
 }
 
 // Confirms the time of an answer: the clock as it is when it shows the answer's time, else the
 // clock set to it. False when the clock cannot be set.
-bool ConfirmAnswer(ServiceState& service, const TimePageResponse& response, double answerUtc) {
+bool ConfirmAnswer(ServiceState& service, const TimePage& response, double answerUtc) {
   const ServicePlatform& platform = service.Platform();
   const RegionalFormat& format = *platform.regionalFormat;
   if (FormatGeneralDateTime(format, response.readUtc) == FormatGeneralDateTime(format, answerUtc)) {
@@ -56,11 +57,11 @@ bool ConfirmAnswer(ServiceState& service, const TimePageResponse& response, doub
   const double utc = answerUtc + static_cast<double>(tick - response.readTick) / kMillisecondsPerDay;
   WriteLogAt(service, 2,
              "Updating date and time. Internet time=" + FormatGeneralDateTime(format, ServiceLocalTime(service, utc)));
-  if (const std::optional<std::string> failure =
-          platform.systemClockSetter->SetSystemTime(ToSystemTimeRecord(DecodeDateTime(utc)))) {
+  if (const CallResult<> set = platform.systemClockSetter->SetSystemTime(ToSystemTimeRecord(DecodeDateTime(utc)));
+      !set) {
     // The clock still shows the time that disagreed, so it stays unconfirmed.
     WriteLogAt(service, 2, "ERROR:Not possible to set date and time");
-    WriteLogAt(service, 2, *failure);
+    WriteLogAt(service, 2, set.Failure());
     return false;
   }
   ConfirmTime(service, utc, tick);
@@ -101,7 +102,7 @@ bool SyncInternetTime(ServiceState& service, const TimeCheckResult& result) {
     return true;
   }
   for (const AddressAnswer& answer : result.answers) {
-    if (answer.time.utc) return ConfirmAnswer(service, answer.response, *answer.time.utc);
+    if (answer.time.utc) return ConfirmAnswer(service, answer.fetch.page.Value(), *answer.time.utc);
     LogFailedAnswer(service, answer);
   }
   return false;

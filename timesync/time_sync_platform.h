@@ -1,24 +1,15 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
+
+#include "base/call_result.h"
 
 // The platform operations of the internet time check: the fetch of the time page and the setting
 // of the system clock. Each reports plain data; the decisions are the core's.
 
-// What one fetch of the time page gave.
-struct TimePageResponse {
-  enum class Outcome {
-    Read,              // the answer came and the one read succeeded; the fields below hold it
-    NoInternetHandle,  // the internet session could not be opened
-    NotReached,        // the address could not be used, the site not reached (or not trusted), or
-                       // it sent no complete answer before the deadline
-    ReadFailed,        // the read failed, or did not end before the deadline
-  };
-  Outcome outcome = Outcome::Read;
-  // For a failed outcome: the call that failed and its error code.
-  std::string failure;
+// The answer of the time site, as the one read of the time page gave it.
+struct TimePage {
   // The status code of the answer, 200 for "200 OK".
   int statusCode = 200;
   // The bytes the one read returned, at most kTimePageReadSize.
@@ -29,6 +20,20 @@ struct TimePageResponse {
   // the tick count (milliseconds).
   double readUtc = 0;
   uint64_t readTick = 0;
+};
+
+// Where a fetch of the time page stopped when it gave no page.
+enum class TimePageFailure {
+  kNoInternetHandle,  // the internet session could not be opened
+  kNotReached,        // the address could not be used, the site not reached (or not trusted), or
+                      // it sent no complete answer before the deadline
+  kReadFailed,        // the read failed, or did not end before the deadline
+};
+
+// What one fetch of the time page gave: the page, or the failed call and where the fetch stopped.
+struct TimePageFetch {
+  CallResult<TimePage> page = TimePage{};
+  TimePageFailure failedAt = TimePageFailure::kNotReached;
 };
 
 // How long one address may take, whatever the site sends: 30 seconds.
@@ -44,7 +49,7 @@ class TimePageFetcher {
   // redirection followed, an https:// site's certificate checked), reads once and closes every
   // handle before returning. Gives up on a site that has not answered within kTimePageDeadlineMs,
   // however slowly it keeps sending.
-  virtual TimePageResponse Fetch(const std::string& url) = 0;
+  virtual TimePageFetch Fetch(const std::string& url) = 0;
 };
 
 // The UTC date and time to set, field by field as the system's time record holds them.
@@ -59,6 +64,6 @@ struct SystemTimeRecord {
 class SystemClockSetter {
  public:
   virtual ~SystemClockSetter() = default;
-  // Sets the UTC date and time; nothing when it was set, else the call and its error code.
-  virtual std::optional<std::string> SetSystemTime(const SystemTimeRecord& utc) = 0;
+  // Sets the UTC date and time; done, or the failed call and its error code.
+  virtual CallResult<> SetSystemTime(const SystemTimeRecord& utc) = 0;
 };

@@ -18,7 +18,6 @@
 
 namespace {
 
-using Outcome = TimePageResponse::Outcome;
 using Deadline = std::chrono::steady_clock::time_point;
 
 constexpr wchar_t kAgent[] = L"Tickfetcher";
@@ -83,11 +82,11 @@ void CALLBACK OnRequestNotice(HINTERNET, DWORD_PTR context, DWORD notice, LPVOID
   state.changed.notify_all();
 }
 
-TimePageResponse Failure(Outcome outcome, std::string failure) {
-  TimePageResponse response;
-  response.outcome = outcome;
-  response.failure = std::move(failure);
-  return response;
+TimePageFetch Failure(TimePageFailure stage, CallFailure failure) {
+  return {std::move(failure), stage};
+}
+TimePageFetch Failure(TimePageFailure stage, const CallResult<>& failed) {
+  return Failure(stage, {failed.Failure(), failed.FailureCode()});
 }
 
 // Why the site's certificate was refused, after the failure of the call.
@@ -153,55 +152,60 @@ class DeadlineRequest {
   HINTERNET Get() const { return request_.Get(); }
   RequestState& State() { return *state_; }
 
-  // Sets the request's options and hands its state to the handle's callback. Nothing when done.
-  std::optional<std::string> Prepare(bool secure) {
+  // Sets the request's options and hands its state to the handle's callback.
+  CallResult<> Prepare(bool secure) {
     // WINHTTP_DISABLE_REDIRECTS: a redirection is an answer of its own (its Date header counts),
     // never followed, so an https:// address can never end at a plain http:// one.
     // WINHTTP_DISABLE_COOKIES: a service has nothing to remember of a site.
     DWORD disabled = WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_COOKIES;
     if (!WinHttpSetOption(Get(), WINHTTP_OPTION_DISABLE_FEATURE, &disabled, sizeof disabled))
-      return DescribeWindowsFailure("WinHttpSetOption", GetLastError());
+      return WindowsCallFailure("WinHttpSetOption", GetLastError());
     if (secure) {
       // The certificate's chain and host name must hold; only its dates are not checked, since
       // the clock may be wrong (that is why it is checked). Revocation is not checked either (it
       // is off unless WINHTTP_ENABLE_SSL_REVOCATION is set): its answers are dated too.
       DWORD security = SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
       if (!WinHttpSetOption(Get(), WINHTTP_OPTION_SECURITY_FLAGS, &security, sizeof security))
-        return DescribeWindowsFailure("WinHttpSetOption", GetLastError());
+        return WindowsCallFailure("WinHttpSetOption", GetLastError());
     }
     if (WinHttpSetStatusCallback(Get(), OnRequestNotice, kNotices, 0) == WINHTTP_INVALID_STATUS_CALLBACK)
-      return DescribeWindowsFailure("WinHttpSetStatusCallback", GetLastError());
+      return WindowsCallFailure("WinHttpSetStatusCallback", GetLastError());
     auto holder = std::make_unique<StateHolder>(state_);
     DWORD_PTR context = reinterpret_cast<DWORD_PTR>(holder.get());
     if (!WinHttpSetOption(Get(), WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof context))
-      return DescribeWindowsFailure("WinHttpSetOption", GetLastError());
+      return WindowsCallFailure("WinHttpSetOption", GetLastError());
     holder.release();  // the handle's now, until its closing notice
     context_ = context;
-    return std::nullopt;
+    return {};
   }
 
   DWORD_PTR Context() const { return context_; }
 
-  // Starts an asynchronous call and waits for its completion until the deadline: nothing when it
-  // completed, else the failure. A call still under way at the deadline, however slowly the site
-  // keeps sending, is ended by closing the request.
+  // Starts an asynchronous call and waits for its completion until the deadline: completed, or
+  // the failure. A call still under way at the deadline, however slowly the site keeps sending,
+  // is ended by closing the request.
   template <class Start>
-  std::optional<std::string> Complete(const char* call, Start start) {
+  CallResult<> Complete(const char* call, Start start) {
     {
       std::lock_guard lock(state_->mutex);
       state_->completion = 0;
     }
-    if (!start()) return DescribeWindowsFailure(call, GetLastError());
+    if (!start()) return WindowsCallFailure(call, GetLastError());
     std::unique_lock lock(state_->mutex);
     if (!state_->changed.wait_until(lock, deadline_, [this] { return state_->completion != 0; })) {
       lock.unlock();
       request_.Reset();
-      return std::string(call) + " had not completed when the " + std::to_string(deadlineMs_ / 1000) +
-             " seconds for the site were over, so the request was closed";
+      // The fetch's own deadline, not a failure the call reported: the code of a timed-out call.
+      return CallFailure{std::string(call) + " had not completed when the " + std::to_string(deadlineMs_ / 1000) +
+                             " seconds for the site were over, so the request was closed",
+                         ERROR_WINHTTP_TIMEOUT};
     }
-    if (state_->completion == WINHTTP_CALLBACK_STATUS_REQUEST_ERROR)
-      return DescribeWindowsFailure(call, state_->error) + CertificateProblems(state_->certificate);
-    return std::nullopt;
+    if (state_->completion == WINHTTP_CALLBACK_STATUS_REQUEST_ERROR) {
+      CallFailure failure = WindowsCallFailure(call, state_->error);
+      failure.text += CertificateProblems(state_->certificate);
+      return failure;
+    }
+    return {};
   }
 
  private:
@@ -214,73 +218,79 @@ class DeadlineRequest {
 
 }  // namespace
 
-TimePageResponse WinHttpTimePageFetcher::Fetch(const std::string& url) {
-  TimePageResponse response = FetchAnswer(url);
-  response.readUtc = clock_->UtcNow();
-  response.readTick = clock_->TickMilliseconds();
-  return response;
+TimePageFetch WinHttpTimePageFetcher::Fetch(const std::string& url) {
+  TimePageFetch fetch = FetchAnswer(url);
+  if (!fetch.page) return fetch;
+  TimePage page = fetch.page.Value();
+  page.readUtc = clock_->UtcNow();
+  page.readTick = clock_->TickMilliseconds();
+  return {std::move(page)};
 }
 
-TimePageResponse WinHttpTimePageFetcher::FetchAnswer(const std::string& url) const {
+TimePageFetch WinHttpTimePageFetcher::FetchAnswer(const std::string& url) const {
   const Deadline deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(deadlineMs_);
   const ParsedTimeUrl parsed = ParseTimeUrl(url);
-  if (!parsed.parts) return Failure(Outcome::NotReached, parsed.problem);
+  // An address that cannot be used: no call was made, so there is no code.
+  if (!parsed.parts) return Failure(TimePageFailure::kNotReached, CallFailure{parsed.problem});
   const TimeUrlParts& parts = *parsed.parts;
 
   // The handles close in reverse order: request, connection, session.
   const WinHttpHandle session(OpenSession());
-  if (!session) return Failure(Outcome::NoInternetHandle, DescribeWindowsFailure("WinHttpOpen", GetLastError()));
+  if (!session) return Failure(TimePageFailure::kNoInternetHandle, WindowsCallFailure("WinHttpOpen", GetLastError()));
   const int timeout = static_cast<int>(stepTimeoutMs_);
   if (!WinHttpSetTimeouts(session.Get(), timeout, timeout, timeout, timeout))
-    return Failure(Outcome::NoInternetHandle, DescribeWindowsFailure("WinHttpSetTimeouts", GetLastError()));
+    return Failure(TimePageFailure::kNoInternetHandle, WindowsCallFailure("WinHttpSetTimeouts", GetLastError()));
   const WinHttpHandle connection(
       WinHttpConnect(session.Get(), Wide(parts.host).c_str(), static_cast<INTERNET_PORT>(parts.port), 0));
-  if (!connection) return Failure(Outcome::NotReached, DescribeWindowsFailure("WinHttpConnect", GetLastError()));
+  if (!connection) return Failure(TimePageFailure::kNotReached, WindowsCallFailure("WinHttpConnect", GetLastError()));
 
   // WINHTTP_FLAG_REFRESH: from the server, never from a proxy's cache (WinHTTP keeps none of its
   // own). WINHTTP_FLAG_SECURE: TLS, with the site's certificate checked against the trusted roots.
   const DWORD flags = WINHTTP_FLAG_REFRESH | (parts.secure ? WINHTTP_FLAG_SECURE : 0);
   WinHttpHandle handle(WinHttpOpenRequest(connection.Get(), L"GET", Wide(parts.path).c_str(), nullptr,
                                           WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
-  if (!handle) return Failure(Outcome::NotReached, DescribeWindowsFailure("WinHttpOpenRequest", GetLastError()));
+  if (!handle) return Failure(TimePageFailure::kNotReached, WindowsCallFailure("WinHttpOpenRequest", GetLastError()));
   DeadlineRequest request(std::move(handle), deadline, deadlineMs_);
-  if (std::optional<std::string> failure = request.Prepare(parts.secure))
-    return Failure(Outcome::NotReached, std::move(*failure));
+  if (const CallResult<> prepared = request.Prepare(parts.secure); !prepared)
+    return Failure(TimePageFailure::kNotReached, prepared);
 
-  if (std::optional<std::string> failure = request.Complete("WinHttpSendRequest", [&] {
+  if (const CallResult<> sent = request.Complete("WinHttpSendRequest", [&] {
         return WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0,
                                   request.Context());
-      }))
-    return Failure(Outcome::NotReached, std::move(*failure));
-  if (std::optional<std::string> failure =
-          request.Complete("WinHttpReceiveResponse", [&] { return WinHttpReceiveResponse(request.Get(), nullptr); }))
-    return Failure(Outcome::NotReached, std::move(*failure));
+      });
+      !sent)
+    return Failure(TimePageFailure::kNotReached, sent);
+  if (const CallResult<> received =
+          request.Complete("WinHttpReceiveResponse", [&] { return WinHttpReceiveResponse(request.Get(), nullptr); });
+      !received)
+    return Failure(TimePageFailure::kNotReached, received);
 
   DWORD status = 0;
   DWORD statusSize = sizeof status;
   if (!WinHttpQueryHeaders(request.Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                            WINHTTP_HEADER_NAME_BY_INDEX, &status, &statusSize, WINHTTP_NO_HEADER_INDEX))
-    return Failure(Outcome::ReadFailed, DescribeWindowsFailure("WinHttpQueryHeaders", GetLastError()));
-  TimePageResponse response;
-  response.statusCode = static_cast<int>(status);
-  response.dateHeader = DateHeader(request.Get());
+    return Failure(TimePageFailure::kReadFailed, WindowsCallFailure("WinHttpQueryHeaders", GetLastError()));
+  TimePage page;
+  page.statusCode = static_cast<int>(status);
+  page.dateHeader = DateHeader(request.Get());
 
   // One read: its buffer lives in the request's state, which outlives a read that is given up.
   RequestState& state = request.State();
-  if (std::optional<std::string> failure = request.Complete("WinHttpReadData", [&] {
+  if (const CallResult<> read = request.Complete("WinHttpReadData", [&] {
         return WinHttpReadData(request.Get(), state.buffer, sizeof state.buffer, nullptr);
-      }))
-    return Failure(Outcome::ReadFailed, std::move(*failure));
+      });
+      !read)
+    return Failure(TimePageFailure::kReadFailed, read);
   std::lock_guard lock(state.mutex);
-  response.body.assign(state.buffer, state.bytesRead);
-  return response;
+  page.body.assign(state.buffer, state.bytesRead);
+  return {std::move(page)};
 }
 
-std::optional<std::string> WindowsSystemClockSetter::SetSystemTime(const SystemTimeRecord& utc) {
+CallResult<> WindowsSystemClockSetter::SetSystemTime(const SystemTimeRecord& utc) {
   SYSTEMTIME time = ToSystemTime({utc.year, utc.month, utc.day, utc.hour, utc.minute, utc.second, utc.milliseconds});
   time.wDayOfWeek = static_cast<WORD>(utc.dayOfWeek);
   // The system ignores wDayOfWeek; it is filled for completeness. SetSystemTime enables the
   // privilege to set the clock itself for the call.
-  if (::SetSystemTime(&time)) return std::nullopt;
-  return DescribeWindowsFailure("SetSystemTime", GetLastError());
+  if (::SetSystemTime(&time)) return {};
+  return WindowsCallFailure("SetSystemTime", GetLastError());
 }

@@ -18,11 +18,11 @@ class WinHttpTimePageFetcher : public TimePageFetcher {
   explicit WinHttpTimePageFetcher(uint32_t deadlineMs = kTimePageDeadlineMs, uint32_t stepTimeoutMs = kTimePageTimeoutMs,
                                   std::shared_ptr<const Clock> clock = std::make_shared<WindowsClock>())
       : deadlineMs_(deadlineMs), stepTimeoutMs_(stepTimeoutMs), clock_(std::move(clock)) {}
-  TimePageResponse Fetch(const std::string& url) override;
+  TimePageFetch Fetch(const std::string& url) override;
 
  private:
   // The fetch without its moment.
-  TimePageResponse FetchAnswer(const std::string& url) const;
+  TimePageFetch FetchAnswer(const std::string& url) const;
 
   uint32_t deadlineMs_;
   uint32_t stepTimeoutMs_;
@@ -32,5 +32,5 @@ class WinHttpTimePageFetcher : public TimePageFetcher {
 // The system clock set through SetSystemTime.
 class WindowsSystemClockSetter : public SystemClockSetter {
  public:
-  std::optional<std::string> SetSystemTime(const SystemTimeRecord& utc) override;
+  CallResult<> SetSystemTime(const SystemTimeRecord& utc) override;
 };

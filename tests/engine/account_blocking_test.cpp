@@ -149,18 +149,18 @@ TEST_F(LogoffFollowUpTest, AtLevelZeroNothingIsWrittenButThePrivilegeStepStillFl
 
 TEST_F(BlockingTest, APrivilegeStepThatFailsSaysWhyAtLevelThreeAndFlushesNothing) {
   const struct {
-    ShutdownPrivilegeResult::Outcome outcome;
+    PrivilegeStep step;
     const char* failure;
     const char* line;
   } cases[] = {
-      {ShutdownPrivilegeResult::Outcome::TokenNotOpened, "OpenProcessToken failed with error 5: ",
+      {PrivilegeStep::kOpenToken, "OpenProcessToken failed with error 5: ",
        "Unable to open process for shutdown"},
-      {ShutdownPrivilegeResult::Outcome::NotEnabled, "AdjustTokenPrivileges failed with error 1300: ",
+      {PrivilegeStep::kAdjust, "AdjustTokenPrivileges failed with error 1300: ",
        "Unable to adjust token privilege for shutdown"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
-    accounts.privilegeResult = {c.outcome, c.failure};
+    accounts.privilegeResult = {CallFailure{c.failure}, c.step};
     service.DebugLevel = 3;
     service.DebugLines.Clear();
     PrepareShutdown(service);

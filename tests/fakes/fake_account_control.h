@@ -1,7 +1,6 @@
 #pragma once
 
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,12 +16,11 @@ class FakeAccountControl : public AccountControl {
     LogonHours hours{};
   };
 
-  std::optional<std::string> SetLogonHours(const std::string& userName, int unitsPerWeek,
-                                           const LogonHours& hours) override {
+  CallResult<> SetLogonHours(const std::string& userName, int unitsPerWeek, const LogonHours& hours) override {
     calls.push_back({userName, unitsPerWeek, hours});
     const auto failure = failures.find(userName);
-    if (failure != failures.end()) return failure->second;
-    return std::nullopt;
+    if (failure != failures.end()) return CallFailure{failure->second};
+    return {};
   }
 
   std::string AccountSid(const std::string& userName) override {

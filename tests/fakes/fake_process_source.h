@@ -16,20 +16,16 @@
 // name in the snapshot; one whose owner cannot be read also answers its name and path.
 class FakeProcessSource : public ProcessSource {
  public:
-  bool EnumerateProcessIds(std::vector<uint32_t>& ids) override {
+  CallResult<std::vector<uint32_t>> EnumerateProcessIds() override {
     ++enumerations;
-    if (failEnumeration) return false;
-    ids = ids_;
-    return true;
+    if (failEnumeration) return CallFailure{"EnumProcesses failed with error 1", 1};
+    return ids_;
   }
 
-  bool TakeSnapshot(std::vector<SnapshotProcess>& processes, std::string& failure) override {
+  CallResult<std::vector<SnapshotProcess>> TakeSnapshot() override {
     ++snapshots;
-    if (failEnumeration || !snapshotAvailable) {
-      failure = "NtQuerySystemInformation failed with error 1";
-      return false;
-    }
-    processes.clear();
+    if (failEnumeration || !snapshotAvailable) return CallFailure{"NtQuerySystemInformation failed with error 1", 1};
+    std::vector<SnapshotProcess> processes;
     for (const uint32_t id : ids_) {
       const auto found = processes_.find(id);
       if (found == processes_.end())
@@ -37,7 +33,7 @@ class FakeProcessSource : public ProcessSource {
       else
         processes.push_back({id, found->second.creationTime, found->second.sessionId, found->second.moduleName});
     }
-    return true;
+    return processes;
   }
 
   ProcessQueryResult QueryProcess(uint32_t processId, ProcessDetails& details) override {
@@ -59,24 +55,17 @@ class FakeProcessSource : public ProcessSource {
     return entry.result;
   }
 
-  bool FindProcessSession(uint32_t processId, uint32_t& sessionId, std::string& failure) override {
+  CallResult<uint32_t> FindProcessSession(uint32_t processId) override {
     const auto found = processes_.find(processId);
-    if (found == processes_.end() || found->second.sessionId == kUnknownSession) {
-      failure = "ProcessIdToSessionId failed with error 87";
-      return false;
-    }
-    sessionId = found->second.sessionId;
-    return true;
+    if (found == processes_.end() || found->second.sessionId == kUnknownSession)
+      return CallFailure{"ProcessIdToSessionId failed with error 87", 87};
+    return found->second.sessionId;
   }
 
-  bool FindAccountName(const std::string& sid, std::string& account, std::string& failure) override {
+  CallResult<std::string> FindAccountName(const std::string& sid) override {
     lookedUp.push_back(sid);
-    if (sid.rfind("sid:", 0) == 0) {
-      account = sid.substr(4);
-      return true;
-    }
-    failure = sid.substr(sid.find(':') + 1);
-    return false;
+    if (sid.rfind("sid:", 0) == 0) return sid.substr(4);
+    return CallFailure{sid.substr(sid.find(':') + 1)};
   }
 
   // Starts a process that answers every query under the id.

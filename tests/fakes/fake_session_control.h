@@ -11,38 +11,37 @@
 // failure text. A session's user cannot be read when the session is not held.
 class FakeSessionControl : public SessionControl {
  public:
-  std::optional<std::string> ListSessions(std::vector<UserSession>& listed) override {
-    if (listFailure) return listFailure;
-    listed = sessions;
-    return std::nullopt;
+  CallResult<std::vector<UserSession>> ListSessions() override {
+    if (listFailure) return CallFailure{*listFailure};
+    return sessions;
   }
-  std::optional<std::string> FindSessionUser(uint32_t sessionId, std::string& userName) override {
+  CallResult<std::string> FindSessionUser(uint32_t sessionId) override {
     userLookups.push_back(sessionId);
     for (const UserSession& session : sessions) {
-      if (session.id != sessionId) continue;
-      userName = session.userName;
-      return std::nullopt;
+      if (session.id == sessionId) return session.userName;
     }
-    return "WTSQuerySessionInformationW failed with error 7022";
+    return CallFailure{"WTSQuerySessionInformationW failed with error 7022", 7022};
   }
-  std::optional<std::string> LogOffSession(uint32_t sessionId) override {
+  CallResult<> LogOffSession(uint32_t sessionId) override {
     loggedOff.push_back(sessionId);
-    const auto failure = failures.find(sessionId);
-    if (failure != failures.end()) return failure->second;
-    return std::nullopt;
+    return Answer(sessionId);
   }
-
-  std::optional<std::string> DisconnectSession(uint32_t sessionId) override {
+  CallResult<> DisconnectSession(uint32_t sessionId) override {
     disconnected.push_back(sessionId);
-    const auto failure = failures.find(sessionId);
-    if (failure != failures.end()) return failure->second;
-    return std::nullopt;
+    return Answer(sessionId);
   }
 
   // Adds a session of the user in the given state.
   void Add(uint32_t id, std::string userName, SessionConnection connection = SessionConnection::kActive,
            SessionLock lock = SessionLock::kUnlocked) {
     sessions.push_back({id, std::move(userName), "PC", connection, lock, {}, {}});
+  }
+
+  // The set failure of the session, else done.
+  CallResult<> Answer(uint32_t sessionId) const {
+    const auto failure = failures.find(sessionId);
+    if (failure != failures.end()) return CallFailure{failure->second};
+    return {};
   }
 
   std::vector<UserSession> sessions;

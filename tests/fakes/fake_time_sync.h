@@ -14,35 +14,32 @@
 // records the URLs asked for; the moment of the read comes from the clock.
 class FakeTimePageFetcher : public TimePageFetcher {
  public:
-  TimePageResponse Fetch(const std::string& url) override {
+  TimePageFetch Fetch(const std::string& url) override {
     urls.push_back(url);
     if (onFetch) onFetch();
     const auto own = responses.find(url);
-    TimePageResponse answer = own != responses.end() ? own->second : response;
-    if (clock != nullptr) {
-      answer.readUtc = clock->UtcNow();
-      answer.readTick = clock->TickMilliseconds();
-    }
-    return answer;
+    const TimePageFetch& answer = own != responses.end() ? own->second : response;
+    if (!answer.page || clock == nullptr) return answer;
+    TimePage page = answer.page.Value();
+    page.readUtc = clock->UtcNow();
+    page.readTick = clock->TickMilliseconds();
+    return {page};
   }
 
-  // The one read returns the body; the response carries the status and the Date header (none
-  // when empty).
+  // A fetch whose one read returns the body, with the status and the Date header (none when
+  // empty).
+  static TimePageFetch Page(std::string body, std::string dateHeader = "", int statusCode = 200) {
+    return {TimePage{statusCode, std::move(body), std::move(dateHeader), 0, 0}};
+  }
+  // Every fetch gives the page as above.
   void Serve(std::string body, std::string dateHeader = "", int statusCode = 200) {
-    response = TimePageResponse{};
-    response.statusCode = statusCode;
-    response.body = std::move(body);
-    response.dateHeader = std::move(dateHeader);
+    response = Page(std::move(body), std::move(dateHeader), statusCode);
   }
-  // The fetch ends with the outcome, naming the failed call.
-  void Fail(TimePageResponse::Outcome outcome, std::string failure) {
-    response = TimePageResponse{};
-    response.outcome = outcome;
-    response.failure = std::move(failure);
-  }
+  // Every fetch stops where given, naming the failed call.
+  void Fail(TimePageFailure stage, std::string failure) { response = {CallFailure{std::move(failure)}, stage}; }
 
-  TimePageResponse response;
-  std::map<std::string, TimePageResponse> responses;  // by address, before `response`
+  TimePageFetch response;
+  std::map<std::string, TimePageFetch> responses;  // by address, before `response`
   std::vector<std::string> urls;
   const Clock* clock = nullptr;
   // Runs inside every fetch, for tests that look at the state the fetch starts in.
@@ -53,11 +50,12 @@ class FakeTimePageFetcher : public TimePageFetcher {
 // UTC time set; fails with a set failure text instead.
 class RecordingClockSetter : public SystemClockSetter {
  public:
-  std::optional<std::string> SetSystemTime(const SystemTimeRecord& utc) override {
+  CallResult<> SetSystemTime(const SystemTimeRecord& utc) override {
     records.push_back(utc);
-    if (!failure && clock != nullptr)
+    if (failure) return CallFailure{*failure};
+    if (clock != nullptr)
       clock->SetSystemClock({utc.year, utc.month, utc.day, utc.hour, utc.minute, utc.second, utc.milliseconds});
-    return failure;
+    return {};
   }
 
   std::vector<SystemTimeRecord> records;

@@ -53,7 +53,7 @@ class GuardedService {
     fixture.processSource.SetProcess(100, "alice", "game.exe", "\\Device\\HarddiskVolume3\\Games\\game.exe");
     fixture.timePageFetcher.onFetch = [this] {
       if (internetUp) fixture.timePageFetcher.Serve("", HttpDate(trueUtc));
-      else fixture.timePageFetcher.Fail(TimePageResponse::Outcome::NotReached, "HttpSendRequestA failed with error 12007: ");
+      else fixture.timePageFetcher.Fail(TimePageFailure::kNotReached, "HttpSendRequestA failed with error 12007: ");
     };
     SetTrueTime({2026, 12, 8, 10, 0, 0, 0});  // a Tuesday, 11:00 in W. Europe
   }

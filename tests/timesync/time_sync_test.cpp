@@ -220,23 +220,23 @@ TEST_F(TimeSyncTest, FailsWithNeitherPageNorDateAndLeavesTheClock) {
 TEST_F(TimeSyncTest, FailedFetchesLogAtTheirLevels) {
   struct Case {
     const char* name;
-    TimePageResponse::Outcome outcome;
+    TimePageFailure stage;
     const char* failure;
     int quietLevel;  // the highest debug level that produces no message
     std::vector<std::string> messages;
   };
   const Case cases[] = {
-      {"no internet session", TimePageResponse::Outcome::NoInternetHandle, "WinHttpOpen failed with error 2: x", 0,
+      {"no internet session", TimePageFailure::kNoInternetHandle, "WinHttpOpen failed with error 2: x", 0,
        {"ERROR:Internet connection not set", "WinHttpOpen failed with error 2: x (" + kSite + ")"}},
-      {"site not reached", TimePageResponse::Outcome::NotReached, "WinHttpSendRequest failed with error 12029: ", 1,
+      {"site not reached", TimePageFailure::kNotReached, "WinHttpSendRequest failed with error 12029: ", 1,
        {"ERROR:Not possible to connect to time site", "WinHttpSendRequest failed with error 12029:  (" + kSite + ")"}},
-      {"read failed", TimePageResponse::Outcome::ReadFailed, "WinHttpReadData failed with error 12002: ", 4, {}},
+      {"read failed", TimePageFailure::kReadFailed, "WinHttpReadData failed with error 12002: ", 4, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     for (int level : {c.quietLevel, c.quietLevel + 1}) {
       ServiceFixture local;
-      local.timePageFetcher.Fail(c.outcome, c.failure);
+      local.timePageFetcher.Fail(c.stage, c.failure);
       THourwarden& service = AskingOneSite(local);
       service.DebugLines.Clear();
       service.DebugLevel = level;
@@ -273,9 +273,9 @@ TEST_F(TimeSyncTest, AsksTheAddressesInOrderUntilOneGivesTheTime) {
   THourwarden& service = Build();
   fixture.registry.SetStringForTesting(kProductKey, "TimeUrl", " https://a.example/ http://b.example/\thttps://c.example/  https://d.example/");
   FakeTimePageFetcher& fetcher = fixture.timePageFetcher;
-  fetcher.responses["https://a.example/"].outcome = TimePageResponse::Outcome::NotReached;
-  fetcher.responses["https://a.example/"].failure = "WinHttpSendRequest failed with error 12007: name";
-  fetcher.responses["http://b.example/"].statusCode = 404;
+  fetcher.responses["https://a.example/"] = {CallFailure{"WinHttpSendRequest failed with error 12007: name"},
+                                             TimePageFailure::kNotReached};
+  fetcher.responses["http://b.example/"] = FakeTimePageFetcher::Page("", "", 404);
   fetcher.Serve(kExamplePage);
   EXPECT_TRUE(fixture.CheckTime());
   EXPECT_THAT(fetcher.urls, ElementsAre("https://a.example/", "http://b.example/", "https://c.example/"));
@@ -344,7 +344,7 @@ TEST_F(TimeSyncTest, ReadsTheAddressesFromTimeUrlAtEveryCheck) {
 // ending the service on the check's thread.
 TEST(TimeCheckThreadTest, AThrowOfAnyKindEndsTheCheckAsFailed) {
   struct ThrowingFetcher : TimePageFetcher {
-    TimePageResponse Fetch(const std::string&) override { throw 42; }
+    TimePageFetch Fetch(const std::string&) override { throw 42; }
   };
   TimeCheckRequest request;
   request.urls = {"https://time.example/"};
@@ -352,7 +352,7 @@ TEST(TimeCheckThreadTest, AThrowOfAnyKindEndsTheCheckAsFailed) {
   const auto pending = LaunchTimeCheck(request, [](std::function<void()> work) { work(); });
   const std::optional<TimeCheckResult> result = pending->Take();
   ASSERT_TRUE(result && result->answers.size() == 1);
-  EXPECT_EQ(result->answers[0].response.failure, "The time check failed with an exception of an unknown kind");
+  EXPECT_EQ(result->answers[0].fetch.page.Failure(), "The time check failed with an exception of an unknown kind");
 }
 
 }  // namespace

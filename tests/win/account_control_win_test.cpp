@@ -73,17 +73,17 @@ TEST_F(WindowsAccountTest, AFailedCallIsReportedWithItsCode) {
 }
 
 TEST_F(WindowsAccountTest, TheNameIsWidenedFromUtf8InAnyAlphabet) {
-  EXPECT_FALSE(accounts.SetLogonHours("Дима", 168, LogonHours{}).has_value());
-  EXPECT_FALSE(accounts.SetLogonHours("Ελένη", 168, LogonHours{}).has_value());
+  EXPECT_TRUE(accounts.SetLogonHours("Дима", 168, LogonHours{}).Ok());
+  EXPECT_TRUE(accounts.SetLogonHours("Ελένη", 168, LogonHours{}).Ok());
   EXPECT_THAT(RecordedCalls(), ElementsAre("server=(local) user=Дима level=1020 units=168 hours=" + kNone,
                                            "server=(local) user=Ελένη level=1020 units=168 hours=" + kNone));
 }
 
 TEST_F(WindowsAccountTest, ANameThatDoesNotFitTheBufferIsNeverPassedOn) {
-  EXPECT_FALSE(accounts.SetLogonHours(std::string(100, 'a'), 168, LogonHours{}).has_value());
-  const std::optional<std::string> failure = accounts.SetLogonHours(std::string(101, 'a'), 168, LogonHours{});
-  ASSERT_TRUE(failure.has_value());
-  EXPECT_THAT(*failure, StartsWith("NetUserSetInfo failed with error 122"));
+  EXPECT_TRUE(accounts.SetLogonHours(std::string(100, 'a'), 168, LogonHours{}).Ok());
+  const CallResult<> failure = accounts.SetLogonHours(std::string(101, 'a'), 168, LogonHours{});
+  ASSERT_FALSE(failure.Ok());
+  EXPECT_THAT(failure.Failure(), StartsWith("NetUserSetInfo failed with error 122"));
   EXPECT_EQ(RecordedCalls().size(), 1u);
 }
 

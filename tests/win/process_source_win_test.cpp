@@ -37,10 +37,7 @@ std::string OwnModuleName() {
 // before it had one.
 class OneByOneSource : public WindowsProcessSource {
  public:
-  bool TakeSnapshot(std::vector<SnapshotProcess>&, std::string& failure) override {
-    failure = "no snapshot";
-    return false;
-  }
+  CallResult<std::vector<SnapshotProcess>> TakeSnapshot() override { return CallFailure{"no snapshot"}; }
 };
 
 // The census line of a process, or an empty text when the census does not list it.
@@ -54,9 +51,9 @@ std::string LineOf(const ServiceState& service, uint32_t pid) {
 
 TEST(WindowsProcessSourceTest, ListsThisProcess) {
   WindowsProcessSource source;
-  std::vector<uint32_t> ids;
-  ASSERT_TRUE(source.EnumerateProcessIds(ids));
-  EXPECT_THAT(ids, Contains(static_cast<uint32_t>(GetCurrentProcessId())));
+  const CallResult<std::vector<uint32_t>> ids = source.EnumerateProcessIds();
+  ASSERT_TRUE(ids.Ok()) << ids.Failure();
+  EXPECT_THAT(ids.Value(), Contains(static_cast<uint32_t>(GetCurrentProcessId())));
 }
 
 // The snapshot lists what EnumProcesses lists, in its order, and this process with the creation
@@ -67,9 +64,12 @@ TEST(WindowsProcessSourceTest, TheSnapshotListsTheIdsOfEnumProcessesWithTheirCre
   std::vector<SnapshotProcess> snapshot;
   // Taken again until they agree, as a process of the prefix may end between the two calls.
   for (int attempt = 0; attempt < 5 && (ids.empty() || snapshotIds != ids); ++attempt) {
-    std::string failure;
-    ASSERT_TRUE(source.TakeSnapshot(snapshot, failure)) << failure;
-    ASSERT_TRUE(source.EnumerateProcessIds(ids));
+    const CallResult<std::vector<SnapshotProcess>> taken = source.TakeSnapshot();
+    const CallResult<std::vector<uint32_t>> listed = source.EnumerateProcessIds();
+    ASSERT_TRUE(taken.Ok()) << taken.Failure();
+    ASSERT_TRUE(listed.Ok()) << listed.Failure();
+    snapshot = taken.Value();
+    ids = listed.Value();
     snapshotIds.clear();
     for (const SnapshotProcess& process : snapshot) snapshotIds.push_back(process.id);
   }
@@ -82,10 +82,9 @@ TEST(WindowsProcessSourceTest, TheSnapshotListsTheIdsOfEnumProcessesWithTheirCre
   ASSERT_NE(own, snapshot.end());
   EXPECT_EQ(own->creationTime, static_cast<int64_t>((uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime));
   EXPECT_TRUE(SameText(own->imageName, OwnModuleName())) << own->imageName;
-  uint32_t session = kUnknownSession;
-  std::string failure;
-  ASSERT_TRUE(source.FindProcessSession(GetCurrentProcessId(), session, failure)) << failure;
-  EXPECT_EQ(own->sessionId, session);
+  const CallResult<uint32_t> session = source.FindProcessSession(GetCurrentProcessId());
+  ASSERT_TRUE(session.Ok()) << session.Failure();
+  EXPECT_EQ(own->sessionId, session.Value());
 }
 
 // A buffer too small for the snapshot is grown until the snapshot fits; a system without the call
@@ -124,10 +123,10 @@ TEST(WindowsProcessSourceTest, QueriesModuleDevicePathAndOwnerOfThisProcess) {
   EXPECT_TRUE(SameText(details.moduleName, OwnModuleName())) << details.moduleName;
   EXPECT_THAT(details.imagePath, StartsWith("\\Device\\"));
   EXPECT_TRUE(details.failure.empty());
-  std::string account, failure;
-  ASSERT_TRUE(source.FindAccountName(details.ownerSid, account, failure)) << failure;
+  const CallResult<std::string> account = source.FindAccountName(details.ownerSid);
+  ASSERT_TRUE(account.Ok()) << account.Failure();
   ASSERT_FALSE(CurrentUserName().empty());
-  EXPECT_TRUE(SameText(account, CurrentUserName())) << account;
+  EXPECT_TRUE(SameText(account.Value(), CurrentUserName())) << account.Value();
 }
 
 TEST(WindowsProcessSourceTest, RefusesWhatCannotBeQueried) {
@@ -136,9 +135,9 @@ TEST(WindowsProcessSourceTest, RefusesWhatCannotBeQueried) {
   // Process ids are multiples of four, so this one never names a process.
   EXPECT_EQ(source.QueryProcess(0xFFFFFFF3u, details), ProcessQueryResult::kOpenProcessFailed);
   EXPECT_THAT(details.failure, StartsWith("OpenProcess failed with error "));
-  std::string account, failure;
-  EXPECT_FALSE(source.FindAccountName(std::string("\x01\x05", 2), account, failure));
-  EXPECT_THAT(failure, StartsWith("LookupAccountSidW failed with error 1337"));
+  const CallResult<std::string> account = source.FindAccountName(std::string("\x01\x05", 2));
+  ASSERT_FALSE(account.Ok());
+  EXPECT_THAT(account.Failure(), StartsWith("LookupAccountSidW failed with error 1337"));
 }
 
 // The census of this prefix from the snapshot gives every process it shares with the census of

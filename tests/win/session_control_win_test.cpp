@@ -21,8 +21,9 @@ std::string ConsoleStateFile() {
 // session 0 without a user, session 1 of this account, session 2 of someone else.
 TEST(WindowsSessionControlTest, ListsTheSessionsWithTheirUsersAndAsksForTheLogoff) {
   WindowsSessionControl control;
-  std::vector<UserSession> sessions;
-  ASSERT_EQ(control.ListSessions(sessions), std::nullopt);
+  const CallResult<std::vector<UserSession>> listed = control.ListSessions();
+  ASSERT_TRUE(listed.Ok());
+  const std::vector<UserSession>& sessions = listed.Value();
   ASSERT_EQ(sessions.size(), 3u);
   char user[257];
   DWORD size = sizeof user;
@@ -36,14 +37,14 @@ TEST(WindowsSessionControlTest, ListsTheSessionsWithTheirUsersAndAsksForTheLogof
   const std::string exe = ExecutablePath();
   const std::string log = exe.substr(0, exe.find_last_of('\\') + 1) + "wtsapi32_calls.log";
   DeleteFileA(log.c_str());
-  EXPECT_EQ(control.LogOffSession(1), std::nullopt);
-  const std::optional<std::string> refused = control.LogOffSession(2);
-  ASSERT_TRUE(refused.has_value());
-  EXPECT_NE(refused->find("WTSLogoffSession failed with error 5"), std::string::npos) << *refused;
-  EXPECT_EQ(control.DisconnectSession(1), std::nullopt);
-  const std::optional<std::string> notDisconnected = control.DisconnectSession(2);
-  ASSERT_TRUE(notDisconnected.has_value());
-  EXPECT_NE(notDisconnected->find("WTSDisconnectSession failed with error 5"), std::string::npos);
+  EXPECT_TRUE(control.LogOffSession(1).Ok());
+  const CallResult<> refused = control.LogOffSession(2);
+  ASSERT_FALSE(refused.Ok());
+  EXPECT_NE(refused.Failure().find("WTSLogoffSession failed with error 5"), std::string::npos) << refused.Failure();
+  EXPECT_TRUE(control.DisconnectSession(1).Ok());
+  const CallResult<> notDisconnected = control.DisconnectSession(2);
+  ASSERT_FALSE(notDisconnected.Ok());
+  EXPECT_NE(notDisconnected.Failure().find("WTSDisconnectSession failed with error 5"), std::string::npos);
   DeleteFileA(ConsoleStateFile().c_str());  // the recorder marked session 1 disconnected
   std::ostringstream calls;
   calls << std::ifstream(log).rdbuf();
@@ -70,8 +71,9 @@ TEST(WindowsSessionControlTest, ListsWhetherEachSessionIsActiveLockedOrDisconnec
     SCOPED_TRACE(c.console ? c.console : "no file");
     DeleteFileA(ConsoleStateFile().c_str());
     if (c.console) std::ofstream(ConsoleStateFile()) << c.console << "\n";
-    std::vector<UserSession> sessions;
-    ASSERT_EQ(control.ListSessions(sessions), std::nullopt);
+    const CallResult<std::vector<UserSession>> listed = control.ListSessions();
+    ASSERT_TRUE(listed.Ok());
+    const std::vector<UserSession>& sessions = listed.Value();
     ASSERT_EQ(sessions.size(), 3u);
     EXPECT_EQ(sessions[0].connection, SessionConnection::kDisconnected);
     EXPECT_EQ(sessions[0].lock, SessionLock::kUnknown);
@@ -82,9 +84,9 @@ TEST(WindowsSessionControlTest, ListsWhetherEachSessionIsActiveLockedOrDisconnec
   }
   DeleteFileA(ConsoleStateFile().c_str());
 
-  std::string services = "stale", other;
-  EXPECT_TRUE(!control.FindSessionUser(0, services) && !control.FindSessionUser(2, other));
-  EXPECT_EQ(services + "|" + other, "|someoneelse");
+  const CallResult<std::string> services = control.FindSessionUser(0), other = control.FindSessionUser(2);
+  ASSERT_TRUE(services.Ok() && other.Ok());
+  EXPECT_EQ(services.Value() + "|" + other.Value(), "|someoneelse");
 }
 
 }  // namespace

@@ -45,8 +45,9 @@ testing::Matcher<std::string> RefusedCertificate(const std::string& problem) {
 
 TEST(HttpsTimePageFetchTest, TakesTheAnswerOfASiteWhoseCertificateIsTrusted) {
   REQUIRE_SITE(url, "HOURWARDEN_TEST_HTTPS_TRUSTED");
-  const TimePageResponse response = WinHttpTimePageFetcher().Fetch(url + "/");
-  ASSERT_EQ(response.outcome, TimePageResponse::Outcome::Read) << response.failure;
+  const TimePageFetch responseFetch = WinHttpTimePageFetcher().Fetch(url + "/");
+  ASSERT_TRUE(responseFetch.page.Ok()) << responseFetch.page.Failure();
+  const TimePage& response = responseFetch.page.Value();
   EXPECT_EQ(response.statusCode, 200);
   EXPECT_THAT(response.dateHeader, HasSubstr(" GMT"));
   EXPECT_EQ(response.body, "Hourwarden test site\n");
@@ -55,24 +56,27 @@ TEST(HttpsTimePageFetchTest, TakesTheAnswerOfASiteWhoseCertificateIsTrusted) {
 // The clock may be wrong, which is why it is checked: a certificate out of its dates still counts.
 TEST(HttpsTimePageFetchTest, TakesACertificateOutOfItsDates) {
   REQUIRE_SITE(url, "HOURWARDEN_TEST_HTTPS_EXPIRED");
-  const TimePageResponse response = WinHttpTimePageFetcher().Fetch(url + "/");
-  ASSERT_EQ(response.outcome, TimePageResponse::Outcome::Read) << response.failure;
+  const TimePageFetch responseFetch = WinHttpTimePageFetcher().Fetch(url + "/");
+  ASSERT_TRUE(responseFetch.page.Ok()) << responseFetch.page.Failure();
+  const TimePage& response = responseFetch.page.Value();
   EXPECT_EQ(response.statusCode, 200);
 }
 
 // A network that answers for the host itself has no certificate the machine trusts for it.
 TEST(HttpsTimePageFetchTest, RefusesACertificateOfAnIssuerNotTrusted) {
   REQUIRE_SITE(url, "HOURWARDEN_TEST_HTTPS_UNTRUSTED");
-  const TimePageResponse response = WinHttpTimePageFetcher().Fetch(url + "/");
-  EXPECT_EQ(response.outcome, TimePageResponse::Outcome::NotReached);
-  EXPECT_THAT(response.failure, RefusedCertificate("its issuer is not trusted"));
+  const TimePageFetch response = WinHttpTimePageFetcher().Fetch(url + "/");
+  ASSERT_FALSE(response.page.Ok());
+  EXPECT_EQ(response.failedAt, TimePageFailure::kNotReached);
+  EXPECT_THAT(response.page.Failure(), RefusedCertificate("its issuer is not trusted"));
 }
 
 TEST(HttpsTimePageFetchTest, RefusesACertificateForAnotherHost) {
   REQUIRE_SITE(url, "HOURWARDEN_TEST_HTTPS_OTHER_HOST");
-  const TimePageResponse response = WinHttpTimePageFetcher().Fetch(url + "/");
-  EXPECT_EQ(response.outcome, TimePageResponse::Outcome::NotReached);
-  EXPECT_THAT(response.failure, RefusedCertificate("it names another host"));
+  const TimePageFetch response = WinHttpTimePageFetcher().Fetch(url + "/");
+  ASSERT_FALSE(response.page.Ok());
+  EXPECT_EQ(response.failedAt, TimePageFailure::kNotReached);
+  EXPECT_THAT(response.page.Failure(), RefusedCertificate("it names another host"));
 }
 
 // An https:// address never ends at plain HTTP: not when the port speaks only HTTP, not when the
@@ -81,12 +85,13 @@ TEST(HttpsTimePageFetchTest, NeverFallsBackToPlainHttp) {
   REQUIRE_SITE(plain, "HOURWARDEN_TEST_PLAIN_PORT");
   REQUIRE_SITE(trusted, "HOURWARDEN_TEST_HTTPS_TRUSTED");
   // The plain site records what it is asked: one request of its own first, to show it does.
-  ASSERT_EQ(WinHttpTimePageFetcher().Fetch("http://127.0.0.1:" + plain + "/asked").outcome,
-            TimePageResponse::Outcome::Read);
-  const TimePageResponse tlsToPlain = WinHttpTimePageFetcher().Fetch("https://127.0.0.1:" + plain + "/");
-  EXPECT_EQ(tlsToPlain.outcome, TimePageResponse::Outcome::NotReached);
-  const TimePageResponse redirected = WinHttpTimePageFetcher().Fetch(trusted + "/redirect");
-  ASSERT_EQ(redirected.outcome, TimePageResponse::Outcome::Read) << redirected.failure;
+  ASSERT_TRUE(WinHttpTimePageFetcher().Fetch("http://127.0.0.1:" + plain + "/asked").page.Ok());
+  const TimePageFetch tlsToPlain = WinHttpTimePageFetcher().Fetch("https://127.0.0.1:" + plain + "/");
+  ASSERT_FALSE(tlsToPlain.page.Ok());
+  EXPECT_EQ(tlsToPlain.failedAt, TimePageFailure::kNotReached);
+  const TimePageFetch redirectedFetch = WinHttpTimePageFetcher().Fetch(trusted + "/redirect");
+  ASSERT_TRUE(redirectedFetch.page.Ok()) << redirectedFetch.page.Failure();
+  const TimePage& redirected = redirectedFetch.page.Value();
   EXPECT_EQ(redirected.statusCode, 302);
   EXPECT_EQ(PlainRequests(), "GET /asked HTTP/1.1\n");
 }

@@ -93,8 +93,9 @@ TEST(WinHttpTimePageFetcherTest, ReadsOnceAndKeepsTheDateHeader) {
   LoopbackHttpServer server(LoopbackHttpServer::Response("200 OK", "", body));
   ASSERT_NE(server.Port(), 0);
   // The server sends no Date header of its own here.
-  const TimePageResponse response = WinHttpTimePageFetcher().Fetch(server.Url("/cgi-bin/timer.pl"));
-  ASSERT_EQ(response.outcome, TimePageResponse::Outcome::Read) << response.failure;
+  const TimePageFetch responseFetch = WinHttpTimePageFetcher().Fetch(server.Url("/cgi-bin/timer.pl"));
+  ASSERT_TRUE(responseFetch.page.Ok()) << responseFetch.page.Failure();
+  const TimePage& response = responseFetch.page.Value();
   EXPECT_EQ(response.statusCode, 200);
   EXPECT_GT(response.body.size(), 0u);
   EXPECT_LE(response.body.size(), kTimePageReadSize);
@@ -109,8 +110,9 @@ TEST(WinHttpTimePageFetcherTest, ReturnsARedirectionAsItCame) {
   LoopbackHttpServer server(LoopbackHttpServer::Response(
       "302 Found", "Date: Wed, 31 Dec 2025 23:59:59 GMT\r\nLocation: http://127.0.0.1:1/elsewhere\r\n", ""));
   ASSERT_NE(server.Port(), 0);
-  const TimePageResponse response = WinHttpTimePageFetcher().Fetch(server.Url("/?page=time"));
-  ASSERT_EQ(response.outcome, TimePageResponse::Outcome::Read) << response.failure;
+  const TimePageFetch responseFetch = WinHttpTimePageFetcher().Fetch(server.Url("/?page=time"));
+  ASSERT_TRUE(responseFetch.page.Ok()) << responseFetch.page.Failure();
+  const TimePage& response = responseFetch.page.Value();
   EXPECT_EQ(response.statusCode, 302);
   EXPECT_EQ(response.dateHeader, "Wed, 31 Dec 2025 23:59:59 GMT");
   EXPECT_THAT(server.Request(), testing::StartsWith("GET /?page=time HTTP/1.1\r\n"));
@@ -137,10 +139,11 @@ TEST(WinHttpTimePageFetcherTest, GivesUpOnASiteThatNeverAnswersOrAnswersTooSlowl
     LoopbackHttpServer server(LoopbackHttpServer::Response("200 OK", "", std::string(100, 'x')), c.manner);
     ASSERT_NE(server.Port(), 0);
     const auto start = std::chrono::steady_clock::now();
-    const TimePageResponse response = WinHttpTimePageFetcher(2000, 1000).Fetch(server.Url("/"));
+    const TimePageFetch response = WinHttpTimePageFetcher(2000, 1000).Fetch(server.Url("/"));
     const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_EQ(response.outcome, TimePageResponse::Outcome::NotReached);
-    EXPECT_THAT(response.failure, c.failure);
+    ASSERT_FALSE(response.page.Ok());
+    EXPECT_EQ(response.failedAt, TimePageFailure::kNotReached);
+    EXPECT_THAT(response.page.Failure(), c.failure);
     EXPECT_GE(seconds, c.atLeast);
     EXPECT_LT(seconds, 3.0);
   }
@@ -149,9 +152,10 @@ TEST(WinHttpTimePageFetcherTest, GivesUpOnASiteThatNeverAnswersOrAnswersTooSlowl
 TEST(WinHttpTimePageFetcherTest, RefusesAnAddressThatIsNotHttp) {
   for (const char* url : {"ftp://127.0.0.1/time", "file:///C:/time.txt", "http://user@127.0.0.1/"}) {
     SCOPED_TRACE(url);
-    const TimePageResponse response = WinHttpTimePageFetcher().Fetch(url);
-    EXPECT_EQ(response.outcome, TimePageResponse::Outcome::NotReached);
-    EXPECT_THAT(response.failure, testing::StartsWith(std::string("\"") + url + "\" "));
+    const TimePageFetch response = WinHttpTimePageFetcher().Fetch(url);
+    ASSERT_FALSE(response.page.Ok());
+    EXPECT_EQ(response.failedAt, TimePageFailure::kNotReached);
+    EXPECT_THAT(response.page.Failure(), testing::StartsWith(std::string("\"") + url + "\" "));
   }
 }
 
