@@ -15,7 +15,8 @@
 class TService;
 class TServiceThread;
 
-enum class TServiceType { stWin32, stDevice, stFileSystem };
+// A service of its own process; driver types are not made by this program.
+enum class TServiceType { stWin32 };
 enum class TStartType { stBoot, stSystem, stAuto, stManual, stDisabled };
 enum class TErrorSeverity { esIgnore, esNormal, esSevere, esCritical };
 
