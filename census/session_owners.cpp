@@ -29,10 +29,7 @@ std::string SessionOwners::UserOf(uint32_t sessionId, const ProcessKey& process,
   }
   auto [asked, first] = asked_.try_emplace(sessionId);
   if (first) {
-    SessionControl* control = service_.Platform().sessionControl;
-    if (control == nullptr)
-      asked->second.failure = "no session seam to ask";
-    else if (CallResult<std::string> user = control->FindSessionUser(sessionId); user)
+    if (CallResult<std::string> user = service_.Platform().sessionControl->FindSessionUser(sessionId); user)
       asked->second.user = user.Value();
     else
       asked->second.failure = user.Failure();

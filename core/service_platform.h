@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/registry_opener.h"
 #include "platform/clock.h"
@@ -29,12 +30,15 @@ class SystemClockSetter;  // timesync/time_sync_platform.h
 using WorkerRunner = std::function<void(std::function<void()> work)>;
 
 // The platform the service works through: the Windows implementations in the service, fakes in
-// the tests. The objects are owned by whoever builds the service object and outlive it.
+// the tests. The objects are owned by whoever builds the service object and outlive it. Every seam
+// is required, except the three marked optional: the service object is not built without them
+// (MissingRequiredSeams), so the code below uses them without asking.
 struct ServicePlatform {
   Clock* clock = nullptr;
   RegionalFormat* regionalFormat = nullptr;
   FileAttributes* fileAttributes = nullptr;
   LogFileSystem* logFileSystem = nullptr;
+  // Optional: none means no session tool is asked to close before an uninstall.
   CompanionWindow* companionWindow = nullptr;
   ProcessSource* processSource = nullptr;
   TimerFactory makeTimer;
@@ -44,6 +48,7 @@ struct ServicePlatform {
   // Where the time checks run (none: no check can run).
   WorkerRunner runWorker;
   SystemClockSetter* systemClockSetter = nullptr;
+  // Optional: none means every local time is the system zone's.
   TimeZones* timeZones = nullptr;
   // When the executable was built, UTC, days since 1899-12-30; 0 when unknown. An internet time
   // long before it cannot be right.
@@ -54,7 +59,10 @@ struct ServicePlatform {
   // ServiceCreate or ServiceDestroy, after which construction or destruction goes on.
   std::function<void(const std::string& message)> reportException;
   // More time by a parent's code (its codes are counted by the UTC of clock): their keyed hash,
-  // and the server of the requests (none: no requests are served).
+  // and the server of the requests (optional: none means no requests are served).
   HmacSha1* hmac = nullptr;
   RequestServerFactory makeRequestServer;
 };
+
+// The names of the required seams the platform lacks; empty when the service can be built on it.
+std::vector<std::string> MissingRequiredSeams(const ServicePlatform& platform);

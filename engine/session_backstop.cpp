@@ -1,6 +1,5 @@
 #include "engine/session_backstop.h"
 
-#include <stdexcept>
 #include <vector>
 
 #include "core/service_state.h"
@@ -58,9 +57,8 @@ void ForgetUnrestrictedCounts(ServiceState& service) {
 }
 
 void EndSessionsOf(ServiceState& service, const std::string& userName) {
-  SessionControl* control = service.Platform().sessionControl;
-  if (control == nullptr) throw std::logic_error("The service platform has no session control");
-  const CallResult<std::vector<UserSession>> sessions = control->ListSessions();
+  SessionControl& control = *service.Platform().sessionControl;
+  const CallResult<std::vector<UserSession>> sessions = control.ListSessions();
   if (!sessions) {
     WriteLogAt(service, 1,
                "ERROR: Not possible to list the sessions to end those of " + userName + ": " + sessions.Failure());
@@ -71,8 +69,8 @@ void EndSessionsOf(ServiceState& service, const std::string& userName) {
     if (!SessionOfUser(service, session, userName)) continue;
     found = true;
     if (service.EndSessionLock)
-      allDisconnected = DisconnectSession(service, *control, session) && allDisconnected;
-    else if (const CallResult<> loggedOff = control->LogOffSession(session.id); !loggedOff)
+      allDisconnected = DisconnectSession(service, control, session) && allDisconnected;
+    else if (const CallResult<> loggedOff = control.LogOffSession(session.id); !loggedOff)
       WriteLogAt(service, 1, "ERROR: Not possible to end " + SessionName(session) + ": " + loggedOff.Failure());
     else
       WriteLogAt(service, 1, "Ending " + SessionName(session) + ": still logged on against the logoff request");

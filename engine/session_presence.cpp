@@ -54,10 +54,7 @@ struct UsedSession {
 
 void LearnSessionPresence(ServiceState& service) {
   SessionPresenceTable table;
-  SessionControl* control = service.Platform().sessionControl;
-  const CallResult<std::vector<UserSession>> sessions =
-      control != nullptr ? control->ListSessions()
-                         : CallResult<std::vector<UserSession>>(CallFailure{"no session seam to ask"});
+  const CallResult<std::vector<UserSession>> sessions = service.Platform().sessionControl->ListSessions();
   if (!sessions) {
     WriteLogAt(service, 1, "ERROR: Sessions not listed, every user with a running program counts as using the "
                            "computer: " + sessions.Failure());

@@ -1,6 +1,5 @@
 #include "logging/log_folder.h"
 
-#include <stdexcept>
 
 #include "core/log_file_trust.h"
 #include "core/service_state.h"
@@ -27,9 +26,7 @@ std::optional<std::string> Refusal(const FolderAccessList& list) {
 }  // namespace
 
 LogFileSystem& FilesOf(ServiceState& service) {
-  LogFileSystem* files = service.Platform().logFileSystem;
-  if (files == nullptr) throw std::logic_error("The service platform has no log file system");
-  return *files;
+  return *service.Platform().logFileSystem;
 }
 
 std::string FolderOfPrefix(const std::string& prefix) {

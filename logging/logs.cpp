@@ -101,7 +101,7 @@ std::optional<std::string> CutBack(ServiceState& service, const std::string& pat
   if (created.Value() == Creation::kAlreadyExists) return replacement + " is in the way and is not the service's own";
 
   // A hidden file cannot be replaced on every Windows version; it is hidden again below.
-  if (FileAttributes* attributes = service.Platform().fileAttributes) attributes->Set(path, kFileAttributeNormal);
+  service.Platform().fileAttributes->Set(path, kFileAttributeNormal);
   const CallResult<void> replaced = files.ReplaceFile(replacement, path);
   if (!replaced) (void)files.RemoveFile(replacement);
   HideFile(service, path);

@@ -24,7 +24,7 @@ THourwarden::THourwarden(const ServicePlatform& platform)
   OnStop = [this](TService*, bool& stopped) { ServiceStop(stopped); };
   OnShutdown = [this](TService*) { ServiceShutdown(); };
   BeforeUninstall = [this](TService*) { ServiceBeforeUninstall(); };
-  if (Platform().makeTimer) Timer1 = Platform().makeTimer(2000, [this] { Timer1Timer(); });
+  Timer1 = Platform().makeTimer(2000, [this] { Timer1Timer(); });
   AppPath.clear();
   CycleNow = 0;
   DebugLevel = 3;
@@ -34,6 +34,11 @@ THourwarden::THourwarden(const ServicePlatform& platform)
 }
 
 std::unique_ptr<THourwarden> THourwarden::Create(const ServicePlatform& platform) {
+  if (const std::vector<std::string> missing = MissingRequiredSeams(platform); !missing.empty()) {
+    std::string names;
+    for (const std::string& name : missing) names += (names.empty() ? "" : ", ") + name;
+    throw std::invalid_argument("The service cannot be built without its platform's " + names);
+  }
   std::unique_ptr<THourwarden> service(new THourwarden(platform));
   try {
     if (service->OnCreate) service->OnCreate(service.get());

@@ -15,9 +15,7 @@
 std::string UserKeyPath(const std::string& userName) { return kRestrictionsKey + userName; }
 
 std::unique_ptr<RegistryAccess> OpenServiceRegistry(ServiceState& service) {
-  const RegistryOpener& opener = service.Platform().openRegistry;
-  if (!opener) throw std::logic_error("The service platform has no registry to open");
-  return opener();
+  return service.Platform().openRegistry();
 }
 
 namespace {
@@ -177,7 +175,6 @@ void ReadTimeZone(ServiceState& service, RegistryAccess& registry) {
 }
 
 void LoadTimeZone(ServiceState& service) {
-  if (!service.Platform().openRegistry) return;
   const std::unique_ptr<RegistryAccess> registry = service.Platform().openRegistry();
   if (!registry || !registry->KeyExists(kProductKey) || !registry->OpenKeyReadOnly(kProductKey)) return;
   ReadTimeZone(service, *registry);

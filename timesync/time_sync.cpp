@@ -72,19 +72,14 @@ bool ConfirmAnswer(ServiceState& service, const TimePage& response, double answe
 
 TimeSources TimeSourcesOfService(ServiceState& service) {
   std::string value;
-  if (const RegistryOpener& openRegistry = service.Platform().openRegistry) {
-    std::unique_ptr<RegistryAccess> registry = openRegistry();
-    if (registry && registry->OpenKeyReadOnly(kProductKey))
-      value = ReadTextValue(service, *registry, kTimeUrlValue).value_or("");
-  }
+  std::unique_ptr<RegistryAccess> registry = service.Platform().openRegistry();
+  if (registry && registry->OpenKeyReadOnly(kProductKey))
+    value = ReadTextValue(service, *registry, kTimeUrlValue).value_or("");
   return TimeSourcesOf(value);
 }
 
 std::shared_ptr<PendingTimeCheck> StartTimeCheck(ServiceState& service) {
   const ServicePlatform& platform = service.Platform();
-  // Without a clock setter no answer could be acted on: the check fails at once, like one
-  // without a fetcher or a runner.
-  if (platform.systemClockSetter == nullptr) return LaunchTimeCheck({}, {});
   const TimeSources sources = TimeSourcesOfService(service);
   if (sources.trustClock) {
     auto trusted = std::make_shared<PendingTimeCheck>();

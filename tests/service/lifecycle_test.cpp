@@ -188,6 +188,21 @@ TEST_F(LifecycleTest, ATimerThatCannotTickFailsTheStartBeforeAnythingRuns) {
   EXPECT_TRUE(steps.calls.empty());
 }
 
+TEST_F(LifecycleTest, AServiceIsNotBuiltWithoutARequiredSeamButIsWithoutTheOptionalOnes) {
+  fixture.platform.companionWindow = nullptr;
+  fixture.platform.timeZones = nullptr;
+  fixture.platform.makeRequestServer = nullptr;
+  EXPECT_NE(THourwarden::Create(fixture.platform), nullptr);
+  fixture.platform.sessionControl = nullptr;
+  fixture.platform.runWorker = nullptr;
+  try {
+    (void)THourwarden::Create(fixture.platform);
+    ADD_FAILURE() << "built without its session control and worker runner";
+  } catch (const std::invalid_argument& error) {
+    EXPECT_STREQ(error.what(), "The service cannot be built without its platform's runWorker, sessionControl");
+  }
+}
+
 TEST_F(LifecycleTest, ExecuteWithoutAHostFailsLoudly) {
   THourwarden& service = fixture.Build();
   EXPECT_THROW(service.ServiceExecute(), std::logic_error);
