@@ -202,15 +202,15 @@ std::optional<std::string> TimeUrlProblem(std::string_view value) {
 }
 
 std::optional<std::string> LogFolderProblem(const std::string& folder, const FolderAccessSource& folders) {
-  const FolderAccessList list = folders.Read(folder);
-  switch (list.outcome) {
-    case FolderAccessList::Outcome::NotFound:
+  const CallResult<FolderAccessList> read = folders.Read(folder);
+  if (!read) return "the permissions of " + folder + " could not be read (" + read.Failure() + ")";
+  const FolderAccessList& list = read.Value();
+  switch (list.kind) {
+    case FolderAccessList::Kind::kNotFound:
       return "the folder " + folder + " does not exist: the logs cannot be written";
-    case FolderAccessList::Outcome::NotAFolder:
+    case FolderAccessList::Kind::kNotAFolder:
       return folder + " is a file, not a folder: the logs cannot be written";
-    case FolderAccessList::Outcome::Failed:
-      return "the permissions of " + folder + " could not be read (" + list.failure + ")";
-    case FolderAccessList::Outcome::Read:
+    case FolderAccessList::Kind::kFolder:
       break;
   }
   if (const std::optional<std::string> access = StandardUserWriteAccess(list))

@@ -61,8 +61,12 @@ std::string Describe(std::string_view who, uint32_t rights) {
 
 }  // namespace
 
+std::optional<std::string> StandardUserWriteAccess(const CallResult<FolderAccessList>& read) {
+  return read ? StandardUserWriteAccess(read.Value()) : std::nullopt;
+}
+
 std::optional<std::string> StandardUserWriteAccess(const FolderAccessList& list) {
-  if (list.outcome != FolderAccessList::Outcome::Read) return std::nullopt;
+  if (list.kind != FolderAccessList::Kind::kFolder) return std::nullopt;
   if (list.noList) return Describe("everyone (the folder has no access list)", kAllWriteRights);
   uint32_t denied = 0;
   uint32_t granted = 0;

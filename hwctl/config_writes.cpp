@@ -277,9 +277,10 @@ std::string SetLogFolder(ConfigSession& session, const std::string& folder, bool
   const std::vector<std::string> problems = PathProblems(path);
   if (!problems.empty()) Refuse("log folder: " + problems.front());
   std::string created;
-  if (create && session.Folders().Read(path).outcome == FolderAccessList::Outcome::NotFound) {
-    if (const std::optional<std::string> failure = session.Folders().CreateAdminOnlyFolder(path))
-      Refuse("log folder: the folder " + path + " could not be created (" + *failure + ")");
+  const CallResult<FolderAccessList> before = session.Folders().Read(path);
+  if (create && before && before.Value().kind == FolderAccessList::Kind::kNotFound) {
+    if (const CallResult<> made = session.Folders().CreateAdminOnlyFolder(path); !made)
+      Refuse("log folder: the folder " + path + " could not be created (" + made.Failure() + ")");
     created = "Created " + path + ", which only LocalSystem and the Administrators may use.\n";
   }
   if (const std::optional<std::string> problem = LogFolderProblem(path, session.Folders()))

@@ -8,16 +8,11 @@
 namespace {
 
 // Why the folder must not take the logs; nothing when it may.
-std::optional<std::string> Refusal(const FolderAccessList& list) {
-  switch (list.outcome) {
-    case FolderAccessList::Outcome::NotFound:
-    case FolderAccessList::Outcome::NotAFolder:
-      return std::nullopt;  // nothing to follow there: the write fails and the lines wait
-    case FolderAccessList::Outcome::Failed:
-      return "its permissions cannot be read (" + list.failure + ")";
-    case FolderAccessList::Outcome::Read:
-      break;
-  }
+std::optional<std::string> Refusal(const CallResult<FolderAccessList>& read) {
+  if (!read) return "its permissions cannot be read (" + read.Failure() + ")";
+  const FolderAccessList& list = read.Value();
+  // Nothing to follow at a path without a folder: the write fails and the lines wait.
+  if (list.kind != FolderAccessList::Kind::kFolder) return std::nullopt;
   if (const std::optional<std::string> access = StandardUserWriteAccess(list))
     return "standard users can write to it (" + *access + ")";
   return std::nullopt;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/call_result.h"
+
 // Who may write to a folder: the folder's access list as plain data, read by the platform.
 
 // Access-mask bits of a folder and the generic rights, as Windows numbers them.
@@ -33,13 +35,12 @@ struct AccessEntry {
   uint32_t mask = 0;
 };
 
-// A folder's access list, or why there is none.
+// What is at a folder's path, and the folder's access list.
 struct FolderAccessList {
-  enum class Outcome { Read, NotFound, NotAFolder, Failed };
-  Outcome outcome = Outcome::Failed;
+  enum class Kind { kFolder, kNotFound, kNotAFolder };
+  Kind kind = Kind::kFolder;
   bool noList = false;  // the folder has no access list at all: everyone may do everything
-  std::vector<AccessEntry> entries;
-  std::string failure;  // for Failed: the call and its error
+  std::vector<AccessEntry> entries;  // for kFolder
 };
 
 // Reads folders' access lists from the platform, and makes the log folder.
@@ -47,10 +48,9 @@ class FolderAccessSource {
  public:
   virtual ~FolderAccessSource() = default;
   // The access list of the folder, given with or without a trailing backslash.
-  virtual FolderAccessList Read(const std::string& folder) const = 0;
+  virtual CallResult<FolderAccessList> Read(const std::string& folder) const = 0;
   // Creates the folder (and any missing folders above it, with the access they inherit) with an
   // access list of its own that lets LocalSystem and the Administrators do everything, in it and
-  // in all it will hold, and no one else anything: nothing is inherited from above. The call and
-  // its error when that fails, else nothing.
-  virtual std::optional<std::string> CreateAdminOnlyFolder(const std::string& folder) const = 0;
+  // in all it will hold, and no one else anything: nothing is inherited from above.
+  virtual CallResult<> CreateAdminOnlyFolder(const std::string& folder) const = 0;
 };

@@ -17,13 +17,6 @@ static_assert(GENERIC_ALL == kGenericAll && GENERIC_WRITE == kGenericWrite);
 
 namespace {
 
-FolderAccessList Failure(const std::string& call, DWORD code) {
-  FolderAccessList list;
-  list.outcome = FolderAccessList::Outcome::Failed;
-  list.failure = DescribeWindowsFailure(call, code);
-  return list;
-}
-
 // The folder as the file calls take it: without a trailing backslash, except for a drive root.
 std::string FolderName(const std::string& folder) {
   std::string name = folder;
@@ -33,18 +26,18 @@ std::string FolderName(const std::string& folder) {
 
 }  // namespace
 
-FolderAccessList WindowsFolderAccessSource::Read(const std::string& folder) const {
+CallResult<FolderAccessList> WindowsFolderAccessSource::Read(const std::string& folder) const {
   const std::string name = FolderName(folder);
   FolderAccessList list;
   const DWORD attributes = GetFileAttributesW(WideFromUtf8(name).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return Failure("GetFileAttributesW", error);
-    list.outcome = FolderAccessList::Outcome::NotFound;
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return WindowsCallFailure("GetFileAttributesW", error);
+    list.kind = FolderAccessList::Kind::kNotFound;
     return list;
   }
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    list.outcome = FolderAccessList::Outcome::NotAFolder;
+    list.kind = FolderAccessList::Kind::kNotAFolder;
     return list;
   }
 
@@ -53,35 +46,30 @@ FolderAccessList WindowsFolderAccessSource::Read(const std::string& folder) cons
   // Only the access list is asked for: reading it needs no more than READ_CONTROL.
   const DWORD result = GetNamedSecurityInfoW(WideFromUtf8(name).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
                                              nullptr, nullptr, &dacl, nullptr, descriptor.Receive<void>());
-  if (result != ERROR_SUCCESS) return Failure("GetNamedSecurityInfoW", result);
-  list.outcome = FolderAccessList::Outcome::Read;
+  if (result != ERROR_SUCCESS) return WindowsCallFailure("GetNamedSecurityInfoW", result);
   if (dacl == nullptr) {  // a NULL access list grants everyone everything
     list.noList = true;
     return list;
   }
-  if (const std::optional<std::string> failure = ReadAccessEntries(*dacl, list.entries)) {
-    list.outcome = FolderAccessList::Outcome::Failed;
-    list.entries.clear();
-    list.failure = *failure;
-  }
+  if (const std::optional<std::string> failure = ReadAccessEntries(*dacl, list.entries)) return CallFailure{*failure};
   return list;
 }
 
-std::optional<std::string> WindowsFolderAccessSource::CreateAdminOnlyFolder(const std::string& folder) const {
+CallResult<> WindowsFolderAccessSource::CreateAdminOnlyFolder(const std::string& folder) const {
   const std::string name = FolderName(folder);
   // The folders above it, from the top, each created unless it exists.
   for (size_t separator = name.find('\\', 3); separator != std::string::npos;
        separator = name.find('\\', separator + 1)) {
     const std::string parent = name.substr(0, separator);
     if (!CreateDirectoryW(WideFromUtf8(parent).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-      return DescribeWindowsFailure("CreateDirectoryW", GetLastError());
+      return WindowsCallFailure("CreateDirectoryW", GetLastError());
   }
   LocalMemory descriptor;
   if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kAdminOnlyFolderSddl, SDDL_REVISION_1,
                                                             descriptor.Receive<void>(), nullptr))
-    return DescribeWindowsFailure("ConvertStringSecurityDescriptorToSecurityDescriptorA", GetLastError());
+    return WindowsCallFailure("ConvertStringSecurityDescriptorToSecurityDescriptorA", GetLastError());
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.Get(), FALSE};
   if (!CreateDirectoryW(WideFromUtf8(name).c_str(), &attributes))
-    return DescribeWindowsFailure("CreateDirectoryW", GetLastError());
-  return std::nullopt;
+    return WindowsCallFailure("CreateDirectoryW", GetLastError());
+  return {};
 }

@@ -11,6 +11,6 @@ inline constexpr char kAdminOnlyFolderSddl[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;
 // Folders' access lists from the Windows file system.
 class WindowsFolderAccessSource : public FolderAccessSource {
  public:
-  FolderAccessList Read(const std::string& folder) const override;
-  std::optional<std::string> CreateAdminOnlyFolder(const std::string& folder) const override;
+  CallResult<FolderAccessList> Read(const std::string& folder) const override;
+  CallResult<> CreateAdminOnlyFolder(const std::string& folder) const override;
 };

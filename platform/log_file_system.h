@@ -61,7 +61,7 @@ class LogFileSystem {
   virtual CallResult<void> RemoveFile(const std::string& path) = 0;
 
   // The folder's access list.
-  virtual FolderAccessList ReadFolderAccess(const std::string& folder) = 0;
+  virtual CallResult<FolderAccessList> ReadFolderAccess(const std::string& folder) = 0;
   // Creates the folder (given without its trailing separator) with an access list that lets only
   // LocalSystem and the Administrators change it, the Administrators its owner; false, and nothing
   // done, when anything of that name exists already.

@@ -169,19 +169,18 @@ class PosixLogFileSystem : public LogFileSystem {
     return PathFailure(path, "unlink");
   }
 
-  FolderAccessList ReadFolderAccess(const std::string& folder) override {
+  CallResult<FolderAccessList> ReadFolderAccess(const std::string& folder) override {
     FolderAccessList list;
     struct stat status {};
     if (lstat(FolderName(folder).c_str(), &status) != 0) {
-      list.outcome = errno == ENOENT ? FolderAccessList::Outcome::NotFound : FolderAccessList::Outcome::Failed;
-      list.failure = Failure(folder, "lstat");
+      if (errno != ENOENT) return CallFailure{Failure(folder, "lstat"), static_cast<uint32_t>(errno)};
+      list.kind = FolderAccessList::Kind::kNotFound;
       return list;
     }
     if (!S_ISDIR(status.st_mode)) {
-      list.outcome = FolderAccessList::Outcome::NotAFolder;
+      list.kind = FolderAccessList::Kind::kNotAFolder;
       return list;
     }
-    list.outcome = FolderAccessList::Outcome::Read;
     // Everybody else stands for the standard users.
     if ((status.st_mode & S_IWOTH) != 0) list.entries.push_back({true, false, kEveryoneSid, kFolderAddFile});
     return list;

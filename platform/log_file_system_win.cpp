@@ -222,7 +222,7 @@ class WindowsLogFileSystem : public LogFileSystem {
     return PathFailure(path, "DeleteFileW", error);
   }
 
-  FolderAccessList ReadFolderAccess(const std::string& folder) override {
+  CallResult<FolderAccessList> ReadFolderAccess(const std::string& folder) override {
     return WindowsFolderAccessSource().Read(folder);
   }
 

@@ -35,13 +35,13 @@ TEST(FolderAccessTest, FindsTheWriteRightsStandardUsersGetInTheOrderWindowsCheck
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(StandardUserWriteAccess({FolderAccessList::Outcome::Read, false, c.entries, {}}), c.access);
+    EXPECT_EQ(StandardUserWriteAccess(FolderAccessList{FolderAccessList::Kind::kFolder, false, c.entries}), c.access);
   }
 }
 
 TEST(FolderAccessTest, NoAccessListOpensTheFolderToEveryoneAndAnUnreadListDecidesNothing) {
-  EXPECT_NE(StandardUserWriteAccess({FolderAccessList::Outcome::Read, true, {}, {}}), std::nullopt);
-  EXPECT_EQ(StandardUserWriteAccess({FolderAccessList::Outcome::NotFound, false, {Allow(kUsersSid, kGenericAll)}, {}}),
+  EXPECT_NE(StandardUserWriteAccess(FolderAccessList{FolderAccessList::Kind::kFolder, true, {}}), std::nullopt);
+  EXPECT_EQ(StandardUserWriteAccess(FolderAccessList{FolderAccessList::Kind::kNotFound, false, {Allow(kUsersSid, kGenericAll)}}),
             std::nullopt);
 }
 

@@ -12,36 +12,34 @@
 // users, unless FailCreating was called.
 class FakeFolderAccess : public FolderAccessSource {
  public:
-  FolderAccessList Read(const std::string& folder) const override {
+  CallResult<FolderAccessList> Read(const std::string& folder) const override {
     const auto found = folders_.find(Name(folder));
     if (found != folders_.end()) return found->second;
     FolderAccessList missing;
-    missing.outcome = FolderAccessList::Outcome::NotFound;
+    missing.kind = FolderAccessList::Kind::kNotFound;
     return missing;
   }
 
-  std::optional<std::string> CreateAdminOnlyFolder(const std::string& folder) const override {
-    if (!creationFailure_.empty()) return creationFailure_;
+  CallResult<> CreateAdminOnlyFolder(const std::string& folder) const override {
+    if (!creationFailure_.empty()) return CallFailure{creationFailure_};
     created.push_back(Name(folder));
-    folders_[Name(folder)] = {FolderAccessList::Outcome::Read,
+    folders_[Name(folder)] = {FolderAccessList::Kind::kFolder,
                               false,
-                              {{true, false, "S-1-5-18", 0x1F01FF}, {true, false, "S-1-5-32-544", 0x1F01FF}},
-                              {}};
-    return std::nullopt;
+                              {{true, false, "S-1-5-18", 0x1F01FF}, {true, false, "S-1-5-32-544", 0x1F01FF}}};
+    return {};
   }
 
   void Set(const std::string& folder, FolderAccessList list) { folders_[folder] = std::move(list); }
   // A folder only SYSTEM and the administrators may write to; standard users may read it.
   void SetKeptFromUsers(const std::string& folder) {
-    Set(folder, {FolderAccessList::Outcome::Read,
+    Set(folder, {FolderAccessList::Kind::kFolder,
                  false,
                  {{true, false, "S-1-5-18", 0x1F01FF}, {true, false, "S-1-5-32-544", 0x1F01FF},
-                  {true, false, "S-1-5-32-545", 0x1200A9}},
-                 {}});
+                  {true, false, "S-1-5-32-545", 0x1200A9}}});
   }
   // A folder in which every user may create files.
   void SetOpenToUsers(const std::string& folder) {
-    Set(folder, {FolderAccessList::Outcome::Read, false, {{true, false, "S-1-5-32-545", 0x1301BF}}, {}});
+    Set(folder, {FolderAccessList::Kind::kFolder, false, {{true, false, "S-1-5-32-545", 0x1301BF}}});
   }
   // Every creation fails with this text (the call and its error).
   void FailCreating(std::string failure) { creationFailure_ = std::move(failure); }

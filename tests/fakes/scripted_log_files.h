@@ -32,9 +32,11 @@ class ScriptedLogFiles : public LogFileSystem {
     return real_.ReplaceFile(from, to);
   }
   CallResult<void> RemoveFile(const std::string& path) override { return real_.RemoveFile(path); }
-  FolderAccessList ReadFolderAccess(const std::string& folder) override {
-    FolderAccessList list = real_.ReadFolderAccess(folder);
-    if (openFolders.count(folder) != 0) list.entries.push_back({true, false, kEveryoneSid, kFolderAddFile});
+  CallResult<FolderAccessList> ReadFolderAccess(const std::string& folder) override {
+    CallResult<FolderAccessList> read = real_.ReadFolderAccess(folder);
+    if (!read || openFolders.count(folder) == 0) return read;
+    FolderAccessList list = read.Value();
+    list.entries.push_back({true, false, kEveryoneSid, kFolderAddFile});
     return list;
   }
   CallResult<bool> CreatePrivateFolder(const std::string& folder) override { return real_.CreatePrivateFolder(folder); }

@@ -171,7 +171,7 @@ TEST(PcPlanTest, EachChangedFieldIsCheckedAsHwctlChecksIt) {
   };
   FakeFolderAccess folders;
   folders.SetKeptFromUsers("D:\\Logs");
-  folders.Set("D:\\Open", {FolderAccessList::Outcome::Read, false, {{true, false, "S-1-5-32-545", 0x1F01FF}}, {}});
+  folders.Set("D:\\Open", {FolderAccessList::Kind::kFolder, false, {{true, false, "S-1-5-32-545", 0x1F01FF}}});
   PcReading read;
   read.path = {true, "%OLD%", ""};  // a stored value hwctl would refuse is kept unless its field changes
   for (const Row& row : rows) {

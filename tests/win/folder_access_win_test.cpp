@@ -22,8 +22,9 @@ TEST(WindowsFolderAccessTest, ReadsTheEntriesOfAFreshFoldersAccessList) {
   const std::string folder = dir.File("logs");
   ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
   for (const std::string& name : {folder, folder + "\\"}) {
-    const FolderAccessList list = WindowsFolderAccessSource().Read(name);
-    ASSERT_EQ(list.outcome, FolderAccessList::Outcome::Read) << list.failure;
+    const CallResult<FolderAccessList> read = WindowsFolderAccessSource().Read(name);
+    ASSERT_TRUE(read) << read.Failure();
+    const FolderAccessList& list = read.Value();
     ASSERT_FALSE(list.noList);
     ASSERT_FALSE(list.entries.empty());
     for (const AccessEntry& entry : list.entries) {
@@ -41,13 +42,14 @@ TEST(WindowsFolderAccessTest, ReadsTheEntriesOfAFreshFoldersAccessList) {
 TEST(WindowsFolderAccessTest, CreatesAFolderStandardUsersCannotWriteTo) {
   TempDir dir;
   const std::string folder = dir.File("ProgramData\\Hourwarden\\");  // the folder above is made too
-  ASSERT_EQ(WindowsFolderAccessSource().CreateAdminOnlyFolder(folder), std::nullopt);
-  const FolderAccessList list = WindowsFolderAccessSource().Read(folder);
-  ASSERT_EQ(list.outcome, FolderAccessList::Outcome::Read) << list.failure;
+  ASSERT_TRUE(WindowsFolderAccessSource().CreateAdminOnlyFolder(folder));
+  const CallResult<FolderAccessList> read = WindowsFolderAccessSource().Read(folder);
+  ASSERT_TRUE(read) << read.Failure();
+  const FolderAccessList& list = read.Value();
   EXPECT_EQ(StandardUserWriteAccess(list), std::nullopt);
   for (const AccessEntry& entry : list.entries)
     EXPECT_THAT(entry.trustee, testing::Not(testing::AnyOf("S-1-5-32-545", "S-1-5-11", "S-1-1-0", "S-1-5-4")));
-  EXPECT_THAT(*WindowsFolderAccessSource().CreateAdminOnlyFolder(folder), testing::HasSubstr("CreateDirectoryW"));
+  EXPECT_THAT(WindowsFolderAccessSource().CreateAdminOnlyFolder(folder).Failure(), testing::HasSubstr("CreateDirectoryW"));
 }
 
 TEST(WindowsFolderAccessTest, TheFolderDescriptorAllowsOnlyLocalSystemAndTheAdministratorsAndInheritsNothing) {
@@ -80,9 +82,9 @@ TEST(WindowsFolderAccessTest, TheFolderDescriptorAllowsOnlyLocalSystemAndTheAdmi
 
 TEST(WindowsFolderAccessTest, TellsAMissingFolderFromAFile) {
   TempDir dir;
-  EXPECT_EQ(WindowsFolderAccessSource().Read(dir.File("absent\\")).outcome, FolderAccessList::Outcome::NotFound);
+  EXPECT_EQ(WindowsFolderAccessSource().Read(dir.File("absent\\")).Value().kind, FolderAccessList::Kind::kNotFound);
   std::ofstream(dir.File("debug.log")) << "x";
-  EXPECT_EQ(WindowsFolderAccessSource().Read(dir.File("debug.log")).outcome, FolderAccessList::Outcome::NotAFolder);
+  EXPECT_EQ(WindowsFolderAccessSource().Read(dir.File("debug.log")).Value().kind, FolderAccessList::Kind::kNotAFolder);
 }
 
 }  // namespace
